@@ -1,0 +1,285 @@
+#include "platform/Disk.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <algorithm>
+
+#include "platform/TextCodec.h"
+
+namespace disk {
+
+namespace {
+
+qint64 g_failAfter = -1;
+
+struct PathText {
+  QChar drive;
+  QStringList parts;  // components after the drive root
+};
+
+std::optional<PathText> Parse(const QString& path) {
+  if (path.size() < 3 || path.at(1) != u':' || path.at(2) != u'\\') return std::nullopt;
+  const QChar drive = path.at(0).toUpper();
+  if (drive < u'A' || drive > u'Z') return std::nullopt;
+  QStringList parts = path.mid(3).split(u'\\');
+  if (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();  // folder text
+  for (const QString& part : parts) {
+    if (!IsSafeName(part) || part.contains(QChar(0))) return std::nullopt;
+  }
+  return PathText{drive, parts};
+}
+
+// The entry of `dir` whose name equals `name` without regard to case; an
+// exact match wins.
+std::optional<QString> FindEntry(const QString& dir, const QString& name) {
+  const QString exact = dir + u'/' + name;
+  if (QFileInfo::exists(exact) || QFileInfo(exact).isSymLink()) return exact;
+  const QStringList entries =
+      QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                          QDir::Name);
+  for (const QString& entry : entries) {
+    if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir + u'/' + entry;
+  }
+  return std::nullopt;
+}
+
+bool Replace(const QString& host, const QByteArray& bytes) {
+  QSaveFile file(host);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (g_failAfter >= 0) {
+    const qint64 allowed = std::min<qint64>(g_failAfter, bytes.size());
+    file.write(bytes.constData(), allowed);
+    g_failAfter -= allowed;
+    if (allowed < bytes.size()) {
+      file.cancelWriting();
+      file.commit();
+      return false;
+    }
+  } else if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    file.commit();
+    return false;
+  }
+  return file.commit();
+}
+
+QList<QRegularExpression> Patterns(const QString& patterns) {
+  QList<QRegularExpression> list;
+  for (const QString& p : patterns.split(u';', Qt::SkipEmptyParts)) {
+    QString glob = p.trimmed();
+    // "*.*" means every file, also one without a dot, as on the PCs the
+    // program comes from.
+    if (glob == u"*.*") glob = QStringLiteral("*");
+    list.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(glob),
+                                   QRegularExpression::CaseInsensitiveOption));
+  }
+  return list;
+}
+
+}  // namespace
+
+std::optional<QString> DriveRoot(QChar letter) {
+  letter = letter.toUpper();
+  if (letter < u'A' || letter > u'Z') return std::nullopt;
+  const QByteArray var = "PIKORAMA_DRIVE_" + QByteArray(1, char(letter.unicode()));
+  QString root = qEnvironmentVariable(var.constData());
+  if (root.isEmpty() && letter == u'C') root = QDir::homePath();
+  if (root.isEmpty()) return std::nullopt;
+  QFileInfo info(root);
+  if (!info.isDir()) return std::nullopt;
+  return QDir::cleanPath(info.absoluteFilePath());
+}
+
+bool IsSafeName(const QString& name) {
+  return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'\\') &&
+         !name.contains(u'/');
+}
+
+std::optional<QString> HostPath(const QString& path) {
+  const auto parsed = Parse(path);
+  if (!parsed) return std::nullopt;
+  const auto root = DriveRoot(parsed->drive);
+  if (!root) return std::nullopt;
+  QString host = *root;
+  bool existing = true;
+  for (const QString& part : parsed->parts) {
+    if (existing) {
+      if (auto found = FindEntry(host, part)) {
+        host = *found;
+        continue;
+      }
+      existing = false;
+    }
+    host += u'/' + part;
+  }
+  return host;
+}
+
+bool Exists(const QString& path) {
+  const auto host = HostPath(path);
+  return host && QFileInfo::exists(*host);
+}
+
+bool FileExists(const QString& path) {
+  const auto host = HostPath(path);
+  return host && QFileInfo(*host).isFile();
+}
+
+bool FolderExists(const QString& path) {
+  const auto host = HostPath(path);
+  return host && QFileInfo(*host).isDir();
+}
+
+bool CreateFolder(const QString& folder) {
+  const auto host = HostPath(folder);
+  if (!host || QFileInfo::exists(*host)) return false;
+  return QDir().mkdir(*host);
+}
+
+bool RemoveFolder(const QString& folder) {
+  const auto host = HostPath(folder);
+  if (!host || !QFileInfo(*host).isDir()) return false;
+  return QDir().rmdir(*host);
+}
+
+bool RenameFolder(const QString& from, const QString& to) {
+  const auto source = HostPath(from);
+  const auto target = HostPath(to);
+  if (!source || !target || !QFileInfo(*source).isDir()) return false;
+  // The target keeps the spelling it was given, in the folder it resolves to.
+  const QString parent = QFileInfo(*target).path();
+  QString name = to;
+  while (name.endsWith(u'\\')) name.chop(1);
+  name = name.mid(name.lastIndexOf(u'\\') + 1);
+  const QString spelled = parent + u'/' + name;
+  if (QFileInfo::exists(*target)) {
+    // Only a change of letter case of the same folder is allowed.
+    if (QFileInfo(*target).canonicalFilePath() != QFileInfo(*source).canonicalFilePath())
+      return false;
+    if (spelled == *source) return true;
+  }
+  return QDir().rename(*source, spelled);
+}
+
+bool DeleteFile(const QString& file) {
+  const auto host = HostPath(file);
+  if (!host || !QFileInfo(*host).isFile()) return false;
+  return QFile::remove(*host);
+}
+
+QStringList ListFiles(const QString& folder, const QString& patterns) {
+  const auto host = HostPath(folder);
+  if (!host || !QFileInfo(*host).isDir()) return {};
+  const auto regexes = Patterns(patterns);
+  QStringList names;
+  const QStringList entries = QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System);
+  for (const QString& entry : entries) {
+    for (const auto& re : regexes) {
+      if (re.match(entry).hasMatch()) {
+        names.append(entry);
+        break;
+      }
+    }
+  }
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
+  return names;
+}
+
+int DeleteFiles(const QString& folder, const QString& pattern) {
+  const auto host = HostPath(folder);
+  if (!host) return 0;
+  int deleted = 0;
+  for (const QString& name : ListFiles(folder, pattern)) {
+    if (QFile::remove(*host + u'/' + name)) ++deleted;
+  }
+  return deleted;
+}
+
+bool CopyFile(const QString& from, const QString& to) {
+  const auto bytes = ReadBytes(from);
+  return bytes && WriteBytes(to, *bytes);
+}
+
+std::optional<QByteArray> ReadBytes(const QString& file) {
+  const auto host = HostPath(file);
+  if (!host) return std::nullopt;
+  QFile f(*host);
+  if (!QFileInfo(*host).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
+  QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  return bytes;
+}
+
+bool WriteBytes(const QString& file, const QByteArray& bytes) {
+  const auto host = HostPath(file);
+  if (!host || QFileInfo(*host).isDir()) return false;
+  return Replace(*host, bytes);
+}
+
+std::optional<QStringList> ReadLines(const QString& file) {
+  const auto bytes = ReadBytes(file);
+  if (!bytes) return std::nullopt;
+  return text::SplitLines(text::Decode(*bytes));
+}
+
+bool WriteLines(const QString& file, const QStringList& lines) {
+  QByteArray bytes;
+  for (const QString& line : lines) {
+    const auto encoded = text::Encode(line);
+    if (!encoded) return false;
+    bytes += *encoded;
+    bytes += "\r\n";
+  }
+  return WriteBytes(file, bytes);
+}
+
+bool AppendLine(const QString& file, const QString& line) {
+  const auto encoded = text::Encode(line);
+  if (!encoded) return false;
+  QByteArray bytes;
+  if (FileExists(file)) {
+    const auto old = ReadBytes(file);
+    if (!old) return false;
+    bytes = *old;
+    // A last line without its ending would run into the new one.
+    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r')) bytes += "\r\n";
+  }
+  bytes += *encoded;
+  bytes += "\r\n";
+  return WriteBytes(file, bytes);
+}
+
+std::optional<QImage> ReadImage(const QString& file) {
+  auto bytes = ReadBytes(file);
+  if (!bytes) return std::nullopt;
+  QBuffer buffer(&*bytes);
+  QImageReader reader(&buffer);
+  QImage image = reader.read();
+  if (image.isNull()) return std::nullopt;
+  return image;
+}
+
+bool WriteImage(const QString& file, const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) return false;
+  buffer.close();
+  return WriteBytes(file, bytes);
+}
+
+namespace testing {
+void FailWritesAfter(qint64 bytes) { g_failAfter = bytes; }
+}  // namespace testing
+
+}  // namespace disk

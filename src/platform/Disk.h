@@ -1,0 +1,86 @@
+#pragma once
+// The file layer. The rest of the program names files and folders with the
+// path texts of a school PC: "C:\A_PIKORA\CLASS_11\Menu.txt", folders ending
+// in a backslash. This layer alone turns them into host paths:
+//
+// - A drive letter stands for a host folder: the environment variable
+//   PIKORAMA_DRIVE_<letter> names it, and C: is the user's home folder when
+//   PIKORAMA_DRIVE_C is not set. A letter without a folder, or whose folder
+//   does not exist, is a missing drive: everything on it fails.
+// - Names match without regard to letter case, one component at a time, as
+//   on the PCs the files come from; a new file takes the spelling it is
+//   created with.
+// - A path whose component is "." or "..", holds a "/", or is empty in the
+//   middle of the path ("C:\A\\B") never reaches the host: the operation
+//   fails as for a missing file.
+// - Whole-file writes go through a temporary file that replaces the old one
+//   only once everything is written, so a crash or a full disk never leaves
+//   a half-written file behind.
+//
+// Every operation reports success or failure and never shows a message.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace disk {
+
+// The host folder drive `letter` stands for, or nothing for a missing drive.
+std::optional<QString> DriveRoot(QChar letter);
+
+// The host path of `path`, matched case-insensitively against what exists.
+// Nothing when the drive is missing or the path is not a safe path text.
+std::optional<QString> HostPath(const QString& path);
+
+// True when `name` can be one component of a path: not empty, not "." or
+// "..", and without "\" or "/".
+bool IsSafeName(const QString& name);
+
+bool Exists(const QString& path);
+bool FileExists(const QString& path);
+bool FolderExists(const QString& path);
+
+// One level only: the parent folder must exist. False when the folder exists.
+bool CreateFolder(const QString& folder);
+// Only an empty folder is removed.
+bool RemoveFolder(const QString& folder);
+// Fails when `to` names another existing file or folder.
+bool RenameFolder(const QString& from, const QString& to);
+
+bool DeleteFile(const QString& file);
+// Deletes the files directly inside `folder` that match `pattern` ("*.*",
+// "*.wav"); sub-folders are left alone. Returns how many were deleted.
+int DeleteFiles(const QString& folder, const QString& pattern);
+// Names of the files directly inside `folder` matching any of the patterns
+// separated by ";" ("*.BMP;*.JPG"), case-insensitively, sorted the same way.
+QStringList ListFiles(const QString& folder, const QString& patterns);
+
+// Copies a file, replacing the target.
+bool CopyFile(const QString& from, const QString& to);
+
+std::optional<QByteArray> ReadBytes(const QString& file);
+bool WriteBytes(const QString& file, const QByteArray& bytes);
+
+// Text files in windows-31j. ReadLines splits as text::SplitLines does.
+std::optional<QStringList> ReadLines(const QString& file);
+// Writes each line followed by CR LF, replacing the file; no lines gives an
+// empty file. Fails, leaving the old file whole, when a line holds a
+// character windows-31j cannot store.
+bool WriteLines(const QString& file, const QStringList& lines);
+// Adds one line with CR LF at the end of the file, creating it if missing.
+bool AppendLine(const QString& file, const QString& line);
+
+// Pictures: PNG, BMP or JPEG by content.
+std::optional<QImage> ReadImage(const QString& file);
+// `format` is "PNG" or "BMP"; the picture is stored as 24-bit RGB.
+bool WriteImage(const QString& file, const QImage& image, const char* format);
+
+namespace testing {
+// Makes whole-file writes fail after `bytes` more bytes, as a full disk or a
+// crash would; -1 turns it off.
+void FailWritesAfter(qint64 bytes);
+}  // namespace testing
+
+}  // namespace disk

@@ -1,0 +1,19 @@
+#pragma once
+// The data root A_PIKORA on a chosen drive, and the class folders in it.
+
+#include <QString>
+
+class Shared;
+
+// "CLASS_" with the grade and class digits of class button k (0..29).
+QString ClassFolderName(int k);
+
+// The text the drive dialog's button i (0..7) makes the data root.
+QString DriveRootText(int i);
+
+// The drive dialog's button i: the data root moves to that drive.
+void SelectDrive(Shared& m, int i);
+
+// Class button k: after the child confirms, opens the class for the rest
+// of the run and shows its first story and card.
+void ChooseClass(Shared& m, int k);

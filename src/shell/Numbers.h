@@ -1,0 +1,14 @@
+#pragma once
+// Number rules shared by the whole program.
+
+#include <QString>
+#include <cmath>
+
+// Fractional to whole numbers: to the nearest integer, halves to the even one.
+inline long RoundHalfEven(double v) { return std::lrint(v); }
+
+// A number as number printing writes it: a blank in place of the sign of a
+// non-negative number, then the digits (" 3", "-3", " 12").
+inline QString SignedText(long n) {
+  return n < 0 ? QString::number(n) : QStringLiteral(" ") + QString::number(n);
+}

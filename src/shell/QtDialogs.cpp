@@ -1,0 +1,42 @@
+#include "shell/QtDialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+const QString kTitle = QStringLiteral("ぴこらまつくろ");
+}
+
+bool QtDialogs::Ask(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::NoButton, parent_);
+  QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
+void QtDialogs::Tell(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::NoButton, parent_);
+  QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+}
+
+std::optional<QString> QtDialogs::Input(const QString& prompt) {
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(kTitle);
+  dialog.setLabelText(prompt);
+  dialog.setOkButtonText(QStringLiteral("OK"));
+  dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.textValue();
+}
+
+void QtDialogs::Beep() { QApplication::beep(); }
+
+void QtDialogs::EndProgram() { QCoreApplication::exit(0); }
