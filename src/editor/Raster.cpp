@@ -1,0 +1,236 @@
+#include "editor/Raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace raster {
+
+namespace {
+
+constexpr QRgb kRgbMask = 0x00FFFFFF;
+
+inline bool Inside(const QImage& image, int x, int y) {
+  return x >= 0 && y >= 0 && x < image.width() && y < image.height();
+}
+
+inline QRgb* Row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
+
+inline void Plot(QImage& image, int x, int y, QRgb colour, Mode mode) {
+  if (!Inside(image, x, y)) return;
+  QRgb& px = Row(image, y)[x];
+  px = mode == Mode::Xor ? (px ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+}
+
+// A 1-pixel horizontal run, both ends included.
+inline void Span(QImage& image, int x0, int x1, int y, QRgb colour) {
+  if (y < 0 || y >= image.height()) return;
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, image.width() - 1);
+  QRgb* row = Row(image, y);
+  for (int x = x0; x <= x1; ++x) row[x] = 0xFF000000 | colour;
+}
+
+QRect Bounds(int x0, int y0, int x1, int y1) {
+  return QRect(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
+}
+
+// Pixels of a shape outline, each exactly once (for exclusive-or drawing).
+struct PixelSet {
+  std::vector<QPoint> points;
+  void add(int x, int y) { points.emplace_back(x, y); }
+  void draw(QImage& image, QRgb colour, Mode mode) {
+    std::sort(points.begin(), points.end(), [](QPoint a, QPoint b) {
+      return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
+    });
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    for (QPoint p : points) Plot(image, p.x(), p.y(), colour, mode);
+  }
+};
+
+void EllipsePoints(PixelSet& set, int cx, int cy, int rx, int ry) {
+  // Midpoint ellipse, four-way symmetric.
+  const auto four = [&](int x, int y) {
+    set.add(cx + x, cy + y);
+    set.add(cx - x, cy + y);
+    set.add(cx + x, cy - y);
+    set.add(cx - x, cy - y);
+  };
+  if (rx == 0 || ry == 0) {
+    for (int x = -rx; x <= rx; ++x) set.add(cx + x, cy);
+    for (int y = -ry; y <= ry; ++y) set.add(cx, cy + y);
+    return;
+  }
+  const double rx2 = double(rx) * rx, ry2 = double(ry) * ry;
+  int x = 0, y = ry;
+  double d1 = ry2 - rx2 * ry + 0.25 * rx2;
+  double dx = 2 * ry2 * x, dy = 2 * rx2 * y;
+  while (dx < dy) {
+    four(x, y);
+    if (d1 < 0) {
+      ++x;
+      dx += 2 * ry2;
+      d1 += dx + ry2;
+    } else {
+      ++x;
+      --y;
+      dx += 2 * ry2;
+      dy -= 2 * rx2;
+      d1 += dx - dy + ry2;
+    }
+  }
+  double d2 = ry2 * (x + 0.5) * (x + 0.5) + rx2 * (y - 1.0) * (y - 1.0) - rx2 * ry2;
+  while (y >= 0) {
+    four(x, y);
+    if (d2 > 0) {
+      --y;
+      dy -= 2 * rx2;
+      d2 += rx2 - dy;
+    } else {
+      --y;
+      ++x;
+      dx += 2 * ry2;
+      dy -= 2 * rx2;
+      d2 += dx - dy + rx2;
+    }
+  }
+}
+
+}  // namespace
+
+QRect SetPixel(QImage& image, QPoint p, QRgb colour) {
+  Plot(image, p.x(), p.y(), colour, Mode::Copy);
+  return QRect(p, QSize(1, 1));
+}
+
+QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode) {
+  if (width <= 1) {
+    // Bresenham from a towards b; b itself is left out.
+    int x = a.x(), y = a.y();
+    const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
+    const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
+    int err = dx + dy;
+    while (!(x == b.x() && y == b.y())) {
+      Plot(image, x, y, colour, mode);
+      const int e2 = 2 * err;
+      if (e2 >= dy) {
+        err += dy;
+        x += sx;
+      }
+      if (e2 <= dx) {
+        err += dx;
+        y += sy;
+      }
+    }
+    return Bounds(a.x(), a.y(), b.x(), b.y());
+  }
+  // A wide pen: every pixel whose centre lies within half the width of the
+  // segment, which gives round ends.
+  const double r = width / 2.0;
+  const int reach = int(std::ceil(r));
+  const QRect box = Bounds(a.x(), a.y(), b.x(), b.y()).adjusted(-reach, -reach, reach, reach) &
+                    image.rect();
+  const double ax = a.x(), ay = a.y();
+  const double vx = b.x() - ax, vy = b.y() - ay;
+  const double len2 = vx * vx + vy * vy;
+  const double r2 = r * r;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    QRgb* row = Row(image, y);
+    for (int x = box.left(); x <= box.right(); ++x) {
+      double t = len2 > 0 ? ((x - ax) * vx + (y - ay) * vy) / len2 : 0;
+      t = std::clamp(t, 0.0, 1.0);
+      const double ex = x - (ax + t * vx), ey = y - (ay + t * vy);
+      if (ex * ex + ey * ey < r2) row[x] = mode == Mode::Xor ? (row[x] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    }
+  }
+  return box;
+}
+
+QRect Box(QImage& image, QPoint a, QPoint b, QRgb colour, Mode mode) {
+  const QRect r = Bounds(a.x(), a.y(), b.x(), b.y());
+  PixelSet set;
+  for (int x = r.left(); x <= r.right(); ++x) {
+    set.add(x, r.top());
+    set.add(x, r.bottom());
+  }
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    set.add(r.left(), y);
+    set.add(r.right(), y);
+  }
+  set.draw(image, colour, mode);
+  return r;
+}
+
+QRect FillBox(QImage& image, QPoint a, QPoint b, QRgb colour) {
+  const QRect r = Bounds(a.x(), a.y(), b.x(), b.y());
+  for (int y = r.top(); y <= r.bottom(); ++y) Span(image, r.left(), r.right(), y, colour);
+  return r;
+}
+
+QRect Circle(QImage& image, QPoint c, int r, QRgb colour, Mode mode) {
+  return Ellipse(image, c, r, r, colour, mode);
+}
+
+QRect Disc(QImage& image, QPoint c, int r, QRgb colour) {
+  // The pixels whose centre is nearer than r + 1/2 to the centre.
+  const long limit = long(r) * r + r;
+  for (int dy = -r; dy <= r; ++dy) {
+    const int half = int(std::floor(std::sqrt(double(limit - long(dy) * dy))));
+    Span(image, c.x() - half, c.x() + half, c.y() + dy, colour);
+  }
+  return QRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1);
+}
+
+QRect Ellipse(QImage& image, QPoint c, int rx, int ry, QRgb colour, Mode mode) {
+  rx = std::abs(rx);
+  ry = std::abs(ry);
+  PixelSet set;
+  EllipsePoints(set, c.x(), c.y(), rx, ry);
+  set.draw(image, colour, mode);
+  return QRect(c.x() - rx, c.y() - ry, 2 * rx + 1, 2 * ry + 1);
+}
+
+QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
+  const int w = image.width(), h = image.height();
+  border &= kRgbMask;
+  if (!Inside(image, start.x(), start.y())) return {};
+  if ((Row(image, start.y())[start.x()] & kRgbMask) == border) return {};
+  std::vector<uint8_t> done(size_t(w) * h, 0);
+  const auto open = [&](int x, int y) {
+    return !done[size_t(y) * w + x] && (Row(image, y)[x] & kRgbMask) != border;
+  };
+  int minX = start.x(), maxX = start.x(), minY = start.y(), maxY = start.y();
+  std::vector<QPoint> seeds{start};
+  while (!seeds.empty()) {
+    const QPoint seed = seeds.back();
+    seeds.pop_back();
+    const int y = seed.y();
+    if (!open(seed.x(), y)) continue;
+    int left = seed.x(), right = seed.x();
+    while (left > 0 && open(left - 1, y)) --left;
+    while (right < w - 1 && open(right + 1, y)) ++right;
+    QRgb* row = Row(image, y);
+    for (int x = left; x <= right; ++x) {
+      row[x] = 0xFF000000 | fill;
+      done[size_t(y) * w + x] = 1;
+    }
+    minX = std::min(minX, left);
+    maxX = std::max(maxX, right);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+    // One seed per open run in the rows above and below.
+    for (int ny : {y - 1, y + 1}) {
+      if (ny < 0 || ny >= h) continue;
+      bool inRun = false;
+      for (int x = left; x <= right; ++x) {
+        const bool o = open(x, ny);
+        if (o && !inRun) seeds.emplace_back(x, ny);
+        inRun = o;
+      }
+    }
+  }
+  return QRect(QPoint(minX, minY), QPoint(maxX, maxY));
+}
+
+}  // namespace raster
