@@ -5,8 +5,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "shell/Fonts.h"
+
 namespace {
 const QString kTitle = QStringLiteral("ぴこらまつくろ");
+
+// Large enough for a six-year-old to read.
+void Dress(QWidget& box) { box.setFont(Gothic(14, true)); }
 }
 
 bool QtDialogs::Ask(const QString& text) {
@@ -15,6 +20,7 @@ bool QtDialogs::Ask(const QString& text) {
   QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
   box.setEscapeButton(no);
+  Dress(box);
   box.exec();
   return box.clickedButton() == yes;
 }
@@ -24,6 +30,7 @@ void QtDialogs::Tell(const QString& text) {
   QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
+  Dress(box);
   box.exec();
 }
 
@@ -33,6 +40,7 @@ std::optional<QString> QtDialogs::Input(const QString& prompt) {
   dialog.setLabelText(prompt);
   dialog.setOkButtonText(QStringLiteral("OK"));
   dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+  Dress(dialog);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.textValue();
 }
