@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "editor/CanvasView.h"
+#include "editor/CardTextBox.h"
+#include "editor/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
@@ -54,15 +57,13 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   placements_.add(Picture1, layout.Picture1);
   connect(Picture1, &StoryPanel::quitPressed, this, [this] { Command4_Click(m_); });
 
-  Picture6 = new PicturePanel(QStringLiteral("Picture6"), QColor(255, 255, 192), this);
+  Picture6 = new ToolPanel(m_, this);
   placements_.add(Picture6, layout.Picture6);
 
-  Picture2 = new PicturePanel(QStringLiteral("Picture2"), Qt::white, this);
-  Picture2->setSurface(&m_.Picture2Image);
+  Picture2 = new CanvasView(m_, this);
   placements_.add(Picture2, layout.Picture2);
 
-  Text1 = new QPlainTextEdit(this);
-  Text1->setObjectName(QStringLiteral("Text1"));
+  Text1 = new CardTextBox(m_, this);
   placements_.add(Text1, layout.Text1, 16);
 
   Picture5 = new PicturePanel(QStringLiteral("Picture5"), QColor(212, 208, 200), this);
@@ -75,8 +76,7 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   connect(Picture3, &ClassPanel::driveButtonPressed, this, &Form1::Command17_Click);
 
   placements_.apply(layout.scale);
-  for (PicturePanel* panel : {static_cast<PicturePanel*>(Picture1), Picture6, Picture2, Picture5,
-                              static_cast<PicturePanel*>(Picture3)})
+  for (PicturePanel* panel : std::initializer_list<PicturePanel*>{Picture1, Picture6, Picture2, Picture5, Picture3})
     panel->setScale(layout.scale);
 
   connect(&m_, &Shared::controlsChanged, this, &Form1::SyncControls);

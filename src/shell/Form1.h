@@ -6,10 +6,12 @@
 
 #include "shell/Widgets.h"
 
+class CanvasView;
 class ClassPanel;
 class Form8;
 class Shared;
 class StoryPanel;
+class ToolPanel;
 enum class Surface;
 
 // The main window "ぴこらまつくろ 2002.6.30". It runs the two start-up steps
@@ -24,8 +26,8 @@ class Form1 : public QWidget {
   ClassPanel* Picture3;
   StoryPanel* Picture1;
   PicturePanel* Picture5;
-  PicturePanel* Picture6;
-  PicturePanel* Picture2;
+  ToolPanel* Picture6;
+  CanvasView* Picture2;
   QPlainTextEdit* Text1;
 
   // The drive dialog, made on first use and kept.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QObject>
 #include <QRect>
+#include <array>
 
 #include "shell/AppState.h"
 #include "shell/Dialogs.h"
@@ -22,7 +23,16 @@ struct Controls {
   bool Text1Visible = false;     // card text box
   QString Label4Caption;
   QString Command9Caption;
-  QString Text1Text;
+  QString Text1Text;  // the card text, lines ended by CR LF
+  // Tool panel faces (0x00BBGGRR): the tool buttons Command7(0..14), button 0
+  // lit as designed, and the fill colour swatch Command12, black at first.
+  std::array<int32_t, 15> Command7Face = [] {
+    std::array<int32_t, 15> faces;
+    faces.fill(Rgb(192, 255, 192));
+    faces[0] = Rgb(0, 255, 16);
+    return faces;
+  }();
+  int32_t Command12Face = Rgb(0, 0, 0);
   bool Timer1Enabled = false;
   int Timer1Interval = 0;
 };

@@ -152,4 +152,4 @@ void RasterTest::borderFillStaysInside() {
 }
 
 QTEST_GUILESS_MAIN(RasterTest)
-#include "tst_raster.moc"
+#include "RasterTest.moc"

@@ -1,0 +1,92 @@
+#include "editor/Canvas.h"
+
+#include <QPainter>
+
+#include "shell/Numbers.h"
+#include "shell/Shared.h"
+
+namespace {
+
+// Copies the rectangle (0, 0)-(width, height) of `from` to the same place
+// in `to`, pixel for pixel; whatever lies outside either image is left out.
+void CopyBlock(const QImage& from, QImage& to, int width, int height) {
+  if (from.isNull() || to.isNull()) return;
+  const QRect block = QRect(0, 0, width, height).intersected(from.rect()).intersected(to.rect());
+  if (block.isEmpty()) return;
+  QPainter painter(&to);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(block.topLeft(), from, block);
+}
+
+// A picture on white: transparent parts of a clipboard picture show the
+// paper, not whatever colour their pixels happen to carry.
+QImage OnWhite(const QImage& picture) {
+  QImage flat(picture.size(), QImage::Format_RGB32);
+  flat.fill(Qt::white);
+  QPainter painter(&flat);
+  painter.drawImage(0, 0, picture);
+  return flat;
+}
+
+}  // namespace
+
+void PaintCanvasFrame(Shared& m) {
+  if (m.Picture2Image.isNull()) return;
+  const int x = m.CanvasOffsetX;
+  const int y = m.CanvasOffsetY;
+  const int w = m.CanvasPanelWidth;
+  const int h = m.CanvasPanelHeight;
+  const QColor colour = PaletteColour(kCanvasFrameColour);
+  // Each strip is a filled box with both corners included.
+  const auto box = [](int x1, int y1, int x2, int y2) { return QRect(QPoint(x1, y1), QPoint(x2, y2)); };
+  QPainter painter(&m.Picture2Image);
+  painter.fillRect(box(0, 0, x - 1, h), colour);                  // left
+  painter.fillRect(box(0, 0, w, y - 1), colour);                  // top
+  painter.fillRect(box(w - 2 * x - 2, 0, w, h), colour);          // right, from the last picture column
+  painter.fillRect(box(0, h - 2 * y - 1, w, h), colour);          // bottom
+  painter.end();
+  m.SurfaceChanged(Surface::Picture2);
+}
+
+void EraseRubberBand(Shared&) {}
+
+void SaveUndoImage(Shared& m) {
+  EraseRubberBand(m);
+  CopyBlock(m.Picture2Image, m.Picture8Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
+  m.SurfaceChanged(Surface::Picture8);
+}
+
+void RestoreUndoImage(Shared& m) {
+  CopyBlock(m.Picture8Image, m.Picture2Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
+  m.SurfaceChanged(Surface::Picture2);
+}
+
+void ClearCanvas(Shared& m) {
+  if (m.Picture2Image.isNull()) return;
+  m.Picture2Image.fill(Qt::white);
+  m.SurfaceChanged(Surface::Picture2);
+}
+
+void OpenEditorUndoBaseline(Shared& m) {
+  // An outline left from the card before is not on this picture: it must
+  // not be "erased" onto it.
+  m.ShapeClickCount = 0;
+  m.LastPointX = -1;
+  CopyBlock(m.Picture2Image, m.Picture8Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
+  m.SurfaceChanged(Surface::Picture8);
+}
+
+bool PastePicture(Shared& m, const QImage& picture) {
+  if (picture.isNull()) return false;
+  m.Picture4Image = OnWhite(picture);
+  const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + m.CanvasOffsetX;
+  const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + m.CanvasOffsetY;
+  if (!m.Picture2Image.isNull()) {
+    QPainter painter(&m.Picture2Image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(x, y, m.Picture4Image);
+  }
+  m.SurfaceChanged(Surface::Picture4);
+  PaintCanvasFrame(m);
+  return true;
+}

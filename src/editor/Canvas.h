@@ -1,0 +1,45 @@
+#pragma once
+// The drawing canvas Picture2. The card's 800 x 600 picture lies at
+// (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.
+// One copy of the whole canvas, the undo image, is kept in Picture8.
+
+#include <QColor>
+#include <QImage>
+#include <cstdint>
+
+class Shared;
+
+// A palette value (red in the low byte) as a colour.
+inline QColor PaletteColour(int32_t value) {
+  return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
+}
+
+// The frame around the picture area, RGB(255, 255, 130).
+inline constexpr int32_t kCanvasFrameColour = 255 | (255 << 8) | (130 << 16);
+
+// Paints the four frame strips over everything outside the drawable area.
+void PaintCanvasFrame(Shared& m);
+
+// Takes the undo image: any half-drawn outline is removed first, then the
+// canvas goes to Picture8.
+void SaveUndoImage(Shared& m);
+// Puts the undo image back on the canvas.
+void RestoreUndoImage(Shared& m);
+
+// Removes the outline of a half-drawn shape from the canvas. There is none
+// until the shape tools draw one, so for now it has nothing to remove.
+void EraseRubberBand(Shared& m);
+
+// Fills the whole canvas with its background colour (white).
+void ClearCanvas(Shared& m);
+
+// To be called whenever the editor opens on a card, after its picture is on
+// the canvas: forgets any half-drawn shape of the card before and makes the
+// picture now shown the undo image, so "もどす" never brings back a picture
+// of another card or of an earlier moment.
+void OpenEditorUndoBaseline(Shared& m);
+
+// Puts `picture` into Picture4 and copies it onto the canvas centred on the
+// picture area (a larger one is cut off at the canvas edges), then repaints
+// the frame. A null picture changes nothing and gives false.
+bool PastePicture(Shared& m, const QImage& picture);

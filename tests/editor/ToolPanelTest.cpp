@@ -1,0 +1,201 @@
+// The tool panel: which tool each button selects and lights, the text box
+// switch, free/fixed, the draw button, the designed places, and the card
+// text box.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QtTest>
+
+#include "EditorFixture.h"
+#include "editor/CardTextBox.h"
+#include "editor/ToolPalette.h"
+#include "editor/ToolPanel.h"
+
+namespace {
+
+const QColor kLit(0, 255, 16);
+const QColor kPlain(192, 255, 192);
+
+// The index of the one lit tool button; -1 for none, -2 for a wrong face.
+int LitButton(const Shared& m) {
+  int lit = -1;
+  for (int j = 0; j < 15; ++j) {
+    if (m.ui.Command7Face[j] == Rgb(0, 255, 16) && lit == -1) lit = j;
+    else if (m.ui.Command7Face[j] != Rgb(192, 255, 192)) return -2;
+  }
+  return lit;
+}
+
+void Type(QWidget* widget, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &press);
+}
+
+}  // namespace
+
+class ToolPanelTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init() { QGuiApplication::clipboard()->clear(); }
+
+  // Each button lights what it selects, whatever was lit before.
+  void highlightAfterEachButton() {
+    EditorFixture f;
+    QCOMPARE(LitButton(f.m), 0);  // as designed
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QGuiApplication::clipboard()->setImage(picture);
+    for (int i = 14; i >= 0; --i) {
+      f.m.ShapeClickCount = 1;
+      Command7_Click(f.m, i);
+      QCOMPARE(int(f.m.CurrentTool), i + 1);
+      QCOMPARE(LitButton(f.m), i);
+      QCOMPARE(f.m.ShapeClickCount, int16_t(0));
+    }
+    Command26_Click(f.m);
+    QCOMPARE(f.m.CurrentTool, int16_t(21));
+    QCOMPARE(LitButton(f.m), -1);
+    Command12_Click(f.m, [] {});
+    QCOMPARE(LitButton(f.m), 11);  // the swatch lights the bucket
+    Command25_Click(f.m);
+    QCOMPARE(f.m.CurrentTool, int16_t(20));
+    QCOMPARE(LitButton(f.m), -1);
+  }
+
+  void textSwitch() {
+    EditorFixture f;
+    Command7_Click(f.m, 12);
+    QVERIFY(f.m.ui.Text1Visible && !f.m.ui.Picture2Visible);
+    Command7_Click(f.m, 12);
+    QVERIFY(!f.m.ui.Text1Visible && f.m.ui.Picture2Visible);
+    Command7_Click(f.m, 12);
+    Command7_Click(f.m, 2);  // any other tool brings the canvas back
+    QVERIFY(!f.m.ui.Text1Visible && f.m.ui.Picture2Visible);
+    Command7_Click(f.m, 12);  // the swatch and the erasers leave the text box
+    Command25_Click(f.m);
+    Command12_Click(f.m, [] {});
+    QVERIFY(f.m.ui.Text1Visible);
+  }
+
+  void freeFixedAlternate() {
+    EditorFixture f;
+    const QStringList captions = {QStringLiteral("こてい"), QStringLiteral("じゆう"), QStringLiteral("こてい")};
+    for (int k = 0; k < 3; ++k) {
+      Command9_Click(f.m);
+      QCOMPARE(f.m.ui.Command9Caption, captions[k]);
+      QCOMPARE(int(f.m.FixMode), k % 2 == 0 ? 1 : 0);
+    }
+  }
+
+  void drawButton() {
+    EditorFixture f;
+    f.m.ui.Picture3Visible = false;
+    f.m.ui.Picture1Visible = true;
+    f.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
+    Command3_Click(f.m);
+    QCOMPARE(f.dialogs.beeps, 1);
+    QVERIFY(f.m.ui.Picture1Visible && !f.m.ui.Picture6Visible && !f.m.ui.Picture2Visible);
+
+    f.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    f.m.ui.Text1Visible = true;
+    Command7_Click(f.m, 2);
+    Command9_Click(f.m);
+    Command3_Click(f.m);
+    QVERIFY(!f.m.ui.Picture1Visible && f.m.ui.Picture2Visible && f.m.ui.Picture6Visible);
+    QVERIFY(!f.m.ui.Text1Visible);
+    QCOMPARE(f.m.CurrentTool, int16_t(0));
+    QCOMPARE(f.m.FixMode, int16_t(0));
+    QCOMPARE(f.m.ui.Command9Caption, QStringLiteral("じゆう"));
+    QCOMPARE(LitButton(f.m), 2);  // the highlight stays as it was
+    QCOMPARE(f.canvasAt(3, 3), kFrame);
+  }
+
+  // Designed places in twips, 15 to a pixel.
+  void designedPlaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("place");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QColor>("face");
+    QTest::newRow("Command10") << "Command10" << QRect(4, 4, 177, 33) << "えをかく おわり" << QColor(255, 0, 0);
+    QTest::newRow("Command9") << "Command9" << QRect(116, 40, 65, 29) << "じゆう" << QColor(255, 192, 192);
+    QTest::newRow("Command7_0") << "Command7_0" << QRect(4, 84, 45, 45) << "・" << kLit;
+    QTest::newRow("Command7_9") << "Command7_9" << QRect(136, 128, 45, 45) << "０" << kPlain;
+    QTest::newRow("Command26") << "Command26" << QRect(136, 192, 45, 41) << "●" << QColor(255, 192, 192);
+    QTest::newRow("Command7_12") << "Command7_12" << QRect(92, 240, 89, 45) << "文記入" << kPlain;
+    QTest::newRow("Command12") << "Command12" << QRect(68, 300, 109, 73) << "" << QColor(0, 0, 0);
+    QTest::newRow("Command15") << "Command15" << QRect(20, 460, 141, 37) << "ﾌｧｲﾙ読込" << QColor(128, 128, 255);
+  }
+  void designedPlaces() {
+    QFETCH(QString, name);
+    QFETCH(QRect, place);
+    QFETCH(QString, caption);
+    QFETCH(QColor, face);
+    EditorFixture f;
+    ToolPanel panel(f.m, nullptr);
+    panel.setScale(1.0);
+    auto* button = panel.findChild<FaceButton*>(name);
+    QVERIFY(button);
+    QCOMPARE(button->geometry(), place);
+    QCOMPARE(button->text(), caption);
+    QCOMPARE(button->face(), face);
+  }
+
+  // The panel forwards clicks and shows what they set; hidden buttons stay hidden.
+  void panelFollowsState() {
+    EditorFixture f;
+    ToolPanel panel(f.m, nullptr);
+    panel.show();
+    for (int i : {6, 8, 10, 14}) QVERIFY(!panel.Command7[i]->isVisible());
+    QVERIFY(!panel.Command11->isVisible());
+    QVERIFY(!panel.Command7[11]->icon().isNull());
+    panel.Command7[4]->click();
+    QCOMPARE(f.m.CurrentTool, int16_t(5));
+    QCOMPARE(panel.Command7[4]->face(), kLit);
+    QCOMPARE(panel.Command7[0]->face(), kPlain);
+    panel.Command9->click();
+    QCOMPARE(panel.Command9->text(), QStringLiteral("こてい"));
+  }
+
+  void keepEncodable_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("kana, kanji, ascii, line ends") << "むかし昔ｶﾅ a\r\n" << "むかし昔ｶﾅ a\r\n";
+    QTest::newRow("circled digit and IBM kanji") << "①髙" << "①髙";
+    QTest::newRow("hangul") << "a한b" << "ab";
+    QTest::newRow("emoji (surrogate pair)") << QString::fromUtf8("え\xF0\x9F\x98\x80ほん") << "えほん";
+  }
+  void keepEncodable() {
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QCOMPARE(KeepEncodable(typed), kept);
+  }
+
+  void textBox() {
+    EditorFixture f;
+    CardTextBox box(f.m, nullptr);
+    Type(&box, QStringLiteral("う"));
+    Type(&box, QStringLiteral("한"));
+    Type(&box, QStringLiteral("み"));
+    QCOMPARE(box.toPlainText(), QStringLiteral("うみ"));
+    QCOMPARE(f.dialogs.beeps, 1);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("と\xF0\x9F\x90\x9fり"));
+    box.paste();
+    QCOMPARE(f.m.ui.Text1Text, QStringLiteral("うみとり"));
+    QCOMPARE(f.dialogs.beeps, 2);
+
+    // The shared text keeps CR LF; the box shows plain line breaks.
+    f.m.ui.Text1Text = QStringLiteral("abc\r\n");
+    f.m.ControlsChanged();
+    QCOMPARE(box.toPlainText(), QStringLiteral("abc\n"));
+    box.moveCursor(QTextCursor::End);
+    Type(&box, QStringLiteral("x"));
+    QCOMPARE(f.m.ui.Text1Text, QStringLiteral("abc\r\nx"));
+    // Other controls changing leave the child's typing alone.
+    Command9_Click(f.m);
+    QVERIFY(box.document()->isUndoAvailable());
+  }
+};
+
+QTEST_MAIN(ToolPanelTest)
+#include "ToolPanelTest.moc"
