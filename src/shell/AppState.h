@@ -71,8 +71,3 @@ void InitClassNames(AppState& s);
 // RGB triple of a palette value (red in the low byte).
 constexpr int32_t Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
-// A palette value as the 0xAARRGGBB pixel of a picture.
-constexpr uint32_t PixelOf(int32_t colour) {
-  return 0xFF000000u | (uint32_t(colour & 0xFF) << 16) | (uint32_t(colour) & 0xFF00u) |
-         ((uint32_t(colour) >> 16) & 0xFFu);
-}
