@@ -2,6 +2,4 @@
 
 #include "shell/Shared.h"
 
-void ReadCardList(Shared&) {}
-void DrawCardStrip(Shared&) {}
 void LoadCard(Shared&) {}

@@ -1,0 +1,136 @@
+// The card deck's drawing and picture files: the card strip with ten
+// thumbnails, and a card picture or thumbnail between file and picture.
+// The bar is one 60 Hz frame (16 ms) for a strip drawn or a card shown.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include "deck/CardDeck.h"
+#include "platform/Disk.h"
+#include "platform/Imaging.h"
+#include "shell/Shared.h"
+
+namespace {
+
+class NoDialogs : public Dialogs {
+ public:
+  bool Ask(const QString&) override { return false; }
+  void Tell(const QString&) override {}
+  std::optional<QString> Input(const QString&) override { return std::nullopt; }
+  void Beep() override {}
+  void EndProgram() override {}
+};
+
+const QString kStory = QStringLiteral("C:\\story\\");
+
+// A child's drawing: flat colours, filled shapes and strokes.
+QImage Drawing(QSize size, quint32 seed) {
+  QRandomGenerator random(seed);
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  const double s = size.width() / 800.0;
+  for (int k = 0; k < 40; ++k) {
+    painter.setBrush(QColor::fromRgb(random.generate() | 0xff000000));
+    painter.setPen(QPen(Qt::black, 1 + random.bounded(8) * s));
+    const QRectF r(random.bounded(800) * s, random.bounded(600) * s, (20 + random.bounded(300)) * s,
+                   (20 + random.bounded(200)) * s);
+    if (k % 2)
+      painter.drawEllipse(r);
+    else
+      painter.drawRect(r);
+  }
+  return image;
+}
+
+// A placed photograph: every pixel different.
+QImage Photo(QSize size, quint32 seed) {
+  QRandomGenerator random(seed);
+  QImage image(size, QImage::Format_RGB32);
+  for (int y = 0; y < size.height(); ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < size.width(); ++x)
+      line[x] = qRgb((x + random.bounded(24)) & 255, (y + random.bounded(24)) & 255,
+                     (x + y + random.bounded(24)) & 255);
+  }
+  return image;
+}
+
+struct Story {
+  Story() : m(dialogs) {
+    m.StoryFolder = kStory;
+    m.CardCount = 10;
+    for (int p = 1; p <= 10; ++p) {
+      m.CardNumbers[p] = int16_t(p);
+      imaging::WriteThumbnail(CardFileStem(m, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
+    }
+    m.CurrentCard = 3;
+    m.Picture5Image = QImage(strip::kSize, QImage::Format_RGB32);
+    imaging::WriteCardPicture(kStory + "Drawing.PNG", Drawing(imaging::kCardSize, 1));
+    imaging::WriteCardPicture(kStory + "Photo.PNG", Photo(imaging::kCardSize, 1));
+  }
+  NoDialogs dialogs;
+  Shared m;
+};
+
+Story* g_story = nullptr;
+
+void BM_DrawCardStrip(benchmark::State& state) {
+  Shared& m = g_story->m;
+  for (auto _ : state) {
+    DrawCardStrip(m);
+    benchmark::DoNotOptimize(m.Picture5Image.constBits());
+  }
+}
+BENCHMARK(BM_DrawCardStrip)->Unit(benchmark::kMillisecond);
+
+void BM_ReadCardPicture(benchmark::State& state, const char* name) {
+  const QString file = kStory + name + ".PNG";
+  for (auto _ : state) {
+    auto picture = imaging::ReadCardPicture(file);
+    if (!picture) state.SkipWithError("unreadable picture");
+    benchmark::DoNotOptimize(picture);
+  }
+}
+BENCHMARK_CAPTURE(BM_ReadCardPicture, drawing, "Drawing")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadCardPicture, photo, "Photo")->Unit(benchmark::kMillisecond);
+
+void BM_WriteCardPicture(benchmark::State& state, bool photo) {
+  const QImage picture = photo ? Photo(imaging::kCardSize, 2) : Drawing(imaging::kCardSize, 2);
+  const QString file = kStory + "Card_30.PNG";
+  for (auto _ : state) {
+    if (!imaging::WriteCardPicture(file, picture)) state.SkipWithError("write failed");
+  }
+}
+BENCHMARK_CAPTURE(BM_WriteCardPicture, drawing, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WriteCardPicture, photo, true)->Unit(benchmark::kMillisecond);
+
+void BM_WriteThumbnail(benchmark::State& state) {
+  const QImage thumbnail = Drawing(imaging::kThumbnailSize, 3);
+  const QString file = kStory + "Card_30.BMP";
+  for (auto _ : state) {
+    if (!imaging::WriteThumbnail(file, thumbnail)) state.SkipWithError("write failed");
+  }
+}
+BENCHMARK(BM_WriteThumbnail)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QTemporaryDir drive;
+  qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
+  disk::CreateFolder(kStory);
+  Story story;
+  g_story = &story;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

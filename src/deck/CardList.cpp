@@ -1,0 +1,123 @@
+#include "deck/CardList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/Disk.h"
+#include "shell/AppState.h"
+#include "shell/Numbers.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+void SkipBlanks(const QByteArray& b, qsizetype& i) {
+  while (i < b.size() && IsBlank(b[i])) ++i;
+}
+
+// Steps over one line ending: CR LF, CR or LF.
+void SkipLineEnd(const QByteArray& b, qsizetype& i) {
+  if (i < b.size() && b[i] == '\r') ++i;
+  if (i < b.size() && b[i] == '\n') ++i;
+}
+
+// The next field from `i`: leading blanks skipped, ended by a comma or the
+// line end, a quoted field without its quotes. A comma that closes a line
+// ends the line as well, so "3," reads like "3". Nothing when the file has
+// no more to read.
+std::optional<QByteArray> ReadField(const QByteArray& b, qsizetype& i) {
+  SkipBlanks(b, i);
+  if (i >= b.size()) return std::nullopt;
+  QByteArray field;
+  if (b[i] == '"') {
+    ++i;
+    while (i < b.size() && b[i] != '"' && !IsLineEnd(b[i])) field += b[i++];
+    if (i < b.size() && b[i] == '"') ++i;
+    // Whatever follows the closing quote up to the comma is dropped.
+    while (i < b.size() && b[i] != ',' && !IsLineEnd(b[i])) ++i;
+  } else {
+    while (i < b.size() && b[i] != ',' && !IsLineEnd(b[i])) field += b[i++];
+  }
+  if (i < b.size() && b[i] == ',') {
+    ++i;
+    qsizetype j = i;
+    SkipBlanks(b, j);
+    if (j >= b.size() || IsLineEnd(b[j])) {
+      i = j;
+      SkipLineEnd(b, i);
+    }
+  } else {
+    SkipLineEnd(b, i);
+  }
+  return field;
+}
+
+// The number at the start of a field, blanks ignored, rounded to a whole
+// number (halves to even): "3", " 3 ", "3.5" (4), "7 cards" (7). A field
+// without a number, or with one no card can have, gives 0.
+int16_t CardNumberOf(const QByteArray& field) {
+  QByteArray t;
+  for (char c : field)
+    if (!IsBlank(c)) t += c;
+  qsizetype k = 0;
+  QByteArray number;
+  if (k < t.size() && (t[k] == '+' || t[k] == '-')) number += t[k++];
+  int digits = 0;
+  while (k < t.size() && t[k] >= '0' && t[k] <= '9') number += t[k++], ++digits;
+  if (k < t.size() && t[k] == '.') {
+    number += t[k++];
+    while (k < t.size() && t[k] >= '0' && t[k] <= '9') number += t[k++], ++digits;
+  }
+  if (digits == 0) return 0;
+  if (k < t.size() && (t[k] == 'e' || t[k] == 'E' || t[k] == 'd' || t[k] == 'D')) {
+    qsizetype e = k + 1;
+    QByteArray exponent = "e";
+    if (e < t.size() && (t[e] == '+' || t[e] == '-')) exponent += t[e++];
+    const qsizetype first = e;
+    while (e < t.size() && t[e] >= '0' && t[e] <= '9') exponent += t[e++];
+    if (e > first) number += exponent;
+  }
+  const double value = std::strtod(number.constData(), nullptr);
+  if (!std::isfinite(value)) return 0;
+  // Card numbers name files by their last two digits: a number beyond the
+  // deck's range would alias another card's files, so it names no card.
+  if (value < -0.5 || value > kMaxCards + 0.5) return 0;
+  return int16_t(RoundHalfEven(value));
+}
+
+}  // namespace
+
+QString CardListFile(const AppState& s) { return s.StoryFolder + QStringLiteral("CardData.txt"); }
+
+QString CardFileStem(const AppState& s, int number) {
+  const QString digits = QStringLiteral("0") + QString::number(std::abs(number));
+  return s.StoryFolder + QStringLiteral("Card_") + digits.right(2);
+}
+
+bool ReadCardList(AppState& s) {
+  s.CardCount = 0;
+  const auto bytes = disk::ReadBytes(CardListFile(s));
+  if (!bytes) return false;
+  qsizetype i = 0;
+  while (true) {
+    const auto field = ReadField(*bytes, i);
+    if (!field || s.CardCount == kMaxCards) break;
+    ++s.CardCount;
+    s.CardNumbers[s.CardCount] = CardNumberOf(*field);
+    if (i >= bytes->size()) break;
+  }
+  return true;
+}
+
+bool WriteCardList(const AppState& s) {
+  QByteArray bytes;
+  const int count = std::clamp<int>(s.CardCount, 0, kMaxCards);
+  for (int position = 1; position <= count; ++position) {
+    bytes += SignedText(s.CardNumbers[position]).toLatin1();
+    bytes += " \r\n";
+  }
+  return disk::WriteBytes(CardListFile(s), bytes);
+}

@@ -1,0 +1,148 @@
+#include "deck/CardStrip.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "deck/CardList.h"
+#include "platform/Imaging.h"
+#include "shell/Fonts.h"
+#include "shell/Numbers.h"
+#include "shell/Shared.h"
+
+namespace {
+
+// Drawing with the panel's rules: boxes include both corners, text is
+// placed by the top-left corner of its line, black and without background.
+class StripPainter {
+ public:
+  explicit StripPainter(QImage& surface)
+      : painter_(&surface),
+        large_(Gothic(12, true)),
+        medium_(Gothic(11, true)),
+        small_(Gothic(10, true)) {
+    painter_.setPen(Qt::black);
+    for (const QFont* font : {&small_, &medium_, &large_})
+      ascents_.push_back(QFontMetricsF(*font).ascent());
+  }
+
+  void Fill(int x1, int y1, int x2, int y2, const QColor& colour) {
+    painter_.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), colour);
+  }
+
+  void Outline(int x1, int y1, int x2, int y2) {
+    Fill(x1, y1, x2, y1, Qt::black);
+    Fill(x1, y2, x2, y2, Qt::black);
+    Fill(x1, y1, x1, y2, Qt::black);
+    Fill(x2, y1, x2, y2, Qt::black);
+  }
+
+  // A filled box drawn again as a black outline.
+  void Box(int x1, int y1, int x2, int y2, const QColor& colour) {
+    Fill(x1, y1, x2, y2, colour);
+    Outline(x1, y1, x2, y2);
+  }
+
+  // A horizontal line without its end point.
+  void HLine(int x1, int x2, int y) { Fill(x1, y, x2 - 1, y, Qt::black); }
+
+  enum Size { Small, Medium, Large };
+  void Text(int x, int y, const QString& text, Size size) {
+    painter_.setFont(size == Large ? large_ : size == Medium ? medium_ : small_);
+    painter_.drawText(QPointF(x, y + ascents_[size]), text);
+  }
+
+  // Copies at most w x h pixels of `image`'s top-left to (x, y).
+  void Blit(int x, int y, const QImage& image, int w, int h) {
+    painter_.drawImage(QPoint(x, y), image, QRect(0, 0, w, h).intersected(image.rect()));
+  }
+
+ private:
+  QPainter painter_;
+  QFont large_, medium_, small_;
+  std::vector<qreal> ascents_;  // by Size
+};
+
+using Thumbnails = std::array<std::optional<QImage>, strip::kTiles + 1>;
+
+void PaintStrip(QImage& surface, const AppState& s, const Thumbnails& thumbnails) {
+  using namespace strip;
+  StripPainter paint(surface);
+
+  // The label: "カ｜ド" written downward.
+  paint.Box(2, 2, 26, 86, kLabel);
+  paint.Text(7, 16, QStringLiteral("カ"), StripPainter::Large);
+  paint.Text(7, 36, QStringLiteral("｜"), StripPainter::Large);
+  paint.Text(7, 56, QStringLiteral("ド"), StripPainter::Large);
+
+  // The page switch: "つぎへ" while it leads on, "まえへ" when it goes back.
+  paint.Box(982, 2, 1006, 86, kLabel);
+  const bool onward = s.CardStripOffset == 0 || NextCardStripOffset(s) > s.CardStripOffset;
+  const QString page = onward ? QStringLiteral("つぎへ") : QStringLiteral("まえへ");
+  for (int k = 0; k < 3; ++k) paint.Text(987, 16 + 20 * k, page.mid(k, 1), StripPainter::Large);
+
+  for (int i = 1; i <= kTiles; ++i) {
+    const int p = i + s.CardStripOffset;
+    const int x = TileLeft(i);
+    paint.Fill(x, 2, x + 90, 86, kBody);
+    paint.Fill(x, 2, x + 90, 22, p == s.CurrentCard ? kCurrentBand : kBand);
+
+    if (p <= s.CardCount) {
+      paint.Text(x + 35, 6, SignedText(p).right(2), StripPainter::Large);
+      // A card without a readable thumbnail keeps its blank body.
+      if (thumbnails[i]) paint.Blit(x + 1, 23, *thumbnails[i], 90, 64);
+      paint.Box(x + 2, 68, x + 38, 84, kBody);
+      paint.Text(x + 4, 70, QStringLiteral("ｺﾋﾟｰ"), StripPainter::Small);
+      paint.Box(x + 50, 68, x + 86, 84, kBody);
+      paint.Text(x + 54, 70, QStringLiteral("けす"), StripPainter::Small);
+      if (i > 1) {
+        paint.Box(x + 10, 4, x + 27, 21, kBody);
+        paint.Text(x + 11, 4, QStringLiteral("<"), StripPainter::Large);
+      }
+      if (p < s.CardCount) {
+        paint.Box(x + 63, 4, x + 80, 21, kBody);
+        paint.Text(x + 65, 4, QStringLiteral(">"), StripPainter::Large);
+      }
+    } else if (p == s.CardCount + 1) {
+      paint.Box(x + 2, 25, x + 88, 84, kNewCard);
+      paint.Text(x + 6, 36, QStringLiteral("あたらしい"), StripPainter::Medium);
+      paint.Text(x + 6, 56, QStringLiteral("　カード"), StripPainter::Medium);
+    }
+
+    paint.Outline(x, 2, x + 90, 86);
+    paint.HLine(x, x + 90, 23);
+  }
+}
+
+}  // namespace
+
+int16_t NextCardStripOffset(const AppState& s) {
+  const int next = s.CardStripOffset + strip::kTiles;
+  // Position next + 1 is a card or the new-card tile.
+  if (next < kMaxCards && s.CardCount >= next) return int16_t(next);
+  return 0;
+}
+
+void DrawCardStrip(Shared& m) {
+  using namespace strip;
+  if (m.Picture5Image.isNull()) {
+    m.Picture5Image = QImage(kSize, QImage::Format_RGB32);
+    m.Picture5Image.fill(kBackground);
+  }
+
+  // The page's thumbnails, each file read once.
+  Thumbnails thumbnails;
+  for (int i = 1; i <= kTiles; ++i) {
+    const int p = i + m.CardStripOffset;
+    if (p >= 1 && p <= m.CardCount && p < int(m.CardNumbers.size()))
+      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(m, m.CardNumbers[p]) + ".BMP");
+  }
+
+  PaintStrip(m.Picture5Image, m, thumbnails);
+
+  m.SurfaceChanged(Surface::Picture5);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The card strip: ten card tiles of the current story side by side along
+// the bottom of the main window, a label on the left and the page switch on
+// the right. Tile i (1..10) shows deck position i + CardStripOffset; the
+// offset is 0, 10 or 20.
+
+#include <QColor>
+#include <QSize>
+#include <cstdint>
+
+class Shared;
+struct AppState;
+
+namespace strip {
+inline constexpr QSize kSize{1012, 92};
+inline constexpr int kTiles = 10;
+inline constexpr int kPitch = 95;
+// Left edge of tile i (1..10).
+constexpr int TileLeft(int i) { return 30 + kPitch * (i - 1); }
+inline const QColor kBackground{212, 208, 200};
+inline const QColor kLabel{255, 255, 120};
+inline const QColor kBody{255, 255, 255};
+inline const QColor kCurrentBand{255, 200, 200};
+inline const QColor kBand{200, 255, 255};
+inline const QColor kNewCard{200, 200, 255};
+}  // namespace strip
+
+// The offset the page switch turns to: the next page while it has a card or
+// the new-card tile to show, otherwise back to the first page.
+int16_t NextCardStripOffset(const AppState& s);
+
+// Draws the whole strip on Picture5's surface from the deck in memory. The
+// thumbnails come from each card's ".BMP"; a card without a readable one
+// shows a blank body.
+void DrawCardStrip(Shared& m);

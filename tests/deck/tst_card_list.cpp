@@ -1,0 +1,144 @@
+// The card list file "CardData.txt" and the card file names.
+
+#include <QFileInfo>
+#include <QTest>
+
+#include "deck/CardList.h"
+#include "platform/Disk.h"
+#include "shell/AppState.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\story\\");
+const QString kList = QStringLiteral("A_PIKORA/CLASS_11/story/CardData.txt");
+
+AppState Story(QList<int> deck = {}) {
+  AppState s;
+  s.StoryFolder = kStory;
+  s.CardCount = int16_t(deck.size());
+  for (int p = 1; p <= deck.size(); ++p) s.CardNumbers[p] = int16_t(deck[p - 1]);
+  return s;
+}
+
+QList<int> Deck(const AppState& s) {
+  QList<int> deck;
+  for (int p = 1; p <= s.CardCount; ++p) deck.append(s.CardNumbers[p]);
+  return deck;
+}
+
+}  // namespace
+
+class CardListTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void writesAndReadsBack();
+  void readsFields_data();
+  void readsFields();
+  void keepsThirtyAndLeavesTheRest();
+  void failedWriteKeepsTheOldList();
+  void namesCardFiles();
+};
+
+void CardListTest::writesAndReadsBack() {
+  TempDrives drives;
+  WriteHostFile(drives.c(kList), "old");
+  QVERIFY(WriteCardList(Story({3, 1, 2})));
+  QCOMPARE(ReadHostFile(drives.c(kList)), QByteArray::fromHex("2033200d0a2031200d0a2032200d0a"));
+  AppState s = Story();
+  QVERIFY(ReadCardList(s));
+  QCOMPARE(Deck(s), (QList<int>{3, 1, 2}));
+
+  // An empty deck is an empty file, which reads as an empty deck.
+  QVERIFY(WriteCardList(Story()));
+  QVERIFY(QFileInfo::exists(drives.c(kList)));
+  QCOMPARE(ReadHostFile(drives.c(kList)).size(), 0);
+  QVERIFY(ReadCardList(s));
+  QCOMPARE(s.CardCount, int16_t(0));
+}
+
+void CardListTest::readsFields_data() {
+  QTest::addColumn<QByteArray>("content");
+  QTest::addColumn<QList<int>>("deck");
+  QTest::newRow("spacing") << QByteArray(" 3 \r\n3\r\n 3\r\n3,\r\n") << QList<int>{3, 3, 3, 3};
+  QTest::newRow("two on a line") << QByteArray("1,2\r\n3") << QList<int>{1, 2, 3};
+  QTest::newRow("quoted") << QByteArray("\"5\"\r\n\" 6 \",7\r\n") << QList<int>{5, 6, 7};
+  QTest::newRow("LF and CR") << QByteArray("1\n2\r3\r\n") << QList<int>{1, 2, 3};
+  QTest::newRow("no number") << QByteArray(" 1 \r\nabc\r\n\r\n,2\r\n") << QList<int>{1, 0, 0, 0, 2};
+  QTest::newRow("leading number") << QByteArray("7 cards\r\n 1 2 \r\n1e1") << QList<int>{7, 12, 10};
+  QTest::newRow("halves to even") << QByteArray("2.5\r\n3.5\r\n") << QList<int>{2, 4};
+  QTest::newRow("beyond any card")
+      << QByteArray("31\r\n-1\r\n123\r\n30") << QList<int>{0, 0, 0, 30};
+  QTest::newRow("empty file") << QByteArray() << QList<int>{};
+}
+
+void CardListTest::readsFields() {
+  QFETCH(QByteArray, content);
+  QFETCH(QList<int>, deck);
+  TempDrives drives;
+  WriteHostFile(drives.c(kList), content);
+  AppState s = Story();
+  QVERIFY(ReadCardList(s));
+  QCOMPARE(Deck(s), deck);
+}
+
+void CardListTest::keepsThirtyAndLeavesTheRest() {
+  TempDrives drives;
+  QByteArray content;
+  for (int n = 1; n <= 31; ++n) content += " " + QByteArray::number(n) + " \r\n";
+  WriteHostFile(drives.c(kList), content);
+  AppState s = Story();
+  QVERIFY(ReadCardList(s));
+  QCOMPARE(s.CardCount, int16_t(30));
+  QCOMPARE(s.CardNumbers[30], int16_t(30));
+
+  // Slots above the count, the current card and the page stay as they were.
+  s.CurrentCard = 4;
+  s.CardStripOffset = 10;
+  WriteHostFile(drives.c(kList), " 2 \r\n 1 \r\n");
+  QVERIFY(ReadCardList(s));
+  QCOMPARE(Deck(s), (QList<int>{2, 1}));
+  for (int p = 3; p <= 30; ++p) QCOMPARE(s.CardNumbers[p], int16_t(p));
+  QCOMPARE(s.CurrentCard, int16_t(4));
+  QCOMPARE(s.CardStripOffset, int16_t(10));
+
+  // A story without a list is an empty deck.
+  s.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\other\\");
+  QVERIFY(!ReadCardList(s));
+  QCOMPARE(s.CardCount, int16_t(0));
+  QCOMPARE(s.CardNumbers[1], int16_t(2));
+}
+
+void CardListTest::failedWriteKeepsTheOldList() {
+  TempDrives drives;
+  WriteHostFile(drives.c(kList), " 1 \r\n 2 \r\n");
+  AppState s = Story({2, 1, 3});
+  disk::testing::FailWritesAfter(6);  // the disk fills up in the second line
+  QVERIFY(!WriteCardList(s));
+  disk::testing::FailWritesAfter(-1);
+  QCOMPARE(ReadHostFile(drives.c(kList)), QByteArray(" 1 \r\n 2 \r\n"));
+  s.StoryFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
+  QVERIFY(!WriteCardList(s));
+}
+
+void CardListTest::namesCardFiles() {
+  const AppState s = Story();
+  const QString card7 = CardFileStem(s, 7);
+  QCOMPARE(card7 + ".PNG", kStory + "Card_07.PNG");
+  QCOMPARE(card7 + ".BMP", kStory + "Card_07.BMP");
+  QCOMPARE(card7 + ".txt", kStory + "Card_07.txt");
+  QCOMPARE(card7 + "_x.wav", kStory + "Card_07_x.wav");
+  QCOMPARE(CardFileStem(s, 12), kStory + "Card_12");
+  QCOMPARE(CardFileStem(s, 30), kStory + "Card_30");
+  QCOMPARE(CardFileStem(s, 0), kStory + "Card_00");
+
+  // Files made on a PC with other spellings are found.
+  TempDrives drives;
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/story/Card_05.TXT")), "abc\r\n");
+  const auto text = disk::ReadLines(CardFileStem(s, 5) + ".txt");
+  QVERIFY(text);
+  QCOMPARE(*text, QStringList{QStringLiteral("abc")});
+}
+
+QTEST_GUILESS_MAIN(CardListTest)
+#include "tst_card_list.moc"

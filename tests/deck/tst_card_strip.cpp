@@ -1,0 +1,215 @@
+// The card strip drawn from the deck: which tiles show cards, thumbnails,
+// buttons, the new-card tile and the current card's band, on every page.
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "deck/CardDeck.h"
+#include "platform/Imaging.h"
+#include "shell/Shared.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0), kPink = qRgb(255, 200, 200),
+           kBlue = qRgb(200, 255, 255), kNewCard = qRgb(200, 200, 255), kMarker = qRgb(255, 0, 0),
+           kOld = qRgb(1, 2, 3);  // what the panel held before
+
+// The colour of card n's thumbnail.
+QRgb CardColour(int n) { return qRgb(8 * n, 100, 250 - 8 * n); }
+int X(int tile) { return strip::TileLeft(tile); }
+
+enum class Tile { Card, New, Empty };
+
+// A story whose cards, numbered in reverse of their positions, have
+// thumbnails in their colour with a marker at (1, 1).
+struct Fixture {
+  explicit Fixture(int cards) : m(dialogs) {
+    m.StoryFolder = QStringLiteral("C:\\story\\");
+    m.CardCount = int16_t(cards);
+    for (int p = 1; p <= cards; ++p) {
+      m.CardNumbers[p] = int16_t(cards + 1 - p);
+      QImage thumbnail(imaging::kThumbnailSize, QImage::Format_RGB32);
+      thumbnail.fill(CardColour(m.CardNumbers[p]));
+      thumbnail.setPixel(1, 1, kMarker);
+      WriteHostFile(
+          drives.c(QStringLiteral("story/Card_%1.BMP").arg(m.CardNumbers[p], 2, 10, QChar(u'0'))),
+          imaging::EncodeBmp(thumbnail));
+    }
+    m.CurrentCard = 1;
+    m.Picture5Image = QImage(strip::kSize, QImage::Format_RGB32);
+    m.Picture5Image.fill(kOld);
+  }
+
+  QRgb At(int x, int y) const { return m.Picture5Image.pixel(x, y); }
+  QRgb Band(int tile) const { return At(X(tile) + 5, 10); }
+  QRgb Body(int tile) const { return At(X(tile) + 45, 45); }
+  bool HasLeft(int tile) const { return At(X(tile) + 10, 4) == kBlack; }
+  bool HasRight(int tile) const { return At(X(tile) + 63, 4) == kBlack; }
+  Tile Kind(int tile) const {
+    const int x = X(tile);
+    if (At(x + 85, 80) == kNewCard) return Tile::New;
+    // The right edge of "ｺﾋﾟｰ" and the left edge of "けす".
+    if (At(x + 38, 76) == kBlack && At(x + 50, 76) == kBlack) return Tile::Card;
+    return Tile::Empty;
+  }
+  // Whether the tens' cell of a tile's position number holds a digit.
+  bool HasTens(int tile) const {
+    for (int y = 7; y < 21; ++y)
+      for (int x = X(tile) + 35; x < X(tile) + 43; ++x)
+        if (qGray(At(x, y)) < 128) return true;
+    return false;
+  }
+  QImage PageSwitch() const { return m.Picture5Image.copy(983, 3, 23, 83); }
+
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m;
+};
+
+}  // namespace
+
+class CardStripTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void emptyDeck();
+  void firstPage_data();
+  void firstPage();
+  void laterPages_data();
+  void laterPages();
+  void onlyTheCurrentTileIsPink();
+  void cardsWithoutThumbnailsStayBlank();
+};
+
+void CardStripTest::emptyDeck() {
+  Fixture f(0);
+  QSignalSpy changed(&f.m, &Shared::surfaceChanged);
+  DrawCardStrip(f.m);
+  QCOMPARE(changed.count(), 1);
+  QCOMPARE(changed.at(0).at(0).value<Surface>(), Surface::Picture5);
+  QCOMPARE(f.Kind(1), Tile::New);
+  QCOMPARE(f.Band(1), kPink);
+  for (int i = 2; i <= 10; ++i) {
+    QCOMPARE(f.Kind(i), Tile::Empty);
+    QCOMPARE(f.Band(i), kBlue);
+    QCOMPARE(f.Body(i), kWhite);
+  }
+  // Both labels; the gaps keep what the panel held.
+  QCOMPARE(f.At(10, 10), qRgb(255, 255, 120));
+  QCOMPARE(f.At(1006, 86), kBlack);
+  QCOMPARE(f.At(28, 50), kOld);
+  QCOMPARE(f.At(X(1) + 91, 50), kOld);
+  QCOMPARE(f.At(500, 88), kOld);
+}
+
+void CardStripTest::firstPage_data() {
+  QTest::addColumn<int>("cards");
+  QTest::newRow("3 cards") << 3;
+  QTest::newRow("10 cards") << 10;
+}
+
+void CardStripTest::firstPage() {
+  QFETCH(int, cards);
+  Fixture f(cards);
+  DrawCardStrip(f.m);
+  for (int i = 1; i <= 10; ++i) {
+    if (i <= cards) {
+      QCOMPARE(f.Kind(i), Tile::Card);
+      QCOMPARE(f.Body(i), CardColour(f.m.CardNumbers[i]));
+      QCOMPARE(f.HasTens(i), i == 10);  // " 1" .. " 9", "10"
+      QCOMPARE(f.HasLeft(i), i > 1);
+      QCOMPARE(f.HasRight(i), i < cards);
+    } else {
+      QCOMPARE(f.Kind(i), i == cards + 1 ? Tile::New : Tile::Empty);
+    }
+  }
+  // The tile's frame, the line under its band, and the thumbnail placed at
+  // (x + 1, 23): its marker at (1, 1) shows at (x + 2, 24).
+  const int x = X(2);
+  QCOMPARE(f.At(x, 2), kBlack);
+  QCOMPARE(f.At(x + 90, 86), kBlack);
+  QCOMPARE(f.At(x + 45, 23), kBlack);
+  QCOMPARE(f.At(x + 2, 24), kMarker);
+  QCOMPARE(f.At(x + 1, 24), f.Body(2));
+  QCOMPARE(f.At(x + 89, 60), f.Body(2));
+  QCOMPARE(f.At(x + 37, 69), kWhite);  // inside "ｺﾋﾟｰ"
+}
+
+void CardStripTest::laterPages_data() {
+  QTest::addColumn<int>("cards");
+  QTest::addColumn<int>("offset");
+  QTest::addColumn<bool>("onward");  // the page switch reads "つぎへ" as on page 1
+  QTest::newRow("15 cards, page 2") << 15 << 10 << false;
+  QTest::newRow("25 cards, page 2") << 25 << 10 << true;
+  QTest::newRow("25 cards, page 3") << 25 << 20 << false;
+  QTest::newRow("30 cards, page 3") << 30 << 20 << false;
+}
+
+void CardStripTest::laterPages() {
+  QFETCH(int, cards);
+  QFETCH(int, offset);
+  QFETCH(bool, onward);
+  Fixture f(cards);
+  DrawCardStrip(f.m);
+  const QImage firstPageSwitch = f.PageSwitch();
+  f.m.CardStripOffset = int16_t(offset);
+  f.m.CurrentCard = int16_t(offset + 1);
+  DrawCardStrip(f.m);
+  const int shown = std::min(cards - offset, 10);
+  for (int i = 1; i <= 10; ++i) {
+    const int p = offset + i;
+    if (i <= shown) {
+      QCOMPARE(f.Kind(i), Tile::Card);
+      QCOMPARE(f.Body(i), CardColour(f.m.CardNumbers[p]));
+      QVERIFY(f.HasTens(i));
+      QCOMPARE(f.HasLeft(i), i > 1);
+      QCOMPARE(f.HasRight(i), p < cards);
+    } else {
+      QCOMPARE(f.Kind(i), i == shown + 1 ? Tile::New : Tile::Empty);
+    }
+  }
+  QCOMPARE(f.Band(1), kPink);
+  QCOMPARE(f.PageSwitch() == firstPageSwitch, onward);
+  QCOMPARE(NextCardStripOffset(f.m), int16_t(onward ? offset + 10 : 0));
+}
+
+void CardStripTest::onlyTheCurrentTileIsPink() {
+  Fixture f(12);
+  const auto pinkTiles = [&f](int current, int offset) {
+    f.m.CurrentCard = int16_t(current);
+    f.m.CardStripOffset = int16_t(offset);
+    DrawCardStrip(f.m);
+    QList<int> tiles;  // a band of neither colour counts as -i
+    for (int i = 1; i <= 10; ++i) {
+      if (f.Band(i) == kPink)
+        tiles.append(i);
+      else if (f.Band(i) != kBlue)
+        tiles.append(-i);
+    }
+    return tiles;
+  };
+  QCOMPARE(pinkTiles(2, 0), QList<int>{2});
+  QCOMPARE(pinkTiles(10, 0), QList<int>{10});
+  QCOMPARE(pinkTiles(12, 0), QList<int>{});
+  QCOMPARE(pinkTiles(12, 10), QList<int>{2});
+  QCOMPARE(pinkTiles(13, 10), QList<int>{3});  // a new card being drawn
+}
+
+void CardStripTest::cardsWithoutThumbnailsStayBlank() {
+  Fixture f(4);  // cards 4, 3, 2, 1
+  QFile::remove(f.drives.c(QStringLiteral("story/Card_03.BMP")));
+  WriteHostFile(f.drives.c(QStringLiteral("story/Card_02.BMP")), "BM broken");
+  QImage small(30, 20, QImage::Format_RGB32);
+  small.fill(CardColour(1));
+  WriteHostFile(f.drives.c(QStringLiteral("story/Card_01.BMP")), imaging::EncodeBmp(small));
+  DrawCardStrip(f.m);
+  QCOMPARE(f.Body(1), CardColour(4));
+  QCOMPARE(f.Body(2), kWhite);  // not card 4's thumbnail
+  QCOMPARE(f.Body(3), kWhite);
+  QCOMPARE(f.At(X(4) + 20, 30), CardColour(1));
+  QCOMPARE(f.Body(4), kWhite);
+  for (int i = 1; i <= 4; ++i) QCOMPARE(f.Kind(i), Tile::Card);
+}
+
+QTEST_MAIN(CardStripTest)
+#include "tst_card_strip.moc"
