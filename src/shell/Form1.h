@@ -7,6 +7,7 @@
 #include "shell/Widgets.h"
 
 class ClassPanel;
+class Form2;
 class Form8;
 class Shared;
 class StoryPanel;
@@ -32,6 +33,10 @@ class Form1 : public QWidget {
   Form8* DriveDialog();
   void Command17_Click();
 
+  // The name dialog of a new story, made on first use and kept.
+  Form2* NameDialog();
+  void Command1_Click();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -43,5 +48,6 @@ class Form1 : public QWidget {
   Shared& m_;
   Placements placements_;
   QPointer<Form8> form8_;
+  QPointer<Form2> form2_;
   bool painted_ = false;
 };
