@@ -1,6 +1,320 @@
 #include "library/StoryList.h"
 
+#include <QImage>
+#include <QPainter>
+#include <QStringView>
+
+#include "deck/CardDeck.h"
+#include "platform/Disk.h"
+#include "platform/TextCodec.h"
+#include "shell/Fonts.h"
+#include "shell/Numbers.h"
 #include "shell/Shared.h"
 
-void ReadStoryList(Shared&) {}
-void DrawStoryList(Shared&) {}
+namespace {
+
+// The story list's place on the story panel.
+constexpr int kStoryListTop = 183;
+constexpr int kRowHeight = 21;
+constexpr int kRows = 20;
+
+const QColor kListFill(255, 255, 200);
+const QColor kHighlight(0, 0, 200);
+const QColor kRowText(255, 0, 0);
+const QColor kPanelBackground(192, 255, 255);
+
+QString ListFile(const Shared& m) { return m.BaseFolder + QStringLiteral("Menu.txt"); }
+
+QString WithoutFinalBackslash(QString folder) {
+  if (folder.endsWith(u'\\')) folder.chop(1);
+  return folder;
+}
+
+// A story folder text whose name part is empty: no story is selected.
+bool NoStorySelected(const Shared& m) { return m.StoryFolder.endsWith(QStringLiteral("\\\\")); }
+
+QStringList NamesInMemory(const Shared& m) {
+  QStringList names;
+  for (int i = 1; i <= m.StoryCount; ++i) names.append(m.StoryNames[i]);
+  return names;
+}
+
+// The first row other than `except` whose name matches `name` the way
+// folder names match, or 0.
+int RowNamed(const Shared& m, const QString& name, int except) {
+  for (int i = 1; i <= m.StoryCount; ++i) {
+    if (i != except && m.StoryNames[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  }
+  return 0;
+}
+
+// The selected row, when a story is selected.
+int SelectedRow(const Shared& m) {
+  if (NoStorySelected(m)) return 0;
+  const int row = m.CurrentStoryIndex;
+  return row >= 1 && row <= m.StoryCount ? row : 0;
+}
+
+QString ListNotSaved(const Shared& m) {
+  return m.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
+}
+
+// The selected story and its first card become the current ones.
+void ShowSelectedStory(Shared& m) {
+  DrawStoryList(m);
+  ReadCardList(m);
+  DrawCardStrip(m);
+  m.CurrentCard = 1;
+  LoadCard(m);
+}
+
+const QString kDuplicate = QStringLiteral("おなじ なまえの ぴこらまが もう あります。");
+const QString kCannotUse = QStringLiteral("その なまえは つかえません。");
+const QString kNotRenamed = QStringLiteral("なまえを かえられませんでした。");
+
+}  // namespace
+
+int ReadNameList(const QString& file, std::array<QString, 101>& names) {
+  for (int i = 1; i <= kMaxStories; ++i) names[i].clear();
+  const auto lines = disk::ReadLines(file);
+  if (!lines) return 0;
+  const int count = int(std::min<qsizetype>(lines->size(), kMaxStories));
+  for (int i = 0; i < count; ++i) names[i + 1] = lines->at(i);
+  return count;
+}
+
+void ReadStoryList(Shared& m) {
+  m.StoryCount = int16_t(ReadNameList(m.StoryFolder + QStringLiteral("Menu.txt"), m.StoryNames));
+}
+
+QString StoryRowText(int i, const QString& name) {
+  return (QStringLiteral(" ") + SignedText(i)).right(2) + u' ' + name;
+}
+
+QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& names, int count,
+                   int selected, const QColor& background) {
+  QPainter p(&surface);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  const int bottom = top + kRowHeight * kRows;
+
+  // The names after the 20th run on below the box; what was printed there
+  // before goes first, so a deleted story leaves no name behind.
+  p.fillRect(QRect(0, bottom + 1, surface.width(), surface.height()), background);
+
+  p.fillRect(QRect(2, top, 183, 419), kListFill);
+  p.fillRect(QRect(3, top + kRowHeight * (selected - 1), 181, kRowHeight), kHighlight);
+  // Row lines from x = 2 up to, not including, x = 185.
+  for (int i = 0; i <= kRows; ++i) p.fillRect(QRect(2, top + kRowHeight * i, 183, 1), Qt::black);
+
+  QFont font = Gothic(9);
+  font.setStyleStrategy(QFont::NoAntialias);
+  p.setFont(font);
+  p.setPen(kRowText);
+  const int ascent = p.fontMetrics().ascent();
+  const int shown = std::clamp(count, 0, kMaxStories);
+  for (int i = 1; i <= shown; ++i) {
+    const int y = top + 6 + kRowHeight * (i - 1);
+    p.drawText(QPoint(5, y + ascent), StoryRowText(i, names[i]));
+  }
+  return QRect(0, top, surface.width(), surface.height() - top);
+}
+
+void DrawStoryList(Shared& m) {
+  if (m.Picture1Image.isNull()) {
+    m.Picture1Image = QImage(m.layout.Picture1.size(), QImage::Format_RGB32);
+    m.Picture1Image.fill(kPanelBackground);
+  }
+  const QRect drawn =
+      DrawNameList(m.Picture1Image, kStoryListTop, m.StoryNames, m.StoryCount,
+                   m.CurrentStoryIndex, kPanelBackground);
+  const int row = m.CurrentStoryIndex;
+  const QString name = row >= 1 && row <= kMaxStories ? m.StoryNames[row] : QString();
+  m.StoryFolder = m.BaseFolder + name + u'\\';
+  m.CurrentStoryName = name;
+  m.SurfaceChanged(Surface::Picture1, drawn);
+}
+
+int ListRowAt(double y, int top) {
+  const long row = RoundHalfEven(y - top) / kRowHeight + 1;
+  return int(std::max(1L, row));
+}
+
+void PickStoryAt(Shared& m, QPointF at) {
+  if (!(at.x() > 2 && at.x() < 194 && at.y() > kStoryListTop && at.y() < 602)) return;
+  const int row = ListRowAt(at.y(), kStoryListTop);
+  if (row > m.StoryCount) return;
+  m.CurrentStoryIndex = int16_t(row);
+  ShowSelectedStory(m);
+}
+
+std::optional<QString> StoryNameProblem(const QString& name) {
+  if (name.trimmed().isEmpty()) return QStringLiteral("なまえを かいてください。");
+  const auto cannotHold = [](const QString& c) {
+    return QStringLiteral("「%1」は なまえに つかえません。").arg(c);
+  };
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const QChar c = name.at(i);
+    if (c.unicode() < 0x20 || c.unicode() == 0x7f) return kCannotUse;
+    if (QStringView(u"\\/:*?\"<>|").contains(c)) return cannotHold(c);
+    // One character as the list file would hold it (a pair of surrogates
+    // is one character).
+    const qsizetype n = c.isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
+    const QString one = name.mid(i, n);
+    if (!text::CanEncode(one)) return cannotHold(one);
+    i += n - 1;
+  }
+  // Windows drops a final blank or dot from a folder name, so the folder
+  // would not be the one the list names; this also covers "." and "..".
+  if (name.endsWith(u' ') || name.endsWith(u'.'))
+    return QStringLiteral("なまえの さいごに「.」や くうはくは つかえません。");
+  // Names Windows keeps for devices, also with an extension, and the name
+  // of the list file itself, which sits beside the story folders.
+  if (name.compare(QStringLiteral("Menu.txt"), Qt::CaseInsensitive) == 0) return kCannotUse;
+  const QString stem = name.section(u'.', 0, 0).trimmed().toUpper();
+  static const QStringList kDevices = {QStringLiteral("CON"), QStringLiteral("PRN"),
+                                       QStringLiteral("AUX"), QStringLiteral("NUL")};
+  if (kDevices.contains(stem)) return kCannotUse;
+  if (stem.size() == 4 && (stem.startsWith(QStringLiteral("COM")) || stem.startsWith(QStringLiteral("LPT"))) &&
+      stem.at(3) >= u'1' && stem.at(3) <= u'9')
+    return kCannotUse;
+  return std::nullopt;
+}
+
+bool StoryListHasRoom(Shared& m) {
+  if (m.StoryCount < kMaxStories) return true;
+  m.dialogs.Tell(QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
+  return false;
+}
+
+NameDialogStep SaveStoryName(Shared& m, const QString& text) {
+  m.EnteredName = text;
+  if (text.isEmpty()) return NameDialogStep::StayOpen;
+  if (!StoryListHasRoom(m)) return NameDialogStep::StayOpen;
+  if (const auto problem = StoryNameProblem(text)) {
+    m.dialogs.Tell(*problem);
+    return NameDialogStep::StayOpen;
+  }
+  if (RowNamed(m, text, 0)) {
+    m.dialogs.Tell(kDuplicate);
+    return NameDialogStep::StayOpen;
+  }
+
+  // A folder of that name that is in no list (left behind, or put there by
+  // hand) becomes the story's folder as it is.
+  const QString folder = m.BaseFolder + text;
+  if (!disk::CreateFolder(folder) && !disk::FolderExists(folder)) {
+    m.dialogs.Tell(disk::Exists(folder) ? kCannotUse
+                                        : QStringLiteral("ぴこらまの フォルダが つくれません。"));
+    return NameDialogStep::StayOpen;
+  }
+  m.NewStoryName = text;
+  m.StoryFolder = folder + u'\\';
+  m.CardCount = 0;
+  m.CardNumbers.fill(0);
+
+  m.StoryCount = int16_t(m.StoryCount + 1);
+  m.StoryNames[m.StoryCount] = text;
+  if (!disk::AppendLine(ListFile(m), text)) {
+    // The name goes at least into the story's own folder, where it can be
+    // found again.
+    if (disk::WriteLines(m.StoryFolder + QStringLiteral("Menu.txt"), {text}))
+      m.dialogs.Tell(m.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
+    else
+      m.dialogs.Tell(m.StoryFolder + QStringLiteral("menu.txt がほぞんできません。"));
+  }
+  // The new story is in the list in memory and its deck is empty: it is the
+  // selected one either way.
+  m.CurrentStoryIndex = m.StoryCount;
+  DrawStoryList(m);
+  DrawCardStrip(m);
+  return NameDialogStep::Close;
+}
+
+void CancelStoryName(Shared& m) { m.EnteredName.clear(); }
+
+namespace {
+
+// The selected story's folder, when rename and delete may act on it: the
+// name must be one a folder inside the class can carry.
+bool SelectedStoryIsSafe(Shared& m, int row) {
+  if (!StoryNameProblem(m.StoryNames[row])) return true;
+  m.dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、"
+                                "かえたり すてたり できません。"));
+  return false;
+}
+
+}  // namespace
+
+void RenameStory(Shared& m) {
+  const int row = SelectedRow(m);
+  if (!row) return;
+  if (!SelectedStoryIsSafe(m, row)) return;
+  const QString oldName = m.StoryNames[row];
+  if (RowNamed(m, oldName, row)) {
+    // Two rows share one folder; renaming it would take it from the other.
+    m.dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
+    return;
+  }
+  const auto answer = m.dialogs.Input(QStringLiteral("名前は？"));
+  if (!answer || answer->isEmpty()) return;
+  if (const auto problem = StoryNameProblem(*answer)) {
+    m.dialogs.Tell(*problem);
+    return;
+  }
+  if (RowNamed(m, *answer, row)) {
+    m.dialogs.Tell(kDuplicate);
+    return;
+  }
+  if (!m.dialogs.Ask(*answer + QStringLiteral("でいいですか？"))) return;
+  m.EnteredName = *answer;
+  m.NewStoryName = m.EnteredName;
+
+  const QString oldFolder = m.BaseFolder + oldName;
+  const QString newFolder = m.BaseFolder + m.NewStoryName;
+  if (!disk::RenameFolder(oldFolder, newFolder)) {
+    m.dialogs.Tell(kNotRenamed);
+    return;
+  }
+  m.StoryNames[row] = *answer;
+  if (!disk::WriteLines(ListFile(m), NamesInMemory(m))) {
+    // The list file keeps the old name: so does the folder, when it can.
+    if (disk::RenameFolder(newFolder, oldFolder)) {
+      m.StoryNames[row] = oldName;
+      m.dialogs.Tell(kNotRenamed);
+      return;
+    }
+    m.dialogs.Tell(ListNotSaved(m));
+  }
+  ShowSelectedStory(m);
+}
+
+void DeleteStory(Shared& m) {
+  const int row = SelectedRow(m);
+  if (!row) return;
+  if (!SelectedStoryIsSafe(m, row)) return;
+  if (!m.dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
+  if (!disk::FolderExists(m.BaseFolder)) {
+    // The class's drive is gone: nothing can be thrown away.
+    m.dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
+    return;
+  }
+
+  // A folder that another row also names stays for that row.
+  if (!RowNamed(m, m.StoryNames[row], row)) {
+    const QString folder = m.BaseFolder + m.StoryNames[row] + u'\\';
+    disk::DeleteFiles(folder, QStringLiteral("*.*"));
+    disk::RemoveFolder(WithoutFinalBackslash(folder));
+  }
+
+  for (int i = row; i < m.StoryCount; ++i) m.StoryNames[i] = m.StoryNames[i + 1];
+  m.StoryNames[m.StoryCount].clear();
+  m.StoryCount = int16_t(m.StoryCount - 1);
+  if (m.StoryCount > 0) {
+    if (!disk::WriteLines(ListFile(m), NamesInMemory(m))) m.dialogs.Tell(ListNotSaved(m));
+  } else {
+    disk::DeleteFile(ListFile(m));
+    if (disk::Exists(ListFile(m))) m.dialogs.Tell(ListNotSaved(m));
+  }
+  m.CurrentStoryIndex = 1;
+  ShowSelectedStory(m);
+}

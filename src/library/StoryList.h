@@ -1,7 +1,81 @@
 #pragma once
+// The class's story list: the list file Menu.txt beside the story folders,
+// the numbered list on the story panel, and making, renaming, deleting and
+// picking stories. Everything here works on the shared module alone, so it
+// runs without any window.
+
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+class QColor;
+class QImage;
+class QRect;
 class Shared;
 
-// Reads the class's Menu.txt into StoryNames/StoryCount.
+// Most stories a list holds.
+constexpr int kMaxStories = 100;
+
+// Reads the class's Menu.txt (in StoryFolder) into StoryNames/StoryCount:
+// every line is a story, empty lines too, at most 100. A missing or
+// unreadable file is a class with no stories.
 void ReadStoryList(Shared& m);
-// Draws the story list and makes the selected story the current one.
+
+// Draws the story list and makes the selected story the current one
+// (StoryFolder, CurrentStoryName).
 void DrawStoryList(Shared& m);
+
+// ---- Pieces shared with the other numbered lists -------------------------
+
+// Reads a list file into names(1..100); returns the count.
+int ReadNameList(const QString& file, std::array<QString, 101>& names);
+
+// The row text of story i: the number in two places (" 1".."99", "00" for
+// 100), a blank, the name.
+QString StoryRowText(int i, const QString& name);
+
+// Draws a numbered list with its top at `top` onto `surface`: the pale
+// yellow box, the highlight of row `selected`, the row lines and the red
+// row texts of names(1..count). Below the box, where names after the 20th
+// run on, the surface is cleared to `background` first. Returns the
+// rectangle it drew on.
+QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& names, int count,
+                   int selected, const QColor& background);
+
+// The row under a press at y on a list whose top is at `top` (1 or more).
+int ListRowAt(double y, int top);
+
+// Why `name` cannot be a story: a short message for the child, or nothing
+// when it can be one. A story name must be a folder name on the school PCs
+// (Windows and Linux) and fit into the windows-31j list file.
+std::optional<QString> StoryNameProblem(const QString& name);
+
+// ---- Story operations -----------------------------------------------------
+
+// Whether the class can take one more story; tells the child when not.
+bool StoryListHasRoom(Shared& m);
+
+// What the name dialog does after its save button.
+enum class NameDialogStep { StayOpen, Close };
+
+// The name dialog's "なまえをほぞん" with the text of its text box: makes the
+// story folder, adds the name to the list and selects the new story. A name
+// that cannot be a story is refused with a message and the dialog stays
+// open so the child can mend it; an empty text does nothing.
+NameDialogStep SaveStoryName(Shared& m, const QString& text);
+
+// The name dialog's "キャンセル": nothing is made.
+void CancelStoryName(Shared& m);
+
+// "名前変更": asks for the new name, renames the folder and the row.
+void RenameStory(Shared& m);
+
+// "削除": after the child agrees, deletes the selected story's files and
+// folder and its row.
+void DeleteStory(Shared& m);
+
+// A mouse press on the story panel at a position in panel pixels: picks
+// the story of the row and loads its first card.
+void PickStoryAt(Shared& m, QPointF at);

@@ -11,6 +11,8 @@
 #include "editor/CanvasView.h"
 #include "editor/CardTextBox.h"
 #include "editor/ToolPanel.h"
+#include "library/Form2.h"
+#include "library/StoryList.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
@@ -56,6 +58,11 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   Picture1->setSurface(&m_.Picture1Image);
   placements_.add(Picture1, layout.Picture1);
   connect(Picture1, &StoryPanel::quitPressed, this, [this] { Command4_Click(m_); });
+  connect(Picture1, &StoryPanel::makePressed, this, &Form1::Command1_Click);
+  connect(Picture1, &StoryPanel::renamePressed, this, [this] { RenameStory(m_); });
+  connect(Picture1, &StoryPanel::deletePressed, this, [this] { DeleteStory(m_); });
+  connect(Picture1, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(m_, at); });
 
   Picture6 = new ToolPanel(m_, this);
   placements_.add(Picture6, layout.Picture6);
@@ -96,6 +103,16 @@ void Form1::Command17_Click() {
   Form8* dialog = DriveDialog();
   dialog->Text1->setText(m_.BaseFolder);
   dialog->exec();
+}
+
+Form2* Form1::NameDialog() {
+  if (!form2_) form2_ = new Form2(m_, this);
+  return form2_;
+}
+
+void Form1::Command1_Click() {
+  if (!StoryListHasRoom(m_)) return;
+  NameDialog()->exec();
 }
 
 void Form1::SyncControls() {

@@ -8,6 +8,7 @@
 
 class CanvasView;
 class ClassPanel;
+class Form2;
 class Form8;
 class Shared;
 class StoryPanel;
@@ -34,6 +35,10 @@ class Form1 : public QWidget {
   Form8* DriveDialog();
   void Command17_Click();
 
+  // The name dialog of a new story, made on first use and kept.
+  Form2* NameDialog();
+  void Command1_Click();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -45,5 +50,6 @@ class Form1 : public QWidget {
   Shared& m_;
   Placements placements_;
   QPointer<Form8> form8_;
+  QPointer<Form2> form2_;
   bool painted_ = false;
 };

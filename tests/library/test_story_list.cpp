@@ -1,0 +1,296 @@
+// The class's list file and the story operations: what is read, what the
+// child is asked and told, and what is on disk afterwards.
+
+#include <QtTest>
+
+#include "StoryClass.h"
+
+class StoryListTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void readList_data();
+  void readList();
+  void makeAndCancel();
+  void refusals_data();
+  void refusals();
+  void listFull();
+  void listFileCannotBeAppended();
+  void rename();
+  void renameStopped();
+  void interruptedRewriteKeepsOldList();
+  void deleteStories();
+  void deleteKeepsWhatOthersUse();
+  void unsafeNameFromFile();
+};
+
+void StoryListTest::readList_data() {
+  QTest::addColumn<QByteArray>("file");
+  QTest::addColumn<bool>("exists");
+  QTest::addColumn<QStringList>("expected");
+  QByteArray lines120;
+  QStringList first100;
+  for (int i = 1; i <= 120; ++i) lines120 += "s" + QByteArray::number(i) + "\r\n";
+  for (int i = 1; i <= 100; ++i) first100.append(QStringLiteral("s%1").arg(i));
+
+  QTest::newRow("missing") << QByteArray() << false << QStringList();
+  QTest::newRow("0 bytes") << QByteArray() << true << QStringList();
+  QTest::newRow("120 lines") << lines120 << true << first100;
+  QTest::newRow("trailing empty line") << QByteArray("A\r\nB\r\n\r\n") << true << QStringList{"A", "B", ""};
+  QTest::newRow("LF, no last ending") << QByteArray("A\n\nB") << true << QStringList{"A", "", "B"};
+  // Written on a Windows PC: kanji, half-width kana, a circled digit.
+  QTest::newRow("windows names") << QByteArray("\x87\x40\x8b\x9b\r\n\xb6\xb4\xd9\r\n") << true
+                                 << QStringList{QStringLiteral("①魚"), QStringLiteral("ｶｴﾙ")};
+}
+
+void StoryListTest::readList() {
+  QFETCH(QByteArray, file);
+  QFETCH(bool, exists);
+  QFETCH(QStringList, expected);
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m(dialogs);
+  if (exists) WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), file);
+  m.StoryNames.fill(QStringLiteral("old"));  // a list read before leaves nothing behind
+  m.StoryFolder = StoryClass::Folder();
+  ReadStoryList(m);
+  QCOMPARE(int(m.StoryCount), expected.size());
+  for (int i = 1; i <= 100; ++i) QCOMPARE(m.StoryNames[i], expected.value(i - 1));
+}
+
+void StoryListTest::makeAndCancel() {
+  StoryClass c({QStringLiteral("A")});
+  c.m.CurrentCard = 3;
+  const QString name = QStringLiteral("ｶｴﾙの①たび");
+  QCOMPARE(SaveStoryName(c.m, name), NameDialogStep::Close);
+  QVERIFY(c.hasFolder(name));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name}));
+  QCOMPARE(int(c.m.CurrentStoryIndex), 2);
+  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(c.m.CurrentStoryName, name);
+  QCOMPARE(int(c.m.CardCount), 0);
+  QCOMPARE(int(c.m.CurrentCard), 3);  // no card is loaded
+  QVERIFY(c.dialogs.told.isEmpty());
+
+  // An empty text and cancel change nothing.
+  const QStringList before = c.snapshot();
+  QCOMPARE(SaveStoryName(c.m, QString()), NameDialogStep::StayOpen);
+  CancelStoryName(c.m);
+  QVERIFY(c.m.EnteredName.isEmpty());
+  QCOMPARE(c.snapshot(), before);
+  QCOMPARE(int(c.m.StoryCount), 2);
+
+  // The first story of a class makes the list file.
+  StoryClass empty;
+  SaveStoryName(empty.m, QStringLiteral("いぬ"));
+  QCOMPARE(empty.listBytes(), Sjis({QStringLiteral("いぬ")}));
+}
+
+void StoryListTest::refusals_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<bool>("driveGone");
+  for (const char* name : {"a\\b", "..\\x", "a/b", "a:b", "*", "なに?", "a\"b", "<a>", "a|b", "a\tb", ".",
+                           "..", "いぬ.", "いぬ ", "  　", "con", "COM1.txt", "menu.TXT", "なみ〜", "ねこ😀",
+                           "b" /* another row, other case */, "memo.txt" /* a file */})
+    QTest::newRow(name) << QString::fromUtf8(name) << false;
+  QTest::newRow("drive gone") << QStringLiteral("Z") << true;
+}
+
+// Make and rename refuse with a message and leave memory and disk as they
+// were.
+void StoryListTest::refusals() {
+  QFETCH(QString, name);
+  QFETCH(bool, driveGone);
+  for (const bool make : {true, false}) {
+    StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+    WriteHostFile(c.host(QStringLiteral("memo.txt")), "x");
+    const QStringList before = c.snapshot();
+    const QByteArray hostC = qgetenv("PIKORAMA_DRIVE_C");
+    if (driveGone) qputenv("PIKORAMA_DRIVE_C", hostC + "/gone");
+    if (make) {
+      QCOMPARE(SaveStoryName(c.m, name), NameDialogStep::StayOpen);
+    } else {
+      c.dialogs.inputs = {name};
+      c.dialogs.answers = {true};
+      RenameStory(c.m);
+    }
+    qputenv("PIKORAMA_DRIVE_C", hostC);
+    QCOMPARE(c.dialogs.told.size(), 1);
+    QCOMPARE(c.snapshot(), before);
+    QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+    QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+  }
+}
+
+void StoryListTest::listFull() {
+  QStringList names;
+  for (int i = 1; i <= 100; ++i) names.append(QStringLiteral("s%1").arg(i));
+  StoryClass c(names);
+  const QStringList before = c.snapshot();
+  QVERIFY(!StoryListHasRoom(c.m));
+  QCOMPARE(SaveStoryName(c.m, QStringLiteral("new")), NameDialogStep::StayOpen);
+  QCOMPARE(c.dialogs.told.size(), 2);
+  QCOMPARE(int(c.m.StoryCount), 100);
+  QCOMPARE(c.snapshot(), before);
+}
+
+void StoryListTest::listFileCannotBeAppended() {
+  // The name goes into the story's own folder instead, and the child is told.
+  StoryClass c({QStringLiteral("A")});
+  QFile::remove(c.host(QStringLiteral("Menu.txt")));
+  QDir().mkpath(c.host(QStringLiteral("Menu.txt")));  // a folder in the way
+  QCOMPARE(SaveStoryName(c.m, QStringLiteral("ねこ")), NameDialogStep::Close);
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("ねこ/Menu.txt"))), Sjis({QStringLiteral("ねこ")}));
+  QCOMPARE(c.dialogs.told.size(), 1);
+  QCOMPARE(int(c.m.CurrentStoryIndex), 2);  // selected in memory as on screen
+  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
+
+  // Neither file can be written.
+  StoryClass full({QStringLiteral("A")});
+  disk::testing::FailWritesAfter(0);
+  SaveStoryName(full.m, QStringLiteral("ねこ"));
+  disk::testing::FailWritesAfter(-1);
+  QCOMPARE(full.dialogs.told,
+           QStringList{StoryClass::Folder() + QStringLiteral("ねこ\\menu.txt がほぞんできません。")});
+  QCOMPARE(full.listBytes(), Sjis({QStringLiteral("A")}));
+}
+
+void StoryListTest::rename() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("C")});
+  c.m.CurrentStoryIndex = 2;
+  DrawStoryList(c.m);
+  c.m.CurrentCard = 5;
+  const QString name = QStringLiteral("ﾈｺ①");
+  c.dialogs.inputs = {name};
+  c.dialogs.answers = {true};
+  RenameStory(c.m);
+  QCOMPARE(c.dialogs.asked, (QStringList{QStringLiteral("名前は？"), name + QStringLiteral("でいいですか？")}));
+  QVERIFY(!c.hasFolder(QStringLiteral("b")));
+  QCOMPARE(ReadHostFile(c.host(name + QStringLiteral("/CardData.txt"))), QByteArray(" 1 \r\n"));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("C")}));
+  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(int(c.m.CurrentCard), 1);
+
+  // The same name, and the same name in other letter case.
+  c.dialogs.inputs = {name, QStringLiteral("c")};
+  c.dialogs.answers = {true, true};
+  const QStringList before = c.snapshot();
+  RenameStory(c.m);
+  QCOMPARE(c.snapshot(), before);
+  c.m.CurrentStoryIndex = 3;
+  DrawStoryList(c.m);
+  RenameStory(c.m);
+  QVERIFY(c.dialogs.told.isEmpty());
+  QVERIFY(QDir(c.host(QString())).entryList(QDir::Dirs).contains(QStringLiteral("c")));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("c")}));
+}
+
+void StoryListTest::renameStopped() {
+  StoryClass c({QStringLiteral("A")});
+  QDir().mkpath(c.host(QStringLiteral("other")));
+  const QStringList before = c.snapshot();
+  c.dialogs.inputs = {std::nullopt, QString(), QStringLiteral("Z"), QStringLiteral("Other")};
+  c.dialogs.answers = {false, true};
+  for (int i = 0; i < 4; ++i) RenameStory(c.m);  // cancel, empty, いいえ, a folder in no list
+  QCOMPARE(c.dialogs.told.size(), 1);
+  QCOMPARE(c.snapshot(), before);
+  QCOMPARE(c.names(), QStringList{QStringLiteral("A")});
+
+  // With no story selected nothing is asked.
+  StoryClass empty;
+  QVERIFY(empty.m.StoryFolder.endsWith(QStringLiteral("\\\\")));
+  RenameStory(empty.m);
+  DeleteStory(empty.m);
+  QVERIFY(empty.dialogs.asked.isEmpty());
+}
+
+void StoryListTest::interruptedRewriteKeepsOldList() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  const QStringList before = c.snapshot();
+  c.dialogs.inputs = {QStringLiteral("Z")};
+  c.dialogs.answers = {true, true};
+  disk::testing::FailWritesAfter(3);
+  RenameStory(c.m);  // the folder gets its old name back
+  QCOMPARE(c.snapshot(), before);
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+  DeleteStory(c.m);
+  disk::testing::FailWritesAfter(-1);
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("B")}));
+  QCOMPARE(c.dialogs.told.size(), 2);
+  QCOMPARE(c.dialogs.told.last(), StoryClass::Folder() + QStringLiteral("menu.txt がほぞんできません。"));
+}
+
+void StoryListTest::deleteStories() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+  WriteHostFile(c.host(QStringLiteral("B/Card_01_x.wav")), "wav");
+  c.m.CurrentStoryIndex = 2;
+  DrawStoryList(c.m);
+  c.dialogs.answers = {false, true};
+  DeleteStory(c.m);  // いいえ
+  QVERIFY(c.hasFolder(QStringLiteral("B")));
+  DeleteStory(c.m);
+  QCOMPARE(c.dialogs.asked.last(), QStringLiteral("えらばれているぴこらまをすてます。"));
+  QVERIFY(!c.hasFolder(QStringLiteral("B")));
+  QVERIFY(c.hasFolder(QStringLiteral("A")) && c.hasFolder(QStringLiteral("C")));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("C")}));
+  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+
+  // The only story: folder and list file go, and nothing is selected.
+  StoryClass one({QStringLiteral("ひとつ")});
+  one.dialogs.answers = {true};
+  DeleteStory(one.m);
+  QVERIFY(!one.hasFolder(QStringLiteral("ひとつ")));
+  QVERIFY(!one.hasListFile());
+  QCOMPARE(int(one.m.StoryCount), 0);
+  QCOMPARE(one.m.StoryFolder, StoryClass::Folder() + u'\\');
+  one.dialogs.asked.clear();
+  DeleteStory(one.m);
+  RenameStory(one.m);
+  QVERIFY(one.dialogs.asked.isEmpty());
+}
+
+void StoryListTest::deleteKeepsWhatOthersUse() {
+  // Sub-folders are not visited: the folder stays with them, the row goes.
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  WriteHostFile(c.host(QStringLiteral("A/sub/keep.txt")), "keep");
+  c.dialogs.answers = {true};
+  DeleteStory(c.m);
+  QVERIFY(!QFileInfo::exists(c.host(QStringLiteral("A/CardData.txt"))));
+  QVERIFY(QFileInfo::exists(c.host(QStringLiteral("A/sub/keep.txt"))));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("B")}));
+
+  // Two rows on one folder, from an old list: deleting one keeps the
+  // folder, renaming one is refused.
+  StoryClass twice({QStringLiteral("A"), QStringLiteral("A")});
+  twice.dialogs.inputs = {QStringLiteral("Z")};
+  RenameStory(twice.m);
+  QCOMPARE(twice.dialogs.told.size(), 1);
+  twice.dialogs.answers = {true};
+  DeleteStory(twice.m);
+  QVERIFY(QFileInfo::exists(twice.host(QStringLiteral("A/CardData.txt"))));
+  QCOMPARE(twice.listBytes(), Sjis({QStringLiteral("A")}));
+}
+
+void StoryListTest::unsafeNameFromFile() {
+  // Shown in the list, never acted on.
+  StoryClass c({QStringLiteral("..\\x"), QStringLiteral("ok"), QStringLiteral("..")});
+  WriteHostFile(c.drives.c(QStringLiteral("A_PIKORA/x/precious.txt")), "mine");
+  const QStringList before = c.snapshot();
+  QCOMPARE(c.m.CurrentStoryName, QStringLiteral("..\\x"));
+  for (int row : {1, 3}) {
+    c.m.CurrentStoryIndex = int16_t(row);
+    DrawStoryList(c.m);
+    c.dialogs.told.clear();
+    c.dialogs.answers = {true, true};
+    c.dialogs.inputs = {QStringLiteral("y")};
+    DeleteStory(c.m);
+    RenameStory(c.m);
+    QCOMPARE(c.dialogs.told.size(), 2);
+    QVERIFY(c.dialogs.asked.isEmpty());
+    QCOMPARE(c.snapshot(), before);
+    QCOMPARE(int(c.m.StoryCount), 3);
+  }
+}
+
+QTEST_MAIN(StoryListTest)
+#include "test_story_list.moc"

@@ -1,0 +1,241 @@
+// The story panel: the drawn list, picking a row with the mouse, the name
+// dialog and the panel's buttons in the main window.
+
+#include <QtTest>
+
+#include "StoryClass.h"
+#include "library/Form2.h"
+#include "library/StoryPanel.h"
+#include "shell/ClassPanel.h"
+#include "shell/Form1.h"
+
+namespace {
+
+const QRgb kBox = qRgb(255, 255, 200);
+const QRgb kHighlight = qRgb(0, 0, 200);
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kRed = qRgb(255, 0, 0);
+const QRgb kPanel = qRgb(192, 255, 255);
+
+QRgb At(const QImage& image, int x, int y) { return (image.pixel(x, y) & 0xffffff) | 0xff000000; }
+
+// Pixels of `colour` in the rectangle.
+int Count(const QImage& image, QRect rect, QRgb colour) {
+  int n = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x) n += At(image, x, y) == colour;
+  return n;
+}
+
+// Inside row r of the list, between its lines.
+QRect Row(int r) { return QRect(3, 183 + 21 * (r - 1) + 1, 181, 20); }
+
+}  // namespace
+
+class StoryPanelTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void rowText();
+  void drawnList();
+  void namesPastTheBox();
+  void pickRow_data();
+  void pickRow();
+  void nameDialog();
+  void mainWindow();
+};
+
+void StoryPanelTest::rowText() {
+  const std::pair<int, const char*> rows[] = {{1, " 1"}, {9, " 9"}, {10, "10"}, {99, "99"}, {100, "00"}};
+  for (const auto& [i, number] : rows)
+    QCOMPARE(StoryRowText(i, QStringLiteral("かえる")), QLatin1String(number) + QStringLiteral(" かえる"));
+}
+
+void StoryPanelTest::drawnList() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("いぬ"), QStringLiteral("ｶｴﾙ")});
+  QList<QRect> changed;
+  connect(&c.m, &Shared::surfaceChanged, this, [&](Surface s, QRect r) {
+    QCOMPARE(s, Surface::Picture1);
+    changed.append(r);
+  });
+  c.m.CurrentStoryIndex = 2;
+  DrawStoryList(c.m);
+  const QImage& img = c.m.Picture1Image;
+  QCOMPARE(img.size(), QSize(190, 618));
+  QCOMPARE(changed.size(), 1);
+  QVERIFY(changed.first().contains(QRect(2, 183, 184, 421)));
+
+  // The box, and the panel around it untouched.
+  for (QPoint p : {QPoint(170, 195), QPoint(2, 210), QPoint(184, 210), QPoint(100, 601)})
+    QCOMPARE(At(img, p.x(), p.y()), kBox);
+  for (QPoint p : {QPoint(185, 190), QPoint(1, 190), QPoint(100, 182)}) QCOMPARE(At(img, p.x(), p.y()), kPanel);
+  // The highlight fills row 2 from x = 3 to 183, between its lines.
+  QCOMPARE(Count(img, QRect(3, 205, 181, 20), kHighlight) + Count(img, QRect(3, 205, 181, 20), kRed),
+           181 * 20);
+  QCOMPARE(Count(img, QRect(3, 184, 181, 20), kHighlight), 0);
+  QCOMPARE(Count(img, QRect(3, 226, 181, 20), kHighlight), 0);
+  // 21 lines from x = 2 to 184.
+  for (int i = 0; i <= 20; ++i) {
+    const int y = 183 + 21 * i;
+    QCOMPARE(Count(img, QRect(2, y, 183, 1), kBlack), 183);
+    QCOMPARE(At(img, 185, y), kPanel);
+  }
+  // Red text in the rows with stories only, starting at x = 5.
+  for (int r = 1; r <= 20; ++r) {
+    const int red = Count(img, Row(r), kRed);
+    QVERIFY2(r <= 3 ? red > 10 : red == 0, qPrintable(QStringLiteral("row %1: %2").arg(r).arg(red)));
+  }
+  QCOMPARE(Count(img, QRect(3, 184, 2, 20), kRed), 0);
+
+  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
+  QCOMPARE(c.m.CurrentStoryName, QStringLiteral("いぬ"));
+
+  // No stories: row 1 highlighted, no text, no story selected.
+  StoryClass empty;
+  const QImage& none = empty.m.Picture1Image;
+  QCOMPARE(Count(none, QRect(3, 184, 181, 20), kHighlight), 181 * 20);
+  QCOMPARE(Count(none, QRect(0, 183, 190, 435), kRed), 0);
+  QVERIFY(empty.m.CurrentStoryName.isEmpty());
+  QCOMPARE(empty.m.StoryFolder, StoryClass::Folder() + u'\\');
+}
+
+void StoryPanelTest::namesPastTheBox() {
+  QStringList names;
+  for (int i = 1; i <= 21; ++i) names.append(QStringLiteral("s%1").arg(i));
+  StoryClass c(names);
+  const QImage& img = c.m.Picture1Image;
+  const QRect below(0, 604, 190, 14);
+  QVERIFY(Count(img, below, kRed) > 0);  // the 21st name runs on below the box
+
+  // Story 21 deleted: its name and highlight leave no trace below the box.
+  c.m.CurrentStoryIndex = 21;
+  DrawStoryList(c.m);
+  QVERIFY(Count(img, below, kHighlight) > 0);
+  c.dialogs.answers = {true};
+  DeleteStory(c.m);
+  QCOMPARE(c.m.StoryCount, 20);
+  QCOMPARE(Count(img, below, kRed), 0);
+  QCOMPARE(Count(img, below, kHighlight), 0);
+}
+
+void StoryPanelTest::pickRow_data() {
+  QTest::addColumn<double>("x");
+  QTest::addColumn<double>("y");
+  QTest::addColumn<int>("row");  // 0: the press is ignored
+
+  QTest::newRow("y = 183") << 50.0 << 183.0 << 0;
+  QTest::newRow("y = 602") << 50.0 << 602.0 << 0;
+  QTest::newRow("x = 194") << 194.0 << 190.0 << 0;
+  QTest::newRow("x = 2") << 2.0 << 190.0 << 0;
+  QTest::newRow("x = 193.5") << 193.5 << 190.0 << 1;
+  QTest::newRow("y = 183.5") << 2.5 << 183.5 << 1;
+  QTest::newRow("y = 203") << 50.0 << 203.0 << 1;
+  QTest::newRow("y = 204") << 50.0 << 204.0 << 2;
+  QTest::newRow("y = 203.6") << 50.0 << 203.6 << 2;
+  QTest::newRow("y = 245.5 rounds to even") << 50.0 << 245.5 << 3;
+  QTest::newRow("row 5 of 3") << 50.0 << 277.0 << 0;
+  QTest::newRow("row 20 of 3") << 50.0 << 601.0 << 0;
+}
+
+void StoryPanelTest::pickRow() {
+  QFETCH(double, x);
+  QFETCH(double, y);
+  QFETCH(int, row);
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+  c.m.CurrentStoryIndex = 2;
+  DrawStoryList(c.m);
+  c.m.CurrentCard = 7;
+  int draws = 0;
+  connect(&c.m, &Shared::surfaceChanged, this, [&](Surface s) { draws += s == Surface::Picture1; });
+
+  PickStoryAt(c.m, QPointF(x, y));
+  if (row == 0) {
+    QCOMPARE(c.m.CurrentStoryIndex, 2);
+    QCOMPARE(c.m.CurrentCard, 7);
+    QCOMPARE(draws, 0);
+  } else {
+    QCOMPARE(int(c.m.CurrentStoryIndex), row);
+    QCOMPARE(c.m.CurrentCard, 1);
+    QCOMPARE(draws, 1);
+    QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + c.m.StoryNames[row] + u'\\');
+    QVERIFY(Count(c.m.Picture1Image, Row(row), kHighlight) > 0);
+  }
+}
+
+void StoryPanelTest::nameDialog() {
+  StoryClass c({QStringLiteral("A")});
+  Form2 dialog(c.m, nullptr);
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("作品名をつける"));
+  dialog.show();
+
+  QTest::keyClicks(dialog.Text1, QStringLiteral("abcdefghijklmn"));
+  QCOMPARE(dialog.Text1->text(), QStringLiteral("abcdefghijklm"));
+
+  // A refused name stays in the open dialog, to be mended.
+  dialog.Text1->setText(QStringLiteral("ねこ?"));
+  QTest::keyClick(dialog.Text1, Qt::Key_Return);
+  QCOMPARE(c.dialogs.told.size(), 1);
+  QVERIFY(dialog.isVisible());
+  QCOMPARE(dialog.Text1->text(), QStringLiteral("ねこ?"));
+  QCOMPARE(c.m.StoryCount, 1);
+
+  // Return saves, once.
+  dialog.Text1->setText(QStringLiteral("ねこ"));
+  QTest::keyClick(dialog.Text1, Qt::Key_Return);
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(c.dialogs.told.size(), 1);
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("ねこ")}));
+
+  // Shown again it still holds the name; cancel makes nothing.
+  dialog.show();
+  QCOMPARE(dialog.Text1->text(), QStringLiteral("ねこ"));
+  const QStringList before = c.snapshot();
+  QTest::mouseClick(dialog.Command2, Qt::LeftButton);
+  QVERIFY(!dialog.isVisible());
+  QVERIFY(c.m.EnteredName.isEmpty());
+  QCOMPARE(c.snapshot(), before);
+  QCOMPARE(c.m.StoryCount, 2);
+}
+
+void StoryPanelTest::mainWindow() {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m(dialogs);
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")),
+                Sjis({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+  for (const char* name : {"A", "B", "C"})
+    WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
+  Form1 form(m, QSize(1024, 768));
+  form.show();
+  dialogs.answers = {true};
+  form.Picture3->Command2[0]->click();
+  QVERIFY(form.Picture1->isVisible());
+
+  // A press on row 2 picks it; the buttons act on it.
+  QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(60, 215));
+  QCOMPARE(m.CurrentStoryIndex, 2);
+  dialogs.inputs = {QStringLiteral("Z")};
+  dialogs.answers = {true};
+  form.Picture1->Command23->click();
+  QCOMPARE(m.StoryNames[2], QStringLiteral("Z"));
+  dialogs.answers = {true};
+  form.Picture1->Command16->click();
+  QCOMPARE(m.StoryCount, 2);
+  QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))),
+           Sjis({QStringLiteral("A"), QStringLiteral("C")}));
+
+  // "つくる" opens the one name dialog modally.
+  QTimer::singleShot(0, this, [&] {
+    Form2* d = form.NameDialog();
+    d->Text1->setText(QStringLiteral("いぬ"));
+    d->Command1->click();
+    if (d->isVisible()) d->reject();
+  });
+  form.Picture1->Command1->click();
+  QCOMPARE(m.StoryCount, 3);
+  QCOMPARE(m.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(form.NameDialog()->Text1->text(), QStringLiteral("いぬ"));
+}
+
+QTEST_MAIN(StoryPanelTest)
+#include "test_story_panel.moc"
