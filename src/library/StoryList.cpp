@@ -63,9 +63,7 @@ QString ListNotSaved(const Shared& m) {
 void ShowSelectedStory(Shared& m) {
   DrawStoryList(m);
   ReadCardList(m);
-  DrawCardStrip(m);
-  m.CurrentCard = 1;
-  LoadCard(m);
+  ShowFirstCard(m);
 }
 
 const QString kDuplicate = QStringLiteral("おなじ なまえの ぴこらまが もう あります。");
@@ -226,7 +224,9 @@ NameDialogStep SaveStoryName(Shared& m, const QString& text) {
   // selected one either way.
   m.CurrentStoryIndex = m.StoryCount;
   DrawStoryList(m);
-  DrawCardStrip(m);
+  // The new story's deck is empty: its first card is the new card, on a
+  // blank canvas, not the card of the story shown before.
+  ShowFirstCard(m);
   return NameDialogStep::Close;
 }
 

@@ -40,7 +40,5 @@ void ChooseClass(Shared& m, int k) {
   m.CurrentStoryIndex = 1;
   DrawStoryList(m);
   ReadCardList(m);
-  DrawCardStrip(m);
-  m.CurrentCard = 1;
-  LoadCard(m);
+  ShowFirstCard(m);
 }

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "deck/CardDeck.h"
 #include "editor/CanvasView.h"
+#include "editor/ToolPalette.h"
 #include "editor/CardTextBox.h"
 #include "editor/ToolPanel.h"
 #include "library/Form2.h"
@@ -64,8 +66,13 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   connect(Picture1, &PicturePanel::mousePressed, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(m_, at); });
 
+  connect(Picture1->Command3, &QPushButton::clicked, this, [this] { Command3_Click(m_); });
+
   Picture6 = new ToolPanel(m_, this);
   placements_.add(Picture6, layout.Picture6);
+  connect(Picture6->Command10, &QPushButton::clicked, this, [this] { Command10_Click(m_); });
+  connect(Picture6->Command11, &QPushButton::clicked, this, [this] { Command11_Click(m_); });
+  connect(Picture6->Command14, &QPushButton::clicked, this, [this] { Command14_Click(m_); });
 
   Picture2 = new CanvasView(m_, this);
   placements_.add(Picture2, layout.Picture2);

@@ -1,5 +1,0 @@
-#include "deck/CardDeck.h"
-
-#include "shell/Shared.h"
-
-void LoadCard(Shared&) {}
