@@ -1,0 +1,298 @@
+// A card between its files and the editor: load, save with numbering, the
+// thumbnail and the picture, the text file, "えをかく おわり", "はじめから",
+// and saves that cannot be written.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTest>
+
+#include "deck/CardDeck.h"
+#include "editor/Canvas.h"
+#include "platform/Disk.h"
+#include "platform/Imaging.h"
+#include "shell/Shared.h"
+#include "shell/Startup.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
+
+struct Story {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m{dialogs};
+
+  explicit Story(const QList<int>& deck = {}) {
+    QDir().mkpath(host(QString()));
+    Initialise(m);
+    LoadStep(m, QSize(1024, 768));
+    m.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    m.StoryFolder = kStory;
+    m.CardCount = int16_t(deck.size());
+    for (int p = 1; p <= deck.size(); ++p) m.CardNumbers[p] = int16_t(deck[p - 1]);
+    WriteCardList(m);
+  }
+  QString host(const QString& name) const {
+    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
+  }
+  QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
+  bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
+  QList<int> deck() const {
+    QList<int> list;
+    for (int p = 1; p <= m.CardCount; ++p) list.append(m.CardNumbers[p]);
+    return list;
+  }
+  // Paints the picture area of the canvas in four coloured quarters.
+  void paintQuarters() {
+    QPainter painter(&m.Picture2Image);
+    const int x = m.CanvasOffsetX, y = m.CanvasOffsetY;
+    painter.fillRect(x, y, 400, 300, Qt::red);
+    painter.fillRect(x + 400, y, 400, 300, Qt::green);
+    painter.fillRect(x, y + 300, 400, 300, Qt::blue);
+    painter.fillRect(x + 400, y + 300, 400, 300, Qt::black);
+  }
+  QImage pictureArea() const { return m.Picture2Image.copy(m.CanvasOffsetX, m.CanvasOffsetY, 800, 600); }
+  // The picture area less its last column, which the frame covers.
+  QImage shown() const { return m.Picture2Image.copy(m.CanvasOffsetX, m.CanvasOffsetY, 799, 600); }
+  void openEditor() {
+    m.ui.Picture1Visible = false;
+    m.ui.Picture6Visible = true;
+    m.ui.Picture2Visible = true;
+  }
+};
+
+QImage Filled(QColor colour, int width = 800) {
+  QImage image(width, 600, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+}  // namespace
+
+class CardFilesTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void numbering_data();
+  void numbering();
+  void newCardGetsNumberListFirst();
+  void pictureAndThumbnail();
+  void textFile();
+  void loadShowsBlankForMissingPicture();
+  void endDrawing();
+  void startOver();
+  void failedSaveKeepsDeckConsistent();
+};
+
+void CardFilesTest::numbering_data() {
+  QTest::addColumn<QList<int>>("deck");
+  QTest::addColumn<int>("number");
+  QTest::newRow("1 2 4") << QList<int>{1, 2, 4} << 3;
+  QTest::newRow("1 2 3") << QList<int>{1, 2, 3} << 4;
+  QTest::newRow("empty") << QList<int>{} << 1;
+  QTest::newRow("2 3") << QList<int>{2, 3} << 1;
+}
+
+void CardFilesTest::numbering() {
+  QFETCH(QList<int>, deck);
+  QFETCH(int, number);
+  Story story(deck);
+  story.m.CurrentCard = int16_t(deck.size() + 1);
+  QVERIFY(SaveCard(story.m));
+  QCOMPARE(story.deck(), deck + QList<int>{number});
+  QCOMPARE(int(story.m.CurrentCard), deck.size() + 1);
+  const QString stem = QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
+  QVERIFY(story.exists(stem + QStringLiteral(".PNG")));
+  QVERIFY(story.exists(stem + QStringLiteral(".BMP")));
+  QCOMPARE(story.m.CardFileBase, kStory + stem);
+}
+
+void CardFilesTest::newCardGetsNumberListFirst() {
+  // The disk fills up right after the card list: the list already names
+  // the new card, and no card file was begun before it.
+  Story story({1});
+  story.m.CurrentCard = 2;
+  disk::testing::FailWritesAfter(10);  // " 1 \r\n 2 \r\n"
+  QVERIFY(!SaveCard(story.m));
+  disk::testing::FailWritesAfter(-1);
+  QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 1 \r\n 2 \r\n"));
+  QVERIFY(!story.exists(QStringLiteral("Card_02.BMP")));
+  QVERIFY(!story.exists(QStringLiteral("Card_02.PNG")));
+  QCOMPARE(story.deck(), QList<int>{1});
+}
+
+void CardFilesTest::pictureAndThumbnail() {
+  Story story;
+  story.m.CurrentCard = 1;
+  story.paintQuarters();
+  PaintCanvasFrame(story.m);
+  QVERIFY(SaveCard(story.m));
+
+  // The picture is the canvas's picture area, stored as 24-bit RGB.
+  const QByteArray png = story.bytes(QStringLiteral("Card_01.PNG"));
+  QCOMPARE(png.mid(24, 2), QByteArray::fromHex("0802"));  // 8 bits, colour type RGB
+  const auto picture = imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"));
+  QVERIFY(picture);
+  QCOMPARE(picture->convertToFormat(QImage::Format_RGB32), story.pictureArea());
+
+  // The thumbnail holds the picture reduced to 88 x 62 in its top-left.
+  const QByteArray bmp = story.bytes(QStringLiteral("Card_01.BMP"));
+  QCOMPARE(bmp.left(2), QByteArray("BM"));
+  QCOMPARE(int(uchar(bmp.at(28))), 24);
+  const auto thumb = imaging::ReadThumbnail(kStory + QStringLiteral("Card_01.BMP"));
+  QVERIFY(thumb);
+  QCOMPARE(thumb->size(), QSize(90, 64));
+  QCOMPARE(QColor(thumb->pixel(10, 10)), QColor(Qt::red));
+  QCOMPARE(QColor(thumb->pixel(80, 10)), QColor(Qt::green));
+  QCOMPARE(QColor(thumb->pixel(10, 55)), QColor(Qt::blue));
+  QCOMPARE(QColor(thumb->pixel(80, 55)), QColor(Qt::black));
+  QCOMPARE(QColor(thumb->pixel(87, 61)), QColor(Qt::black));
+  for (int y = 0; y < 64; ++y) QCOMPARE(QColor(thumb->pixel(88, y)), QColor(Qt::white));
+  for (int x = 0; x < 90; ++x) QCOMPARE(QColor(thumb->pixel(x, 63)), QColor(Qt::white));
+
+  // A thin black line stays visible in the small picture.
+  Story lined;
+  lined.m.CurrentCard = 1;
+  QPainter(&lined.m.Picture2Image).fillRect(7 + 400, 7, 1, 600, Qt::black);
+  QVERIFY(SaveCard(lined.m));
+  const auto lineThumb = imaging::ReadThumbnail(kStory + QStringLiteral("Card_01.BMP"));
+  QCOMPARE(QColor(lineThumb->pixel(44, 30)), QColor(Qt::black));
+}
+
+void CardFilesTest::textFile() {
+  Story story({5});
+  story.m.CurrentCard = 1;
+  WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\r\n");
+  LoadCard(story.m);
+  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("abc\r\n"));
+  QVERIFY(SaveCard(story.m));
+  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\r\n\r\n"));
+
+  // Shift_JIS with CR LF; an empty text box deletes the file.
+  story.m.ui.Text1Text = QStringLiteral("ねこ\r\nｶﾞ");
+  QVERIFY(SaveCard(story.m));
+  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray::fromHex("82cb82b10d0ab6de0d0a"));
+  story.m.ui.Text1Text.clear();
+  QVERIFY(SaveCard(story.m));
+  QVERIFY(!story.exists(QStringLiteral("Card_05.TXT")));
+  QVERIFY(!story.exists(QStringLiteral("Card_05.txt")));
+  story.m.ui.Text1Text = QStringLiteral("x");
+  LoadCard(story.m);
+  QCOMPARE(story.m.ui.Text1Text, QString());
+}
+
+void CardFilesTest::loadShowsBlankForMissingPicture() {
+  Story story({1, 2});
+  imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::red));
+  WriteHostFile(story.host(QStringLiteral("Card_02.PNG")), "not a picture");
+  story.m.CurrentCard = 1;
+  LoadCard(story.m);
+  QCOMPARE(story.shown(), Filled(Qt::red, 799));
+  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_01"));
+  // Card 2's picture is broken: blank paper, not card 1's picture.
+  story.m.CurrentCard = 2;
+  LoadCard(story.m);
+  QCOMPARE(story.shown(), Filled(Qt::white, 799));
+  // The frame is painted around the picture.
+  QCOMPARE(QColor(story.m.Picture2Image.pixel(3, 3)), QColor(255, 255, 130));
+  // Position 0 loads nothing.
+  story.paintQuarters();
+  const QImage before = story.m.Picture2Image.copy();
+  story.m.CurrentCard = 0;
+  LoadCard(story.m);
+  QCOMPARE(story.m.Picture2Image, before);
+}
+
+void CardFilesTest::endDrawing() {
+  Story story({4, 5, 6});
+  story.m.CurrentCard = 3;
+  story.m.CardNumbers[2] = 6;  // a move in memory
+  story.m.CardNumbers[3] = 5;
+  story.m.CurrentTool = 3;
+  story.openEditor();
+  Command10_Click(story.m);
+  QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 6 \r\n 5 \r\n"));
+  QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
+  QVERIFY(story.m.ui.Picture1Visible);
+  QVERIFY(!story.m.ui.Picture6Visible);
+  QVERIFY(!story.m.ui.Picture2Visible);
+  QVERIFY(!story.m.ui.Text1Visible);
+  QCOMPARE(int(story.m.CurrentTool), 0);
+  QVERIFY(story.dialogs.told.isEmpty());
+}
+
+void CardFilesTest::startOver() {
+  Story story({1});
+  story.m.CurrentCard = 1;
+  imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::green));
+  WriteHostFile(story.host(QStringLiteral("Card_01.txt")), "saved\r\n");
+  LoadCard(story.m);
+  story.paintQuarters();
+  story.m.ui.Text1Text = QStringLiteral("new text");
+  story.m.ui.Text1Visible = true;
+  story.m.ui.Picture2Visible = false;
+  const QImage drawn = story.m.Picture2Image.copy();
+
+  story.dialogs.answers = {false};
+  Command14_Click(story.m);
+  QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("はじめに、もどします。")});
+  QCOMPARE(story.m.Picture2Image, drawn);
+  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("new text"));
+
+  story.dialogs.answers = {true};
+  Command14_Click(story.m);
+  QCOMPARE(story.shown(), Filled(Qt::green, 799));
+  QCOMPARE(story.m.ui.Text1Text, QString());
+  QVERIFY(!story.m.ui.Text1Visible);
+  QVERIFY(story.m.ui.Picture2Visible);
+  // The drawing can still be brought back with "もどす".
+  RestoreUndoImage(story.m);
+  QCOMPARE(story.m.Picture2Image, drawn);
+
+  // A new card starts over on blank paper.
+  story.m.CurrentCard = 2;
+  story.paintQuarters();
+  story.dialogs.answers = {true};
+  Command14_Click(story.m);
+  QCOMPARE(story.shown(), Filled(Qt::white, 799));
+}
+
+void CardFilesTest::failedSaveKeepsDeckConsistent() {
+  // The story folder has gone (the USB stick was pulled out).
+  Story story({1, 2});
+  const QByteArray list = story.bytes(QStringLiteral("CardData.txt"));
+  story.m.CurrentCard = 3;
+  story.openEditor();
+  story.paintQuarters();
+  const QImage drawn = story.m.Picture2Image.copy();
+  QDir(story.host(QString())).removeRecursively();
+  Command10_Click(story.m);
+  QCOMPARE(story.deck(), (QList<int>{1, 2}));
+  QCOMPARE(int(story.m.CurrentCard), 3);
+  QCOMPARE(story.dialogs.told, QStringList{QStringLiteral("カードを ほぞんできませんでした。")});
+  // The editor stays open on the drawing.
+  QVERIFY(story.m.ui.Picture6Visible);
+  QVERIFY(story.m.ui.Picture2Visible);
+  QCOMPARE(story.m.Picture2Image, drawn);
+
+  // The list could be written but the picture could not: the list is put
+  // back and no half card is left.
+  Story full({1, 2});
+  full.m.CurrentCard = 3;
+  QDir().mkpath(full.host(QStringLiteral("Card_03.PNG")));  // in the way
+  QVERIFY(!SaveCard(full.m));
+  QCOMPARE(full.deck(), (QList<int>{1, 2}));
+  QCOMPARE(full.bytes(QStringLiteral("CardData.txt")), list);
+  QVERIFY(!full.exists(QStringLiteral("Card_03.BMP")));
+
+  // A saved card whose picture cannot be replaced keeps its place.
+  Story old({1});
+  old.m.CurrentCard = 1;
+  QDir().mkpath(old.host(QStringLiteral("Card_01.PNG")));
+  QVERIFY(!SaveCard(old.m));
+  QCOMPARE(old.deck(), QList<int>{1});
+}
+
+QTEST_MAIN(CardFilesTest)
+#include "tst_card_files.moc"
