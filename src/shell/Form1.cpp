@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "deck/CardDeck.h"
+#include "deck/CardOperations.h"
 #include "editor/CanvasView.h"
 #include "editor/ToolPalette.h"
 #include "editor/CardTextBox.h"
@@ -83,6 +84,8 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   Picture5 = new PicturePanel(QStringLiteral("Picture5"), QColor(212, 208, 200), this);
   Picture5->setSurface(&m_.Picture5Image);
   placements_.add(Picture5, layout.Picture5);
+  connect(Picture5, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { CardStripMouseDown(m_, at); });
 
   Picture3 = new ClassPanel(m_.ClassNames, this);
   placements_.add(Picture3, layout.Picture3);

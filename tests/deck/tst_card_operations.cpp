@@ -1,0 +1,293 @@
+// Clicks on the card strip: where they land, and open, copy, erase, move
+// and page switch with the deck and the card files that follow.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+#include "deck/CardDeck.h"
+#include "deck/CardOperations.h"
+#include "editor/ToolPalette.h"
+#include "platform/Imaging.h"
+#include "shell/Shared.h"
+#include "shell/Startup.h"
+#include "support/TestSupport.h"
+
+Q_DECLARE_METATYPE(StripHit::Zone)
+
+namespace {
+
+const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
+
+// A story with a deck whose every card has its four files, each holding
+// the card's number.
+struct Story {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m{dialogs};
+
+  explicit Story(const QList<int>& deck) {
+    QDir().mkpath(host(QString()));
+    Initialise(m);
+    LoadStep(m, QSize(1024, 768));
+    m.StoryFolder = kStory;
+    m.CardCount = int16_t(deck.size());
+    for (int p = 1; p <= deck.size(); ++p) {
+      const int n = deck[p - 1];
+      m.CardNumbers[p] = int16_t(n);
+      for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
+        WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
+    }
+    WriteCardList(m);
+    m.ui.Picture1Visible = true;
+    m.CurrentCard = 1;
+  }
+  static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
+  QString host(const QString& name) const {
+    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
+  }
+  QByteArray list() const { return ReadHostFile(host(QStringLiteral("CardData.txt"))); }
+  QList<int> deck() const {
+    QList<int> d;
+    for (int p = 1; p <= m.CardCount; ++p) d.append(m.CardNumbers[p]);
+    return d;
+  }
+  QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
+  void click(double x, double y) { CardStripMouseDown(m, QPointF(x, y)); }
+};
+
+QByteArray ListBytes(const QList<int>& deck) {
+  QByteArray bytes;
+  for (int n : deck) bytes += ' ' + QByteArray::number(n) + " \r\n";
+  return bytes;
+}
+
+}  // namespace
+
+class CardOperationsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void clickZones_data();
+  void clickZones();
+  void openACard();
+  void openTheNewCard();
+  void pageSwitch();
+  void copy();
+  void erase();
+  void move();
+  void refusedWhileDrawing();
+};
+
+void CardOperationsTest::clickZones_data() {
+  QTest::addColumn<QPointF>("at");
+  QTest::addColumn<StripHit::Zone>("zone");
+  QTest::addColumn<int>("position");
+  QTest::newRow("(130, 50) opens card 2") << QPointF(130, 50) << StripHit::Open << 2;
+  QTest::newRow("(124.4, 50) opens card 1") << QPointF(124.4, 50) << StripHit::Open << 1;
+  QTest::newRow("(124.5, 50) halves to even") << QPointF(124.5, 50) << StripHit::Open << 1;
+  QTest::newRow("(40, 75) copy") << QPointF(40, 75) << StripHit::Copy << 1;
+  QTest::newRow("(110, 75) erase") << QPointF(110, 75) << StripHit::Erase << 1;
+  QTest::newRow("(40, 84) below the copy button") << QPointF(40, 84) << StripHit::Open << 1;
+  QTest::newRow("(40, 10) no move left for the first") << QPointF(40, 10) << StripHit::None << 1;
+  QTest::newRow("(135, 10) move left") << QPointF(135, 10) << StripHit::MoveLeft << 2;
+  QTest::newRow("(110, 10) move right") << QPointF(110, 10) << StripHit::MoveRight << 1;
+  QTest::newRow("(500, 10) nothing") << QPointF(500, 10) << StripHit::None << 5;
+  QTest::newRow("(1000, 10) page") << QPointF(1000, 10) << StripHit::PageSwitch << 0;
+  QTest::newRow("(30, 50) label") << QPointF(30, 50) << StripHit::Label << 0;
+  QTest::newRow("(975, 50) clamps to tile 10") << QPointF(975, 50) << StripHit::Open << 10;
+  QTest::newRow("(420, 75) copy of the new card tile") << QPointF(420, 75) << StripHit::Open << 5;
+}
+
+void CardOperationsTest::clickZones() {
+  QFETCH(QPointF, at);
+  QFETCH(StripHit::Zone, zone);
+  QFETCH(int, position);
+  Story story({1, 2, 3, 4});
+  const StripHit hit = HitCardStrip(story.m, at);
+  QCOMPARE(hit.zone, zone);
+  if (position) QCOMPARE(hit.position, position);
+
+  // A press that reaches a tile but no button only sets the current card.
+  if (zone == StripHit::None) {
+    int draws = 0;
+    connect(&story.m, &Shared::surfaceChanged, this, [&] { ++draws; });
+    story.click(at.x(), at.y());
+    QCOMPARE(int(story.m.CurrentCard), position);
+    QCOMPARE(draws, 0);
+  }
+}
+
+void CardOperationsTest::openACard() {
+  Story story({1, 2, 3});
+  imaging::WriteCardPicture(kStory + QStringLiteral("Card_02.PNG"), QImage());  // no picture
+  const QStringList files = story.files();
+  story.m.FixMode = 1;
+  story.click(130, 50);
+  QCOMPARE(int(story.m.CurrentCard), 2);
+  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_02"));
+  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("2\r\n"));
+  QVERIFY(story.m.ui.Picture6Visible && story.m.ui.Picture2Visible && !story.m.ui.Picture1Visible);
+  QCOMPARE(int(story.m.CurrentTool), 3);
+  QCOMPARE(story.m.ui.Command7Face[2], kToolLit);
+  QCOMPARE(story.m.ui.Command7Face[0], kToolPlain);
+  QCOMPARE(int(story.m.FillColorIndex), 1);
+  QCOMPARE(story.m.ui.Command12Face, story.m.PaletteColors[1]);
+  QCOMPARE(int(story.m.FixMode), 0);
+  QCOMPARE(story.m.ui.Command9Caption, QStringLiteral("じゆう"));
+  QCOMPARE(story.files(), files);  // opening writes nothing
+  QVERIFY(story.dialogs.asked.isEmpty());
+}
+
+void CardOperationsTest::openTheNewCard() {
+  Story story({1, 2});
+  story.m.ui.Text1Text = QStringLiteral("の こり");
+  const QStringList files = story.files();
+  story.click(230, 75);  // the new-card tile, also where a copy button would be
+  QCOMPARE(int(story.m.CurrentCard), 3);
+  QVERIFY(story.m.ui.Picture6Visible);
+  QCOMPARE(story.m.ui.Text1Text, QString());
+  for (int y = 7; y < 607; y += 50)
+    for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.m.Picture2Image.pixel(x, y)), QColor(Qt::white));
+  QCOMPARE(story.files(), files);
+  QVERIFY(story.dialogs.asked.isEmpty());
+
+  // A tile beyond the new-card tile is empty and does nothing.
+  Story gap({1, 2});
+  gap.click(420, 50);
+  QCOMPARE(int(gap.m.CurrentCard), 1);
+  QVERIFY(!gap.m.ui.Picture6Visible);
+}
+
+void CardOperationsTest::pageSwitch() {
+  QList<int> twelve, ten, nine, twentyFive;
+  for (int n = 1; n <= 25; ++n) {
+    if (n <= 9) nine.append(n);
+    if (n <= 10) ten.append(n);
+    if (n <= 12) twelve.append(n);
+    twentyFive.append(n);
+  }
+  Story story(twelve);
+  story.click(1000, 50);
+  QCOMPARE(int(story.m.CardStripOffset), 10);
+  story.click(1000, 50);
+  QCOMPARE(int(story.m.CardStripOffset), 0);
+
+  // With ten cards the new card on the second page can be reached.
+  Story full(ten);
+  full.click(1000, 50);
+  QCOMPARE(int(full.m.CardStripOffset), 10);
+  full.click(40, 50);
+  QCOMPARE(int(full.m.CurrentCard), 11);
+  QVERIFY(full.m.ui.Picture6Visible);
+
+  Story few(nine);
+  few.click(1000, 50);
+  QCOMPARE(int(few.m.CardStripOffset), 0);
+
+  // Every card can be seen: 25 cards take three pages.
+  Story many(twentyFive);
+  many.click(1000, 50);
+  many.click(1000, 50);
+  QCOMPARE(int(many.m.CardStripOffset), 20);
+  many.click(460, 50);
+  QCOMPARE(int(many.m.CurrentCard), 25);
+}
+
+void CardOperationsTest::copy() {
+  Story story({1, 2, 3});
+  story.m.CurrentCard = 2;
+  story.dialogs.answers = {false};
+  story.click(135, 75);
+  QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードをコピーします。")});
+  QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
+
+  story.dialogs.answers = {true};
+  story.click(135, 75);
+  QCOMPARE(story.deck(), (QList<int>{1, 2, 3, 4}));
+  QCOMPARE(story.list(), ListBytes({1, 2, 3, 4}));
+  QCOMPARE(int(story.m.CurrentCard), 2);
+  for (const char* ext : {".BMP", ".PNG", ".TXT", "_x.wav"})
+    QCOMPARE(ReadHostFile(story.host(QStringLiteral("Card_04") + QLatin1String(ext))), QByteArray("2"));
+
+  Story gap({2, 3});
+  gap.dialogs.answers = {true};
+  gap.click(40, 75);
+  QCOMPARE(gap.deck(), (QList<int>{2, 3, 1}));
+  QCOMPARE(ReadHostFile(gap.host(QStringLiteral("Card_01.PNG"))), QByteArray("2"));
+
+  // A full story takes no copy.
+  QList<int> thirty;
+  for (int n = 1; n <= 30; ++n) thirty.append(n);
+  Story full(thirty);
+  full.dialogs.answers = {true};
+  full.click(40, 75);
+  QCOMPARE(full.deck(), thirty);
+  QCOMPARE(full.dialogs.told, QStringList{QStringLiteral("カードは 30まいまでです。")});
+}
+
+void CardOperationsTest::erase() {
+  Story story({5, 7, 9});
+  story.dialogs.answers = {true};
+  story.click(205, 75);
+  QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードを消します。")});
+  QCOMPARE(story.deck(), (QList<int>{5, 9}));
+  QCOMPARE(story.list(), ListBytes({5, 9}));
+  QCOMPARE(int(story.m.CurrentCard), 2);
+  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_09"));
+  for (const QString& name : story.files()) QVERIFY2(!name.startsWith(QStringLiteral("Card_07")), qPrintable(name));
+
+  Story last({5, 7});
+  last.dialogs.answers = {true};
+  last.click(205, 75);
+  QCOMPARE(last.deck(), QList<int>{5});
+  QCOMPARE(int(last.m.CurrentCard), 1);
+
+  Story only({3});
+  only.dialogs.answers = {true};
+  only.click(110, 75);
+  QCOMPARE(only.deck(), QList<int>{});
+  QCOMPARE(int(only.m.CurrentCard), 0);
+  QCOMPARE(only.list(), QByteArray());
+  QCOMPARE(only.files(), QStringList{QStringLiteral("CardData.txt")});
+
+  // いいえ keeps everything.
+  Story kept({1, 2});
+  const QStringList files = kept.files();
+  kept.click(110, 75);
+  QCOMPARE(kept.deck(), (QList<int>{1, 2}));
+  QCOMPARE(kept.files(), files);
+}
+
+void CardOperationsTest::move() {
+  Story story({4, 5, 6});
+  story.click(230, 10);  // "<" of position 3
+  QCOMPARE(story.deck(), (QList<int>{4, 6, 5}));
+  QCOMPARE(int(story.m.CurrentCard), 3);
+  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_05"));
+  QCOMPARE(story.list(), ListBytes({4, 5, 6}));  // written at the next list write
+
+  story.click(110, 10);  // ">" of position 1
+  QCOMPARE(story.deck(), (QList<int>{6, 4, 5}));
+  // No ">" on the last card.
+  story.click(300, 10);
+  QCOMPARE(story.deck(), (QList<int>{6, 4, 5}));
+}
+
+void CardOperationsTest::refusedWhileDrawing() {
+  Story story({1, 2, 3});
+  story.click(130, 50);
+  QVERIFY(story.m.ui.Picture6Visible);
+  const QByteArray list = story.list();
+  story.dialogs.answers = {true};
+  story.click(40, 75);
+  story.click(1000, 50);
+  QCOMPARE(story.dialogs.beeps, 2);
+  QCOMPARE(story.dialogs.told,
+           QStringList(2, QStringLiteral("「えをかく」をおわってください。")));
+  QCOMPARE(int(story.m.CurrentCard), 2);
+  QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
+  QCOMPARE(story.list(), list);
+}
+
+QTEST_MAIN(CardOperationsTest)
+#include "tst_card_operations.moc"
