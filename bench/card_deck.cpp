@@ -14,6 +14,7 @@
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "shell/Shared.h"
+#include "shell/Startup.h"
 
 namespace {
 
@@ -70,7 +71,9 @@ struct Story {
       imaging::WriteThumbnail(CardFileStem(m, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
     }
     m.CurrentCard = 3;
-    m.Picture5Image = QImage(strip::kSize, QImage::Format_RGB32);
+    LoadStep(m, QSize(1024, 768));
+    imaging::WriteCardPicture(CardFileStem(m, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
+    disk::WriteLines(CardFileStem(m, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
     imaging::WriteCardPicture(kStory + "Drawing.PNG", Drawing(imaging::kCardSize, 1));
     imaging::WriteCardPicture(kStory + "Photo.PNG", Photo(imaging::kCardSize, 1));
   }
@@ -88,6 +91,28 @@ void BM_DrawCardStrip(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawCardStrip)->Unit(benchmark::kMillisecond);
+
+// A card shown: picture and text from their files onto the canvas.
+void BM_LoadCard(benchmark::State& state) {
+  Shared& m = g_story->m;
+  m.CurrentCard = 3;
+  for (auto _ : state) {
+    LoadCard(m);
+    benchmark::DoNotOptimize(m.Picture2Image.constBits());
+  }
+}
+BENCHMARK(BM_LoadCard)->Unit(benchmark::kMillisecond);
+
+// A card saved: card list, thumbnail, PNG picture and text.
+void BM_SaveCard(benchmark::State& state) {
+  Shared& m = g_story->m;
+  m.CurrentCard = 3;
+  LoadCard(m);
+  for (auto _ : state) {
+    if (!SaveCard(m) || !WriteCardList(m)) state.SkipWithError("save failed");
+  }
+}
+BENCHMARK(BM_SaveCard)->Unit(benchmark::kMillisecond);
 
 void BM_ReadCardPicture(benchmark::State& state, const char* name) {
   const QString file = kStory + name + ".PNG";
