@@ -12,38 +12,12 @@
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "shell/Shared.h"
-#include "shell/Startup.h"
-#include "support/TestSupport.h"
+#include "DeckStory.h"
 
 namespace {
 
-const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
-
-struct Story {
-  TempDrives drives;
-  ScriptedDialogs dialogs;
-  Shared m{dialogs};
-
-  explicit Story(const QList<int>& deck = {}) {
-    QDir().mkpath(host(QString()));
-    Initialise(m);
-    LoadStep(m, QSize(1024, 768));
-    m.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-    m.StoryFolder = kStory;
-    m.CardCount = int16_t(deck.size());
-    for (int p = 1; p <= deck.size(); ++p) m.CardNumbers[p] = int16_t(deck[p - 1]);
-    WriteCardList(m);
-  }
-  QString host(const QString& name) const {
-    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
-  }
-  QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
-  bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
-  QList<int> deck() const {
-    QList<int> list;
-    for (int p = 1; p <= m.CardCount; ++p) list.append(m.CardNumbers[p]);
-    return list;
-  }
+struct Story : DeckStory {
+  using DeckStory::DeckStory;
   // Paints the picture area of the canvas in four coloured quarters.
   void paintQuarters() {
     QPainter painter(&m.Picture2Image);

@@ -10,49 +10,17 @@
 #include "editor/ToolPalette.h"
 #include "platform/Imaging.h"
 #include "shell/Shared.h"
-#include "shell/Startup.h"
-#include "support/TestSupport.h"
+#include "DeckStory.h"
 
 Q_DECLARE_METATYPE(StripHit::Zone)
 
 namespace {
 
-const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
-
-// A story with a deck whose every card has its four files, each holding
-// the card's number.
-struct Story {
-  TempDrives drives;
-  ScriptedDialogs dialogs;
-  Shared m{dialogs};
-
-  explicit Story(const QList<int>& deck) {
-    QDir().mkpath(host(QString()));
-    Initialise(m);
-    LoadStep(m, QSize(1024, 768));
-    m.StoryFolder = kStory;
-    m.CardCount = int16_t(deck.size());
-    for (int p = 1; p <= deck.size(); ++p) {
-      const int n = deck[p - 1];
-      m.CardNumbers[p] = int16_t(n);
-      for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
-        WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
-    }
-    WriteCardList(m);
+struct Story : DeckStory {
+  explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
     m.ui.Picture1Visible = true;
     m.CurrentCard = 1;
   }
-  static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
-  QString host(const QString& name) const {
-    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
-  }
-  QByteArray list() const { return ReadHostFile(host(QStringLiteral("CardData.txt"))); }
-  QList<int> deck() const {
-    QList<int> d;
-    for (int p = 1; p <= m.CardCount; ++p) d.append(m.CardNumbers[p]);
-    return d;
-  }
-  QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
   void click(double x, double y) { CardStripMouseDown(m, QPointF(x, y)); }
 };
 

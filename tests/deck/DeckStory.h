@@ -1,0 +1,51 @@
+#pragma once
+// A story folder "ねこ" in class 1年1組 on a temporary drive C:, with the
+// main window's state set up and a deck in memory and in its card list.
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "deck/CardDeck.h"
+#include "shell/Shared.h"
+#include "shell/Startup.h"
+#include "support/TestSupport.h"
+
+inline const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
+
+struct DeckStory {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Shared m{dialogs};
+
+  // With `withFiles`, every card has its four files, each holding the
+  // card's number as text.
+  explicit DeckStory(const QList<int>& deck = {}, bool withFiles = false) {
+    QDir().mkpath(host(QString()));
+    Initialise(m);
+    LoadStep(m, QSize(1024, 768));
+    m.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    m.StoryFolder = kStory;
+    m.CardCount = int16_t(deck.size());
+    for (int p = 1; p <= deck.size(); ++p) {
+      const int n = deck[p - 1];
+      m.CardNumbers[p] = int16_t(n);
+      if (!withFiles) continue;
+      for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
+        WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
+    }
+    WriteCardList(m);
+  }
+  static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
+  QString host(const QString& name) const {
+    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
+  }
+  QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
+  bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
+  QByteArray list() const { return bytes(QStringLiteral("CardData.txt")); }
+  QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
+  QList<int> deck() const {
+    QList<int> numbers;
+    for (int p = 1; p <= m.CardCount; ++p) numbers.append(m.CardNumbers[p]);
+    return numbers;
+  }
+};
