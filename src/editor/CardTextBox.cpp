@@ -46,6 +46,7 @@ void CardTextBox::ShowStoredText() {
   if (StoredCardText(toPlainText()) == m_.ui.Text1Text) return;
   const QString stored = m_.ui.Text1Text;
   setPlainText(ShownCardText(stored));
+  moveCursor(QTextCursor::End);  // the child goes on writing after the text
   m_.ui.Text1Text = stored;  // as it was set, whatever its line ends
 }
 
