@@ -125,26 +125,52 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
     }
     return Bounds(a.x(), a.y(), b.x(), b.y());
   }
-  // A wide pen: every pixel whose centre lies within half the width of the
-  // segment, which gives round ends.
+  // A wide pen: every pixel whose centre lies nearer than half the width to
+  // the segment, which gives round ends. An even width has its axis on the
+  // pixel corners, so a stroke 20 wide covers 20 rows, not 19 or 21.
   const double r = width / 2.0;
+  const double shift = width % 2 == 0 ? 0.5 : 0.0;
+  const double ax = a.x() - shift, ay = a.y() - shift;
+  const double bx = b.x() - shift, by = b.y() - shift;
+  const double vx = bx - ax, vy = by - ay;
+  const double len2 = vx * vx + vy * vy;
+  const double r2 = r * r;
+  const auto inside = [&](int x, int y) {
+    double t = len2 > 0 ? ((x - ax) * vx + (y - ay) * vy) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double ex = x - (ax + t * vx), ey = y - (ay + t * vy);
+    return ex * ex + ey * ey < r2;
+  };
   const int reach = int(std::ceil(r));
   const QRect box = Bounds(a.x(), a.y(), b.x(), b.y()).adjusted(-reach, -reach, reach, reach) &
                     image.rect();
-  const double ax = a.x(), ay = a.y();
-  const double vx = b.x() - ax, vy = b.y() - ay;
-  const double len2 = vx * vx + vy * vy;
-  const double r2 = r * r;
+  QRect painted;
   for (int y = box.top(); y <= box.bottom(); ++y) {
-    QRgb* row = Row(image, y);
-    for (int x = box.left(); x <= box.right(); ++x) {
-      double t = len2 > 0 ? ((x - ax) * vx + (y - ay) * vy) / len2 : 0;
-      t = std::clamp(t, 0.0, 1.0);
-      const double ex = x - (ax + t * vx), ey = y - (ay + t * vy);
-      if (ex * ex + ey * ey < r2) row[x] = mode == Mode::Xor ? (row[x] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    // The pen's pixels on a row form one run (the shape is convex) around
+    // the point of the row nearest to the segment.
+    double cx;
+    if (ay == by || y <= std::min(ay, by) || y >= std::max(ay, by)) {
+      cx = std::abs(y - ay) <= std::abs(y - by) ? ax : bx;
+    } else {
+      cx = ax + (y - ay) * vx / vy;
     }
+    int x = int(std::floor(cx));
+    if (!inside(x, y)) {
+      ++x;
+      if (!inside(x, y)) continue;
+    }
+    int left = x, right = x;
+    while (inside(left - 1, y)) --left;
+    while (inside(right + 1, y)) ++right;
+    left = std::max(left, 0);
+    right = std::min(right, image.width() - 1);
+    if (left > right) continue;
+    QRgb* row = Row(image, y);
+    for (int px = left; px <= right; ++px)
+      row[px] = mode == Mode::Xor ? (row[px] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    painted |= QRect(left, y, right - left + 1, 1);
   }
-  return box;
+  return painted;
 }
 
 QRect Box(QImage& image, QPoint a, QPoint b, QRgb colour, Mode mode) {
