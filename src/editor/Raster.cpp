@@ -17,11 +17,29 @@ inline bool Inside(const QImage& image, int x, int y) {
 
 inline QRgb* Row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
 
-inline void Plot(QImage& image, int x, int y, QRgb colour, Mode mode) {
-  if (!Inside(image, x, y)) return;
-  QRgb& px = Row(image, y)[x];
-  px = mode == Mode::Xor ? (px ^ (colour & kRgbMask)) : (0xFF000000 | colour);
-}
+// Single pixels through the image's memory, fetched once per shape.
+class Plotter {
+ public:
+  Plotter(QImage& image, QRgb colour, Mode mode)
+      : bits_(image.isNull() ? nullptr : reinterpret_cast<QRgb*>(image.bits())),
+        stride_(size_t(image.bytesPerLine()) / sizeof(QRgb)),
+        w_(image.width()),
+        h_(image.height()),
+        colour_(mode == Mode::Xor ? (colour & kRgbMask) : (0xFF000000 | colour)),
+        xor_(mode == Mode::Xor) {}
+  void operator()(int x, int y) const {
+    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+    QRgb& px = bits_[size_t(y) * stride_ + x];
+    px = xor_ ? (px ^ colour_) : colour_;
+  }
+
+ private:
+  QRgb* bits_;
+  size_t stride_;
+  int w_, h_;
+  QRgb colour_;
+  bool xor_;
+};
 
 // A 1-pixel horizontal run, both ends included.
 inline void Span(QImage& image, int x0, int x1, int y, QRgb colour) {
@@ -45,7 +63,8 @@ struct PixelSet {
       return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
     });
     points.erase(std::unique(points.begin(), points.end()), points.end());
-    for (QPoint p : points) Plot(image, p.x(), p.y(), colour, mode);
+    const Plotter plot(image, colour, mode);
+    for (QPoint p : points) plot(p.x(), p.y());
   }
 };
 
@@ -100,7 +119,7 @@ void EllipsePoints(PixelSet& set, int cx, int cy, int rx, int ry) {
 }  // namespace
 
 QRect SetPixel(QImage& image, QPoint p, QRgb colour) {
-  Plot(image, p.x(), p.y(), colour, Mode::Copy);
+  Plotter(image, colour, Mode::Copy)(p.x(), p.y());
   return QRect(p, QSize(1, 1));
 }
 
@@ -111,8 +130,9 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
     const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
     const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
     int err = dx + dy;
+    const Plotter plot(image, colour, mode);
     while (!(x == b.x() && y == b.y())) {
-      Plot(image, x, y, colour, mode);
+      plot(x, y);
       const int e2 = 2 * err;
       if (e2 >= dy) {
         err += dy;
@@ -159,16 +179,26 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
       ++x;
       if (!inside(x, y)) continue;
     }
-    int left = x, right = x;
-    while (inside(left - 1, y)) --left;
-    while (inside(right + 1, y)) ++right;
-    left = std::max(left, 0);
+    // The run's ends by halving: outside beyond the pen's reach, inside at x.
+    int out = int(std::floor(std::min(ax, bx) - r)) - 1, in = x;
+    while (in - out > 1) {
+      const int mid = out + (in - out) / 2;
+      (inside(mid, y) ? in : out) = mid;
+    }
+    const int left = in;
+    out = int(std::ceil(std::max(ax, bx) + r)) + 1, in = x;
+    while (out - in > 1) {
+      const int mid = in + (out - in) / 2;
+      (inside(mid, y) ? in : out) = mid;
+    }
+    int right = in;
+    const int from = std::max(left, 0);
     right = std::min(right, image.width() - 1);
-    if (left > right) continue;
+    if (from > right) continue;
     QRgb* row = Row(image, y);
-    for (int px = left; px <= right; ++px)
+    for (int px = from; px <= right; ++px)
       row[px] = mode == Mode::Xor ? (row[px] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
-    painted |= QRect(left, y, right - left + 1, 1);
+    painted |= QRect(from, y, right - from + 1, 1);
   }
   return painted;
 }
@@ -220,11 +250,15 @@ QRect Ellipse(QImage& image, QPoint c, int rx, int ry, QRgb colour, Mode mode) {
 QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
   const int w = image.width(), h = image.height();
   border &= kRgbMask;
+  fill |= 0xFF000000;
   if (!Inside(image, start.x(), start.y())) return {};
   if ((Row(image, start.y())[start.x()] & kRgbMask) == border) return {};
+  // Pixels through the image's own memory, without a detach check for each.
+  QRgb* const bits = reinterpret_cast<QRgb*>(image.bits());
+  const size_t stride = size_t(image.bytesPerLine()) / sizeof(QRgb);
   std::vector<uint8_t> done(size_t(w) * h, 0);
   const auto open = [&](int x, int y) {
-    return !done[size_t(y) * w + x] && (Row(image, y)[x] & kRgbMask) != border;
+    return !done[size_t(y) * w + x] && (bits[size_t(y) * stride + x] & kRgbMask) != border;
   };
   int minX = start.x(), maxX = start.x(), minY = start.y(), maxY = start.y();
   std::vector<QPoint> seeds{start};
@@ -236,10 +270,11 @@ QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
     int left = seed.x(), right = seed.x();
     while (left > 0 && open(left - 1, y)) --left;
     while (right < w - 1 && open(right + 1, y)) ++right;
-    QRgb* row = Row(image, y);
+    QRgb* row = bits + size_t(y) * stride;
+    uint8_t* doneRow = done.data() + size_t(y) * w;
     for (int x = left; x <= right; ++x) {
-      row[x] = 0xFF000000 | fill;
-      done[size_t(y) * w + x] = 1;
+      row[x] = fill;
+      doneRow[x] = 1;
     }
     minX = std::min(minX, left);
     maxX = std::max(maxX, right);
