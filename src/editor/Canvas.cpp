@@ -33,6 +33,8 @@ QImage OnWhite(const QImage& picture) {
 void PaintCanvasFrame(Shared& m) {
   QImage& canvas = m.Picture2Image;
   if (canvas.isNull()) return;
+  if (canvas.format() != QImage::Format_RGB32 && canvas.format() != QImage::Format_ARGB32)
+    canvas.convertTo(QImage::Format_RGB32);
   const int x = m.CanvasOffsetX;
   const int y = m.CanvasOffsetY;
   const int w = m.CanvasPanelWidth;
