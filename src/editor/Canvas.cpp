@@ -31,24 +31,39 @@ QImage OnWhite(const QImage& picture) {
 }  // namespace
 
 void PaintCanvasFrame(Shared& m) {
-  if (m.Picture2Image.isNull()) return;
+  QImage& canvas = m.Picture2Image;
+  if (canvas.isNull()) return;
+  if (canvas.format() != QImage::Format_RGB32 && canvas.format() != QImage::Format_ARGB32)
+    canvas.convertTo(QImage::Format_RGB32);
   const int x = m.CanvasOffsetX;
   const int y = m.CanvasOffsetY;
   const int w = m.CanvasPanelWidth;
   const int h = m.CanvasPanelHeight;
-  const QColor colour = PaletteColour(kCanvasFrameColour);
-  // Each strip is a filled box with both corners included.
-  const auto box = [](int x1, int y1, int x2, int y2) { return QRect(QPoint(x1, y1), QPoint(x2, y2)); };
-  QPainter painter(&m.Picture2Image);
-  painter.fillRect(box(0, 0, x - 1, h), colour);                  // left
-  painter.fillRect(box(0, 0, w, y - 1), colour);                  // top
-  painter.fillRect(box(w - 2 * x - 2, 0, w, h), colour);          // right, from the last picture column
-  painter.fillRect(box(0, h - 2 * y - 1, w, h), colour);          // bottom
-  painter.end();
-  m.SurfaceChanged(Surface::Picture2);
+  const QRgb colour = PaletteColour(kCanvasFrameColour).rgb();
+  // Each strip is a filled box with both corners included. Only the pixels
+  // that were not frame-coloured yet are shown again, so the frontier after
+  // a drawing step costs next to nothing when nothing spilled over it.
+  const auto strip = [&](int x1, int y1, int x2, int y2) {
+    const QRect box = QRect(QPoint(x1, y1), QPoint(x2, y2)) & canvas.rect();
+    QRect changed;
+    for (int row = box.top(); row <= box.bottom(); ++row) {
+      QRgb* line = reinterpret_cast<QRgb*>(canvas.scanLine(row));
+      int first = -1, last = -1;
+      for (int col = box.left(); col <= box.right(); ++col) {
+        if (line[col] == colour) continue;
+        line[col] = colour;
+        if (first < 0) first = col;
+        last = col;
+      }
+      if (first >= 0) changed |= QRect(first, row, last - first + 1, 1);
+    }
+    if (!changed.isEmpty()) m.SurfaceChanged(Surface::Picture2, changed);
+  };
+  strip(0, 0, x - 1, h);              // left
+  strip(0, 0, w, y - 1);              // top
+  strip(w - 2 * x - 2, 0, w, h);      // right, from the last picture column
+  strip(0, h - 2 * y - 1, w, h);      // bottom
 }
-
-void EraseRubberBand(Shared&) {}
 
 void SaveUndoImage(Shared& m) {
   EraseRubberBand(m);
@@ -87,6 +102,7 @@ bool PastePicture(Shared& m, const QImage& picture) {
     painter.drawImage(x, y, m.Picture4Image);
   }
   m.SurfaceChanged(Surface::Picture4);
+  m.SurfaceChanged(Surface::Picture2, QRect(QPoint(x, y), m.Picture4Image.size()));
   PaintCanvasFrame(m);
   return true;
 }

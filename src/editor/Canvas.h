@@ -18,6 +18,8 @@ inline QColor PaletteColour(int32_t value) {
 inline constexpr int32_t kCanvasFrameColour = 255 | (255 << 8) | (130 << 16);
 
 // Paints the four frame strips over everything outside the drawable area.
+// Only the strip pixels it actually changes are signalled for repainting:
+// whoever changes the picture area signals that change itself.
 void PaintCanvasFrame(Shared& m);
 
 // Takes the undo image: any half-drawn outline is removed first, then the
@@ -26,8 +28,8 @@ void SaveUndoImage(Shared& m);
 // Puts the undo image back on the canvas.
 void RestoreUndoImage(Shared& m);
 
-// Removes the outline of a half-drawn shape from the canvas. There is none
-// until the shape tools draw one, so for now it has nothing to remove.
+// Removes the outline of a half-drawn shape from the canvas (the drawing
+// tools draw it, see editor/DrawingTools.h).
 void EraseRubberBand(Shared& m);
 
 // Fills the whole canvas with its background colour (white).

@@ -17,11 +17,29 @@ inline bool Inside(const QImage& image, int x, int y) {
 
 inline QRgb* Row(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
 
-inline void Plot(QImage& image, int x, int y, QRgb colour, Mode mode) {
-  if (!Inside(image, x, y)) return;
-  QRgb& px = Row(image, y)[x];
-  px = mode == Mode::Xor ? (px ^ (colour & kRgbMask)) : (0xFF000000 | colour);
-}
+// Single pixels through the image's memory, fetched once per shape.
+class Plotter {
+ public:
+  Plotter(QImage& image, QRgb colour, Mode mode)
+      : bits_(image.isNull() ? nullptr : reinterpret_cast<QRgb*>(image.bits())),
+        stride_(size_t(image.bytesPerLine()) / sizeof(QRgb)),
+        w_(image.width()),
+        h_(image.height()),
+        colour_(mode == Mode::Xor ? (colour & kRgbMask) : (0xFF000000 | colour)),
+        xor_(mode == Mode::Xor) {}
+  void operator()(int x, int y) const {
+    if (x < 0 || y < 0 || x >= w_ || y >= h_) return;
+    QRgb& px = bits_[size_t(y) * stride_ + x];
+    px = xor_ ? (px ^ colour_) : colour_;
+  }
+
+ private:
+  QRgb* bits_;
+  size_t stride_;
+  int w_, h_;
+  QRgb colour_;
+  bool xor_;
+};
 
 // A 1-pixel horizontal run, both ends included.
 inline void Span(QImage& image, int x0, int x1, int y, QRgb colour) {
@@ -45,7 +63,8 @@ struct PixelSet {
       return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x();
     });
     points.erase(std::unique(points.begin(), points.end()), points.end());
-    for (QPoint p : points) Plot(image, p.x(), p.y(), colour, mode);
+    const Plotter plot(image, colour, mode);
+    for (QPoint p : points) plot(p.x(), p.y());
   }
 };
 
@@ -100,7 +119,7 @@ void EllipsePoints(PixelSet& set, int cx, int cy, int rx, int ry) {
 }  // namespace
 
 QRect SetPixel(QImage& image, QPoint p, QRgb colour) {
-  Plot(image, p.x(), p.y(), colour, Mode::Copy);
+  Plotter(image, colour, Mode::Copy)(p.x(), p.y());
   return QRect(p, QSize(1, 1));
 }
 
@@ -111,8 +130,9 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
     const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
     const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
     int err = dx + dy;
+    const Plotter plot(image, colour, mode);
     while (!(x == b.x() && y == b.y())) {
-      Plot(image, x, y, colour, mode);
+      plot(x, y);
       const int e2 = 2 * err;
       if (e2 >= dy) {
         err += dy;
@@ -125,26 +145,62 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
     }
     return Bounds(a.x(), a.y(), b.x(), b.y());
   }
-  // A wide pen: every pixel whose centre lies within half the width of the
-  // segment, which gives round ends.
+  // A wide pen: every pixel whose centre lies nearer than half the width to
+  // the segment, which gives round ends. An even width has its axis on the
+  // pixel corners, so a stroke 20 wide covers 20 rows, not 19 or 21.
   const double r = width / 2.0;
+  const double shift = width % 2 == 0 ? 0.5 : 0.0;
+  const double ax = a.x() - shift, ay = a.y() - shift;
+  const double bx = b.x() - shift, by = b.y() - shift;
+  const double vx = bx - ax, vy = by - ay;
+  const double len2 = vx * vx + vy * vy;
+  const double r2 = r * r;
+  const auto inside = [&](int x, int y) {
+    double t = len2 > 0 ? ((x - ax) * vx + (y - ay) * vy) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const double ex = x - (ax + t * vx), ey = y - (ay + t * vy);
+    return ex * ex + ey * ey < r2;
+  };
   const int reach = int(std::ceil(r));
   const QRect box = Bounds(a.x(), a.y(), b.x(), b.y()).adjusted(-reach, -reach, reach, reach) &
                     image.rect();
-  const double ax = a.x(), ay = a.y();
-  const double vx = b.x() - ax, vy = b.y() - ay;
-  const double len2 = vx * vx + vy * vy;
-  const double r2 = r * r;
+  QRect painted;
   for (int y = box.top(); y <= box.bottom(); ++y) {
-    QRgb* row = Row(image, y);
-    for (int x = box.left(); x <= box.right(); ++x) {
-      double t = len2 > 0 ? ((x - ax) * vx + (y - ay) * vy) / len2 : 0;
-      t = std::clamp(t, 0.0, 1.0);
-      const double ex = x - (ax + t * vx), ey = y - (ay + t * vy);
-      if (ex * ex + ey * ey < r2) row[x] = mode == Mode::Xor ? (row[x] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    // The pen's pixels on a row form one run (the shape is convex) around
+    // the point of the row nearest to the segment.
+    double cx;
+    if (ay == by || y <= std::min(ay, by) || y >= std::max(ay, by)) {
+      cx = std::abs(y - ay) <= std::abs(y - by) ? ax : bx;
+    } else {
+      cx = ax + (y - ay) * vx / vy;
     }
+    int x = int(std::floor(cx));
+    if (!inside(x, y)) {
+      ++x;
+      if (!inside(x, y)) continue;
+    }
+    // The run's ends by halving: outside beyond the pen's reach, inside at x.
+    int out = int(std::floor(std::min(ax, bx) - r)) - 1, in = x;
+    while (in - out > 1) {
+      const int mid = out + (in - out) / 2;
+      (inside(mid, y) ? in : out) = mid;
+    }
+    const int left = in;
+    out = int(std::ceil(std::max(ax, bx) + r)) + 1, in = x;
+    while (out - in > 1) {
+      const int mid = in + (out - in) / 2;
+      (inside(mid, y) ? in : out) = mid;
+    }
+    int right = in;
+    const int from = std::max(left, 0);
+    right = std::min(right, image.width() - 1);
+    if (from > right) continue;
+    QRgb* row = Row(image, y);
+    for (int px = from; px <= right; ++px)
+      row[px] = mode == Mode::Xor ? (row[px] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    painted |= QRect(from, y, right - from + 1, 1);
   }
-  return box;
+  return painted;
 }
 
 QRect Box(QImage& image, QPoint a, QPoint b, QRgb colour, Mode mode) {
@@ -194,11 +250,15 @@ QRect Ellipse(QImage& image, QPoint c, int rx, int ry, QRgb colour, Mode mode) {
 QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
   const int w = image.width(), h = image.height();
   border &= kRgbMask;
+  fill |= 0xFF000000;
   if (!Inside(image, start.x(), start.y())) return {};
   if ((Row(image, start.y())[start.x()] & kRgbMask) == border) return {};
+  // Pixels through the image's own memory, without a detach check for each.
+  QRgb* const bits = reinterpret_cast<QRgb*>(image.bits());
+  const size_t stride = size_t(image.bytesPerLine()) / sizeof(QRgb);
   std::vector<uint8_t> done(size_t(w) * h, 0);
   const auto open = [&](int x, int y) {
-    return !done[size_t(y) * w + x] && (Row(image, y)[x] & kRgbMask) != border;
+    return !done[size_t(y) * w + x] && (bits[size_t(y) * stride + x] & kRgbMask) != border;
   };
   int minX = start.x(), maxX = start.x(), minY = start.y(), maxY = start.y();
   std::vector<QPoint> seeds{start};
@@ -210,10 +270,11 @@ QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
     int left = seed.x(), right = seed.x();
     while (left > 0 && open(left - 1, y)) --left;
     while (right < w - 1 && open(right + 1, y)) ++right;
-    QRgb* row = Row(image, y);
+    QRgb* row = bits + size_t(y) * stride;
+    uint8_t* doneRow = done.data() + size_t(y) * w;
     for (int x = left; x <= right; ++x) {
-      row[x] = 0xFF000000 | fill;
-      done[size_t(y) * w + x] = 1;
+      row[x] = fill;
+      doneRow[x] = 1;
     }
     minX = std::min(minX, left);
     maxX = std::max(maxX, right);

@@ -32,6 +32,10 @@ class RasterTest : public QObject {
   void exclusiveOrDrawsAndRemoves();
   void circlesAndEllipses();
   void borderFillStaysInside();
+  void strokesHaveTheirWidth_data();
+  void strokesHaveTheirWidth();
+  void wideLinesMatchTheirShape();
+  void curvesAreClosedForTheFill();
 };
 
 void RasterTest::linesLeaveOutTheirEnd() {
@@ -149,6 +153,68 @@ void RasterTest::borderFillStaysInside() {
   const QImage before = image.copy();
   QVERIFY(raster::BorderFill(image, {120, 50}, kBlack, 0xFFFF0000).isNull());
   QCOMPARE(image, before);
+}
+
+void RasterTest::strokesHaveTheirWidth_data() {
+  QTest::addColumn<int>("width");
+  for (int w : {11, 20, 25, 33}) QTest::addRow("%d", w) << w;
+}
+
+// Straight strokes cover exactly their width, odd or even, across and down.
+void RasterTest::strokesHaveTheirWidth() {
+  QFETCH(int, width);
+  QImage image = Blank(300, 300);
+  raster::Line(image, {40, 100}, {260, 100}, width, kBlack);
+  raster::Line(image, {100, 160}, {100, 290}, width, kBlack);
+  int rows = 0, columns = 0;
+  for (int y = 50; y < 150; ++y) rows += image.pixel(200, y) == kBlack;
+  for (int x = 50; x < 150; ++x) columns += image.pixel(x, 230) == kBlack;
+  QCOMPARE(rows, width);
+  QCOMPARE(columns, width);
+}
+
+// A wide line is exactly the pixels whose centres lie nearer than half the
+// width to its axis (on the pixel corners for even widths), whatever its
+// direction, also where it runs off the picture.
+void RasterTest::wideLinesMatchTheirShape() {
+  const auto nearSegment = [](double px, double py, double ax, double ay, double bx, double by, double r) {
+    const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
+    const double t = len2 > 0 ? std::clamp(((px - ax) * vx + (py - ay) * vy) / len2, 0.0, 1.0) : 0.0;
+    const double ex = px - ax - t * vx, ey = py - ay - t * vy;
+    return ex * ex + ey * ey < r * r;
+  };
+  const QPoint ends[][2] = {{{20, 30}, {170, 100}}, {{100, 10}, {103, 140}}, {{150, 20}, {30, 130}},
+                            {{60, 60}, {60, 60}},   {{-20, 50}, {90, 160}},  {{10, 140}, {190, 139}}};
+  for (int width : {2, 3, 11, 20, 33}) {
+    for (const auto& e : ends) {
+      QImage image = Blank();
+      raster::Line(image, e[0], e[1], width, kBlack);
+      const double shift = width % 2 == 0 ? 0.5 : 0.0;
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+          const bool want = nearSegment(x, y, e[0].x() - shift, e[0].y() - shift, e[1].x() - shift,
+                                        e[1].y() - shift, width / 2.0);
+          if ((image.pixel(x, y) == kBlack) != want)
+            QFAIL(qPrintable(QStringLiteral("width %1 from (%2, %3) to (%4, %5): pixel (%6, %7)")
+                                 .arg(width).arg(e[0].x()).arg(e[0].y()).arg(e[1].x()).arg(e[1].y())
+                                 .arg(x).arg(y)));
+        }
+    }
+  }
+}
+
+// Circles and ellipses of every size hold a fill started at their centre.
+void RasterTest::curvesAreClosedForTheFill() {
+  for (int rx = 1; rx <= 60; rx += 3) {
+    for (int ry : {1, 2, 5, rx, 2 * rx + 1, 70}) {
+      QImage image = Blank(200, 160);
+      raster::Ellipse(image, {100, 80}, rx, ry, kBlack);
+      raster::BorderFill(image, {100, 80}, kBlack, kBlue);
+      const bool inside = image.pixel(100, 80) == kBlue || (rx <= 1 || ry <= 1);
+      QVERIFY2(inside, qPrintable(QStringLiteral("%1 x %2").arg(rx).arg(ry)));
+      QVERIFY2(image.pixel(0, 0) == kWhite, qPrintable(QStringLiteral("%1 x %2 leaks").arg(rx).arg(ry)));
+    }
+  }
 }
 
 QTEST_GUILESS_MAIN(RasterTest)
