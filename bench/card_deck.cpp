@@ -13,19 +13,11 @@
 #include "deck/CardDeck.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
+#include "NoDialogs.h"
 #include "shell/Shared.h"
 #include "shell/Startup.h"
 
 namespace {
-
-class NoDialogs : public Dialogs {
- public:
-  bool Ask(const QString&) override { return false; }
-  void Tell(const QString&) override {}
-  std::optional<QString> Input(const QString&) override { return std::nullopt; }
-  void Beep() override {}
-  void EndProgram() override {}
-};
 
 const QString kStory = QStringLiteral("C:\\story\\");
 

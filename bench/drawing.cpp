@@ -19,19 +19,11 @@
 #include "editor/DrawingTools.h"
 #include "editor/Raster.h"
 #include "editor/ToolPalette.h"
+#include "NoDialogs.h"
 #include "shell/Shared.h"
 #include "shell/Startup.h"
 
 namespace {
-
-class NoDialogs : public Dialogs {
- public:
-  bool Ask(const QString&) override { return false; }
-  void Tell(const QString&) override {}
-  std::optional<QString> Input(const QString&) override { return std::nullopt; }
-  void Beep() override {}
-  void EndProgram() override {}
-};
 
 // A started program in drawing mode, optionally with the canvas panel on
 // the (offscreen) screen repainting what each step signals.
