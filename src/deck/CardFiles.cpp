@@ -13,6 +13,8 @@
 namespace {
 
 const QString kNotSaved = QStringLiteral("カードを ほぞんできませんでした。");
+const QString kLeaveUnsaved =
+    QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
 const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 
@@ -42,7 +44,9 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
   }
 }
 
-bool IsNewCard(const AppState& s) { return s.CurrentCard > s.CardCount; }
+// A card past the deck is new; with no current card (the last card was
+// erased) the card drawn is new as well.
+bool IsNewCard(const AppState& s) { return s.CurrentCard > s.CardCount || s.CurrentCard < 1; }
 
 }  // namespace
 
@@ -98,6 +102,13 @@ void CaptureCardPicture(Shared& m) {
 }
 
 bool SaveCard(Shared& m) {
+  // An outline following the pointer is not part of the picture.
+  EraseRubberBand(m);
+  m.ShapeClickCount = 0;
+  // A story folder that has gone (deleted by hand, or a list from another
+  // computer) is made again, so the drawing has somewhere to go.
+  if (!disk::FolderExists(m.StoryFolder)) disk::CreateFolder(m.StoryFolder);
+
   const auto deckBefore = m.CardNumbers;
   const int16_t countBefore = m.CardCount;
   const bool isNew = IsNewCard(m);
@@ -118,11 +129,13 @@ bool SaveCard(Shared& m) {
   CaptureCardPicture(m);
   const QString thumbnail = m.CardFileBase + QStringLiteral(".BMP");
   const bool hadThumbnail = disk::FileExists(thumbnail);
-  const bool written = imaging::WriteThumbnail(thumbnail, m.Picture7Image) &&
-                       imaging::WriteCardPicture(m.CardFileBase + QStringLiteral(".PNG"), m.Picture4Image);
+  // The picture first: a thumbnail never shows a drawing the card lacks.
+  const bool written = imaging::WriteCardPicture(m.CardFileBase + QStringLiteral(".PNG"), m.Picture4Image) &&
+                       imaging::WriteThumbnail(thumbnail, m.Picture7Image);
   if (!written) {
     if (isNew) {
       // The deck names only cards whose picture is on disk.
+      disk::DeleteFile(m.CardFileBase + QStringLiteral(".PNG"));
       if (!hadThumbnail) disk::DeleteFile(thumbnail);
       m.CardNumbers = deckBefore;
       m.CardCount = countBefore;
@@ -145,13 +158,13 @@ namespace {
 
 // Saves the card and the deck order; false, after telling the child, when
 // either could not be written.
-bool SaveCardAndOrder(Shared& m) {
+bool SaveCardAndOrder(Shared& m, bool tell) {
   if (!SaveCard(m)) {
-    m.dialogs.Tell(kNotSaved);
+    if (tell) m.dialogs.Tell(kNotSaved);
     return false;
   }
   if (!WriteCardList(m)) {
-    m.dialogs.Tell(kOrderNotSaved);
+    if (tell) m.dialogs.Tell(kOrderNotSaved);
     return false;
   }
   return true;
@@ -160,9 +173,12 @@ bool SaveCardAndOrder(Shared& m) {
 }  // namespace
 
 void Command10_Click(Shared& m) {
-  if (!SaveCardAndOrder(m)) {
+  if (!SaveCardAndOrder(m, false)) {
     DrawCardStrip(m);  // a card that did get its number shows in the strip
-    return;
+    // The drawing stays unless the child chooses to leave without it: a
+    // drive that is gone for good must not trap the child in the editor.
+    if (!m.dialogs.Ask(kLeaveUnsaved)) return;
+    LoadCard(m);  // the card as it is on disk (blank paper for a new card)
   }
   DrawCardStrip(m);
   m.ui.Picture6Visible = false;
@@ -174,7 +190,7 @@ void Command10_Click(Shared& m) {
 }
 
 void Command11_Click(Shared& m) {
-  SaveCardAndOrder(m);
+  SaveCardAndOrder(m, true);
   DrawCardStrip(m);
 }
 

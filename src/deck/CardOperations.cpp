@@ -5,6 +5,7 @@
 #include "deck/CardStrip.h"
 #include "editor/Canvas.h"
 #include "editor/ToolPalette.h"
+#include "library/StoryList.h"
 #include "platform/Disk.h"
 #include "shell/Numbers.h"
 #include "shell/Shared.h"
@@ -61,6 +62,11 @@ void CardStripMouseDown(Shared& m, QPointF at) {
     m.dialogs.Tell(kFinishDrawing);
     return;
   }
+  // Without a story the card files would land in the class folder.
+  if (!StorySelected(m)) {
+    m.dialogs.Beep();
+    return;
+  }
   const StripHit hit = HitCardStrip(m, at);
   switch (hit.zone) {
     case StripHit::None:
@@ -107,10 +113,18 @@ void CopyCard(Shared& m) {
     return;
   }
   const QString target = CardFileStem(m, number);
+  bool copied = true;
   for (const char* ext : kCardFiles) {
     // A file the card does not have is simply not copied.
     const QString from = m.CardFileBase + QLatin1String(ext);
-    if (disk::FileExists(from)) disk::CopyFile(from, target + QLatin1String(ext));
+    if (disk::FileExists(from)) copied = disk::CopyFile(from, target + QLatin1String(ext)) && copied;
+  }
+  if (!copied) {
+    // No half copy stays in the deck.
+    for (const char* ext : kCardFiles) disk::DeleteFile(target + QLatin1String(ext));
+    m.CardCount = int16_t(m.CardCount - 1);
+    WriteCardList(m);
+    m.dialogs.Tell(kNotCopied);
   }
   DrawCardStrip(m);
   LoadCard(m);
@@ -135,6 +149,13 @@ void EraseCard(Shared& m) {
   if (m.CardCount < m.CurrentCard) m.CurrentCard = m.CardCount;
   DrawCardStrip(m);
   LoadCard(m);
+  if (m.CurrentCard == 0) {
+    // The only card is gone: it must not stay on the canvas either.
+    ClearCanvas(m);
+    PaintCanvasFrame(m);
+    m.ui.Text1Text.clear();
+    m.ControlsChanged();
+  }
 }
 
 void OpenCard(Shared& m) {

@@ -3,15 +3,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "deck/CardDeck.h"
 #include "editor/Canvas.h"
+#include "library/StoryList.h"
 #include "shell/Shared.h"
 
 namespace {
-
-// A story folder ends in two backslashes when the story name is empty.
-bool StorySelected(const Shared& m) {
-  return !m.StoryFolder.isEmpty() && !m.StoryFolder.endsWith(QStringLiteral("\\\\"));
-}
 
 QImage ClipboardPicture() {
   const QClipboard* clipboard = QGuiApplication::clipboard();
@@ -79,7 +76,12 @@ static void ChooseEraser(Shared& m, int16_t tool) {
 void Command25_Click(Shared& m) { ChooseEraser(m, kSmallEraser); }
 void Command26_Click(Shared& m) { ChooseEraser(m, kLargeEraser); }
 
-void Command13_Click(Shared& m) { RestoreUndoImage(m); }
+void Command13_Click(Shared& m) {
+  // An outline on the screen is not in the undo image: it is forgotten
+  // with the picture it was drawn over.
+  EraseRubberBand(m);
+  RestoreUndoImage(m);
+}
 
 void Command8_Click(Shared& m) {
   if (!m.dialogs.Ask(QStringLiteral("かいたえをけします。"))) return;
@@ -109,6 +111,12 @@ void Command3_Click(Shared& m) {
     m.dialogs.Beep();
     return;
   }
+  // The editor opens on the card the strip calls current, whatever the
+  // canvas showed before: a press on a tile's header may have changed it
+  // without loading it, and an erased last card leaves no current card.
+  if (m.CurrentCard < 1) m.CurrentCard = int16_t(m.CardCount + 1);
+  DrawCardStrip(m);
+  LoadCard(m);
   m.ui.Picture1Visible = false;
   m.ui.Picture2Visible = true;
   m.ui.Picture6Visible = true;

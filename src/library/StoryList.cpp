@@ -30,9 +30,6 @@ QString WithoutFinalBackslash(QString folder) {
   return folder;
 }
 
-// A story folder text whose name part is empty: no story is selected.
-bool NoStorySelected(const Shared& m) { return m.StoryFolder.endsWith(QStringLiteral("\\\\")); }
-
 QStringList NamesInMemory(const Shared& m) {
   QStringList names;
   for (int i = 1; i <= m.StoryCount; ++i) names.append(m.StoryNames[i]);
@@ -50,7 +47,7 @@ int RowNamed(const Shared& m, const QString& name, int except) {
 
 // The selected row, when a story is selected.
 int SelectedRow(const Shared& m) {
-  if (NoStorySelected(m)) return 0;
+  if (!StorySelected(m)) return 0;
   const int row = m.CurrentStoryIndex;
   return row >= 1 && row <= m.StoryCount ? row : 0;
 }
@@ -132,6 +129,10 @@ void DrawStoryList(Shared& m) {
   m.SurfaceChanged(Surface::Picture1, drawn);
 }
 
+bool StorySelected(const Shared& m) {
+  return !m.StoryFolder.isEmpty() && !m.StoryFolder.endsWith(QStringLiteral("\\\\"));
+}
+
 int ListRowAt(double y, int top) {
   const long row = RoundHalfEven(y - top) / kRowHeight + 1;
   return int(std::max(1L, row));
@@ -207,8 +208,7 @@ NameDialogStep SaveStoryName(Shared& m, const QString& text) {
   }
   m.NewStoryName = text;
   m.StoryFolder = folder + u'\\';
-  m.CardCount = 0;
-  m.CardNumbers.fill(0);
+  ReadCardList(m);  // a folder taken over keeps its cards; a new one has none
 
   m.StoryCount = int16_t(m.StoryCount + 1);
   m.StoryNames[m.StoryCount] = text;
@@ -299,9 +299,22 @@ void DeleteStory(Shared& m) {
     return;
   }
 
+  // The list goes first: a story is thrown away only once the list no
+  // longer names it, so list and folders never disagree.
+  const QString name = m.StoryNames[row];
+  QStringList remaining = NamesInMemory(m);
+  remaining.removeAt(row - 1);
+  const bool listed = remaining.isEmpty()
+                          ? disk::DeleteFile(ListFile(m)) || !disk::Exists(ListFile(m))
+                          : disk::WriteLines(ListFile(m), remaining);
+  if (!listed) {
+    m.dialogs.Tell(ListNotSaved(m));
+    return;
+  }
+
   // A folder that another row also names stays for that row.
-  if (!RowNamed(m, m.StoryNames[row], row)) {
-    const QString folder = m.BaseFolder + m.StoryNames[row] + u'\\';
+  if (!RowNamed(m, name, row)) {
+    const QString folder = m.BaseFolder + name + u'\\';
     disk::DeleteFiles(folder, QStringLiteral("*.*"));
     disk::RemoveFolder(WithoutFinalBackslash(folder));
   }
@@ -309,12 +322,6 @@ void DeleteStory(Shared& m) {
   for (int i = row; i < m.StoryCount; ++i) m.StoryNames[i] = m.StoryNames[i + 1];
   m.StoryNames[m.StoryCount].clear();
   m.StoryCount = int16_t(m.StoryCount - 1);
-  if (m.StoryCount > 0) {
-    if (!disk::WriteLines(ListFile(m), NamesInMemory(m))) m.dialogs.Tell(ListNotSaved(m));
-  } else {
-    disk::DeleteFile(ListFile(m));
-    if (disk::Exists(ListFile(m))) m.dialogs.Tell(ListNotSaved(m));
-  }
   m.CurrentStoryIndex = 1;
   ShowSelectedStory(m);
 }

@@ -27,6 +27,10 @@ void ReadStoryList(Shared& m);
 // (StoryFolder, CurrentStoryName).
 void DrawStoryList(Shared& m);
 
+// True when a story is the current one: StoryFolder is a folder inside the
+// class, not the class folder followed by an empty name.
+bool StorySelected(const Shared& m);
+
 // ---- Pieces shared with the other numbered lists -------------------------
 
 // Reads a list file into names(1..100); returns the count.

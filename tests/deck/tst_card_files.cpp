@@ -233,22 +233,38 @@ void CardFilesTest::startOver() {
 }
 
 void CardFilesTest::failedSaveKeepsDeckConsistent() {
-  // The story folder has gone (the USB stick was pulled out).
+  // The class's folders have gone (the USB stick was pulled out).
   Story story({1, 2});
   const QByteArray list = story.bytes(QStringLiteral("CardData.txt"));
   story.m.CurrentCard = 3;
   story.openEditor();
   story.paintQuarters();
   const QImage drawn = story.m.Picture2Image.copy();
-  QDir(story.host(QString())).removeRecursively();
+  QDir(story.drives.c(QStringLiteral("A_PIKORA"))).removeRecursively();
+  const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
+  story.dialogs.answers = {false};
   Command10_Click(story.m);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
   QCOMPARE(int(story.m.CurrentCard), 3);
-  QCOMPARE(story.dialogs.told, QStringList{QStringLiteral("カードを ほぞんできませんでした。")});
-  // The editor stays open on the drawing.
+  QCOMPARE(story.dialogs.asked, QStringList{leave});
+  // いいえ: the editor stays open on the drawing.
   QVERIFY(story.m.ui.Picture6Visible);
   QVERIFY(story.m.ui.Picture2Visible);
   QCOMPARE(story.m.Picture2Image, drawn);
+  // はい: the child leaves without the drawing rather than being trapped.
+  story.dialogs.answers = {true};
+  Command10_Click(story.m);
+  QVERIFY(!story.m.ui.Picture6Visible);
+  QVERIFY(story.m.ui.Picture1Visible);
+  QCOMPARE(story.deck(), (QList<int>{1, 2}));
+
+  // A story folder deleted by hand is made again for the card.
+  Story gone;
+  gone.m.CurrentCard = 1;
+  QDir(gone.host(QString())).removeRecursively();
+  QVERIFY(SaveCard(gone.m));
+  QVERIFY(gone.exists(QStringLiteral("Card_01.PNG")));
+  QCOMPARE(gone.list(), QByteArray(" 1 \r\n"));
 
   // The list could be written but the picture could not: the list is put
   // back and no half card is left.

@@ -7,6 +7,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
+#include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
 #include "platform/Imaging.h"
 #include "shell/Shared.h"
@@ -44,6 +45,7 @@ class CardOperationsTest : public QObject {
   void erase();
   void move();
   void refusedWhileDrawing();
+  void editorOpensOnTheCurrentCard();
 };
 
 void CardOperationsTest::clickZones_data() {
@@ -255,6 +257,70 @@ void CardOperationsTest::refusedWhileDrawing() {
   QCOMPARE(int(story.m.CurrentCard), 2);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
   QCOMPARE(story.list(), list);
+}
+
+void CardOperationsTest::editorOpensOnTheCurrentCard() {
+  // No story selected: the strip opens nothing.
+  Story none({});
+  none.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
+  none.click(40, 50);
+  QCOMPARE(none.dialogs.beeps, 1);
+  QVERIFY(!none.m.ui.Picture6Visible);
+
+  // A press on a header that misses "<" and ">" makes card 3 current
+  // without loading it; "えをかく" then opens card 3, not the canvas of
+  // card 1, so card 3 is not overwritten.
+  Story header({1, 2, 3});
+  LoadCard(header.m);
+  header.click(240 + 40, 10);
+  QCOMPARE(int(header.m.CurrentCard), 3);
+  Command3_Click(header.m);
+  QCOMPARE(header.m.ui.Text1Text, QStringLiteral("3\r\n"));
+  QCOMPARE(header.m.CardFileBase, kStory + QStringLiteral("Card_03"));
+
+  // After the only card is erased the canvas is blank, and what is drawn
+  // next becomes card 1 of the deck.
+  Story only({4});
+  only.m.Picture2Image.fill(Qt::red);
+  only.dialogs.answers = {true};
+  only.click(110, 75);
+  QCOMPARE(QColor(only.m.Picture2Image.pixel(400, 300)), QColor(Qt::white));
+  QCOMPARE(only.m.ui.Text1Text, QString());
+  Command3_Click(only.m);
+  QCOMPARE(int(only.m.CurrentCard), 1);
+  Command10_Click(only.m);
+  QCOMPARE(only.list(), ListBytes({1}));
+  QVERIFY(QFileInfo::exists(only.host(QStringLiteral("Card_01.PNG"))));
+  QVERIFY(!QFileInfo::exists(only.host(QStringLiteral("Card_00.PNG"))));
+
+  // A copy that cannot be written leaves no half card in the deck.
+  Story blocked({1, 2, 3});
+  QDir().mkpath(blocked.host(QStringLiteral("Card_04.PNG")));
+  blocked.dialogs.answers = {true};
+  blocked.click(40, 75);
+  QCOMPARE(blocked.deck(), (QList<int>{1, 2, 3}));
+  QCOMPARE(blocked.list(), ListBytes({1, 2, 3}));
+  QVERIFY(!QFileInfo::exists(blocked.host(QStringLiteral("Card_04.BMP"))));
+  QCOMPARE(blocked.dialogs.told, QStringList{QStringLiteral("カードを コピーできませんでした。")});
+
+  // A half-drawn rectangle's outline is neither saved nor left behind by
+  // "もどす".
+  Story shape({1});
+  shape.click(40, 50);
+  Command7_Click(shape.m, 5);
+  CanvasMouseDown(shape.m, 1, 100, 100);
+  CanvasMouseUp(shape.m, 1, 100, 100);
+  CanvasMouseMove(shape.m, 0, 300, 200);
+  QCOMPARE(QColor(shape.m.Picture2Image.pixel(200, 100)), QColor(Qt::black));
+  Command13_Click(shape.m);
+  CanvasMouseMove(shape.m, 0, 250, 250);
+  QCOMPARE(QColor(shape.m.Picture2Image.pixel(280, 100)), QColor(Qt::white));
+  QCOMPARE(QColor(shape.m.Picture2Image.pixel(300, 150)), QColor(Qt::white));
+  Command10_Click(shape.m);
+  const auto saved = imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"));
+  QVERIFY(saved);
+  QCOMPARE(QColor(saved->pixel(193, 93)), QColor(Qt::white));
+  QCOMPARE(QColor(saved->pixel(150, 243)), QColor(Qt::white));
 }
 
 QTEST_MAIN(CardOperationsTest)

@@ -82,6 +82,13 @@ void StoryListTest::makeAndCancel() {
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(int(c.m.StoryCount), 2);
 
+  // A folder left behind with cards in it is taken over with its deck, so
+  // the next save does not replace its first card.
+  WriteHostFile(c.host(QStringLiteral("のこり/CardData.txt")), " 2 \r\n 1 \r\n");
+  QCOMPARE(SaveStoryName(c.m, QStringLiteral("のこり")), NameDialogStep::Close);
+  QCOMPARE(int(c.m.CardCount), 2);
+  QCOMPARE(int(c.m.CardNumbers[1]), 2);
+
   // The first story of a class makes the list file.
   StoryClass empty;
   SaveStoryName(empty.m, QStringLiteral("いぬ"));
@@ -215,8 +222,10 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
   RenameStory(c.m);  // the folder gets its old name back
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  DeleteStory(c.m);
+  DeleteStory(c.m);  // the list cannot be rewritten: nothing is thrown away
   disk::testing::FailWritesAfter(-1);
+  QCOMPARE(c.snapshot(), before);
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("B")}));
   QCOMPARE(c.dialogs.told.size(), 2);
   QCOMPARE(c.dialogs.told.last(), StoryClass::Folder() + QStringLiteral("menu.txt がほぞんできません。"));
