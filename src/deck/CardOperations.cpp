@@ -162,24 +162,12 @@ void OpenCard(Shared& m) {
   m.CurrentTool = 3;
   HighlightToolButtons(m);
   DrawCardStrip(m);
-  if (m.CardCount < m.CurrentCard) {
-    ClearCanvas(m);
-    m.ui.Text1Text.clear();  // a new card starts without the text of another
-  } else {
-    LoadCard(m);
-  }
-  m.ui.Picture1Visible = false;
-  m.ui.Picture2Visible = true;
-  m.ui.Picture6Visible = true;
-  m.ui.Text1Visible = false;
-  m.PenWidth = 1;
+  // The new card opens on blank paper with an empty text, never with the
+  // text of the card shown before.
+  LoadCard(m);
   m.FillColorIndex = 1;
   m.ui.Command12Face = m.PaletteColors[m.FillColorIndex];
-  m.FixMode = 0;
-  m.ui.Command9Caption = QStringLiteral("じゆう");
-  m.ControlsChanged();
-  PaintCanvasFrame(m);
-  OpenEditorUndoBaseline(m);
+  EnterDrawingMode(m);
 }
 
 void MoveCardLeft(Shared& m) {

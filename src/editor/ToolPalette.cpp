@@ -117,12 +117,16 @@ void Command3_Click(Shared& m) {
   if (m.CurrentCard < 1) m.CurrentCard = int16_t(m.CardCount + 1);
   DrawCardStrip(m);
   LoadCard(m);
+  m.CurrentTool = kNoTool;
+  EnterDrawingMode(m);
+}
+
+void EnterDrawingMode(Shared& m) {
   m.ui.Picture1Visible = false;
   m.ui.Picture2Visible = true;
   m.ui.Picture6Visible = true;
   m.ui.Text1Visible = false;
   m.PenWidth = 1;
-  m.CurrentTool = kNoTool;
   m.FixMode = 0;
   m.ui.Command9Caption = QStringLiteral("じゆう");
   m.ControlsChanged();

@@ -50,6 +50,11 @@ void Command8_Click(Shared& m);
 // "じゆう" / "こてい": free or fixed placement of points.
 void Command9_Click(Shared& m);
 
-// "えをかく" on the story panel: opens the editor on the card now shown.
+// "えをかく" on the story panel: opens the editor on the current card.
 // With no story selected it only beeps.
 void Command3_Click(Shared& m);
+
+// Drawing mode begins on the picture now on the canvas: the canvas and the
+// tool panel in place of the story panel, free placement, the frame, and
+// the picture as the undo image.
+void EnterDrawingMode(Shared& m);
