@@ -7,8 +7,8 @@
 
 void Initialise(Shared& m) {
   // The program keeps no files of its own beside it; the folder is noted
-  // for completeness.
-  m.AppFolder = QCoreApplication::applicationDirPath() + u'/';
+  // for completeness and never opened.
+  m.AppFolder = QCoreApplication::applicationDirPath() + u'\\';
   m.ui.Timer1Interval = 100;
   m.ui.Timer1Enabled = false;
   m.RecordMax = 30000;

@@ -97,6 +97,10 @@ void PicturePanel::mouseMoveEvent(QMouseEvent* event) {
   emit mouseMoved(event->buttons(), event->modifiers(), logical(event->position()));
 }
 
+// The second press of a double click is not a press of its own: a child's
+// double click on a card opens it once, and a shape keeps its first point.
+void PicturePanel::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+
 void PicturePanel::mouseReleaseEvent(QMouseEvent* event) {
   emit mouseReleased(event->button(), event->modifiers(), logical(event->position()));
 }

@@ -83,6 +83,12 @@ void ShellTest::smallLayoutFitsTheWindow() {
   QCOMPARE(spy.size(), 1);
   const QPointF at = spy.at(0).at(2).toPointF();
   QVERIFY(qAbs(at.x() - 407) < 1.5 && qAbs(at.y() - 307) < 1.5);
+
+  // A double click is one press: its second press does not act again.
+  QTest::mouseRelease(form.Picture2, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseClick(form.Picture2, Qt::LeftButton, {}, QPoint(20, 20));
+  QTest::mouseDClick(form.Picture2, Qt::LeftButton, {}, QPoint(20, 20));
+  QCOMPARE(spy.size(), 2);
 }
 
 void ShellTest::paletteAndClassNames() {
