@@ -178,4 +178,4 @@ void DiskTest::foldersAndPatterns() {
 }
 
 QTEST_GUILESS_MAIN(DiskTest)
-#include "tst_disk.moc"
+#include "DiskTest.moc"

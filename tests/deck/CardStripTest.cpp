@@ -212,4 +212,4 @@ void CardStripTest::cardsWithoutThumbnailsStayBlank() {
 }
 
 QTEST_MAIN(CardStripTest)
-#include "tst_card_strip.moc"
+#include "CardStripTest.moc"

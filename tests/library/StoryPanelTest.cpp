@@ -238,4 +238,4 @@ void StoryPanelTest::mainWindow() {
 }
 
 QTEST_MAIN(StoryPanelTest)
-#include "test_story_panel.moc"
+#include "StoryPanelTest.moc"

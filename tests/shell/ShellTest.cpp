@@ -287,4 +287,4 @@ void ShellTest::controlsCarryTheirNames() {
 }
 
 QTEST_MAIN(ShellTest)
-#include "tst_shell.moc"
+#include "ShellTest.moc"

@@ -304,4 +304,4 @@ void StoryListTest::unsafeNameFromFile() {
 }
 
 QTEST_MAIN(StoryListTest)
-#include "test_story_list.moc"
+#include "StoryListTest.moc"

@@ -324,4 +324,4 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
 }
 
 QTEST_MAIN(CardOperationsTest)
-#include "tst_card_operations.moc"
+#include "CardOperationsTest.moc"

@@ -285,4 +285,4 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
 }
 
 QTEST_MAIN(CardFilesTest)
-#include "tst_card_files.moc"
+#include "CardFilesTest.moc"

@@ -141,4 +141,4 @@ void CardListTest::namesCardFiles() {
 }
 
 QTEST_GUILESS_MAIN(CardListTest)
-#include "tst_card_list.moc"
+#include "CardListTest.moc"

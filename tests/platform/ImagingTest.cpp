@@ -122,4 +122,4 @@ void ImagingTest::missingOrBrokenFilesGiveNothing() {
 }
 
 QTEST_MAIN(ImagingTest)
-#include "tst_imaging.moc"
+#include "ImagingTest.moc"
