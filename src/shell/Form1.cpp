@@ -66,7 +66,6 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   connect(Picture1, &StoryPanel::deletePressed, this, [this] { DeleteStory(m_); });
   connect(Picture1, &PicturePanel::mousePressed, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(m_, at); });
-
   connect(Picture1->Command3, &QPushButton::clicked, this, [this] { Command3_Click(m_); });
 
   Picture6 = new ToolPanel(m_, this);
@@ -81,7 +80,7 @@ Form1::Form1(Shared& m, std::optional<QSize> screen) : m_(m) {
   Text1 = new CardTextBox(m_, this);
   placements_.add(Text1, layout.Text1, 16);
 
-  Picture5 = new PicturePanel(QStringLiteral("Picture5"), QColor(212, 208, 200), this);
+  Picture5 = new PicturePanel(QStringLiteral("Picture5"), strip::kBackground, this);
   Picture5->setSurface(&m_.Picture5Image);
   placements_.add(Picture5, layout.Picture5);
   connect(Picture5, &PicturePanel::mousePressed, this,

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "deck/CardStrip.h"
 #include "platform/Disk.h"
 #include "shell/Shared.h"
 
@@ -42,7 +43,7 @@ void LoadStep(Shared& m, QSize screen) {
   };
   m.Picture1Image = surface(m.layout.Picture1.size(), QColor(192, 255, 255));
   m.Picture2Image = surface(m.layout.Picture2.size(), Qt::white);
-  m.Picture5Image = surface(m.layout.Picture5.size(), QColor(212, 208, 200));
+  m.Picture5Image = surface(m.layout.Picture5.size(), strip::kBackground);
   m.Picture4Image = surface({800, 600}, Qt::white);
   m.Picture7Image = surface({90, 64}, Qt::white);
   m.Picture8Image = surface({m.CanvasPanelWidth + 5, m.CanvasPanelHeight + 5}, Qt::white);
