@@ -1,7 +1,7 @@
 #pragma once
 // Benchmarks answer nothing: every question is いいえ, every notice unseen.
 
-#include "shell/Dialogs.h"
+#include "platform/Dialogs.h"
 
 class NoDialogs : public Dialogs {
  public:

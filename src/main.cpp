@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "shell/Fonts.h"
+#include "platform/Fonts.h"
 #include "shell/Form1.h"
-#include "shell/QtDialogs.h"
+#include "platform/QtDialogs.h"
 #include "shell/Shared.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@
 
 #include "platform/Disk.h"
 #include "shell/AppState.h"
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 
 namespace {
 

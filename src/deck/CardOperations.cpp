@@ -7,7 +7,7 @@
 #include "editor/ToolPalette.h"
 #include "library/StoryList.h"
 #include "platform/Disk.h"
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "deck/CardList.h"
 #include "platform/Imaging.h"
-#include "shell/Fonts.h"
-#include "shell/Numbers.h"
+#include "platform/Fonts.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

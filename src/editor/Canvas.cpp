@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // The canvas panel Picture2: shows the canvas surface, scaled in the small
 // layout, and reports pointer positions in canvas pixels.
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class Shared;
 

@@ -4,7 +4,7 @@
 
 #include "editor/Canvas.h"
 #include "editor/Raster.h"
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

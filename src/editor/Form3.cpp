@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "editor/Canvas.h"
-#include "shell/Fonts.h"
-#include "shell/Numbers.h"
+#include "platform/Fonts.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

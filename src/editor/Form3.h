@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class Shared;
 

@@ -7,7 +7,7 @@
 #include "editor/Canvas.h"
 #include "editor/Form3.h"
 #include "editor/ToolPalette.h"
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

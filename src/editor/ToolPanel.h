@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <array>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class Form3;
 class Shared;

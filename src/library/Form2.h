@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class Shared;
 

@@ -7,8 +7,8 @@
 #include "deck/CardDeck.h"
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
-#include "shell/Fonts.h"
-#include "shell/Numbers.h"
+#include "platform/Fonts.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <QFrame>
 #include <QLabel>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 // The story panel: the quit button, the story buttons in their frame and,
 // on the panel's surface, the story list.

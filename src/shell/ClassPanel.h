@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 // The start screen: the class buttons, the drive button and the data root.
 class ClassPanel : public PicturePanel {

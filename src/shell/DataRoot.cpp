@@ -3,7 +3,7 @@
 #include "deck/CardDeck.h"
 #include "library/StoryList.h"
 #include "platform/Disk.h"
-#include "shell/Numbers.h"
+#include "platform/Numbers.h"
 #include "shell/Shared.h"
 
 QString ClassFolderName(int k) {

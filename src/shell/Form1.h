@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class CanvasView;
 class ClassPanel;

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <array>
 
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 class Shared;
 

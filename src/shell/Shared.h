@@ -10,7 +10,7 @@
 #include <array>
 
 #include "shell/AppState.h"
-#include "shell/Dialogs.h"
+#include "platform/Dialogs.h"
 #include "shell/Layout.h"
 
 // What the procedures set on the main window's controls.

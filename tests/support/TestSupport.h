@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "shell/Dialogs.h"
+#include "platform/Dialogs.h"
 
 class ScriptedDialogs : public Dialogs {
  public:

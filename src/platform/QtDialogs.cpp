@@ -1,11 +1,11 @@
-#include "shell/QtDialogs.h"
+#include "platform/QtDialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "shell/Fonts.h"
+#include "platform/Fonts.h"
 
 namespace {
 const QString kTitle = QStringLiteral("ぴこらまつくろ");

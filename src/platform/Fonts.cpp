@@ -1,4 +1,4 @@
-#include "shell/Fonts.h"
+#include "platform/Fonts.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -2,7 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "shell/Dialogs.h"
+#include "platform/Dialogs.h"
 
 // Message boxes titled "ぴこらまつくろ" with はい / いいえ / OK / キャンセル.
 class QtDialogs : public Dialogs {

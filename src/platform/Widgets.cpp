@@ -1,9 +1,9 @@
-#include "shell/Widgets.h"
+#include "platform/Widgets.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "shell/Fonts.h"
+#include "platform/Fonts.h"
 
 FaceButton::FaceButton(const QString& objectName, const QString& caption, QColor face,
                        QWidget* parent)
