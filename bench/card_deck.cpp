@@ -11,10 +11,11 @@
 #include <QTemporaryDir>
 
 #include "deck/CardDeck.h"
+#include "editor/CardEditing.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "NoDialogs.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 #include "shell/Startup.h"
 
 namespace {
@@ -56,52 +57,52 @@ QImage Photo(QSize size, quint32 seed) {
 
 struct Story {
   Story() : m(dialogs) {
-    m.StoryFolder = kStory;
-    m.CardCount = 10;
+    m.deck.StoryFolder = kStory;
+    m.deck.CardCount = 10;
     for (int p = 1; p <= 10; ++p) {
-      m.CardNumbers[p] = int16_t(p);
-      imaging::WriteThumbnail(CardFileStem(m, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
+      m.deck.CardNumbers[p] = int16_t(p);
+      imaging::WriteThumbnail(CardFileStem(m.deck, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
     }
-    m.CurrentCard = 3;
+    m.deck.CurrentCard = 3;
     LoadStep(m, QSize(1024, 768));
-    imaging::WriteCardPicture(CardFileStem(m, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
-    disk::WriteLines(CardFileStem(m, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
+    imaging::WriteCardPicture(CardFileStem(m.deck, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
+    disk::WriteLines(CardFileStem(m.deck, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
     imaging::WriteCardPicture(kStory + "Drawing.PNG", Drawing(imaging::kCardSize, 1));
     imaging::WriteCardPicture(kStory + "Photo.PNG", Photo(imaging::kCardSize, 1));
   }
   NoDialogs dialogs;
-  Shared m;
+  Session m;
 };
 
 Story* g_story = nullptr;
 
 void BM_DrawCardStrip(benchmark::State& state) {
-  Shared& m = g_story->m;
+  Session& m = g_story->m;
   for (auto _ : state) {
-    DrawCardStrip(m);
-    benchmark::DoNotOptimize(m.Picture5Image.constBits());
+    DrawCardStrip(m.deck);
+    benchmark::DoNotOptimize(m.deck.stripImage.constBits());
   }
 }
 BENCHMARK(BM_DrawCardStrip)->Unit(benchmark::kMillisecond);
 
 // A card shown: picture and text from their files onto the canvas.
 void BM_LoadCard(benchmark::State& state) {
-  Shared& m = g_story->m;
-  m.CurrentCard = 3;
+  Session& m = g_story->m;
+  m.deck.CurrentCard = 3;
   for (auto _ : state) {
-    LoadCard(m);
-    benchmark::DoNotOptimize(m.Picture2Image.constBits());
+    LoadCard(m.deck);
+    benchmark::DoNotOptimize(m.editor.canvasImage.constBits());
   }
 }
 BENCHMARK(BM_LoadCard)->Unit(benchmark::kMillisecond);
 
 // A card saved: card list, thumbnail, PNG picture and text.
 void BM_SaveCard(benchmark::State& state) {
-  Shared& m = g_story->m;
-  m.CurrentCard = 3;
-  LoadCard(m);
+  Session& m = g_story->m;
+  m.deck.CurrentCard = 3;
+  LoadCard(m.deck);
   for (auto _ : state) {
-    if (!SaveCard(m) || !WriteCardList(m)) state.SkipWithError("save failed");
+    if (!SaveDrawnCard(m.editor, m.deck, m.dialogs) || !WriteCardList(m.deck)) state.SkipWithError("save failed");
   }
 }
 BENCHMARK(BM_SaveCard)->Unit(benchmark::kMillisecond);

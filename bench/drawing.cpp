@@ -20,7 +20,7 @@
 #include "editor/Raster.h"
 #include "editor/ToolPalette.h"
 #include "NoDialogs.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 #include "shell/Startup.h"
 
 namespace {
@@ -29,20 +29,18 @@ namespace {
 // the (offscreen) screen repainting what each step signals.
 struct Studio {
   NoDialogs dialogs;
-  Shared m{dialogs};
+  Session m{dialogs};
   std::unique_ptr<CanvasView> view;
 
   explicit Studio(bool shown, double scale = 1.0) {
     Initialise(m);
     LoadStep(m, QSize(1024, 768));
-    PaintCanvasFrame(m);
+    PaintCanvasFrame(m.editor);
     if (shown) {
-      view = std::make_unique<CanvasView>(m, nullptr);
+      view = std::make_unique<CanvasView>(m.editor, nullptr);
       view->setScale(scale);
-      view->resize((QSizeF(m.Picture2Image.size()) * scale).toSize());
-      QObject::connect(&m, &Shared::surfaceChanged, view.get(), [this](Surface s, QRect r) {
-        if (s == Surface::Picture2) view->showSurface(r);
-      });
+      view->resize((QSizeF(m.editor.canvasImage.size()) * scale).toSize());
+      QObject::connect(&m.editor, &EditorState::surfaceChanged, view.get(), &PicturePanel::showSurface);
       view->show();
       QApplication::processEvents();
     }
@@ -96,12 +94,12 @@ void DrawMaze(QImage& canvas) {
 // One click of the fill tool (down and up); alternate colours keep every
 // click a fill of the whole region.
 void FillClicks(benchmark::State& state, Studio& s, QPoint at) {
-  Command7_Click(s.m, kFillTool - 1);
+  ChooseTool(s.m.editor, s.m.dialogs, kFillTool - 1);
   int16_t colour = 1;
   for (auto _ : state) {
-    s.m.FillColorIndex = colour;
-    CanvasMouseDown(s.m, kLeftButton, at.x(), at.y());
-    CanvasMouseUp(s.m, kLeftButton, at.x(), at.y());
+    s.m.editor.FillColorIndex = colour;
+    CanvasMouseDown(s.m.editor, kLeftButton, at.x(), at.y());
+    CanvasMouseUp(s.m.editor, kLeftButton, at.x(), at.y());
     s.settle();
     colour = colour == 1 ? 2 : 1;
   }
@@ -115,9 +113,9 @@ BENCHMARK(BM_FillEmptyArea)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::k
 
 void BM_FillMaze(benchmark::State& state) {
   Studio s(state.range(0) != 0);
-  DrawMaze(s.m.Picture2Image);
+  DrawMaze(s.m.editor.canvasImage);
   FillClicks(state, s, {8, 8});
-  if (s.m.Picture2Image.pixel(7 + 797, 7 + 597) == 0xFFFFFFFF) state.SkipWithError("the maze was not filled");
+  if (s.m.editor.canvasImage.pixel(7 + 797, 7 + 597) == 0xFFFFFFFF) state.SkipWithError("the maze was not filled");
 }
 BENCHMARK(BM_FillMaze)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -126,17 +124,17 @@ BENCHMARK(BM_FillMaze)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 void BM_LargeBrushStep(benchmark::State& state) {
   Studio s(state.range(1) != 0, state.range(1) == 2 ? 0.78125 : 1.0);
   const int length = int(state.range(0));
-  Command7_Click(s.m, 3);
+  ChooseTool(s.m.editor, s.m.dialogs, 3);
   const QPoint a(400 - length / 2, 300 - length / 4), b(400 + length / 2, 300 + length / 4);
-  CanvasMouseDown(s.m, kLeftButton, a.x(), a.y());
+  CanvasMouseDown(s.m.editor, kLeftButton, a.x(), a.y());
   bool there = true;
   for (auto _ : state) {
     const QPoint p = there ? b : a;
-    CanvasMouseMove(s.m, kLeftButton, p.x(), p.y());
+    CanvasMouseMove(s.m.editor, kLeftButton, p.x(), p.y());
     s.settle();
     there = !there;
   }
-  CanvasMouseUp(s.m, kLeftButton, a.x(), a.y());
+  CanvasMouseUp(s.m.editor, kLeftButton, a.x(), a.y());
 }
 BENCHMARK(BM_LargeBrushStep)
     ->ArgNames({"length", "shown"})
@@ -152,13 +150,13 @@ BENCHMARK(BM_LargeBrushStep)
 void BM_RubberBandStep(benchmark::State& state) {
   const int tool = int(state.range(0));
   Studio s(state.range(1) != 0);
-  Command7_Click(s.m, tool - 1);
-  CanvasMouseDown(s.m, kLeftButton, 400, 300);
-  CanvasMouseUp(s.m, kLeftButton, 400, 300);
+  ChooseTool(s.m.editor, s.m.dialogs, tool - 1);
+  CanvasMouseDown(s.m.editor, kLeftButton, 400, 300);
+  CanvasMouseUp(s.m.editor, kLeftButton, 400, 300);
   int step = 0;
   for (auto _ : state) {
     const float x = 700 + float(step % 2), y = 550 + float(step % 2);
-    CanvasMouseMove(s.m, 0, x, y);
+    CanvasMouseMove(s.m.editor, 0, x, y);
     s.settle();
     ++step;
   }

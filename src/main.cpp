@@ -1,18 +1,18 @@
 #include <QApplication>
 
 #include "platform/Fonts.h"
-#include "shell/Form1.h"
+#include "shell/MainWindow.h"
 #include "platform/QtDialogs.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("pikorama"));
   InstallJapanese(app);
   QtDialogs dialogs;
-  Shared shared(dialogs);
-  Form1 form(shared);
-  dialogs.SetParent(&form);
-  form.show();
+  Session session(dialogs);
+  MainWindow window(session);
+  dialogs.SetParent(&window);
+  window.show();
   return app.exec();
 }

@@ -1,22 +1,12 @@
 #include "deck/CardFiles.h"
 
-#include <QPainter>
-
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
-#include "editor/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "platform/TextCodec.h"
-#include "shell/Shared.h"
 
 namespace {
-
-const QString kNotSaved = QStringLiteral("カードを ほぞんできませんでした。");
-const QString kLeaveUnsaved =
-    QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
-const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
-const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 
 QImage Blank(QSize size) {
   QImage image(size, QImage::Format_RGB32);
@@ -44,13 +34,11 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
   }
 }
 
-// A card past the deck is new; with no current card (the last card was
-// erased) the card drawn is new as well.
-bool IsNewCard(const AppState& s) { return s.CurrentCard > s.CardCount || s.CurrentCard < 1; }
-
 }  // namespace
 
-int16_t AssignCardNumber(const AppState& s, int except) {
+bool IsNewCard(const DeckState& deck) { return deck.CurrentCard > deck.CardCount || deck.CurrentCard < 1; }
+
+int16_t AssignCardNumber(const DeckState& s, int except) {
   for (int16_t n = 1;; ++n) {
     bool used = false;
     for (int p = 1; p <= s.CardCount && !used; ++p) used = p != except && s.CardNumbers[p] == n;
@@ -58,153 +46,85 @@ int16_t AssignCardNumber(const AppState& s, int except) {
   }
 }
 
-void ShowCardPicture(Shared& m) {
-  if (m.Picture2Image.isNull()) return;
-  QPainter painter(&m.Picture2Image);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(QPoint(m.CanvasOffsetX, m.CanvasOffsetY), m.Picture4Image, QRect(0, 0, 800, 600));
-  painter.end();
-  m.SurfaceChanged(Surface::Picture2, QRect(m.CanvasOffsetX, m.CanvasOffsetY, 800, 600));
-}
-
-void LoadCard(Shared& m) {
-  if (m.CurrentCard == 0) return;
+void LoadCard(DeckState& deck) {
+  if (deck.CurrentCard == 0) return;
   QString text;
-  if (IsNewCard(m)) {
-    m.Picture4Image = Blank(imaging::kCardSize);
+  if (IsNewCard(deck)) {
+    deck.cardImage = Blank(imaging::kCardSize);
   } else {
-    m.CardFileBase = CardFileStem(m, m.CardNumbers[m.CurrentCard]);
+    deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
     // A card whose picture is missing or broken shows blank paper, never
     // the picture of the card shown before.
-    m.Picture4Image =
-        imaging::ReadCardPicture(m.CardFileBase + QStringLiteral(".PNG")).value_or(Blank(imaging::kCardSize));
-    if (const auto lines = disk::ReadLines(m.CardFileBase + QStringLiteral(".txt"))) {
+    deck.cardImage =
+        imaging::ReadCardPicture(deck.CardFileBase + QStringLiteral(".PNG")).value_or(Blank(imaging::kCardSize));
+    if (const auto lines = disk::ReadLines(deck.CardFileBase + QStringLiteral(".txt"))) {
       for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
     }
   }
-  m.ui.Text1Text = text;
-  m.ControlsChanged();
-  ShowCardPicture(m);
-  PaintCanvasFrame(m);
+  deck.cardText = text;
+  deck.notifyChanged();
+  deck.notifyCardLoaded();
 }
 
-void ShowFirstCard(Shared& m) {
-  m.CardStripOffset = 0;
-  m.CurrentCard = 1;
-  DrawCardStrip(m);
-  LoadCard(m);
+void ShowFirstCard(DeckState& deck) {
+  deck.CardStripOffset = 0;
+  deck.CurrentCard = 1;
+  DrawCardStrip(deck);
+  LoadCard(deck);
 }
 
-void CaptureCardPicture(Shared& m) {
-  m.Picture4Image = m.Picture2Image.copy(m.CanvasOffsetX, m.CanvasOffsetY, 800, 600);
-  m.Picture7Image = Blank(imaging::kThumbnailSize);
-  Reduce(m.Picture4Image, m.Picture7Image, 88, 62);
+void SetCardPicture(DeckState& deck, const QImage& picture) {
+  deck.cardImage = picture;
+  deck.thumbnailImage = Blank(imaging::kThumbnailSize);
+  Reduce(deck.cardImage, deck.thumbnailImage, 88, 62);
 }
 
-bool SaveCard(Shared& m) {
-  // An outline following the pointer is not part of the picture.
-  EraseRubberBand(m);
-  m.ShapeClickCount = 0;
+CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // A story folder that has gone (deleted by hand, or a list from another
   // computer) is made again, so the drawing has somewhere to go.
-  if (!disk::FolderExists(m.StoryFolder)) disk::CreateFolder(m.StoryFolder);
+  if (!disk::FolderExists(deck.StoryFolder)) disk::CreateFolder(deck.StoryFolder);
 
-  const auto deckBefore = m.CardNumbers;
-  const int16_t countBefore = m.CardCount;
-  const bool isNew = IsNewCard(m);
+  const auto deckBefore = deck.CardNumbers;
+  const int16_t countBefore = deck.CardCount;
+  const bool isNew = IsNewCard(deck);
   if (isNew) {
     // The new card is the one right after the last card, and a deck holds
     // at most thirty.
-    if (m.CardCount >= kMaxCards) return false;
-    m.CurrentCard = int16_t(m.CardCount + 1);
-    m.CardCount = m.CurrentCard;
-    m.CardNumbers[m.CardCount] = AssignCardNumber(m, m.CardCount);
-    if (!WriteCardList(m)) {
-      m.CardNumbers = deckBefore;
-      m.CardCount = countBefore;
-      return false;
+    if (deck.CardCount >= kMaxCards) return CardSave::Failed;
+    deck.CurrentCard = int16_t(deck.CardCount + 1);
+    deck.CardCount = deck.CurrentCard;
+    deck.CardNumbers[deck.CardCount] = AssignCardNumber(deck, deck.CardCount);
+    if (!WriteCardList(deck)) {
+      deck.CardNumbers = deckBefore;
+      deck.CardCount = countBefore;
+      return CardSave::Failed;
     }
   }
-  m.CardFileBase = CardFileStem(m, m.CardNumbers[m.CurrentCard]);
-  CaptureCardPicture(m);
-  const QString thumbnail = m.CardFileBase + QStringLiteral(".BMP");
+  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
+  SetCardPicture(deck, picture);
+  const QString thumbnail = deck.CardFileBase + QStringLiteral(".BMP");
   const bool hadThumbnail = disk::FileExists(thumbnail);
   // The picture first: a thumbnail never shows a drawing the card lacks.
-  const bool written = imaging::WriteCardPicture(m.CardFileBase + QStringLiteral(".PNG"), m.Picture4Image) &&
-                       imaging::WriteThumbnail(thumbnail, m.Picture7Image);
+  const bool written = imaging::WriteCardPicture(deck.CardFileBase + QStringLiteral(".PNG"), deck.cardImage) &&
+                       imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
   if (!written) {
     if (isNew) {
       // The deck names only cards whose picture is on disk.
-      disk::DeleteFile(m.CardFileBase + QStringLiteral(".PNG"));
+      disk::DeleteFile(deck.CardFileBase + QStringLiteral(".PNG"));
       if (!hadThumbnail) disk::DeleteFile(thumbnail);
-      m.CardNumbers = deckBefore;
-      m.CardCount = countBefore;
-      WriteCardList(m);
+      deck.CardNumbers = deckBefore;
+      deck.CardCount = countBefore;
+      WriteCardList(deck);
     }
-    return false;
+    return CardSave::Failed;
   }
 
-  const QString textFile = m.CardFileBase + QStringLiteral(".txt");
-  if (m.ui.Text1Text.isEmpty()) {
+  const QString textFile = deck.CardFileBase + QStringLiteral(".txt");
+  if (deck.cardText.isEmpty()) {
     disk::DeleteFile(textFile);
   } else {
-    const auto bytes = text::Encode(m.ui.Text1Text + QStringLiteral("\r\n"));
-    if (!bytes || !disk::WriteBytes(textFile, *bytes)) m.dialogs.Tell(kTextNotSaved);
+    const auto bytes = text::Encode(deck.cardText + QStringLiteral("\r\n"));
+    if (!bytes || !disk::WriteBytes(textFile, *bytes)) return CardSave::TextNotSaved;
   }
-  return true;
-}
-
-namespace {
-
-// Saves the card and the deck order; false, after telling the child, when
-// either could not be written.
-bool SaveCardAndOrder(Shared& m, bool tell) {
-  if (!SaveCard(m)) {
-    if (tell) m.dialogs.Tell(kNotSaved);
-    return false;
-  }
-  if (!WriteCardList(m)) {
-    if (tell) m.dialogs.Tell(kOrderNotSaved);
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-void Command10_Click(Shared& m) {
-  if (!SaveCardAndOrder(m, false)) {
-    DrawCardStrip(m);  // a card that did get its number shows in the strip
-    // The drawing stays unless the child chooses to leave without it: a
-    // drive that is gone for good must not trap the child in the editor.
-    if (!m.dialogs.Ask(kLeaveUnsaved)) return;
-    LoadCard(m);  // the card as it is on disk (blank paper for a new card)
-  }
-  DrawCardStrip(m);
-  m.ui.Picture6Visible = false;
-  m.ui.Picture2Visible = false;
-  m.ui.Text1Visible = false;
-  m.ui.Picture1Visible = true;
-  m.CurrentTool = 0;
-  m.ControlsChanged();
-}
-
-void Command11_Click(Shared& m) {
-  SaveCardAndOrder(m, true);
-  DrawCardStrip(m);
-}
-
-void Command14_Click(Shared& m) {
-  if (!m.dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return;
-  SaveUndoImage(m);
-  if (!IsNewCard(m)) {
-    LoadCard(m);
-  } else {
-    ClearCanvas(m);
-  }
-  PaintCanvasFrame(m);
-  m.ui.Text1Text.clear();
-  m.ui.Text1Visible = false;
-  m.ui.Picture2Visible = true;  // the picture, not an empty space, in its place
-  m.ControlsChanged();
+  return CardSave::Saved;
 }

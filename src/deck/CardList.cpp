@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "platform/Disk.h"
-#include "shell/AppState.h"
+#include "deck/DeckState.h"
 #include "platform/Numbers.h"
 
 namespace {
@@ -90,14 +90,16 @@ int16_t CardNumberOf(const QByteArray& field) {
 
 }  // namespace
 
-QString CardListFile(const AppState& s) { return s.StoryFolder + QStringLiteral("CardData.txt"); }
+QString CardListFile(const DeckState& s) { return s.StoryFolder + QStringLiteral("CardData.txt"); }
 
-QString CardFileStem(const AppState& s, int number) {
+QString CardFileStem(const QString& storyFolder, int number) {
   const QString digits = QStringLiteral("0") + QString::number(std::abs(number));
-  return s.StoryFolder + QStringLiteral("Card_") + digits.right(2);
+  return storyFolder + QStringLiteral("Card_") + digits.right(2);
 }
 
-bool ReadCardList(AppState& s) {
+QString CardFileStem(const DeckState& s, int number) { return CardFileStem(s.StoryFolder, number); }
+
+bool ReadCardList(DeckState& s) {
   s.CardCount = 0;
   const auto bytes = disk::ReadBytes(CardListFile(s));
   if (!bytes) return false;
@@ -112,7 +114,7 @@ bool ReadCardList(AppState& s) {
   return true;
 }
 
-bool WriteCardList(const AppState& s) {
+bool WriteCardList(const DeckState& s) {
   QByteArray bytes;
   const int count = std::clamp<int>(s.CardCount, 0, kMaxCards);
   for (int position = 1; position <= count; ++position) {

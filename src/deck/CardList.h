@@ -10,27 +10,28 @@
 #include <QString>
 #include <cstdint>
 
-class Shared;
-struct AppState;
+class DeckState;
 
 // Most cards a deck holds.
 inline constexpr int kMaxCards = 30;
 
 // "CardData.txt" in the current story folder.
-QString CardListFile(const AppState& s);
+QString CardListFile(const DeckState& s);
 
 // The stem of card `number`'s files in the current story folder:
 // StoryFolder & "Card_07" for 7. The number is written as its last two
 // digits ("Card_00" for 0).
-QString CardFileStem(const AppState& s, int number);
+QString CardFileStem(const DeckState& s, int number);
+// The same for the story in `storyFolder`.
+QString CardFileStem(const QString& storyFolder, int number);
 
 // Fills CardNumbers(1..n) and CardCount = n from the list file, at most 30
 // numbers. Slots above n, CurrentCard and the strip page stay as they are.
 // A missing or empty file gives an empty deck. False when the file could
 // not be read.
-bool ReadCardList(AppState& s);
+bool ReadCardList(DeckState& s);
 
 // Writes CardNumbers(1..CardCount) to the list file, replacing it whole:
 // the old file stays untouched when the write fails. False on failure.
-bool WriteCardList(const AppState& s);
+bool WriteCardList(const DeckState& s);
 

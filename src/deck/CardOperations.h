@@ -1,11 +1,12 @@
 #pragma once
-// Clicks on the card strip: open a card (or the new card) for drawing,
-// copy a card to the end of the deck, erase a card, move a card one place
-// left or right, and turn the strip's page.
+// The card strip's operations on the deck: where a click lands, copy a
+// card to the end of the deck, erase a card, move a card one place left or
+// right. Each works on the card at CurrentCard.
 
 #include <QPointF>
 
-class Shared;
+#include "deck/DeckState.h"
+#include "platform/Dialogs.h"
 
 // Where a click on the strip lands.
 struct StripHit {
@@ -17,14 +18,13 @@ struct StripHit {
 };
 
 // The zone of a click at `at` (strip pixels) for the deck as it is.
-StripHit HitCardStrip(const Shared& m, QPointF at);
+StripHit HitCardStrip(const DeckState& deck, QPointF at);
 
-// The strip's mouse press (any button).
-void CardStripMouseDown(Shared& m, QPointF at);
-
-// The single operations, on the card at CurrentCard.
-void CopyCard(Shared& m);
-void EraseCard(Shared& m);
-void OpenCard(Shared& m);
-void MoveCardLeft(Shared& m);
-void MoveCardRight(Shared& m);
+// After the child agrees, copies the card's files to a new card at the end
+// of the deck; a full deck is refused with a message.
+void CopyCard(DeckState& deck, Dialogs& dialogs);
+// After the child agrees, takes the card out of the deck and deletes its
+// files. When the last card goes, CurrentCard is 0 and the text empty.
+void EraseCard(DeckState& deck, Dialogs& dialogs);
+void MoveCardLeft(DeckState& deck);
+void MoveCardRight(DeckState& deck);

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "deck/CardList.h"
+#include "deck/DeckState.h"
 #include "platform/Imaging.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ class StripPainter {
 
 using Thumbnails = std::array<std::optional<QImage>, strip::kTiles + 1>;
 
-void PaintStrip(QImage& surface, const AppState& s, const Thumbnails& thumbnails) {
+void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnails) {
   using namespace strip;
   StripPainter paint(surface);
 
@@ -120,29 +120,29 @@ void PaintStrip(QImage& surface, const AppState& s, const Thumbnails& thumbnails
 
 }  // namespace
 
-int16_t NextCardStripOffset(const AppState& s) {
+int16_t NextCardStripOffset(const DeckState& s) {
   const int next = s.CardStripOffset + strip::kTiles;
   // Position next + 1 is a card or the new-card tile.
   if (next < kMaxCards && s.CardCount >= next) return int16_t(next);
   return 0;
 }
 
-void DrawCardStrip(Shared& m) {
+void DrawCardStrip(DeckState& deck) {
   using namespace strip;
-  if (m.Picture5Image.isNull()) {
-    m.Picture5Image = QImage(kSize, QImage::Format_RGB32);
-    m.Picture5Image.fill(kBackground);
+  if (deck.stripImage.isNull()) {
+    deck.stripImage = QImage(kSize, QImage::Format_RGB32);
+    deck.stripImage.fill(kBackground);
   }
 
   // The page's thumbnails, each file read once.
   Thumbnails thumbnails;
   for (int i = 1; i <= kTiles; ++i) {
-    const int p = i + m.CardStripOffset;
-    if (p >= 1 && p <= m.CardCount && p < int(m.CardNumbers.size()))
-      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(m, m.CardNumbers[p]) + ".BMP");
+    const int p = i + deck.CardStripOffset;
+    if (p >= 1 && p <= deck.CardCount && p < int(deck.CardNumbers.size()))
+      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(deck, deck.CardNumbers[p]) + ".BMP");
   }
 
-  PaintStrip(m.Picture5Image, m, thumbnails);
+  PaintStrip(deck.stripImage, deck, thumbnails);
 
-  m.SurfaceChanged(Surface::Picture5);
+  deck.notifySurface();
 }

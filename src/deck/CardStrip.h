@@ -8,8 +8,7 @@
 #include <QSize>
 #include <cstdint>
 
-class Shared;
-struct AppState;
+class DeckState;
 
 namespace strip {
 inline constexpr QSize kSize{1012, 92};
@@ -27,9 +26,9 @@ inline const QColor kNewCard{200, 200, 255};
 
 // The offset the page switch turns to: the next page while it has a card or
 // the new-card tile to show, otherwise back to the first page.
-int16_t NextCardStripOffset(const AppState& s);
+int16_t NextCardStripOffset(const DeckState& s);
 
-// Draws the whole strip on Picture5's surface from the deck in memory. The
+// Draws the whole strip on the strip surface from the deck in memory. The
 // thumbnails come from each card's ".BMP"; a card without a readable one
 // shows a blank body.
-void DrawCardStrip(Shared& m);
+void DrawCardStrip(DeckState& deck);

@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
+#include "editor/EditorState.h"
 
 namespace {
 
@@ -30,15 +30,15 @@ QImage OnWhite(const QImage& picture) {
 
 }  // namespace
 
-void PaintCanvasFrame(Shared& m) {
-  QImage& canvas = m.Picture2Image;
+void PaintCanvasFrame(EditorState& editor) {
+  QImage& canvas = editor.canvasImage;
   if (canvas.isNull()) return;
   if (canvas.format() != QImage::Format_RGB32 && canvas.format() != QImage::Format_ARGB32)
     canvas.convertTo(QImage::Format_RGB32);
-  const int x = m.CanvasOffsetX;
-  const int y = m.CanvasOffsetY;
-  const int w = m.CanvasPanelWidth;
-  const int h = m.CanvasPanelHeight;
+  const int x = editor.CanvasOffsetX;
+  const int y = editor.CanvasOffsetY;
+  const int w = editor.CanvasPanelWidth;
+  const int h = editor.CanvasPanelHeight;
   const QRgb colour = PaletteColour(kCanvasFrameColour).rgb();
   // Each strip is a filled box with both corners included. Only the pixels
   // that were not frame-coloured yet are shown again, so the frontier after
@@ -57,7 +57,7 @@ void PaintCanvasFrame(Shared& m) {
       }
       if (first >= 0) changed |= QRect(first, row, last - first + 1, 1);
     }
-    if (!changed.isEmpty()) m.SurfaceChanged(Surface::Picture2, changed);
+    if (!changed.isEmpty()) editor.notifySurface(changed);
   };
   strip(0, 0, x - 1, h);              // left
   strip(0, 0, w, y - 1);              // top
@@ -65,44 +65,41 @@ void PaintCanvasFrame(Shared& m) {
   strip(0, h - 2 * y - 1, w, h);      // bottom
 }
 
-void SaveUndoImage(Shared& m) {
-  EraseRubberBand(m);
-  CopyBlock(m.Picture2Image, m.Picture8Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
-  m.SurfaceChanged(Surface::Picture8);
+void SaveUndoImage(EditorState& editor) {
+  EraseRubberBand(editor);
+  CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
 }
 
-void RestoreUndoImage(Shared& m) {
-  CopyBlock(m.Picture8Image, m.Picture2Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
-  m.SurfaceChanged(Surface::Picture2);
+void RestoreUndoImage(EditorState& editor) {
+  CopyBlock(editor.undoImage, editor.canvasImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
+  editor.notifySurface();
 }
 
-void ClearCanvas(Shared& m) {
-  if (m.Picture2Image.isNull()) return;
-  m.Picture2Image.fill(Qt::white);
-  m.SurfaceChanged(Surface::Picture2);
+void ClearCanvas(EditorState& editor) {
+  if (editor.canvasImage.isNull()) return;
+  editor.canvasImage.fill(Qt::white);
+  editor.notifySurface();
 }
 
-void OpenEditorUndoBaseline(Shared& m) {
+void OpenEditorUndoBaseline(EditorState& editor) {
   // An outline left from the card before is not on this picture: it must
   // not be "erased" onto it.
-  m.ShapeClickCount = 0;
-  m.LastPointX = -1;
-  CopyBlock(m.Picture2Image, m.Picture8Image, m.CanvasPanelWidth, m.CanvasPanelHeight);
-  m.SurfaceChanged(Surface::Picture8);
+  editor.ShapeClickCount = 0;
+  editor.LastPointX = -1;
+  CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
 }
 
-bool PastePicture(Shared& m, const QImage& picture) {
+bool PastePicture(EditorState& editor, const QImage& picture) {
   if (picture.isNull()) return false;
-  m.Picture4Image = OnWhite(picture);
-  const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + m.CanvasOffsetX;
-  const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + m.CanvasOffsetY;
-  if (!m.Picture2Image.isNull()) {
-    QPainter painter(&m.Picture2Image);
+  const QImage flat = OnWhite(picture);
+  const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + editor.CanvasOffsetX;
+  const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + editor.CanvasOffsetY;
+  if (!editor.canvasImage.isNull()) {
+    QPainter painter(&editor.canvasImage);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(x, y, m.Picture4Image);
+    painter.drawImage(x, y, flat);
   }
-  m.SurfaceChanged(Surface::Picture4);
-  m.SurfaceChanged(Surface::Picture2, QRect(QPoint(x, y), m.Picture4Image.size()));
-  PaintCanvasFrame(m);
+  editor.notifySurface(QRect(QPoint(x, y), flat.size()));
+  PaintCanvasFrame(editor);
   return true;
 }

@@ -1,13 +1,13 @@
 #pragma once
-// The drawing canvas Picture2. The card's 800 x 600 picture lies at
+// The drawing canvas. The card's 800 x 600 picture lies at
 // (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.
-// One copy of the whole canvas, the undo image, is kept in Picture8.
+// One copy of the whole canvas, the undo image, is kept in undoImage.
 
 #include <QColor>
 #include <QImage>
 #include <cstdint>
 
-class Shared;
+#include "editor/EditorState.h"
 
 // A palette value (red in the low byte) as a colour.
 inline QColor PaletteColour(int32_t value) {
@@ -20,28 +20,28 @@ inline constexpr int32_t kCanvasFrameColour = 255 | (255 << 8) | (130 << 16);
 // Paints the four frame strips over everything outside the drawable area.
 // Only the strip pixels it actually changes are signalled for repainting:
 // whoever changes the picture area signals that change itself.
-void PaintCanvasFrame(Shared& m);
+void PaintCanvasFrame(EditorState& editor);
 
 // Takes the undo image: any half-drawn outline is removed first, then the
-// canvas goes to Picture8.
-void SaveUndoImage(Shared& m);
+// canvas goes to the undo image.
+void SaveUndoImage(EditorState& editor);
 // Puts the undo image back on the canvas.
-void RestoreUndoImage(Shared& m);
+void RestoreUndoImage(EditorState& editor);
 
 // Removes the outline of a half-drawn shape from the canvas (the drawing
 // tools draw it, see editor/DrawingTools.h).
-void EraseRubberBand(Shared& m);
+void EraseRubberBand(EditorState& editor);
 
 // Fills the whole canvas with its background colour (white).
-void ClearCanvas(Shared& m);
+void ClearCanvas(EditorState& editor);
 
 // To be called whenever the editor opens on a card, after its picture is on
 // the canvas: forgets any half-drawn shape of the card before and makes the
 // picture now shown the undo image, so "もどす" never brings back a picture
 // of another card or of an earlier moment.
-void OpenEditorUndoBaseline(Shared& m);
+void OpenEditorUndoBaseline(EditorState& editor);
 
-// Puts `picture` into Picture4 and copies it onto the canvas centred on the
-// picture area (a larger one is cut off at the canvas edges), then repaints
+// Copies `picture`, on white paper, onto the canvas centred on the picture
+// area (a larger one is cut off at the canvas edges), then repaints
 // the frame. A null picture changes nothing and gives false.
-bool PastePicture(Shared& m, const QImage& picture);
+bool PastePicture(EditorState& editor, const QImage& picture);

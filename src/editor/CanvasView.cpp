@@ -1,7 +1,7 @@
 #include "editor/CanvasView.h"
 
 #include "editor/DrawingTools.h"
-#include "shell/Shared.h"
+#include "editor/EditorState.h"
 
 namespace {
 
@@ -18,18 +18,18 @@ int ButtonValue(Qt::MouseButtons buttons) {
 
 }  // namespace
 
-CanvasView::CanvasView(Shared& m, QWidget* parent)
-    : PicturePanel(QStringLiteral("Picture2"), Qt::white, parent), m_(m) {
-  setSurface(&m_.Picture2Image);
+CanvasView::CanvasView(EditorState& editor, QWidget* parent)
+    : PicturePanel(QStringLiteral("Picture2"), Qt::white, parent), editor_(editor) {
+  setSurface(&editor_.canvasImage);
   // Shape outlines follow the pointer with no button held.
   setMouseTracking(true);
   connect(this, &PicturePanel::mousePressed, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF at) {
-    CanvasMouseDown(m_, ButtonValue(button), float(at.x()), float(at.y()));
+    CanvasMouseDown(editor_, ButtonValue(button), float(at.x()), float(at.y()));
   });
   connect(this, &PicturePanel::mouseMoved, this, [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPointF at) {
-    CanvasMouseMove(m_, ButtonValue(buttons), float(at.x()), float(at.y()));
+    CanvasMouseMove(editor_, ButtonValue(buttons), float(at.x()), float(at.y()));
   });
   connect(this, &PicturePanel::mouseReleased, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF at) {
-    CanvasMouseUp(m_, ButtonValue(button), float(at.x()), float(at.y()));
+    CanvasMouseUp(editor_, ButtonValue(button), float(at.x()), float(at.y()));
   });
 }

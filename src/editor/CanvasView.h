@@ -1,16 +1,16 @@
 #pragma once
-// The canvas panel Picture2: shows the canvas surface, scaled in the small
+// The canvas panel: shows the canvas surface, scaled in the small
 // layout, and reports pointer positions in canvas pixels.
 
 #include "platform/Widgets.h"
 
-class Shared;
+class EditorState;
 
 class CanvasView : public PicturePanel {
   Q_OBJECT
  public:
-  CanvasView(Shared& m, QWidget* parent);
+  CanvasView(EditorState& editor, QWidget* parent);
 
  private:
-  Shared& m_;
+  EditorState& editor_;
 };

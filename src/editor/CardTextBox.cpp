@@ -5,7 +5,8 @@
 #include <QMimeData>
 
 #include "platform/TextCodec.h"
-#include "shell/Shared.h"
+#include "deck/DeckState.h"
+#include "platform/Dialogs.h"
 
 QString KeepEncodable(const QString& s) {
   QString kept;
@@ -33,27 +34,28 @@ QString ShownCardText(const QString& stored) {
   return shown;
 }
 
-CardTextBox::CardTextBox(Shared& m, QWidget* parent) : QPlainTextEdit(parent), m_(m) {
+CardTextBox::CardTextBox(DeckState& deck, Dialogs& dialogs, QWidget* parent)
+    : QPlainTextEdit(parent), deck_(deck), dialogs_(dialogs) {
   setObjectName(QStringLiteral("Text1"));
   setAccessibleName(QStringLiteral("Text1"));
   connect(this, &QPlainTextEdit::textChanged, this,
-          [this] { m_.ui.Text1Text = StoredCardText(toPlainText()); });
-  connect(&m_, &Shared::controlsChanged, this, &CardTextBox::ShowStoredText);
-  ShowStoredText();
+          [this] { deck_.cardText = StoredCardText(toPlainText()); });
+  connect(&deck_, &DeckState::changed, this, &CardTextBox::showStoredText);
+  showStoredText();
 }
 
-void CardTextBox::ShowStoredText() {
-  if (StoredCardText(toPlainText()) == m_.ui.Text1Text) return;
-  const QString stored = m_.ui.Text1Text;
+void CardTextBox::showStoredText() {
+  if (StoredCardText(toPlainText()) == deck_.cardText) return;
+  const QString stored = deck_.cardText;
   setPlainText(ShownCardText(stored));
   moveCursor(QTextCursor::End);  // the child goes on writing after the text
-  m_.ui.Text1Text = stored;  // as it was set, whatever its line ends
+  deck_.cardText = stored;  // as it was set, whatever its line ends
 }
 
 void CardTextBox::keyPressEvent(QKeyEvent* event) {
   const QString typed = event->text();
   if (!typed.isEmpty() && KeepEncodable(typed) != typed) {
-    m_.dialogs.Beep();
+    dialogs_.Beep();
     event->accept();
     return;
   }
@@ -66,7 +68,7 @@ void CardTextBox::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(event);
     return;
   }
-  m_.dialogs.Beep();
+  dialogs_.Beep();
   QInputMethodEvent filtered(event->preeditString(), event->attributes());
   filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
   QPlainTextEdit::inputMethodEvent(&filtered);
@@ -75,7 +77,7 @@ void CardTextBox::inputMethodEvent(QInputMethodEvent* event) {
 void CardTextBox::insertFromMimeData(const QMimeData* source) {
   if (!source || !source->hasText()) return;
   const QString kept = KeepEncodable(source->text());
-  if (kept != source->text()) m_.dialogs.Beep();
+  if (kept != source->text()) dialogs_.Beep();
   QMimeData filtered;
   filtered.setText(kept);
   QPlainTextEdit::insertFromMimeData(&filtered);

@@ -1,17 +1,18 @@
 #pragma once
-// The card text box Text1, lying over the canvas. It shows the shared
-// module's card text and writes the child's typing back to it. Characters
+// The card text box, lying over the canvas. It shows the deck's card text
+// and writes the child's typing back to it. Characters
 // that windows-31j cannot hold are refused as they are typed, pasted or
 // dropped (with a beep): the text file could not keep them.
 
 #include <QPlainTextEdit>
 
-class Shared;
+class DeckState;
+class Dialogs;
 
 // `s` without the characters windows-31j has no code for.
 QString KeepEncodable(const QString& s);
 
-// The card text as the shared module keeps it (lines ended by CR LF) and as
+// The card text as the deck keeps it (lines ended by CR LF) and as
 // the box shows it (lines ended by LF).
 QString StoredCardText(const QString& shown);
 QString ShownCardText(const QString& stored);
@@ -19,7 +20,7 @@ QString ShownCardText(const QString& stored);
 class CardTextBox : public QPlainTextEdit {
   Q_OBJECT
  public:
-  CardTextBox(Shared& m, QWidget* parent);
+  CardTextBox(DeckState& deck, Dialogs& dialogs, QWidget* parent);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -28,6 +29,7 @@ class CardTextBox : public QPlainTextEdit {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void ShowStoredText();
-  Shared& m_;
+  void showStoredText();
+  DeckState& deck_;
+  Dialogs& dialogs_;
 };

@@ -5,7 +5,7 @@
 #include "editor/Canvas.h"
 #include "editor/Raster.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
+#include "editor/EditorState.h"
 
 namespace {
 
@@ -33,39 +33,39 @@ int EraserStrokeWidth(int tool) { return tool == kSmallEraserTool ? 11 : 25; }
 bool IsPen(int tool) { return tool >= kThinPen && tool <= kLargeBrush; }
 bool IsEraser(int tool) { return tool == kSmallEraserTool || tool == kLargeEraserTool; }
 
-QRgb PaletteRgb(const Shared& m, int index) {
-  if (index < 0 || index >= int(m.PaletteColors.size())) index = 0;
-  return PaletteColour(m.PaletteColors[size_t(index)]).rgb();
+QRgb PaletteRgb(const EditorState& editor, int index) {
+  if (index < 0 || index >= int(editor.PaletteColors.size())) index = 0;
+  return PaletteColour(editor.PaletteColors[size_t(index)]).rgb();
 }
 
 // A point in canvas pixels: fractions (the small layout) round half to even.
 QPoint Pixel(float x, float y) { return QPoint(int(RoundHalfEven(x)), int(RoundHalfEven(y))); }
-QPoint Anchor(const Shared& m) { return Pixel(m.ShapePointsX[1], m.ShapePointsY[1]); }
-void SetAnchor(Shared& m, float x, float y) {
-  m.ShapePointsX[1] = x;
-  m.ShapePointsY[1] = y;
+QPoint Anchor(const EditorState& editor) { return Pixel(editor.ShapePointsX[1], editor.ShapePointsY[1]); }
+void SetAnchor(EditorState& editor, float x, float y) {
+  editor.ShapePointsX[1] = x;
+  editor.ShapePointsY[1] = y;
 }
 
 // The canvas as the primitives need it: 32 bits a pixel.
-QImage& Canvas(Shared& m) {
-  QImage& canvas = m.Picture2Image;
+QImage& Canvas(EditorState& editor) {
+  QImage& canvas = editor.canvasImage;
   if (!canvas.isNull() && canvas.format() != QImage::Format_RGB32 &&
       canvas.format() != QImage::Format_ARGB32)
     canvas.convertTo(QImage::Format_RGB32);
   return canvas;
 }
 
-void Changed(Shared& m, const QRect& rect) {
-  const QRect shown = rect & m.Picture2Image.rect();
-  if (!shown.isEmpty()) m.SurfaceChanged(Surface::Picture2, shown);
+void Changed(EditorState& editor, const QRect& rect) {
+  const QRect shown = rect & editor.canvasImage.rect();
+  if (!shown.isEmpty()) editor.notifySurface(shown);
 }
 
 // A rectangle outline changes only its four sides.
-void BoxChanged(Shared& m, const QRect& box) {
-  Changed(m, QRect(box.left(), box.top(), box.width(), 1));
-  Changed(m, QRect(box.left(), box.bottom(), box.width(), 1));
-  Changed(m, QRect(box.left(), box.top(), 1, box.height()));
-  Changed(m, QRect(box.right(), box.top(), 1, box.height()));
+void BoxChanged(EditorState& editor, const QRect& box) {
+  Changed(editor, QRect(box.left(), box.top(), box.width(), 1));
+  Changed(editor, QRect(box.left(), box.bottom(), box.width(), 1));
+  Changed(editor, QRect(box.left(), box.top(), 1, box.height()));
+  Changed(editor, QRect(box.right(), box.top(), 1, box.height()));
 }
 
 int Radius(QPoint a, QPoint e) {
@@ -76,24 +76,24 @@ int Radius(QPoint a, QPoint e) {
 // Draws, or by drawing again removes, the outline of the shape tool in force
 // from the anchor to `end`, in white with the exclusive-or pen. False when
 // there is no outline: another tool, or an ellipse without width.
-bool ToggleOutline(Shared& m, QPoint end) {
-  QImage& canvas = Canvas(m);
-  const QPoint a = Anchor(m);
+bool ToggleOutline(EditorState& editor, QPoint end) {
+  QImage& canvas = Canvas(editor);
+  const QPoint a = Anchor(editor);
   const auto xorMode = raster::Mode::Xor;
-  switch (m.CurrentTool) {
+  switch (editor.CurrentTool) {
     case kLineTool:
-      Changed(m, raster::Line(canvas, a, end, 1, kOutlineWhite, xorMode));
+      Changed(editor, raster::Line(canvas, a, end, 1, kOutlineWhite, xorMode));
       return true;
     case kBoxTool:
-      BoxChanged(m, raster::Box(canvas, a, end, kOutlineWhite, xorMode));
+      BoxChanged(editor, raster::Box(canvas, a, end, kOutlineWhite, xorMode));
       return true;
     case kCircleTool:
-      Changed(m, raster::Circle(canvas, a, Radius(a, end), kOutlineWhite, xorMode));
+      Changed(editor, raster::Circle(canvas, a, Radius(a, end), kOutlineWhite, xorMode));
       return true;
     case kEllipseTool: {
       const int dx = std::abs(a.x() - end.x()), dy = std::abs(a.y() - end.y());
       if (dx <= 0) return false;
-      Changed(m, raster::Ellipse(canvas, a, dx, dy, kOutlineWhite, xorMode));
+      Changed(editor, raster::Ellipse(canvas, a, dx, dy, kOutlineWhite, xorMode));
       return true;
     }
     default:
@@ -102,54 +102,54 @@ bool ToggleOutline(Shared& m, QPoint end) {
 }
 
 // The second click of a shape, or a further click of the line chain.
-void FinishShape(Shared& m) {
-  QImage& canvas = Canvas(m);
-  const QPoint a = Anchor(m);
-  const QPoint b = Pixel(m.ShapePointsX[2], m.ShapePointsY[2]);
-  const QRgb pen = PaletteRgb(m, m.PenColorIndex);
-  switch (m.CurrentTool) {
+void FinishShape(EditorState& editor) {
+  QImage& canvas = Canvas(editor);
+  const QPoint a = Anchor(editor);
+  const QPoint b = Pixel(editor.ShapePointsX[2], editor.ShapePointsY[2]);
+  const QRgb pen = PaletteRgb(editor, editor.PenColorIndex);
+  switch (editor.CurrentTool) {
     case kLineTool:
       // There and back, so both end pixels are painted.
-      Changed(m, raster::Line(canvas, a, b, 1, pen));
-      Changed(m, raster::Line(canvas, b, a, 1, pen));
-      SetAnchor(m, m.ShapePointsX[2], m.ShapePointsY[2]);
-      m.ShapeClickCount = 1;
+      Changed(editor, raster::Line(canvas, a, b, 1, pen));
+      Changed(editor, raster::Line(canvas, b, a, 1, pen));
+      SetAnchor(editor, editor.ShapePointsX[2], editor.ShapePointsY[2]);
+      editor.ShapeClickCount = 1;
       break;
     case kBoxTool:
-      BoxChanged(m, raster::Box(canvas, a, b, pen));
-      m.ShapeClickCount = 0;
+      BoxChanged(editor, raster::Box(canvas, a, b, pen));
+      editor.ShapeClickCount = 0;
       break;
     case kCircleTool:
-      Changed(m, raster::Circle(canvas, a, Radius(a, b), pen));
-      m.ShapeClickCount = 0;
+      Changed(editor, raster::Circle(canvas, a, Radius(a, b), pen));
+      editor.ShapeClickCount = 0;
       break;
     case kEllipseTool: {
       const int dx = std::abs(a.x() - b.x()), dy = std::abs(a.y() - b.y());
-      if (dx > 0) Changed(m, raster::Ellipse(canvas, a, dx, dy, pen));
-      m.ShapeClickCount = 0;
+      if (dx > 0) Changed(editor, raster::Ellipse(canvas, a, dx, dy, pen));
+      editor.ShapeClickCount = 0;
       break;
     }
     default:
       return;
   }
-  PaintCanvasFrame(m);
+  PaintCanvasFrame(editor);
 }
 
 // The black box around the drawable area closes it for the fill; the frame
 // repaint at mouse-up covers it again.
-void FloodFill(Shared& m, float x, float y) {
-  QImage& canvas = Canvas(m);
-  const int ox = m.CanvasOffsetX, oy = m.CanvasOffsetY;
-  const int w = m.CanvasPanelWidth, h = m.CanvasPanelHeight;
-  BoxChanged(m, raster::Box(canvas, {ox - 1, oy - 1}, {w - 2 * ox - 2, h - 2 * oy - 1}, kBlack));
-  Changed(m, raster::BorderFill(canvas, Pixel(x, y), kBlack, PaletteRgb(m, m.FillColorIndex)));
-  m.ShapeClickCount = 0;
+void FloodFill(EditorState& editor, float x, float y) {
+  QImage& canvas = Canvas(editor);
+  const int ox = editor.CanvasOffsetX, oy = editor.CanvasOffsetY;
+  const int w = editor.CanvasPanelWidth, h = editor.CanvasPanelHeight;
+  BoxChanged(editor, raster::Box(canvas, {ox - 1, oy - 1}, {w - 2 * ox - 2, h - 2 * oy - 1}, kBlack));
+  Changed(editor, raster::BorderFill(canvas, Pixel(x, y), kBlack, PaletteRgb(editor, editor.FillColorIndex)));
+  editor.ShapeClickCount = 0;
 }
 
 }  // namespace
 
-void ClampCanvasPoint(Shared& m, float& x, float& y) {
-  const float left = m.CanvasOffsetX, top = m.CanvasOffsetY;
+void ClampCanvasPoint(EditorState& editor, float& x, float& y) {
+  const float left = editor.CanvasOffsetX, top = editor.CanvasOffsetY;
   const float right = left + 798, bottom = top + 599;
   if (std::isnan(x)) x = left;
   if (std::isnan(y)) y = top;
@@ -157,9 +157,9 @@ void ClampCanvasPoint(Shared& m, float& x, float& y) {
   if (y < top) y = top;
   if (x > right) x = right;
   if (y > bottom) y = bottom;
-  if (m.FixMode == 1) {
-    if (m.SnapStep <= 0) m.SnapStep = 8;
-    const float step = m.SnapStep;
+  if (editor.FixMode == 1) {
+    if (editor.SnapStep <= 0) editor.SnapStep = 8;
+    const float step = editor.SnapStep;
     x = float(RoundHalfEven((x - left) / step)) * step + left;
     y = float(RoundHalfEven((y - top) / step)) * step + top;
     // The grid line past the last column or row is pulled back to it.
@@ -168,38 +168,38 @@ void ClampCanvasPoint(Shared& m, float& x, float& y) {
   }
 }
 
-void EraseRubberBand(Shared& m) {
-  if (m.ShapeClickCount != 1) return;
-  if (m.LastPointX != -1) ToggleOutline(m, QPoint(m.LastPointX, m.LastPointY));
-  m.LastPointX = -1;
+void EraseRubberBand(EditorState& editor) {
+  if (editor.ShapeClickCount != 1) return;
+  if (editor.LastPointX != -1) ToggleOutline(editor, QPoint(editor.LastPointX, editor.LastPointY));
+  editor.LastPointX = -1;
 }
 
-void CanvasMouseDown(Shared& m, int button, float x, float y) {
-  ClampCanvasPoint(m, x, y);
+void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
+  ClampCanvasPoint(editor, x, y);
   // The outline on the screen goes before it is forgotten, so a click away
   // from where the pointer last moved leaves no inverted pixels behind.
-  EraseRubberBand(m);
+  EraseRubberBand(editor);
   if (button != kLeftButton) {
-    m.ShapeClickCount = 0;  // cancels a shape, ends a line chain
+    editor.ShapeClickCount = 0;  // cancels a shape, ends a line chain
     return;
   }
-  if (m.ShapeClickCount < 0 || m.ShapeClickCount > 9) m.ShapeClickCount = 0;
-  ++m.ShapeClickCount;
-  m.ShapePointsX[size_t(m.ShapeClickCount)] = x;
-  m.ShapePointsY[size_t(m.ShapeClickCount)] = y;
-  m.LastPointX = -1;
+  if (editor.ShapeClickCount < 0 || editor.ShapeClickCount > 9) editor.ShapeClickCount = 0;
+  ++editor.ShapeClickCount;
+  editor.ShapePointsX[size_t(editor.ShapeClickCount)] = x;
+  editor.ShapePointsY[size_t(editor.ShapeClickCount)] = y;
+  editor.LastPointX = -1;
 
-  const int tool = m.CurrentTool;
-  QImage& canvas = Canvas(m);
+  const int tool = editor.CurrentTool;
+  QImage& canvas = Canvas(editor);
   if (IsPen(tool)) {
-    SetAnchor(m, x, y);
-    const QRgb pen = PaletteRgb(m, m.PenColorIndex);
+    SetAnchor(editor, x, y);
+    const QRgb pen = PaletteRgb(editor, editor.PenColorIndex);
     if (tool == kThinPen)
-      Changed(m, raster::SetPixel(canvas, Pixel(x, y), pen));
+      Changed(editor, raster::SetPixel(canvas, Pixel(x, y), pen));
     else
-      Changed(m, raster::Disc(canvas, Pixel(x, y), kPenDiscRadius[tool], pen));
-    m.ShapeClickCount = 0;
-    PaintCanvasFrame(m);
+      Changed(editor, raster::Disc(canvas, Pixel(x, y), kPenDiscRadius[tool], pen));
+    editor.ShapeClickCount = 0;
+    PaintCanvasFrame(editor);
     return;
   }
   switch (tool) {
@@ -207,49 +207,49 @@ void CanvasMouseDown(Shared& m, int button, float x, float y) {
     case kBoxTool:
     case kCircleTool:
     case kEllipseTool:
-      if (m.ShapeClickCount >= 2) FinishShape(m);
+      if (editor.ShapeClickCount >= 2) FinishShape(editor);
       break;
     case kFill:
-      FloodFill(m, x, y);
+      FloodFill(editor, x, y);
       break;
     case kSmallEraserTool:
     case kLargeEraserTool:
-      m.ShapeClickCount = 1;
-      SetAnchor(m, x, y);
-      Changed(m, raster::Disc(canvas, Pixel(x, y), EraserDiscRadius(tool), PaletteRgb(m, kEraserPaletteIndex)));
-      PaintCanvasFrame(m);
+      editor.ShapeClickCount = 1;
+      SetAnchor(editor, x, y);
+      Changed(editor, raster::Disc(canvas, Pixel(x, y), EraserDiscRadius(tool), PaletteRgb(editor, kEraserPaletteIndex)));
+      PaintCanvasFrame(editor);
       break;
     default:
       break;  // no tool, the text box, paste
   }
 }
 
-void CanvasMouseMove(Shared& m, int buttons, float x, float y) {
-  ClampCanvasPoint(m, x, y);
-  const int tool = m.CurrentTool;
+void CanvasMouseMove(EditorState& editor, int buttons, float x, float y) {
+  ClampCanvasPoint(editor, x, y);
+  const int tool = editor.CurrentTool;
   if (buttons == kLeftButton && IsPen(tool)) {
-    Changed(m, raster::Line(Canvas(m), Anchor(m), Pixel(x, y), kPenStrokeWidth[tool],
-                            PaletteRgb(m, m.PenColorIndex)));
-    SetAnchor(m, x, y);
-  } else if (IsEraser(tool) && m.ShapeClickCount != 0) {
-    Changed(m, raster::Line(Canvas(m), Anchor(m), Pixel(x, y), EraserStrokeWidth(tool),
-                            PaletteRgb(m, kEraserPaletteIndex)));
-    SetAnchor(m, x, y);
-  } else if (m.ShapeClickCount == 1) {
+    Changed(editor, raster::Line(Canvas(editor), Anchor(editor), Pixel(x, y), kPenStrokeWidth[tool],
+                            PaletteRgb(editor, editor.PenColorIndex)));
+    SetAnchor(editor, x, y);
+  } else if (IsEraser(tool) && editor.ShapeClickCount != 0) {
+    Changed(editor, raster::Line(Canvas(editor), Anchor(editor), Pixel(x, y), EraserStrokeWidth(tool),
+                            PaletteRgb(editor, kEraserPaletteIndex)));
+    SetAnchor(editor, x, y);
+  } else if (editor.ShapeClickCount == 1) {
     if (tool != kLineTool && tool != kBoxTool && tool != kCircleTool && tool != kEllipseTool) return;
     const QPoint end = Pixel(x, y);
-    if (end.x() == m.LastPointX && end.y() == m.LastPointY) return;
-    if (m.LastPointX != -1) ToggleOutline(m, QPoint(m.LastPointX, m.LastPointY));
-    if (ToggleOutline(m, end)) {
-      m.LastPointX = int16_t(end.x());
-      m.LastPointY = int16_t(end.y());
+    if (end.x() == editor.LastPointX && end.y() == editor.LastPointY) return;
+    if (editor.LastPointX != -1) ToggleOutline(editor, QPoint(editor.LastPointX, editor.LastPointY));
+    if (ToggleOutline(editor, end)) {
+      editor.LastPointX = int16_t(end.x());
+      editor.LastPointY = int16_t(end.y());
     } else {
-      m.LastPointX = -1;
+      editor.LastPointX = -1;
     }
   }
 }
 
-void CanvasMouseUp(Shared& m, int, float, float) {
-  if (m.CurrentTool <= kLargeBrush || m.CurrentTool >= kSmallEraserTool) m.ShapeClickCount = 0;
-  PaintCanvasFrame(m);
+void CanvasMouseUp(EditorState& editor, int, float, float) {
+  if (editor.CurrentTool <= kLargeBrush || editor.CurrentTool >= kSmallEraserTool) editor.ShapeClickCount = 0;
+  PaintCanvasFrame(editor);
 }

@@ -1,13 +1,13 @@
 #pragma once
-// What the child does with the mouse on the canvas Picture2: the four pens,
+// What the child does with the mouse on the canvas: the four pens,
 // the line chain, rectangle, circle and ellipse (two clicks each, with an
 // outline following the pointer in between), the flood fill and the two
-// erasers. The handlers work on the shared module only; the canvas panel
+// erasers. The handlers work on the editor state only; the canvas panel
 // forwards its mouse events here in canvas pixels.
 
 #include <cstdint>
 
-class Shared;
+#include "editor/EditorState.h"
 
 // Mouse button values: the left button is 1; a button state is the sum.
 inline constexpr int kLeftButton = 1;
@@ -17,13 +17,13 @@ inline constexpr int kMiddleButton = 4;
 // Pulls a point into the drawable area, columns CanvasOffsetX .. + 798 and
 // rows CanvasOffsetY .. + 599, and in "こてい" mode onto the grid of
 // SnapStep (8) pixels, halves going to the even grid line.
-void ClampCanvasPoint(Shared& m, float& x, float& y);
+void ClampCanvasPoint(EditorState& editor, float& x, float& y);
 
 // Mouse-down with `button` 1 (left) draws with the tool in force; any other
 // button cancels a half-drawn shape and ends a line chain.
-void CanvasMouseDown(Shared& m, int button, float x, float y);
+void CanvasMouseDown(EditorState& editor, int button, float x, float y);
 // Mouse-move with the button state `buttons`: pen and eraser strokes, and
 // the outline of a shape that has its first point.
-void CanvasMouseMove(Shared& m, int buttons, float x, float y);
+void CanvasMouseMove(EditorState& editor, int buttons, float x, float y);
 // Mouse-up: ends a pen or eraser stroke and repaints the frame.
-void CanvasMouseUp(Shared& m, int button, float x, float y);
+void CanvasMouseUp(EditorState& editor, int button, float x, float y);

@@ -5,10 +5,11 @@
 #include <QPixmap>
 
 #include "editor/Canvas.h"
-#include "editor/Form3.h"
+#include "editor/ColourDialog.h"
 #include "editor/ToolPalette.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
+#include "editor/EditorState.h"
+#include "platform/Dialogs.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ struct ToolButtonDesign {
   bool shown;
 };
 
-// The tool buttons Command7(0..14). The hidden ones are never shown; they
+// The tool buttons (0..14). The hidden ones are never shown; they
 // sit where the plain tools of their row would be.
 const std::array<ToolButtonDesign, 15> kToolButtons = {{
     {"・", 8.25, true, Twips(60, 1260, 675, 675), true},
@@ -81,91 +82,90 @@ QImage PaintBucketIcon() {
   return icon;
 }
 
-ToolPanel::ToolPanel(Shared& m, QWidget* parent)
-    : PicturePanel(QStringLiteral("Picture6"), kPanelColour, parent), m_(m) {
+ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
+    : PicturePanel(QStringLiteral("Picture6"), kPanelColour, parent), editor_(editor), dialogs_(dialogs) {
   // The outline and the frame lie under the buttons placed on them.
-  Shape1 = new QFrame(this);
-  Shape1->setObjectName(QStringLiteral("Shape1"));
-  Shape1->setStyleSheet(QStringLiteral("QFrame { border: 1px solid black; background: transparent; }"));
-  Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
-  controls().add(Shape1, Twips(30, 1080, 2715, 2475));
+  toolOutline = new QFrame(this);
+  toolOutline->setObjectName(QStringLiteral("Shape1"));
+  toolOutline->setStyleSheet(QStringLiteral("QFrame { border: 1px solid black; background: transparent; }"));
+  toolOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
+  controls().add(toolOutline, Twips(30, 1080, 2715, 2475));
 
-  Frame1 = new QGroupBox(QStringLiteral("色ぬり"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setAccessibleName(Frame1->title());
-  controls().add(Frame1, Twips(60, 4320, 2655, 1335), 9);
+  fillFrame = new QGroupBox(QStringLiteral("色ぬり"), this);
+  fillFrame->setObjectName(QStringLiteral("Frame1"));
+  fillFrame->setAccessibleName(fillFrame->title());
+  controls().add(fillFrame, Twips(60, 4320, 2655, 1335), 9);
 
-  Command10 = new FaceButton(QStringLiteral("Command10"), QStringLiteral("えをかく おわり"),
+  finishButton = new FaceButton(QStringLiteral("Command10"), QStringLiteral("えをかく おわり"),
                              QColor(255, 0, 0), this);
-  controls().add(Command10, Twips(60, 60, 2655, 495), 14, true);
+  controls().add(finishButton, Twips(60, 60, 2655, 495), 14, true);
 
-  Label3 = MakeLabel(QStringLiteral("Label3"), QStringLiteral("【えをかく】"), this);
-  controls().add(Label3, Twips(-120, 660, 1995, 315), 12, true);
+  title = MakeLabel(QStringLiteral("Label3"), QStringLiteral("【えをかく】"), this);
+  controls().add(title, Twips(-120, 660, 1995, 315), 12, true);
 
-  Command9 = new FaceButton(QStringLiteral("Command9"), m_.ui.Command9Caption, kPink, this);
-  controls().add(Command9, Twips(1740, 600, 975, 435), 9.75, true);
-  connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(m_); });
+  fixModeButton = new FaceButton(QStringLiteral("Command9"), editor_.fixModeCaption, kPink, this);
+  controls().add(fixModeButton, Twips(1740, 600, 975, 435), 9.75, true);
+  connect(fixModeButton, &QPushButton::clicked, this, [this] { ToggleFixMode(editor_); });
 
   for (int i = 0; i < 15; ++i) {
     const ToolButtonDesign& design = kToolButtons[i];
     auto* button = new FaceButton(QStringLiteral("Command7_%1").arg(i), QString::fromUtf8(design.caption),
-                                  PaletteColour(m_.ui.Command7Face[i]), this);
+                                  PaletteColour(editor_.toolFaces[i]), this);
     controls().add(button, design.place, design.points, design.bold);
     button->setVisible(design.shown);
-    connect(button, &QPushButton::clicked, this, [this, i] { Command7_Click(m_, i); });
-    Command7[i] = button;
+    connect(button, &QPushButton::clicked, this, [this, i] { ChooseTool(editor_, dialogs_, i); });
+    toolButtons[i] = button;
   }
-  Command7[11]->setIcon(QIcon(QPixmap::fromImage(PaintBucketIcon())));
-  Command7[11]->setIconSize(QSize(16, 16));
+  toolButtons[11]->setIcon(QIcon(QPixmap::fromImage(PaintBucketIcon())));
+  toolButtons[11]->setIconSize(QSize(16, 16));
 
-  Command13 = new FaceButton(QStringLiteral("Command13"), QStringLiteral("もどす"), kLightBlue, this);
-  controls().add(Command13, Twips(60, 2640, 1335, 855), 11.25, true);
-  connect(Command13, &QPushButton::clicked, this, [this] { Command13_Click(m_); });
+  undoButton = new FaceButton(QStringLiteral("Command13"), QStringLiteral("もどす"), kLightBlue, this);
+  controls().add(undoButton, Twips(60, 2640, 1335, 855), 11.25, true);
+  connect(undoButton, &QPushButton::clicked, this, [this] { Undo(editor_); });
 
-  Label5 = MakeLabel(QStringLiteral("Label5"), QStringLiteral("消しゴム"), this);
-  controls().add(Label5, Twips(1620, 2640, 855, 195), 9);
+  eraserLabel = MakeLabel(QStringLiteral("Label5"), QStringLiteral("消しゴム"), this);
+  controls().add(eraserLabel, Twips(1620, 2640, 855, 195), 9);
 
-  Command25 = new FaceButton(QStringLiteral("Command25"), QStringLiteral("●"), kPink, this);
-  controls().add(Command25, Twips(1380, 2880, 675, 615), 11.25, true);
-  connect(Command25, &QPushButton::clicked, this, [this] { Command25_Click(m_); });
-  Command26 = new FaceButton(QStringLiteral("Command26"), QStringLiteral("●"), kPink, this);
-  controls().add(Command26, Twips(2040, 2880, 675, 615), 26.25, true);
-  connect(Command26, &QPushButton::clicked, this, [this] { Command26_Click(m_); });
+  smallEraserButton = new FaceButton(QStringLiteral("Command25"), QStringLiteral("●"), kPink, this);
+  controls().add(smallEraserButton, Twips(1380, 2880, 675, 615), 11.25, true);
+  connect(smallEraserButton, &QPushButton::clicked, this, [this] { ChooseSmallEraser(editor_); });
+  largeEraserButton = new FaceButton(QStringLiteral("Command26"), QStringLiteral("●"), kPink, this);
+  controls().add(largeEraserButton, Twips(2040, 2880, 675, 615), 26.25, true);
+  connect(largeEraserButton, &QPushButton::clicked, this, [this] { ChooseLargeEraser(editor_); });
 
-  Command12 = new FaceButton(QStringLiteral("Command12"), QString(), PaletteColour(m_.ui.Command12Face), this);
-  controls().add(Command12, Twips(1020, 4500, 1635, 1095));
-  connect(Command12, &QPushButton::clicked, this,
-          [this] { Command12_Click(m_, [this] { ColourDialog()->exec(); }); });
+  fillSwatch = new FaceButton(QStringLiteral("Command12"), QString(), PaletteColour(editor_.fillSwatchFace), this);
+  controls().add(fillSwatch, Twips(1020, 4500, 1635, 1095));
+  connect(fillSwatch, &QPushButton::clicked, this,
+          [this] { ChooseFillColour(editor_, [this] { colourDialog()->exec(); }); });
 
-  Command14 = new FaceButton(QStringLiteral("Command14"), QStringLiteral("はじめから"), kBlue, this);
-  controls().add(Command14, Twips(300, 5700, 2115, 540), 12, true);
+  startOverButton = new FaceButton(QStringLiteral("Command14"), QStringLiteral("はじめから"), kBlue, this);
+  controls().add(startOverButton, Twips(300, 5700, 2115, 540), 12, true);
 
-  Command11 = new FaceButton(QStringLiteral("Command11"), QStringLiteral("ほぞん"), kBlue, this);
-  controls().add(Command11, Twips(540, 8880, 2265, 435), 11, true);
-  Command11->setVisible(false);
+  saveButton = new FaceButton(QStringLiteral("Command11"), QStringLiteral("ほぞん"), kBlue, this);
+  controls().add(saveButton, Twips(540, 8880, 2265, 435), 11, true);
+  saveButton->setVisible(false);
 
-  Command8 = new FaceButton(QStringLiteral("Command8"), QStringLiteral("はくし"), kBlue, this);
-  controls().add(Command8, Twips(300, 6300, 2115, 525), 12, true);
-  connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(m_); });
+  blankPaperButton = new FaceButton(QStringLiteral("Command8"), QStringLiteral("はくし"), kBlue, this);
+  controls().add(blankPaperButton, Twips(300, 6300, 2115, 525), 12, true);
 
-  Command15 = new FaceButton(QStringLiteral("Command15"), QStringLiteral("ﾌｧｲﾙ読込"), kBlue, this);
-  controls().add(Command15, Twips(300, 6900, 2115, 555), 12, true);
+  loadFileButton = new FaceButton(QStringLiteral("Command15"), QStringLiteral("ﾌｧｲﾙ読込"), kBlue, this);
+  controls().add(loadFileButton, Twips(300, 6900, 2115, 555), 12, true);
 
-  connect(&m_, &Shared::controlsChanged, this, &ToolPanel::SyncControls);
-  SyncControls();
+  connect(&editor_, &EditorState::changed, this, &ToolPanel::syncControls);
+  syncControls();
 }
 
-Form3* ToolPanel::ColourDialog() {
-  if (!form3_) form3_ = new Form3(m_, window());
-  return form3_;
+ColourDialog* ToolPanel::colourDialog() {
+  if (!colourDialog_) colourDialog_ = new ColourDialog(editor_, window());
+  return colourDialog_;
 }
 
-void ToolPanel::SyncControls() {
+void ToolPanel::syncControls() {
   for (int i = 0; i < 15; ++i) {
-    const QColor face = PaletteColour(m_.ui.Command7Face[i]);
-    if (Command7[i]->face() != face) Command7[i]->setFace(face);
+    const QColor face = PaletteColour(editor_.toolFaces[i]);
+    if (toolButtons[i]->face() != face) toolButtons[i]->setFace(face);
   }
-  const QColor swatch = PaletteColour(m_.ui.Command12Face);
-  if (Command12->face() != swatch) Command12->setFace(swatch);
-  if (Command9->text() != m_.ui.Command9Caption) Command9->setCaption(m_.ui.Command9Caption);
+  const QColor swatch = PaletteColour(editor_.fillSwatchFace);
+  if (fillSwatch->face() != swatch) fillSwatch->setFace(swatch);
+  if (fixModeButton->text() != editor_.fixModeCaption) fixModeButton->setCaption(editor_.fixModeCaption);
 }

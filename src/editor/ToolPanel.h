@@ -1,8 +1,9 @@
 #pragma once
-// The editor's tool panel Picture6: the tool buttons, the fill colour
-// swatch, the erasers and the editor's other buttons at their designed
-// places. It shows the faces and captions the shared module holds and
-// passes clicks to the editor's procedures.
+// The editor's tool panel: the tool buttons, the fill colour swatch, the
+// erasers and the editor's other buttons at their designed places. It
+// shows the faces and captions the editor state holds and passes clicks on
+// the tools to the editor's procedures; the main window connects the
+// buttons that reach beyond the editor.
 
 #include <QFrame>
 #include <QGroupBox>
@@ -12,8 +13,9 @@
 
 #include "platform/Widgets.h"
 
-class Form3;
-class Shared;
+class ColourDialog;
+class Dialogs;
+class EditorState;
 
 // The 16 x 16 picture of a tipped paint bucket on the fill button.
 QImage PaintBucketIcon();
@@ -21,30 +23,31 @@ QImage PaintBucketIcon();
 class ToolPanel : public PicturePanel {
   Q_OBJECT
  public:
-  ToolPanel(Shared& m, QWidget* parent);
+  ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent);
 
-  FaceButton* Command10;  // "えをかく おわり"
-  QLabel* Label3;         // "【えをかく】"
-  FaceButton* Command9;   // "じゆう" / "こてい"
-  QFrame* Shape1;         // outline around the pens, shapes, undo and erasers
-  std::array<FaceButton*, 15> Command7{};
-  FaceButton* Command13;  // "もどす"
-  QLabel* Label5;         // "消しゴム"
-  FaceButton* Command25;  // small eraser
-  FaceButton* Command26;  // large eraser
-  QGroupBox* Frame1;      // "色ぬり"
-  FaceButton* Command12;  // fill colour swatch
-  FaceButton* Command14;  // "はじめから"
-  FaceButton* Command11;  // "ほぞん", never shown
-  FaceButton* Command8;   // "はくし"
-  FaceButton* Command15;  // "ﾌｧｲﾙ読込"
+  FaceButton* finishButton;  // "えをかく おわり"
+  QLabel* title;         // "【えをかく】"
+  FaceButton* fixModeButton;   // "じゆう" / "こてい"
+  QFrame* toolOutline;         // outline around the pens, shapes, undo and erasers
+  std::array<FaceButton*, 15> toolButtons{};
+  FaceButton* undoButton;  // "もどす"
+  QLabel* eraserLabel;         // "消しゴム"
+  FaceButton* smallEraserButton;  // small eraser
+  FaceButton* largeEraserButton;  // large eraser
+  QGroupBox* fillFrame;      // "色ぬり"
+  FaceButton* fillSwatch;  // fill colour swatch
+  FaceButton* startOverButton;  // "はじめから"
+  FaceButton* saveButton;  // "ほぞん", never shown
+  FaceButton* blankPaperButton;   // "はくし"
+  FaceButton* loadFileButton;  // "ﾌｧｲﾙ読込"
 
   // The colour dialog, made on first use and kept.
-  Form3* ColourDialog();
+  ColourDialog* colourDialog();
 
  private:
-  void SyncControls();
+  void syncControls();
 
-  Shared& m_;
-  QPointer<Form3> form3_;
+  EditorState& editor_;
+  Dialogs& dialogs_;
+  QPointer<ColourDialog> colourDialog_;
 };

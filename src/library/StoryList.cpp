@@ -4,12 +4,12 @@
 #include <QPainter>
 #include <QStringView>
 
-#include "deck/CardDeck.h"
+#include "deck/CardFiles.h"
+#include "deck/CardList.h"
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
 
 namespace {
 
@@ -17,50 +17,51 @@ namespace {
 constexpr int kStoryListTop = 183;
 constexpr int kRowHeight = 21;
 constexpr int kRows = 20;
+constexpr QSize kStoryPanelSize(190, 618);
 
 const QColor kListFill(255, 255, 200);
 const QColor kHighlight(0, 0, 200);
 const QColor kRowText(255, 0, 0);
 const QColor kPanelBackground(192, 255, 255);
 
-QString ListFile(const Shared& m) { return m.BaseFolder + QStringLiteral("Menu.txt"); }
+QString ListFile(const LibraryState& library) { return library.BaseFolder + QStringLiteral("Menu.txt"); }
 
 QString WithoutFinalBackslash(QString folder) {
   if (folder.endsWith(u'\\')) folder.chop(1);
   return folder;
 }
 
-QStringList NamesInMemory(const Shared& m) {
+QStringList NamesInMemory(const LibraryState& library) {
   QStringList names;
-  for (int i = 1; i <= m.StoryCount; ++i) names.append(m.StoryNames[i]);
+  for (int i = 1; i <= library.StoryCount; ++i) names.append(library.StoryNames[i]);
   return names;
 }
 
 // The first row other than `except` whose name matches `name` the way
 // folder names match, or 0.
-int RowNamed(const Shared& m, const QString& name, int except) {
-  for (int i = 1; i <= m.StoryCount; ++i) {
-    if (i != except && m.StoryNames[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+int RowNamed(const LibraryState& library, const QString& name, int except) {
+  for (int i = 1; i <= library.StoryCount; ++i) {
+    if (i != except && library.StoryNames[i].compare(name, Qt::CaseInsensitive) == 0) return i;
   }
   return 0;
 }
 
 // The selected row, when a story is selected.
-int SelectedRow(const Shared& m) {
-  if (!StorySelected(m)) return 0;
-  const int row = m.CurrentStoryIndex;
-  return row >= 1 && row <= m.StoryCount ? row : 0;
+int SelectedRow(const LibraryState& library, const DeckState& deck) {
+  if (!StorySelected(deck)) return 0;
+  const int row = library.CurrentStoryIndex;
+  return row >= 1 && row <= library.StoryCount ? row : 0;
 }
 
-QString ListNotSaved(const Shared& m) {
-  return m.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
+QString ListNotSaved(const LibraryState& library) {
+  return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
 
 // The selected story and its first card become the current ones.
-void ShowSelectedStory(Shared& m) {
-  DrawStoryList(m);
-  ReadCardList(m);
-  ShowFirstCard(m);
+void ShowSelectedStory(LibraryState& library, DeckState& deck) {
+  DrawStoryList(library, deck);
+  ReadCardList(deck);
+  ShowFirstCard(deck);
 }
 
 const QString kDuplicate = QStringLiteral("おなじ なまえの ぴこらまが もう あります。");
@@ -78,8 +79,8 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
   return count;
 }
 
-void ReadStoryList(Shared& m) {
-  m.StoryCount = int16_t(ReadNameList(m.StoryFolder + QStringLiteral("Menu.txt"), m.StoryNames));
+void ReadStoryList(LibraryState& library) {
+  library.StoryCount = int16_t(ReadNameList(library.BaseFolder + QStringLiteral("Menu.txt"), library.StoryNames));
 }
 
 QString StoryRowText(int i, const QString& name) {
@@ -114,23 +115,23 @@ QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& nam
   return QRect(0, top, surface.width(), surface.height() - top);
 }
 
-void DrawStoryList(Shared& m) {
-  if (m.Picture1Image.isNull()) {
-    m.Picture1Image = QImage(m.layout.Picture1.size(), QImage::Format_RGB32);
-    m.Picture1Image.fill(kPanelBackground);
+void DrawStoryList(LibraryState& library, DeckState& deck) {
+  if (library.storyListImage.isNull()) {
+    library.storyListImage = QImage(kStoryPanelSize, QImage::Format_RGB32);
+    library.storyListImage.fill(kPanelBackground);
   }
   const QRect drawn =
-      DrawNameList(m.Picture1Image, kStoryListTop, m.StoryNames, m.StoryCount,
-                   m.CurrentStoryIndex, kPanelBackground);
-  const int row = m.CurrentStoryIndex;
-  const QString name = row >= 1 && row <= kMaxStories ? m.StoryNames[row] : QString();
-  m.StoryFolder = m.BaseFolder + name + u'\\';
-  m.CurrentStoryName = name;
-  m.SurfaceChanged(Surface::Picture1, drawn);
+      DrawNameList(library.storyListImage, kStoryListTop, library.StoryNames, library.StoryCount,
+                   library.CurrentStoryIndex, kPanelBackground);
+  const int row = library.CurrentStoryIndex;
+  const QString name = row >= 1 && row <= kMaxStories ? library.StoryNames[row] : QString();
+  deck.StoryFolder = library.BaseFolder + name + u'\\';
+  library.CurrentStoryName = name;
+  library.notifySurface(drawn);
 }
 
-bool StorySelected(const Shared& m) {
-  return !m.StoryFolder.isEmpty() && !m.StoryFolder.endsWith(QStringLiteral("\\\\"));
+bool StorySelected(const DeckState& deck) {
+  return !deck.StoryFolder.isEmpty() && !deck.StoryFolder.endsWith(QStringLiteral("\\\\"));
 }
 
 int ListRowAt(double y, int top) {
@@ -138,12 +139,12 @@ int ListRowAt(double y, int top) {
   return int(std::max(1L, row));
 }
 
-void PickStoryAt(Shared& m, QPointF at) {
+void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at) {
   if (!(at.x() > 2 && at.x() < 194 && at.y() > kStoryListTop && at.y() < 602)) return;
   const int row = ListRowAt(at.y(), kStoryListTop);
-  if (row > m.StoryCount) return;
-  m.CurrentStoryIndex = int16_t(row);
-  ShowSelectedStory(m);
+  if (row > library.StoryCount) return;
+  library.CurrentStoryIndex = int16_t(row);
+  ShowSelectedStory(library, deck);
 }
 
 std::optional<QString> StoryNameProblem(const QString& name) {
@@ -179,149 +180,149 @@ std::optional<QString> StoryNameProblem(const QString& name) {
   return std::nullopt;
 }
 
-bool StoryListHasRoom(Shared& m) {
-  if (m.StoryCount < kMaxStories) return true;
-  m.dialogs.Tell(QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
+bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
+  if (library.StoryCount < kMaxStories) return true;
+  dialogs.Tell(QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
   return false;
 }
 
-NameDialogStep SaveStoryName(Shared& m, const QString& text) {
-  m.EnteredName = text;
+NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
+  library.EnteredName = text;
   if (text.isEmpty()) return NameDialogStep::StayOpen;
-  if (!StoryListHasRoom(m)) return NameDialogStep::StayOpen;
+  if (!StoryListHasRoom(library, dialogs)) return NameDialogStep::StayOpen;
   if (const auto problem = StoryNameProblem(text)) {
-    m.dialogs.Tell(*problem);
+    dialogs.Tell(*problem);
     return NameDialogStep::StayOpen;
   }
-  if (RowNamed(m, text, 0)) {
-    m.dialogs.Tell(kDuplicate);
+  if (RowNamed(library, text, 0)) {
+    dialogs.Tell(kDuplicate);
     return NameDialogStep::StayOpen;
   }
 
   // A folder of that name that is in no list (left behind, or put there by
   // hand) becomes the story's folder as it is.
-  const QString folder = m.BaseFolder + text;
+  const QString folder = library.BaseFolder + text;
   if (!disk::CreateFolder(folder) && !disk::FolderExists(folder)) {
-    m.dialogs.Tell(disk::Exists(folder) ? kCannotUse
+    dialogs.Tell(disk::Exists(folder) ? kCannotUse
                                         : QStringLiteral("ぴこらまの フォルダが つくれません。"));
     return NameDialogStep::StayOpen;
   }
-  m.NewStoryName = text;
-  m.StoryFolder = folder + u'\\';
-  ReadCardList(m);  // a folder taken over keeps its cards; a new one has none
+  library.NewStoryName = text;
+  deck.StoryFolder = folder + u'\\';
+  ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
-  m.StoryCount = int16_t(m.StoryCount + 1);
-  m.StoryNames[m.StoryCount] = text;
-  if (!disk::AppendLine(ListFile(m), text)) {
+  library.StoryCount = int16_t(library.StoryCount + 1);
+  library.StoryNames[library.StoryCount] = text;
+  if (!disk::AppendLine(ListFile(library), text)) {
     // The name goes at least into the story's own folder, where it can be
     // found again.
-    if (disk::WriteLines(m.StoryFolder + QStringLiteral("Menu.txt"), {text}))
-      m.dialogs.Tell(m.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
+    if (disk::WriteLines(deck.StoryFolder + QStringLiteral("Menu.txt"), {text}))
+      dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
     else
-      m.dialogs.Tell(m.StoryFolder + QStringLiteral("menu.txt がほぞんできません。"));
+      dialogs.Tell(deck.StoryFolder + QStringLiteral("menu.txt がほぞんできません。"));
   }
   // The new story is in the list in memory and its deck is empty: it is the
   // selected one either way.
-  m.CurrentStoryIndex = m.StoryCount;
-  DrawStoryList(m);
+  library.CurrentStoryIndex = library.StoryCount;
+  DrawStoryList(library, deck);
   // The new story's deck is empty: its first card is the new card, on a
   // blank canvas, not the card of the story shown before.
-  ShowFirstCard(m);
+  ShowFirstCard(deck);
   return NameDialogStep::Close;
 }
 
-void CancelStoryName(Shared& m) { m.EnteredName.clear(); }
+void CancelStoryName(LibraryState& library) { library.EnteredName.clear(); }
 
 namespace {
 
 // The selected story's folder, when rename and delete may act on it: the
 // name must be one a folder inside the class can carry.
-bool SelectedStoryIsSafe(Shared& m, int row) {
-  if (!StoryNameProblem(m.StoryNames[row])) return true;
-  m.dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、"
+bool SelectedStoryIsSafe(const LibraryState& library, Dialogs& dialogs, int row) {
+  if (!StoryNameProblem(library.StoryNames[row])) return true;
+  dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、"
                                 "かえたり すてたり できません。"));
   return false;
 }
 
 }  // namespace
 
-void RenameStory(Shared& m) {
-  const int row = SelectedRow(m);
+void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
+  const int row = SelectedRow(library, deck);
   if (!row) return;
-  if (!SelectedStoryIsSafe(m, row)) return;
-  const QString oldName = m.StoryNames[row];
-  if (RowNamed(m, oldName, row)) {
+  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
+  const QString oldName = library.StoryNames[row];
+  if (RowNamed(library, oldName, row)) {
     // Two rows share one folder; renaming it would take it from the other.
-    m.dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
+    dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
     return;
   }
-  const auto answer = m.dialogs.Input(QStringLiteral("名前は？"));
+  const auto answer = dialogs.Input(QStringLiteral("名前は？"));
   if (!answer || answer->isEmpty()) return;
   if (const auto problem = StoryNameProblem(*answer)) {
-    m.dialogs.Tell(*problem);
+    dialogs.Tell(*problem);
     return;
   }
-  if (RowNamed(m, *answer, row)) {
-    m.dialogs.Tell(kDuplicate);
+  if (RowNamed(library, *answer, row)) {
+    dialogs.Tell(kDuplicate);
     return;
   }
-  if (!m.dialogs.Ask(*answer + QStringLiteral("でいいですか？"))) return;
-  m.EnteredName = *answer;
-  m.NewStoryName = m.EnteredName;
+  if (!dialogs.Ask(*answer + QStringLiteral("でいいですか？"))) return;
+  library.EnteredName = *answer;
+  library.NewStoryName = library.EnteredName;
 
-  const QString oldFolder = m.BaseFolder + oldName;
-  const QString newFolder = m.BaseFolder + m.NewStoryName;
+  const QString oldFolder = library.BaseFolder + oldName;
+  const QString newFolder = library.BaseFolder + library.NewStoryName;
   if (!disk::RenameFolder(oldFolder, newFolder)) {
-    m.dialogs.Tell(kNotRenamed);
+    dialogs.Tell(kNotRenamed);
     return;
   }
-  m.StoryNames[row] = *answer;
-  if (!disk::WriteLines(ListFile(m), NamesInMemory(m))) {
+  library.StoryNames[row] = *answer;
+  if (!disk::WriteLines(ListFile(library), NamesInMemory(library))) {
     // The list file keeps the old name: so does the folder, when it can.
     if (disk::RenameFolder(newFolder, oldFolder)) {
-      m.StoryNames[row] = oldName;
-      m.dialogs.Tell(kNotRenamed);
+      library.StoryNames[row] = oldName;
+      dialogs.Tell(kNotRenamed);
       return;
     }
-    m.dialogs.Tell(ListNotSaved(m));
+    dialogs.Tell(ListNotSaved(library));
   }
-  ShowSelectedStory(m);
+  ShowSelectedStory(library, deck);
 }
 
-void DeleteStory(Shared& m) {
-  const int row = SelectedRow(m);
+void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
+  const int row = SelectedRow(library, deck);
   if (!row) return;
-  if (!SelectedStoryIsSafe(m, row)) return;
-  if (!m.dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
-  if (!disk::FolderExists(m.BaseFolder)) {
+  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
+  if (!dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
+  if (!disk::FolderExists(library.BaseFolder)) {
     // The class's drive is gone: nothing can be thrown away.
-    m.dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
+    dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
     return;
   }
 
   // The list goes first: a story is thrown away only once the list no
   // longer names it, so list and folders never disagree.
-  const QString name = m.StoryNames[row];
-  QStringList remaining = NamesInMemory(m);
+  const QString name = library.StoryNames[row];
+  QStringList remaining = NamesInMemory(library);
   remaining.removeAt(row - 1);
   const bool listed = remaining.isEmpty()
-                          ? disk::DeleteFile(ListFile(m)) || !disk::Exists(ListFile(m))
-                          : disk::WriteLines(ListFile(m), remaining);
+                          ? disk::DeleteFile(ListFile(library)) || !disk::Exists(ListFile(library))
+                          : disk::WriteLines(ListFile(library), remaining);
   if (!listed) {
-    m.dialogs.Tell(ListNotSaved(m));
+    dialogs.Tell(ListNotSaved(library));
     return;
   }
 
   // A folder that another row also names stays for that row.
-  if (!RowNamed(m, name, row)) {
-    const QString folder = m.BaseFolder + name + u'\\';
+  if (!RowNamed(library, name, row)) {
+    const QString folder = library.BaseFolder + name + u'\\';
     disk::DeleteFiles(folder, QStringLiteral("*.*"));
     disk::RemoveFolder(WithoutFinalBackslash(folder));
   }
 
-  for (int i = row; i < m.StoryCount; ++i) m.StoryNames[i] = m.StoryNames[i + 1];
-  m.StoryNames[m.StoryCount].clear();
-  m.StoryCount = int16_t(m.StoryCount - 1);
-  m.CurrentStoryIndex = 1;
-  ShowSelectedStory(m);
+  for (int i = row; i < library.StoryCount; ++i) library.StoryNames[i] = library.StoryNames[i + 1];
+  library.StoryNames[library.StoryCount].clear();
+  library.StoryCount = int16_t(library.StoryCount - 1);
+  library.CurrentStoryIndex = 1;
+  ShowSelectedStory(library, deck);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The class's story list: the list file Menu.txt beside the story folders,
 // the numbered list on the story panel, and making, renaming, deleting and
-// picking stories. Everything here works on the shared module alone, so it
-// runs without any window.
+// picking stories. Everything here works on the library and the deck of the
+// story in hand, so it runs without any window.
 
 #include <QPointF>
 #include <QString>
@@ -10,26 +10,29 @@
 #include <array>
 #include <optional>
 
+#include "deck/DeckState.h"
+#include "library/LibraryState.h"
+#include "platform/Dialogs.h"
+
 class QColor;
 class QImage;
 class QRect;
-class Shared;
 
 // Most stories a list holds.
 constexpr int kMaxStories = 100;
 
-// Reads the class's Menu.txt (in StoryFolder) into StoryNames/StoryCount:
+// Reads the class's Menu.txt (in BaseFolder, the class folder) into StoryNames/StoryCount:
 // every line is a story, empty lines too, at most 100. A missing or
 // unreadable file is a class with no stories.
-void ReadStoryList(Shared& m);
+void ReadStoryList(LibraryState& library);
 
 // Draws the story list and makes the selected story the current one
-// (StoryFolder, CurrentStoryName).
-void DrawStoryList(Shared& m);
+// (the deck's StoryFolder, CurrentStoryName).
+void DrawStoryList(LibraryState& library, DeckState& deck);
 
-// True when a story is the current one: StoryFolder is a folder inside the
+// True when a story is the current one: the deck's StoryFolder is a folder inside the
 // class, not the class folder followed by an empty name.
-bool StorySelected(const Shared& m);
+bool StorySelected(const DeckState& deck);
 
 // ---- Pieces shared with the other numbered lists -------------------------
 
@@ -59,7 +62,7 @@ std::optional<QString> StoryNameProblem(const QString& name);
 // ---- Story operations -----------------------------------------------------
 
 // Whether the class can take one more story; tells the child when not.
-bool StoryListHasRoom(Shared& m);
+bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs);
 
 // What the name dialog does after its save button.
 enum class NameDialogStep { StayOpen, Close };
@@ -68,18 +71,18 @@ enum class NameDialogStep { StayOpen, Close };
 // story folder, adds the name to the list and selects the new story. A name
 // that cannot be a story is refused with a message and the dialog stays
 // open so the child can mend it; an empty text does nothing.
-NameDialogStep SaveStoryName(Shared& m, const QString& text);
+NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text);
 
 // The name dialog's "キャンセル": nothing is made.
-void CancelStoryName(Shared& m);
+void CancelStoryName(LibraryState& library);
 
 // "名前変更": asks for the new name, renames the folder and the row.
-void RenameStory(Shared& m);
+void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs);
 
 // "削除": after the child agrees, deletes the selected story's files and
 // folder and its row.
-void DeleteStory(Shared& m);
+void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs);
 
 // A mouse press on the story panel at a position in panel pixels: picks
 // the story of the row and loads its first card.
-void PickStoryAt(Shared& m, QPointF at);
+void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at);

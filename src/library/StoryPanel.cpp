@@ -2,36 +2,36 @@
 
 StoryPanel::StoryPanel(QWidget* parent)
     : PicturePanel(QStringLiteral("Picture1"), QColor(192, 255, 255), parent) {
-  Command4 = new FaceButton(QStringLiteral("Command4"), QStringLiteral("おわり"), QColor(255, 192, 192), this);
-  controls().add(Command4, {4, 4, 177, 33}, 14, true);
-  connect(Command4, &QPushButton::clicked, this, &StoryPanel::quitPressed);
+  quitButton = new FaceButton(QStringLiteral("Command4"), QStringLiteral("おわり"), QColor(255, 192, 192), this);
+  controls().add(quitButton, {4, 4, 177, 33}, 14, true);
+  connect(quitButton, &QPushButton::clicked, this, &StoryPanel::quitPressed);
 
   // The frame lies under the title and the buttons and lets presses through.
-  Shape2 = new QFrame(this);
-  Shape2->setObjectName(QStringLiteral("Shape2"));
-  Shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { border: 2px solid rgb(0, 96, 160); }"));
-  Shape2->setAttribute(Qt::WA_TransparentForMouseEvents);
-  controls().add(Shape2, {4, 44, 181, 123});
+  buttonFrame = new QFrame(this);
+  buttonFrame->setObjectName(QStringLiteral("Shape2"));
+  buttonFrame->setStyleSheet(QStringLiteral("QFrame#Shape2 { border: 2px solid rgb(0, 96, 160); }"));
+  buttonFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+  controls().add(buttonFrame, {4, 44, 181, 123});
 
-  Label1 = MakeLabel(QStringLiteral("Label1"), QStringLiteral("ぴこらま"), this);
-  Label1->setAlignment(Qt::AlignCenter);
-  Label1->setStyleSheet(QStringLiteral("color: rgb(0, 64, 160);"));
-  controls().add(Label1, {44, 50, 101, 19}, 12, true);
+  title = MakeLabel(QStringLiteral("Label1"), QStringLiteral("ぴこらま"), this);
+  title->setAlignment(Qt::AlignCenter);
+  title->setStyleSheet(QStringLiteral("color: rgb(0, 64, 160);"));
+  controls().add(title, {44, 50, 101, 19}, 12, true);
 
   const auto button = [this](const char* name, const char* caption, QColor face, QRect at) {
     auto* b = new FaceButton(QString::fromLatin1(name), QString::fromUtf8(caption), face, this);
     controls().add(b, at, 12, true);
     return b;
   };
-  Command1 = button("Command1", "つくる", QColor(255, 224, 160), {8, 74, 84, 27});
-  Command3 = button("Command3", "えをかく", QColor(255, 208, 232), {96, 74, 84, 27});
-  Command6 = button("Command6", "じっこう", QColor(255, 255, 160), {8, 104, 84, 27});
-  Command24 = button("Command24", "HＰ変換", QColor(224, 216, 255), {96, 104, 84, 27});
-  Command23 = button("Command23", "名前変更", QColor(255, 255, 255), {8, 134, 72, 27});
-  Command5 = button("Command5", "交換", QColor(200, 255, 200), {82, 134, 48, 27});
-  Command16 = button("Command16", "削除", QColor(255, 176, 176), {132, 134, 48, 27});
+  makeButton = button("Command1", "つくる", QColor(255, 224, 160), {8, 74, 84, 27});
+  drawButton = button("Command3", "えをかく", QColor(255, 208, 232), {96, 74, 84, 27});
+  playButton = button("Command6", "じっこう", QColor(255, 255, 160), {8, 104, 84, 27});
+  webPageButton = button("Command24", "HＰ変換", QColor(224, 216, 255), {96, 104, 84, 27});
+  renameButton = button("Command23", "名前変更", QColor(255, 255, 255), {8, 134, 72, 27});
+  exchangeButton = button("Command5", "交換", QColor(200, 255, 200), {82, 134, 48, 27});
+  deleteButton = button("Command16", "削除", QColor(255, 176, 176), {132, 134, 48, 27});
 
-  connect(Command1, &QPushButton::clicked, this, &StoryPanel::makePressed);
-  connect(Command23, &QPushButton::clicked, this, &StoryPanel::renamePressed);
-  connect(Command16, &QPushButton::clicked, this, &StoryPanel::deletePressed);
+  connect(makeButton, &QPushButton::clicked, this, &StoryPanel::makePressed);
+  connect(renameButton, &QPushButton::clicked, this, &StoryPanel::renamePressed);
+  connect(deleteButton, &QPushButton::clicked, this, &StoryPanel::deletePressed);
 }

@@ -11,16 +11,16 @@ class StoryPanel : public PicturePanel {
  public:
   explicit StoryPanel(QWidget* parent);
 
-  FaceButton* Command4;   // "おわり"
-  QFrame* Shape2;         // frame around the title and the story buttons
-  QLabel* Label1;         // "ぴこらま"
-  FaceButton* Command1;   // "つくる"
-  FaceButton* Command3;   // "えをかく"
-  FaceButton* Command6;   // "じっこう"
-  FaceButton* Command24;  // "HＰ変換"
-  FaceButton* Command23;  // "名前変更"
-  FaceButton* Command5;   // "交換"
-  FaceButton* Command16;  // "削除"
+  FaceButton* quitButton;   // "おわり"
+  QFrame* buttonFrame;         // frame around the title and the story buttons
+  QLabel* title;         // "ぴこらま"
+  FaceButton* makeButton;   // "つくる"
+  FaceButton* drawButton;   // "えをかく"
+  FaceButton* playButton;   // "じっこう"
+  FaceButton* webPageButton;  // "HＰ変換"
+  FaceButton* renameButton;  // "名前変更"
+  FaceButton* exchangeButton;   // "交換"
+  FaceButton* deleteButton;  // "削除"
 
  signals:
   void quitPressed();

@@ -2,16 +2,16 @@
 
 ClassPanel::ClassPanel(const std::array<QString, 31>& classNames, QWidget* parent)
     : PicturePanel(QStringLiteral("Picture3"), QColor(192, 255, 255), parent) {
-  Label2 = MakeLabel(QStringLiteral("Label2"), QStringLiteral("あなたのクラスをえらんでください。"), this);
-  controls().add(Label2, {108, 12, 394, 27}, 16, true);
+  prompt = MakeLabel(QStringLiteral("Label2"), QStringLiteral("あなたのクラスをえらんでください。"), this);
+  controls().add(prompt, {108, 12, 394, 27}, 16, true);
 
-  Command17 = new FaceButton(QStringLiteral("Command17"), QStringLiteral("ﾄﾞﾗｲﾌﾞ変更"),
+  driveButton = new FaceButton(QStringLiteral("Command17"), QStringLiteral("ﾄﾞﾗｲﾌﾞ変更"),
                              QColor(255, 255, 192), this);
-  controls().add(Command17, {208, 40, 97, 33}, 11);
-  connect(Command17, &QPushButton::clicked, this, &ClassPanel::driveButtonPressed);
+  controls().add(driveButton, {208, 40, 97, 33}, 11);
+  connect(driveButton, &QPushButton::clicked, this, &ClassPanel::driveButtonPressed);
 
-  Label4 = MakeLabel(QStringLiteral("Label4"), QString(), this);
-  controls().add(Label4, {308, 48, 73, 21}, 9);
+  dataRootLabel = MakeLabel(QStringLiteral("Label4"), QString(), this);
+  controls().add(dataRootLabel, {308, 48, 73, 21}, 9);
 
   for (int k = 0; k < 30; ++k) {
     const int grade = k / 5 + 1;
@@ -20,6 +20,6 @@ ClassPanel::ClassPanel(const std::array<QString, 31>& classNames, QWidget* paren
                                   QColor(255, 255, 255), this);
     controls().add(button, {8 + 100 * (grade - 1), 76 + 40 * (klass - 1), 97, 37}, 14, true);
     connect(button, &QPushButton::clicked, this, [this, k] { emit classChosen(k); });
-    Command2[k] = button;
+    classButtons[k] = button;
   }
 }

@@ -9,10 +9,10 @@ class ClassPanel : public PicturePanel {
  public:
   ClassPanel(const std::array<QString, 31>& classNames, QWidget* parent);
 
-  QLabel* Label2;
-  FaceButton* Command17;
-  QLabel* Label4;
-  std::array<FaceButton*, 30> Command2{};
+  QLabel* prompt;
+  FaceButton* driveButton;
+  QLabel* dataRootLabel;
+  std::array<FaceButton*, 30> classButtons{};
 
  signals:
   void classChosen(int k);

@@ -1,10 +1,11 @@
 #include "shell/DataRoot.h"
 
-#include "deck/CardDeck.h"
+#include "deck/CardFiles.h"
+#include "deck/CardList.h"
 #include "library/StoryList.h"
 #include "platform/Disk.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 
 QString ClassFolderName(int k) {
   const QString grade = SignedText(k / 5 + 1).mid(1);
@@ -17,28 +18,32 @@ QString DriveRootText(int i) {
   return QChar(kLetters[i]) + QStringLiteral(":\\A_PIKORA");
 }
 
-void SelectDrive(Shared& m, int i) {
-  m.BaseFolder = DriveRootText(i);
-  disk::CreateFolder(m.BaseFolder);  // a missing drive or an existing folder is fine
-  m.BaseFolder += u'\\';
-  m.ui.Label4Caption = m.BaseFolder;
-  m.ControlsChanged();
+void SelectDrive(LibraryState& library, int i) {
+  library.BaseFolder = DriveRootText(i);
+  disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
+  library.BaseFolder += u'\\';
+  library.dataRootCaption = library.BaseFolder;
+  library.notifyChanged();
 }
 
-void ChooseClass(Shared& m, int k) {
-  if (!m.dialogs.Ask(m.ClassNames[k + 1] + QStringLiteral("でよろしいですか"))) return;
-  m.ui.Picture3Visible = false;
-  m.ui.Picture1Visible = true;
-  m.ui.Picture5Visible = true;
-  m.ControlsChanged();
+void ChooseClass(Session& session, int k) {
+  LibraryState& library = session.library;
+  DeckState& deck = session.deck;
+  Dialogs& dialogs = session.dialogs;
+  if (!dialogs.Ask(library.ClassNames[k + 1] + QStringLiteral("でよろしいですか"))) return;
+  library.classPanelVisible = false;
+  library.storyPanelVisible = true;
+  deck.stripVisible = true;
+  library.notifyChanged();
+  deck.notifyChanged();
 
   // Each step below goes on whatever the one before it managed.
-  disk::CreateFolder(m.BaseFolder + ClassFolderName(k));
-  m.StoryFolder = m.BaseFolder + ClassFolderName(k) + u'\\';
-  m.BaseFolder = m.StoryFolder;
-  ReadStoryList(m);
-  m.CurrentStoryIndex = 1;
-  DrawStoryList(m);
-  ReadCardList(m);
-  ShowFirstCard(m);
+  disk::CreateFolder(library.BaseFolder + ClassFolderName(k));
+  deck.StoryFolder = library.BaseFolder + ClassFolderName(k) + u'\\';
+  library.BaseFolder = deck.StoryFolder;
+  ReadStoryList(library);
+  library.CurrentStoryIndex = 1;
+  DrawStoryList(library, deck);
+  ReadCardList(deck);
+  ShowFirstCard(deck);
 }

@@ -3,7 +3,8 @@
 
 #include <QString>
 
-class Shared;
+class LibraryState;
+class Session;
 
 // "CLASS_" with the grade and class digits of class button k (0..29).
 QString ClassFolderName(int k);
@@ -12,8 +13,8 @@ QString ClassFolderName(int k);
 QString DriveRootText(int i);
 
 // The drive dialog's button i: the data root moves to that drive.
-void SelectDrive(Shared& m, int i);
+void SelectDrive(LibraryState& library, int i);
 
 // Class button k: after the child confirms, opens the class for the rest
 // of the run and shows its first story and card.
-void ChooseClass(Shared& m, int k);
+void ChooseClass(Session& m, int k);

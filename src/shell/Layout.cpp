@@ -4,9 +4,9 @@
 
 Layout ChooseLayout(QSize screen) {
   Layout layout;
-  // Picture3 is centred without rounding: (1024 - 617) / 2 = 203.5 keeps
+  // The class panel is centred without rounding: (1024 - 617) / 2 = 203.5 keeps
   // the left edge of a pixel grid at 203.
-  layout.Picture3 = QRect((1024 - 617) / 2, 200, 617, 293);
+  layout.classPanel = QRect((1024 - 617) / 2, 200, 617, 293);
   if (screen.width() < 1024 || screen.height() < 768) {
     layout.large = false;
     layout.window = QSize(800, 600);

@@ -12,12 +12,12 @@ struct Layout {
   bool large = true;
   QSize window{1024, 740};  // window size in screen pixels
   double scale = 1.0;       // screen pixels per logical pixel
-  QRect Picture1{2, 1, 190, 618};
-  QRect Picture2{196, 1, 818, 618};
-  QRect Picture3{203, 200, 617, 293};
-  QRect Picture5{1, 620, 1012, 92};
-  QRect Picture6{2, 1, 190, 618};
-  QRect Text1{196, 1, 818, 618};
+  QRect storyPanel{2, 1, 190, 618};
+  QRect canvas{196, 1, 818, 618};
+  QRect classPanel{203, 200, 617, 293};
+  QRect cardStrip{1, 620, 1012, 92};
+  QRect toolPanel{2, 1, 190, 618};
+  QRect cardText{196, 1, 818, 618};
 };
 
 // The layout for a screen of the given size in pixels.

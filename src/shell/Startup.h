@@ -1,14 +1,15 @@
 #pragma once
 #include <QSize>
 
-class Shared;
+class Dialogs;
+class Session;
 
-// The first start-up step: state, timer, palette, data root.
-void Initialise(Shared& m);
+// The first start-up step: state, palette, data root.
+void Initialise(Session& m);
 // The second: coordinates, layout for the screen, canvas geometry, buffers.
-void LoadStep(Shared& m, QSize screen);
+void LoadStep(Session& m, QSize screen);
 
 // The question both ways of quitting ask; true when the child says はい.
-bool ConfirmQuit(Shared& m);
+bool ConfirmQuit(Dialogs& dialogs);
 // "おわり" on the story panel.
-void Command4_Click(Shared& m);
+void QuitFromStoryPanel(Dialogs& dialogs);

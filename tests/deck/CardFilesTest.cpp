@@ -11,7 +11,7 @@
 #include "editor/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 #include "DeckStory.h"
 
 namespace {
@@ -20,20 +20,20 @@ struct Story : DeckStory {
   using DeckStory::DeckStory;
   // Paints the picture area of the canvas in four coloured quarters.
   void paintQuarters() {
-    QPainter painter(&m.Picture2Image);
-    const int x = m.CanvasOffsetX, y = m.CanvasOffsetY;
+    QPainter painter(&m.editor.canvasImage);
+    const int x = m.editor.CanvasOffsetX, y = m.editor.CanvasOffsetY;
     painter.fillRect(x, y, 400, 300, Qt::red);
     painter.fillRect(x + 400, y, 400, 300, Qt::green);
     painter.fillRect(x, y + 300, 400, 300, Qt::blue);
     painter.fillRect(x + 400, y + 300, 400, 300, Qt::black);
   }
-  QImage pictureArea() const { return m.Picture2Image.copy(m.CanvasOffsetX, m.CanvasOffsetY, 800, 600); }
+  QImage pictureArea() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 800, 600); }
   // The picture area less its last column, which the frame covers.
-  QImage shown() const { return m.Picture2Image.copy(m.CanvasOffsetX, m.CanvasOffsetY, 799, 600); }
+  QImage shown() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 799, 600); }
   void openEditor() {
-    m.ui.Picture1Visible = false;
-    m.ui.Picture6Visible = true;
-    m.ui.Picture2Visible = true;
+    m.library.storyPanelVisible = false;
+    m.editor.toolPanelVisible = true;
+    m.editor.canvasVisible = true;
   }
 };
 
@@ -72,23 +72,23 @@ void CardFilesTest::numbering() {
   QFETCH(QList<int>, deck);
   QFETCH(int, number);
   Story story(deck);
-  story.m.CurrentCard = int16_t(deck.size() + 1);
-  QVERIFY(SaveCard(story.m));
+  story.m.deck.CurrentCard = int16_t(deck.size() + 1);
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
   QCOMPARE(story.deck(), deck + QList<int>{number});
-  QCOMPARE(int(story.m.CurrentCard), deck.size() + 1);
+  QCOMPARE(int(story.m.deck.CurrentCard), deck.size() + 1);
   const QString stem = QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
   QVERIFY(story.exists(stem + QStringLiteral(".PNG")));
   QVERIFY(story.exists(stem + QStringLiteral(".BMP")));
-  QCOMPARE(story.m.CardFileBase, kStory + stem);
+  QCOMPARE(story.m.deck.CardFileBase, kStory + stem);
 }
 
 void CardFilesTest::newCardGetsNumberListFirst() {
   // The disk fills up right after the card list: the list already names
   // the new card, and no card file was begun before it.
   Story story({1});
-  story.m.CurrentCard = 2;
+  story.m.deck.CurrentCard = 2;
   disk::testing::FailWritesAfter(10);  // " 1 \r\n 2 \r\n"
-  QVERIFY(!SaveCard(story.m));
+  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
   disk::testing::FailWritesAfter(-1);
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 1 \r\n 2 \r\n"));
   QVERIFY(!story.exists(QStringLiteral("Card_02.BMP")));
@@ -98,10 +98,10 @@ void CardFilesTest::newCardGetsNumberListFirst() {
 
 void CardFilesTest::pictureAndThumbnail() {
   Story story;
-  story.m.CurrentCard = 1;
+  story.m.deck.CurrentCard = 1;
   story.paintQuarters();
-  PaintCanvasFrame(story.m);
-  QVERIFY(SaveCard(story.m));
+  PaintCanvasFrame(story.m.editor);
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
 
   // The picture is the canvas's picture area, stored as 24-bit RGB.
   const QByteArray png = story.bytes(QStringLiteral("Card_01.PNG"));
@@ -127,108 +127,108 @@ void CardFilesTest::pictureAndThumbnail() {
 
   // A thin black line stays visible in the small picture.
   Story lined;
-  lined.m.CurrentCard = 1;
-  QPainter(&lined.m.Picture2Image).fillRect(7 + 400, 7, 1, 600, Qt::black);
-  QVERIFY(SaveCard(lined.m));
+  lined.m.deck.CurrentCard = 1;
+  QPainter(&lined.m.editor.canvasImage).fillRect(7 + 400, 7, 1, 600, Qt::black);
+  QVERIFY(SaveDrawnCard(lined.m.editor, lined.m.deck, lined.m.dialogs));
   const auto lineThumb = imaging::ReadThumbnail(kStory + QStringLiteral("Card_01.BMP"));
   QCOMPARE(QColor(lineThumb->pixel(44, 30)), QColor(Qt::black));
 }
 
 void CardFilesTest::textFile() {
   Story story({5});
-  story.m.CurrentCard = 1;
+  story.m.deck.CurrentCard = 1;
   WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\r\n");
-  LoadCard(story.m);
-  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("abc\r\n"));
-  QVERIFY(SaveCard(story.m));
+  LoadCard(story.m.deck);
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\n"));
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
   QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\r\n\r\n"));
 
   // Shift_JIS with CR LF; an empty text box deletes the file.
-  story.m.ui.Text1Text = QStringLiteral("ねこ\r\nｶﾞ");
-  QVERIFY(SaveCard(story.m));
+  story.m.deck.cardText = QStringLiteral("ねこ\r\nｶﾞ");
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
   QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray::fromHex("82cb82b10d0ab6de0d0a"));
-  story.m.ui.Text1Text.clear();
-  QVERIFY(SaveCard(story.m));
+  story.m.deck.cardText.clear();
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
   QVERIFY(!story.exists(QStringLiteral("Card_05.TXT")));
   QVERIFY(!story.exists(QStringLiteral("Card_05.txt")));
-  story.m.ui.Text1Text = QStringLiteral("x");
-  LoadCard(story.m);
-  QCOMPARE(story.m.ui.Text1Text, QString());
+  story.m.deck.cardText = QStringLiteral("x");
+  LoadCard(story.m.deck);
+  QCOMPARE(story.m.deck.cardText, QString());
 }
 
 void CardFilesTest::loadShowsBlankForMissingPicture() {
   Story story({1, 2});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::red));
   WriteHostFile(story.host(QStringLiteral("Card_02.PNG")), "not a picture");
-  story.m.CurrentCard = 1;
-  LoadCard(story.m);
+  story.m.deck.CurrentCard = 1;
+  LoadCard(story.m.deck);
   QCOMPARE(story.shown(), Filled(Qt::red, 799));
-  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_01"));
+  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_01"));
   // Card 2's picture is broken: blank paper, not card 1's picture.
-  story.m.CurrentCard = 2;
-  LoadCard(story.m);
+  story.m.deck.CurrentCard = 2;
+  LoadCard(story.m.deck);
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
   // The frame is painted around the picture.
-  QCOMPARE(QColor(story.m.Picture2Image.pixel(3, 3)), QColor(255, 255, 130));
+  QCOMPARE(QColor(story.m.editor.canvasImage.pixel(3, 3)), QColor(255, 255, 130));
   // Position 0 loads nothing.
   story.paintQuarters();
-  const QImage before = story.m.Picture2Image.copy();
-  story.m.CurrentCard = 0;
-  LoadCard(story.m);
-  QCOMPARE(story.m.Picture2Image, before);
+  const QImage before = story.m.editor.canvasImage.copy();
+  story.m.deck.CurrentCard = 0;
+  LoadCard(story.m.deck);
+  QCOMPARE(story.m.editor.canvasImage, before);
 }
 
 void CardFilesTest::endDrawing() {
   Story story({4, 5, 6});
-  story.m.CurrentCard = 3;
-  story.m.CardNumbers[2] = 6;  // a move in memory
-  story.m.CardNumbers[3] = 5;
-  story.m.CurrentTool = 3;
+  story.m.deck.CurrentCard = 3;
+  story.m.deck.CardNumbers[2] = 6;  // a move in memory
+  story.m.deck.CardNumbers[3] = 5;
+  story.m.editor.CurrentTool = 3;
   story.openEditor();
-  Command10_Click(story.m);
+  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 6 \r\n 5 \r\n"));
   QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
-  QVERIFY(story.m.ui.Picture1Visible);
-  QVERIFY(!story.m.ui.Picture6Visible);
-  QVERIFY(!story.m.ui.Picture2Visible);
-  QVERIFY(!story.m.ui.Text1Visible);
-  QCOMPARE(int(story.m.CurrentTool), 0);
+  QVERIFY(story.m.library.storyPanelVisible);
+  QVERIFY(!story.m.editor.toolPanelVisible);
+  QVERIFY(!story.m.editor.canvasVisible);
+  QVERIFY(!story.m.editor.cardTextVisible);
+  QCOMPARE(int(story.m.editor.CurrentTool), 0);
   QVERIFY(story.dialogs.told.isEmpty());
 }
 
 void CardFilesTest::startOver() {
   Story story({1});
-  story.m.CurrentCard = 1;
+  story.m.deck.CurrentCard = 1;
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::green));
   WriteHostFile(story.host(QStringLiteral("Card_01.txt")), "saved\r\n");
-  LoadCard(story.m);
+  LoadCard(story.m.deck);
   story.paintQuarters();
-  story.m.ui.Text1Text = QStringLiteral("new text");
-  story.m.ui.Text1Visible = true;
-  story.m.ui.Picture2Visible = false;
-  const QImage drawn = story.m.Picture2Image.copy();
+  story.m.deck.cardText = QStringLiteral("new text");
+  story.m.editor.cardTextVisible = true;
+  story.m.editor.canvasVisible = false;
+  const QImage drawn = story.m.editor.canvasImage.copy();
 
   story.dialogs.answers = {false};
-  Command14_Click(story.m);
+  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("はじめに、もどします。")});
-  QCOMPARE(story.m.Picture2Image, drawn);
-  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("new text"));
+  QCOMPARE(story.m.editor.canvasImage, drawn);
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
 
   story.dialogs.answers = {true};
-  Command14_Click(story.m);
+  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
-  QCOMPARE(story.m.ui.Text1Text, QString());
-  QVERIFY(!story.m.ui.Text1Visible);
-  QVERIFY(story.m.ui.Picture2Visible);
+  QCOMPARE(story.m.deck.cardText, QString());
+  QVERIFY(!story.m.editor.cardTextVisible);
+  QVERIFY(story.m.editor.canvasVisible);
   // The drawing can still be brought back with "もどす".
-  RestoreUndoImage(story.m);
-  QCOMPARE(story.m.Picture2Image, drawn);
+  RestoreUndoImage(story.m.editor);
+  QCOMPARE(story.m.editor.canvasImage, drawn);
 
   // A new card starts over on blank paper.
-  story.m.CurrentCard = 2;
+  story.m.deck.CurrentCard = 2;
   story.paintQuarters();
   story.dialogs.answers = {true};
-  Command14_Click(story.m);
+  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
 }
 
@@ -236,51 +236,51 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   // The class's folders have gone (the USB stick was pulled out).
   Story story({1, 2});
   const QByteArray list = story.bytes(QStringLiteral("CardData.txt"));
-  story.m.CurrentCard = 3;
+  story.m.deck.CurrentCard = 3;
   story.openEditor();
   story.paintQuarters();
-  const QImage drawn = story.m.Picture2Image.copy();
+  const QImage drawn = story.m.editor.canvasImage.copy();
   QDir(story.drives.c(QStringLiteral("A_PIKORA"))).removeRecursively();
   const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
   story.dialogs.answers = {false};
-  Command10_Click(story.m);
+  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
-  QCOMPARE(int(story.m.CurrentCard), 3);
+  QCOMPARE(int(story.m.deck.CurrentCard), 3);
   QCOMPARE(story.dialogs.asked, QStringList{leave});
   // いいえ: the editor stays open on the drawing.
-  QVERIFY(story.m.ui.Picture6Visible);
-  QVERIFY(story.m.ui.Picture2Visible);
-  QCOMPARE(story.m.Picture2Image, drawn);
+  QVERIFY(story.m.editor.toolPanelVisible);
+  QVERIFY(story.m.editor.canvasVisible);
+  QCOMPARE(story.m.editor.canvasImage, drawn);
   // はい: the child leaves without the drawing rather than being trapped.
   story.dialogs.answers = {true};
-  Command10_Click(story.m);
-  QVERIFY(!story.m.ui.Picture6Visible);
-  QVERIFY(story.m.ui.Picture1Visible);
+  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  QVERIFY(!story.m.editor.toolPanelVisible);
+  QVERIFY(story.m.library.storyPanelVisible);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 
   // A story folder deleted by hand is made again for the card.
   Story gone;
-  gone.m.CurrentCard = 1;
+  gone.m.deck.CurrentCard = 1;
   QDir(gone.host(QString())).removeRecursively();
-  QVERIFY(SaveCard(gone.m));
+  QVERIFY(SaveDrawnCard(gone.m.editor, gone.m.deck, gone.m.dialogs));
   QVERIFY(gone.exists(QStringLiteral("Card_01.PNG")));
   QCOMPARE(gone.list(), QByteArray(" 1 \r\n"));
 
   // The list could be written but the picture could not: the list is put
   // back and no half card is left.
   Story full({1, 2});
-  full.m.CurrentCard = 3;
+  full.m.deck.CurrentCard = 3;
   QDir().mkpath(full.host(QStringLiteral("Card_03.PNG")));  // in the way
-  QVERIFY(!SaveCard(full.m));
+  QVERIFY(!SaveDrawnCard(full.m.editor, full.m.deck, full.m.dialogs));
   QCOMPARE(full.deck(), (QList<int>{1, 2}));
   QCOMPARE(full.bytes(QStringLiteral("CardData.txt")), list);
   QVERIFY(!full.exists(QStringLiteral("Card_03.BMP")));
 
   // A saved card whose picture cannot be replaced keeps its place.
   Story old({1});
-  old.m.CurrentCard = 1;
+  old.m.deck.CurrentCard = 1;
   QDir().mkpath(old.host(QStringLiteral("Card_01.PNG")));
-  QVERIFY(!SaveCard(old.m));
+  QVERIFY(!SaveDrawnCard(old.m.editor, old.m.deck, old.m.dialogs));
   QCOMPARE(old.deck(), QList<int>{1});
 }
 

@@ -2,10 +2,11 @@
 
 #include <QFileInfo>
 #include <QTest>
+#include <memory>
 
 #include "deck/CardList.h"
 #include "platform/Disk.h"
-#include "shell/AppState.h"
+#include "deck/DeckState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -13,15 +14,16 @@ namespace {
 const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\story\\");
 const QString kList = QStringLiteral("A_PIKORA/CLASS_11/story/CardData.txt");
 
-AppState Story(QList<int> deck = {}) {
-  AppState s;
+std::unique_ptr<DeckState> Story(QList<int> deck = {}) {
+  auto story = std::make_unique<DeckState>();
+  DeckState& s = *story;
   s.StoryFolder = kStory;
   s.CardCount = int16_t(deck.size());
   for (int p = 1; p <= deck.size(); ++p) s.CardNumbers[p] = int16_t(deck[p - 1]);
-  return s;
+  return story;
 }
 
-QList<int> Deck(const AppState& s) {
+QList<int> Deck(const DeckState& s) {
   QList<int> deck;
   for (int p = 1; p <= s.CardCount; ++p) deck.append(s.CardNumbers[p]);
   return deck;
@@ -43,14 +45,15 @@ class CardListTest : public QObject {
 void CardListTest::writesAndReadsBack() {
   TempDrives drives;
   WriteHostFile(drives.c(kList), "old");
-  QVERIFY(WriteCardList(Story({3, 1, 2})));
+  QVERIFY(WriteCardList(*Story({3, 1, 2})));
   QCOMPARE(ReadHostFile(drives.c(kList)), QByteArray::fromHex("2033200d0a2031200d0a2032200d0a"));
-  AppState s = Story();
+  const auto story = Story();
+  DeckState& s = *story;
   QVERIFY(ReadCardList(s));
   QCOMPARE(Deck(s), (QList<int>{3, 1, 2}));
 
   // An empty deck is an empty file, which reads as an empty deck.
-  QVERIFY(WriteCardList(Story()));
+  QVERIFY(WriteCardList(*Story()));
   QVERIFY(QFileInfo::exists(drives.c(kList)));
   QCOMPARE(ReadHostFile(drives.c(kList)).size(), 0);
   QVERIFY(ReadCardList(s));
@@ -77,7 +80,8 @@ void CardListTest::readsFields() {
   QFETCH(QList<int>, deck);
   TempDrives drives;
   WriteHostFile(drives.c(kList), content);
-  AppState s = Story();
+  const auto story = Story();
+  DeckState& s = *story;
   QVERIFY(ReadCardList(s));
   QCOMPARE(Deck(s), deck);
 }
@@ -87,7 +91,8 @@ void CardListTest::keepsThirtyAndLeavesTheRest() {
   QByteArray content;
   for (int n = 1; n <= 31; ++n) content += " " + QByteArray::number(n) + " \r\n";
   WriteHostFile(drives.c(kList), content);
-  AppState s = Story();
+  const auto story = Story();
+  DeckState& s = *story;
   QVERIFY(ReadCardList(s));
   QCOMPARE(s.CardCount, int16_t(30));
   QCOMPARE(s.CardNumbers[30], int16_t(30));
@@ -112,7 +117,8 @@ void CardListTest::keepsThirtyAndLeavesTheRest() {
 void CardListTest::failedWriteKeepsTheOldList() {
   TempDrives drives;
   WriteHostFile(drives.c(kList), " 1 \r\n 2 \r\n");
-  AppState s = Story({2, 1, 3});
+  const auto story = Story({2, 1, 3});
+  DeckState& s = *story;
   disk::testing::FailWritesAfter(6);  // the disk fills up in the second line
   QVERIFY(!WriteCardList(s));
   disk::testing::FailWritesAfter(-1);
@@ -122,7 +128,8 @@ void CardListTest::failedWriteKeepsTheOldList() {
 }
 
 void CardListTest::namesCardFiles() {
-  const AppState s = Story();
+  const auto story = Story();
+  const DeckState& s = *story;
   const QString card7 = CardFileStem(s, 7);
   QCOMPARE(card7 + ".PNG", kStory + "Card_07.PNG");
   QCOMPARE(card7 + ".BMP", kStory + "Card_07.BMP");

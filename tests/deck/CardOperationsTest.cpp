@@ -10,7 +10,7 @@
 #include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
 #include "platform/Imaging.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 #include "DeckStory.h"
 
 Q_DECLARE_METATYPE(StripHit::Zone)
@@ -19,10 +19,10 @@ namespace {
 
 struct Story : DeckStory {
   explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
-    m.ui.Picture1Visible = true;
-    m.CurrentCard = 1;
+    m.library.storyPanelVisible = true;
+    m.deck.CurrentCard = 1;
   }
-  void click(double x, double y) { CardStripMouseDown(m, QPointF(x, y)); }
+  void click(double x, double y) { CardStripMouseDown(m.editor, m.deck, m.library, m.dialogs, QPointF(x, y)); }
 };
 
 QByteArray ListBytes(const QList<int>& deck) {
@@ -73,16 +73,17 @@ void CardOperationsTest::clickZones() {
   QFETCH(StripHit::Zone, zone);
   QFETCH(int, position);
   Story story({1, 2, 3, 4});
-  const StripHit hit = HitCardStrip(story.m, at);
+  const StripHit hit = HitCardStrip(story.m.deck, at);
   QCOMPARE(hit.zone, zone);
   if (position) QCOMPARE(hit.position, position);
 
   // A press that reaches a tile but no button only sets the current card.
   if (zone == StripHit::None) {
     int draws = 0;
-    connect(&story.m, &Shared::surfaceChanged, this, [&] { ++draws; });
+    for (Notifier* part : std::initializer_list<Notifier*>{&story.m.library, &story.m.deck, &story.m.editor})
+      connect(part, &Notifier::surfaceChanged, this, [&] { ++draws; });
     story.click(at.x(), at.y());
-    QCOMPARE(int(story.m.CurrentCard), position);
+    QCOMPARE(int(story.m.deck.CurrentCard), position);
     QCOMPARE(draws, 0);
   }
 }
@@ -91,41 +92,41 @@ void CardOperationsTest::openACard() {
   Story story({1, 2, 3});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_02.PNG"), QImage());  // no picture
   const QStringList files = story.files();
-  story.m.FixMode = 1;
+  story.m.editor.FixMode = 1;
   story.click(130, 50);
-  QCOMPARE(int(story.m.CurrentCard), 2);
-  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_02"));
-  QCOMPARE(story.m.ui.Text1Text, QStringLiteral("2\r\n"));
-  QVERIFY(story.m.ui.Picture6Visible && story.m.ui.Picture2Visible && !story.m.ui.Picture1Visible);
-  QCOMPARE(int(story.m.CurrentTool), 3);
-  QCOMPARE(story.m.ui.Command7Face[2], kToolLit);
-  QCOMPARE(story.m.ui.Command7Face[0], kToolPlain);
-  QCOMPARE(int(story.m.FillColorIndex), 1);
-  QCOMPARE(story.m.ui.Command12Face, story.m.PaletteColors[1]);
-  QCOMPARE(int(story.m.FixMode), 0);
-  QCOMPARE(story.m.ui.Command9Caption, QStringLiteral("じゆう"));
+  QCOMPARE(int(story.m.deck.CurrentCard), 2);
+  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("2\r\n"));
+  QVERIFY(story.m.editor.toolPanelVisible && story.m.editor.canvasVisible && !story.m.library.storyPanelVisible);
+  QCOMPARE(int(story.m.editor.CurrentTool), 3);
+  QCOMPARE(story.m.editor.toolFaces[2], kToolLit);
+  QCOMPARE(story.m.editor.toolFaces[0], kToolPlain);
+  QCOMPARE(int(story.m.editor.FillColorIndex), 1);
+  QCOMPARE(story.m.editor.fillSwatchFace, story.m.editor.PaletteColors[1]);
+  QCOMPARE(int(story.m.editor.FixMode), 0);
+  QCOMPARE(story.m.editor.fixModeCaption, QStringLiteral("じゆう"));
   QCOMPARE(story.files(), files);  // opening writes nothing
   QVERIFY(story.dialogs.asked.isEmpty());
 }
 
 void CardOperationsTest::openTheNewCard() {
   Story story({1, 2});
-  story.m.ui.Text1Text = QStringLiteral("の こり");
+  story.m.deck.cardText = QStringLiteral("の こり");
   const QStringList files = story.files();
   story.click(230, 75);  // the new-card tile, also where a copy button would be
-  QCOMPARE(int(story.m.CurrentCard), 3);
-  QVERIFY(story.m.ui.Picture6Visible);
-  QCOMPARE(story.m.ui.Text1Text, QString());
+  QCOMPARE(int(story.m.deck.CurrentCard), 3);
+  QVERIFY(story.m.editor.toolPanelVisible);
+  QCOMPARE(story.m.deck.cardText, QString());
   for (int y = 7; y < 607; y += 50)
-    for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.m.Picture2Image.pixel(x, y)), QColor(Qt::white));
+    for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.m.editor.canvasImage.pixel(x, y)), QColor(Qt::white));
   QCOMPARE(story.files(), files);
   QVERIFY(story.dialogs.asked.isEmpty());
 
   // A tile beyond the new-card tile is empty and does nothing.
   Story gap({1, 2});
   gap.click(420, 50);
-  QCOMPARE(int(gap.m.CurrentCard), 1);
-  QVERIFY(!gap.m.ui.Picture6Visible);
+  QCOMPARE(int(gap.m.deck.CurrentCard), 1);
+  QVERIFY(!gap.m.editor.toolPanelVisible);
 }
 
 void CardOperationsTest::pageSwitch() {
@@ -138,34 +139,34 @@ void CardOperationsTest::pageSwitch() {
   }
   Story story(twelve);
   story.click(1000, 50);
-  QCOMPARE(int(story.m.CardStripOffset), 10);
+  QCOMPARE(int(story.m.deck.CardStripOffset), 10);
   story.click(1000, 50);
-  QCOMPARE(int(story.m.CardStripOffset), 0);
+  QCOMPARE(int(story.m.deck.CardStripOffset), 0);
 
   // With ten cards the new card on the second page can be reached.
   Story full(ten);
   full.click(1000, 50);
-  QCOMPARE(int(full.m.CardStripOffset), 10);
+  QCOMPARE(int(full.m.deck.CardStripOffset), 10);
   full.click(40, 50);
-  QCOMPARE(int(full.m.CurrentCard), 11);
-  QVERIFY(full.m.ui.Picture6Visible);
+  QCOMPARE(int(full.m.deck.CurrentCard), 11);
+  QVERIFY(full.m.editor.toolPanelVisible);
 
   Story few(nine);
   few.click(1000, 50);
-  QCOMPARE(int(few.m.CardStripOffset), 0);
+  QCOMPARE(int(few.m.deck.CardStripOffset), 0);
 
   // Every card can be seen: 25 cards take three pages.
   Story many(twentyFive);
   many.click(1000, 50);
   many.click(1000, 50);
-  QCOMPARE(int(many.m.CardStripOffset), 20);
+  QCOMPARE(int(many.m.deck.CardStripOffset), 20);
   many.click(460, 50);
-  QCOMPARE(int(many.m.CurrentCard), 25);
+  QCOMPARE(int(many.m.deck.CurrentCard), 25);
 }
 
 void CardOperationsTest::copy() {
   Story story({1, 2, 3});
-  story.m.CurrentCard = 2;
+  story.m.deck.CurrentCard = 2;
   story.dialogs.answers = {false};
   story.click(135, 75);
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードをコピーします。")});
@@ -175,7 +176,7 @@ void CardOperationsTest::copy() {
   story.click(135, 75);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3, 4}));
   QCOMPARE(story.list(), ListBytes({1, 2, 3, 4}));
-  QCOMPARE(int(story.m.CurrentCard), 2);
+  QCOMPARE(int(story.m.deck.CurrentCard), 2);
   for (const char* ext : {".BMP", ".PNG", ".TXT", "_x.wav"})
     QCOMPARE(ReadHostFile(story.host(QStringLiteral("Card_04") + QLatin1String(ext))), QByteArray("2"));
 
@@ -202,21 +203,21 @@ void CardOperationsTest::erase() {
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードを消します。")});
   QCOMPARE(story.deck(), (QList<int>{5, 9}));
   QCOMPARE(story.list(), ListBytes({5, 9}));
-  QCOMPARE(int(story.m.CurrentCard), 2);
-  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_09"));
+  QCOMPARE(int(story.m.deck.CurrentCard), 2);
+  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_09"));
   for (const QString& name : story.files()) QVERIFY2(!name.startsWith(QStringLiteral("Card_07")), qPrintable(name));
 
   Story last({5, 7});
   last.dialogs.answers = {true};
   last.click(205, 75);
   QCOMPARE(last.deck(), QList<int>{5});
-  QCOMPARE(int(last.m.CurrentCard), 1);
+  QCOMPARE(int(last.m.deck.CurrentCard), 1);
 
   Story only({3});
   only.dialogs.answers = {true};
   only.click(110, 75);
   QCOMPARE(only.deck(), QList<int>{});
-  QCOMPARE(int(only.m.CurrentCard), 0);
+  QCOMPARE(int(only.m.deck.CurrentCard), 0);
   QCOMPARE(only.list(), QByteArray());
   QCOMPARE(only.files(), QStringList{QStringLiteral("CardData.txt")});
 
@@ -232,8 +233,8 @@ void CardOperationsTest::move() {
   Story story({4, 5, 6});
   story.click(230, 10);  // "<" of position 3
   QCOMPARE(story.deck(), (QList<int>{4, 6, 5}));
-  QCOMPARE(int(story.m.CurrentCard), 3);
-  QCOMPARE(story.m.CardFileBase, kStory + QStringLiteral("Card_05"));
+  QCOMPARE(int(story.m.deck.CurrentCard), 3);
+  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_05"));
   QCOMPARE(story.list(), ListBytes({4, 5, 6}));  // written at the next list write
 
   story.click(110, 10);  // ">" of position 1
@@ -246,7 +247,7 @@ void CardOperationsTest::move() {
 void CardOperationsTest::refusedWhileDrawing() {
   Story story({1, 2, 3});
   story.click(130, 50);
-  QVERIFY(story.m.ui.Picture6Visible);
+  QVERIFY(story.m.editor.toolPanelVisible);
   const QByteArray list = story.list();
   story.dialogs.answers = {true};
   story.click(40, 75);
@@ -254,7 +255,7 @@ void CardOperationsTest::refusedWhileDrawing() {
   QCOMPARE(story.dialogs.beeps, 2);
   QCOMPARE(story.dialogs.told,
            QStringList(2, QStringLiteral("「えをかく」をおわってください。")));
-  QCOMPARE(int(story.m.CurrentCard), 2);
+  QCOMPARE(int(story.m.deck.CurrentCard), 2);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
   QCOMPARE(story.list(), list);
 }
@@ -262,33 +263,33 @@ void CardOperationsTest::refusedWhileDrawing() {
 void CardOperationsTest::editorOpensOnTheCurrentCard() {
   // No story selected: the strip opens nothing.
   Story none({});
-  none.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
+  none.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
   none.click(40, 50);
   QCOMPARE(none.dialogs.beeps, 1);
-  QVERIFY(!none.m.ui.Picture6Visible);
+  QVERIFY(!none.m.editor.toolPanelVisible);
 
   // A press on a header that misses "<" and ">" makes card 3 current
   // without loading it; "えをかく" then opens card 3, not the canvas of
   // card 1, so card 3 is not overwritten.
   Story header({1, 2, 3});
-  LoadCard(header.m);
+  LoadCard(header.m.deck);
   header.click(240 + 40, 10);
-  QCOMPARE(int(header.m.CurrentCard), 3);
-  Command3_Click(header.m);
-  QCOMPARE(header.m.ui.Text1Text, QStringLiteral("3\r\n"));
-  QCOMPARE(header.m.CardFileBase, kStory + QStringLiteral("Card_03"));
+  QCOMPARE(int(header.m.deck.CurrentCard), 3);
+  StartDrawing(header.m.editor, header.m.deck, header.m.library, header.m.dialogs);
+  QCOMPARE(header.m.deck.cardText, QStringLiteral("3\r\n"));
+  QCOMPARE(header.m.deck.CardFileBase, kStory + QStringLiteral("Card_03"));
 
   // After the only card is erased the canvas is blank, and what is drawn
   // next becomes card 1 of the deck.
   Story only({4});
-  only.m.Picture2Image.fill(Qt::red);
+  only.m.editor.canvasImage.fill(Qt::red);
   only.dialogs.answers = {true};
   only.click(110, 75);
-  QCOMPARE(QColor(only.m.Picture2Image.pixel(400, 300)), QColor(Qt::white));
-  QCOMPARE(only.m.ui.Text1Text, QString());
-  Command3_Click(only.m);
-  QCOMPARE(int(only.m.CurrentCard), 1);
-  Command10_Click(only.m);
+  QCOMPARE(QColor(only.m.editor.canvasImage.pixel(400, 300)), QColor(Qt::white));
+  QCOMPARE(only.m.deck.cardText, QString());
+  StartDrawing(only.m.editor, only.m.deck, only.m.library, only.m.dialogs);
+  QCOMPARE(int(only.m.deck.CurrentCard), 1);
+  FinishDrawing(only.m.editor, only.m.deck, only.m.library, only.m.dialogs);
   QCOMPARE(only.list(), ListBytes({1}));
   QVERIFY(QFileInfo::exists(only.host(QStringLiteral("Card_01.PNG"))));
   QVERIFY(!QFileInfo::exists(only.host(QStringLiteral("Card_00.PNG"))));
@@ -307,16 +308,16 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   // "もどす".
   Story shape({1});
   shape.click(40, 50);
-  Command7_Click(shape.m, 5);
-  CanvasMouseDown(shape.m, 1, 100, 100);
-  CanvasMouseUp(shape.m, 1, 100, 100);
-  CanvasMouseMove(shape.m, 0, 300, 200);
-  QCOMPARE(QColor(shape.m.Picture2Image.pixel(200, 100)), QColor(Qt::black));
-  Command13_Click(shape.m);
-  CanvasMouseMove(shape.m, 0, 250, 250);
-  QCOMPARE(QColor(shape.m.Picture2Image.pixel(280, 100)), QColor(Qt::white));
-  QCOMPARE(QColor(shape.m.Picture2Image.pixel(300, 150)), QColor(Qt::white));
-  Command10_Click(shape.m);
+  ChooseTool(shape.m.editor, shape.m.dialogs, 5);
+  CanvasMouseDown(shape.m.editor, 1, 100, 100);
+  CanvasMouseUp(shape.m.editor, 1, 100, 100);
+  CanvasMouseMove(shape.m.editor, 0, 300, 200);
+  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(200, 100)), QColor(Qt::black));
+  Undo(shape.m.editor);
+  CanvasMouseMove(shape.m.editor, 0, 250, 250);
+  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(280, 100)), QColor(Qt::white));
+  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(300, 150)), QColor(Qt::white));
+  FinishDrawing(shape.m.editor, shape.m.deck, shape.m.library, shape.m.dialogs);
   const auto saved = imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"));
   QVERIFY(saved);
   QCOMPARE(QColor(saved->pixel(193, 93)), QColor(Qt::white));

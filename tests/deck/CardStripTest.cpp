@@ -6,7 +6,7 @@
 
 #include "deck/CardDeck.h"
 #include "platform/Imaging.h"
-#include "shell/Shared.h"
+#include "deck/DeckState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -24,24 +24,24 @@ enum class Tile { Card, New, Empty };
 // A story whose cards, numbered in reverse of their positions, have
 // thumbnails in their colour with a marker at (1, 1).
 struct Fixture {
-  explicit Fixture(int cards) : m(dialogs) {
-    m.StoryFolder = QStringLiteral("C:\\story\\");
-    m.CardCount = int16_t(cards);
+  explicit Fixture(int cards) {
+    deck.StoryFolder = QStringLiteral("C:\\story\\");
+    deck.CardCount = int16_t(cards);
     for (int p = 1; p <= cards; ++p) {
-      m.CardNumbers[p] = int16_t(cards + 1 - p);
+      deck.CardNumbers[p] = int16_t(cards + 1 - p);
       QImage thumbnail(imaging::kThumbnailSize, QImage::Format_RGB32);
-      thumbnail.fill(CardColour(m.CardNumbers[p]));
+      thumbnail.fill(CardColour(deck.CardNumbers[p]));
       thumbnail.setPixel(1, 1, kMarker);
       WriteHostFile(
-          drives.c(QStringLiteral("story/Card_%1.BMP").arg(m.CardNumbers[p], 2, 10, QChar(u'0'))),
+          drives.c(QStringLiteral("story/Card_%1.BMP").arg(deck.CardNumbers[p], 2, 10, QChar(u'0'))),
           imaging::EncodeBmp(thumbnail));
     }
-    m.CurrentCard = 1;
-    m.Picture5Image = QImage(strip::kSize, QImage::Format_RGB32);
-    m.Picture5Image.fill(kOld);
+    deck.CurrentCard = 1;
+    deck.stripImage = QImage(strip::kSize, QImage::Format_RGB32);
+    deck.stripImage.fill(kOld);
   }
 
-  QRgb At(int x, int y) const { return m.Picture5Image.pixel(x, y); }
+  QRgb At(int x, int y) const { return deck.stripImage.pixel(x, y); }
   QRgb Band(int tile) const { return At(X(tile) + 5, 10); }
   QRgb Body(int tile) const { return At(X(tile) + 45, 45); }
   bool HasLeft(int tile) const { return At(X(tile) + 10, 4) == kBlack; }
@@ -60,11 +60,10 @@ struct Fixture {
         if (qGray(At(x, y)) < 128) return true;
     return false;
   }
-  QImage PageSwitch() const { return m.Picture5Image.copy(983, 3, 23, 83); }
+  QImage PageSwitch() const { return deck.stripImage.copy(983, 3, 23, 83); }
 
   TempDrives drives;
-  ScriptedDialogs dialogs;
-  Shared m;
+  DeckState deck;
 };
 
 }  // namespace
@@ -83,10 +82,10 @@ class CardStripTest : public QObject {
 
 void CardStripTest::emptyDeck() {
   Fixture f(0);
-  QSignalSpy changed(&f.m, &Shared::surfaceChanged);
-  DrawCardStrip(f.m);
+  QSignalSpy changed(&f.deck, &DeckState::surfaceChanged);
+  DrawCardStrip(f.deck);
   QCOMPARE(changed.count(), 1);
-  QCOMPARE(changed.at(0).at(0).value<Surface>(), Surface::Picture5);
+  QCOMPARE(changed.at(0).at(0).toRect(), QRect());  // the whole strip
   QCOMPARE(f.Kind(1), Tile::New);
   QCOMPARE(f.Band(1), kPink);
   for (int i = 2; i <= 10; ++i) {
@@ -111,11 +110,11 @@ void CardStripTest::firstPage_data() {
 void CardStripTest::firstPage() {
   QFETCH(int, cards);
   Fixture f(cards);
-  DrawCardStrip(f.m);
+  DrawCardStrip(f.deck);
   for (int i = 1; i <= 10; ++i) {
     if (i <= cards) {
       QCOMPARE(f.Kind(i), Tile::Card);
-      QCOMPARE(f.Body(i), CardColour(f.m.CardNumbers[i]));
+      QCOMPARE(f.Body(i), CardColour(f.deck.CardNumbers[i]));
       QCOMPARE(f.HasTens(i), i == 10);  // " 1" .. " 9", "10"
       QCOMPARE(f.HasLeft(i), i > 1);
       QCOMPARE(f.HasRight(i), i < cards);
@@ -150,17 +149,17 @@ void CardStripTest::laterPages() {
   QFETCH(int, offset);
   QFETCH(bool, onward);
   Fixture f(cards);
-  DrawCardStrip(f.m);
+  DrawCardStrip(f.deck);
   const QImage firstPageSwitch = f.PageSwitch();
-  f.m.CardStripOffset = int16_t(offset);
-  f.m.CurrentCard = int16_t(offset + 1);
-  DrawCardStrip(f.m);
+  f.deck.CardStripOffset = int16_t(offset);
+  f.deck.CurrentCard = int16_t(offset + 1);
+  DrawCardStrip(f.deck);
   const int shown = std::min(cards - offset, 10);
   for (int i = 1; i <= 10; ++i) {
     const int p = offset + i;
     if (i <= shown) {
       QCOMPARE(f.Kind(i), Tile::Card);
-      QCOMPARE(f.Body(i), CardColour(f.m.CardNumbers[p]));
+      QCOMPARE(f.Body(i), CardColour(f.deck.CardNumbers[p]));
       QVERIFY(f.HasTens(i));
       QCOMPARE(f.HasLeft(i), i > 1);
       QCOMPARE(f.HasRight(i), p < cards);
@@ -170,15 +169,15 @@ void CardStripTest::laterPages() {
   }
   QCOMPARE(f.Band(1), kPink);
   QCOMPARE(f.PageSwitch() == firstPageSwitch, onward);
-  QCOMPARE(NextCardStripOffset(f.m), int16_t(onward ? offset + 10 : 0));
+  QCOMPARE(NextCardStripOffset(f.deck), int16_t(onward ? offset + 10 : 0));
 }
 
 void CardStripTest::onlyTheCurrentTileIsPink() {
   Fixture f(12);
   const auto pinkTiles = [&f](int current, int offset) {
-    f.m.CurrentCard = int16_t(current);
-    f.m.CardStripOffset = int16_t(offset);
-    DrawCardStrip(f.m);
+    f.deck.CurrentCard = int16_t(current);
+    f.deck.CardStripOffset = int16_t(offset);
+    DrawCardStrip(f.deck);
     QList<int> tiles;  // a band of neither colour counts as -i
     for (int i = 1; i <= 10; ++i) {
       if (f.Band(i) == kPink)
@@ -202,7 +201,7 @@ void CardStripTest::cardsWithoutThumbnailsStayBlank() {
   QImage small(30, 20, QImage::Format_RGB32);
   small.fill(CardColour(1));
   WriteHostFile(f.drives.c(QStringLiteral("story/Card_01.BMP")), imaging::EncodeBmp(small));
-  DrawCardStrip(f.m);
+  DrawCardStrip(f.deck);
   QCOMPARE(f.Body(1), CardColour(4));
   QCOMPARE(f.Body(2), kWhite);  // not card 4's thumbnail
   QCOMPARE(f.Body(3), kWhite);

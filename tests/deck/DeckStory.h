@@ -6,7 +6,8 @@
 #include <QFileInfo>
 
 #include "deck/CardDeck.h"
-#include "shell/Shared.h"
+#include "editor/CardEditing.h"
+#include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
 
@@ -15,7 +16,7 @@ inline const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\")
 struct DeckStory {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m{dialogs};
+  Session m{dialogs};
 
   // With `withFiles`, every card has its four files, each holding the
   // card's number as text.
@@ -23,17 +24,17 @@ struct DeckStory {
     QDir().mkpath(host(QString()));
     Initialise(m);
     LoadStep(m, QSize(1024, 768));
-    m.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-    m.StoryFolder = kStory;
-    m.CardCount = int16_t(deck.size());
+    m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    m.deck.StoryFolder = kStory;
+    m.deck.CardCount = int16_t(deck.size());
     for (int p = 1; p <= deck.size(); ++p) {
       const int n = deck[p - 1];
-      m.CardNumbers[p] = int16_t(n);
+      m.deck.CardNumbers[p] = int16_t(n);
       if (!withFiles) continue;
       for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
         WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
     }
-    WriteCardList(m);
+    WriteCardList(m.deck);
   }
   static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
   QString host(const QString& name) const {
@@ -45,7 +46,7 @@ struct DeckStory {
   QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
   QList<int> deck() const {
     QList<int> numbers;
-    for (int p = 1; p <= m.CardCount; ++p) numbers.append(m.CardNumbers[p]);
+    for (int p = 1; p <= m.deck.CardCount; ++p) numbers.append(m.deck.CardNumbers[p]);
     return numbers;
   }
 };

@@ -26,8 +26,8 @@ class CanvasTest : public QObject {
   // The frame leaves exactly columns 7..805 and rows 7..606 uncovered.
   void frameStrips() {
     EditorFixture f;
-    f.paint(f.m.Picture2Image.rect(), Qt::blue);
-    PaintCanvasFrame(f.m);
+    f.paint(f.m.editor.canvasImage.rect(), Qt::blue);
+    PaintCanvasFrame(f.m.editor);
     const QColor blue(Qt::blue);
     for (int y : {7, 300, 606}) {
       QCOMPARE(f.canvasAt(6, y), kFrame);
@@ -49,10 +49,10 @@ class CanvasTest : public QObject {
   void undoToLastToolChoice() {
     EditorFixture f;
     f.paint({50, 50, 10, 10}, Qt::red);
-    Command7_Click(f.m, 0);
+    ChooseTool(f.m.editor, f.m.dialogs, 0);
     for (int k = 0; k < 3; ++k) f.paint({100 + 20 * k, 100, 10, 10}, Qt::black);  // three strokes
     for (int k = 0; k < 2; ++k) {
-      Command13_Click(f.m);
+      Undo(f.m.editor);
       QCOMPARE(f.canvasAt(55, 55), QColor(Qt::red));
       QCOMPARE(f.canvasAt(145, 105), kWhite);
     }
@@ -61,24 +61,24 @@ class CanvasTest : public QObject {
   void blankThenUndo() {
     EditorFixture f;
     f.paint({200, 200, 30, 30}, Qt::green);
-    f.m.ui.Text1Text = QStringLiteral("むかしむかし\r\n");
-    f.m.ui.Text1Visible = true;
-    f.m.ui.Picture2Visible = false;
+    f.m.deck.cardText = QStringLiteral("むかしむかし\r\n");
+    f.m.editor.cardTextVisible = true;
+    f.m.editor.canvasVisible = false;
     f.dialogs.answers = {false, true};
-    Command8_Click(f.m);  // いいえ: nothing happens
+    BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);  // いいえ: nothing happens
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QVERIFY(f.m.ui.Text1Visible);
-    Command8_Click(f.m);
+    QVERIFY(f.m.editor.cardTextVisible);
+    BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);
     QCOMPARE(f.dialogs.asked.value(1), QStringLiteral("かいたえをけします。"));
     QCOMPARE(f.canvasAt(210, 210), kWhite);
     QCOMPARE(f.canvasAt(3, 3), kFrame);
-    QCOMPARE(f.m.ui.Text1Text, QString());
-    QVERIFY(!f.m.ui.Text1Visible);
-    QVERIFY(f.m.ui.Picture2Visible);  // the blank paper, not an empty space
+    QCOMPARE(f.m.deck.cardText, QString());
+    QVERIFY(!f.m.editor.cardTextVisible);
+    QVERIFY(f.m.editor.canvasVisible);  // the blank paper, not an empty space
 
-    Command13_Click(f.m);
+    Undo(f.m.editor);
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QCOMPARE(f.m.ui.Text1Text, QString());
+    QCOMPARE(f.m.deck.cardText, QString());
   }
 
   // Centred on the picture area, (800 - w) / 2 rounded half to even; what
@@ -95,8 +95,8 @@ class CanvasTest : public QObject {
     QFETCH(QPoint, topLeft);
     EditorFixture f;
     ClipboardPicture(size, Qt::blue);
-    Command7_Click(f.m, 13);
-    QCOMPARE(f.m.CurrentTool, int16_t(14));
+    ChooseTool(f.m.editor, f.m.dialogs, 13);
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(14));
     const QRect placed = QRect(topLeft, size).intersected({7, 7, 799, 600});
     QCOMPARE(f.canvasAt(placed.left(), placed.top()), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(placed.right(), placed.bottom()), QColor(Qt::blue));
@@ -111,7 +111,7 @@ class CanvasTest : public QObject {
     QPainter(&picture).fillRect(QRect(0, 0, 20, 40), Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
     f.paint({7, 7, 800, 600}, Qt::red);
-    Command7_Click(f.m, 13);
+    ChooseTool(f.m.editor, f.m.dialogs, 13);
     QCOMPARE(f.canvasAt(387 + 5, 287 + 5), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(387 + 30, 287 + 5), kWhite);
   }
@@ -120,9 +120,9 @@ class CanvasTest : public QObject {
     EditorFixture f;
     f.paint({350, 270, 100, 60}, Qt::green);
     ClipboardPicture({100, 50}, Qt::blue);
-    Command7_Click(f.m, 13);
+    ChooseTool(f.m.editor, f.m.dialogs, 13);
     QCOMPARE(f.canvasAt(400, 300), QColor(Qt::blue));
-    Command13_Click(f.m);
+    Undo(f.m.editor);
     QCOMPARE(f.canvasAt(400, 300), QColor(Qt::green));
   }
 
@@ -130,31 +130,31 @@ class CanvasTest : public QObject {
   void pasteWithoutPicture() {
     EditorFixture f;
     QGuiApplication::clipboard()->setText(QStringLiteral("えのぐ"));
-    Command7_Click(f.m, 2);
+    ChooseTool(f.m.editor, f.m.dialogs, 2);
     f.paint({200, 200, 10, 10}, Qt::black);
-    const QImage canvas = f.m.Picture2Image.copy();
-    const QImage undo = f.m.Picture8Image.copy();
-    const auto faces = f.m.ui.Command7Face;
-    Command7_Click(f.m, 13);
+    const QImage canvas = f.m.editor.canvasImage.copy();
+    const QImage undo = f.m.editor.undoImage.copy();
+    const auto faces = f.m.editor.toolFaces;
+    ChooseTool(f.m.editor, f.m.dialogs, 13);
     QCOMPARE(f.dialogs.beeps, 1);
-    QCOMPARE(f.m.CurrentTool, int16_t(3));
-    QVERIFY(f.m.ui.Command7Face == faces);
-    QCOMPARE(f.m.Picture2Image, canvas);
-    QCOMPARE(f.m.Picture8Image, undo);
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(3));
+    QVERIFY(f.m.editor.toolFaces == faces);
+    QCOMPARE(f.m.editor.canvasImage, canvas);
+    QCOMPARE(f.m.editor.undoImage, undo);
   }
 
   // Opening the editor makes the card now shown the undo image.
   void openingTakesUndoImage() {
     EditorFixture f;
     f.paint({100, 100, 50, 50}, Qt::red);  // card A
-    Command7_Click(f.m, 0);                // undo image: card A
-    f.m.ShapeClickCount = 1;
-    f.m.LastPointX = 120;
-    f.m.Picture2Image.fill(Qt::white);     // card B loaded
-    Command3_Click(f.m);
-    QCOMPARE(f.m.ShapeClickCount, int16_t(0));
-    QCOMPARE(f.m.LastPointX, int16_t(-1));
-    Command13_Click(f.m);
+    ChooseTool(f.m.editor, f.m.dialogs, 0);                // undo image: card A
+    f.m.editor.ShapeClickCount = 1;
+    f.m.editor.LastPointX = 120;
+    f.m.editor.canvasImage.fill(Qt::white);     // card B loaded
+    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
+    QCOMPARE(f.m.editor.ShapeClickCount, int16_t(0));
+    QCOMPARE(f.m.editor.LastPointX, int16_t(-1));
+    Undo(f.m.editor);
     QCOMPARE(f.canvasAt(120, 120), kWhite);
   }
 };

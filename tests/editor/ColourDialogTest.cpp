@@ -6,7 +6,7 @@
 
 #include "EditorFixture.h"
 #include "editor/Canvas.h"
-#include "editor/Form3.h"
+#include "editor/ColourDialog.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
 
@@ -14,9 +14,9 @@ namespace {
 
 // Runs `action` on the dialog once it is open; a fault that leaves it open
 // closes it after a while instead of hanging the test.
-void WhenOpen(ToolPanel& panel, std::function<void(Form3*)> action) {
+void WhenOpen(ToolPanel& panel, std::function<void(ColourDialog*)> action) {
   QTimer::singleShot(0, &panel, [&panel, action] {
-    Form3* dialog = panel.ColourDialog();
+    ColourDialog* dialog = panel.colourDialog();
     QTimer::singleShot(3000, dialog, &QDialog::reject);
     action(dialog);
   });
@@ -52,14 +52,14 @@ class ColourDialogTest : public QObject {
 
   void gridPixels() {
     EditorFixture f;
-    Form3 dialog(f.m, nullptr);
+    ColourDialog dialog(f.m.editor, nullptr);
     const QImage& grid = dialog.gridImage();
     const QColor gap = grid.pixelColor(0, 0);
     QVERIFY(gap != QColor(Qt::black));
     for (int r = 0; r < 7; ++r) {
       for (int c = 0; c < 8; ++c) {
         const int left = 66 * c + 2, top = 66 * r + 2;
-        QCOMPARE(grid.pixelColor(left + 30, top + 30), PaletteColour(f.m.PaletteColors[8 * r + c]));
+        QCOMPARE(grid.pixelColor(left + 30, top + 30), PaletteColour(f.m.editor.PaletteColors[8 * r + c]));
         QCOMPARE(grid.pixelColor(left, top + 30), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 64, top + 64), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 65, top + 30), gap);
@@ -72,33 +72,33 @@ class ColourDialogTest : public QObject {
   // afterwards keeps them; the dialog is the same one, its grid drawn once.
   void chooseThenCancel() {
     EditorFixture f;
-    ToolPanel panel(f.m, nullptr);
-    QCOMPARE(panel.Command12->face(), QColor(Qt::black));
+    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    QCOMPARE(panel.fillSwatch->face(), QColor(Qt::black));
     f.paint({100, 100, 20, 20}, Qt::green);
 
-    WhenOpen(panel, [](Form3* dialog) {
-      QTest::mouseClick(dialog->Picture1, Qt::LeftButton, {}, QPoint(66 * 2 + 1, 20));  // the gap right of blue: red
+    WhenOpen(panel, [](ColourDialog* dialog) {
+      QTest::mouseClick(dialog->grid, Qt::LeftButton, {}, QPoint(66 * 2 + 1, 20));  // the gap right of blue: red
     });
-    panel.Command12->click();
-    Form3* first = panel.ColourDialog();
+    panel.fillSwatch->click();
+    ColourDialog* first = panel.colourDialog();
     const qint64 gridKey = first->gridImage().cacheKey();
     QVERIFY(first->isHidden());
-    QCOMPARE(f.m.FillColorIndex, int16_t(2));
-    QCOMPARE(f.m.CurrentTool, int16_t(12));
-    QCOMPARE(panel.Command12->face(), QColor(255, 0, 0));
-    QCOMPARE(panel.Command7[11]->face(), QColor(0, 255, 16));
-    QCOMPARE(f.m.Picture8Image.pixelColor(110, 110), QColor(Qt::green));  // undo image taken
+    QCOMPARE(f.m.editor.FillColorIndex, int16_t(2));
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(12));
+    QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
+    QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
+    QCOMPARE(f.m.editor.undoImage.pixelColor(110, 110), QColor(Qt::green));  // undo image taken
 
-    Command25_Click(f.m);  // another tool in between
-    WhenOpen(panel, [](Form3* dialog) { dialog->Command1->click(); });
-    panel.Command12->click();
-    QCOMPARE(panel.ColourDialog(), first);
+    ChooseSmallEraser(f.m.editor);  // another tool in between
+    WhenOpen(panel, [](ColourDialog* dialog) { dialog->cancelButton->click(); });
+    panel.fillSwatch->click();
+    QCOMPARE(panel.colourDialog(), first);
     QCOMPARE(first->gridDrawings(), 1);
     QCOMPARE(first->gridImage().cacheKey(), gridKey);
-    QCOMPARE(f.m.FillColorIndex, int16_t(2));
-    QCOMPARE(f.m.CurrentTool, int16_t(12));
-    QCOMPARE(panel.Command7[11]->face(), QColor(0, 255, 16));
-    QCOMPARE(panel.Command12->face(), QColor(255, 0, 0));
+    QCOMPARE(f.m.editor.FillColorIndex, int16_t(2));
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(12));
+    QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
+    QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
   }
 };
 

@@ -19,25 +19,25 @@ constexpr QRgb kWhiteRgb = 0xFFFFFFFF;
 // A canvas ready for drawing with `tool`: white paper in its frame.
 struct Easel : EditorFixture {
   explicit Easel(int tool) {
-    PaintCanvasFrame(m);
+    PaintCanvasFrame(m.editor);
     select(tool);
   }
   void select(int tool) {
-    if (tool == kSmallEraser) Command25_Click(m);
-    else if (tool == kLargeEraser) Command26_Click(m);
-    else Command7_Click(m, tool - 1);
+    if (tool == kSmallEraser) ChooseSmallEraser(m.editor);
+    else if (tool == kLargeEraser) ChooseLargeEraser(m.editor);
+    else ChooseTool(m.editor, m.dialogs, tool - 1);
   }
   void click(float x, float y, int button = kLeftButton) {
-    CanvasMouseDown(m, button, x, y);
-    CanvasMouseUp(m, button, x, y);
+    CanvasMouseDown(m.editor, button, x, y);
+    CanvasMouseUp(m.editor, button, x, y);
   }
-  void move(float x, float y, int buttons = 0) { CanvasMouseMove(m, buttons, x, y); }
+  void move(float x, float y, int buttons = 0) { CanvasMouseMove(m.editor, buttons, x, y); }
   void drag(QPoint from, QPoint to) {
-    CanvasMouseDown(m, kLeftButton, from.x(), from.y());
+    CanvasMouseDown(m.editor, kLeftButton, from.x(), from.y());
     move(to.x(), to.y(), kLeftButton);
-    CanvasMouseUp(m, kLeftButton, to.x(), to.y());
+    CanvasMouseUp(m.editor, kLeftButton, to.x(), to.y());
   }
-  QRgb at(int x, int y) const { return m.Picture2Image.pixel(x, y); }
+  QRgb at(int x, int y) const { return m.editor.canvasImage.pixel(x, y); }
 };
 
 // What the canvas should look like: `paper` with `draw` applied.
@@ -95,73 +95,73 @@ void DrawingToolsTest::snapToGrid() {
   QFETCH(QPointF, in);
   QFETCH(QPointF, out);
   EditorFixture f;
-  f.m.FixMode = int16_t(fixMode);
+  f.m.editor.FixMode = int16_t(fixMode);
   float x = float(7 + in.x()), y = float(7 + in.y());
-  ClampCanvasPoint(f.m, x, y);
+  ClampCanvasPoint(f.m.editor, x, y);
   QCOMPARE(x, float(7 + out.x()));
   QCOMPARE(y, float(7 + out.y()));
-  QCOMPARE(f.m.SnapStep, int16_t(fixMode ? 8 : 0));
+  QCOMPARE(f.m.editor.SnapStep, int16_t(fixMode ? 8 : 0));
 }
 
 void DrawingToolsTest::pens() {
   {  // Thin pen: a click without moving sets exactly one pixel.
     Easel e(1);
     e.click(300, 200);
-    QCOMPARE(CountOf(e.m.Picture2Image, kBlackRgb, kPictureArea), 1);
+    QCOMPARE(CountOf(e.m.editor.canvasImage, kBlackRgb, kPictureArea), 1);
     QCOMPARE(e.at(300, 200), kBlackRgb);
-    QCOMPARE(e.m.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
   }
   {  // Medium brush: a disc of radius 9, then a stroke 20 wide.
     Easel e(3);
-    CanvasMouseDown(e.m, kLeftButton, 100, 100);
+    CanvasMouseDown(e.m.editor, kLeftButton, 100, 100);
     QCOMPARE(e.at(91, 100), kBlackRgb);
     QCOMPARE(e.at(90, 100), kWhiteRgb);
     QCOMPARE(e.at(100, 109), kBlackRgb);
     QCOMPARE(e.at(100, 110), kWhiteRgb);
     e.move(300, 100, kLeftButton);
-    CanvasMouseUp(e.m, kLeftButton, 300, 100);
+    CanvasMouseUp(e.m.editor, kLeftButton, 300, 100);
     QCOMPARE(e.at(200, 90), kBlackRgb);
     QCOMPARE(e.at(200, 109), kBlackRgb);
     QCOMPARE(e.at(200, 110), kWhiteRgb);
     // Only the pen colour on the paper.
-    QCOMPARE(CountOf(e.m.Picture2Image, kBlackRgb, kPictureArea) +
-                 CountOf(e.m.Picture2Image, kWhiteRgb, kPictureArea),
+    QCOMPARE(CountOf(e.m.editor.canvasImage, kBlackRgb, kPictureArea) +
+                 CountOf(e.m.editor.canvasImage, kWhiteRgb, kPictureArea),
              kPictureArea.width() * kPictureArea.height());
     // Moving with no button held draws nothing more.
-    const QImage before = e.m.Picture2Image.copy();
+    const QImage before = e.m.editor.canvasImage.copy();
     e.move(500, 400);
-    QCOMPARE(e.m.Picture2Image, before);
+    QCOMPARE(e.m.editor.canvasImage, before);
   }
 }
 
 void DrawingToolsTest::lineChain() {
   Easel e(5);
-  const QImage paper = e.m.Picture2Image.copy();
+  const QImage paper = e.m.editor.canvasImage.copy();
   const QPoint a(100, 100), b(200, 150), c(260, 90), d(400, 300), g(450, 320);
   e.click(a.x(), a.y());
   e.move(150, 130);  // the outline follows
-  QVERIFY(e.m.Picture2Image != paper);
+  QVERIFY(e.m.editor.canvasImage != paper);
   e.click(b.x(), b.y());
   e.move(230, 120);
   e.click(c.x(), c.y());
   e.move(300, 200);
   e.click(10, 10, kRightButton);  // ends the chain and removes the outline
-  QCOMPARE(e.m.ShapeClickCount, int16_t(0));
+  QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
   const QImage chain = With(paper, [&](QImage& im) {
     for (auto [p, q] : {std::pair{a, b}, std::pair{b, c}}) {
       raster::Line(im, p, q, 1, kBlackRgb);
       raster::Line(im, q, p, 1, kBlackRgb);
     }
   });
-  QCOMPARE(e.m.Picture2Image, chain);
+  QCOMPARE(e.m.editor.canvasImage, chain);
   QCOMPARE(e.at(a.x(), a.y()), kBlackRgb);
   QCOMPARE(e.at(c.x(), c.y()), kBlackRgb);
 
   // The next left click is a new anchor: nothing joins it to C.
   e.click(d.x(), d.y());
-  QCOMPARE(e.m.Picture2Image, chain);
+  QCOMPARE(e.m.editor.canvasImage, chain);
   e.click(g.x(), g.y());
-  QCOMPARE(e.m.Picture2Image, With(chain, [&](QImage& im) {
+  QCOMPARE(e.m.editor.canvasImage, With(chain, [&](QImage& im) {
     raster::Line(im, d, g, 1, kBlackRgb);
     raster::Line(im, g, d, 1, kBlackRgb);
   }));
@@ -173,28 +173,28 @@ void DrawingToolsTest::rectangleOutlineLeavesNothingInverted() {
   for (QPoint corner : {QPoint(370, 340), QPoint(250, 250)}) {
     Easel e(6);
     // Something black and coloured under the outline's path.
-    raster::FillBox(e.m.Picture2Image, {150, 150}, {170, 400}, kBlackRgb);
-    raster::FillBox(e.m.Picture2Image, {300, 100}, {320, 400}, 0xFF0000FF);
-    const QImage paper = e.m.Picture2Image.copy();
+    raster::FillBox(e.m.editor.canvasImage, {150, 150}, {170, 400}, kBlackRgb);
+    raster::FillBox(e.m.editor.canvasImage, {300, 100}, {320, 400}, 0xFF0000FF);
+    const QImage paper = e.m.editor.canvasImage.copy();
     e.click(100, 120);
     for (int k = 0; k <= 10; ++k) e.move(float(120 + 25 * k), float(140 + 20 * k));
     QCOMPARE(e.at(160, 340), kWhiteRgb);   // black inverted under the outline
     QCOMPARE(e.at(310, 120), 0xFFFFFF00);  // blue inverted
     e.click(corner.x(), corner.y());
-    QCOMPARE(e.m.Picture2Image, With(paper, [&](QImage& im) { raster::Box(im, {100, 120}, corner, kBlackRgb); }));
-    QCOMPARE(e.m.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.canvasImage, With(paper, [&](QImage& im) { raster::Box(im, {100, 120}, corner, kBlackRgb); }));
+    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
   }
 }
 
 void DrawingToolsTest::circleAndEllipse() {
   {  // Centre (100, 100), a point at distance 5.
     Easel e(8);
-    const QImage paper = e.m.Picture2Image.copy();
+    const QImage paper = e.m.editor.canvasImage.copy();
     e.click(100, 100);
     e.move(130, 100);
     e.move(103, 104);
     e.click(103, 104);
-    QCOMPARE(e.m.Picture2Image,
+    QCOMPARE(e.m.editor.canvasImage,
              With(paper, [](QImage& im) { raster::Circle(im, {100, 100}, 5, kBlackRgb); }));
     QCOMPARE(e.at(105, 100), kBlackRgb);
     QCOMPARE(e.at(100, 95), kBlackRgb);
@@ -202,26 +202,26 @@ void DrawingToolsTest::circleAndEllipse() {
   }
   {  // Centre (200, 200), corner (260, 230): 120 wide and 60 high.
     Easel e(10);
-    const QImage paper = e.m.Picture2Image.copy();
+    const QImage paper = e.m.editor.canvasImage.copy();
     e.click(200, 200);
     e.move(250, 210);
     e.click(260, 230);
-    QCOMPARE(e.m.Picture2Image,
+    QCOMPARE(e.m.editor.canvasImage,
              With(paper, [](QImage& im) { raster::Ellipse(im, {200, 200}, 60, 30, kBlackRgb); }));
   }
   {  // No horizontal extent: nothing drawn, the outline gone, the shape ended.
     Easel e(10);
-    const QImage paper = e.m.Picture2Image.copy();
+    const QImage paper = e.m.editor.canvasImage.copy();
     e.click(200, 200);
     e.move(240, 250);
     e.move(200, 260);  // the outline disappears
-    QCOMPARE(e.m.Picture2Image, paper);
-    QCOMPARE(e.m.LastPointX, int16_t(-1));
+    QCOMPARE(e.m.editor.canvasImage, paper);
+    QCOMPARE(e.m.editor.LastPointX, int16_t(-1));
     e.click(200, 260);
-    QCOMPARE(e.m.Picture2Image, paper);
-    QCOMPARE(e.m.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.canvasImage, paper);
+    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
     e.click(300, 300);  // a new centre
-    QCOMPARE(e.m.ShapeClickCount, int16_t(1));
+    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(1));
   }
 }
 
@@ -229,16 +229,16 @@ void DrawingToolsTest::fillStaysInside() {
   Easel e(8);
   e.click(300, 300);
   e.click(340, 330);  // radius 50
-  e.m.FillColorIndex = 1;
+  e.m.editor.FillColorIndex = 1;
   e.select(kFillTool);
-  const QRgb blue = PaletteColour(e.m.PaletteColors[1]).rgb();
+  const QRgb blue = PaletteColour(e.m.editor.PaletteColors[1]).rgb();
   const QRgb frame = QColor(kFrame).rgb();
-  CanvasMouseDown(e.m, kLeftButton, 300, 300);
+  CanvasMouseDown(e.m.editor, kLeftButton, 300, 300);
   // The black box closes the drawable area until mouse-up.
   QCOMPARE(e.at(6, 300), kBlackRgb);
   QCOMPARE(e.at(806, 300), kBlackRgb);
   QCOMPARE(e.at(400, 607), kBlackRgb);
-  CanvasMouseUp(e.m, kLeftButton, 300, 300);
+  CanvasMouseUp(e.m.editor, kLeftButton, 300, 300);
   QCOMPARE(e.at(6, 300), frame);
   QCOMPARE(e.at(806, 300), frame);
   QCOMPARE(e.at(400, 6), frame);
@@ -249,23 +249,23 @@ void DrawingToolsTest::fillStaysInside() {
   QCOMPARE(e.at(20, 20), kWhiteRgb);
 
   // On the black outline nothing is filled.
-  const QImage before = e.m.Picture2Image.copy();
+  const QImage before = e.m.editor.canvasImage.copy();
   e.click(300, 250);
-  QCOMPARE(e.m.Picture2Image, before);
-  QCOMPARE(e.m.ShapeClickCount, int16_t(0));
+  QCOMPARE(e.m.editor.canvasImage, before);
+  QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
 }
 
 void DrawingToolsTest::fillOpenDrawingReachesTheArea() {
   Easel e(5);
   e.click(50, 50);
   e.click(500, 400);  // a line that closes nothing
-  e.m.FillColorIndex = 2;
+  e.m.editor.FillColorIndex = 2;
   e.select(kFillTool);
   e.click(700, 100);
-  const QRgb red = PaletteColour(e.m.PaletteColors[2]).rgb();
+  const QRgb red = PaletteColour(e.m.editor.PaletteColors[2]).rgb();
   const QRgb frame = QColor(kFrame).rgb();
-  QCOMPARE(CountOf(e.m.Picture2Image, kWhiteRgb, e.m.Picture2Image.rect()), 0);
-  QCOMPARE(CountOf(e.m.Picture2Image, red, kPictureArea) + CountOf(e.m.Picture2Image, kBlackRgb, kPictureArea),
+  QCOMPARE(CountOf(e.m.editor.canvasImage, kWhiteRgb, e.m.editor.canvasImage.rect()), 0);
+  QCOMPARE(CountOf(e.m.editor.canvasImage, red, kPictureArea) + CountOf(e.m.editor.canvasImage, kBlackRgb, kPictureArea),
            kPictureArea.width() * kPictureArea.height());
   for (QPoint p : {QPoint(7, 7), QPoint(805, 7), QPoint(7, 606), QPoint(805, 606)}) QCOMPARE(e.at(p.x(), p.y()), red);
   for (QPoint p : {QPoint(6, 7), QPoint(806, 300), QPoint(400, 607), QPoint(817, 617)})
@@ -274,15 +274,15 @@ void DrawingToolsTest::fillOpenDrawingReachesTheArea() {
 
 void DrawingToolsTest::largeEraserPath() {
   Easel e(kLargeEraser);
-  raster::FillBox(e.m.Picture2Image, {7, 7}, {805, 606}, kBlackRgb);
-  CanvasMouseDown(e.m, kLeftButton, 200, 300);
+  raster::FillBox(e.m.editor.canvasImage, {7, 7}, {805, 606}, kBlackRgb);
+  CanvasMouseDown(e.m.editor, kLeftButton, 200, 300);
   QCOMPARE(e.at(185, 300), kWhiteRgb);  // a disc of radius 15
   QCOMPARE(e.at(184, 300), kBlackRgb);
   QCOMPARE(e.at(200, 285), kWhiteRgb);
   QCOMPARE(e.at(200, 284), kBlackRgb);
   e.move(300, 300, kLeftButton);
   e.move(400, 300, kLeftButton);
-  CanvasMouseUp(e.m, kLeftButton, 400, 300);
+  CanvasMouseUp(e.m.editor, kLeftButton, 400, 300);
   for (int x : {250, 350}) {
     int rows = 0;
     for (int y = 270; y < 330; ++y) rows += e.at(x, y) == kWhiteRgb;
@@ -293,40 +293,39 @@ void DrawingToolsTest::largeEraserPath() {
   QCOMPARE(e.at(412, 300), kWhiteRgb);  // the round end
   QCOMPARE(e.at(413, 300), kBlackRgb);
   // After the release a move erases nothing.
-  const QImage before = e.m.Picture2Image.copy();
+  const QImage before = e.m.editor.canvasImage.copy();
   e.move(600, 500);
-  QCOMPARE(e.m.Picture2Image, before);
+  QCOMPARE(e.m.editor.canvasImage, before);
 }
 
 void DrawingToolsTest::toolButtonRemovesHalfDrawnOutline() {
   Easel e(6);
-  const QImage paper = e.m.Picture2Image.copy();
+  const QImage paper = e.m.editor.canvasImage.copy();
   e.click(100, 100);
   e.move(300, 250);
-  QVERIFY(e.m.Picture2Image != paper);
-  Command7_Click(e.m, 0);
-  QCOMPARE(e.m.Picture2Image, paper);
-  QCOMPARE(e.m.Picture8Image.copy(0, 0, 818, 618), paper);  // the undo image has no outline
+  QVERIFY(e.m.editor.canvasImage != paper);
+  ChooseTool(e.m.editor, e.m.dialogs, 0);
+  QCOMPARE(e.m.editor.canvasImage, paper);
+  QCOMPARE(e.m.editor.undoImage.copy(0, 0, 818, 618), paper);  // the undo image has no outline
   e.select(6);
   e.click(400, 400);  // a new first corner, nothing drawn
   e.move(500, 450);
   e.click(500, 450);
-  QCOMPARE(e.m.Picture2Image,
+  QCOMPARE(e.m.editor.canvasImage,
            With(paper, [](QImage& im) { raster::Box(im, {400, 400}, {500, 450}, kBlackRgb); }));
 }
 
 void DrawingToolsTest::stepsSignalOnlyWhatChanged() {
   Easel e(4);
-  QSignalSpy spy(&e.m, &Shared::surfaceChanged);
+  QSignalSpy spy(&e.m.editor, &EditorState::surfaceChanged);
   const auto canvasRects = [&] {
     QList<QRect> rects;
-    for (const auto& call : spy)
-      if (call.at(0).value<Surface>() == Surface::Picture2) rects << call.at(1).toRect();
+    for (const auto& call : spy) rects << call.at(0).toRect();
     spy.clear();
     return rects;
   };
   // A brush step: the stroke's own box, within reach of the pen.
-  CanvasMouseDown(e.m, kLeftButton, 300, 300);
+  CanvasMouseDown(e.m.editor, kLeftButton, 300, 300);
   canvasRects();
   e.move(310, 305, kLeftButton);
   const QList<QRect> stroke = canvasRects();
@@ -334,7 +333,7 @@ void DrawingToolsTest::stepsSignalOnlyWhatChanged() {
   QVERIFY(QRect(300 - 17, 300 - 17, 10 + 35, 5 + 35).contains(stroke[0]));
   QVERIFY(stroke[0].contains(QRect(300, 300, 10, 5)));
   // Nothing spilled onto the frame: its repaint signals nothing.
-  CanvasMouseUp(e.m, kLeftButton, 310, 305);
+  CanvasMouseUp(e.m.editor, kLeftButton, 310, 305);
   QCOMPARE(canvasRects().size(), 0);
   // A stroke over the edge: only the spilled part of the frame.
   e.drag({10, 300}, {10, 320});

@@ -6,26 +6,27 @@
 #include <QImage>
 #include <QPainter>
 
-#include "shell/Shared.h"
+#include "editor/CardEditing.h"
+#include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
 
 struct EditorFixture {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m{dialogs};
+  Session m{dialogs};
 
   EditorFixture() {
     Initialise(m);
     LoadStep(m, QSize(1024, 768));
-    m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
   }
 
-  QColor canvasAt(int x, int y) const { return m.Picture2Image.pixelColor(x, y); }
+  QColor canvasAt(int x, int y) const { return m.editor.canvasImage.pixelColor(x, y); }
 
   // Paints a block on the canvas as a drawing tool would.
   void paint(QRect block, QColor colour) {
-    QPainter painter(&m.Picture2Image);
+    QPainter painter(&m.editor.canvasImage);
     painter.fillRect(block, colour);
   }
 };

@@ -18,11 +18,11 @@ const QColor kLit(0, 255, 16);
 const QColor kPlain(192, 255, 192);
 
 // The index of the one lit tool button; -1 for none, -2 for a wrong face.
-int LitButton(const Shared& m) {
+int LitButton(const Session& m) {
   int lit = -1;
   for (int j = 0; j < 15; ++j) {
-    if (m.ui.Command7Face[j] == Rgb(0, 255, 16) && lit == -1) lit = j;
-    else if (m.ui.Command7Face[j] != Rgb(192, 255, 192)) return -2;
+    if (m.editor.toolFaces[j] == Rgb(0, 255, 16) && lit == -1) lit = j;
+    else if (m.editor.toolFaces[j] != Rgb(192, 255, 192)) return -2;
   }
   return lit;
 }
@@ -47,66 +47,66 @@ class ToolPanelTest : public QObject {
     picture.fill(Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
     for (int i = 14; i >= 0; --i) {
-      f.m.ShapeClickCount = 1;
-      Command7_Click(f.m, i);
-      QCOMPARE(int(f.m.CurrentTool), i + 1);
+      f.m.editor.ShapeClickCount = 1;
+      ChooseTool(f.m.editor, f.m.dialogs, i);
+      QCOMPARE(int(f.m.editor.CurrentTool), i + 1);
       QCOMPARE(LitButton(f.m), i);
-      QCOMPARE(f.m.ShapeClickCount, int16_t(0));
+      QCOMPARE(f.m.editor.ShapeClickCount, int16_t(0));
     }
-    Command26_Click(f.m);
-    QCOMPARE(f.m.CurrentTool, int16_t(21));
+    ChooseLargeEraser(f.m.editor);
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(21));
     QCOMPARE(LitButton(f.m), -1);
-    Command12_Click(f.m, [] {});
+    ChooseFillColour(f.m.editor, [] {});
     QCOMPARE(LitButton(f.m), 11);  // the swatch lights the bucket
-    Command25_Click(f.m);
-    QCOMPARE(f.m.CurrentTool, int16_t(20));
+    ChooseSmallEraser(f.m.editor);
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(20));
     QCOMPARE(LitButton(f.m), -1);
   }
 
   void textSwitch() {
     EditorFixture f;
-    Command7_Click(f.m, 12);
-    QVERIFY(f.m.ui.Text1Visible && !f.m.ui.Picture2Visible);
-    Command7_Click(f.m, 12);
-    QVERIFY(!f.m.ui.Text1Visible && f.m.ui.Picture2Visible);
-    Command7_Click(f.m, 12);
-    Command7_Click(f.m, 2);  // any other tool brings the canvas back
-    QVERIFY(!f.m.ui.Text1Visible && f.m.ui.Picture2Visible);
-    Command7_Click(f.m, 12);  // the swatch and the erasers leave the text box
-    Command25_Click(f.m);
-    Command12_Click(f.m, [] {});
-    QVERIFY(f.m.ui.Text1Visible);
+    ChooseTool(f.m.editor, f.m.dialogs, 12);
+    QVERIFY(f.m.editor.cardTextVisible && !f.m.editor.canvasVisible);
+    ChooseTool(f.m.editor, f.m.dialogs, 12);
+    QVERIFY(!f.m.editor.cardTextVisible && f.m.editor.canvasVisible);
+    ChooseTool(f.m.editor, f.m.dialogs, 12);
+    ChooseTool(f.m.editor, f.m.dialogs, 2);  // any other tool brings the canvas back
+    QVERIFY(!f.m.editor.cardTextVisible && f.m.editor.canvasVisible);
+    ChooseTool(f.m.editor, f.m.dialogs, 12);  // the swatch and the erasers leave the text box
+    ChooseSmallEraser(f.m.editor);
+    ChooseFillColour(f.m.editor, [] {});
+    QVERIFY(f.m.editor.cardTextVisible);
   }
 
   void freeFixedAlternate() {
     EditorFixture f;
     const QStringList captions = {QStringLiteral("こてい"), QStringLiteral("じゆう"), QStringLiteral("こてい")};
     for (int k = 0; k < 3; ++k) {
-      Command9_Click(f.m);
-      QCOMPARE(f.m.ui.Command9Caption, captions[k]);
-      QCOMPARE(int(f.m.FixMode), k % 2 == 0 ? 1 : 0);
+      ToggleFixMode(f.m.editor);
+      QCOMPARE(f.m.editor.fixModeCaption, captions[k]);
+      QCOMPARE(int(f.m.editor.FixMode), k % 2 == 0 ? 1 : 0);
     }
   }
 
   void drawButton() {
     EditorFixture f;
-    f.m.ui.Picture3Visible = false;
-    f.m.ui.Picture1Visible = true;
-    f.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
-    Command3_Click(f.m);
+    f.m.library.classPanelVisible = false;
+    f.m.library.storyPanelVisible = true;
+    f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
+    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
     QCOMPARE(f.dialogs.beeps, 1);
-    QVERIFY(f.m.ui.Picture1Visible && !f.m.ui.Picture6Visible && !f.m.ui.Picture2Visible);
+    QVERIFY(f.m.library.storyPanelVisible && !f.m.editor.toolPanelVisible && !f.m.editor.canvasVisible);
 
-    f.m.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
-    f.m.ui.Text1Visible = true;
-    Command7_Click(f.m, 2);
-    Command9_Click(f.m);
-    Command3_Click(f.m);
-    QVERIFY(!f.m.ui.Picture1Visible && f.m.ui.Picture2Visible && f.m.ui.Picture6Visible);
-    QVERIFY(!f.m.ui.Text1Visible);
-    QCOMPARE(f.m.CurrentTool, int16_t(0));
-    QCOMPARE(f.m.FixMode, int16_t(0));
-    QCOMPARE(f.m.ui.Command9Caption, QStringLiteral("じゆう"));
+    f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    f.m.editor.cardTextVisible = true;
+    ChooseTool(f.m.editor, f.m.dialogs, 2);
+    ToggleFixMode(f.m.editor);
+    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
+    QVERIFY(!f.m.library.storyPanelVisible && f.m.editor.canvasVisible && f.m.editor.toolPanelVisible);
+    QVERIFY(!f.m.editor.cardTextVisible);
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(0));
+    QCOMPARE(f.m.editor.FixMode, int16_t(0));
+    QCOMPARE(f.m.editor.fixModeCaption, QStringLiteral("じゆう"));
     QCOMPARE(LitButton(f.m), 2);  // the highlight stays as it was
     QCOMPARE(f.canvasAt(3, 3), kFrame);
   }
@@ -132,7 +132,7 @@ class ToolPanelTest : public QObject {
     QFETCH(QString, caption);
     QFETCH(QColor, face);
     EditorFixture f;
-    ToolPanel panel(f.m, nullptr);
+    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
     panel.setScale(1.0);
     auto* button = panel.findChild<FaceButton*>(name);
     QVERIFY(button);
@@ -144,17 +144,17 @@ class ToolPanelTest : public QObject {
   // The panel forwards clicks and shows what they set; hidden buttons stay hidden.
   void panelFollowsState() {
     EditorFixture f;
-    ToolPanel panel(f.m, nullptr);
+    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
     panel.show();
-    for (int i : {6, 8, 10, 14}) QVERIFY(!panel.Command7[i]->isVisible());
-    QVERIFY(!panel.Command11->isVisible());
-    QVERIFY(!panel.Command7[11]->icon().isNull());
-    panel.Command7[4]->click();
-    QCOMPARE(f.m.CurrentTool, int16_t(5));
-    QCOMPARE(panel.Command7[4]->face(), kLit);
-    QCOMPARE(panel.Command7[0]->face(), kPlain);
-    panel.Command9->click();
-    QCOMPARE(panel.Command9->text(), QStringLiteral("こてい"));
+    for (int i : {6, 8, 10, 14}) QVERIFY(!panel.toolButtons[i]->isVisible());
+    QVERIFY(!panel.saveButton->isVisible());
+    QVERIFY(!panel.toolButtons[11]->icon().isNull());
+    panel.toolButtons[4]->click();
+    QCOMPARE(f.m.editor.CurrentTool, int16_t(5));
+    QCOMPARE(panel.toolButtons[4]->face(), kLit);
+    QCOMPARE(panel.toolButtons[0]->face(), kPlain);
+    panel.fixModeButton->click();
+    QCOMPARE(panel.fixModeButton->text(), QStringLiteral("こてい"));
   }
 
   void keepEncodable_data() {
@@ -173,7 +173,7 @@ class ToolPanelTest : public QObject {
 
   void textBox() {
     EditorFixture f;
-    CardTextBox box(f.m, nullptr);
+    CardTextBox box(f.m.deck, f.m.dialogs, nullptr);
     Type(&box, QStringLiteral("う"));
     Type(&box, QStringLiteral("한"));
     Type(&box, QStringLiteral("み"));
@@ -181,18 +181,18 @@ class ToolPanelTest : public QObject {
     QCOMPARE(f.dialogs.beeps, 1);
     QGuiApplication::clipboard()->setText(QString::fromUtf8("と\xF0\x9F\x90\x9fり"));
     box.paste();
-    QCOMPARE(f.m.ui.Text1Text, QStringLiteral("うみとり"));
+    QCOMPARE(f.m.deck.cardText, QStringLiteral("うみとり"));
     QCOMPARE(f.dialogs.beeps, 2);
 
     // The shared text keeps CR LF; the box shows plain line breaks.
-    f.m.ui.Text1Text = QStringLiteral("abc\r\n");
-    f.m.ControlsChanged();
+    f.m.deck.cardText = QStringLiteral("abc\r\n");
+    f.m.deck.notifyChanged();
     QCOMPARE(box.toPlainText(), QStringLiteral("abc\n"));
     box.moveCursor(QTextCursor::End);
     Type(&box, QStringLiteral("x"));
-    QCOMPARE(f.m.ui.Text1Text, QStringLiteral("abc\r\nx"));
+    QCOMPARE(f.m.deck.cardText, QStringLiteral("abc\r\nx"));
     // Other controls changing leave the child's typing alone.
-    Command9_Click(f.m);
+    ToggleFixMode(f.m.editor);
     QVERIFY(box.document()->isUndoAvailable());
   }
 };

@@ -9,7 +9,7 @@
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
 #include "shell/DataRoot.h"
-#include "shell/Shared.h"
+#include "shell/Session.h"
 #include "support/TestSupport.h"
 
 inline QByteArray Sjis(const QStringList& lines) {
@@ -21,7 +21,7 @@ inline QByteArray Sjis(const QStringList& lines) {
 struct StoryClass {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m{dialogs};
+  Session m{dialogs};
 
   // Menu.txt lists `names` (no names: no file); every name a folder can
   // carry has its folder with a card list.
@@ -31,8 +31,8 @@ struct StoryClass {
       if (!StoryNameProblem(name)) WriteHostFile(host(name + QStringLiteral("/CardData.txt")), " 1 \r\n");
     }
     if (!names.isEmpty()) WriteHostFile(host(QStringLiteral("Menu.txt")), Sjis(names));
-    InitClassNames(m);
-    m.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    InitClassNames(m.library);
+    m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
     ChooseClass(m, 0);
     dialogs.asked.clear();
@@ -48,7 +48,7 @@ struct StoryClass {
   QStringList snapshot() const { return Snapshot(drives.root(u'C')); }
   QStringList names() const {
     QStringList list;
-    for (int i = 1; i <= m.StoryCount; ++i) list.append(m.StoryNames[i]);
+    for (int i = 1; i <= m.library.StoryCount; ++i) list.append(m.library.StoryNames[i]);
     return list;
   }
 };

@@ -49,49 +49,49 @@ void StoryListTest::readList() {
   QFETCH(QStringList, expected);
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
+  Session m(dialogs);
   if (exists) WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), file);
-  m.StoryNames.fill(QStringLiteral("old"));  // a list read before leaves nothing behind
-  m.StoryFolder = StoryClass::Folder();
-  ReadStoryList(m);
-  QCOMPARE(int(m.StoryCount), expected.size());
-  for (int i = 1; i <= 100; ++i) QCOMPARE(m.StoryNames[i], expected.value(i - 1));
+  m.library.StoryNames.fill(QStringLiteral("old"));  // a list read before leaves nothing behind
+  m.library.BaseFolder = StoryClass::Folder();  // the class folder, once chosen
+  ReadStoryList(m.library);
+  QCOMPARE(int(m.library.StoryCount), expected.size());
+  for (int i = 1; i <= 100; ++i) QCOMPARE(m.library.StoryNames[i], expected.value(i - 1));
 }
 
 void StoryListTest::makeAndCancel() {
   StoryClass c({QStringLiteral("A")});
-  c.m.CurrentCard = 3;
+  c.m.deck.CurrentCard = 3;
   const QString name = QStringLiteral("ｶｴﾙの①たび");
-  QCOMPARE(SaveStoryName(c.m, name), NameDialogStep::Close);
+  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, name), NameDialogStep::Close);
   QVERIFY(c.hasFolder(name));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name}));
-  QCOMPARE(int(c.m.CurrentStoryIndex), 2);
-  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(c.m.CurrentStoryName, name);
-  QCOMPARE(int(c.m.CardCount), 0);
+  QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);
+  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(c.m.library.CurrentStoryName, name);
+  QCOMPARE(int(c.m.deck.CardCount), 0);
   // The new story opens on its new first card, not on the card number of
   // the story shown before.
-  QCOMPARE(int(c.m.CurrentCard), 1);
+  QCOMPARE(int(c.m.deck.CurrentCard), 1);
   QVERIFY(c.dialogs.told.isEmpty());
 
   // An empty text and cancel change nothing.
   const QStringList before = c.snapshot();
-  QCOMPARE(SaveStoryName(c.m, QString()), NameDialogStep::StayOpen);
-  CancelStoryName(c.m);
-  QVERIFY(c.m.EnteredName.isEmpty());
+  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QString()), NameDialogStep::StayOpen);
+  CancelStoryName(c.m.library);
+  QVERIFY(c.m.library.EnteredName.isEmpty());
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(int(c.m.StoryCount), 2);
+  QCOMPARE(int(c.m.library.StoryCount), 2);
 
   // A folder left behind with cards in it is taken over with its deck, so
   // the next save does not replace its first card.
   WriteHostFile(c.host(QStringLiteral("のこり/CardData.txt")), " 2 \r\n 1 \r\n");
-  QCOMPARE(SaveStoryName(c.m, QStringLiteral("のこり")), NameDialogStep::Close);
-  QCOMPARE(int(c.m.CardCount), 2);
-  QCOMPARE(int(c.m.CardNumbers[1]), 2);
+  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("のこり")), NameDialogStep::Close);
+  QCOMPARE(int(c.m.deck.CardCount), 2);
+  QCOMPARE(int(c.m.deck.CardNumbers[1]), 2);
 
   // The first story of a class makes the list file.
   StoryClass empty;
-  SaveStoryName(empty.m, QStringLiteral("いぬ"));
+  SaveStoryName(empty.m.library, empty.m.deck, empty.m.dialogs, QStringLiteral("いぬ"));
   QCOMPARE(empty.listBytes(), Sjis({QStringLiteral("いぬ")}));
 }
 
@@ -117,17 +117,17 @@ void StoryListTest::refusals() {
     const QByteArray hostC = qgetenv("PIKORAMA_DRIVE_C");
     if (driveGone) qputenv("PIKORAMA_DRIVE_C", hostC + "/gone");
     if (make) {
-      QCOMPARE(SaveStoryName(c.m, name), NameDialogStep::StayOpen);
+      QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, name), NameDialogStep::StayOpen);
     } else {
       c.dialogs.inputs = {name};
       c.dialogs.answers = {true};
-      RenameStory(c.m);
+      RenameStory(c.m.library, c.m.deck, c.m.dialogs);
     }
     qputenv("PIKORAMA_DRIVE_C", hostC);
     QCOMPARE(c.dialogs.told.size(), 1);
     QCOMPARE(c.snapshot(), before);
     QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-    QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+    QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
   }
 }
 
@@ -136,10 +136,10 @@ void StoryListTest::listFull() {
   for (int i = 1; i <= 100; ++i) names.append(QStringLiteral("s%1").arg(i));
   StoryClass c(names);
   const QStringList before = c.snapshot();
-  QVERIFY(!StoryListHasRoom(c.m));
-  QCOMPARE(SaveStoryName(c.m, QStringLiteral("new")), NameDialogStep::StayOpen);
+  QVERIFY(!StoryListHasRoom(c.m.library, c.m.dialogs));
+  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("new")), NameDialogStep::StayOpen);
   QCOMPARE(c.dialogs.told.size(), 2);
-  QCOMPARE(int(c.m.StoryCount), 100);
+  QCOMPARE(int(c.m.library.StoryCount), 100);
   QCOMPARE(c.snapshot(), before);
 }
 
@@ -148,16 +148,16 @@ void StoryListTest::listFileCannotBeAppended() {
   StoryClass c({QStringLiteral("A")});
   QFile::remove(c.host(QStringLiteral("Menu.txt")));
   QDir().mkpath(c.host(QStringLiteral("Menu.txt")));  // a folder in the way
-  QCOMPARE(SaveStoryName(c.m, QStringLiteral("ねこ")), NameDialogStep::Close);
+  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("ねこ")), NameDialogStep::Close);
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("ねこ/Menu.txt"))), Sjis({QStringLiteral("ねこ")}));
   QCOMPARE(c.dialogs.told.size(), 1);
-  QCOMPARE(int(c.m.CurrentStoryIndex), 2);  // selected in memory as on screen
-  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
+  QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);  // selected in memory as on screen
+  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
   // Neither file can be written.
   StoryClass full({QStringLiteral("A")});
   disk::testing::FailWritesAfter(0);
-  SaveStoryName(full.m, QStringLiteral("ねこ"));
+  SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ"));
   disk::testing::FailWritesAfter(-1);
   QCOMPARE(full.dialogs.told,
            QStringList{StoryClass::Folder() + QStringLiteral("ねこ\\menu.txt がほぞんできません。")});
@@ -166,29 +166,29 @@ void StoryListTest::listFileCannotBeAppended() {
 
 void StoryListTest::rename() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("C")});
-  c.m.CurrentStoryIndex = 2;
-  DrawStoryList(c.m);
-  c.m.CurrentCard = 5;
+  c.m.library.CurrentStoryIndex = 2;
+  DrawStoryList(c.m.library, c.m.deck);
+  c.m.deck.CurrentCard = 5;
   const QString name = QStringLiteral("ﾈｺ①");
   c.dialogs.inputs = {name};
   c.dialogs.answers = {true};
-  RenameStory(c.m);
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
   QCOMPARE(c.dialogs.asked, (QStringList{QStringLiteral("名前は？"), name + QStringLiteral("でいいですか？")}));
   QVERIFY(!c.hasFolder(QStringLiteral("b")));
   QCOMPARE(ReadHostFile(c.host(name + QStringLiteral("/CardData.txt"))), QByteArray(" 1 \r\n"));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("C")}));
-  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(int(c.m.CurrentCard), 1);
+  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(int(c.m.deck.CurrentCard), 1);
 
   // The same name, and the same name in other letter case.
   c.dialogs.inputs = {name, QStringLiteral("c")};
   c.dialogs.answers = {true, true};
   const QStringList before = c.snapshot();
-  RenameStory(c.m);
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
   QCOMPARE(c.snapshot(), before);
-  c.m.CurrentStoryIndex = 3;
-  DrawStoryList(c.m);
-  RenameStory(c.m);
+  c.m.library.CurrentStoryIndex = 3;
+  DrawStoryList(c.m.library, c.m.deck);
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
   QVERIFY(c.dialogs.told.isEmpty());
   QVERIFY(QDir(c.host(QString())).entryList(QDir::Dirs).contains(QStringLiteral("c")));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("c")}));
@@ -200,16 +200,16 @@ void StoryListTest::renameStopped() {
   const QStringList before = c.snapshot();
   c.dialogs.inputs = {std::nullopt, QString(), QStringLiteral("Z"), QStringLiteral("Other")};
   c.dialogs.answers = {false, true};
-  for (int i = 0; i < 4; ++i) RenameStory(c.m);  // cancel, empty, いいえ, a folder in no list
+  for (int i = 0; i < 4; ++i) RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // cancel, empty, いいえ, a folder in no list
   QCOMPARE(c.dialogs.told.size(), 1);
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.names(), QStringList{QStringLiteral("A")});
 
   // With no story selected nothing is asked.
   StoryClass empty;
-  QVERIFY(empty.m.StoryFolder.endsWith(QStringLiteral("\\\\")));
-  RenameStory(empty.m);
-  DeleteStory(empty.m);
+  QVERIFY(empty.m.deck.StoryFolder.endsWith(QStringLiteral("\\\\")));
+  RenameStory(empty.m.library, empty.m.deck, empty.m.dialogs);
+  DeleteStory(empty.m.library, empty.m.deck, empty.m.dialogs);
   QVERIFY(empty.dialogs.asked.isEmpty());
 }
 
@@ -219,10 +219,10 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
   c.dialogs.inputs = {QStringLiteral("Z")};
   c.dialogs.answers = {true, true};
   disk::testing::FailWritesAfter(3);
-  RenameStory(c.m);  // the folder gets its old name back
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // the folder gets its old name back
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  DeleteStory(c.m);  // the list cannot be rewritten: nothing is thrown away
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
   disk::testing::FailWritesAfter(-1);
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
@@ -234,29 +234,29 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
 void StoryListTest::deleteStories() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   WriteHostFile(c.host(QStringLiteral("B/Card_01_x.wav")), "wav");
-  c.m.CurrentStoryIndex = 2;
-  DrawStoryList(c.m);
+  c.m.library.CurrentStoryIndex = 2;
+  DrawStoryList(c.m.library, c.m.deck);
   c.dialogs.answers = {false, true};
-  DeleteStory(c.m);  // いいえ
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // いいえ
   QVERIFY(c.hasFolder(QStringLiteral("B")));
-  DeleteStory(c.m);
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
   QCOMPARE(c.dialogs.asked.last(), QStringLiteral("えらばれているぴこらまをすてます。"));
   QVERIFY(!c.hasFolder(QStringLiteral("B")));
   QVERIFY(c.hasFolder(QStringLiteral("A")) && c.hasFolder(QStringLiteral("C")));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("C")}));
-  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
 
   // The only story: folder and list file go, and nothing is selected.
   StoryClass one({QStringLiteral("ひとつ")});
   one.dialogs.answers = {true};
-  DeleteStory(one.m);
+  DeleteStory(one.m.library, one.m.deck, one.m.dialogs);
   QVERIFY(!one.hasFolder(QStringLiteral("ひとつ")));
   QVERIFY(!one.hasListFile());
-  QCOMPARE(int(one.m.StoryCount), 0);
-  QCOMPARE(one.m.StoryFolder, StoryClass::Folder() + u'\\');
+  QCOMPARE(int(one.m.library.StoryCount), 0);
+  QCOMPARE(one.m.deck.StoryFolder, StoryClass::Folder() + u'\\');
   one.dialogs.asked.clear();
-  DeleteStory(one.m);
-  RenameStory(one.m);
+  DeleteStory(one.m.library, one.m.deck, one.m.dialogs);
+  RenameStory(one.m.library, one.m.deck, one.m.dialogs);
   QVERIFY(one.dialogs.asked.isEmpty());
 }
 
@@ -265,7 +265,7 @@ void StoryListTest::deleteKeepsWhatOthersUse() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
   WriteHostFile(c.host(QStringLiteral("A/sub/keep.txt")), "keep");
   c.dialogs.answers = {true};
-  DeleteStory(c.m);
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
   QVERIFY(!QFileInfo::exists(c.host(QStringLiteral("A/CardData.txt"))));
   QVERIFY(QFileInfo::exists(c.host(QStringLiteral("A/sub/keep.txt"))));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("B")}));
@@ -274,10 +274,10 @@ void StoryListTest::deleteKeepsWhatOthersUse() {
   // folder, renaming one is refused.
   StoryClass twice({QStringLiteral("A"), QStringLiteral("A")});
   twice.dialogs.inputs = {QStringLiteral("Z")};
-  RenameStory(twice.m);
+  RenameStory(twice.m.library, twice.m.deck, twice.m.dialogs);
   QCOMPARE(twice.dialogs.told.size(), 1);
   twice.dialogs.answers = {true};
-  DeleteStory(twice.m);
+  DeleteStory(twice.m.library, twice.m.deck, twice.m.dialogs);
   QVERIFY(QFileInfo::exists(twice.host(QStringLiteral("A/CardData.txt"))));
   QCOMPARE(twice.listBytes(), Sjis({QStringLiteral("A")}));
 }
@@ -287,19 +287,19 @@ void StoryListTest::unsafeNameFromFile() {
   StoryClass c({QStringLiteral("..\\x"), QStringLiteral("ok"), QStringLiteral("..")});
   WriteHostFile(c.drives.c(QStringLiteral("A_PIKORA/x/precious.txt")), "mine");
   const QStringList before = c.snapshot();
-  QCOMPARE(c.m.CurrentStoryName, QStringLiteral("..\\x"));
+  QCOMPARE(c.m.library.CurrentStoryName, QStringLiteral("..\\x"));
   for (int row : {1, 3}) {
-    c.m.CurrentStoryIndex = int16_t(row);
-    DrawStoryList(c.m);
+    c.m.library.CurrentStoryIndex = int16_t(row);
+    DrawStoryList(c.m.library, c.m.deck);
     c.dialogs.told.clear();
     c.dialogs.answers = {true, true};
     c.dialogs.inputs = {QStringLiteral("y")};
-    DeleteStory(c.m);
-    RenameStory(c.m);
+    DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
+    RenameStory(c.m.library, c.m.deck, c.m.dialogs);
     QCOMPARE(c.dialogs.told.size(), 2);
     QVERIFY(c.dialogs.asked.isEmpty());
     QCOMPARE(c.snapshot(), before);
-    QCOMPARE(int(c.m.StoryCount), 3);
+    QCOMPARE(int(c.m.library.StoryCount), 3);
   }
 }
 

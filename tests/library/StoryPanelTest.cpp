@@ -4,10 +4,10 @@
 #include <QtTest>
 
 #include "StoryClass.h"
-#include "library/Form2.h"
+#include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
-#include "shell/Form1.h"
+#include "shell/MainWindow.h"
 
 namespace {
 
@@ -54,13 +54,12 @@ void StoryPanelTest::rowText() {
 void StoryPanelTest::drawnList() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("いぬ"), QStringLiteral("ｶｴﾙ")});
   QList<QRect> changed;
-  connect(&c.m, &Shared::surfaceChanged, this, [&](Surface s, QRect r) {
-    QCOMPARE(s, Surface::Picture1);
+  connect(&c.m.library, &LibraryState::surfaceChanged, this, [&](QRect r) {
     changed.append(r);
   });
-  c.m.CurrentStoryIndex = 2;
-  DrawStoryList(c.m);
-  const QImage& img = c.m.Picture1Image;
+  c.m.library.CurrentStoryIndex = 2;
+  DrawStoryList(c.m.library, c.m.deck);
+  const QImage& img = c.m.library.storyListImage;
   QCOMPARE(img.size(), QSize(190, 618));
   QCOMPARE(changed.size(), 1);
   QVERIFY(changed.first().contains(QRect(2, 183, 184, 421)));
@@ -87,33 +86,33 @@ void StoryPanelTest::drawnList() {
   }
   QCOMPARE(Count(img, QRect(3, 184, 2, 20), kRed), 0);
 
-  QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
-  QCOMPARE(c.m.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
+  QCOMPARE(c.m.library.CurrentStoryName, QStringLiteral("いぬ"));
 
   // No stories: row 1 highlighted, no text, no story selected.
   StoryClass empty;
-  const QImage& none = empty.m.Picture1Image;
+  const QImage& none = empty.m.library.storyListImage;
   QCOMPARE(Count(none, QRect(3, 184, 181, 20), kHighlight), 181 * 20);
   QCOMPARE(Count(none, QRect(0, 183, 190, 435), kRed), 0);
-  QVERIFY(empty.m.CurrentStoryName.isEmpty());
-  QCOMPARE(empty.m.StoryFolder, StoryClass::Folder() + u'\\');
+  QVERIFY(empty.m.library.CurrentStoryName.isEmpty());
+  QCOMPARE(empty.m.deck.StoryFolder, StoryClass::Folder() + u'\\');
 }
 
 void StoryPanelTest::namesPastTheBox() {
   QStringList names;
   for (int i = 1; i <= 21; ++i) names.append(QStringLiteral("s%1").arg(i));
   StoryClass c(names);
-  const QImage& img = c.m.Picture1Image;
+  const QImage& img = c.m.library.storyListImage;
   const QRect below(0, 604, 190, 14);
   QVERIFY(Count(img, below, kRed) > 0);  // the 21st name runs on below the box
 
   // Story 21 deleted: its name and highlight leave no trace below the box.
-  c.m.CurrentStoryIndex = 21;
-  DrawStoryList(c.m);
+  c.m.library.CurrentStoryIndex = 21;
+  DrawStoryList(c.m.library, c.m.deck);
   QVERIFY(Count(img, below, kHighlight) > 0);
   c.dialogs.answers = {true};
-  DeleteStory(c.m);
-  QCOMPARE(c.m.StoryCount, 20);
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
+  QCOMPARE(c.m.library.StoryCount, 20);
   QCOMPARE(Count(img, below, kRed), 0);
   QCOMPARE(Count(img, below, kHighlight), 0);
 }
@@ -142,99 +141,99 @@ void StoryPanelTest::pickRow() {
   QFETCH(double, y);
   QFETCH(int, row);
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-  c.m.CurrentStoryIndex = 2;
-  DrawStoryList(c.m);
-  c.m.CurrentCard = 7;
+  c.m.library.CurrentStoryIndex = 2;
+  DrawStoryList(c.m.library, c.m.deck);
+  c.m.deck.CurrentCard = 7;
   int draws = 0;
-  connect(&c.m, &Shared::surfaceChanged, this, [&](Surface s) { draws += s == Surface::Picture1; });
+  connect(&c.m.library, &LibraryState::surfaceChanged, this, [&] { ++draws; });
 
-  PickStoryAt(c.m, QPointF(x, y));
+  PickStoryAt(c.m.library, c.m.deck, QPointF(x, y));
   if (row == 0) {
-    QCOMPARE(c.m.CurrentStoryIndex, 2);
-    QCOMPARE(c.m.CurrentCard, 7);
+    QCOMPARE(c.m.library.CurrentStoryIndex, 2);
+    QCOMPARE(c.m.deck.CurrentCard, 7);
     QCOMPARE(draws, 0);
   } else {
-    QCOMPARE(int(c.m.CurrentStoryIndex), row);
-    QCOMPARE(c.m.CurrentCard, 1);
+    QCOMPARE(int(c.m.library.CurrentStoryIndex), row);
+    QCOMPARE(c.m.deck.CurrentCard, 1);
     QCOMPARE(draws, 1);
-    QCOMPARE(c.m.StoryFolder, StoryClass::Folder() + c.m.StoryNames[row] + u'\\');
-    QVERIFY(Count(c.m.Picture1Image, Row(row), kHighlight) > 0);
+    QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + c.m.library.StoryNames[row] + u'\\');
+    QVERIFY(Count(c.m.library.storyListImage, Row(row), kHighlight) > 0);
   }
 }
 
 void StoryPanelTest::nameDialog() {
   StoryClass c({QStringLiteral("A")});
-  Form2 dialog(c.m, nullptr);
+  StoryNameDialog dialog(c.m.library, c.m.deck, c.m.dialogs, nullptr);
   QCOMPARE(dialog.windowTitle(), QStringLiteral("作品名をつける"));
   dialog.show();
 
-  QTest::keyClicks(dialog.Text1, QStringLiteral("abcdefghijklmn"));
-  QCOMPARE(dialog.Text1->text(), QStringLiteral("abcdefghijklm"));
+  QTest::keyClicks(dialog.nameBox, QStringLiteral("abcdefghijklmn"));
+  QCOMPARE(dialog.nameBox->text(), QStringLiteral("abcdefghijklm"));
 
   // A refused name stays in the open dialog, to be mended.
-  dialog.Text1->setText(QStringLiteral("ねこ?"));
-  QTest::keyClick(dialog.Text1, Qt::Key_Return);
+  dialog.nameBox->setText(QStringLiteral("ねこ?"));
+  QTest::keyClick(dialog.nameBox, Qt::Key_Return);
   QCOMPARE(c.dialogs.told.size(), 1);
   QVERIFY(dialog.isVisible());
-  QCOMPARE(dialog.Text1->text(), QStringLiteral("ねこ?"));
-  QCOMPARE(c.m.StoryCount, 1);
+  QCOMPARE(dialog.nameBox->text(), QStringLiteral("ねこ?"));
+  QCOMPARE(c.m.library.StoryCount, 1);
 
   // Return saves, once.
-  dialog.Text1->setText(QStringLiteral("ねこ"));
-  QTest::keyClick(dialog.Text1, Qt::Key_Return);
+  dialog.nameBox->setText(QStringLiteral("ねこ"));
+  QTest::keyClick(dialog.nameBox, Qt::Key_Return);
   QVERIFY(!dialog.isVisible());
   QCOMPARE(c.dialogs.told.size(), 1);
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("ねこ")}));
 
   // Shown again it still holds the name; cancel makes nothing.
   dialog.show();
-  QCOMPARE(dialog.Text1->text(), QStringLiteral("ねこ"));
+  QCOMPARE(dialog.nameBox->text(), QStringLiteral("ねこ"));
   const QStringList before = c.snapshot();
-  QTest::mouseClick(dialog.Command2, Qt::LeftButton);
+  QTest::mouseClick(dialog.cancelButton, Qt::LeftButton);
   QVERIFY(!dialog.isVisible());
-  QVERIFY(c.m.EnteredName.isEmpty());
+  QVERIFY(c.m.library.EnteredName.isEmpty());
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(c.m.StoryCount, 2);
+  QCOMPARE(c.m.library.StoryCount, 2);
 }
 
 void StoryPanelTest::mainWindow() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
+  Session m(dialogs);
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")),
                 Sjis({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
   for (const char* name : {"A", "B", "C"})
     WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
-  Form1 form(m, QSize(1024, 768));
+  MainWindow form(m, QSize(1024, 768));
   form.show();
   dialogs.answers = {true};
-  form.Picture3->Command2[0]->click();
-  QVERIFY(form.Picture1->isVisible());
+  form.classPanel->classButtons[0]->click();
+  QVERIFY(form.storyPanel->isVisible());
 
   // A press on row 2 picks it; the buttons act on it.
-  QTest::mouseClick(form.Picture1, Qt::LeftButton, {}, QPoint(60, 215));
-  QCOMPARE(m.CurrentStoryIndex, 2);
+  QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(60, 215));
+  QCOMPARE(m.library.CurrentStoryIndex, 2);
   dialogs.inputs = {QStringLiteral("Z")};
   dialogs.answers = {true};
-  form.Picture1->Command23->click();
-  QCOMPARE(m.StoryNames[2], QStringLiteral("Z"));
+  form.storyPanel->renameButton->click();
+  QCOMPARE(m.library.StoryNames[2], QStringLiteral("Z"));
   dialogs.answers = {true};
-  form.Picture1->Command16->click();
-  QCOMPARE(m.StoryCount, 2);
+  form.storyPanel->deleteButton->click();
+  QCOMPARE(m.library.StoryCount, 2);
   QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))),
            Sjis({QStringLiteral("A"), QStringLiteral("C")}));
 
   // "つくる" opens the one name dialog modally.
   QTimer::singleShot(0, this, [&] {
-    Form2* d = form.NameDialog();
-    d->Text1->setText(QStringLiteral("いぬ"));
-    d->Command1->click();
+    StoryNameDialog* d = form.nameDialog();
+    d->nameBox->setText(QStringLiteral("いぬ"));
+    d->saveButton->click();
     if (d->isVisible()) d->reject();
   });
-  form.Picture1->Command1->click();
-  QCOMPARE(m.StoryCount, 3);
-  QCOMPARE(m.CurrentStoryName, QStringLiteral("いぬ"));
-  QCOMPARE(form.NameDialog()->Text1->text(), QStringLiteral("いぬ"));
+  form.storyPanel->makeButton->click();
+  QCOMPARE(m.library.StoryCount, 3);
+  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(form.nameDialog()->nameBox->text(), QStringLiteral("いぬ"));
 }
 
 QTEST_MAIN(StoryPanelTest)

@@ -10,9 +10,9 @@
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
-#include "shell/Form1.h"
-#include "shell/Form8.h"
-#include "shell/Shared.h"
+#include "shell/MainWindow.h"
+#include "shell/DataFolderDialog.h"
+#include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
 
@@ -47,54 +47,55 @@ void ShellTest::layoutFollowsScreenSize() {
   QFETCH(bool, large);
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
+  Session m(dialogs);
   Initialise(m);
   LoadStep(m, screen);
   QCOMPARE(m.layout.large, large);
   QCOMPARE(m.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
   // The canvas keeps its full size in both layouts, so a card is the same
   // card on any screen.
-  QCOMPARE(m.CanvasPanelWidth, int16_t(822));
-  QCOMPARE(m.CanvasPanelHeight, int16_t(622));
-  QCOMPARE(m.Picture2Image.size(), QSize(818, 618));
-  QCOMPARE(m.Picture8Image.size(), QSize(827, 627));
-  QCOMPARE(m.layout.Picture3, QRect(203, 200, 617, 293));
+  QCOMPARE(m.editor.CanvasPanelWidth, int16_t(822));
+  QCOMPARE(m.editor.CanvasPanelHeight, int16_t(622));
+  QCOMPARE(m.editor.canvasImage.size(), QSize(818, 618));
+  QCOMPARE(m.editor.undoImage.size(), QSize(827, 627));
+  QCOMPARE(m.layout.classPanel, QRect(203, 200, 617, 293));
 }
 
 void ShellTest::smallLayoutFitsTheWindow() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(800, 600));
+  Session m(dialogs);
+  MainWindow form(m, QSize(800, 600));
   QCOMPARE(form.size(), QSize(800, 600));
   const QRect window(QPoint(0, 0), form.size());
-  for (QWidget* panel : {static_cast<QWidget*>(form.Picture1), static_cast<QWidget*>(form.Picture2),
-                         static_cast<QWidget*>(form.Picture3), static_cast<QWidget*>(form.Picture5),
-                         static_cast<QWidget*>(form.Picture6), static_cast<QWidget*>(form.Text1)}) {
+  for (QWidget* panel : {static_cast<QWidget*>(form.storyPanel), static_cast<QWidget*>(form.canvas),
+                         static_cast<QWidget*>(form.classPanel), static_cast<QWidget*>(form.cardStrip),
+                         static_cast<QWidget*>(form.toolPanel), static_cast<QWidget*>(form.cardText)}) {
     QVERIFY2(window.contains(panel->geometry()), qPrintable(panel->objectName()));
   }
   // The whole 800 x 600 picture area is on screen, and a press maps back
   // to the picture pixel under it.
-  const double s = form.Picture2->scale();
-  QVERIFY(form.Picture2->width() >= int(818 * s));
-  QSignalSpy spy(form.Picture2, &PicturePanel::mousePressed);
-  form.Picture2->show();
-  QTest::mousePress(form.Picture2, Qt::LeftButton, {}, QPoint(int(407 * s), int(307 * s)));
+  const double s = form.canvas->scale();
+  QVERIFY(form.canvas->width() >= int(818 * s));
+  QSignalSpy spy(form.canvas, &PicturePanel::mousePressed);
+  form.canvas->show();
+  QTest::mousePress(form.canvas, Qt::LeftButton, {}, QPoint(int(407 * s), int(307 * s)));
   QCOMPARE(spy.size(), 1);
   const QPointF at = spy.at(0).at(2).toPointF();
   QVERIFY(qAbs(at.x() - 407) < 1.5 && qAbs(at.y() - 307) < 1.5);
 
   // A double click is one press: its second press does not act again.
-  QTest::mouseRelease(form.Picture2, Qt::LeftButton, {}, QPoint(10, 10));
-  QTest::mouseClick(form.Picture2, Qt::LeftButton, {}, QPoint(20, 20));
-  QTest::mouseDClick(form.Picture2, Qt::LeftButton, {}, QPoint(20, 20));
+  QTest::mouseRelease(form.canvas, Qt::LeftButton, {}, QPoint(10, 10));
+  QTest::mouseClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
+  QTest::mouseDClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
   QCOMPARE(spy.size(), 2);
 }
 
 void ShellTest::paletteAndClassNames() {
-  AppState s;
+  EditorState s;
+  LibraryState library;
   InitPalette(s);
-  InitClassNames(s);
+  InitClassNames(library);
   QCOMPARE(s.PaletteColors[0], Rgb(0, 0, 0));
   QCOMPARE(s.PaletteColors[7], Rgb(255, 255, 255));
   QCOMPARE(s.PaletteColors[7], 0x00FFFFFF);
@@ -105,9 +106,9 @@ void ShellTest::paletteAndClassNames() {
   QCOMPARE(s.PaletteColors[71], Rgb(240, 240, 240));
   for (int i = 72; i <= 128; ++i) QCOMPARE(s.PaletteColors[i], 0);
 
-  QCOMPARE(s.ClassNames[1], QStringLiteral("１年１組"));
-  QCOMPARE(s.ClassNames[8], QStringLiteral("２年３組"));
-  QCOMPARE(s.ClassNames[30], QStringLiteral("６年５組"));
+  QCOMPARE(library.ClassNames[1], QStringLiteral("１年１組"));
+  QCOMPARE(library.ClassNames[8], QStringLiteral("２年３組"));
+  QCOMPARE(library.ClassNames[30], QStringLiteral("６年５組"));
   QCOMPARE(ClassFolderName(0), QStringLiteral("CLASS_11"));
   QCOMPARE(ClassFolderName(7), QStringLiteral("CLASS_23"));
   QCOMPARE(ClassFolderName(29), QStringLiteral("CLASS_65"));
@@ -117,26 +118,23 @@ void ShellTest::startupCreatesDataRoot() {
   {
     TempDrives drives;
     ScriptedDialogs dialogs;
-    Shared m(dialogs);
+    Session m(dialogs);
     Initialise(m);
-    QCOMPARE(m.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(m.ui.Label4Caption, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(m.ExchangeDrive, QStringLiteral("D:\\"));
-    QCOMPARE(m.ui.Command9Caption, QStringLiteral("じゆう"));
-    QCOMPARE(m.ui.Timer1Interval, 100);
-    QVERIFY(!m.ui.Timer1Enabled);
+    QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+    QCOMPARE(m.library.dataRootCaption, QStringLiteral("C:\\A_PIKORA\\"));
+    QCOMPARE(m.editor.fixModeCaption, QStringLiteral("じゆう"));
     QVERIFY(QFileInfo(drives.c(QStringLiteral("A_PIKORA"))).isDir());
   }
   // With no drive C the program still starts on the class panel.
   TempDrives drives;
   qputenv("PIKORAMA_DRIVE_C", QByteArray("/nonexistent/pikorama-c"));
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
-  QCOMPARE(form.Picture3->Label4->text(), QStringLiteral("C:\\A_PIKORA\\"));
-  QVERIFY(!form.Picture3->isHidden());
-  QVERIFY(form.Picture1->isHidden());
-  QVERIFY(form.Picture5->isHidden());
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
+  QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("C:\\A_PIKORA\\"));
+  QVERIFY(!form.classPanel->isHidden());
+  QVERIFY(form.storyPanel->isHidden());
+  QVERIFY(form.cardStrip->isHidden());
 }
 
 void ShellTest::choosingAClassOpensIt() {
@@ -144,72 +142,72 @@ void ShellTest::choosingAClassOpensIt() {
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_23/ねこ/CardData.txt")), " 1 \r\n");
   const QStringList existing = Snapshot(drives.c(QStringLiteral("A_PIKORA/CLASS_23")));
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
 
   dialogs.answers = {true};
-  form.Picture3->Command2[7]->click();
+  form.classPanel->classButtons[7]->click();
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("２年３組でよろしいですか")});
-  QCOMPARE(m.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
-  QCOMPARE(m.CurrentStoryIndex, int16_t(1));
-  QCOMPARE(m.CurrentCard, int16_t(1));
-  QVERIFY(form.Picture3->isHidden());
-  QVERIFY(!form.Picture1->isHidden());
-  QVERIFY(!form.Picture5->isHidden());
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
+  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  QVERIFY(form.classPanel->isHidden());
+  QVERIFY(!form.storyPanel->isHidden());
+  QVERIFY(!form.cardStrip->isHidden());
   // An existing class folder is opened as it is.
   QCOMPARE(Snapshot(drives.c(QStringLiteral("A_PIKORA/CLASS_23"))), existing);
 
   // A new class folder is made on the data root.
   TempDrives other;
   ScriptedDialogs dialogs2;
-  Shared m2(dialogs2);
+  Session m2(dialogs2);
   Initialise(m2);
   dialogs2.answers = {true};
   ChooseClass(m2, 29);
   QVERIFY(QFileInfo(other.c(QStringLiteral("A_PIKORA/CLASS_65"))).isDir());
-  QCOMPARE(m2.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
-  QVERIFY(!m2.ui.Picture3Visible);
+  QCOMPARE(m2.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
+  QVERIFY(!m2.library.classPanelVisible);
 }
 
 void ShellTest::decliningAClassChangesNothing() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
   const QStringList before = Snapshot(drives.root(u'C'));
   dialogs.answers = {false};
-  form.Picture3->Command2[0]->click();
+  form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("１年１組でよろしいですか")});
-  QVERIFY(!form.Picture3->isHidden());
-  QVERIFY(form.Picture1->isHidden());
-  QCOMPARE(m.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-  QCOMPARE(m.CurrentStoryIndex, int16_t(0));
+  QVERIFY(!form.classPanel->isHidden());
+  QVERIFY(form.storyPanel->isHidden());
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(m.library.CurrentStoryIndex, int16_t(0));
   QCOMPARE(Snapshot(drives.root(u'C')), before);
 }
 
 void ShellTest::driveDialogMovesDataRoot() {
   TempDrives drives(QStringLiteral("CD"));
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
-  Form8* dialog = form.DriveDialog();
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
+  DataFolderDialog* dialog = form.driveDialog();
   QCOMPARE(dialog->windowTitle(), QStringLiteral("ﾄﾞﾗｲﾌﾞ設定"));
-  QCOMPARE(dialog->Command1[7]->text(), QStringLiteral("I"));
-  QCOMPARE(dialog->Command1[0]->text(), QStringLiteral("Ａ"));
+  QCOMPARE(dialog->driveButtons[7]->text(), QStringLiteral("I"));
+  QCOMPARE(dialog->driveButtons[0]->text(), QStringLiteral("Ａ"));
 
   // Closing the dialog without a drive button keeps the data root.
   dialog->show();
   dialog->reject();
-  QCOMPARE(m.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
 
   dialog->show();
-  dialog->Command1[2]->click();
+  dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
-  QCOMPARE(m.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
-  QCOMPARE(form.Picture3->Label4->text(), QStringLiteral("D:\\A_PIKORA\\"));
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
+  QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
   // The dialog is kept, so it is the same window next time.
-  QCOMPARE(form.DriveDialog(), dialog);
+  QCOMPARE(form.driveDialog(), dialog);
 
   dialogs.answers = {true};
   ChooseClass(m, 0);
@@ -220,40 +218,40 @@ void ShellTest::driveDialogMovesDataRoot() {
 void ShellTest::missingDriveGivesEmptyClass() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
+  Session m(dialogs);
   Initialise(m);
-  SelectDrive(m, 7);
-  QCOMPARE(m.ui.Label4Caption, QStringLiteral("I:\\A_PIKORA\\"));
+  SelectDrive(m.library, 7);
+  QCOMPARE(m.library.dataRootCaption, QStringLiteral("I:\\A_PIKORA\\"));
   dialogs.answers = {true};
   ChooseClass(m, 0);
-  QCOMPARE(m.BaseFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
-  QCOMPARE(m.StoryCount, int16_t(0));
-  QCOMPARE(m.CurrentStoryIndex, int16_t(1));
-  QVERIFY(!m.ui.Picture3Visible);
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
+  QCOMPARE(m.library.StoryCount, int16_t(0));
+  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
+  QVERIFY(!m.library.classPanelVisible);
 }
 
 void ShellTest::quitting() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
   form.show();
-  m.CardCount = 3;
+  m.deck.CardCount = 3;
 
   // いいえ to the close request keeps everything as it was.
   dialogs.answers = {false};
   QVERIFY(!form.close());
   QVERIFY(form.isVisible());
   QVERIFY(!dialogs.ended);
-  QCOMPARE(m.CardCount, int16_t(3));
+  QCOMPARE(m.deck.CardCount, int16_t(3));
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("「ぴこらまつくろ」をおわります。")});
 
   // The quit button asks the same; いいえ does nothing, はい ends.
   dialogs.answers = {false};
-  Command4_Click(m);
+  QuitFromStoryPanel(m.dialogs);
   QVERIFY(!dialogs.ended);
   dialogs.answers = {true};
-  Command4_Click(m);
+  QuitFromStoryPanel(m.dialogs);
   QVERIFY(dialogs.ended);
   dialogs.ended = false;
   dialogs.answers = {true};
@@ -264,13 +262,13 @@ void ShellTest::quitting() {
 void ShellTest::controlsCarryTheirNames() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Shared m(dialogs);
-  Form1 form(m, QSize(1024, 768));
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
   QCOMPARE(form.windowTitle(), QStringLiteral("ぴこらまつくろ 2002.6.30"));
   QCOMPARE(form.size(), QSize(1024, 740));
   QCOMPARE(form.minimumSize(), form.maximumSize());
   QCOMPARE(form.palette().color(QPalette::Window), QColor(192, 255, 192));
-  QCOMPARE(form.Picture3->geometry(), QRect(203, 200, 617, 293));
+  QCOMPARE(form.classPanel->geometry(), QRect(203, 200, 617, 293));
 
   auto* button = form.findChild<QPushButton*>(QStringLiteral("Command2_29"));
   QVERIFY(button);

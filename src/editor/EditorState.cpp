@@ -1,6 +1,6 @@
-#include "shell/AppState.h"
+#include "editor/EditorState.h"
 
-void InitPalette(AppState& s) {
+void InitPalette(EditorState& editor) {
   static constexpr int kColours[72][3] = {
       {0, 0, 0},       {0, 0, 255},     {255, 0, 0},     {255, 0, 255},   {0, 255, 0},
       {0, 255, 255},   {255, 255, 0},   {255, 255, 255}, {32, 32, 32},    {0, 0, 96},
@@ -17,13 +17,5 @@ void InitPalette(AppState& s) {
       {192, 255, 192}, {128, 255, 128}, {64, 255, 64},   {64, 208, 64},   {32, 32, 32},
       {64, 64, 64},    {96, 96, 96},    {128, 128, 128}, {160, 160, 160}, {192, 192, 192},
       {224, 224, 224}, {240, 240, 240}};
-  for (int i = 0; i < 72; ++i) s.PaletteColors[i] = Rgb(kColours[i][0], kColours[i][1], kColours[i][2]);
-}
-
-void InitClassNames(AppState& s) {
-  static const QString kDigits = QStringLiteral("１２３４５６");
-  for (int k = 0; k < 30; ++k) {
-    s.ClassNames[k + 1] = kDigits.at(k / 5) + QStringLiteral("年") + kDigits.at(k % 5) +
-                          QStringLiteral("組");
-  }
+  for (int i = 0; i < 72; ++i) editor.PaletteColors[i] = Rgb(kColours[i][0], kColours[i][1], kColours[i][2]);
 }

@@ -5,18 +5,18 @@
 
 #include "platform/Widgets.h"
 
-class Shared;
+class LibraryState;
 
 // The drive dialog "ﾄﾞﾗｲﾌﾞ設定": eight drive buttons move the data root.
 // Closing it any other way leaves the data root as it was.
-class Form8 : public QDialog {
+class DataFolderDialog : public QDialog {
   Q_OBJECT
  public:
-  Form8(Shared& m, QWidget* parent);
+  DataFolderDialog(LibraryState& library, QWidget* parent);
 
-  QLineEdit* Text1;
-  std::array<FaceButton*, 8> Command1{};
+  QLineEdit* currentRoot;
+  std::array<FaceButton*, 8> driveButtons{};
 
  private:
-  Shared& m_;
+  LibraryState& library_;
 };

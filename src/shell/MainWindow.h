@@ -8,48 +8,46 @@
 
 class CanvasView;
 class ClassPanel;
-class Form2;
-class Form8;
-class Shared;
+class DataFolderDialog;
+class Session;
+class StoryNameDialog;
 class StoryPanel;
 class ToolPanel;
-enum class Surface;
 
 // The main window "ぴこらまつくろ 2002.6.30". It runs the two start-up steps
-// when it is made, shows the panels the shared module says are visible and
+// when it is made, shows the panels the session's parts say are visible and
 // passes clicks to the procedures.
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
  public:
   // `screen` stands for the screen size (the real screen when not given).
-  explicit Form1(Shared& m, std::optional<QSize> screen = std::nullopt);
+  explicit MainWindow(Session& m, std::optional<QSize> screen = std::nullopt);
 
-  ClassPanel* Picture3;
-  StoryPanel* Picture1;
-  PicturePanel* Picture5;
-  ToolPanel* Picture6;
-  CanvasView* Picture2;
-  QPlainTextEdit* Text1;
+  ClassPanel* classPanel;
+  StoryPanel* storyPanel;
+  PicturePanel* cardStrip;
+  ToolPanel* toolPanel;
+  CanvasView* canvas;
+  QPlainTextEdit* cardText;
 
   // The drive dialog, made on first use and kept.
-  Form8* DriveDialog();
-  void Command17_Click();
+  DataFolderDialog* driveDialog();
+  void onDriveButtonClicked();
 
   // The name dialog of a new story, made on first use and kept.
-  Form2* NameDialog();
-  void Command1_Click();
+  StoryNameDialog* nameDialog();
+  void onMakeStoryClicked();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void SyncControls();
-  void ShowSurface(Surface surface, const QRect& rect);
+  void syncControls();
 
-  Shared& m_;
+  Session& m_;
   Placements placements_;
-  QPointer<Form8> form8_;
-  QPointer<Form2> form2_;
+  QPointer<DataFolderDialog> dataFolderDialog_;
+  QPointer<StoryNameDialog> storyNameDialog_;
   bool painted_ = false;
 };

@@ -1,9 +1,9 @@
-#include "shell/Form8.h"
+#include "shell/DataFolderDialog.h"
 
 #include "shell/DataRoot.h"
-#include "shell/Shared.h"
+#include "library/LibraryState.h"
 
-Form8::Form8(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
+DataFolderDialog::DataFolderDialog(LibraryState& library, QWidget* parent) : QDialog(parent), library_(library) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("ﾄﾞﾗｲﾌﾞ設定"));
   setModal(true);
@@ -17,11 +17,11 @@ Form8::Form8(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
   placements.add(second, {16, 38, 360, 24}, 14, true);
   placements.add(current, {16, 76, 150, 22}, 11);
 
-  Text1 = new QLineEdit(this);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setAccessibleName(QStringLiteral("現在の保存ドライブ"));
-  Text1->setReadOnly(true);
-  placements.add(Text1, {170, 74, 210, 26}, 11);
+  currentRoot = new QLineEdit(this);
+  currentRoot->setObjectName(QStringLiteral("Text1"));
+  currentRoot->setAccessibleName(QStringLiteral("現在の保存ドライブ"));
+  currentRoot->setReadOnly(true);
+  placements.add(currentRoot, {170, 74, 210, 26}, 11);
 
   static const char* const kCaptions[8] = {"Ａ", "Ｃ", "Ｄ", "Ｅ", "Ｆ", "Ｇ", "Ｈ", "I"};
   for (int i = 0; i < 8; ++i) {
@@ -29,10 +29,10 @@ Form8::Form8(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
                                   QColor(255, 255, 192), this);
     placements.add(button, {16 + 46 * i, 116, 42, 42}, 16, true);
     connect(button, &QPushButton::clicked, this, [this, i] {
-      SelectDrive(m_, i);
+      SelectDrive(library_, i);
       accept();
     });
-    Command1[i] = button;
+    driveButtons[i] = button;
   }
   placements.apply(1.0);
   setFixedSize(396, 174);

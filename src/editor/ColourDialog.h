@@ -12,7 +12,7 @@
 
 #include "platform/Widgets.h"
 
-class Shared;
+class EditorState;
 
 // The palette entry (0..55) that a press at (x, y) on the grid chooses: the
 // 66-pixel pitch decides, so a press in the gap right of a square chooses
@@ -23,21 +23,21 @@ int PaletteIndexAt(double x, double y);
 // Draws the grid of entries 0..55 onto `surface`.
 void DrawPaletteGrid(QImage& surface, const std::array<int32_t, 129>& colours);
 
-class Form3 : public QDialog {
+class ColourDialog : public QDialog {
   Q_OBJECT
  public:
-  Form3(Shared& m, QWidget* parent);
+  ColourDialog(EditorState& editor, QWidget* parent);
 
-  QPushButton* Command1;   // "キャンセル"
-  PicturePanel* Picture1;  // the grid
+  QPushButton* cancelButton;  // "キャンセル"
+  PicturePanel* grid;         // the grid
   // The grid's persistent surface and how often it was drawn.
   const QImage& gridImage() const { return grid_; }
   int gridDrawings() const { return gridDrawings_; }
 
  private:
-  void Picture1_MouseDown(QPointF at);
+  void onGridPressed(QPointF at);
 
-  Shared& m_;
+  EditorState& editor_;
   QImage grid_;
   int gridDrawings_ = 0;
 };

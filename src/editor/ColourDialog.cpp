@@ -1,4 +1,4 @@
-#include "editor/Form3.h"
+#include "editor/ColourDialog.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -8,7 +8,7 @@
 #include "editor/Canvas.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
-#include "shell/Shared.h"
+#include "editor/EditorState.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void DrawPaletteGrid(QImage& surface, const std::array<int32_t, 129>& colours) {
   }
 }
 
-Form3::Form3(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
+ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("色をえらぶ"));
   setAccessibleName(windowTitle());
@@ -56,22 +56,22 @@ Form3::Form3(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
   // Sizes as designed in twips, 15 to a pixel: client 8040 x 7485.
   setFixedSize(536, 499);
 
-  Command1 = new QPushButton(QStringLiteral("キャンセル"), this);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setAccessibleName(Command1->text());
-  Command1->setGeometry(0, 0, 97, 25);
-  Command1->setFont(Gothic(9));
-  connect(Command1, &QPushButton::clicked, this, &QDialog::reject);  // the colour stays
+  cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+  cancelButton->setObjectName(QStringLiteral("Command1"));
+  cancelButton->setAccessibleName(cancelButton->text());
+  cancelButton->setGeometry(0, 0, 97, 25);
+  cancelButton->setFont(Gothic(9));
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);  // the colour stays
 
-  Picture1 = new PicturePanel(QStringLiteral("Picture1"), kDialogFace, this);
-  Picture1->setGeometry(0, 28, 533, 467);
+  grid = new PicturePanel(QStringLiteral("Picture1"), kDialogFace, this);
+  grid->setGeometry(0, 28, 533, 467);
   grid_ = QImage(533, 467, QImage::Format_RGB32);
   grid_.fill(kDialogFace);
-  DrawPaletteGrid(grid_, m_.PaletteColors);
+  DrawPaletteGrid(grid_, editor_.PaletteColors);
   ++gridDrawings_;
-  Picture1->setSurface(&grid_);
-  connect(Picture1, &PicturePanel::mousePressed, this,
-          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { Picture1_MouseDown(at); });
+  grid->setSurface(&grid_);
+  connect(grid, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { onGridPressed(at); });
 
   // Centred on the screen when first made; afterwards it keeps its place.
   if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
@@ -80,7 +80,7 @@ Form3::Form3(Shared& m, QWidget* parent) : QDialog(parent), m_(m) {
   }
 }
 
-void Form3::Picture1_MouseDown(QPointF at) {
-  m_.FillColorIndex = int16_t(PaletteIndexAt(at.x(), at.y()));
+void ColourDialog::onGridPressed(QPointF at) {
+  editor_.FillColorIndex = int16_t(PaletteIndexAt(at.x(), at.y()));
   accept();
 }

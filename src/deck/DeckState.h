@@ -1,0 +1,36 @@
+#pragma once
+// The deck of the story in hand: its folder, the card numbers in deck
+// order, the current card and the strip's page, and the card as loaded (its
+// picture, thumbnail and text). The strip surface is the one it shows.
+// Arrays keep their fixed index ranges (cards 1..30; index 0 unused).
+
+#include <QImage>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "platform/Notifier.h"
+
+class DeckState : public Notifier {
+  Q_OBJECT
+ public:
+  // The folder of the story whose deck this is, ending in "\".
+  QString StoryFolder;
+  std::array<int16_t, 31> CardNumbers{};
+  int16_t CardCount = 0;
+  int16_t CurrentCard = 0;
+  QString CardFileBase;
+  int16_t CardStripOffset = 0;
+
+  QImage cardImage;       // the card's 800 x 600 picture as loaded or saved
+  QImage thumbnailImage;  // its 90 x 64 thumbnail as saved
+  QImage stripImage;      // the card strip
+  QString cardText;       // the card's text, lines ended by CR LF
+  bool stripVisible = false;
+
+  // LoadCard has put a card into cardImage and cardText.
+  void notifyCardLoaded() { emit cardLoaded(); }
+
+ signals:
+  void cardLoaded();
+};

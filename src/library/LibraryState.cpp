@@ -1,0 +1,9 @@
+#include "library/LibraryState.h"
+
+void InitClassNames(LibraryState& library) {
+  static const QString kDigits = QStringLiteral("１２３４５６");
+  for (int k = 0; k < 30; ++k) {
+    library.ClassNames[k + 1] = kDigits.at(k / 5) + QStringLiteral("年") + kDigits.at(k % 5) +
+                          QStringLiteral("組");
+  }
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The story library: the data root and, once a class is chosen, the class
+// folder, the class's story names and which one is selected, and what the
+// class panel and the story panel show. Arrays keep their fixed index
+// ranges (classes 1..30, names 1..100); index 0 is unused.
+
+#include <QImage>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "platform/Notifier.h"
+
+class LibraryState : public Notifier {
+  Q_OBJECT
+ public:
+  // The data root "C:\A_PIKORA\", after a class is chosen its folder.
+  QString BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  std::array<QString, 31> ClassNames;
+  std::array<QString, 101> StoryNames;
+  int16_t StoryCount = 0;
+  int16_t CurrentStoryIndex = 0;
+  QString CurrentStoryName;
+  QString EnteredName;
+  QString NewStoryName;
+
+  QImage storyListImage;  // the story panel's surface
+  bool classPanelVisible = true;
+  bool storyPanelVisible = false;
+  QString dataRootCaption;  // the data root as the class panel shows it
+};
+
+// The thirty class names "１年１組" .. "６年５組" into ClassNames(1..30).
+void InitClassNames(LibraryState& library);

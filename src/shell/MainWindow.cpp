@@ -1,0 +1,173 @@
+#include "shell/MainWindow.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "deck/CardStrip.h"
+#include "editor/CanvasView.h"
+#include "editor/CardEditing.h"
+#include "editor/CardTextBox.h"
+#include "editor/ToolPalette.h"
+#include "editor/ToolPanel.h"
+#include "library/StoryNameDialog.h"
+#include "library/StoryList.h"
+#include "library/StoryPanel.h"
+#include "shell/ClassPanel.h"
+#include "shell/DataRoot.h"
+#include "shell/DataFolderDialog.h"
+#include "shell/Session.h"
+#include "shell/Startup.h"
+
+namespace {
+
+QSize ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+// Resident memory in kB, for the start-up benchmark.
+long ResidentKb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  }
+  return -1;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("ぴこらまつくろ 2002.6.30"));
+  setAccessibleName(windowTitle());
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(192, 255, 192));
+  setPalette(pal);
+
+  Initialise(m_);
+  LoadStep(m_, screen.value_or(ScreenSize()));
+  const Layout& layout = m_.layout;
+  LibraryState& library = m_.library;
+  DeckState& deck = m_.deck;
+  EditorState& editor = m_.editor;
+  Dialogs& dialogs = m_.dialogs;
+
+  storyPanel = new StoryPanel(this);
+  storyPanel->setSurface(&library.storyListImage);
+  placements_.add(storyPanel, layout.storyPanel);
+  connect(storyPanel, &StoryPanel::quitPressed, this, [&dialogs] { QuitFromStoryPanel(dialogs); });
+  connect(storyPanel, &StoryPanel::makePressed, this, &MainWindow::onMakeStoryClicked);
+  connect(storyPanel, &StoryPanel::renamePressed, this, [&] { RenameStory(library, deck, dialogs); });
+  connect(storyPanel, &StoryPanel::deletePressed, this, [&] { DeleteStory(library, deck, dialogs); });
+  connect(storyPanel, &PicturePanel::mousePressed, this,
+          [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(library, deck, at); });
+  connect(storyPanel->drawButton, &QPushButton::clicked, this,
+          [&] { StartDrawing(editor, deck, library, dialogs); });
+
+  toolPanel = new ToolPanel(editor, dialogs, this);
+  placements_.add(toolPanel, layout.toolPanel);
+  connect(toolPanel->finishButton, &QPushButton::clicked, this,
+          [&] { FinishDrawing(editor, deck, library, dialogs); });
+  connect(toolPanel->saveButton, &QPushButton::clicked, this, [&] { SaveDrawing(editor, deck, dialogs); });
+  connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] { StartOver(editor, deck, dialogs); });
+  connect(toolPanel->blankPaperButton, &QPushButton::clicked, this, [&] { BlankPaper(editor, deck, dialogs); });
+
+  canvas = new CanvasView(editor, this);
+  placements_.add(canvas, layout.canvas);
+
+  cardText = new CardTextBox(deck, dialogs, this);
+  placements_.add(cardText, layout.cardText, 16);
+
+  cardStrip = new PicturePanel(QStringLiteral("Picture5"), strip::kBackground, this);
+  cardStrip->setSurface(&deck.stripImage);
+  placements_.add(cardStrip, layout.cardStrip);
+  connect(cardStrip, &PicturePanel::mousePressed, this,
+          [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
+            CardStripMouseDown(editor, deck, library, dialogs, at);
+          });
+
+  classPanel = new ClassPanel(library.ClassNames, this);
+  placements_.add(classPanel, layout.classPanel);
+  connect(classPanel, &ClassPanel::classChosen, this, [this](int k) { ChooseClass(m_, k); });
+  connect(classPanel, &ClassPanel::driveButtonPressed, this, &MainWindow::onDriveButtonClicked);
+
+  placements_.apply(layout.scale);
+  for (PicturePanel* panel :
+       std::initializer_list<PicturePanel*>{storyPanel, toolPanel, canvas, cardStrip, classPanel})
+    panel->setScale(layout.scale);
+
+  for (Notifier* part : std::initializer_list<Notifier*>{&library, &deck, &editor})
+    connect(part, &Notifier::changed, this, &MainWindow::syncControls);
+  connect(&library, &Notifier::surfaceChanged, storyPanel, &PicturePanel::showSurface);
+  connect(&deck, &Notifier::surfaceChanged, cardStrip, &PicturePanel::showSurface);
+  connect(&editor, &Notifier::surfaceChanged, canvas, &PicturePanel::showSurface);
+  syncControls();
+
+  setFixedSize(layout.window);
+  move(0, 0);
+}
+
+DataFolderDialog* MainWindow::driveDialog() {
+  if (!dataFolderDialog_) dataFolderDialog_ = new DataFolderDialog(m_.library, this);
+  return dataFolderDialog_;
+}
+
+void MainWindow::onDriveButtonClicked() {
+  DataFolderDialog* dialog = driveDialog();
+  dialog->currentRoot->setText(m_.library.BaseFolder);
+  dialog->exec();
+}
+
+StoryNameDialog* MainWindow::nameDialog() {
+  if (!storyNameDialog_) storyNameDialog_ = new StoryNameDialog(m_.library, m_.deck, m_.dialogs, this);
+  return storyNameDialog_;
+}
+
+void MainWindow::onMakeStoryClicked() {
+  if (!StoryListHasRoom(m_.library, m_.dialogs)) return;
+  nameDialog()->exec();
+}
+
+void MainWindow::syncControls() {
+  const LibraryState& library = m_.library;
+  const DeckState& deck = m_.deck;
+  const EditorState& editor = m_.editor;
+  classPanel->setVisible(library.classPanelVisible);
+  storyPanel->setVisible(library.storyPanelVisible);
+  cardStrip->setVisible(deck.stripVisible);
+  toolPanel->setVisible(editor.toolPanelVisible);
+  canvas->setVisible(editor.canvasVisible);
+  cardText->setVisible(editor.cardTextVisible);
+  classPanel->dataRootLabel->setText(library.dataRootCaption);
+  classPanel->dataRootLabel->setAccessibleName(library.dataRootCaption);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!ConfirmQuit(m_.dialogs)) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  m_.dialogs.EndProgram();
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  if (qEnvironmentVariableIsSet("PIKORAMA_STARTUP_REPORT")) {
+    std::printf("first-paint rss-kb %ld\n", ResidentKb());
+    std::fflush(stdout);
+    // Measuring only: leave at once, before the event loop may even run.
+    std::_Exit(0);
+  }
+}

@@ -1,0 +1,5 @@
+#include "shell/Session.h"
+
+#include "editor/CardEditing.h"
+
+Session::Session(Dialogs& dialogs) : dialogs(dialogs) { ShowLoadedCards(editor, deck); }

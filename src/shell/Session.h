@@ -1,0 +1,27 @@
+#pragma once
+// One run of the program: the state of each part, the main window's layout
+// and the message box. Procedures take the parts they touch; the windows
+// show them and pass clicks back. A further part is one more member here.
+
+#include <QString>
+
+#include "deck/DeckState.h"
+#include "editor/EditorState.h"
+#include "library/LibraryState.h"
+#include "platform/Dialogs.h"
+#include "shell/Layout.h"
+
+class Session {
+ public:
+  explicit Session(Dialogs& dialogs);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Dialogs& dialogs;
+  Layout layout;
+  QString AppFolder;
+
+  LibraryState library;
+  DeckState deck;
+  EditorState editor;
+};
