@@ -55,8 +55,8 @@ void LoadCard(DeckState& deck) {
     deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
     // A card whose picture is missing or broken shows blank paper, never
     // the picture of the card shown before.
-    deck.cardImage =
-        imaging::ReadCardPicture(deck.CardFileBase + QStringLiteral(".PNG")).value_or(Blank(imaging::kCardSize));
+    deck.cardImage = imaging::ReadCardPicture(deck.CardFileBase + QStringLiteral(".PNG"))
+                         .value_or(Blank(imaging::kCardSize));
     if (const auto lines = disk::ReadLines(deck.CardFileBase + QStringLiteral(".txt"))) {
       for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
     }
@@ -105,8 +105,9 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
   const QString thumbnail = deck.CardFileBase + QStringLiteral(".BMP");
   const bool hadThumbnail = disk::FileExists(thumbnail);
   // The picture first: a thumbnail never shows a drawing the card lacks.
-  const bool written = imaging::WriteCardPicture(deck.CardFileBase + QStringLiteral(".PNG"), deck.cardImage) &&
-                       imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
+  const bool written =
+      imaging::WriteCardPicture(deck.CardFileBase + QStringLiteral(".PNG"), deck.cardImage) &&
+      imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
   if (!written) {
     if (isNew) {
       // The deck names only cards whose picture is on disk.

@@ -46,7 +46,8 @@ void ShowCardPicture(EditorState& editor, const DeckState& deck) {
   if (editor.canvasImage.isNull()) return;
   QPainter painter(&editor.canvasImage);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), deck.cardImage, QRect(0, 0, 800, 600));
+  painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), deck.cardImage,
+                    QRect(0, 0, 800, 600));
   painter.end();
   editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
 }
@@ -60,9 +61,13 @@ bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   EraseRubberBand(editor);
   editor.ShapeClickCount = 0;
   switch (SaveCard(deck, CanvasPicture(editor))) {
-    case CardSave::Failed: return false;
-    case CardSave::TextNotSaved: dialogs.Tell(kTextNotSaved); return true;
-    case CardSave::Saved: return true;
+    case CardSave::Failed:
+      return false;
+    case CardSave::TextNotSaved:
+      dialogs.Tell(kTextNotSaved);
+      return true;
+    case CardSave::Saved:
+      return true;
   }
   return false;
 }
@@ -181,7 +186,9 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
   if (hit.position > deck.CardCount + 1) return;
   deck.CurrentCard = int16_t(hit.position);
   switch (hit.zone) {
-    case StripHit::Copy: CopyCard(deck, dialogs); break;
+    case StripHit::Copy:
+      CopyCard(deck, dialogs);
+      break;
     case StripHit::Erase:
       EraseCard(deck, dialogs);
       if (deck.CurrentCard == 0) {
@@ -190,9 +197,16 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
         PaintCanvasFrame(editor);
       }
       break;
-    case StripHit::Open: OpenCard(editor, deck, library); break;
-    case StripHit::MoveLeft: MoveCardLeft(deck); break;
-    case StripHit::MoveRight: MoveCardRight(deck); break;
-    default: break;
+    case StripHit::Open:
+      OpenCard(editor, deck, library);
+      break;
+    case StripHit::MoveLeft:
+      MoveCardLeft(deck);
+      break;
+    case StripHit::MoveRight:
+      MoveCardRight(deck);
+      break;
+    default:
+      break;
   }
 }

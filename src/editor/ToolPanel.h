@@ -25,21 +25,21 @@ class ToolPanel : public PicturePanel {
  public:
   ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent);
 
-  FaceButton* finishButton;  // "えをかく おわり"
-  QLabel* title;         // "【えをかく】"
-  FaceButton* fixModeButton;   // "じゆう" / "こてい"
-  QFrame* toolOutline;         // outline around the pens, shapes, undo and erasers
+  FaceButton* finishButton;   // "えをかく おわり"
+  QLabel* title;              // "【えをかく】"
+  FaceButton* fixModeButton;  // "じゆう" / "こてい"
+  QFrame* toolOutline;        // outline around the pens, shapes, undo and erasers
   std::array<FaceButton*, 15> toolButtons{};
-  FaceButton* undoButton;  // "もどす"
-  QLabel* eraserLabel;         // "消しゴム"
+  FaceButton* undoButton;         // "もどす"
+  QLabel* eraserLabel;            // "消しゴム"
   FaceButton* smallEraserButton;  // small eraser
   FaceButton* largeEraserButton;  // large eraser
-  QGroupBox* fillFrame;      // "色ぬり"
-  FaceButton* fillSwatch;  // fill colour swatch
-  FaceButton* startOverButton;  // "はじめから"
-  FaceButton* saveButton;  // "ほぞん", never shown
+  QGroupBox* fillFrame;           // "色ぬり"
+  FaceButton* fillSwatch;         // fill colour swatch
+  FaceButton* startOverButton;    // "はじめから"
+  FaceButton* saveButton;         // "ほぞん", never shown
   FaceButton* blankPaperButton;   // "はくし"
-  FaceButton* loadFileButton;  // "ﾌｧｲﾙ読込"
+  FaceButton* loadFileButton;     // "ﾌｧｲﾙ読込"
 
   // The colour dialog, made on first use and kept.
   ColourDialog* colourDialog();

@@ -17,8 +17,8 @@ class StoryNameDialog : public QDialog {
   StoryNameDialog(LibraryState& library, DeckState& deck, Dialogs& dialogs, QWidget* parent);
 
   QLabel* prompt;
-  QLineEdit* nameBox;     // the name, 13 characters at most
-  FaceButton* saveButton;  // "なまえをほぞん"; Return in the text box presses it
+  QLineEdit* nameBox;        // the name, 13 characters at most
+  FaceButton* saveButton;    // "なまえをほぞん"; Return in the text box presses it
   FaceButton* cancelButton;  // "キャンセル"
 
   // Cancel, Escape and the window's close button.

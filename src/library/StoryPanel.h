@@ -11,16 +11,16 @@ class StoryPanel : public PicturePanel {
  public:
   explicit StoryPanel(QWidget* parent);
 
-  FaceButton* quitButton;   // "おわり"
+  FaceButton* quitButton;      // "おわり"
   QFrame* buttonFrame;         // frame around the title and the story buttons
-  QLabel* title;         // "ぴこらま"
-  FaceButton* makeButton;   // "つくる"
-  FaceButton* drawButton;   // "えをかく"
-  FaceButton* playButton;   // "じっこう"
-  FaceButton* webPageButton;  // "HＰ変換"
-  FaceButton* renameButton;  // "名前変更"
-  FaceButton* exchangeButton;   // "交換"
-  FaceButton* deleteButton;  // "削除"
+  QLabel* title;               // "ぴこらま"
+  FaceButton* makeButton;      // "つくる"
+  FaceButton* drawButton;      // "えをかく"
+  FaceButton* playButton;      // "じっこう"
+  FaceButton* webPageButton;   // "HＰ変換"
+  FaceButton* renameButton;    // "名前変更"
+  FaceButton* exchangeButton;  // "交換"
+  FaceButton* deleteButton;    // "削除"
 
  signals:
   void quitPressed();

@@ -14,12 +14,12 @@
 #include "editor/CardTextBox.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
-#include "library/StoryNameDialog.h"
 #include "library/StoryList.h"
+#include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
-#include "shell/DataRoot.h"
 #include "shell/DataFolderDialog.h"
+#include "shell/DataRoot.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 
@@ -46,8 +46,8 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("ぴこらまつくろ 2002.6.30"));
   setAccessibleName(windowTitle());
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(192, 255, 192));
@@ -79,7 +79,8 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
           [&] { FinishDrawing(editor, deck, library, dialogs); });
   connect(toolPanel->saveButton, &QPushButton::clicked, this, [&] { SaveDrawing(editor, deck, dialogs); });
   connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] { StartOver(editor, deck, dialogs); });
-  connect(toolPanel->blankPaperButton, &QPushButton::clicked, this, [&] { BlankPaper(editor, deck, dialogs); });
+  connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
+          [&] { BlankPaper(editor, deck, dialogs); });
 
   canvas = new CanvasView(editor, this);
   placements_.add(canvas, layout.canvas);

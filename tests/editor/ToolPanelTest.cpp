@@ -184,7 +184,7 @@ class ToolPanelTest : public QObject {
     QCOMPARE(f.m.deck.cardText, QStringLiteral("うみとり"));
     QCOMPARE(f.dialogs.beeps, 2);
 
-    // The shared text keeps CR LF; the box shows plain line breaks.
+    // The deck's text keeps CR LF; the box shows plain line breaks.
     f.m.deck.cardText = QStringLiteral("abc\r\n");
     f.m.deck.notifyChanged();
     QCOMPARE(box.toPlainText(), QStringLiteral("abc\n"));

@@ -1,5 +1,5 @@
 #pragma once
-// Session pieces of the tests: scripted answers in place of message boxes,
+// Shared pieces of the tests: scripted answers in place of message boxes,
 // and temporary folders standing for drives.
 
 #include <QByteArray>
