@@ -1,6 +1,7 @@
 // Start-up, layouts, palette, data root, class selection and quitting.
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
@@ -30,6 +31,7 @@ class ShellTest : public QObject {
   void missingDriveGivesEmptyClass();
   void quitting();
   void controlsCarryTheirNames();
+  void windowPassesClicksToEachPart();
 };
 
 void ShellTest::layoutFollowsScreenSize_data() {
@@ -282,6 +284,39 @@ void ShellTest::controlsCarryTheirNames() {
   QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label4"))->geometry(), QRect(308, 48, 73, 21));
   QCOMPARE(form.findChild<QPushButton*>(QStringLiteral("Command4"))->accessibleName(),
            QStringLiteral("おわり"));
+}
+
+// The main window hands each click to the parts it concerns: a class opens
+// its first story, "えをかく" opens the editor on its first card, the strip
+// refuses presses while drawing, and "えをかく おわり" saves the card.
+void ShellTest::windowPassesClicksToEachPart() {
+  TempDrives drives;
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  ScriptedDialogs dialogs;
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
+  dialogs.answers = {true};
+  form.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
+  QCOMPARE(m.deck.StoryFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\"));
+  QVERIFY(!form.storyPanel->isHidden());
+
+  form.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+  QVERIFY(form.storyPanel->isHidden());
+  QVERIFY(!form.toolPanel->isHidden());
+  QVERIFY(!form.canvas->isHidden());
+  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+
+  QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(100, 50));
+  QCOMPARE(dialogs.told, QStringList{QStringLiteral("「えをかく」をおわってください。")});
+
+  m.editor.canvasImage.setPixel(400, 300, qRgb(255, 0, 0));
+  form.findChild<QPushButton*>(QStringLiteral("Command10"))->click();
+  QVERIFY(!form.storyPanel->isHidden());
+  QVERIFY(form.toolPanel->isHidden());
+  QCOMPARE(m.deck.CardCount, int16_t(1));
+  QCOMPARE(m.deck.cardImage.pixel(393, 293), qRgb(255, 0, 0));
+  QVERIFY(QFileInfo::exists(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01.PNG"))));
 }
 
 QTEST_MAIN(ShellTest)
