@@ -14,7 +14,7 @@ constexpr qint64 kChunk = 1 << 20;
 
 // Writes everything or drops the temporary file; the target is untouched
 // unless commit() succeeds.
-bool WriteAll(QSaveFile& file, const char* data, qint64 size) {
+bool WriteAll(QFileDevice& file, const char* data, qint64 size) {
   qint64 done = 0;
   while (done < size) {
     const qint64 n = file.write(data + done, std::min(kChunk, size - done));
