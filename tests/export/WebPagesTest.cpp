@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 #include <csignal>
@@ -23,22 +22,8 @@ const QByteArray kMeta = "<META http-equiv=\"Content-Type\" content=\"text/html;
 
 QByteArray Sjis(const QString& s) { return text::Encode(s).value(); }
 
-// Lines joined with CR LF, each line also ended by one.
-QByteArray Lines(const QList<QByteArray>& lines) {
-  QByteArray out;
-  for (const QByteArray& l : lines) out += l + "\r\n";
-  return out;
-}
-
-QByteArray Picture(QColor colour) {
-  QImage image(800, 600, QImage::Format_RGB888);
-  image.fill(colour);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes;
-}
+// Each line ended by CR LF.
+QByteArray Lines(const QByteArrayList& lines) { return lines.join("\r\n") + "\r\n"; }
 
 }  // namespace
 
@@ -48,9 +33,16 @@ class WebPagesTest : public QObject {
   std::unique_ptr<TempDrives> drives_;
   std::unique_ptr<QTemporaryDir> web_;
 
-  void Card(const QString& name, const QByteArray& bytes) {
+  QString Card(const QString& name, const QByteArray& bytes = {}) {
     QDir().mkpath(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし")));
     WriteHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし/") + name), bytes);
+    return drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし/") + name);
+  }
+  // A solid 800 x 600 card picture.
+  void Picture(const QString& name, QColor colour) {
+    QImage image(800, 600, QImage::Format_RGB888);
+    image.fill(colour);
+    QVERIFY(image.save(Card(name), "PNG"));
   }
   QString Web(const QString& name) const { return web_->path() + u'/' + name; }
   QByteArray WebFile(const QString& name) const { return ReadHostFile(Web(name)); }
@@ -184,9 +176,9 @@ class WebPagesTest : public QObject {
   void realBrowser() {
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
     if (chromium.isEmpty()) QSKIP("chromium is not installed");
-    Card("Card_03.PNG", Picture(QColor(255, 0, 0)));
+    Picture("Card_03.PNG", Qt::red);
     Card("Card_03_x.wav", "RIFF");
-    Card("Card_05.PNG", Picture(QColor(0, 0, 255)));
+    Picture("Card_05.PNG", Qt::blue);
     QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Succeeded());
     QTemporaryDir profile;
     auto run = [&](const QStringList& extra, const QUrl& url) {
