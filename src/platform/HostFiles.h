@@ -26,7 +26,8 @@ enum class CopyOutcome {
 };
 
 // Copies the file named by the path text `from` to the host path `to`,
-// replacing it.
+// replacing it, through a temporary file beside `to` and a rename. A new
+// file is readable by everyone, a replaced one keeps its permissions.
 CopyOutcome CopyToHost(const QString& from, const QString& to);
 
 }  // namespace host

@@ -46,7 +46,7 @@ class WebPagesTest : public QObject {
   }
   QString Web(const QString& name) const { return web_->path() + u'/' + name; }
   QByteArray WebFile(const QString& name) const { return ReadHostFile(Web(name)); }
-  QStringList WebNames() const { return QDir(web_->path()).entryList(QDir::Files, QDir::Name); }
+  QStringList WebNames() const { return QDir(web_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
  private slots:
   void init() {
@@ -83,6 +83,7 @@ class WebPagesTest : public QObject {
                     "<IMG SRC=\"story_card_04.png\">", "</CENTER>", "</BODY>", "</HTML>"}));
     QVERIFY(!WebFile("story_03cd.htm").contains("<A href"));
     QCOMPARE(WebFile("story_card_04.png"), QByteArray("pic4"));
+    QVERIFY(QFileInfo(Web("story_card_04.png")).permissions() & QFileDevice::ReadOther);
     QCOMPARE(WebFile("story_card_01.wav"), QByteArray("wav1"));
 
     // Again with capitals, after card 2 left the deck: pages and copies are
