@@ -1,6 +1,7 @@
 #include "export/WebPages.h"
 
 #include <QFileInfo>
+#include <optional>
 
 #include "platform/Disk.h"
 #include "platform/HostFiles.h"
