@@ -14,6 +14,7 @@
 #include "editor/CardTextBox.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
+#include "export/ExportDialog.h"
 #include "library/StoryList.h"
 #include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
@@ -72,6 +73,13 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
           [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(library, deck, at); });
   connect(storyPanel->drawButton, &QPushButton::clicked, this,
           [&] { StartDrawing(editor, deck, library, dialogs); });
+
+  connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
+    ExportStory story{library.CurrentStoryName, deck.StoryFolder, {}};
+    if (StorySelected(deck))
+      for (int position = 1; position <= deck.CardCount; ++position) story.cardNumbers.append(deck.CardNumbers[position]);
+    ExportStoryAsWebPages(story, dialogs, this);
+  });
 
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);

@@ -1,0 +1,31 @@
+#pragma once
+// The "HＰ変換" button's work: ask where the pages go, write them, tell the
+// child how it went.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "export/WebPages.h"
+#include "platform/Dialogs.h"
+
+class QFileDialog;
+class QWidget;
+
+// Asks for the file name of the pages: the chosen host path, or nothing when
+// the child cancelled.
+using ChooseWebPageFile = std::function<std::optional<QString>(QWidget* parent)>;
+
+// Qt's own save dialog "ホームページのファイル名入力" set up for the pages
+// (html by default, no overwrite question: the chosen file is not written).
+// The caller owns it.
+QFileDialog* MakeWebPageDialog(QWidget* parent);
+
+// Shows that dialog; it starts in the folder chosen last time.
+std::optional<QString> AskWebPageFile(QWidget* parent);
+
+// Cancel beeps and writes nothing; a story without cards beeps after the
+// dialog. Otherwise the pages are written and one message tells the child
+// what could not be written, or that they are done.
+void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
+                           const ChooseWebPageFile& choose = AskWebPageFile);

@@ -1,0 +1,45 @@
+#pragma once
+// The story as linked web pages: one page per card with the story's title,
+// the card's place, a link to the next card's page, the picture, the text
+// and the narration, with copies of the pictures and narrations beside the
+// pages, so that any browser shows the story without the program.
+//
+// For a chosen file "C:/Web/Story.html" the files are, per deck position i
+// (PP, two digits) and card number NN:
+//   story_PPcd.htm       the page
+//   story_card_NN.png    the card's picture
+//   story_card_NN.wav    the card's narration, when it has one
+// All names are lower case, inside the pages too, so the links hold on every
+// file system. The chosen file itself is not written.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the export needs of a story.
+struct ExportStory {
+  QString name;            // the story's name, for the titles
+  QString folder;          // the story folder's path text, ending in "\"
+  QList<int> cardNumbers;  // the deck, first card first
+};
+
+struct ExportResult {
+  QStringList written;         // host paths of the files written, in order
+  QList<int> missingPictures;  // deck positions whose picture was missing
+  // The deck position whose files could not be written; the export stops
+  // there, so it and the positions after it have no page. 0: none.
+  int stoppedAt = 0;
+
+  bool Succeeded() const { return missingPictures.isEmpty() && stoppedAt == 0; }
+};
+
+// Writes the pages of `story` beside the host path the user chose. Pages and
+// copies are each written whole or not at all; files already there are
+// replaced, others are left alone. A missing picture leaves its page without
+// a picture and the export goes on; a file that cannot be written ends the
+// export at that card.
+ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPath);
+
+// The child's message for `result`: what could not be written, or that the
+// pages are done.
+QString ExportMessage(const ExportResult& result);

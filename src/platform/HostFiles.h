@@ -1,0 +1,33 @@
+#pragma once
+// Writing to folders of the computer itself. The program's own files are
+// named with path texts (Disk.h); a file the user picks in Qt's save dialog
+// is a host path instead. These primitives are the one place where such a
+// host path is written.
+//
+// Every write is whole or not at all: the bytes go to a temporary file in
+// the target folder that replaces the target only once everything is
+// written and flushed, so a full disk or a folder that cannot be written
+// never leaves a half file, and never empties a file that was there.
+//
+// Every operation reports success or failure and never shows a message.
+
+#include <QByteArray>
+#include <QString>
+
+namespace host {
+
+// Writes `bytes` as the whole content of the file `hostPath`.
+bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes);
+
+enum class CopyOutcome {
+  Copied,
+  SourceMissing,  // the path text names no readable file
+  WriteFailed,    // the target could not be written; it is as it was
+};
+
+// Copies the file named by the path text `from` to the host path `to`,
+// replacing it, through a temporary file beside `to` and a rename. A new
+// file is readable by everyone, a replaced one keeps its permissions.
+CopyOutcome CopyToHost(const QString& from, const QString& to);
+
+}  // namespace host

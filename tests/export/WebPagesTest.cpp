@@ -1,0 +1,209 @@
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QImage>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "export/ExportDialog.h"
+#include "platform/Fonts.h"
+#include "platform/TextCodec.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QString kFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\おはなし\\");
+const QByteArray kMeta = "<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+
+QByteArray Sjis(const QString& s) { return text::Encode(s).value(); }
+
+// Each line ended by CR LF.
+QByteArray Lines(const QByteArrayList& lines) { return lines.join("\r\n") + "\r\n"; }
+
+}  // namespace
+
+class WebPagesTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempDrives> drives_;
+  std::unique_ptr<QTemporaryDir> web_;
+
+  QString Card(const QString& name, const QByteArray& bytes = {}) {
+    QDir().mkpath(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし")));
+    WriteHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし/") + name), bytes);
+    return drives_->c(QStringLiteral("A_PIKORA/CLASS_11/おはなし/") + name);
+  }
+  // A solid 800 x 600 card picture.
+  void Picture(const QString& name, QColor colour) {
+    QImage image(800, 600, QImage::Format_RGB888);
+    image.fill(colour);
+    QVERIFY(image.save(Card(name), "PNG"));
+  }
+  QString Web(const QString& name) const { return web_->path() + u'/' + name; }
+  QByteArray WebFile(const QString& name) const { return ReadHostFile(Web(name)); }
+  QStringList WebNames() const { return QDir(web_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+ private slots:
+  void init() {
+    drives_.reset();  // its end unsets the drives
+    drives_ = std::make_unique<TempDrives>();
+    web_ = std::make_unique<QTemporaryDir>();
+  }
+
+  // Three cards 1, 4, 2; card 1 with narration and one line of text.
+  void workedExampleByteForByteAndAgain() {
+    Card("Card_01.PNG", "pic1");
+    Card("Card_01_x.wav", "wav1");
+    Card("card_01.TXT", Sjis("はじめ\r\n"));
+    Card("Card_04.png", "pic4");
+    Card("Card_02.PNG", "pic2");
+    ScriptedDialogs dialogs;
+    const ExportStory story{QStringLiteral("おはなし"), kFolder, {1, 4, 2}};
+    ExportStoryAsWebPages(story, dialogs, nullptr, [&](QWidget*) { return Web("Story.html"); });
+    QCOMPARE(dialogs.told, QStringList{QStringLiteral("ホームページが できました。")});
+    QCOMPARE(WebNames(), (QStringList{"story_01cd.htm", "story_02cd.htm", "story_03cd.htm", "story_card_01.png",
+                                      "story_card_01.wav", "story_card_02.png", "story_card_04.png"}));
+    QCOMPARE(WebFile("story_01cd.htm"),
+             Lines({"<HTML>", "<HEAD>" + kMeta + "<TITLE>" + Sjis("おはなし") + "[1]</TITLE>",
+                    "<BGSOUND SRC=\"story_card_01.wav\">", "</HEAD>", "<BODY  bgcolor=\"#CCFFCC\">", "<CENTER>",
+                    "<H1>" + Sjis("おはなし") + "[1]</H1>", "<A href=\"story_02cd.htm\">" + Sjis("つぎのカード") + "</A>",
+                    "<BR>", "<IMG SRC=\"story_card_01.png\">", "<AUDIO SRC=\"story_card_01.wav\" CONTROLS AUTOPLAY></AUDIO>",
+                    "<TABLE WIDTH=65%><TR><TD>", Sjis("はじめ") + "<br>", "", "</TD></TR></TABLE>", "</CENTER>",
+                    "</BODY>", "</HTML>"}));
+    // Card 4 at position 2: no narration, no text file.
+    QCOMPARE(WebFile("story_02cd.htm"),
+             Lines({"<HTML>", "<HEAD>" + kMeta + "<TITLE>" + Sjis("おはなし") + "</TITLE></HEAD>",
+                    "<BODY  bgcolor=\"#CCFFCC\">", "<CENTER>", "<H1>" + Sjis("おはなし") + "[2]</H1>",
+                    "<A href=\"story_03cd.htm\">" + Sjis("つぎのカード") + "</A>", "<BR>",
+                    "<IMG SRC=\"story_card_04.png\">", "</CENTER>", "</BODY>", "</HTML>"}));
+    QVERIFY(!WebFile("story_03cd.htm").contains("<A href"));
+    QCOMPARE(WebFile("story_card_04.png"), QByteArray("pic4"));
+    QVERIFY(QFileInfo(Web("story_card_04.png")).permissions() & QFileDevice::ReadOther);
+    QCOMPARE(WebFile("story_card_01.wav"), QByteArray("wav1"));
+
+    // Again with capitals, after card 2 left the deck: pages and copies are
+    // replaced, the files of card 2 stay.
+    Card("Card_04.png", "new4");
+    const ExportResult again = WriteWebPages({QStringLiteral("おはなし"), kFolder, {1, 4}}, Web("STORY.HTM"));
+    QVERIFY(again.Succeeded());
+    QCOMPARE(WebNames().size(), 7);
+    QCOMPARE(WebFile("story_card_04.png"), QByteArray("new4"));
+    QVERIFY(!WebFile("story_02cd.htm").contains("<A href"));
+    QVERIFY(WebFile("story_03cd.htm").contains("story_card_02.png"));
+  }
+
+  void textEscapingAndNames() {
+    Card("Card_07.PNG", "pic");
+    Card("Card_07.txt", "\r\n\r\n");
+    Card("Card_08.PNG", "pic");
+    Card("Card_08.txt", "");
+    Card("Card_09.PNG", "pic");
+    Card("Card_09.txt", Sjis("a<b>&\"c\"\r\n\r\nえ\r\n"));
+    const QString name = QStringLiteral("<も&じ>\"😀\"");
+    QDir().mkpath(Web("my.site"));
+    const ExportResult result = WriteWebPages({name, kFolder, {7, 8, 9}}, Web("my.site/Pages.v2.html"));
+    QVERIFY(result.Succeeded());
+    const QString table = QStringLiteral("<TABLE WIDTH=65%><TR><TD>\r\n</TD></TR></TABLE>\r\n");
+    QVERIFY(text::Decode(WebFile("my.site/pages_01cd.htm")).contains(table));
+    QVERIFY(text::Decode(WebFile("my.site/pages_02cd.htm")).contains(table));
+    const QString last = text::Decode(WebFile("my.site/pages_03cd.htm"));
+    QVERIFY(last.contains(QStringLiteral("<TITLE>&lt;も&amp;じ&gt;&quot;&#128512;&quot;</TITLE>")));
+    QVERIFY(last.contains(QStringLiteral("<TD>\r\na&lt;b&gt;&amp;&quot;c&quot;<br>\r\n\r\nえ<br>\r\n\r\n</TD>")));
+    // Link names that would bend the address are percent-encoded.
+    WriteWebPages({name, kFolder, {7, 8}}, Web("A b#1.html"));
+    QVERIFY(WebFile("a b#1_01cd.htm").contains("<A href=\"a%20b%231_02cd.htm\">"));
+    // One card: no link.
+    WriteWebPages({name, kFolder, {7}}, Web("one.html"));
+    QVERIFY(!WebFile("one_01cd.htm").contains("<A href"));
+  }
+
+  void failuresAreToldAndNothingIsHalfWritten() {
+    // Cancel, and a story without cards: a beep, nothing written.
+    ScriptedDialogs dialogs;
+    ExportStoryAsWebPages({"s", kFolder, {1}}, dialogs, nullptr, [](QWidget*) { return std::nullopt; });
+    ExportStoryAsWebPages({"s", kFolder, {}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
+    QCOMPARE(dialogs.beeps, 2);
+    QVERIFY(dialogs.told.isEmpty() && WebNames().isEmpty());
+
+    // A missing picture: the other cards are written, the child is told.
+    Card("Card_01.PNG", "pic1");
+    Card("Card_02.PNG", QByteArray(300000, 'a'));
+    ExportStoryAsWebPages({"s", kFolder, {1, 2, 3}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
+    QCOMPARE(dialogs.told.value(0), QStringLiteral("3まいめの え が ありません。"));
+    QCOMPARE(WebNames().size(), 5);
+
+    // A folder that is not there.
+    const ExportResult nowhere = WriteWebPages({"s", kFolder, {1}}, Web("none/s.html"));
+    QCOMPARE(ExportMessage(nowhere), QStringLiteral("ホームページが かけませんでした。"));
+
+    // Files may grow to 100 KB only: the second card's picture cannot be
+    // written. The old copy stays whole and no temporary file is left.
+    Card("Card_02.PNG", QByteArray(300000, 'b'));
+    const QStringList before = Snapshot(web_->path());
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ExportResult full = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("s.html"));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(full.stoppedAt, 2);
+    QCOMPARE(ExportMessage(full), QStringLiteral("2まいめから あとが かけませんでした。"));
+    QCOMPARE(Snapshot(web_->path()), before);
+    QCOMPARE(WebFile("s_card_02.png"), QByteArray(300000, 'a'));
+  }
+
+  void japaneseSaveDialog() {
+    InstallJapanese(*qApp);
+    std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(nullptr));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
+    QCOMPARE(dialog->nameFilters(), (QStringList{"ホームページ (*.htm *.html)", "すべて (*)"}));
+    QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QVERIFY(buttons->button(QDialogButtonBox::Save)->text().startsWith(QStringLiteral("保存")));
+    QVERIFY(buttons->button(QDialogButtonBox::Cancel)->text().startsWith(QStringLiteral("キャンセル")));
+  }
+
+  // Headless Chromium shows the first page of a two-card story from disk and
+  // follows its link.
+  void realBrowser() {
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    if (chromium.isEmpty()) QSKIP("chromium is not installed");
+    Picture("Card_03.PNG", Qt::red);
+    Card("Card_03_x.wav", "RIFF");
+    Picture("Card_05.PNG", Qt::blue);
+    QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Succeeded());
+    QTemporaryDir profile;
+    auto run = [&](const QStringList& extra, const QUrl& url) {
+      QProcess browser;
+      browser.start(chromium, QStringList{"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                                          "--no-first-run", "--disable-background-networking",
+                                          "--disable-component-update", "--disable-sync",
+                                          "--user-data-dir=" + profile.path()} +
+                                  extra + QStringList{url.toString()});
+      browser.waitForFinished(120000);
+      return QString::fromUtf8(browser.readAllStandardOutput());
+    };
+    const QUrl first = QUrl::fromLocalFile(Web("usagi_01cd.htm"));
+    const QString dom = run({"--dump-dom"}, first);
+    QVERIFY2(dom.contains(QStringLiteral("<title>うさぎの おはなし[1]</title>")), qPrintable(dom));
+    QVERIFY(dom.contains(QStringLiteral("href=\"usagi_02cd.htm\"")));
+    QVERIFY(run({"--dump-dom"}, first.resolved(QUrl("usagi_02cd.htm"))).contains(QStringLiteral("[2]</h1>")));
+    const QString shot = profile.path() + QStringLiteral("/shot.png");
+    run({"--screenshot=" + shot, "--window-size=1000,900", "--hide-scrollbars"}, first);
+    const QImage image(shot);
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.pixelColor(image.width() / 2, 500), QColor(255, 0, 0));
+  }
+};
+
+QTEST_MAIN(WebPagesTest)
+#include "WebPagesTest.moc"
