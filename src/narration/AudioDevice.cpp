@@ -24,14 +24,12 @@ qint64 Recording::milliseconds() const {
 
 namespace {
 
-// The recording mixed down to one channel of floats in -1 .. 1.
-std::optional<std::vector<float>> MonoSamples(const Recording& r) {
-  const int channels = r.format.channelCount();
-  const int sampleBytes = r.format.bytesPerSample();
-  if (channels <= 0 || sampleBytes <= 0 || r.format.sampleRate() <= 0) return std::nullopt;
-  const qint64 frames = r.frames();
-  std::vector<float> mono(size_t(frames), 0.0f);
-  const char* p = r.bytes.constData();
+// Frames mixed down to one channel of floats in -1 .. 1; nothing for a
+// sample format that cannot be read.
+bool MixDown(const QAudioFormat& format, const char* p, qint64 frames, std::vector<float>& mono) {
+  const int channels = format.channelCount();
+  const int sampleBytes = format.bytesPerSample();
+  mono.resize(size_t(frames));
   const float share = 1.0f / float(channels);
   auto mix = [&](auto read) {
     for (qint64 f = 0; f < frames; ++f) {
@@ -40,35 +38,34 @@ std::optional<std::vector<float>> MonoSamples(const Recording& r) {
       mono[size_t(f)] = sum * share;
     }
   };
-  switch (r.format.sampleFormat()) {
+  switch (format.sampleFormat()) {
     case QAudioFormat::UInt8:
       mix([](const char* s) { return (float(uint8_t(*s)) - 128.0f) / 128.0f; });
-      break;
+      return true;
     case QAudioFormat::Int16:
       mix([](const char* s) {
         int16_t v;
         std::memcpy(&v, s, sizeof v);
         return float(v) / 32768.0f;
       });
-      break;
+      return true;
     case QAudioFormat::Int32:
       mix([](const char* s) {
         int32_t v;
         std::memcpy(&v, s, sizeof v);
         return float(double(v) / 2147483648.0);
       });
-      break;
+      return true;
     case QAudioFormat::Float:
       mix([](const char* s) {
         float v;
         std::memcpy(&v, s, sizeof v);
         return v;
       });
-      break;
+      return true;
     default:
-      return std::nullopt;
+      return false;
   }
-  return mono;
 }
 
 // libsndfile writing into memory.
@@ -106,26 +103,91 @@ sf_count_t MemTell(void* user) { return static_cast<MemoryFile*>(user)->at; }
 
 }  // namespace
 
-std::optional<QByteArray> EncodeNarration(const Recording& recording) {
-  auto mono = MonoSamples(recording);
-  if (!mono) return std::nullopt;
-
-  std::vector<float> out;
-  const int rate = recording.format.sampleRate();
-  if (rate == kNarrationRate) {
-    out = std::move(*mono);
-  } else if (!mono->empty()) {
-    const double ratio = double(kNarrationRate) / rate;
-    out.resize(size_t(double(mono->size()) * ratio) + 16);
-    SRC_DATA data{};
-    data.data_in = mono->data();
-    data.input_frames = long(mono->size());
-    data.data_out = out.data();
-    data.output_frames = long(out.size());
-    data.src_ratio = ratio;
-    if (src_simple(&data, SRC_SINC_FASTEST, 1) != 0) return std::nullopt;
-    out.resize(size_t(data.output_frames_gen));
+NarrationConverter::NarrationConverter(const QAudioFormat& input) : format_(input) {
+  if (input.channelCount() <= 0 || input.sampleRate() <= 0 || input.bytesPerSample() <= 0 ||
+      input.sampleFormat() == QAudioFormat::Unknown)
+    return;
+  if (input.sampleRate() != kNarrationRate) {
+    int error = 0;
+    state_ = src_new(SRC_SINC_FASTEST, 1, &error);
+    if (!state_) return;
   }
+  valid_ = true;
+}
+
+NarrationConverter::NarrationConverter(const NarrationConverter& other) { *this = other; }
+
+NarrationConverter& NarrationConverter::operator=(const NarrationConverter& other) {
+  if (this == &other) return *this;
+  if (state_) src_delete(state_);
+  state_ = nullptr;
+  format_ = other.format_;
+  out_ = other.out_;
+  framesIn_ = other.framesIn_;
+  valid_ = other.valid_;
+  if (other.state_) {
+    int error = 0;
+    state_ = src_clone(other.state_, &error);
+    if (!state_) valid_ = false;
+  }
+  return *this;
+}
+
+NarrationConverter::~NarrationConverter() {
+  if (state_) src_delete(state_);
+}
+
+void NarrationConverter::Add(const char* data, qint64 frames) {
+  if (!valid_ || frames <= 0) return;
+  std::vector<float> mono;
+  if (!MixDown(format_, data, frames, mono)) {
+    valid_ = false;
+    return;
+  }
+  framesIn_ += frames;
+  if (!state_) {
+    out_.insert(out_.end(), mono.begin(), mono.end());
+    return;
+  }
+  Run(mono.data(), long(mono.size()), false);
+}
+
+void NarrationConverter::Finish() {
+  if (valid_ && state_) Run(nullptr, 0, true);
+}
+
+void NarrationConverter::Run(const float* in, long frames, bool last) {
+  const double ratio = double(kNarrationRate) / format_.sampleRate();
+  float chunk[4096];
+  for (;;) {
+    SRC_DATA data{};
+    data.data_in = in;
+    data.input_frames = frames;
+    data.data_out = chunk;
+    data.output_frames = long(std::size(chunk));
+    data.src_ratio = ratio;
+    data.end_of_input = last ? 1 : 0;
+    if (src_process(state_, &data) != 0) {
+      valid_ = false;
+      return;
+    }
+    out_.insert(out_.end(), chunk, chunk + data.output_frames_gen);
+    in += data.input_frames_used;
+    frames -= data.input_frames_used;
+    if (data.output_frames_gen == 0 && frames == 0) return;
+  }
+}
+
+std::optional<QByteArray> EncodeNarration(const Recording& recording) {
+  NarrationConverter converter = recording.converted.valid() && recording.converted.framesIn() <= recording.frames()
+                                     ? recording.converted
+                                     : NarrationConverter(recording.format);
+  const int frameBytes = recording.format.bytesPerFrame();
+  const qint64 done = converter.framesIn();
+  converter.Add(recording.bytes.constData() + done * frameBytes, recording.frames() - done);
+  converter.Finish();
+  if (!converter.valid()) return std::nullopt;
+  const std::vector<float>& out = converter.samples();
   std::vector<short> pcm(out.size());
   src_float_to_short_array(out.data(), pcm.data(), int(out.size()));
 
@@ -258,7 +320,7 @@ int AudioDevice::Open(QString& reply) {
   // Deliveries every 50 ms: prompt enough for the position bar, few
   // wake-ups.
   source_->setBufferSize(format.bytesForDuration(50000));
-  recording_ = Recording{format, {}};
+  recording_ = Recording{format, {}, NarrationConverter(format)};
   limitBytes_.reset();
   open_ = true;
   reply.clear();
@@ -299,6 +361,7 @@ void AudioDevice::Append(const char* data, qint64 size) {
     const qint64 room = *limitBytes_ - recording_.bytes.size();
     if (room <= size) {
       recording_.bytes.append(data, qsizetype(std::max<qint64>(room, 0)));
+      Convert();
       // At the limit: stop once the input has finished this delivery.
       recordingOn_ = false;
       QMetaObject::invokeMethod(this, [this] { if (!recordingOn_ && source_) source_->stop(); },
@@ -308,7 +371,14 @@ void AudioDevice::Append(const char* data, qint64 size) {
     }
   }
   recording_.bytes.append(data, qsizetype(size));
+  Convert();
   emit captured();
+}
+
+void AudioDevice::Convert() {
+  NarrationConverter& c = recording_.converted;
+  const qint64 done = c.framesIn();
+  c.Add(recording_.bytes.constData() + done * recording_.format.bytesPerFrame(), recording_.frames() - done);
 }
 
 void AudioDevice::Stop() {

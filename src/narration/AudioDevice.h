@@ -28,17 +28,52 @@
 class QAudioSource;
 class QIODevice;
 
-// Samples as the input delivered them.
+#include <vector>
+
+typedef struct SRC_STATE_tag SRC_STATE;
+
+// Narration files: PCM 16-bit, mono, 22050 Hz.
+constexpr int kNarrationRate = 22050;
+
+// Turns the input's samples into narration samples (one channel at the
+// narration rate) as they arrive, so that saving has little left to do.
+// A copy goes on independently of the original.
+class NarrationConverter {
+ public:
+  NarrationConverter() = default;
+  explicit NarrationConverter(const QAudioFormat& input);
+  NarrationConverter(const NarrationConverter& other);
+  NarrationConverter& operator=(const NarrationConverter& other);
+  ~NarrationConverter();
+
+  bool valid() const { return valid_; }
+  // Whole frames in the input's format.
+  void Add(const char* data, qint64 frames);
+  // The samples still held back by the converter's filter; nothing may be
+  // added afterwards.
+  void Finish();
+  qint64 framesIn() const { return framesIn_; }
+  const std::vector<float>& samples() const { return out_; }
+
+ private:
+  void Run(const float* in, long frames, bool last);
+
+  QAudioFormat format_;
+  SRC_STATE* state_ = nullptr;  // none when the input is at the narration rate
+  std::vector<float> out_;
+  qint64 framesIn_ = 0;
+  bool valid_ = false;
+};
+
+// Samples as the input delivered them, and as far as they are converted.
 struct Recording {
   QAudioFormat format;
   QByteArray bytes;
+  NarrationConverter converted;  // may lag behind or be empty
 
   qint64 frames() const;
   qint64 milliseconds() const;
 };
-
-// Narration files: PCM 16-bit, mono, 22050 Hz.
-constexpr int kNarrationRate = 22050;
 
 // The recording as the bytes of a narration file; nothing when the format
 // cannot be read or the encoder fails.
@@ -87,6 +122,7 @@ class AudioDevice : public QObject {
   void Stop();
   void Close();
   void Append(const char* data, qint64 size);
+  void Convert();
   qint64 PositionMs() const;
 
   class Capture;
