@@ -81,7 +81,7 @@ bool SoundServer::Start(int sineFrequency) {
     ::unsetenv("PULSE_SERVER");
     const QByteArray scriptArg = ("--file=" + script).toLocal8Bit();
     const QByteArray logArg = ("--log-target=file:" + folder + "/server.log").toLocal8Bit();
-    ::execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1",
+    ::execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=10",
              "--system=false", "--disallow-exit", "--disable-shm=yes", "--use-pid-file=yes",
              scriptArg.constData(), logArg.constData(), static_cast<char*>(nullptr));
     ::_exit(127);
@@ -101,6 +101,10 @@ bool SoundServer::Start(int sineFrequency) {
     return false;
   }
   s.pid = pid_t(pid);
+  // Stopped at exit; should the test process die instead, the server ends
+  // by itself ten seconds after its last client went.
+  static bool atExit = false;
+  if (!atExit) atExit = std::atexit(+[] { SoundServer::Stop(); }) == 0;
   ::setenv("XDG_RUNTIME_DIR", folder.toLocal8Bit().constData(), 1);
   ::setenv("PULSE_SERVER", ("unix:" + folder + "/native").toLocal8Bit().constData(), 1);
   return true;

@@ -3,7 +3,9 @@
 // "speaker" as the loudspeaker (the default sink; what is played can be
 // recorded from "speaker.monitor") and a source "mic" as the microphone
 // (the default source) that hears a steady sine tone of a set frequency.
-// It runs in its own runtime folder and is stopped by its process id.
+// It runs in its own runtime folder and is stopped by its process id (at
+// the latest when the process exits; if the process dies, the server quits
+// ten seconds after its last client has gone).
 //
 // Start it before the QApplication exists: the sound system reads
 // PULSE_SERVER and XDG_RUNTIME_DIR, which Start() sets for this process,
