@@ -15,8 +15,10 @@
 //
 // Status 0 is success and the reply holds the answer (or is empty). Any
 // other status comes with a short error text in the reply. Recording runs
-// in the audio system; the samples arrive on the event loop and stay in
-// memory until they are saved. No command waits for the sound system.
+// in the audio system; the samples arrive on the event loop, are converted
+// to the narration format as they come, and stay in memory until they are
+// saved. Only "record" talks to the sound system (one short round trip to
+// start the input); no command waits for sound.
 
 #include <QAudioFormat>
 #include <QByteArray>
@@ -24,12 +26,9 @@
 #include <QString>
 #include <memory>
 #include <optional>
-
-class QAudioSource;
-class QIODevice;
-
 #include <vector>
 
+class QAudioSource;
 typedef struct SRC_STATE_tag SRC_STATE;
 
 // Narration files: PCM 16-bit, mono, 22050 Hz.
