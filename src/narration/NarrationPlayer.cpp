@@ -1,0 +1,57 @@
+#include "narration/NarrationPlayer.h"
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QUrl>
+
+#include "platform/Disk.h"
+
+NarrationPlayer::NarrationPlayer(QObject* parent) : QObject(parent) {}
+
+NarrationPlayer::~NarrationPlayer() {
+  if (player_) player_->stop();
+}
+
+void NarrationPlayer::EnsurePlayer() {
+  // Made on the first playback, so a program that never plays sound never
+  // starts the media framework.
+  if (player_) return;
+  output_ = std::make_unique<QAudioOutput>();
+  player_ = std::make_unique<QMediaPlayer>();
+  player_->setAudioOutput(output_.get());
+}
+
+void NarrationPlayer::SetCommand(const QString& command) {
+  const QString c = command.trimmed().toLower();
+  if (c == QLatin1String("close")) {
+    if (player_) {
+      player_->stop();
+      player_->setSource(QUrl());
+    }
+    openFile_.clear();
+  } else if (c == QLatin1String("open")) {
+    SetCommand(QStringLiteral("close"));
+    const auto host = disk::HostPath(fileName_);
+    if (!host || !disk::FileExists(fileName_)) return;
+    EnsurePlayer();
+    player_->setSource(QUrl::fromLocalFile(*host));
+    openFile_ = fileName_;
+  } else if (c == QLatin1String("play")) {
+    if (player_ && !openFile_.isEmpty()) player_->play();
+  }
+}
+
+void NarrationPlayer::SetFileName(const QString& pathText) { fileName_ = pathText; }
+
+void NarrationPlayer::Play(const QString& pathText) {
+  SetCommand(QStringLiteral("close"));
+  SetFileName(pathText);
+  SetCommand(QStringLiteral("OPEN"));
+  SetCommand(QStringLiteral("PLAY"));
+}
+
+void NarrationPlayer::Stop() { SetCommand(QStringLiteral("close")); }
+
+bool NarrationPlayer::IsPlaying() const {
+  return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+}

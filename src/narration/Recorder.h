@@ -1,0 +1,78 @@
+#pragma once
+// The narration recorder of the card being drawn: record, stop, save,
+// delete and play, and the poll of the recording position that drives the
+// position bar. Works on the audio device and the narration player; the
+// buttons, the bar and the poll timer only show this state and pass clicks.
+//
+// The card is known only by its narration file (a path text), or by
+// nothing while it is a new card that has not been saved: then "save"
+// keeps the recording pending until the card's first save has given it a
+// number (SavePendingNarration), and "delete" and "play" do nothing.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "narration/AudioDevice.h"
+
+class Dialogs;
+class NarrationPlayer;
+
+class Recorder : public QObject {
+  Q_OBJECT
+ public:
+  // The longest recording and the bar's maximum, in milliseconds.
+  static constexpr int16_t kRecordMax = 30000;
+
+  Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialogs,
+           QObject* parent = nullptr);
+
+  // A card is open for drawing (also on entering the editor): its narration
+  // file, or nothing for a new card. Closes the device, dropping a recording
+  // of the card before, and drops any pending one: the bar shows 0 until the
+  // next recording, and no recording can end up on another card.
+  void CardOpened(std::optional<QString> narrationFile);
+  // The open card has just been saved for the first time and so has its
+  // number and narration file: a pending recording is written there. False
+  // (and the child is told) when it could not be written.
+  bool SavePendingNarration(const QString& narrationFile);
+
+  // The buttons.
+  void Record();  // "録音"
+  void Stop();    // "■"
+  void Save();    // "保存"
+  void Delete();  // "削除"
+  void Play();    // "▼"
+  // The poll, every 100 ms while TimerEnabled().
+  void Tick();
+
+  int16_t RecordMax() const { return recordMax_; }
+  // A shorter limit, for trying the limit without waiting half a minute.
+  void SetRecordMax(int16_t ms) { recordMax_ = ms; }
+  int16_t RecordPosition() const { return recordPosition_; }
+  int BarMax() const { return barMax_; }
+  int BarValue() const { return barValue_; }
+  bool TimerEnabled() const { return timerEnabled_; }
+  bool HasPendingNarration() const { return pending_.has_value(); }
+  std::optional<QString> NarrationFile() const { return narrationFile_; }
+
+ signals:
+  // The bar or the timer state changed.
+  void changed();
+
+ private:
+  int Send(const QString& command);
+  void SetBar(int value);
+
+  AudioDevice& device_;
+  NarrationPlayer& player_;
+  Dialogs& dialogs_;
+  std::optional<QString> narrationFile_;
+  std::optional<Recording> pending_;
+  int16_t recordMax_ = kRecordMax;
+  int16_t recordPosition_ = 0;
+  int barMax_ = kRecordMax;
+  int barValue_ = 0;
+  bool timerEnabled_ = false;
+};
