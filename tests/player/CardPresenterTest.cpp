@@ -2,6 +2,7 @@
 // of both wipes step by step, flip mode, the surfaces' sizes, and a wipe
 // run by its frame timer.
 
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -36,6 +37,15 @@ bool ShowsColumns(const QImage& visible, const std::vector<WipeStep>& steps, siz
   }
   return true;
 }
+
+// The regions a widget paints.
+struct PaintLog : QObject {
+  std::vector<QRegion> regions;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(event)->region());
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -145,9 +155,13 @@ void CardPresenterTest::wipeRunsOnTheFrameTimer() {
   PicturePanel panel(QStringLiteral("Picture1"), kPanel, nullptr);
   panel.resize(799, 600);
   panel.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&panel));
   CardPresenter presenter(kPanel);
   presenter.setPanel(&panel);
   presenter.visibleImage() = Filled({799, 600}, kOld);
+  QTest::qWait(20);
+  PaintLog paints;
+  panel.installEventFilter(&paints);
   QSignalSpy finished(&presenter, &CardPresenter::finished);
   presenter.PresentCard(Filled({800, 600}, kNew), kForward, kNormalShow);
   QVERIFY(presenter.busy());
@@ -157,6 +171,13 @@ void CardPresenterTest::wipeRunsOnTheFrameTimer() {
   QVERIFY(finished.wait(5000));
   QCOMPARE(presenter.stepsDone(), 50);
   QCOMPARE(presenter.visibleImage(), Filled({799, 600}, kNew));
+  QTRY_VERIFY(paints.regions.size() > 1);
+  paints.regions.pop_back();  // the new card whole
+  for (const QRegion& region : paints.regions) {
+    qint64 area = 0;
+    for (const QRect& r : region) area += qint64(r.width()) * r.height();
+    QVERIFY2(area <= 40 * 600, qPrintable(QString::number(area)));
+  }
   QCOMPARE(panel.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(3, 3), kNew);
 }
 

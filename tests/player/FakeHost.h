@@ -38,12 +38,12 @@ class FakeHost : public PlayerHost {
     return cards_[size_t(position)];
   }
   std::optional<QString> NarrationFile(int position) const override {
-    if (position < 1 || position > count) return std::nullopt;
+    if (position < 1 || position > count) qFatal("narration of place %d asked for", position);
     return QStringLiteral("C:\\A_PIKORA\\CLASS_11\\もものたび\\Card_%1_x.wav").arg(position, 2, 10, QChar(u'0'));
   }
   bool FileExists(const QString& path) const override {
     for (int p : narrated)
-      if (NarrationFile(p) == path) return true;
+      if (p <= count && NarrationFile(p) == path) return true;
     return false;
   }
   void PlayNarration(const QString& path) override { played << path.right(13); }
