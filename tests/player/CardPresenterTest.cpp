@@ -173,13 +173,16 @@ void CardPresenterTest::wipeRunsOnTheFrameTimer() {
   QVERIFY(finished.wait(5000));
   QCOMPARE(presenter.stepsDone(), 50);
   QCOMPARE(presenter.visibleImage(), Filled({799, 600}, kNew));
-  QTRY_VERIFY(paints.regions.size() > 1 && paints.regions.back() == QRegion(panel.rect()));
-  paints.regions.pop_back();  // the new card whole
+  // Besides the last frame, which shows the new card whole, only the
+  // columns are painted (a stray exposure of the window aside).
+  QTRY_VERIFY(!paints.regions.empty() && paints.regions.back() == QRegion(panel.rect()));
+  int small = 0, whole = 0;
   for (const QRegion& region : paints.regions) {
     qint64 area = 0;
     for (const QRect& r : region) area += qint64(r.width()) * r.height();
-    QVERIFY2(area <= 40 * 600, qPrintable(QString::number(area)));
+    ++(area <= 40 * 600 ? small : whole);
   }
+  QVERIFY2(small >= 1 && whole <= 2, qPrintable(QStringLiteral("%1 %2").arg(small).arg(whole)));
   QCOMPARE(panel.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(3, 3), kNew);
 }
 
