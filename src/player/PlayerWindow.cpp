@@ -1,6 +1,7 @@
 #include "player/PlayerWindow.h"
 
 #include <QGuiApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <algorithm>
@@ -128,6 +129,14 @@ void PlayerWindow::Sync() {
   } else if (!player_.open() && isVisible()) {
     hide();
   }
+}
+
+// Closed by the system (a key of the window manager, the end of the
+// program): the same as "おしまい", so the main window still gets its card
+// back. Closing only hides the window; it is used again.
+void PlayerWindow::closeEvent(QCloseEvent* event) {
+  player_.Do(StoryPlayer::Action::End);
+  event->accept();
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event) {

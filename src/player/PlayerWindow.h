@@ -44,6 +44,7 @@ class PlayerWindow : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct Placed {
