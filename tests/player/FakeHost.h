@@ -1,6 +1,7 @@
 #pragma once
-// A main window for the player: cards of one colour each (with a mark of
-// their own), narration files that exist or not, and a record of every call.
+// A main window for the player: cards of one colour each, narration files
+// that exist or not, and a record of every call. Asking for a card or a
+// narration outside the deck is a fault.
 
 #include <QImage>
 #include <QSet>
@@ -9,37 +10,31 @@
 
 #include "player/PlayerHost.h"
 
-inline QRgb CardColour(int position) { return qRgb(20 * position, 200 - 10 * position, 90); }
-
 class FakeHost : public PlayerHost {
  public:
-  explicit FakeHost(int cards, QString name = QStringLiteral("もものたび")) : name_(std::move(name)) {
+  explicit FakeHost(int cards) : count(cards) {
     for (int p = 0; p <= 30; ++p) {
-      QImage card(800, 600, QImage::Format_RGB32);
-      card.fill(CardColour(p));
-      cards_.push_back(card);
+      cards_.emplace_back(800, 600, QImage::Format_RGB32);
+      cards_.back().fill(qRgb(20 * p, 200 - 5 * p, 90));
     }
-    count = cards;
   }
 
-  int count = 0;
+  int count;
   QSet<int> narrated;  // positions whose narration file exists
-  std::vector<int> loaded;
+  std::vector<int> loaded, closed;
   QStringList played;
   int beeps = 0;
-  std::vector<int> closed;
 
-  QString StoryName() const override { return name_; }
+  QString StoryName() const override { return QStringLiteral("うらしまたろう"); }
   int CardCount() const override { return count; }
-  const QImage& LoadCard(int position) override {
-    loaded.push_back(position);
-    // A load outside the deck would read a place that belongs to no card.
-    if (position < 1 || position > count) qFatal("card %d loaded from a deck of %d", position, count);
-    return cards_[size_t(position)];
+  const QImage& LoadCard(int p) override {
+    if (p < 1 || p > count) qFatal("card %d loaded from a deck of %d", p, count);
+    loaded.push_back(p);
+    return cards_[size_t(p)];
   }
-  std::optional<QString> NarrationFile(int position) const override {
-    if (position < 1 || position > count) qFatal("narration of place %d asked for", position);
-    return QStringLiteral("C:\\A_PIKORA\\CLASS_11\\もものたび\\Card_%1_x.wav").arg(position, 2, 10, QChar(u'0'));
+  std::optional<QString> NarrationFile(int p) const override {
+    if (p < 1 || p > count) qFatal("narration of place %d asked for", p);
+    return QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うら\\Card_%1_x.wav").arg(p, 2, 10, QChar(u'0'));
   }
   bool FileExists(const QString& path) const override {
     for (int p : narrated)
@@ -48,11 +43,10 @@ class FakeHost : public PlayerHost {
   }
   void PlayNarration(const QString& path) override { played << path.right(13); }
   void Beep() override { ++beeps; }
-  void PlayerClosed(int position) override { closed.push_back(position); }
+  void PlayerClosed(int p) override { closed.push_back(p); }
 
-  const QImage& card(int position) const { return cards_[size_t(position)]; }
+  const QImage& card(int p) const { return cards_[size_t(p)]; }
 
  private:
-  QString name_;
   std::vector<QImage> cards_;
 };
