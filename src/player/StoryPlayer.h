@@ -1,0 +1,72 @@
+#pragma once
+// The story show: the title screen, then the cards one by one, forward with
+// the card's narration, back, or flipping through to the end, and the end
+// button that closes the show. Everything the user does while a card change
+// is on the screen waits its turn and is done afterwards, in order.
+
+#include <QObject>
+#include <deque>
+
+#include "player/CardPresenter.h"
+#include "player/PlayerHost.h"
+
+class StoryPlayer : public QObject {
+  Q_OBJECT
+ public:
+  // What the user can ask for: the buttons, and the keys that read the
+  // state of the moment (Escape stops, or ends once the end button shows;
+  // Return ends while it shows).
+  enum class Action { Forward, Back, Flip, Sound, Stop, End, Escape, Return };
+
+  // A card stays up this long while flipping.
+  static constexpr int kFlipCardMs = 100;
+  // The title screen: the panel's background, font and print position.
+  static const QColor kPanelColour;
+  static constexpr double kTitlePoints = 36;
+  static constexpr int kTitleTop = 200;
+  static constexpr int kTitleWidth = 800;
+
+  explicit StoryPlayer(PlayerHost& host, QObject* parent = nullptr);
+
+  CardPresenter& presenter() { return presenter_; }
+
+  // "じっこう" on the main window: the title screen, then the show, in
+  // normal mode. A story without cards only gets a beep.
+  void Start();
+  // A button or a key; waits while a card change runs.
+  void Do(Action action);
+
+  // `CurrentCard`: 0 the title, 1..CardCount a card, CardCount + 1 past the end.
+  int position() const { return position_; }
+  int mode() const { return mode_; }
+  int phase() const { return phase_; }
+  bool endShown() const { return endShown_; }
+  bool open() const { return open_; }
+  size_t waiting() const { return queue_.size(); }
+
+ signals:
+  // The window shows or hides itself and the end button from the state.
+  void changed();
+
+ private:
+  enum class Next { None, ForwardShown, FlipShown, ForwardStep, FlipStep };
+
+  void Run(Action action);
+  void PrintTitle();
+  void StepForward(bool flipping);
+  void AfterShown(bool flipping);
+  void PlayNarrationAt(int position);
+  void onPresenterFinished();
+  void Drain();
+
+  PlayerHost& host_;
+  CardPresenter presenter_;
+  int position_ = 0;
+  int mode_ = presentation::kNormalShow;
+  int phase_ = presentation::kForward;
+  bool endShown_ = false;
+  bool open_ = false;
+  Next next_ = Next::None;
+  std::deque<Action> queue_;
+  bool draining_ = false;
+};
