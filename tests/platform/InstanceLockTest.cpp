@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,11 +40,23 @@ void InstanceLockTest::oneCopyPerDataFolder() {
   const pid_t other = fork();
   QVERIFY(other >= 0);
   if (other == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     const auto held = InstanceLock::Acquire(root);
     const char answer = held && held->held() ? 'y' : 'n';
     (void)!write(ready[1], &answer, 1);
     for (;;) pause();
   }
+  // The other copy ends with this test, passed or failed.
+  struct Reaper {
+    explicit Reaper(pid_t p) : pid(p) {}
+    pid_t pid;
+    ~Reaper() {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  };
+  std::optional<Reaper> reaper;
+  reaper.emplace(other);
   char answer = 0;
   QCOMPARE(read(ready[0], &answer, 1), ssize_t(1));
   QCOMPARE(answer, 'y');
@@ -52,8 +66,7 @@ void InstanceLockTest::oneCopyPerDataFolder() {
   QVERIFY(InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
 
   // Killed, it leaves its lock file behind; the next copy takes it over.
-  kill(other, SIGKILL);
-  waitpid(other, nullptr, 0);
+  reaper.reset();
   QVERIFY(QFileInfo::exists(lockFile));
   {
     const auto mine = InstanceLock::Acquire(root);
