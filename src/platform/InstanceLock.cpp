@@ -11,7 +11,8 @@ namespace {
 
 // The data root as one text the same at every start: the canonical host
 // folder, or for a root not made yet the canonical folder of its nearest
-// existing parent with the rest as spelled.
+// existing parent with the rest as spelled. Letter case does not count, as
+// the program itself finds "a_pikora" when it asks for "A_PIKORA".
 QString RootKey(const QString& dataRootPathText) {
   const auto host = disk::HostPath(dataRootPathText);
   if (!host) return QStringLiteral("text:") + dataRootPathText.toUpper();
@@ -22,7 +23,7 @@ QString RootKey(const QString& dataRootPathText) {
     existing = QFileInfo(existing).path();
   }
   const QString canonical = QFileInfo(existing).canonicalFilePath();
-  return QStringLiteral("host:") + (canonical.isEmpty() ? existing : canonical) + rest;
+  return QStringLiteral("host:") + ((canonical.isEmpty() ? existing : canonical) + rest).toLower();
 }
 
 QString RuntimeFolder() {
