@@ -1,8 +1,9 @@
 #include <QApplication>
 
 #include "platform/Fonts.h"
-#include "shell/MainWindow.h"
+#include "platform/InstanceLock.h"
 #include "platform/QtDialogs.h"
+#include "shell/MainWindow.h"
 #include "shell/Session.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,12 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("pikorama"));
   InstallJapanese(app);
   QtDialogs dialogs;
+  // One copy per data folder: a second one would overwrite the first one's work.
+  const auto lock = InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\"));
+  if (!lock) {
+    dialogs.Tell(QStringLiteral("ぴこらまつくろ は もう うごいています。"));
+    return 0;
+  }
   Session session(dialogs);
   MainWindow window(session);
   dialogs.SetParent(&window);

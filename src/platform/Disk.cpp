@@ -7,9 +7,15 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "platform/TextCodec.h"
 
@@ -50,24 +56,86 @@ std::optional<QString> FindEntry(const QString& dir, const QString& name) {
   return std::nullopt;
 }
 
-bool Replace(const QString& host, const QByteArray& bytes) {
-  QSaveFile file(host);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (g_failAfter >= 0) {
-    const qint64 allowed = std::min<qint64>(g_failAfter, bytes.size());
-    file.write(bytes.constData(), allowed);
-    g_failAfter -= allowed;
-    if (allowed < bytes.size()) {
-      file.cancelWriting();
-      file.commit();
+// Whole-file writes go to a temporary file beside the target, named
+// "<name>.~pikorama-XXXXXX", which replaces the target by a rename only once
+// every byte is known to be on the disk. A copy killed half-way leaves at
+// most such a file, which ListFiles never shows.
+constexpr char kTempMark[] = ".~pikorama-";
+
+bool IsTempName(const QString& entry) {
+  static const QRegularExpression re(QStringLiteral("\\.~pikorama-[A-Za-z0-9]{6}$"));
+  return re.match(entry).hasMatch();
+}
+
+QByteArray RandomSuffix() {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  QByteArray suffix(6, 'x');
+  for (char& c : suffix) c = kChars[QRandomGenerator::global()->bounded(62)];
+  return suffix;
+}
+
+// Writes all of `bytes`, however the kernel splits it; false on the first
+// failed write (a full disk, a file-size limit, a pulled USB stick).
+bool WriteAll(int fd, const char* data, qint64 size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 20)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
       return false;
     }
-  } else if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    file.commit();
+    if (n == 0) return false;
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+bool Replace(const QString& host, const QByteArray& bytes) {
+  const QByteArray target = QFile::encodeName(host);
+  QByteArray temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = target + kTempMark + RandomSuffix();
+    fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  auto fail = [&] {
+    ::close(fd);
+    ::unlink(temp.constData());
+    return false;
+  };
+  // A replaced file keeps its permissions.
+  struct stat old {};
+  if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
+    ::fchmod(fd, old.st_mode & 07777);
+
+  qint64 size = bytes.size();
+  bool cut = false;
+  if (g_failAfter >= 0 && g_failAfter < size) {
+    size = g_failAfter;
+    cut = true;
+  }
+  if (g_failAfter >= 0) g_failAfter -= size;
+  if (!WriteAll(fd, bytes.constData(), size) || cut) return fail();
+  // Some file systems report a full disk only when the data is flushed.
+  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) return fail();
+  if (::close(fd) != 0) {
+    ::unlink(temp.constData());
     return false;
   }
-  return file.commit();
+  if (::rename(temp.constData(), target.constData()) != 0) {
+    ::unlink(temp.constData());
+    return false;
+  }
+  // Makes the new name itself last through a power cut (best effort).
+  const int dir = ::open(QFile::encodeName(QFileInfo(host).path()).constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
 }
 
 QList<QRegularExpression> Patterns(const QString& patterns) {
@@ -90,7 +158,9 @@ std::optional<QString> DriveRoot(QChar letter) {
   if (letter < u'A' || letter > u'Z') return std::nullopt;
   const QByteArray var = "PIKORAMA_DRIVE_" + QByteArray(1, char(letter.unicode()));
   QString root = qEnvironmentVariable(var.constData());
-  if (root.isEmpty() && letter == u'C') root = QDir::homePath();
+  // Without its variable, C: is the home folder; with no home folder at all
+  // it is a missing drive rather than the host's top folder.
+  if (root.isEmpty() && letter == u'C') root = qEnvironmentVariable("HOME");
   if (root.isEmpty()) return std::nullopt;
   QFileInfo info(root);
   if (!info.isDir()) return std::nullopt;
@@ -181,6 +251,7 @@ QStringList ListFiles(const QString& folder, const QString& patterns) {
   QStringList names;
   const QStringList entries = QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System);
   for (const QString& entry : entries) {
+    if (IsTempName(entry)) continue;
     for (const auto& re : regexes) {
       if (re.match(entry).hasMatch()) {
         names.append(entry);
@@ -200,6 +271,20 @@ int DeleteFiles(const QString& folder, const QString& pattern) {
   int deleted = 0;
   for (const QString& name : ListFiles(folder, pattern)) {
     if (QFile::remove(*host + u'/' + name)) ++deleted;
+  }
+  // Leftovers of writes cut short by a crash go with the files they were
+  // meant to replace, so that an emptied folder can be removed.
+  const auto regexes = Patterns(pattern);
+  const qsizetype markLength = qsizetype(sizeof kTempMark) - 1 + 6;
+  for (const QString& entry : QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    if (!IsTempName(entry)) continue;
+    const QString meant = entry.left(entry.size() - markLength);
+    for (const auto& re : regexes) {
+      if (re.match(meant).hasMatch()) {
+        QFile::remove(*host + u'/' + entry);
+        break;
+      }
+    }
   }
   return deleted;
 }
@@ -237,6 +322,21 @@ bool WriteLines(const QString& file, const QStringList& lines) {
     const auto encoded = text::Encode(line);
     if (!encoded) return false;
     bytes += *encoded;
+    bytes += "\r\n";
+  }
+  return WriteBytes(file, bytes);
+}
+
+std::optional<QList<QByteArray>> ReadRawLines(const QString& file) {
+  const auto bytes = ReadBytes(file);
+  if (!bytes) return std::nullopt;
+  return text::SplitRawLines(*bytes);
+}
+
+bool WriteRawLines(const QString& file, const QList<QByteArray>& lines) {
+  QByteArray bytes;
+  for (const QByteArray& line : lines) {
+    bytes += line;
     bytes += "\r\n";
   }
   return WriteBytes(file, bytes);

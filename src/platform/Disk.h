@@ -4,18 +4,23 @@
 // in a backslash. This layer alone turns them into host paths:
 //
 // - A drive letter stands for a host folder: the environment variable
-//   PIKORAMA_DRIVE_<letter> names it, and C: is the user's home folder when
-//   PIKORAMA_DRIVE_C is not set. A letter without a folder, or whose folder
-//   does not exist, is a missing drive: everything on it fails.
+//   PIKORAMA_DRIVE_<letter> names it, and C: is the user's home folder ($HOME)
+//   when PIKORAMA_DRIVE_C is not set. A letter without a folder, or whose
+//   folder does not exist, is a missing drive: everything on it fails. With
+//   neither PIKORAMA_DRIVE_C nor HOME set, C: is missing too.
 // - Names match without regard to letter case, one component at a time, as
 //   on the PCs the files come from; a new file takes the spelling it is
 //   created with.
 // - A path whose component is "." or "..", holds a "/", or is empty in the
 //   middle of the path ("C:\A\\B") never reaches the host: the operation
 //   fails as for a missing file.
-// - Whole-file writes go through a temporary file that replaces the old one
-//   only once everything is written, so a crash or a full disk never leaves
-//   a half-written file behind.
+// - Whole-file writes (WriteBytes, WriteLines, WriteRawLines, AppendLine,
+//   WriteImage, CopyFile) go through a temporary file beside the target that
+//   replaces the old file only once every byte is written and flushed. On a
+//   full disk, a file-size limit or a crash the old file stays byte for byte
+//   and the call returns false. A write killed half-way may leave its
+//   temporary file ("<name>.~pikorama-XXXXXX"); ListFiles never shows such
+//   files and DeleteFiles removes them with the files they were meant for.
 //
 // Every operation reports success or failure and never shows a message.
 
@@ -69,6 +74,12 @@ std::optional<QStringList> ReadLines(const QString& file);
 // empty file. Fails, leaving the old file whole, when a line holds a
 // character windows-31j cannot store.
 bool WriteLines(const QString& file, const QStringList& lines);
+// The lines of a text file as raw bytes, split as ReadLines splits (CR LF,
+// CR or LF end a line; the endings are dropped). Lines the program does not
+// understand can so be written back unchanged; text::DecodeLine reads one.
+std::optional<QList<QByteArray>> ReadRawLines(const QString& file);
+// Writes each line's bytes followed by CR LF, replacing the file.
+bool WriteRawLines(const QString& file, const QList<QByteArray>& lines);
 // Adds one line with CR LF at the end of the file, creating it if missing.
 bool AppendLine(const QString& file, const QString& line);
 

@@ -4,6 +4,7 @@
 // here byte for byte and the other way round.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -21,5 +22,10 @@ QString Decode(const QByteArray& bytes);
 // file starts no further line, so an empty file has no lines and "\r\n"
 // has one empty line.
 QStringList SplitLines(const QString& content);
+// The same split on the file's bytes, each line kept byte for byte.
+QList<QByteArray> SplitRawLines(const QByteArray& content);
+// One line in windows-31j, or nothing when its bytes are not windows-31j
+// (a file from elsewhere, a damaged line).
+std::optional<QString> DecodeLine(const QByteArray& line);
 
 }  // namespace text

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QColor>
+#include <QImage>
 #include <QTest>
 
 #include "platform/Disk.h"
@@ -16,7 +18,9 @@ class DiskTest : public QObject {
   void namesMatchWithoutCase();
   void textRoundTripsInWindows31j();
   void linesEndAtCrLfCrOrLf();
-  void replaceIsAllOrNothing();
+  void fullDiskKeepsTheOldFile();
+  void rawLinesComeBackUnchanged();
+  void killedWritesLeaveOldOrNew();
   void unsafePathsNeverReachTheHost();
   void foldersAndPatterns();
 };
@@ -34,6 +38,19 @@ void DiskTest::drivesMapToFolders() {
   QVERIFY(!disk::DriveRoot(u'E'));
   QVERIFY(!disk::WriteLines(QStringLiteral("E:\\Menu.txt"), {QStringLiteral("a")}));
   QVERIFY(!disk::ReadLines(QStringLiteral("E:\\Menu.txt")));
+
+  // Without PIKORAMA_DRIVE_C and without a home folder, C: is missing, not
+  // the host's top folder.
+  const QByteArray home = qgetenv("HOME");
+  qunsetenv("PIKORAMA_DRIVE_C");
+  for (const QByteArray& value : {QByteArray(), QByteArray("")}) {
+    if (value.isNull()) qunsetenv("HOME");
+    else qputenv("HOME", value);
+    QVERIFY(!disk::DriveRoot(u'C'));
+    QVERIFY(!disk::CreateFolder(QStringLiteral("C:\\A_PIKORA\\")));
+  }
+  qputenv("HOME", home);
+  qputenv("PIKORAMA_DRIVE_C", drives.root(u'C').toUtf8());
 
   // One level at a time: a folder whose parent is missing is not made.
   QVERIFY(!disk::CreateFolder(QStringLiteral("C:\\X\\Y\\")));
@@ -103,23 +120,112 @@ void DiskTest::linesEndAtCrLfCrOrLf() {
   QCOMPARE(QFileInfo(drives.c(QStringLiteral("Empty.txt"))).size(), 0);
 }
 
-void DiskTest::replaceIsAllOrNothing() {
+void DiskTest::fullDiskKeepsTheOldFile() {
+  FullDisk full;
+  const QString dir = full.root();
+  // Old files small enough for the nearly full disk; new ones well over the
+  // room left, so a write fails half-way.
+  QImage oldPicture(8, 8, QImage::Format_RGB888);
+  oldPicture.fill(Qt::red);
+  QImage newPicture(200, 200, QImage::Format_RGB888);
+  newPicture.fill(Qt::blue);
+  const QByteArray big(64 * 1024, 'x');
+  QStringList manyLines;
+  for (int i = 0; i < 3000; ++i) manyLines.append(QStringLiteral("おはなし %1").arg(i));
+  QVERIFY(disk::WriteLines(QStringLiteral("C:\\Menu.txt"), {QStringLiteral("ねこ")}));
+  QVERIFY(disk::WriteBytes(QStringLiteral("C:\\Card.wav"), "RIFF-old"));
+  QVERIFY(disk::WriteImage(QStringLiteral("C:\\Card.bmp"), oldPicture, "BMP"));
+  QVERIFY(disk::WriteBytes(QStringLiteral("C:\\Big.bin"), big));
+  const QStringList before = Snapshot(dir);
+
+  // Small writes that fit in a buffer fail only when flushed.
+  full.WhileFull([&] {
+    QVERIFY(!disk::WriteLines(QStringLiteral("C:\\Menu.txt"), {QStringLiteral("いぬ")}));
+    QVERIFY(!disk::AppendLine(QStringLiteral("C:\\Menu.txt"), QStringLiteral("とり")));
+    QVERIFY(!disk::WriteBytes(QStringLiteral("C:\\Card.wav"), "RIFF-new"));
+  });
+  QCOMPARE(Snapshot(dir), before);
+  full.WhileFull(
+      [&] {
+        QVERIFY(!disk::WriteLines(QStringLiteral("C:\\Menu.txt"), manyLines));
+        QVERIFY(!disk::WriteRawLines(QStringLiteral("C:\\Menu.txt"), QList<QByteArray>(3000, big.left(30))));
+        QVERIFY(!disk::AppendLine(QStringLiteral("C:\\Big.bin"), QStringLiteral("とり")));
+        QVERIFY(!disk::WriteBytes(QStringLiteral("C:\\Card.wav"), big));
+        QVERIFY(!disk::WriteImage(QStringLiteral("C:\\Card.bmp"), newPicture, "BMP"));
+        QVERIFY(!disk::CopyFile(QStringLiteral("C:\\Big.bin"), QStringLiteral("C:\\Card.wav")));
+        QVERIFY(!disk::CopyFile(QStringLiteral("C:\\Big.bin"), QStringLiteral("C:\\New.bin")));
+      },
+      4096);
+  // Every old file byte for byte, nothing new, no temporary file left.
+  QCOMPARE(Snapshot(dir), before);
+
+  // With room again the same writes go through.
+  QVERIFY(disk::WriteImage(QStringLiteral("C:\\Card.bmp"), newPicture, "BMP"));
+  QCOMPARE(disk::ReadImage(QStringLiteral("C:\\Card.bmp"))->pixelColor(5, 5), QColor(Qt::blue));
+}
+
+void DiskTest::rawLinesComeBackUnchanged() {
   TempDrives drives;
-  const QString file = QStringLiteral("C:\\Menu.txt");
-  QVERIFY(disk::WriteLines(file, {QStringLiteral("おはなし"), QStringLiteral("ねこ")}));
-  const QByteArray before = ReadHostFile(drives.c(QStringLiteral("Menu.txt")));
+  // A good line, a line that is not windows-31j, an empty line, a last line
+  // without its ending.
+  const QByteArray content = QByteArray::fromHex("82cb82b1" "0d0a" "82" "0d0a" "0d0a" "4162");
+  WriteHostFile(drives.c(QStringLiteral("Menu.txt")), content);
+  const auto lines = disk::ReadRawLines(QStringLiteral("C:\\menu.TXT"));
+  QVERIFY(lines);
+  QCOMPARE(*lines, (QList<QByteArray>{QByteArray::fromHex("82cb82b1"), QByteArray::fromHex("82"),
+                                      QByteArray(), QByteArray("Ab")}));
+  QCOMPARE(*text::DecodeLine(lines->at(0)), QStringLiteral("ねこ"));
+  QVERIFY(!text::DecodeLine(lines->at(1)));
+  QCOMPARE(*text::DecodeLine(lines->at(2)), QString());
+  QVERIFY(disk::WriteRawLines(QStringLiteral("C:\\Menu.txt"), *lines));
+  QCOMPARE(ReadHostFile(drives.c(QStringLiteral("Menu.txt"))), content + "\r\n");
+}
 
-  // The write stops after five bytes, as on a full disk or a crash.
-  disk::testing::FailWritesAfter(5);
-  QVERIFY(!disk::WriteLines(file, {QStringLiteral("いぬ"), QStringLiteral("うさぎ")}));
-  QVERIFY(!disk::AppendLine(file, QStringLiteral("とり")));
-  QVERIFY(!disk::CopyFile(file, QStringLiteral("C:\\Copy.txt")));
-  disk::testing::FailWritesAfter(-1);
+void DiskTest::killedWritesLeaveOldOrNew() {
+  TempDrives drives;
+  QVERIFY(disk::CreateFolder(QStringLiteral("C:\\K\\")));
+  QImage pictures[2] = {QImage(400, 300, QImage::Format_RGB888), QImage(400, 300, QImage::Format_RGB888)};
+  pictures[0].fill(Qt::white);
+  pictures[1].fill(Qt::green);
+  QStringList lines[2];
+  for (int i = 0; i < 20000; ++i) {
+    lines[0].append(QStringLiteral("いぬ %1").arg(i));
+    lines[1].append(QStringLiteral("ねこ %1").arg(i));
+  }
+  WriteHostFile(drives.c(QStringLiteral("S/0.bin")), QByteArray(300 * 1024, '0'));
+  WriteHostFile(drives.c(QStringLiteral("S/1.bin")), QByteArray(200 * 1024, '1'));
+  const QString sources[2] = {QStringLiteral("C:\\S\\0.bin"), QStringLiteral("C:\\S\\1.bin")};
 
-  QCOMPARE(ReadHostFile(drives.c(QStringLiteral("Menu.txt"))), before);
-  QVERIFY(!QFileInfo::exists(drives.c(QStringLiteral("Copy.txt"))));
-  // No temporary file is left behind.
-  QCOMPARE(QDir(drives.root(u'C')).entryList(QDir::Files), QStringList{QStringLiteral("Menu.txt")});
+  auto writeAll = [&](int v) {
+    disk::WriteLines(QStringLiteral("C:\\K\\Menu.txt"), lines[v]);
+    disk::WriteImage(QStringLiteral("C:\\K\\Card_01.BMP"), pictures[v], "BMP");
+    disk::CopyFile(sources[v], QStringLiteral("C:\\K\\Card_01.wav"));
+  };
+  const QStringList names = {QStringLiteral("Card_01.BMP"), QStringLiteral("Card_01.wav"),
+                             QStringLiteral("Menu.txt")};
+  QList<QByteArray> expected[2];
+  for (int v : {0, 1}) {
+    writeAll(v);
+    for (const QString& name : names) expected[v].append(ReadHostFile(drives.c(QStringLiteral("K/") + name)));
+  }
+
+  int v = 0;
+  int leftovers = 0;
+  RunKillRounds(
+      60, [&] { writeAll(v ^= 1); },
+      [&](int round) {
+        for (int i = 0; i < names.size(); ++i) {
+          const QByteArray now = ReadHostFile(drives.c(QStringLiteral("K/") + names[i]));
+          QVERIFY2(now == expected[0][i] || now == expected[1][i],
+                   qPrintable(QStringLiteral("round %1: %2 torn").arg(round).arg(names[i])));
+        }
+        QCOMPARE(disk::ListFiles(QStringLiteral("C:\\K\\"), QStringLiteral("*.*")), names);
+        leftovers = int(QDir(drives.c(QStringLiteral("K"))).count()) - 2 - names.size();
+      });
+  qDebug("temporary files left by killed writes: %d", leftovers);
+  // They go with the files they were meant to replace.
+  QCOMPARE(disk::DeleteFiles(QStringLiteral("C:\\K\\"), QStringLiteral("*.*")), 3);
+  QVERIFY(disk::RemoveFolder(QStringLiteral("C:\\K\\")));
 }
 
 void DiskTest::unsafePathsNeverReachTheHost() {

@@ -5,6 +5,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QCryptographicHash>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/vfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <random>
 
 bool ScriptedDialogs::Ask(const QString& text) {
   asked.append(text);
@@ -73,4 +85,100 @@ QStringList Snapshot(const QString& folder) {
   }
   entries.sort();
   return entries;
+}
+
+namespace {
+
+// Mounts made by the tests stay inside the test process: a mount namespace
+// of its own, with nothing passed back to the host.
+bool PrivateMounts() {
+  static const bool ok = [] {
+    if (geteuid() != 0) return false;
+    if (qEnvironmentVariable("PIKORAMA_TEST_FULLDISK") == u"fsize") return false;
+    if (unshare(CLONE_NEWNS) != 0) return false;
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  }();
+  return ok;
+}
+
+constexpr long kTmpfsMagic = 0x01021994;
+
+}  // namespace
+
+FullDisk::FullDisk(QChar letter)
+    : variable_(QByteArray("PIKORAMA_DRIVE_") + char(letter.toUpper().unicode())),
+      base_(std::make_unique<QTemporaryDir>()) {
+  hadPrevious_ = qEnvironmentVariableIsSet(variable_.constData());
+  previous_ = qgetenv(variable_.constData());
+  const QString mnt = base_->path() + QStringLiteral("/mnt");
+  QDir().mkdir(mnt);
+  if (PrivateMounts() &&
+      mount("tmpfs", QFile::encodeName(mnt).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+            "size=1m,mode=0755") == 0) {
+    struct statfs fs {};
+    mounted_ = statfs(QFile::encodeName(mnt).constData(), &fs) == 0 && long(fs.f_type) == kTmpfsMagic;
+    if (!mounted_) umount2(QFile::encodeName(mnt).constData(), MNT_DETACH);
+  }
+  root_ = mnt + QStringLiteral("/drive");
+  QDir().mkdir(root_);
+  qputenv(variable_.constData(), root_.toUtf8());
+}
+
+FullDisk::~FullDisk() {
+  if (hadPrevious_) qputenv(variable_.constData(), previous_);
+  else qunsetenv(variable_.constData());
+  if (mounted_) umount2(QFile::encodeName(base_->path() + QStringLiteral("/mnt")).constData(), MNT_DETACH);
+}
+
+void FullDisk::WhileFull(const std::function<void()>& operation, qint64 room) {
+  if (!mounted_) {
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old;
+    full.rlim_cur = rlim_t(room);
+    setrlimit(RLIMIT_FSIZE, &full);
+    operation();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return;
+  }
+  // Fills the tmpfs with one file beside the drive's folder.
+  const QByteArray filler = QFile::encodeName(base_->path() + QStringLiteral("/mnt/filler"));
+  const int fd = open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) qFatal("FullDisk: cannot make the filler file");
+  const QByteArray chunk(64 * 1024, 'f');
+  off_t size = 0;
+  for (qsizetype step : {chunk.size(), qsizetype(4096), qsizetype(1)}) {
+    for (;;) {
+      const ssize_t n = write(fd, chunk.constData(), size_t(step));
+      if (n <= 0) break;
+      size += n;
+    }
+  }
+  if (room > 0) (void)!ftruncate(fd, std::max<off_t>(0, size - off_t(room)));
+  close(fd);
+  operation();
+  unlink(filler.constData());
+}
+
+void RunKillRounds(int rounds, const std::function<void()>& childLoop,
+                   const std::function<void(int round)>& checkAfterKill) {
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<int> delayMicroseconds(0, 30000);
+  for (int round = 0; round < rounds; ++round) {
+    fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) qFatal("RunKillRounds: fork failed");
+    if (child == 0) {
+      for (;;) childLoop();
+    }
+    usleep(useconds_t(delayMicroseconds(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    checkAfterKill(round);
+    if (QTest::currentTestFailed()) return;  // the first torn round says it all
+  }
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,3 +53,46 @@ void WriteHostFile(const QString& path, const QByteArray& bytes);
 // Every file and folder under a host folder with sizes, for "nothing on
 // disk changed" checks.
 QStringList Snapshot(const QString& folder);
+
+// A drive on which writes really fail, as on a full disk. Points drive
+// `letter` at a folder of its own (restoring the drive's folder afterwards):
+// a 1 MiB tmpfs mounted in a mount namespace private to the test process
+// when the test runs as root and mounting is allowed, otherwise an ordinary
+// temporary folder on which a file-size limit (RLIMIT_FSIZE, with SIGXFSZ
+// ignored) makes write() fail with EFBIG. Set PIKORAMA_TEST_FULLDISK=fsize
+// to force the second way.
+//
+//   FullDisk disk;                               // drive C:
+//   disk::WriteLines("C:\\Menu.txt", old);      // room enough here
+//   disk.WhileFull([&] { QVERIFY(!disk::WriteLines("C:\\Menu.txt", lines)); });
+class FullDisk {
+ public:
+  explicit FullDisk(QChar letter = u'C');
+  ~FullDisk();
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+  // The host folder of the drive.
+  QString root() const { return root_; }
+  // True when the drive is a tmpfs, false when the file-size limit is used.
+  bool mounted() const { return mounted_; }
+  // Runs `operation` while the disk is full: on the tmpfs about `room`
+  // bytes are left free (whole pages), with the size limit no file can grow
+  // past `room` bytes. Nothing under root() is changed by the filling.
+  void WhileFull(const std::function<void()>& operation, qint64 room = 0);
+
+ private:
+  QByteArray variable_;
+  QByteArray previous_;
+  bool hadPrevious_ = false;
+  std::unique_ptr<QTemporaryDir> base_;
+  QString root_;
+  bool mounted_ = false;
+};
+
+// Runs `childLoop` over and over in a forked child, kills the child with
+// SIGKILL after a random 0-30 ms (the same sequence every run), waits for it
+// and calls `checkAfterKill(round)` in the test process; `rounds` times.
+// The child ends only by the kill; it must not use QVERIFY and friends.
+void RunKillRounds(int rounds, const std::function<void()>& childLoop,
+                   const std::function<void(int round)>& checkAfterKill);
