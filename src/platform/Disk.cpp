@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
 
 namespace disk {
@@ -91,6 +92,7 @@ std::optional<QString> DriveRoot(QChar letter) {
   const QByteArray var = "PIKORAMA_DRIVE_" + QByteArray(1, char(letter.unicode()));
   QString root = qEnvironmentVariable(var.constData());
   if (root.isEmpty() && letter == u'C') root = QDir::homePath();
+  if (root.isEmpty()) root = RemovableDriveRoot(letter).value_or(QString());
   if (root.isEmpty()) return std::nullopt;
   QFileInfo info(root);
   if (!info.isDir()) return std::nullopt;
