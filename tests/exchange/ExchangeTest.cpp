@@ -130,6 +130,7 @@ void ExchangeTest::copyToDrive() {
   // A name in another letter case is the same folder: no second row.
   WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "KAERU\r\n");
   MakeStory(drives.d(QStringLiteral("KAERU")), 1, "stick");
+  QVERIFY(QFile::rename(drives.d(QStringLiteral("KAERU/Card_01.PNG")), drives.d(QStringLiteral("KAERU/card_01.png"))));
   host.stories = {QStringLiteral("kaeru")};
   MakeStory(drives.cls(QStringLiteral("kaeru")), 3, "class");
   x.Load();
@@ -137,6 +138,8 @@ void ExchangeTest::copyToDrive() {
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("KAERU\r\n"));
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("KAERU/Card_03.txt"))), QByteArray("textclass"));
   QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("kaeru"))));
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("KAERU/card_01.png"))), QByteArray("pngclass"));
+  QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("KAERU/Card_01.PNG"))));
   // ... and back the other way, the class's list does not grow either.
   WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "kaeru\r\n");
   QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
@@ -216,7 +219,7 @@ void ExchangeTest::refusals() {
   const QStringList stickBefore = Snapshot(drives.d());
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
   QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
-  QCOMPARE(host.dialogs.told.size(), 2);
+  QCOMPARE(host.dialogs.told, QStringList(2, QStringLiteral("コピーする ぴこらまが ありません。")));
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
   QCOMPARE(Snapshot(drives.d()), stickBefore);
 
@@ -235,7 +238,8 @@ void ExchangeTest::refusals() {
     x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 4);
     QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row);
     QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
-    QCOMPARE(host.dialogs.told.size(), 1);
+    QCOMPARE(host.dialogs.told,
+             QStringList{QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。")});
   }
   QCOMPARE(Snapshot(drives.drives.root(u'C')), before);
 
@@ -313,25 +317,26 @@ void ExchangeTest::fullDrive() {
   }
   qputenv("PIKORAMA_DRIVE_D", point);
 
+  // Undone however the checks end.
+  const std::unique_ptr<void, std::function<void(void*)>> undo(&stick, [&](void*) {
+    if (mounted)
+      ::umount2(point.constData(), MNT_DETACH);
+    else
+      setrlimit(RLIMIT_FSIZE, &oldLimit);
+  });
+
   StoryExchange x(host);
   x.Load();
-  const CopyOutcome outcome = x.CopyToDrive();
-  if (mounted) {
-    ::umount2(point.constData(), MNT_DETACH);
-  } else {
-    setrlimit(RLIMIT_FSIZE, &oldLimit);
-  }
-  QCOMPARE(outcome, CopyOutcome::Incomplete);
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Incomplete);
   QCOMPARE(host.dialogs.told.size(), 1);
   QVERIFY(host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
-  if (!mounted) {
-    // The card files arrived whole; the card list stayed away; no
-    // temporary file is left.
-    const QString copied = stick.path() + QStringLiteral("/かえる");
-    QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
-    QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
-    QVERIFY(!Unix(copied).contains(QStringLiteral(".pikorama")));
-  }
+  // The card files arrived whole; the card list stayed away; no temporary
+  // file is left.
+  const QString copied = stick.path() + QStringLiteral("/かえる");
+  QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
+  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
+  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
+  QVERIFY(!Unix(copied).contains(QStringLiteral(".pikorama")));
 }
 
 void ExchangeTest::newerDestination() {
