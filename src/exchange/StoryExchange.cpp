@@ -20,6 +20,9 @@ const QString kCardList = QStringLiteral("CardData.txt");
 // class folder's; a story counts as newer only beyond that.
 constexpr qint64 kSameTimeMs = 2000;
 
+// How much a copy writes before it makes it last on the device.
+constexpr qint64 kGroupBytes = 64 << 20;
+
 QString Place(StoryExchange::Side side) {
   return side == StoryExchange::DriveSide ? QStringLiteral("USBメモリ") : QStringLiteral("クラス");
 }
@@ -185,7 +188,6 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
       return CopyOutcome::Refused;
     }
-    disk::FlushFolder(root);
     target.count += 1;
     target.names[target.count] = name;
     found = target.count;
@@ -217,17 +219,25 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (progress) progress->Begin(total);
   int failed = 0;
   qint64 done = 0;
+  disk::FolderCopy copy(targetFolder);
   for (qsizetype i = 0; i < files.size(); ++i) {
     const bool last = hasCardList && i == files.size() - 1;
+    if (last) failed += copy.Finish();
     if (last && failed) {
       ++failed;
-    } else if (!disk::CopyFileInto(sourceFolder, files.at(i), targetFolder)) {
+    } else if (!copy.Add(sourceFolder, files.at(i))) {
       ++failed;
     }
+    // A group at a time goes to the device, so that a stick never needs
+    // much more room than the story itself.
+    if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish();
     done += sizes.at(i);
     if (progress) progress->Advance(done);
   }
-  if (!disk::FlushFolder(targetFolder)) ++failed;
+  failed += copy.Finish();
+  // The new folder's entry and the list in the root went to the device with
+  // the files; a story without files flushes them here.
+  if (files.isEmpty()) disk::FlushFolder(root);
   if (progress) progress->End();
   copying_ = false;
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -33,7 +34,7 @@ class Fd {
   bool close() {
     const int fd = fd_;
     fd_ = -1;
-    return ::close(fd) == 0;
+    return fd >= 0 && ::close(fd) == 0;
   }
 
  private:
@@ -75,51 +76,116 @@ bool CopyBytes(int from, int to, off_t size) {
   }
 }
 
-// The name the target takes in `dir`: the spelling of an entry there that
-// matches `name` without regard to case, else `name`.
-QString TargetName(const QString& dir, const QString& name) {
-  if (QFileInfo::exists(dir + u'/' + name)) return name;
+// The names already in a folder, by their letters without case.
+QHash<QString, QString> FolderEntries(const QString& dir) {
+  QHash<QString, QString> names;
   const QStringList entries =
       QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  for (const QString& entry : entries)
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return entry;
-  return name;
+  for (const QString& entry : entries) names.insert(entry.toCaseFolded(), entry);
+  return names;
 }
 
 }  // namespace
 
-bool CopyFileInto(const QString& fromFolder, const QString& name, const QString& toFolder) {
-  if (!IsSafeName(name)) return false;
-  const auto source = HostPath(fromFolder + name);
-  const auto dir = HostPath(toFolder);
-  if (!source || !dir) return false;
+struct FolderCopy::State {
+  struct Pending {
+    std::unique_ptr<Fd> file;
+    QByteArray temp;
+    QByteArray target;
+  };
+  QString dir;  // host folder
+  std::optional<QHash<QString, QString>> entries;  // read once, kept up to date
+  std::unique_ptr<Fd> folder;
+  std::vector<Pending> pending;
+  qint64 bytes = 0;
 
-  Fd in(::open(QFile::encodeName(*source).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  void Discard(Pending& p) {
+    p.file.reset();
+    ::unlinkat(folder->get(), p.temp.constData(), 0);
+  }
+};
+
+FolderCopy::FolderCopy(const QString& toFolder) : state_(std::make_unique<State>()) {
+  // Everything happens inside the target folder itself, never through a
+  // link in its place.
+  if (const auto dir = HostPath(toFolder)) {
+    state_->dir = *dir;
+    state_->folder = std::make_unique<Fd>(::open(QFile::encodeName(*dir).constData(),
+                                                 O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  }
+}
+
+FolderCopy::~FolderCopy() {
+  for (auto& p : state_->pending) state_->Discard(p);
+}
+
+qint64 FolderCopy::PendingBytes() const { return state_->bytes; }
+
+bool FolderCopy::Add(const QString& fromFolder, const QString& name) {
+  State& s = *state_;
+  if (!s.folder || !s.folder->ok() || !IsSafeName(name)) return false;
+  const auto source = HostPath(fromFolder + name);
+  if (!source) return false;
+  // No link is followed and nothing but a plain file is read (a pipe would
+  // wait for ever).
+  Fd in(::open(QFile::encodeName(*source).constData(),
+               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat st {};
   if (!in.ok() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
 
-  // Everything happens inside the target folder itself, never through a
-  // link in its place.
-  Fd folder(::open(QFile::encodeName(*dir).constData(),
-                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!folder.ok()) return false;
-  const QByteArray target = QFile::encodeName(TargetName(*dir, name));
-  const QByteArray temp =
-      ".pikorama-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
-
-  Fd out(::openat(folder.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-  if (!out.ok()) return false;
-  bool ok = CopyBytes(in.get(), out.get(), st.st_size);
+  State::Pending p;
+  // A file whose name differs only in case is replaced under its spelling.
+  if (!s.entries) s.entries = FolderEntries(s.dir);
+  const QString target = s.entries->value(name.toCaseFolded(), name);
+  s.entries->insert(name.toCaseFolded(), target);
+  p.target = QFile::encodeName(target);
+  p.temp = ".pikorama-" + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+  p.file = std::make_unique<Fd>(
+      ::openat(s.folder->get(), p.temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!p.file->ok()) return false;
+  bool ok = CopyBytes(in.get(), p.file->get(), st.st_size);
   if (ok) {
-    ::fchmod(out.get(), st.st_mode & 0777);  // FAT sticks keep no modes
+    ::fchmod(p.file->get(), st.st_mode & 0777);  // FAT sticks keep no modes
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    ok = ::futimens(out.get(), times) == 0;
+    ok = ::futimens(p.file->get(), times) == 0;
   }
-  ok = ok && ::fsync(out.get()) == 0;
-  ok = out.close() && ok;
-  ok = ok && ::renameat(folder.get(), temp.constData(), folder.get(), target.constData()) == 0;
-  if (!ok) ::unlinkat(folder.get(), temp.constData(), 0);
-  return ok;
+  if (!ok) {
+    s.Discard(p);
+    return false;
+  }
+  s.bytes += st.st_size;
+  s.pending.push_back(std::move(p));
+  return true;
+}
+
+int FolderCopy::Finish() {
+  State& s = *state_;
+  if (s.pending.empty()) return 0;
+  // Every file's bytes are written out and their errors seen here; then one
+  // flush of the device makes all of them last, instead of one flush per
+  // file, which costs a wait on the device each. Only then do the files
+  // take their names.
+  int failed = 0;
+  constexpr unsigned kWriteOut =
+      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+  for (auto& p : s.pending) ::sync_file_range(p.file->get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+  std::vector<bool> written;
+  for (auto& p : s.pending) written.push_back(::sync_file_range(p.file->get(), 0, 0, kWriteOut) == 0);
+  const bool flushed = ::syncfs(s.folder->get()) == 0;
+  for (size_t i = 0; i < s.pending.size(); ++i) {
+    auto& p = s.pending[i];
+    const bool ok = written[i] && flushed && p.file->close() &&
+                    ::renameat(s.folder->get(), p.temp.constData(), s.folder->get(),
+                               p.target.constData()) == 0;
+    if (!ok) {
+      ++failed;
+      s.Discard(p);
+    }
+  }
+  s.pending.clear();
+  s.bytes = 0;
+  if (::fsync(s.folder->get()) != 0) ++failed;
+  return failed;
 }
 
 bool FlushFolder(const QString& folder) {

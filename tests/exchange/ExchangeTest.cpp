@@ -119,7 +119,21 @@ void ExchangeTest::copyToDrive() {
   QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
   x.PressList(StoryExchange::ClassSide, 10);
   MakeStory(drives.cls(QStringLiteral("かえる")), 2, "new");
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  // Meanwhile no second copy starts.
+  struct Reentry : CopyProgress {
+    StoryExchange* x;
+    QList<CopyOutcome> seen;
+    qint64 last = 0;
+    void Begin(qint64) override {}
+    void Advance(qint64 done) override {
+      seen.append(x->CopyToClass());
+      last = done;
+    }
+    void End() override {}
+  } progress;
+  progress.x = &x;
+  QCOMPARE(x.CopyToDrive(&progress), CopyOutcome::Copied);
+  QCOMPARE(progress.seen, QList<CopyOutcome>(9, CopyOutcome::Busy));
   QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
@@ -337,6 +351,17 @@ void ExchangeTest::fullDrive() {
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
   QVERIFY(!Unix(copied).contains(QStringLiteral(".pikorama")));
+
+  // What a link on a stick points to is never read.
+  WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "secret");
+  MakeStory(drives.d(QStringLiteral("かえる")), 1);
+  QVERIFY(QFile::link(drives.cls(QStringLiteral("secret.txt")), drives.d(QStringLiteral("かえる/Card_09.txt"))));
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n");
+  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.d()));
+  host.dialogs.told.clear();
+  x.Load();
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Incomplete);
+  QVERIFY(!QFileInfo::exists(story + QStringLiteral("/Card_09.txt")));
 }
 
 void ExchangeTest::newerDestination() {
