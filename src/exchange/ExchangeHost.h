@@ -16,8 +16,10 @@ class ExchangeHost {
   virtual QString ClassFolder() const = 0;
   // The class's story names in list order (the list in memory).
   virtual QStringList ClassStories() const = 0;
-  // A story was added to the class's Menu.txt: read the list again and
-  // redraw the story panel, keeping the selected story.
+  // A story was copied into the class (its name maybe added to the end of
+  // the class's Menu.txt): read the list again, redraw the story panel
+  // keeping the selected story, and reload that story's cards if it was
+  // the one copied.
   virtual void ReloadClassStories() = 0;
   // The exchange drive's root ("D:\"), shared with picture import.
   virtual QString ExchangeDrive() const = 0;

@@ -193,11 +193,6 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     found = target.count;
   }
   target.selected = found;
-  if (to == ClassSide) {
-    host_.ReloadClassStories();
-    ReadClassList();
-    target.selected = std::max(1, RowNamed(target.names, target.count, name));
-  }
   Draw(to);
 
   // The card list comes last, and only when every card file has arrived,
@@ -240,6 +235,14 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (files.isEmpty()) disk::FlushFolder(root);
   if (progress) progress->End();
   copying_ = false;
+
+  if (to == ClassSide) {
+    // The main window shows the class's list and maybe this very story.
+    host_.ReloadClassStories();
+    ReadClassList();
+    target.selected = std::max(1, RowNamed(target.names, target.count, name));
+    Draw(to);
+  }
 
   if (failed) {
     dialogs.Tell(to == DriveSide

@@ -159,6 +159,14 @@ void ExchangeTest::copyToDrive() {
   QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
   QCOMPARE(host.stories, QStringList{QStringLiteral("kaeru")});
   QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("Menu.txt"))), QByteArray("kaeru\r\n"));
+  // A new story from the stick joins the class's list, in memory too.
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "KAERU\r\nkame\r\n");
+  MakeStory(drives.d(QStringLiteral("kame")), 1);
+  x.Load();
+  x.PressList(StoryExchange::DriveSide, 30);
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(host.stories, (QStringList{QStringLiteral("kaeru"), QStringLiteral("kame")}));
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
 }
 
 void ExchangeTest::windowAndLists() {
