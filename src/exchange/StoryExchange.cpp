@@ -145,15 +145,15 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。"));
     return CopyOutcome::Refused;
   }
-  const QString sourceFolder = Root(from) + name + u'\\';
-  if (!disk::FolderExists(sourceFolder)) {
-    dialogs.Tell(QStringLiteral("ぴこらまの フォルダが みつかりません。"));
-    return CopyOutcome::Refused;
-  }
   const QString root = Root(to);
   if (!disk::FolderExists(root)) {
     dialogs.Tell(to == DriveSide ? QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。")
                                  : QStringLiteral("クラスの フォルダが みつかりません。"));
+    return CopyOutcome::Refused;
+  }
+  const QString sourceFolder = Root(from) + name + u'\\';
+  if (!disk::FolderExists(sourceFolder)) {
+    dialogs.Tell(QStringLiteral("ぴこらまの フォルダが みつかりません。"));
     return CopyOutcome::Refused;
   }
 
@@ -205,34 +205,36 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (hasCardList) std::rotate(cardList, cardList + 1, files.end());
 
   copying_ = true;
+  // Progress counts each file twice: copied, then out on the device.
   qint64 total = 0;
   QList<qint64> sizes;
   for (const QString& file : files) {
     sizes.append(FileKb(sourceFolder + file));
-    total += sizes.last();
+    total += 2 * sizes.last();
   }
-  if (progress) progress->Begin(total);
-  int failed = 0;
   qint64 done = 0;
+  const auto advance = [&](qint64 kb) {
+    done += kb;
+    if (progress) progress->Advance(std::min(done, total));
+  };
+  const auto writtenOut = [&](qint64 bytes) { advance(bytes / 1024 + 1); };
+  if (progress) progress->Begin(total);
+
+  int failed = 0;
   disk::FolderCopy copy(targetFolder);
   for (qsizetype i = 0; i < files.size(); ++i) {
     const bool last = hasCardList && i == files.size() - 1;
-    if (last) failed += copy.Finish();
-    if (last && failed) {
+    if (last) failed += copy.Finish(writtenOut);
+    if ((last && failed) || !copy.Add(sourceFolder, files.at(i))) {
       ++failed;
-    } else if (!copy.Add(sourceFolder, files.at(i))) {
-      ++failed;
+      advance(sizes.at(i));  // never goes out
     }
+    advance(sizes.at(i));
     // A group at a time goes to the device, so that a stick never needs
     // much more room than the story itself.
-    if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish();
-    done += sizes.at(i);
-    if (progress) progress->Advance(done);
+    if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish(writtenOut);
   }
-  failed += copy.Finish();
-  // The new folder's entry and the list in the root went to the device with
-  // the files; a story without files flushes them here.
-  if (files.isEmpty()) disk::FlushFolder(root);
+  failed += copy.Finish(writtenOut);
   if (progress) progress->End();
   copying_ = false;
 

@@ -92,6 +92,7 @@ struct FolderCopy::State {
     std::unique_ptr<Fd> file;
     QByteArray temp;
     QByteArray target;
+    qint64 size = 0;
   };
   QString dir;  // host folder
   std::optional<QHash<QString, QString>> entries;  // read once, kept up to date
@@ -153,12 +154,13 @@ bool FolderCopy::Add(const QString& fromFolder, const QString& name) {
     s.Discard(p);
     return false;
   }
+  p.size = st.st_size;
   s.bytes += st.st_size;
   s.pending.push_back(std::move(p));
   return true;
 }
 
-int FolderCopy::Finish() {
+int FolderCopy::Finish(const std::function<void(qint64 bytes)>& written) {
   State& s = *state_;
   if (s.pending.empty()) return 0;
   // Every file's bytes are written out and their errors seen here; then one
@@ -169,12 +171,15 @@ int FolderCopy::Finish() {
   constexpr unsigned kWriteOut =
       SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
   for (auto& p : s.pending) ::sync_file_range(p.file->get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-  std::vector<bool> written;
-  for (auto& p : s.pending) written.push_back(::sync_file_range(p.file->get(), 0, 0, kWriteOut) == 0);
+  std::vector<bool> out;
+  for (auto& p : s.pending) {
+    out.push_back(::sync_file_range(p.file->get(), 0, 0, kWriteOut) == 0);
+    if (written) written(p.size);
+  }
   const bool flushed = ::syncfs(s.folder->get()) == 0;
   for (size_t i = 0; i < s.pending.size(); ++i) {
     auto& p = s.pending[i];
-    const bool ok = written[i] && flushed && p.file->close() &&
+    const bool ok = out[i] && flushed && p.file->close() &&
                     ::renameat(s.folder->get(), p.temp.constData(), s.folder->get(),
                                p.target.constData()) == 0;
     if (!ok) {

@@ -4,6 +4,7 @@
 // is on the device, not only in the cache.
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -33,8 +34,10 @@ class FolderCopy {
   // False when the file could not be written (it is then left out).
   bool Add(const QString& fromFolder, const QString& name);
   // How many files of the group did not make it to their targets (the
-  // folder's own flush failing counts as one).
-  int Finish();
+  // folder's own flush failing counts as one). `written` hears of each
+  // file's size once its bytes are out on the device, which on a slow
+  // stick is most of the time a copy takes.
+  int Finish(const std::function<void(qint64 bytes)>& written = {});
   // Bytes added since the last Finish().
   qint64 PendingBytes() const;
 
