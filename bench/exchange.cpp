@@ -101,8 +101,8 @@ void BM_CpAndSync(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 40 * 1024 * 1024);
 }
 
-BENCHMARK(BM_ExchangeCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
-BENCHMARK(BM_CpAndSync)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8);
+BENCHMARK(BM_ExchangeCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CpAndSync)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 
