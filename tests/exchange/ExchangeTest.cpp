@@ -58,10 +58,8 @@ void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
   QByteArray list;
   for (int n = 1; n <= cards; ++n) {
     const QString stem = folder + QStringLiteral("/Card_%1").arg(n, 2, 10, QLatin1Char('0'));
-    WriteHostFile(stem + QStringLiteral(".PNG"), "png" + mark);
-    WriteHostFile(stem + QStringLiteral(".BMP"), "bmp" + mark);
-    WriteHostFile(stem + QStringLiteral(".txt"), "text" + mark);
-    WriteHostFile(stem + QStringLiteral("_x.wav"), "wav" + mark);
+    for (const char* kind : {".PNG:png", ".BMP:bmp", ".txt:text", "_x.wav:wav"})
+      WriteHostFile(stem + QString::fromLatin1(kind).section(u':', 0, 0), QByteArray(kind).split(':')[1] + mark);
     list += " " + QByteArray::number(n) + " \r\n";
   }
   WriteHostFile(folder + QStringLiteral("/CardData.txt"), list);
@@ -74,8 +72,6 @@ void SetTime(const QString& path, const QDateTime& when) {
 }
 
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xff000000; }
-
-QString Unix(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden).join(u','); }
 
 }  // namespace
 
@@ -99,12 +95,10 @@ void ExchangeTest::copyToDrive() {
   WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n");
   MakeStory(drives.cls(QStringLiteral("かえる")), 2);
   MakeStory(drives.cls(QStringLiteral("くも")), 1);
-  const QDateTime old = QDateTime::currentDateTime().addDays(-3);
-  SetTime(drives.cls(QStringLiteral("かえる/Card_01.PNG")), old);
+  SetTime(drives.cls(QStringLiteral("かえる/Card_01.PNG")), QDateTime::currentDateTime().addDays(-3));
 
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.Count(StoryExchange::DriveSide), 0);
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
   // The list is made with the one name; the story is a folder at the root.
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
@@ -124,15 +118,12 @@ void ExchangeTest::copyToDrive() {
     StoryExchange* x;
     QList<CopyOutcome> seen;
     void Begin(qint64) override {}
-    void Advance(qint64) override {
-      seen.append(x->CopyToClass());
-    }
+    void Advance(qint64) override { seen.append(x->CopyToClass()); }
     void End() override {}
   } progress;
   progress.x = &x;
   QCOMPARE(x.CopyToDrive(&progress), CopyOutcome::Copied);
-  QVERIFY(!progress.seen.isEmpty());
-  QCOMPARE(progress.seen, QList<CopyOutcome>(progress.seen.size(), CopyOutcome::Busy));
+  QCOMPARE(progress.seen, QList<CopyOutcome>(std::max<qsizetype>(progress.seen.size(), 1), CopyOutcome::Busy));
   QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
@@ -181,16 +172,13 @@ void ExchangeTest::windowAndLists() {
 
   // Opened, the drive in use is lit; "とじる" hides and the window comes
   // back as it was left.
-  int openings = 0;
   const auto closeSoon = [&] {
     QTimer::singleShot(0, &window, [&] {
-      ++openings;
       window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
     });
   };
   closeSoon();
   window.Open();
-  QCOMPARE(openings, 1);
   QVERIFY(!window.isVisible());
   QCOMPARE(d->face(), QColor(255, 128, 128));
   QCOMPARE(e->face(), QColor(255, 255, 192));
@@ -362,7 +350,7 @@ void ExchangeTest::fullDrive() {
   QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
-  QVERIFY(!Unix(copied).contains(QStringLiteral(".pikorama")));
+  QVERIFY(QDir(copied).entryList({QStringLiteral(".pikorama*")}, QDir::Files | QDir::Hidden).isEmpty());
 
   // What a link on a stick points to is never read.
   WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "secret");
