@@ -71,9 +71,11 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
   placements.add(MakeLabel(QStringLiteral("Label1"), QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"), this), {352, 52, 110, 21}, 12, true);
 
   classList_ = new PicturePanel(QStringLiteral("Picture1"), kBackground, this);
+  classList_->setAccessibleName(QStringLiteral("ﾊｰﾄﾞﾃﾞｨｽｸ"));
   classList_->setSurface(&exchange_.ListImage(StoryExchange::ClassSide));
   placements.add(classList_, {2, 80, 191, 431});
   driveList_ = new PicturePanel(QStringLiteral("Picture2"), kBackground, this);
+  driveList_->setAccessibleName(QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"));
   driveList_->setSurface(&exchange_.ListImage(StoryExchange::DriveSide));
   placements.add(driveList_, {304, 78, 191, 431});
   connect(classList_, &PicturePanel::mousePressed, this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {

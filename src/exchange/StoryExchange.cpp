@@ -20,17 +20,19 @@ const QString kCardList = QStringLiteral("CardData.txt");
 // class folder's; a story counts as newer only beyond that.
 constexpr qint64 kSameTimeMs = 2000;
 
-// How much a copy writes before it makes it last on the device.
+// How much a copy writes before it makes it last on the device: at most
+// this much room beyond the story is needed while it is overwritten.
 constexpr qint64 kGroupBytes = 64 << 20;
 
 QString Place(StoryExchange::Side side) {
   return side == StoryExchange::DriveSide ? QStringLiteral("USBメモリ") : QStringLiteral("クラス");
 }
 
-// Why a story of this name cannot be copied: the name must be one folder
-// inside the class or at the drive root.
+// Whether a story of this name can be copied: the name must be one folder
+// inside the class or at the drive root, on the school PCs and here.
 bool CopyableName(const QString& name) {
-  // Longer names do not fit into a folder name on a stick or on Linux.
+  // Longer names fit no folder name (255 bytes here, the whole path within
+  // 260 characters there).
   if (name.size() > 100 || name.toUtf8().size() > 255) return false;
   return disk::IsSafeName(name) && !StoryNameProblem(name);
 }
@@ -157,14 +159,19 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     return CopyOutcome::Refused;
   }
 
-  // The stick may have been changed since its list was read.
-  if (to == DriveSide) ReadDriveList();
   List& target = lists_[to];
+  if (to == DriveSide) {
+    // The stick may have been changed since its list was read.
+    ReadDriveList();
+    if (target.selected > std::max(target.count, 1)) target.selected = 1;
+    Draw(DriveSide);
+  }
   int found = RowNamed(target.names, target.count, name);
 
   QString targetFolder;
   if (found) {
     targetFolder = root + target.names[found] + u'\\';
+    disk::CreateFolder(targetFolder);  // listed, but its folder was lost
     const auto theirs = NewestWork(targetFolder);
     const auto ours = NewestWork(sourceFolder);
     if (theirs && (!ours || *theirs > *ours + kSameTimeMs) &&
@@ -230,8 +237,7 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       advance(sizes.at(i));  // never goes out
     }
     advance(sizes.at(i));
-    // A group at a time goes to the device, so that a stick never needs
-    // much more room than the story itself.
+    // A group at a time goes to the device.
     if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish(writtenOut);
   }
   failed += copy.Finish(writtenOut);
