@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
 #include <cstdlib>
 
 #include "NoDialogs.h"
@@ -101,13 +100,24 @@ void BM_CpAndSync(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 40 * 1024 * 1024);
 }
 
-BENCHMARK(BM_ExchangeCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_CpAndSync)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(8)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExchangeCopy)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(8)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_CpAndSync)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(8)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")).toUtf8());
+  qputenv("QT_QPA_PLATFORM",
+          qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")).toUtf8());
   QGuiApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

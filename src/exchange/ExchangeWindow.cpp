@@ -53,11 +53,13 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
   setStyleSheet(QStringLiteral("QDialog { background-color: rgb(192, 255, 255); }"));
 
   Placements placements;
-  closeButton_ = new FaceButton(QStringLiteral("Command3"), QStringLiteral("とじる"), kButtonFace, this);
+  closeButton_ =
+      new FaceButton(QStringLiteral("Command3"), QStringLiteral("とじる"), kButtonFace, this);
   placements.add(closeButton_, {4, 4, 171, 37}, 14, true);
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::hide);
 
-  placements.add(MakeLabel(QStringLiteral("Label3"), QStringLiteral("ドライブ"), this), {212, 16, 84, 21}, 12, true);
+  placements.add(MakeLabel(QStringLiteral("Label3"), QStringLiteral("ドライブ"), this),
+                 {212, 16, 84, 21}, 12, true);
   static const char* const kDriveCaptions[4] = {"Ａ", "Ｄ", "Ｅ", "Ｆ"};
   for (int i = 0; i < 4; ++i) {
     auto* button = new FaceButton(QStringLiteral("Command%1").arg(4 + i),
@@ -67,8 +69,10 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
     driveButtons_[i] = button;
   }
 
-  placements.add(MakeLabel(QStringLiteral("Label2"), QStringLiteral("ﾊｰﾄﾞﾃﾞｨｽｸ"), this), {44, 52, 99, 21}, 12, true);
-  placements.add(MakeLabel(QStringLiteral("Label1"), QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"), this), {352, 52, 110, 21}, 12, true);
+  placements.add(MakeLabel(QStringLiteral("Label2"), QStringLiteral("ﾊｰﾄﾞﾃﾞｨｽｸ"), this),
+                 {44, 52, 99, 21}, 12, true);
+  placements.add(MakeLabel(QStringLiteral("Label1"), QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"), this),
+                 {352, 52, 110, 21}, 12, true);
 
   classList_ = new PicturePanel(QStringLiteral("Picture1"), kBackground, this);
   classList_->setAccessibleName(QStringLiteral("ﾊｰﾄﾞﾃﾞｨｽｸ"));
@@ -78,21 +82,27 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
   driveList_->setAccessibleName(QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"));
   driveList_->setSurface(&exchange_.ListImage(StoryExchange::DriveSide));
   placements.add(driveList_, {304, 78, 191, 431});
-  connect(classList_, &PicturePanel::mousePressed, this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
-    exchange_.PressList(StoryExchange::ClassSide, at.y());
-    showLists();
-  });
-  connect(driveList_, &PicturePanel::mousePressed, this, [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
-    exchange_.PressList(StoryExchange::DriveSide, at.y());
-    showLists();
-  });
+  connect(classList_, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
+            exchange_.PressList(StoryExchange::ClassSide, at.y());
+            showLists();
+          });
+  connect(driveList_, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
+            exchange_.PressList(StoryExchange::DriveSide, at.y());
+            showLists();
+          });
 
-  toDriveButton_ = new FaceButton(QStringLiteral("Command2"), QStringLiteral("＞＞＞"), kButtonFace, this);
+  toDriveButton_ =
+      new FaceButton(QStringLiteral("Command2"), QStringLiteral("＞＞＞"), kButtonFace, this);
   placements.add(toDriveButton_, {206, 178, 83, 85}, 16, true);
-  connect(toDriveButton_, &QPushButton::clicked, this, [this] { onCopyClicked(StoryExchange::ClassSide); });
-  toClassButton_ = new FaceButton(QStringLiteral("Command1"), QStringLiteral("＜＜＜"), kButtonFace, this);
+  connect(toDriveButton_, &QPushButton::clicked, this,
+          [this] { onCopyClicked(StoryExchange::ClassSide); });
+  toClassButton_ =
+      new FaceButton(QStringLiteral("Command1"), QStringLiteral("＜＜＜"), kButtonFace, this);
   placements.add(toClassButton_, {206, 304, 83, 85}, 16, true);
-  connect(toClassButton_, &QPushButton::clicked, this, [this] { onCopyClicked(StoryExchange::DriveSide); });
+  connect(toClassButton_, &QPushButton::clicked, this,
+          [this] { onCopyClicked(StoryExchange::DriveSide); });
 
   placements.apply(1.0);
   setFixedSize(499, 515);

@@ -1,7 +1,6 @@
 #include "exchange/StoryExchange.h"
 
 #include <QPainter>
-
 #include <algorithm>
 
 #include "exchange/ExchangeHost.h"
@@ -81,7 +80,8 @@ void StoryExchange::ReadClassList() {
   List& list = lists_[ClassSide];
   const QStringList names = host_.ClassStories();
   list.count = int(std::min<qsizetype>(names.size(), kMaxStories));
-  for (int i = 1; i <= kMaxStories; ++i) list.names[i] = i <= list.count ? names.at(i - 1) : QString();
+  for (int i = 1; i <= kMaxStories; ++i)
+    list.names[i] = i <= list.count ? names.at(i - 1) : QString();
 }
 
 void StoryExchange::ReadDriveList() {
@@ -144,13 +144,16 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     return CopyOutcome::Refused;
   }
   if (!CopyableName(name)) {
-    dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。"));
+    dialogs.Tell(
+        QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。"));
     return CopyOutcome::Refused;
   }
   const QString root = Root(to);
   if (!disk::FolderExists(root)) {
-    dialogs.Tell(to == DriveSide ? QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。")
-                                 : QStringLiteral("クラスの フォルダが みつかりません。"));
+    dialogs.Tell(
+        to == DriveSide
+            ? QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。")
+            : QStringLiteral("クラスの フォルダが みつかりません。"));
     return CopyOutcome::Refused;
   }
   const QString sourceFolder = Root(from) + name + u'\\';
@@ -180,7 +183,8 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     }
   } else {
     if (target.count >= kMaxStories) {
-      dialogs.Tell(QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
+      dialogs.Tell(QStringLiteral(
+          "ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
       return CopyOutcome::Refused;
     }
     targetFolder = root + name + u'\\';
@@ -192,7 +196,8 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     // The list keeps every line it had and gains one at its end.
     if (!disk::AppendLine(root + kListName, name)) {
       if (made) disk::RemoveFolder(targetFolder);
-      dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
+      dialogs.Tell(Place(to) +
+                   QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
       return CopyOutcome::Refused;
     }
     target.count += 1;
@@ -253,11 +258,12 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   }
 
   if (failed) {
-    dialogs.Tell(to == DriveSide
-                     ? QStringLiteral("コピーできなかった ファイルが あります。"
-                                      "USBメモリが いっぱいでないか、ぬけていないか たしかめてください。")
-                     : QStringLiteral("コピーできなかった ファイルが あります。"
-                                      "ハードディスクが いっぱいでないか たしかめてください。"));
+    dialogs.Tell(
+        to == DriveSide
+            ? QStringLiteral("コピーできなかった ファイルが あります。"
+                             "USBメモリが いっぱいでないか、ぬけていないか たしかめてください。")
+            : QStringLiteral("コピーできなかった ファイルが あります。"
+                             "ハードディスクが いっぱいでないか たしかめてください。"));
     return CopyOutcome::Incomplete;
   }
   dialogs.Tell(QStringLiteral("コピーしました。"));

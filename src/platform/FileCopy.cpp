@@ -1,16 +1,15 @@
 #include "platform/FileCopy.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRandomGenerator>
-
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <vector>
 
 #include "platform/Disk.h"
@@ -94,7 +93,7 @@ struct FolderCopy::State {
     QByteArray target;
     qint64 size = 0;
   };
-  QString dir;  // host folder
+  QString dir;                                     // host folder
   std::optional<QHash<QString, QString>> entries;  // read once, kept up to date
   std::unique_ptr<Fd> folder;
   std::vector<Pending> pending;
@@ -179,9 +178,9 @@ int FolderCopy::Finish(const std::function<void(qint64 bytes)>& written) {
   const bool flushed = ::syncfs(s.folder->get()) == 0;
   for (size_t i = 0; i < s.pending.size(); ++i) {
     auto& p = s.pending[i];
-    const bool ok = out[i] && flushed && p.file->close() &&
-                    ::renameat(s.folder->get(), p.temp.constData(), s.folder->get(),
-                               p.target.constData()) == 0;
+    const bool ok =
+        out[i] && flushed && p.file->close() &&
+        ::renameat(s.folder->get(), p.temp.constData(), s.folder->get(), p.target.constData()) == 0;
     if (!ok) {
       ++failed;
       s.Discard(p);

@@ -1,11 +1,11 @@
 #include "platform/RemovableDrives.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace disk {
 

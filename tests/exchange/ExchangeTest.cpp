@@ -2,14 +2,14 @@
 // lists, the copies, the refusals, full and write-protected sticks, and
 // which drive letters the mounted sticks get.
 
-#include <QtTest>
-
-#include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QtTest>
+#include <csignal>
 
 #include "exchange/ExchangeHost.h"
 #include "exchange/ExchangeWindow.h"
@@ -22,7 +22,8 @@
 namespace {
 
 const QString kClass = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-const QString kFull = QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。");
+const QString kFull =
+    QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。");
 
 class TestHost : public ExchangeHost {
  public:
@@ -47,7 +48,9 @@ struct Drives {
     QDir().mkpath(cls());
   }
   ~Drives() { disk::testing::SetMountTable({}); }
-  QString cls(const QString& rel = {}) const { return drives.c(QStringLiteral("A_PIKORA/CLASS_11/") + rel); }
+  QString cls(const QString& rel = {}) const {
+    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/") + rel);
+  }
   QString d(const QString& rel = {}) const { return drives.root(u'D') + u'/' + rel; }
   TempDrives drives;
 };
@@ -59,7 +62,8 @@ void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
   for (int n = 1; n <= cards; ++n) {
     const QString stem = folder + QStringLiteral("/Card_%1").arg(n, 2, 10, QLatin1Char('0'));
     for (const char* kind : {".PNG:png", ".BMP:bmp", ".txt:text", "_x.wav:wav"})
-      WriteHostFile(stem + QString::fromLatin1(kind).section(u':', 0, 0), QByteArray(kind).split(':')[1] + mark);
+      WriteHostFile(stem + QString::fromLatin1(kind).section(u':', 0, 0),
+                    QByteArray(kind).split(':')[1] + mark);
     list += " " + QByteArray::number(n) + " \r\n";
   }
   WriteHostFile(folder + QStringLiteral("/CardData.txt"), list);
@@ -92,17 +96,21 @@ void ExchangeTest::copyToDrive() {
   Drives drives;
   TestHost host;
   host.stories = {QStringLiteral("かえる"), QStringLiteral("くも")};
-  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n");
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")),
+                "\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n");
   MakeStory(drives.cls(QStringLiteral("かえる")), 2);
   MakeStory(drives.cls(QStringLiteral("くも")), 1);
-  SetTime(drives.cls(QStringLiteral("かえる/Card_01.PNG")), QDateTime::currentDateTime().addDays(-3));
+  SetTime(drives.cls(QStringLiteral("かえる/Card_01.PNG")),
+          QDateTime::currentDateTime().addDays(-3));
 
   StoryExchange x(host);
   x.Load();
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
   // The list is made with the one name; the story is a folder at the root.
-  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
-  QCOMPARE(Snapshot(drives.d(QStringLiteral("かえる"))), Snapshot(drives.cls(QStringLiteral("かえる"))));
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
+           QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
+  QCOMPARE(Snapshot(drives.d(QStringLiteral("かえる"))),
+           Snapshot(drives.cls(QStringLiteral("かえる"))));
   QCOMPARE(QFileInfo(drives.d(QStringLiteral("かえる/Card_01.PNG"))).lastModified(),
            QFileInfo(drives.cls(QStringLiteral("かえる/Card_01.PNG"))).lastModified());
   QCOMPARE(host.dialogs.told, QStringList{QStringLiteral("コピーしました。")});
@@ -123,7 +131,8 @@ void ExchangeTest::copyToDrive() {
   } progress;
   progress.x = &x;
   QCOMPARE(x.CopyToDrive(&progress), CopyOutcome::Copied);
-  QCOMPARE(progress.seen, QList<CopyOutcome>(std::max<qsizetype>(progress.seen.size(), 1), CopyOutcome::Busy));
+  QCOMPARE(progress.seen,
+           QList<CopyOutcome>(std::max<qsizetype>(progress.seen.size(), 1), CopyOutcome::Busy));
   QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
@@ -134,7 +143,8 @@ void ExchangeTest::copyToDrive() {
   // A name in another letter case is the same folder: no second row.
   WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "KAERU\r\n");
   MakeStory(drives.d(QStringLiteral("KAERU")), 1, "stick");
-  QVERIFY(QFile::rename(drives.d(QStringLiteral("KAERU/Card_01.PNG")), drives.d(QStringLiteral("KAERU/card_01.png"))));
+  QVERIFY(QFile::rename(drives.d(QStringLiteral("KAERU/Card_01.PNG")),
+                        drives.d(QStringLiteral("KAERU/card_01.png"))));
   host.stories = {QStringLiteral("kaeru")};
   MakeStory(drives.cls(QStringLiteral("kaeru")), 3, "class");
   x.Load();
@@ -173,9 +183,8 @@ void ExchangeTest::windowAndLists() {
   // Opened, the drive in use is lit; "とじる" hides and the window comes
   // back as it was left.
   const auto closeSoon = [&] {
-    QTimer::singleShot(0, &window, [&] {
-      window.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
-    });
+    QTimer::singleShot(
+        0, &window, [&] { window.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); });
   };
   closeSoon();
   window.Open();
@@ -216,7 +225,8 @@ void ExchangeTest::windowAndLists() {
   QCOMPARE(At(x.ListImage(StoryExchange::DriveSide), 100, 10), qRgb(0, 0, 200));
   // Copying to it says the stick is missing.
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
-  QCOMPARE(host.dialogs.told.last(), QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
+  QCOMPARE(host.dialogs.told.last(),
+           QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
 }
 
 void ExchangeTest::refusals() {
@@ -253,7 +263,8 @@ void ExchangeTest::refusals() {
     QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row);
     QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
     QCOMPARE(host.dialogs.told,
-             QStringList{QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。")});
+             QStringList{QStringLiteral(
+                 "この ぴこらまは なまえに つかえない もじが あるので、コピーできません。")});
   }
   QCOMPARE(Snapshot(drives.drives.root(u'C')), before);
 
@@ -287,8 +298,10 @@ void ExchangeTest::writeProtectedList() {
   const bool root = geteuid() == 0;
   if (root) {
     for (const QChar letter : {u'C', u'D'})
-      QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534"),
-                                                           drives.drives.root(letter)}), 0);
+      QCOMPARE(
+          QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534"),
+                                                      drives.drives.root(letter)}),
+          0);
     QVERIFY(::chown(list.constData(), 0, 0) == 0);
   }
   QVERIFY(::chmod(list.constData(), 0444) == 0);
@@ -298,7 +311,8 @@ void ExchangeTest::writeProtectedList() {
   const auto attempt = [&] {
     return x.CopyToDrive() == CopyOutcome::Refused &&
            host.dialogs.told ==
-               QStringList{QStringLiteral("USBメモリの リストに かきこめないので、コピーしませんでした。")};
+               QStringList{
+                   QStringLiteral("USBメモリの リストに かきこめないので、コピーしませんでした。")};
   };
   if (root) {
     const pid_t child = fork();
@@ -350,19 +364,22 @@ void ExchangeTest::fullDrive() {
   x.Load();
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Incomplete);
   QCOMPARE(host.dialogs.told.size(), 1);
-  QVERIFY(host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
+  QVERIFY(
+      host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
   // The card files arrived whole; the card list stayed away; no temporary
   // file is left.
   const QString copied = stick.path() + QStringLiteral("/かえる");
   QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
   QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
-  QVERIFY(QDir(copied).entryList({QStringLiteral(".pikorama*")}, QDir::Files | QDir::Hidden).isEmpty());
+  QVERIFY(
+      QDir(copied).entryList({QStringLiteral(".pikorama*")}, QDir::Files | QDir::Hidden).isEmpty());
 
   // What a link on a stick points to is never read.
   WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "secret");
   MakeStory(drives.d(QStringLiteral("かえる")), 1);
-  QVERIFY(QFile::link(drives.cls(QStringLiteral("secret.txt")), drives.d(QStringLiteral("かえる/Card_09.txt"))));
+  QVERIFY(QFile::link(drives.cls(QStringLiteral("secret.txt")),
+                      drives.d(QStringLiteral("かえる/Card_09.txt"))));
   WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n");
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.d()));
   host.dialogs.told.clear();
@@ -382,7 +399,8 @@ void ExchangeTest::newerDestination() {
 
   // The stick's copy was worked on later.
   MakeStory(drives.d(QStringLiteral("かえる")), 2, "stick");
-  SetTime(drives.d(QStringLiteral("かえる/Card_02.PNG")), QDateTime::currentDateTime().addSecs(3600));
+  SetTime(drives.d(QStringLiteral("かえる/Card_02.PNG")),
+          QDateTime::currentDateTime().addSecs(3600));
   const QStringList stickBefore = Snapshot(drives.d());
   host.dialogs.answers = {false};
   QCOMPARE(x.CopyToDrive(), CopyOutcome::Declined);
@@ -395,18 +413,21 @@ void ExchangeTest::newerDestination() {
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("かえる/Card_01.txt"))), QByteArray("text1"));
 
   // The other way round, the class's copy being the newer one.
-  SetTime(drives.cls(QStringLiteral("かえる/CardData.txt")), QDateTime::currentDateTime().addSecs(7200));
+  SetTime(drives.cls(QStringLiteral("かえる/CardData.txt")),
+          QDateTime::currentDateTime().addSecs(7200));
   const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
   host.dialogs.asked.clear();
   QCOMPARE(x.CopyToClass(), CopyOutcome::Declined);
-  QCOMPARE(host.dialogs.asked, QStringList{QStringLiteral("クラスのほうが あたらしいです。うわがきしますか？")});
+  QCOMPARE(host.dialogs.asked,
+           QStringList{QStringLiteral("クラスのほうが あたらしいです。うわがきしますか？")});
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
 }
 
 void ExchangeTest::driveLetters() {
   TempDrives drives(QStringLiteral("C"));
   QTemporaryDir media;
-  for (const char* name : {"STICK A", "B", "C"}) QDir(media.path()).mkpath(QString::fromLatin1(name));
+  for (const char* name : {"STICK A", "B", "C"})
+    QDir(media.path()).mkpath(QString::fromLatin1(name));
   QByteArray table;
   const QByteArray m = QFile::encodeName(media.path());
   // Mount order: "STICK A", then another user's stick, then "B"; "C" is
@@ -419,7 +440,8 @@ void ExchangeTest::driveLetters() {
   QByteArray current = table;
   disk::testing::SetMountTable([&] { return current; }, {media.path()});
 
-  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/STICK A")));
+  QCOMPARE(disk::DriveRoot(u'D'),
+           std::optional<QString>(media.path() + QStringLiteral("/STICK A")));
   QCOMPARE(disk::DriveRoot(u'e'), std::optional<QString>(media.path() + QStringLiteral("/B")));
   QCOMPARE(disk::DriveRoot(u'F'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'A'), std::nullopt);
