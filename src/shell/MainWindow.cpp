@@ -14,10 +14,12 @@
 #include "editor/CardTextBox.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
+#include "exchange/ExchangeWindow.h"
 #include "export/ExportDialog.h"
 #include "library/StoryList.h"
 #include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
+#include "shell/ClassExchange.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
@@ -81,6 +83,8 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
     ExportStoryAsWebPages(story, dialogs, this);
   });
 
+  connect(storyPanel->exchangeButton, &QPushButton::clicked, this, [this] { exchangeWindow()->Open(); });
+
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
@@ -134,6 +138,16 @@ void MainWindow::onDriveButtonClicked() {
   DataFolderDialog* dialog = driveDialog();
   dialog->currentRoot->setText(m_.library.BaseFolder);
   dialog->exec();
+}
+
+MainWindow::~MainWindow() = default;
+
+ExchangeWindow* MainWindow::exchangeWindow() {
+  if (!exchangeWindow_) {
+    classExchange_ = std::make_unique<ClassExchange>(m_.library, m_.deck, m_.dialogs);
+    exchangeWindow_ = new ExchangeWindow(*classExchange_, this);
+  }
+  return exchangeWindow_;
 }
 
 StoryNameDialog* MainWindow::nameDialog() {

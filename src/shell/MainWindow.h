@@ -2,13 +2,16 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "platform/Widgets.h"
 
 class CanvasView;
 class ClassPanel;
+class ClassExchange;
 class DataFolderDialog;
+class ExchangeWindow;
 class Session;
 class StoryNameDialog;
 class StoryPanel;
@@ -22,6 +25,7 @@ class MainWindow : public QWidget {
  public:
   // `screen` stands for the screen size (the real screen when not given).
   explicit MainWindow(Session& m, std::optional<QSize> screen = std::nullopt);
+  ~MainWindow() override;
 
   ClassPanel* classPanel;
   StoryPanel* storyPanel;
@@ -38,6 +42,9 @@ class MainWindow : public QWidget {
   StoryNameDialog* nameDialog();
   void onMakeStoryClicked();
 
+  // The exchange window, made on first use and kept.
+  ExchangeWindow* exchangeWindow();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -49,5 +56,7 @@ class MainWindow : public QWidget {
   Placements placements_;
   QPointer<DataFolderDialog> dataFolderDialog_;
   QPointer<StoryNameDialog> storyNameDialog_;
+  std::unique_ptr<ClassExchange> classExchange_;
+  QPointer<ExchangeWindow> exchangeWindow_;
   bool painted_ = false;
 };
