@@ -7,6 +7,7 @@
 #   /usr/share/metainfo/org.pikorama.Pikorama.metainfo.xml  software centres
 #   /usr/share/icons/hicolor/{48x48,64x64,128x128,256x256,scalable}/apps/
 #   /usr/share/doc/pikorama/{copyright,changelog.gz}
+#   /usr/share/man/man1/pikorama.1.gz
 # The children's stories stay in their own data folders (see README.md);
 # the package never writes there, so removing it leaves them alone.
 
@@ -30,6 +31,10 @@ execute_process(COMMAND date -R -u -d ${PIKORAMA_RELEASE_DATE}
 configure_file(${here}/changelog.in ${generated}/changelog @ONLY)
 execute_process(COMMAND gzip -9nc ${generated}/changelog OUTPUT_FILE ${generated}/changelog.gz
                 COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND gzip -9nc ${here}/pikorama.1 OUTPUT_FILE ${generated}/pikorama.1.gz
+                COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${here}/changelog.in ${here}/pikorama.1 ${here}/org.pikorama.Pikorama.metainfo.xml.in)
 
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -41,6 +46,7 @@ foreach(size 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES ${here}/icons/pikorama.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${generated}/pikorama.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${here}/copyright ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The Debian package.

@@ -48,7 +48,8 @@ contents)
               /usr/share/metainfo/$app.metainfo.xml \
               /usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/pikorama.png \
               /usr/share/icons/hicolor/scalable/apps/pikorama.svg \
-              /usr/share/doc/pikorama/copyright /usr/share/doc/pikorama/changelog.gz; do
+              /usr/share/doc/pikorama/copyright /usr/share/doc/pikorama/changelog.gz \
+              /usr/share/man/man1/pikorama.1.gz; do
     grep -qxF "$path" "$scratch/list" || fail "the package lacks $path"
   done
   # Removing the package must leave nothing behind: every file is the
