@@ -14,8 +14,13 @@ need() { command -v "$1" >/dev/null || skip "$1 is not installed"; }
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-have_deb() {
+# What package_build needs; where it skipped, so do the others.
+need_package_tools() {
   need dpkg-deb
+  need dpkg-shlibdeps
+}
+have_deb() {
+  need_package_tools
   [[ -f "$deb" ]] || fail "no package $deb (did package_build run?)"
 }
 unpack() {
@@ -32,8 +37,7 @@ png_size() {
 
 case "$step" in
 build)
-  need dpkg-deb
-  need dpkg-shlibdeps
+  need_package_tools
   rm -rf "$PACKAGE_DIR"
   mkdir -p "$PACKAGE_DIR"
   cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$PACKAGE_DIR"
