@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("pikorama"));
+  // Lets a Wayland desktop match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pikorama.Pikorama"));
   InstallJapanese(app);
   QtDialogs dialogs;
   // One copy per data folder: a second one would overwrite the first one's work.
