@@ -2,6 +2,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "platform/Widgets.h"
@@ -9,7 +10,10 @@
 class CanvasView;
 class ClassPanel;
 class DataFolderDialog;
+class PlayerWindow;
+class RecorderButtons;
 class Session;
+class ShowHost;
 class StoryNameDialog;
 class StoryPanel;
 class ToolPanel;
@@ -22,6 +26,7 @@ class MainWindow : public QWidget {
  public:
   // `screen` stands for the screen size (the real screen when not given).
   explicit MainWindow(Session& m, std::optional<QSize> screen = std::nullopt);
+  ~MainWindow() override;
 
   ClassPanel* classPanel;
   StoryPanel* storyPanel;
@@ -29,6 +34,7 @@ class MainWindow : public QWidget {
   ToolPanel* toolPanel;
   CanvasView* canvas;
   QPlainTextEdit* cardText;
+  RecorderButtons* recorderButtons;
 
   // The drive dialog, made on first use and kept.
   DataFolderDialog* driveDialog();
@@ -37,6 +43,10 @@ class MainWindow : public QWidget {
   // The name dialog of a new story, made on first use and kept.
   StoryNameDialog* nameDialog();
   void onMakeStoryClicked();
+
+  // The player window, made on first use and kept.
+  PlayerWindow* playerWindow();
+  void onPlayClicked();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -49,5 +59,7 @@ class MainWindow : public QWidget {
   Placements placements_;
   QPointer<DataFolderDialog> dataFolderDialog_;
   QPointer<StoryNameDialog> storyNameDialog_;
+  std::unique_ptr<ShowHost> showHost_;
+  std::unique_ptr<PlayerWindow> playerWindow_;
   bool painted_ = false;
 };
