@@ -84,20 +84,8 @@ void PicturePanel::paintEvent(QPaintEvent* event) {
   if (scale_ == 1.0) {
     painter.drawImage(event->rect().topLeft(), *surface_, event->rect());
   } else {
-    // Only the exposed part, from the surface pixels under it and a margin
-    // for the smoothing filter, so a small update costs a small repaint.
-    const QRect exposed = event->rect();
-    const QRect source =
-        QRectF(exposed.x() / scale_, exposed.y() / scale_, exposed.width() / scale_, exposed.height() / scale_)
-            .toAlignedRect()
-            .adjusted(-2, -2, 2, 2) &
-        surface_->rect();
-    if (source.isEmpty()) return;
-    painter.setClipRect(exposed);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(source.x() * scale_, source.y() * scale_, source.width() * scale_,
-                             source.height() * scale_),
-                      *surface_, source);
+    painter.drawImage(QRectF(0, 0, surface_->width() * scale_, surface_->height() * scale_), *surface_);
   }
 }
 
