@@ -23,6 +23,8 @@ class LibraryState : public Notifier {
   QString CurrentStoryName;
   QString EnteredName;
   QString NewStoryName;
+  // The drive that stories and pictures are exchanged with ("D:\").
+  QString ExchangeDrive = QStringLiteral("D:\\");
 
   QImage storyListImage;  // the story panel's surface
   bool classPanelVisible = true;

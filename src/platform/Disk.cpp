@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/RemovableDrives.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,6 +93,9 @@ bool WriteAll(int fd, const char* data, qint64 size) {
 
 bool Replace(const QString& host, const QByteArray& bytes) {
   const QByteArray target = QFile::encodeName(host);
+  // A file that may not be written stays as it is, although the rename
+  // below could replace it: a write-protected list is never rewritten.
+  if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0) return false;
   QByteArray temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
@@ -161,6 +165,7 @@ std::optional<QString> DriveRoot(QChar letter) {
   // Without its variable, C: is the home folder; with no home folder at all
   // it is a missing drive rather than the host's top folder.
   if (root.isEmpty() && letter == u'C') root = qEnvironmentVariable("HOME");
+  if (root.isEmpty()) root = RemovableDriveRoot(letter).value_or(QString());
   if (root.isEmpty()) return std::nullopt;
   QFileInfo info(root);
   if (!info.isDir()) return std::nullopt;

@@ -14,6 +14,7 @@
 #include "editor/CardTextBox.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
+#include "exchange/ExchangeWindow.h"
 #include "export/ExportDialog.h"
 #include "library/StoryList.h"
 #include "library/StoryNameDialog.h"
@@ -21,6 +22,7 @@
 #include "narration/RecorderButtons.h"
 #include "player/PlayerWindow.h"
 #include "shell/CardNarration.h"
+#include "shell/ClassExchange.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
@@ -86,6 +88,8 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
     ExportStoryAsWebPages(story, dialogs, this);
   });
 
+  connect(storyPanel->exchangeButton, &QPushButton::clicked, this, [this] { exchangeWindow()->Open(); });
+
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
@@ -136,8 +140,6 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   move(0, 0);
 }
 
-MainWindow::~MainWindow() = default;
-
 DataFolderDialog* MainWindow::driveDialog() {
   if (!dataFolderDialog_) dataFolderDialog_ = new DataFolderDialog(m_.library, this);
   return dataFolderDialog_;
@@ -147,6 +149,16 @@ void MainWindow::onDriveButtonClicked() {
   DataFolderDialog* dialog = driveDialog();
   dialog->currentRoot->setText(m_.library.BaseFolder);
   dialog->exec();
+}
+
+MainWindow::~MainWindow() = default;
+
+ExchangeWindow* MainWindow::exchangeWindow() {
+  if (!exchangeWindow_) {
+    classExchange_ = std::make_unique<ClassExchange>(m_.library, m_.deck, m_.dialogs);
+    exchangeWindow_ = new ExchangeWindow(*classExchange_, this);
+  }
+  return exchangeWindow_;
 }
 
 StoryNameDialog* MainWindow::nameDialog() {

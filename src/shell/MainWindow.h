@@ -9,7 +9,9 @@
 
 class CanvasView;
 class ClassPanel;
+class ClassExchange;
 class DataFolderDialog;
+class ExchangeWindow;
 class PlayerWindow;
 class RecorderButtons;
 class Session;
@@ -48,6 +50,9 @@ class MainWindow : public QWidget {
   PlayerWindow* playerWindow();
   void onPlayClicked();
 
+  // The exchange window, made on first use and kept.
+  ExchangeWindow* exchangeWindow();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -61,5 +66,7 @@ class MainWindow : public QWidget {
   QPointer<StoryNameDialog> storyNameDialog_;
   std::unique_ptr<ShowHost> showHost_;
   std::unique_ptr<PlayerWindow> playerWindow_;
+  std::unique_ptr<ClassExchange> classExchange_;
+  QPointer<ExchangeWindow> exchangeWindow_;
   bool painted_ = false;
 };

@@ -1,0 +1,43 @@
+#pragma once
+// The exchange window "交換メニュー": the class's stories on the left, the
+// exchange drive's on the right, a copy button for each direction and the
+// drive buttons. It is made once and afterwards only hidden and shown, so
+// it opens again as it was left.
+
+#include <QDialog>
+#include <array>
+
+#include "exchange/StoryExchange.h"
+
+class ExchangeHost;
+class FaceButton;
+class PicturePanel;
+
+class ExchangeWindow : public QDialog {
+  Q_OBJECT
+ public:
+  ExchangeWindow(ExchangeHost& host, QWidget* parent);
+
+  // Shows the window modally and returns when it is closed.
+  void Open();
+
+  StoryExchange& exchange() { return exchange_; }
+
+  // Drive buttons in the order "Ａ" "Ｄ" "Ｅ" "Ｆ".
+  static constexpr std::array<char, 4> kDriveLetters{'A', 'D', 'E', 'F'};
+
+ private:
+  void onDriveClicked(int index);
+  void onCopyClicked(StoryExchange::Side from);
+  void showDriveColours();
+  void showLists();
+
+  StoryExchange exchange_;
+  bool loaded_ = false;
+  FaceButton* closeButton_ = nullptr;
+  std::array<FaceButton*, 4> driveButtons_{};
+  FaceButton* toDriveButton_ = nullptr;
+  FaceButton* toClassButton_ = nullptr;
+  PicturePanel* classList_ = nullptr;
+  PicturePanel* driveList_ = nullptr;
+};

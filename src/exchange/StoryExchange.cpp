@@ -1,0 +1,271 @@
+#include "exchange/StoryExchange.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "exchange/ExchangeHost.h"
+#include "library/StoryList.h"
+#include "platform/Dialogs.h"
+#include "platform/Disk.h"
+#include "platform/FileCopy.h"
+
+namespace {
+
+const QColor kWindowBackground(192, 255, 255);
+const QString kListName = QStringLiteral("Menu.txt");
+const QString kCardList = QStringLiteral("CardData.txt");
+
+// Stick clocks and FAT times (two-second steps) differ a little from the
+// class folder's; a story counts as newer only beyond that.
+constexpr qint64 kSameTimeMs = 2000;
+
+// How much a copy writes before it makes it last on the device: at most
+// this much room beyond the story is needed while it is overwritten.
+constexpr qint64 kGroupBytes = 64 << 20;
+
+QString Place(StoryExchange::Side side) {
+  return side == StoryExchange::DriveSide ? QStringLiteral("USBメモリ") : QStringLiteral("クラス");
+}
+
+// Whether a story of this name can be copied: the name must be one folder
+// inside the class or at the drive root, on the school PCs and here.
+bool CopyableName(const QString& name) {
+  // Longer names fit no folder name (255 bytes here, the whole path within
+  // 260 characters there).
+  if (name.size() > 100 || name.toUtf8().size() > 255) return false;
+  return disk::IsSafeName(name) && !StoryNameProblem(name);
+}
+
+// The newest time of the story's work: its card files and card list.
+std::optional<qint64> NewestWork(const QString& folder) {
+  std::optional<qint64> newest;
+  for (const QString& file : disk::ListFiles(folder, QStringLiteral("Card_*.*;CardData.txt"))) {
+    if (const auto t = disk::ModifiedMs(folder + file)) newest = std::max(newest.value_or(*t), *t);
+  }
+  return newest;
+}
+
+qint64 FileKb(const QString& file) { return disk::FileSize(file).value_or(0) / 1024 + 1; }
+
+int RowNamed(const std::array<QString, 101>& names, int count, const QString& name) {
+  for (int i = 1; i <= count; ++i)
+    if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  return 0;
+}
+
+}  // namespace
+
+StoryExchange::StoryExchange(ExchangeHost& host) : host_(host) {
+  for (auto& list : lists_) {
+    list.image = QImage(kListSize, QImage::Format_RGB32);
+    list.image.fill(kWindowBackground);
+  }
+}
+
+QString StoryExchange::Name(Side side, int row) const {
+  const List& list = lists_[side];
+  return row >= 1 && row <= list.count ? list.names[row] : QString();
+}
+
+QString StoryExchange::Root(Side side) const {
+  return side == ClassSide ? host_.ClassFolder() : host_.ExchangeDrive();
+}
+
+QChar StoryExchange::DriveLetter() const {
+  const QString drive = host_.ExchangeDrive();
+  return drive.isEmpty() ? QChar() : drive.at(0).toUpper();
+}
+
+void StoryExchange::ReadClassList() {
+  List& list = lists_[ClassSide];
+  const QStringList names = host_.ClassStories();
+  list.count = int(std::min<qsizetype>(names.size(), kMaxStories));
+  for (int i = 1; i <= kMaxStories; ++i)
+    list.names[i] = i <= list.count ? names.at(i - 1) : QString();
+}
+
+void StoryExchange::ReadDriveList() {
+  List& list = lists_[DriveSide];
+  list.count = ReadNameList(host_.ExchangeDrive() + kListName, list.names);
+}
+
+void StoryExchange::Draw(Side side) {
+  List& list = lists_[side];
+  DrawNameList(list.image, kListTop, list.names, list.count, list.selected, kWindowBackground);
+  // The line that sets the numbers apart from the names.
+  QPainter p(&list.image);
+  p.fillRect(QRect(22, kListTop, 1, 419), Qt::black);
+}
+
+void StoryExchange::Load() {
+  ReadClassList();
+  ReadDriveList();
+  lists_[ClassSide].selected = 1;
+  lists_[DriveSide].selected = 1;
+  Draw(ClassSide);
+  Draw(DriveSide);
+}
+
+void StoryExchange::Reopen() {
+  ReadClassList();
+  List& list = lists_[ClassSide];
+  if (list.selected > std::max(list.count, 1)) list.selected = 1;
+  Draw(ClassSide);
+}
+
+void StoryExchange::ChooseDrive(QChar letter) {
+  if (copying_) return;
+  host_.SetExchangeDrive(QString(letter.toUpper()) + QStringLiteral(":\\"));
+  Load();
+}
+
+void StoryExchange::PressList(Side side, double y) {
+  if (copying_) return;
+  List& list = lists_[side];
+  const int row = ListRowAt(y, kListTop);
+  if (row > list.count) return;
+  list.selected = row;
+  Draw(side);
+}
+
+CopyOutcome StoryExchange::CopyToDrive(CopyProgress* progress) { return Copy(ClassSide, progress); }
+CopyOutcome StoryExchange::CopyToClass(CopyProgress* progress) { return Copy(DriveSide, progress); }
+
+CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
+  if (copying_) return CopyOutcome::Busy;
+  Dialogs& dialogs = host_.MessageBox();
+  const Side to = from == ClassSide ? DriveSide : ClassSide;
+  const List& source = lists_[from];
+
+  // An empty name would make the class folder or the drive root the story.
+  const QString name = Name(from, source.selected);
+  if (name.isEmpty()) {
+    dialogs.Tell(QStringLiteral("コピーする ぴこらまが ありません。"));
+    return CopyOutcome::Refused;
+  }
+  if (!CopyableName(name)) {
+    dialogs.Tell(
+        QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。"));
+    return CopyOutcome::Refused;
+  }
+  const QString root = Root(to);
+  if (!disk::FolderExists(root)) {
+    dialogs.Tell(
+        to == DriveSide
+            ? QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。")
+            : QStringLiteral("クラスの フォルダが みつかりません。"));
+    return CopyOutcome::Refused;
+  }
+  const QString sourceFolder = Root(from) + name + u'\\';
+  if (!disk::FolderExists(sourceFolder)) {
+    dialogs.Tell(QStringLiteral("ぴこらまの フォルダが みつかりません。"));
+    return CopyOutcome::Refused;
+  }
+
+  List& target = lists_[to];
+  if (to == DriveSide) {
+    // The stick may have been changed since its list was read.
+    ReadDriveList();
+    if (target.selected > std::max(target.count, 1)) target.selected = 1;
+    Draw(DriveSide);
+  }
+  int found = RowNamed(target.names, target.count, name);
+
+  QString targetFolder;
+  if (found) {
+    targetFolder = root + target.names[found] + u'\\';
+    disk::CreateFolder(targetFolder);  // listed, but its folder was lost
+    const auto theirs = NewestWork(targetFolder);
+    const auto ours = NewestWork(sourceFolder);
+    if (theirs && (!ours || *theirs > *ours + kSameTimeMs) &&
+        !dialogs.Ask(Place(to) + QStringLiteral("のほうが あたらしいです。うわがきしますか？"))) {
+      return CopyOutcome::Declined;
+    }
+  } else {
+    if (target.count >= kMaxStories) {
+      dialogs.Tell(QStringLiteral(
+          "ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
+      return CopyOutcome::Refused;
+    }
+    targetFolder = root + name + u'\\';
+    const bool made = disk::CreateFolder(targetFolder);
+    if (!made && !disk::FolderExists(targetFolder)) {
+      dialogs.Tell(Place(to) + QStringLiteral("に かきこめないので、コピーしませんでした。"));
+      return CopyOutcome::Refused;
+    }
+    // The list keeps every line it had and gains one at its end.
+    if (!disk::AppendLine(root + kListName, name)) {
+      if (made) disk::RemoveFolder(targetFolder);
+      dialogs.Tell(Place(to) +
+                   QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
+      return CopyOutcome::Refused;
+    }
+    target.count += 1;
+    target.names[target.count] = name;
+    found = target.count;
+  }
+  target.selected = found;
+  Draw(to);
+
+  // The card list comes last, and only when every card file has arrived,
+  // so it never names a card that is not there.
+  QStringList files = disk::ListFiles(sourceFolder, QStringLiteral("*.*"));
+  const auto cardList = std::find_if(files.begin(), files.end(), [](const QString& f) {
+    return f.compare(kCardList, Qt::CaseInsensitive) == 0;
+  });
+  const bool hasCardList = cardList != files.end();
+  if (hasCardList) std::rotate(cardList, cardList + 1, files.end());
+
+  copying_ = true;
+  // Progress counts each file twice: copied, then out on the device.
+  qint64 total = 0;
+  QList<qint64> sizes;
+  for (const QString& file : files) {
+    sizes.append(FileKb(sourceFolder + file));
+    total += 2 * sizes.last();
+  }
+  qint64 done = 0;
+  const auto advance = [&](qint64 kb) {
+    done += kb;
+    if (progress) progress->Advance(std::min(done, total));
+  };
+  const auto writtenOut = [&](qint64 bytes) { advance(bytes / 1024 + 1); };
+  if (progress) progress->Begin(total);
+
+  int failed = 0;
+  disk::FolderCopy copy(targetFolder);
+  for (qsizetype i = 0; i < files.size(); ++i) {
+    const bool last = hasCardList && i == files.size() - 1;
+    if (last) failed += copy.Finish(writtenOut);
+    if ((last && failed) || !copy.Add(sourceFolder, files.at(i))) {
+      ++failed;
+      advance(sizes.at(i));  // never goes out
+    }
+    advance(sizes.at(i));
+    // A group at a time goes to the device.
+    if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish(writtenOut);
+  }
+  failed += copy.Finish(writtenOut);
+  if (progress) progress->End();
+  copying_ = false;
+
+  if (to == ClassSide) {
+    // The main window shows the class's list and maybe this very story.
+    host_.ReloadClassStories();
+    ReadClassList();
+    target.selected = std::max(1, RowNamed(target.names, target.count, name));
+    Draw(to);
+  }
+
+  if (failed) {
+    dialogs.Tell(
+        to == DriveSide
+            ? QStringLiteral("コピーできなかった ファイルが あります。"
+                             "USBメモリが いっぱいでないか、ぬけていないか たしかめてください。")
+            : QStringLiteral("コピーできなかった ファイルが あります。"
+                             "ハードディスクが いっぱいでないか たしかめてください。"));
+    return CopyOutcome::Incomplete;
+  }
+  dialogs.Tell(QStringLiteral("コピーしました。"));
+  return CopyOutcome::Copied;
+}

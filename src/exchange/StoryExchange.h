@@ -1,0 +1,82 @@
+#pragma once
+// Copying whole stories between the class folder and the exchange drive,
+// and the two numbered lists that show both sides. Works on persistent
+// pictures and the file layer only, so it runs without a window.
+//
+// The exchange drive's root plays the part of a class folder: its Menu.txt
+// lists the stories, each in a folder at the root.
+
+#include <QImage>
+#include <QString>
+#include <array>
+
+class ExchangeHost;
+
+// What a long copy shows meanwhile. Amounts are in kilobytes.
+class CopyProgress {
+ public:
+  virtual ~CopyProgress() = default;
+  virtual void Begin(qint64 total) = 0;
+  virtual void Advance(qint64 done) = 0;
+  virtual void End() = 0;
+};
+
+enum class CopyOutcome {
+  Copied,      // every file arrived
+  Incomplete,  // some files could not be copied; the child was told
+  Refused,     // nothing copied; the child was told why
+  Declined,    // the child kept the newer story
+  Busy,        // another copy is running
+};
+
+class StoryExchange {
+ public:
+  enum Side { ClassSide, DriveSide };
+
+  explicit StoryExchange(ExchangeHost& host);
+
+  // The first opening: reads the drive's list, selects row 1 on both sides
+  // and draws both lists.
+  void Load();
+  // Every later opening: takes the class's list again (it may have changed
+  // in the main window), keeping the rest as it was left.
+  void Reopen();
+  // A drive button, "A" "D" "E" or "F".
+  void ChooseDrive(QChar letter);
+  // The letter of the exchange drive in use.
+  QChar DriveLetter() const;
+
+  // A press at height y on a list: selects that row when it holds a story.
+  void PressList(Side side, double y);
+
+  // "＞＞＞" and "＜＜＜".
+  CopyOutcome CopyToDrive(CopyProgress* progress = nullptr);
+  CopyOutcome CopyToClass(CopyProgress* progress = nullptr);
+  bool Copying() const { return copying_; }
+
+  const QImage& ListImage(Side side) const { return lists_[side].image; }
+  int Count(Side side) const { return lists_[side].count; }
+  int SelectedRow(Side side) const { return lists_[side].selected; }
+  QString Name(Side side, int row) const;
+
+  static constexpr int kListTop = 3;
+  static constexpr QSize kListSize{191, 431};
+
+ private:
+  struct List {
+    std::array<QString, 101> names;
+    int count = 0;
+    int selected = 1;
+    QImage image;
+  };
+
+  QString Root(Side side) const;
+  void ReadClassList();
+  void ReadDriveList();
+  void Draw(Side side);
+  CopyOutcome Copy(Side from, CopyProgress* progress);
+
+  ExchangeHost& host_;
+  std::array<List, 2> lists_;
+  bool copying_ = false;
+};

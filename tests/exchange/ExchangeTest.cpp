@@ -1,0 +1,460 @@
+// Copying stories between the class folder and the exchange drive: the
+// lists, the copies, the refusals, full and write-protected sticks, and
+// which drive letters the mounted sticks get.
+
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <csignal>
+
+#include "exchange/ExchangeHost.h"
+#include "exchange/ExchangeWindow.h"
+#include "exchange/StoryExchange.h"
+#include "platform/Disk.h"
+#include "platform/RemovableDrives.h"
+#include "platform/Widgets.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QString kClass = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+const QString kFull =
+    QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。");
+
+class TestHost : public ExchangeHost {
+ public:
+  QStringList stories;
+  QString drive = QStringLiteral("D:\\");
+  ScriptedDialogs dialogs;
+
+  QString ClassFolder() const override { return kClass; }
+  QStringList ClassStories() const override { return stories; }
+  void ReloadClassStories() override {
+    stories = disk::ReadLines(kClass + QStringLiteral("Menu.txt")).value_or(QStringList());
+  }
+  QString ExchangeDrive() const override { return drive; }
+  void SetExchangeDrive(const QString& root) override { drive = root; }
+  Dialogs& MessageBox() override { return dialogs; }
+};
+
+// Drives C: (with the class folder) and D: as temporary folders, no sticks.
+struct Drives {
+  Drives() : drives(QStringLiteral("CD")) {
+    disk::testing::SetMountTable([] { return QByteArray(); }, {QStringLiteral("/nowhere")});
+    QDir().mkpath(cls());
+  }
+  ~Drives() { disk::testing::SetMountTable({}); }
+  QString cls(const QString& rel = {}) const {
+    return drives.c(QStringLiteral("A_PIKORA/CLASS_11/") + rel);
+  }
+  QString d(const QString& rel = {}) const { return drives.root(u'D') + u'/' + rel; }
+  TempDrives drives;
+};
+
+// A story folder of `cards` cards, each with its picture, thumbnail, text
+// and narration, and its card list.
+void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
+  QByteArray list;
+  for (int n = 1; n <= cards; ++n) {
+    const QString stem = folder + QStringLiteral("/Card_%1").arg(n, 2, 10, QLatin1Char('0'));
+    for (const char* kind : {".PNG:png", ".BMP:bmp", ".txt:text", "_x.wav:wav"})
+      WriteHostFile(stem + QString::fromLatin1(kind).section(u':', 0, 0),
+                    QByteArray(kind).split(':')[1] + mark);
+    list += " " + QByteArray::number(n) + " \r\n";
+  }
+  WriteHostFile(folder + QStringLiteral("/CardData.txt"), list);
+}
+
+void SetTime(const QString& path, const QDateTime& when) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::ReadWrite));
+  QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xff000000; }
+
+}  // namespace
+
+class ExchangeTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void copyToDrive();
+  void windowAndLists();
+  void refusals();
+  void writeProtectedList();
+  void fullDrive();
+  void newerDestination();
+  void driveLetters();
+};
+
+void ExchangeTest::copyToDrive() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる"), QStringLiteral("くも")};
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")),
+                "\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n");
+  MakeStory(drives.cls(QStringLiteral("かえる")), 2);
+  MakeStory(drives.cls(QStringLiteral("くも")), 1);
+  SetTime(drives.cls(QStringLiteral("かえる/Card_01.PNG")),
+          QDateTime::currentDateTime().addDays(-3));
+
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  // The list is made with the one name; the story is a folder at the root.
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
+           QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
+  QCOMPARE(Snapshot(drives.d(QStringLiteral("かえる"))),
+           Snapshot(drives.cls(QStringLiteral("かえる"))));
+  QCOMPARE(QFileInfo(drives.d(QStringLiteral("かえる/Card_01.PNG"))).lastModified(),
+           QFileInfo(drives.cls(QStringLiteral("かえる/Card_01.PNG"))).lastModified());
+  QCOMPARE(host.dialogs.told, QStringList{QStringLiteral("コピーしました。")});
+
+  // A second story, then the first again: found, selected, overwritten.
+  x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
+  x.PressList(StoryExchange::ClassSide, 10);
+  MakeStory(drives.cls(QStringLiteral("かえる")), 2, "new");
+  // Meanwhile no second copy starts.
+  struct Reentry : CopyProgress {
+    StoryExchange* x;
+    QList<CopyOutcome> seen;
+    void Begin(qint64) override {}
+    void Advance(qint64) override { seen.append(x->CopyToClass()); }
+    void End() override {}
+  } progress;
+  progress.x = &x;
+  QCOMPARE(x.CopyToDrive(&progress), CopyOutcome::Copied);
+  QCOMPARE(progress.seen,
+           QList<CopyOutcome>(std::max<qsizetype>(progress.seen.size(), 1), CopyOutcome::Busy));
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+  QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
+           QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n"));
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("かえる/Card_02_x.wav"))), QByteArray("wavnew"));
+  QVERIFY(host.dialogs.asked.isEmpty());
+
+  // A name in another letter case is the same folder: no second row.
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "KAERU\r\n");
+  MakeStory(drives.d(QStringLiteral("KAERU")), 1, "stick");
+  QVERIFY(QFile::rename(drives.d(QStringLiteral("KAERU/Card_01.PNG")),
+                        drives.d(QStringLiteral("KAERU/card_01.png"))));
+  host.stories = {QStringLiteral("kaeru")};
+  MakeStory(drives.cls(QStringLiteral("kaeru")), 3, "class");
+  x.Load();
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("KAERU\r\n"));
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("KAERU/Card_03.txt"))), QByteArray("textclass"));
+  QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("kaeru"))));
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("KAERU/card_01.png"))), QByteArray("pngclass"));
+  QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("KAERU/Card_01.PNG"))));
+  // ... and back the other way, the class's list does not grow either.
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "kaeru\r\n");
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(host.stories, QStringList{QStringLiteral("kaeru")});
+  QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("Menu.txt"))), QByteArray("kaeru\r\n"));
+  // A new story from the stick joins the class's list, in memory too.
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "KAERU\r\nkame\r\n");
+  MakeStory(drives.d(QStringLiteral("kame")), 1);
+  x.Load();
+  x.PressList(StoryExchange::DriveSide, 30);
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(host.stories, (QStringList{QStringLiteral("kaeru"), QStringLiteral("kame")}));
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
+}
+
+void ExchangeTest::windowAndLists() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "X\r\nY\r\n");
+  ExchangeWindow window(host, nullptr);
+  auto* e = window.findChild<FaceButton*>(QStringLiteral("Command6"));
+  auto* d = window.findChild<FaceButton*>(QStringLiteral("Command5"));
+  QVERIFY(e && d);
+  QCOMPARE(e->accessibleName(), QStringLiteral("Ｅ"));
+
+  // Opened, the drive in use is lit; "とじる" hides and the window comes
+  // back as it was left.
+  const auto closeSoon = [&] {
+    QTimer::singleShot(
+        0, &window, [&] { window.findChild<QPushButton*>(QStringLiteral("Command3"))->click(); });
+  };
+  closeSoon();
+  window.Open();
+  QVERIFY(!window.isVisible());
+  QCOMPARE(d->face(), QColor(255, 128, 128));
+  QCOMPARE(e->face(), QColor(255, 255, 192));
+  StoryExchange& x = window.exchange();
+  QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
+
+  // Row 4 of 3 changes nothing; row 3 is taken.
+  x.PressList(StoryExchange::ClassSide, 3 + 21 * 3 + 2);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
+  x.PressList(StoryExchange::ClassSide, 3 + 21 * 2 + 2);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  const QImage& left = x.ListImage(StoryExchange::ClassSide);
+  QCOMPARE(At(left, 100, 3 + 21 * 2 + 10), qRgb(0, 0, 200));  // highlight
+  QCOMPARE(At(left, 22, 200), qRgb(0, 0, 0));                 // number column
+  QCOMPARE(At(left, 100, 3 + 21 * 20), qRgb(0, 0, 0));        // last row line
+  QCOMPARE(At(left, 100, 3 + 21 * 20 + 2), qRgb(192, 255, 255));
+
+  closeSoon();
+  window.Open();
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  // "＞＞＞" copies the selected story, with its progress bar.
+  MakeStory(drives.cls(QStringLiteral("C")), 1);
+  window.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("X\r\nY\r\nC\r\n"));
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 3);
+
+  // No drive E: "Ｅ" is lit all the same, its list is empty, row 1 both sides.
+  e->click();
+  QCOMPARE(host.drive, QStringLiteral("E:\\"));
+  QCOMPARE(e->face(), QColor(255, 128, 128));
+  QCOMPARE(d->face(), QColor(255, 255, 192));
+  QCOMPARE(x.Count(StoryExchange::DriveSide), 0);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+  QCOMPARE(At(x.ListImage(StoryExchange::DriveSide), 100, 10), qRgb(0, 0, 200));
+  // Copying to it says the stick is missing.
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(host.dialogs.told.last(),
+           QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
+}
+
+void ExchangeTest::refusals() {
+  Drives drives;
+  TestHost host;
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "");
+  WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "class");
+  WriteHostFile(drives.d(QStringLiteral("root.txt")), "stick");
+  StoryExchange x(host);
+  x.Load();
+
+  // Empty lists on both sides: nothing to copy, nothing touched.
+  const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
+  const QStringList stickBefore = Snapshot(drives.d());
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+  QCOMPARE(host.dialogs.told, QStringList(2, QStringLiteral("コピーする ぴこらまが ありません。")));
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
+  QCOMPARE(Snapshot(drives.d()), stickBefore);
+
+  // Names from a stick that are no folder of the class are shown, never copied.
+  const QString longName(300, u'あ');
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")),
+                QByteArray("..\\x\r\na/b\r\nC:\\x\r\n") + longName.toUtf8() + "\r\n");
+  QDir().mkpath(drives.d(QStringLiteral("a/b")));
+  WriteHostFile(drives.d(QStringLiteral("a/b/CardData.txt")), " 1 \r\n");
+  MakeStory(drives.d(QStringLiteral("x")), 1);
+  x.Load();
+  QCOMPARE(x.Count(StoryExchange::DriveSide), 4);
+  const QStringList before = Snapshot(drives.drives.root(u'C'));
+  for (int row = 1; row <= 4; ++row) {
+    host.dialogs.told.clear();
+    x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 4);
+    QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row);
+    QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+    QCOMPARE(host.dialogs.told,
+             QStringList{QStringLiteral(
+                 "この ぴこらまは なまえに つかえない もじが あるので、コピーできません。")});
+  }
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), before);
+
+  // A class of 100 stories takes no 101st.
+  QByteArray hundred;
+  for (int i = 1; i <= 100; ++i) {
+    host.stories.append(QStringLiteral("s%1").arg(i));
+    hundred += "s" + QByteArray::number(i) + "\r\n";
+  }
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), hundred);
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "new\r\n");
+  MakeStory(drives.d(QStringLiteral("new")), 1);
+  x.Load();
+  host.dialogs.told.clear();
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+  QCOMPARE(host.dialogs.told, QStringList{kFull});
+  QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("Menu.txt"))), hundred);
+  QVERIFY(!QFileInfo::exists(drives.cls(QStringLiteral("new"))));
+}
+
+void ExchangeTest::writeProtectedList() {
+  // A stick whose folder may be written but whose list may not. Root writes
+  // anywhere, so as root the copy runs as an unprivileged user.
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる")};
+  MakeStory(drives.cls(QStringLiteral("かえる")), 1);
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "other\r\n");
+  const QStringList before = Snapshot(drives.d());
+  const QByteArray list = QFile::encodeName(drives.d(QStringLiteral("Menu.txt")));
+  const bool root = geteuid() == 0;
+  if (root) {
+    for (const QChar letter : {u'C', u'D'})
+      QCOMPARE(
+          QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534"),
+                                                      drives.drives.root(letter)}),
+          0);
+    QVERIFY(::chown(list.constData(), 0, 0) == 0);
+  }
+  QVERIFY(::chmod(list.constData(), 0444) == 0);
+
+  StoryExchange x(host);
+  x.Load();
+  const auto attempt = [&] {
+    return x.CopyToDrive() == CopyOutcome::Refused &&
+           host.dialogs.told ==
+               QStringList{
+                   QStringLiteral("USBメモリの リストに かきこめないので、コピーしませんでした。")};
+  };
+  if (root) {
+    const pid_t child = fork();
+    if (child == 0) _exit(::setuid(65534) == 0 && attempt() ? 0 : 1);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+  } else {
+    QVERIFY(attempt());
+  }
+  QCOMPARE(Snapshot(drives.d()), before);
+}
+
+void ExchangeTest::fullDrive() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる")};
+  const QString story = drives.cls(QStringLiteral("かえる"));
+  MakeStory(story, 3);
+  // A narration too big for what is left on the stick, sorted after the
+  // card list.
+  WriteHostFile(story + QStringLiteral("/Zzz_x.wav"), QByteArray(400 * 1024, 'w'));
+
+  // A small stick: a 256 KB tmpfs when mounting works, else a file size
+  // limit that makes every bigger write fail.
+  QTemporaryDir stick;
+  const QByteArray point = QFile::encodeName(stick.path());
+  const bool mounted = ::mount("tmpfs", point.constData(), "tmpfs", 0, "size=256k") == 0;
+  rlimit oldLimit{};
+  getrlimit(RLIMIT_FSIZE, &oldLimit);
+  if (!mounted) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = 200 * 1024;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+  }
+  qputenv("PIKORAMA_DRIVE_D", point);
+
+  // Undone however the checks end.
+  const std::unique_ptr<void, std::function<void(void*)>> undo(&stick, [&](void*) {
+    if (mounted)
+      ::umount2(point.constData(), MNT_DETACH);
+    else
+      setrlimit(RLIMIT_FSIZE, &oldLimit);
+  });
+
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Incomplete);
+  QCOMPARE(host.dialogs.told.size(), 1);
+  QVERIFY(
+      host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
+  // The card files arrived whole; the card list stayed away; no temporary
+  // file is left.
+  const QString copied = stick.path() + QStringLiteral("/かえる");
+  QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
+  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
+  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
+  QVERIFY(
+      QDir(copied).entryList({QStringLiteral(".pikorama*")}, QDir::Files | QDir::Hidden).isEmpty());
+
+  // What a link on a stick points to is never read.
+  WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "secret");
+  MakeStory(drives.d(QStringLiteral("かえる")), 1);
+  QVERIFY(QFile::link(drives.cls(QStringLiteral("secret.txt")),
+                      drives.d(QStringLiteral("かえる/Card_09.txt"))));
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n");
+  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.d()));
+  host.dialogs.told.clear();
+  x.Load();
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Incomplete);
+  QVERIFY(!QFileInfo::exists(story + QStringLiteral("/Card_09.txt")));
+}
+
+void ExchangeTest::newerDestination() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる")};
+  MakeStory(drives.cls(QStringLiteral("かえる")), 2);
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+
+  // The stick's copy was worked on later.
+  MakeStory(drives.d(QStringLiteral("かえる")), 2, "stick");
+  SetTime(drives.d(QStringLiteral("かえる/Card_02.PNG")),
+          QDateTime::currentDateTime().addSecs(3600));
+  const QStringList stickBefore = Snapshot(drives.d());
+  host.dialogs.answers = {false};
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Declined);
+  QCOMPARE(host.dialogs.asked,
+           QStringList{QStringLiteral("USBメモリのほうが あたらしいです。うわがきしますか？")});
+  QCOMPARE(Snapshot(drives.d()), stickBefore);
+
+  host.dialogs.answers = {true};
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(ReadHostFile(drives.d(QStringLiteral("かえる/Card_01.txt"))), QByteArray("text1"));
+
+  // The other way round, the class's copy being the newer one.
+  SetTime(drives.cls(QStringLiteral("かえる/CardData.txt")),
+          QDateTime::currentDateTime().addSecs(7200));
+  const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
+  host.dialogs.asked.clear();
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Declined);
+  QCOMPARE(host.dialogs.asked,
+           QStringList{QStringLiteral("クラスのほうが あたらしいです。うわがきしますか？")});
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
+}
+
+void ExchangeTest::driveLetters() {
+  TempDrives drives(QStringLiteral("C"));
+  QTemporaryDir media;
+  for (const char* name : {"STICK A", "B", "C"})
+    QDir(media.path()).mkpath(QString::fromLatin1(name));
+  QByteArray table;
+  const QByteArray m = QFile::encodeName(media.path());
+  // Mount order: "STICK A", then another user's stick, then "B"; "C" is
+  // mounted later.
+  table += "22 27 0:21 / /proc rw - proc proc rw\n";
+  table += "90 27 8:17 / " + m + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n";
+  table += "91 27 8:33 / /media/someone/OTHER rw - vfat /dev/sdc1 rw\n";
+  table += "92 27 8:49 / " + m + "/B/inner rw - vfat /dev/sdd1 rw\n";
+  table += "93 27 8:65 / " + m + "/B rw - vfat /dev/sde1 rw\n";
+  QByteArray current = table;
+  disk::testing::SetMountTable([&] { return current; }, {media.path()});
+
+  QCOMPARE(disk::DriveRoot(u'D'),
+           std::optional<QString>(media.path() + QStringLiteral("/STICK A")));
+  QCOMPARE(disk::DriveRoot(u'e'), std::optional<QString>(media.path() + QStringLiteral("/B")));
+  QCOMPARE(disk::DriveRoot(u'F'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'A'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'C'), std::optional<QString>(drives.root(u'C')));
+  // A stick plugged in meanwhile is there at the next lookup.
+  current += "94 27 8:81 / " + m + "/C rw - vfat /dev/sdf1 rw\n";
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/C")));
+  // A letter with its own folder keeps it; the next letter does not move.
+  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.root(u'C')));
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(drives.root(u'C')));
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/B")));
+  disk::testing::SetMountTable({});
+}
+
+QTEST_MAIN(ExchangeTest)
+#include "ExchangeTest.moc"
