@@ -1,145 +1,83 @@
-// The recorder and the story player as the main window joins them to the
-// cards: the recorder always works on the card being drawn, and the show
-// leaves the main window on the card it ended on.
-
-#include <QApplication>
+// The recorder and the player as the main window joins them to the cards.
 #include <QDir>
-#include <QFileInfo>
 #include <QTest>
 
 #include "deck/CardStrip.h"
-#include "editor/ToolPanel.h"
-#include "library/StoryPanel.h"
 #include "narration/SoundServer.h"
 #include "player/PlayerWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
 #include "support/TestSupport.h"
 
-namespace {
-
-const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\");
-
-QPushButton* Button(QWidget* window, const char* name) {
-  auto* button = window->findChild<QPushButton*>(QLatin1String(name));
-  if (!button) qFatal("no button %s", name);
-  return button;
-}
-
-// A press on the body of the strip tile that shows deck position `position`.
-void PressTile(MainWindow& form, int position) {
+static const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\");
+static void Click(QWidget* window, const char* name) { window->findChild<QPushButton*>(QLatin1String(name))->click(); }
+static void PressTile(MainWindow& form, int position) {
   QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(strip::TileLeft(position) + 45, 50));
 }
-
-// Draws card `position` (a new one when past the deck) in one colour.
-void DrawCard(MainWindow& form, Session& m, int position, QRgb colour) {
-  PressTile(form, position);
-  m.editor.canvasImage.fill(colour);
-  Button(&form, "Command10")->click();
-}
-
-QRgb CanvasCentre(const Session& m) {
+static QRgb CanvasCentre(const Session& m) {
   return m.editor.canvasImage.pixel(m.editor.CanvasOffsetX + 400, m.editor.CanvasOffsetY + 300);
 }
 
-}  // namespace
-
 class RecorderAndPlayerTest : public QObject {
   Q_OBJECT
- private slots:
-  void recorderFollowsTheOpenCard();
-  void showEndsOnItsLastCard();
-
- private:
   std::unique_ptr<TempDrives> drives_;
-  void OpenClass(MainWindow& form, ScriptedDialogs& dialogs) {
-    drives_.reset();  // the drives of one test at a time
+  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<Session> m_;
+  std::unique_ptr<MainWindow> form_;
+ private slots:
+  void init() {  // class 1-1 with the empty story "neko" chosen
     drives_ = std::make_unique<TempDrives>();
     WriteHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
     QDir().mkpath(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
-    dialogs.answers = {true};
-    Button(&form, "Command2_0")->click();
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+    m_ = std::make_unique<Session>(*dialogs_);
+    form_ = std::make_unique<MainWindow>(*m_, QSize(1024, 768));
+    dialogs_->answers = {true};
+    Click(form_.get(), "Command2_0");
+  }
+  void cleanup() { form_.reset(), m_.reset(), dialogs_.reset(), drives_.reset(); }
+
+  void recorderFollowsTheOpenCard() {
+    const Recorder& recorder = m_->narration.recorder;
+    Click(form_.get(), "Command3");  // a new card: its recording waits for its number
+    QVERIFY(!recorder.NarrationFile());
+    const bool sound = SoundServer::Running();
+    if (sound) {
+      Click(form_.get(), "Command22"), QTest::qWait(600), Click(form_.get(), "Command21"), Click(form_.get(), "Command19");
+      QVERIFY(recorder.HasPendingNarration());
+    }
+    Click(form_.get(), "Command10");
+    QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
+    if (sound) QVERIFY(ReadHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01_x.wav"))).startsWith("RIFF"));
+    Click(form_.get(), "Command3"), Click(form_.get(), "Command10");  // back, then the new-card tile
+    PressTile(*form_, 2);
+    QVERIFY(!recorder.NarrationFile());
+    if (!sound) QSKIP(qPrintable(SoundServer::Problem()));
+  }
+
+  void showEndsOnItsLastCard() {
+    Session& m = *m_;
+    PlayerWindow* player = form_->playerWindow();
+    Click(form_.get(), "Command6");  // no cards: a beep, no window
+    QCOMPARE(dialogs_->beeps, 1);
+    QVERIFY(!player->isVisible());
+    const QRgb colours[] = {qRgb(250, 0, 0), qRgb(0, 250, 0), qRgb(0, 0, 250)};
+    for (int p = 1; p <= 3; ++p) PressTile(*form_, p), m.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
+    Click(form_.get(), "Command6");
+    QVERIFY(player->isVisible() && player->player().position() == 0);
+    for (int p = 1; p <= 2; ++p) {
+      Click(player, "Command3");
+      QTRY_VERIFY(!player->player().presenter().busy());
+      QCOMPARE(m.deck.CurrentCard, int16_t(p));
+      QCOMPARE(CanvasCentre(m), colours[p - 1]);
+    }
+    Click(player, "Command1"), Click(player, "Command4");
+    QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
+    Click(form_.get(), "Command3");  // "えをかく" opens card 2
+    QVERIFY(!player->isVisible() && m.deck.CurrentCard == 2 && CanvasCentre(m) == colours[1]);
+    QCOMPARE(m.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
   }
 };
-
-void RecorderAndPlayerTest::recorderFollowsTheOpenCard() {
-  ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
-  OpenClass(form, dialogs);
-  const Recorder& recorder = m.narration.recorder;
-
-  // A new card has no narration file yet: what is saved waits for its number.
-  Button(&form, "Command3")->click();
-  QCOMPARE(recorder.NarrationFile(), std::nullopt);
-  const bool sound = SoundServer::Running();
-  if (sound) {
-    Button(&form, "Command22")->click();
-    QTest::qWait(600);
-    Button(&form, "Command21")->click();
-    Button(&form, "Command19")->click();
-    QVERIFY(recorder.HasPendingNarration());
-  }
-  Button(&form, "Command10")->click();
-  QCOMPARE(m.deck.CardCount, int16_t(1));
-  QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
-  QVERIFY(!recorder.HasPendingNarration());
-  const QString wave = drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01_x.wav"));
-  if (sound) QVERIFY(ReadHostFile(wave).startsWith("RIFF"));
-
-  // "えをかく" on the saved card, then the new-card tile: each time the
-  // recorder is on the card the editor shows.
-  Button(&form, "Command3")->click();
-  QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
-  Button(&form, "Command10")->click();
-  PressTile(form, 2);
-  QCOMPARE(recorder.NarrationFile(), std::nullopt);
-  QCOMPARE(dialogs.told, QStringList());
-  if (!sound) QSKIP(qPrintable(SoundServer::Problem()));
-}
-
-void RecorderAndPlayerTest::showEndsOnItsLastCard() {
-  ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
-  OpenClass(form, dialogs);
-
-  // No cards: a beep and no window.
-  Button(&form, "Command6")->click();
-  QCOMPARE(dialogs.beeps, 1);
-  QVERIFY(!form.playerWindow()->isVisible());
-
-  const QRgb colours[] = {qRgb(250, 0, 0), qRgb(0, 250, 0), qRgb(0, 0, 250)};
-  for (int p = 1; p <= 3; ++p) DrawCard(form, m, p, colours[p - 1]);
-  QCOMPARE(m.deck.CardCount, int16_t(3));
-
-  PlayerWindow* player = form.playerWindow();
-  Button(&form, "Command6")->click();
-  QVERIFY(player->isVisible());
-  QCOMPARE(player->player().position(), 0);
-  auto forward = [&](int expected) {
-    Button(player, "Command3")->click();
-    QTRY_VERIFY(!player->player().presenter().busy());
-    QCOMPARE(m.deck.CurrentCard, int16_t(expected));
-    QCOMPARE(CanvasCentre(m), colours[expected - 1]);
-  };
-  forward(1);
-  forward(2);
-  Button(player, "Command1")->click();
-  Button(player, "Command4")->click();
-  QVERIFY(!player->isVisible());
-
-  // The main window is on card 2: the strip marks it, the canvas shows it
-  // and "えをかく" opens it.
-  QCOMPARE(m.deck.CurrentCard, int16_t(2));
-  QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
-  QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(3) + 45, 5), strip::kBand.rgb());
-  QCOMPARE(CanvasCentre(m), colours[1]);
-  Button(&form, "Command3")->click();
-  QCOMPARE(m.deck.CurrentCard, int16_t(2));
-  QCOMPARE(CanvasCentre(m), colours[1]);
-  QCOMPARE(m.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
-}
 
 int main(int argc, char** argv) {
   RecorderAndPlayerTest test;
