@@ -19,11 +19,15 @@
 #include "library/StoryList.h"
 #include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
+#include "narration/RecorderButtons.h"
+#include "player/PlayerWindow.h"
+#include "shell/CardNarration.h"
 #include "shell/ClassExchange.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
 #include "shell/Session.h"
+#include "shell/ShowHost.h"
 #include "shell/Startup.h"
 
 namespace {
@@ -74,7 +78,8 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   connect(storyPanel, &PicturePanel::mousePressed, this,
           [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(library, deck, at); });
   connect(storyPanel->drawButton, &QPushButton::clicked, this,
-          [&] { StartDrawing(editor, deck, library, dialogs); });
+          [&] { OpeningCard(m_, [&] { StartDrawing(editor, deck, library, dialogs); }); });
+  connect(storyPanel->playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
 
   connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
     ExportStory story{library.CurrentStoryName, deck.StoryFolder, {}};
@@ -88,11 +93,17 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
-          [&] { FinishDrawing(editor, deck, library, dialogs); });
-  connect(toolPanel->saveButton, &QPushButton::clicked, this, [&] { SaveDrawing(editor, deck, dialogs); });
+          [&] { SavingCard(m_, [&] { FinishDrawing(editor, deck, library, dialogs); }); });
+  connect(toolPanel->saveButton, &QPushButton::clicked, this,
+          [&] { SavingCard(m_, [&] { SaveDrawing(editor, deck, dialogs); }); });
   connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] { StartOver(editor, deck, dialogs); });
   connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
           [&] { BlankPaper(editor, deck, dialogs); });
+
+  // The recorder's row sits at the bottom of the tool panel and scales
+  // with it.
+  recorderButtons = new RecorderButtons(m_.narration.recorder, toolPanel);
+  toolPanel->controls().add(recorderButtons, RecorderButtons::PlaceOnToolPanel());
 
   canvas = new CanvasView(editor, this);
   placements_.add(canvas, layout.canvas);
@@ -105,7 +116,7 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   placements_.add(cardStrip, layout.cardStrip);
   connect(cardStrip, &PicturePanel::mousePressed, this,
           [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
-            CardStripMouseDown(editor, deck, library, dialogs, at);
+            OpeningCard(m_, [&] { CardStripMouseDown(editor, deck, library, dialogs, at); });
           });
 
   classPanel = new ClassPanel(library.ClassNames, this);
@@ -159,6 +170,16 @@ void MainWindow::onMakeStoryClicked() {
   if (!StoryListHasRoom(m_.library, m_.dialogs)) return;
   nameDialog()->exec();
 }
+
+PlayerWindow* MainWindow::playerWindow() {
+  if (!playerWindow_) {
+    showHost_ = std::make_unique<ShowHost>(m_);
+    playerWindow_ = std::make_unique<PlayerWindow>(*showHost_);
+  }
+  return playerWindow_.get();
+}
+
+void MainWindow::onPlayClicked() { playerWindow()->Start(); }
 
 void MainWindow::syncControls() {
   const LibraryState& library = m_.library;

@@ -12,7 +12,10 @@ class ClassPanel;
 class ClassExchange;
 class DataFolderDialog;
 class ExchangeWindow;
+class PlayerWindow;
+class RecorderButtons;
 class Session;
+class ShowHost;
 class StoryNameDialog;
 class StoryPanel;
 class ToolPanel;
@@ -33,6 +36,7 @@ class MainWindow : public QWidget {
   ToolPanel* toolPanel;
   CanvasView* canvas;
   QPlainTextEdit* cardText;
+  RecorderButtons* recorderButtons;
 
   // The drive dialog, made on first use and kept.
   DataFolderDialog* driveDialog();
@@ -41,6 +45,10 @@ class MainWindow : public QWidget {
   // The name dialog of a new story, made on first use and kept.
   StoryNameDialog* nameDialog();
   void onMakeStoryClicked();
+
+  // The player window, made on first use and kept.
+  PlayerWindow* playerWindow();
+  void onPlayClicked();
 
   // The exchange window, made on first use and kept.
   ExchangeWindow* exchangeWindow();
@@ -56,6 +64,8 @@ class MainWindow : public QWidget {
   Placements placements_;
   QPointer<DataFolderDialog> dataFolderDialog_;
   QPointer<StoryNameDialog> storyNameDialog_;
+  std::unique_ptr<ShowHost> showHost_;
+  std::unique_ptr<PlayerWindow> playerWindow_;
   std::unique_ptr<ClassExchange> classExchange_;
   QPointer<ExchangeWindow> exchangeWindow_;
   bool painted_ = false;

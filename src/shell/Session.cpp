@@ -2,4 +2,4 @@
 
 #include "editor/CardEditing.h"
 
-Session::Session(Dialogs& dialogs) : dialogs(dialogs) { ShowLoadedCards(editor, deck); }
+Session::Session(Dialogs& dialogs) : dialogs(dialogs), narration(dialogs) { ShowLoadedCards(editor, deck); }

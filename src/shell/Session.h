@@ -8,6 +8,7 @@
 #include "deck/DeckState.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
+#include "narration/Narration.h"
 #include "platform/Dialogs.h"
 #include "shell/Layout.h"
 
@@ -24,4 +25,5 @@ class Session {
   LibraryState library;
   DeckState deck;
   EditorState editor;
+  Narration narration;
 };

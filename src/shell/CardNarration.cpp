@@ -1,0 +1,25 @@
+#include "shell/CardNarration.h"
+
+#include "deck/CardFiles.h"
+#include "deck/CardList.h"
+#include "shell/Session.h"
+
+std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
+  if (position < 1 || position > deck.CardCount) return std::nullopt;
+  return CardFileStem(deck, deck.CardNumbers[size_t(position)]) + QStringLiteral("_x.wav");
+}
+
+void OpeningCard(Session& m, const std::function<void()>& step) {
+  const bool wasOpen = m.editor.toolPanelVisible;
+  step();
+  if (!wasOpen && m.editor.toolPanelVisible)
+    m.narration.recorder.CardOpened(NarrationFileAt(m.deck, m.deck.CurrentCard));
+}
+
+void SavingCard(Session& m, const std::function<void()>& step) {
+  const bool wasNew = IsNewCard(m.deck);
+  step();
+  if (!wasNew || IsNewCard(m.deck)) return;
+  if (const auto file = NarrationFileAt(m.deck, m.deck.CurrentCard))
+    m.narration.recorder.SavePendingNarration(*file);
+}

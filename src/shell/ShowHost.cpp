@@ -1,0 +1,42 @@
+#include "shell/ShowHost.h"
+
+#include <algorithm>
+
+#include "deck/CardFiles.h"
+#include "deck/CardStrip.h"
+#include "library/StoryList.h"
+#include "platform/Disk.h"
+#include "shell/CardNarration.h"
+#include "shell/Session.h"
+
+QString ShowHost::StoryName() const { return m_.library.CurrentStoryName; }
+
+int ShowHost::CardCount() const { return StorySelected(m_.deck) ? m_.deck.CardCount : 0; }
+
+const QImage& ShowHost::LoadCard(int position) {
+  m_.deck.CurrentCard = int16_t(position);
+  ::LoadCard(m_.deck);
+  return m_.deck.cardImage;
+}
+
+std::optional<QString> ShowHost::NarrationFile(int position) const {
+  return NarrationFileAt(m_.deck, position);
+}
+
+bool ShowHost::FileExists(const QString& pathText) const { return disk::FileExists(pathText); }
+
+void ShowHost::PlayNarration(const QString& pathText) { m_.narration.player.Play(pathText); }
+
+void ShowHost::Beep() { m_.dialogs.Beep(); }
+
+void ShowHost::PlayerClosed(int position) {
+  DeckState& deck = m_.deck;
+  if (deck.CardCount < 1) return;
+  deck.CurrentCard = int16_t(std::clamp(position, 1, int(deck.CardCount)));
+  // The strip turns to the page that shows the card, so the strip, the
+  // canvas and "えをかく" all mean the same card.
+  deck.CardStripOffset = int16_t((deck.CurrentCard - 1) / strip::kTiles * strip::kTiles);
+  DrawCardStrip(deck);
+  ::LoadCard(deck);
+  deck.notifyChanged();
+}

@@ -1,0 +1,86 @@
+// The recorder and the player as the main window joins them to the cards.
+#include <QDir>
+#include <QTest>
+
+#include "deck/CardStrip.h"
+#include "narration/SoundServer.h"
+#include "player/PlayerWindow.h"
+#include "shell/MainWindow.h"
+#include "shell/Session.h"
+#include "support/TestSupport.h"
+
+static const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\");
+static void Click(QWidget* window, const char* name) { window->findChild<QPushButton*>(QLatin1String(name))->click(); }
+static void PressTile(MainWindow& form, int position) {
+  QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(strip::TileLeft(position) + 45, 50));
+}
+static QRgb CanvasCentre(const Session& m) {
+  return m.editor.canvasImage.pixel(m.editor.CanvasOffsetX + 400, m.editor.CanvasOffsetY + 300);
+}
+
+class RecorderAndPlayerTest : public QObject {
+  Q_OBJECT
+  std::unique_ptr<TempDrives> drives_;
+  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<Session> m_;
+  std::unique_ptr<MainWindow> form_;
+ private slots:
+  void init() {  // class 1-1 with the empty story "neko" chosen
+    drives_ = std::make_unique<TempDrives>();
+    WriteHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
+    QDir().mkpath(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+    m_ = std::make_unique<Session>(*dialogs_);
+    form_ = std::make_unique<MainWindow>(*m_, QSize(1024, 768));
+    dialogs_->answers = {true};
+    Click(form_.get(), "Command2_0");
+  }
+  void cleanup() { form_.reset(), m_.reset(), dialogs_.reset(), drives_.reset(); }
+
+  void recorderFollowsTheOpenCard() {
+    const Recorder& recorder = m_->narration.recorder;
+    Click(form_.get(), "Command3");  // a new card: its recording waits for its number
+    QVERIFY(!recorder.NarrationFile());
+    const bool sound = SoundServer::Running();
+    if (sound) {
+      Click(form_.get(), "Command22"), QTest::qWait(600), Click(form_.get(), "Command21"), Click(form_.get(), "Command19");
+      QVERIFY(recorder.HasPendingNarration());
+    }
+    Click(form_.get(), "Command10");
+    QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
+    if (sound) QVERIFY(ReadHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01_x.wav"))).startsWith("RIFF"));
+    Click(form_.get(), "Command3"), Click(form_.get(), "Command10");  // back, then the new-card tile
+    PressTile(*form_, 2);
+    QVERIFY(!recorder.NarrationFile());
+    if (!sound) QSKIP(qPrintable(SoundServer::Problem()));
+  }
+
+  void showEndsOnItsLastCard() {
+    Session& m = *m_;
+    PlayerWindow* player = form_->playerWindow();
+    Click(form_.get(), "Command6");  // no cards: a beep, no window
+    QCOMPARE(dialogs_->beeps, 1);
+    QVERIFY(!player->isVisible());
+    const QRgb colours[] = {qRgb(250, 0, 0), qRgb(0, 250, 0), qRgb(0, 0, 250)};
+    for (int p = 1; p <= 3; ++p) PressTile(*form_, p), m.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
+    Click(form_.get(), "Command6");
+    QVERIFY(player->isVisible() && player->player().position() == 0);
+    for (int p = 1; p <= 2; ++p) {
+      Click(player, "Command3");
+      QTRY_VERIFY(!player->player().presenter().busy());
+      QCOMPARE(m.deck.CurrentCard, int16_t(p));
+      QCOMPARE(CanvasCentre(m), colours[p - 1]);
+    }
+    Click(player, "Command1"), Click(player, "Command4");
+    QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
+    Click(form_.get(), "Command3");  // "えをかく" opens card 2
+    QVERIFY(!player->isVisible() && m.deck.CurrentCard == 2 && CanvasCentre(m) == colours[1]);
+    QCOMPARE(m.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
+  }
+};
+
+int main(int argc, char** argv) {
+  RecorderAndPlayerTest test;
+  return RunWithSoundServer(test, argc, argv);
+}
+#include "RecorderAndPlayerTest.moc"
