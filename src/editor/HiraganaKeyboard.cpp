@@ -149,7 +149,10 @@ void HiraganaKeyboard::placeInside() {
       const Key& key = keys.at(i);
       const int width = keySize * key.rowSpan;
       keys_[i]->setGeometry(left + key.column * keySize, kMargin + key.row * keySize, width, keySize);
-      keys_[i]->setFont(KeyFont(keySize, width, key.caption));
+      QFont font = KeyFont(keySize, width, key.caption);
+      // The marks are drawn small in the corner of their cell: larger, they show.
+      if (key.kind == KeyKind::Voiced || key.kind == KeyKind::SemiVoiced) font.setPixelSize(font.pixelSize() * 3 / 2);
+      keys_[i]->setFont(font);
     }
     showHide_->setGeometry(left + (hiragana::kColumns - 2) * keySize, kMargin + (hiragana::kRows - 1) * keySize,
                            2 * keySize, keySize);

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kDotsPerInch = 300;
 constexpr double kTitlePoints = 40;
-constexpr double kTextPoints = 22;
+constexpr double kTextPoints = 28;
 constexpr double kFootPoints = 12;
 
 QString TwoDigits(int n) { return (QStringLiteral("0") + QString::number(n < 0 ? -n : n)).right(2); }
