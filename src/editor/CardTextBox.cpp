@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
+#include "editor/HiraganaKeyboard.h"
 #include "platform/TextCodec.h"
 #include "deck/DeckState.h"
 #include "platform/Dialogs.h"
@@ -42,6 +43,16 @@ CardTextBox::CardTextBox(DeckState& deck, Dialogs& dialogs, QWidget* parent)
           [this] { deck_.cardText = StoredCardText(toPlainText()); });
   connect(&deck_, &DeckState::changed, this, &CardTextBox::showStoredText);
   showStoredText();
+  // The text stays above the keys.
+  keyboard_ = new HiraganaKeyboard(*this, dialogs_);
+  connect(keyboard_, &HiraganaKeyboard::coveredHeightChanged, this,
+          [this](int height) { setViewportMargins(0, 0, 0, height); });
+  setViewportMargins(0, 0, 0, keyboard_->coveredHeight());
+}
+
+void CardTextBox::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  keyboard_->placeInside();
 }
 
 void CardTextBox::showStoredText() {

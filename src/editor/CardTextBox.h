@@ -8,6 +8,7 @@
 
 class DeckState;
 class Dialogs;
+class HiraganaKeyboard;
 
 // `s` without the characters windows-31j has no code for.
 QString KeepEncodable(const QString& s);
@@ -22,14 +23,19 @@ class CardTextBox : public QPlainTextEdit {
  public:
   CardTextBox(DeckState& deck, Dialogs& dialogs, QWidget* parent);
 
+  // The hiragana keys in the lower part of the box.
+  HiraganaKeyboard* keyboard() const { return keyboard_; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void showStoredText();
   DeckState& deck_;
   Dialogs& dialogs_;
+  HiraganaKeyboard* keyboard_;
 };

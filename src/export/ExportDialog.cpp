@@ -1,5 +1,7 @@
 #include "export/ExportDialog.h"
 
+#include "export/PictureBook.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,7 +24,12 @@ QFileDialog* MakeWebPageDialog(QWidget* parent) {
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
   dialog->setDefaultSuffix(QStringLiteral("html"));
-  dialog->setNameFilters({QStringLiteral("ホームページ (*.htm *.html)"), QStringLiteral("すべて (*)")});
+  dialog->setNameFilters({QStringLiteral("ホームページ (*.htm *.html)"), QStringLiteral("すべて (*)"),
+                          QStringLiteral("えほん (*.pdf)")});
+  // The picture book is one PDF file: a name typed without ending gets ".pdf".
+  QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
+    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral("pdf") : QStringLiteral("html"));
+  });
   return dialog;
 }
 
@@ -44,6 +51,10 @@ void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* 
   }
   if (story.cardNumbers.isEmpty()) {
     dialogs.Beep();  // nothing to write
+    return;
+  }
+  if (IsPictureBookName(*chosen)) {
+    dialogs.Tell(PictureBookMessage(WritePictureBook(story, *chosen)));
     return;
   }
   dialogs.Tell(ExportMessage(WriteWebPages(story, *chosen)));

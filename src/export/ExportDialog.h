@@ -25,7 +25,8 @@ QFileDialog* MakeWebPageDialog(QWidget* parent);
 std::optional<QString> AskWebPageFile(QWidget* parent);
 
 // Cancel beeps and writes nothing; a story without cards beeps after the
-// dialog. Otherwise the pages are written and one message tells the child
+// dialog. A name ending in ".pdf" gets the picture book (PictureBook.h)
+// instead of the pages. Otherwise the pages are written and one message tells the child
 // what could not be written, or that they are done.
 void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
                            const ChooseWebPageFile& choose = AskWebPageFile);

@@ -165,7 +165,11 @@ class WebPagesTest : public QObject {
     std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(nullptr));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
-    QCOMPARE(dialog->nameFilters(), (QStringList{"ホームページ (*.htm *.html)", "すべて (*)"}));
+    QCOMPARE(dialog->nameFilters(), (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)"}));
+    emit dialog->filterSelected(QStringLiteral("えほん (*.pdf)"));  // the picture book: a PDF by default
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("pdf"));
+    emit dialog->filterSelected(QStringLiteral("ホームページ (*.htm *.html)"));
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     QVERIFY(buttons->button(QDialogButtonBox::Save)->text().startsWith(QStringLiteral("保存")));

@@ -1,0 +1,125 @@
+#include "export/PictureBook.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextOption>
+
+#include "platform/Disk.h"
+#include "platform/Fonts.h"
+#include "platform/HostFiles.h"
+#include "platform/Imaging.h"
+
+namespace {
+
+constexpr int kDotsPerInch = 300;
+constexpr double kTitlePoints = 40;
+constexpr double kTextPoints = 28;
+constexpr double kFootPoints = 12;
+
+QString TwoDigits(int n) { return (QStringLiteral("0") + QString::number(n < 0 ? -n : n)).right(2); }
+
+// The program's Gothic face at a printed size.
+QFont PrintFont(double points) {
+  QFont font = Gothic(points);
+  font.setPointSizeF(points);
+  return font;
+}
+
+void DrawFoot(QPainter& painter, const QRect& page, int number) {
+  painter.setFont(PrintFont(kFootPoints));
+  const int footHeight = painter.fontMetrics().height() * 2;
+  painter.drawText(QRect(page.left(), page.bottom() - footHeight, page.width(), footHeight), Qt::AlignCenter,
+                   QString::number(number));
+}
+
+void DrawTitlePage(QPainter& painter, const QRect& page, const QString& name) {
+  painter.setFont(PrintFont(kTitlePoints));
+  QTextOption centred(Qt::AlignCenter);
+  centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  painter.drawText(QRectF(page), name, centred);
+}
+
+// The card's picture scaled to fit the upper part, its text below it.
+void DrawCardPage(QPainter& painter, const QRect& page, const std::optional<QImage>& picture,
+                  const QString& text, int position) {
+  painter.setFont(PrintFont(kFootPoints));
+  const int footHeight = painter.fontMetrics().height() * 2;
+  painter.setFont(PrintFont(kTextPoints));
+  const int lineHeight = painter.fontMetrics().lineSpacing();
+  // Room for three lines of text under the picture, more if the text is longer.
+  const int textLines = std::max<qsizetype>(3, text.count(u'\n') + 1);
+  const int textHeight = std::min(lineHeight * int(textLines) + lineHeight / 2, page.height() / 2);
+  const QRect pictureArea(page.left(), page.top(), page.width(), page.height() - footHeight - textHeight);
+  if (picture) {
+    const QSize size = picture->size().scaled(pictureArea.size(), Qt::KeepAspectRatio);
+    const QRect target(pictureArea.left() + (pictureArea.width() - size.width()) / 2, pictureArea.top(),
+                       size.width(), size.height());
+    painter.drawImage(target, *picture);
+    painter.setPen(QPen(Qt::gray, 2));
+    painter.drawRect(target);
+    painter.setPen(Qt::black);
+  }
+  const QRect textArea(page.left() + page.width() / 10, pictureArea.bottom() + lineHeight / 2,
+                       page.width() * 8 / 10, textHeight - lineHeight / 2);
+  QTextOption wrapped(Qt::AlignLeft | Qt::AlignTop);
+  wrapped.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  painter.drawText(QRectF(textArea), text, wrapped);
+  DrawFoot(painter, page, position);
+}
+
+}  // namespace
+
+QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly)) return {};
+  {
+    QPdfWriter writer(&buffer);
+    writer.setTitle(story.name);
+    writer.setCreator(QStringLiteral("pikorama"));
+    writer.setResolution(kDotsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(15, 15, 15, 12),
+                                     QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&writer)) return {};
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRect page = writer.pageLayout().paintRectPixels(writer.resolution()).translated(
+        -writer.pageLayout().paintRectPixels(writer.resolution()).topLeft());
+    DrawTitlePage(painter, page, story.name);
+    for (int position = 1; position <= story.cardNumbers.size(); ++position) {
+      const QString stem = story.folder + QStringLiteral("Card_") + TwoDigits(story.cardNumbers.at(position - 1));
+      const std::optional<QImage> picture = imaging::ReadCardPicture(stem + QStringLiteral(".PNG"));
+      if (!picture && missingPictures) missingPictures->append(position);
+      QStringList lines = disk::ReadLines(stem + QStringLiteral(".TXT")).value_or(QStringList());
+      while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+      if (!writer.newPage()) return {};
+      DrawCardPage(painter, page, picture, lines.join(u'\n'), position);
+    }
+    if (!painter.end()) return {};
+  }
+  return bytes;
+}
+
+PictureBookResult WritePictureBook(const ExportStory& story, const QString& chosenHostPath) {
+  PictureBookResult result;
+  const QByteArray pdf = PictureBookPdf(story, &result.missingPictures);
+  result.written = !pdf.isEmpty() && host::WriteWholeFile(chosenHostPath, pdf);
+  return result;
+}
+
+QString PictureBookMessage(const PictureBookResult& result) {
+  if (!result.written) return QStringLiteral("えほんが かけませんでした。");
+  if (!result.missingPictures.isEmpty()) {
+    QStringList places;
+    for (int position : result.missingPictures) places << QString::number(position);
+    return places.join(u'、') + QStringLiteral("まいめの え が ありません。\nえほんが できました。");
+  }
+  return QStringLiteral("えほんが できました。");
+}
+
+bool IsPictureBookName(const QString& chosenHostPath) {
+  return chosenHostPath.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+}
