@@ -1,5 +1,7 @@
 #include "editor/PictureBrowser.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStyle>
 
 #include "editor/EditorState.h"
@@ -96,6 +98,12 @@ PictureBrowser::PictureBrowser(EditorState& editor, const LibraryState& library,
   });
 
   syncControls();
+
+  // Centred on the screen when first made; afterwards it keeps its place.
+  if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
 }
 
 void PictureBrowser::Open() {

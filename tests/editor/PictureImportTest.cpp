@@ -135,6 +135,10 @@ class PictureImportTest : public QObject {
     f.browser.driveButtons[2]->click();  // no E:
     QCOMPARE(f.browser.state().drive, QStringLiteral("C:\\"));
     QVERIFY(f.dialogs.told.isEmpty());
+
+    f.m.editor.toolPanelVisible = false;  // drawing ends: the browser goes too
+    f.m.editor.notifyChanged();
+    QVERIFY(!f.browser.isVisible());
   }
 
   // Only BMP and JPEG names in any case, Japanese names, the folder and
