@@ -270,6 +270,24 @@ QStringList ListFiles(const QString& folder, const QString& patterns) {
   return names;
 }
 
+QStringList ListFolders(const QString& folder) {
+  const auto host = HostPath(folder);
+  if (!host || !QFileInfo(*host).isDir()) return {};
+  QStringList names = QDir(*host).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
+  return names;
+}
+
+QString ExistingDrives() {
+  QString letters;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (DriveRoot(QChar(letter))) letters += QChar(letter);
+  }
+  return letters;
+}
+
 int DeleteFiles(const QString& folder, const QString& pattern) {
   const auto host = HostPath(folder);
   if (!host) return 0;

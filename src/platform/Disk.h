@@ -62,6 +62,13 @@ int DeleteFiles(const QString& folder, const QString& pattern);
 // separated by ";" ("*.BMP;*.JPG"), case-insensitively, sorted the same way.
 QStringList ListFiles(const QString& folder, const QString& patterns);
 
+// Names of the folders directly inside `folder`, sorted without regard to
+// case; nothing for a missing folder.
+QStringList ListFolders(const QString& folder);
+
+// The letters (A..Z, upper case) of the drives that exist now, in order.
+QString ExistingDrives();
+
 // Copies a file, replacing the target.
 bool CopyFile(const QString& from, const QString& to);
 

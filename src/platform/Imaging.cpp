@@ -1,6 +1,8 @@
 #include "platform/Imaging.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
@@ -31,6 +33,29 @@ std::optional<QImage> Decode(const QByteArray& bytes) {
   QImageReader reader(&buffer);
   QImage image = reader.read();
   if (image.isNull()) return std::nullopt;
+  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
+  QImage opaque(image.size(), QImage::Format_RGB32);
+  opaque.fill(Qt::white);
+  QPainter painter(&opaque);
+  painter.drawImage(0, 0, image);
+  painter.end();
+  return opaque;
+}
+
+std::optional<QImage> ReadPicture(const QString& file) {
+  const auto host = disk::HostPath(file);
+  if (!host || !QFileInfo(*host).isFile()) return std::nullopt;
+  QFile device(*host);
+  if (!device.open(QIODevice::ReadOnly)) return std::nullopt;
+  QImageReader reader(&device);
+  reader.setAutoTransform(true);
+  // No decoder may take more memory than the largest picture allowed needs
+  // as RGB32; this also holds for a file whose size cannot be read first.
+  reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+  const QSize size = reader.size();
+  if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels) return std::nullopt;
+  QImage image = reader.read();
+  if (image.isNull() || qint64(image.width()) * image.height() > kMaxPicturePixels) return std::nullopt;
   if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
   QImage opaque(image.size(), QImage::Format_RGB32);
   opaque.fill(Qt::white);

@@ -37,6 +37,14 @@ std::optional<QImage> ReadCardPicture(const QString& file);
 // unreadable.
 std::optional<QImage> ReadThumbnail(const QString& file);
 
+// A picture file to place on a card (BMP, JPEG or PNG by content), as
+// RGB32 over white, turned upright as its EXIF orientation says. A file that
+// is unreadable, or whose picture has more than kMaxPicturePixels pixels or
+// would need more memory than that to decode, gives nothing; it is refused
+// before it is decoded, so a tiny file claiming a huge picture costs nothing.
+inline constexpr qint64 kMaxPicturePixels = 100'000'000;
+std::optional<QImage> ReadPicture(const QString& file);
+
 // File content: a PNG in 8-bit RGB, a Windows bitmap at 24 bits per pixel.
 QByteArray EncodePng(const QImage& image);
 QByteArray EncodeBmp(const QImage& image);

@@ -12,6 +12,7 @@
 #include "editor/CanvasView.h"
 #include "editor/CardEditing.h"
 #include "editor/CardTextBox.h"
+#include "editor/PictureBrowser.h"
 #include "editor/ToolPalette.h"
 #include "editor/ToolPanel.h"
 #include "exchange/ExchangeWindow.h"
@@ -99,6 +100,11 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] { StartOver(editor, deck, dialogs); });
   connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
           [&] { BlankPaper(editor, deck, dialogs); });
+  connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
+    auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!browser) browser = new PictureBrowser(editor, library, dialogs, this);
+    browser->Open();
+  });
 
   // The recorder's row sits at the bottom of the tool panel and scales
   // with it.
