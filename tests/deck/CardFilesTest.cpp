@@ -8,7 +8,9 @@
 #include <QTest>
 
 #include "deck/CardDeck.h"
+#include "deck/CardOperations.h"
 #include "editor/Canvas.h"
+#include "editor/ToolPalette.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
@@ -50,7 +52,9 @@ class CardFilesTest : public QObject {
  private slots:
   void numbering_data();
   void numbering();
-  void newCardGetsNumberListFirst();
+  void fullDiskKeepsEveryFile();
+  void damagedListsLoseNoCard();
+  void unreadablePictureIsKept();
   void pictureAndThumbnail();
   void textFile();
   void loadShowsBlankForMissingPicture();
@@ -82,18 +86,75 @@ void CardFilesTest::numbering() {
   QCOMPARE(story.m.deck.CardFileBase, kStory + stem);
 }
 
-void CardFilesTest::newCardGetsNumberListFirst() {
-  // The disk fills up right after the card list: the list already names
-  // the new card, and no card file was begun before it.
+void CardFilesTest::fullDiskKeepsEveryFile() {
+  // Finishing a new card, finishing an old one and erasing a card on a full
+  // disk: the child is told each time and no file changes.
+  Story story({1, 2}, true);
+  story.m.deck.CurrentCard = 1;
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  FullDisk full;
+  CopyFolder(story.drives.root(u'C'), full.root());
+  const QStringList before = Snapshot(full.root());
+  const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
+  full.WhileFull([&] {
+    for (int card : {3, 1}) {
+      story.m.deck.CurrentCard = int16_t(card);
+      story.openEditor();
+      story.paintQuarters();
+      FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    }
+    story.dialogs.answers = {true};
+    EraseCard(story.m.deck, story.m.dialogs);
+  });
+  QCOMPARE(story.dialogs.asked, (QStringList{leave, leave, QStringLiteral("このカードを消します。")}));
+  QCOMPARE(story.dialogs.told, QStringList{QStringLiteral("カードを けせませんでした。")});
+  QCOMPARE(Snapshot(full.root()), before);
+  QCOMPARE(story.deck(), (QList<int>{1, 2}));
+}
+
+void CardFilesTest::damagedListsLoseNoCard() {
+  // The list is gone: a new card takes a number no file on disk has.
+  Story lost({1, 2, 3}, true);
+  QFile::remove(lost.host(QStringLiteral("CardData.txt")));
+  QVERIFY(!ReadCardList(lost.m.deck));
+  lost.m.deck.CurrentCard = 1;
+  QVERIFY(SaveDrawnCard(lost.m.editor, lost.m.deck, lost.m.dialogs));
+  QCOMPARE(lost.deck(), QList<int>{4});
+  for (int n : {1, 2, 3}) {
+    for (const char* ext : {".PNG", ".BMP", ".txt"})
+      QCOMPARE(lost.bytes(DeckStory::Stem(n) + QLatin1String(ext)), QByteArray::number(n));
+  }
+
+  // A card the list names twice is one card; a deck that still holds it
+  // twice erases a position without the other one's files.
+  Story twice({1, 2}, true);
+  WriteHostFile(twice.host(QStringLiteral("CardData.txt")), " 1 \r\n 2 \r\n 1 \r\n");
+  ReadCardList(twice.m.deck);
+  QCOMPARE(twice.deck(), (QList<int>{1, 2}));
+  twice.m.deck.CardCount = 3;
+  twice.m.deck.CardNumbers[3] = 1;
+  twice.m.deck.CurrentCard = 3;
+  twice.dialogs.answers = {true};
+  EraseCard(twice.m.deck, twice.dialogs);
+  QCOMPARE(twice.list(), QByteArray(" 1 \r\n 2 \r\n"));
+  QCOMPARE(twice.bytes(QStringLiteral("Card_01.PNG")), QByteArray("1"));
+}
+
+void CardFilesTest::unreadablePictureIsKept() {
+  // A picture that cannot be read is told when the card opens and stays
+  // as it is unless the child draws.
   Story story({1});
-  story.m.deck.CurrentCard = 2;
-  disk::testing::FailWritesAfter(10);  // " 1 \r\n 2 \r\n"
-  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
-  disk::testing::FailWritesAfter(-1);
-  QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 1 \r\n 2 \r\n"));
-  QVERIFY(!story.exists(QStringLiteral("Card_02.BMP")));
-  QVERIFY(!story.exists(QStringLiteral("Card_02.PNG")));
-  QCOMPARE(story.deck(), QList<int>{1});
+  story.m.deck.CurrentCard = 1;
+  WriteHostFile(story.host(QStringLiteral("Card_01.PNG")), "\x89PNG\r\n cut short");
+  StartDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  QCOMPARE(story.dialogs.told.size(), 1);
+  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  QCOMPARE(story.bytes(QStringLiteral("Card_01.PNG")), QByteArray("\x89PNG\r\n cut short"));
+  StartDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  story.paintQuarters();
+  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  QCOMPARE(imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"))->pixel(0, 0), qRgb(255, 0, 0));
+  QCOMPARE(story.dialogs.told.size(), 2);
 }
 
 void CardFilesTest::pictureAndThumbnail() {
@@ -137,11 +198,18 @@ void CardFilesTest::pictureAndThumbnail() {
 void CardFilesTest::textFile() {
   Story story({5});
   story.m.deck.CurrentCard = 1;
-  WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\r\n");
+  // Opening and finishing without typing leaves the file byte for byte.
+  WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\nd");
   LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\n"));
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\nd\r\n"));
   QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
-  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\r\n\r\n"));
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\nd"));
+  story.m.deck.cardText += QStringLiteral("e\r\n");
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  LoadCard(story.m.deck);
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\r\nd\r\ne\r\n"));
 
   // Shift_JIS with CR LF; an empty text box deletes the file.
   story.m.deck.cardText = QStringLiteral("ねこ\r\nｶﾞ");
@@ -217,19 +285,28 @@ void CardFilesTest::startOver() {
   story.dialogs.answers = {true};
   StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
-  QCOMPARE(story.m.deck.cardText, QString());
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
   QVERIFY(!story.m.editor.cardTextVisible);
   QVERIFY(story.m.editor.canvasVisible);
   // The drawing can still be brought back with "もどす".
   RestoreUndoImage(story.m.editor);
   QCOMPARE(story.m.editor.canvasImage, drawn);
 
-  // A new card starts over on blank paper.
+  // "はくし" takes the text with the picture; "もどす" brings back both.
+  story.dialogs.answers = {true};
+  BlankPaper(story.m.editor, story.m.deck, story.m.dialogs);
+  QCOMPARE(story.m.deck.cardText, QString());
+  Undo(story.m.editor);
+  QCOMPARE(story.m.editor.canvasImage, drawn);
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
+
+  // A new card starts over on blank paper and no text.
   story.m.deck.CurrentCard = 2;
   story.paintQuarters();
   story.dialogs.answers = {true};
   StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
+  QCOMPARE(story.m.deck.cardText, QString());
 }
 
 void CardFilesTest::failedSaveKeepsDeckConsistent() {

@@ -20,6 +20,8 @@ class StoryListTest : public QObject {
   void renameStopped();
   void interruptedRewriteKeepsOldList();
   void deleteStories();
+  void longAndDamagedListsKeptWhole();
+  void renameCutShortIsRecovered();
   void deleteKeepsWhatOthersUse();
   void unsafeNameFromFile();
 };
@@ -154,14 +156,20 @@ void StoryListTest::listFileCannotBeAppended() {
   QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);  // selected in memory as on screen
   QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
-  // Neither file can be written.
+  // Neither file can be written (a full disk): the story is not made and
+  // nothing on disk changes.
   StoryClass full({QStringLiteral("A")});
-  disk::testing::FailWritesAfter(0);
-  SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ"));
-  disk::testing::FailWritesAfter(-1);
+  FullDisk disk;
+  CopyFolder(full.drives.root(u'C'), disk.root());
+  const QStringList before = Snapshot(disk.root());
+  disk.WhileFull([&] {
+    QCOMPARE(SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ")),
+             NameDialogStep::StayOpen);
+  });
   QCOMPARE(full.dialogs.told,
            QStringList{StoryClass::Folder() + QStringLiteral("ねこ\\menu.txt がほぞんできません。")});
-  QCOMPARE(full.listBytes(), Sjis({QStringLiteral("A")}));
+  QCOMPARE(Snapshot(disk.root()), before);
+  QCOMPARE(full.names(), QStringList{QStringLiteral("A")});
 }
 
 void StoryListTest::rename() {
@@ -215,20 +223,61 @@ void StoryListTest::renameStopped() {
 
 void StoryListTest::interruptedRewriteKeepsOldList() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
-  const QStringList before = c.snapshot();
+  FullDisk disk;
+  CopyFolder(c.drives.root(u'C'), disk.root());
+  const QStringList before = Snapshot(disk.root());
   c.dialogs.inputs = {QStringLiteral("Z")};
   c.dialogs.answers = {true, true};
-  disk::testing::FailWritesAfter(3);
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // the folder gets its old name back
-  QCOMPARE(c.snapshot(), before);
+  disk.WhileFull([&] {
+    RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+    DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
+  });
+  QCOMPARE(Snapshot(disk.root()), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
-  disk::testing::FailWritesAfter(-1);
-  QCOMPARE(c.snapshot(), before);
-  QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("B")}));
   QCOMPARE(c.dialogs.told.size(), 2);
   QCOMPARE(c.dialogs.told.last(), StoryClass::Folder() + QStringLiteral("menu.txt がほぞんできません。"));
+}
+
+void StoryListTest::longAndDamagedListsKeptWhole() {
+  // 150 names, the second one not windows-31j: rename and delete change
+  // only their own row, every other line stays byte for byte.
+  QStringList names;
+  for (int i = 1; i <= 150; ++i) names.append(QStringLiteral("s%1").arg(i));
+  StoryClass c(names);
+  QList<QByteArray> lines;
+  for (const QString& name : names) lines.append(name.toLatin1());
+  lines[1] = "\x82\xff\x85";
+  WriteHostFile(c.host(QStringLiteral("Menu.txt")), lines.join("\r\n") + "\r\n");
+  ReadStoryList(c.m.library);
+  c.m.library.CurrentStoryIndex = 3;
+  DrawStoryList(c.m.library, c.m.deck);
+  c.dialogs.inputs = {QStringLiteral("ねこ")};
+  c.dialogs.answers = {true, true};
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+  lines[2] = *text::Encode(QStringLiteral("ねこ"));
+  QCOMPARE(c.listBytes(), lines.join("\r\n") + "\r\n");
+  c.m.library.CurrentStoryIndex = 1;
+  DrawStoryList(c.m.library, c.m.deck);
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
+  lines.removeFirst();
+  QCOMPARE(c.listBytes(), lines.join("\r\n") + "\r\n");
+  QVERIFY(c.dialogs.told.isEmpty());
+  QVERIFY(c.hasFolder(QStringLiteral("ねこ")) && !c.hasFolder(QStringLiteral("s1")));
+}
+
+void StoryListTest::renameCutShortIsRecovered() {
+  // Killed after the folder was renamed: the list is finished at the next
+  // start. Killed before: the journal is dropped and nothing changes.
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  QDir().rename(c.host(QStringLiteral("A")), c.host(QStringLiteral("Z")));
+  WriteHostFile(c.host(QStringLiteral("Menu_rename.txt")), "A\r\nZ\r\n");
+  ReadStoryList(c.m.library);
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("Z"), QStringLiteral("B")}));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("Z"), QStringLiteral("B")}));
+  WriteHostFile(c.host(QStringLiteral("Menu_rename.txt")), "B\r\nY\r\n");
+  ReadStoryList(c.m.library);
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("Z"), QStringLiteral("B")}));
+  QVERIFY(!QFileInfo::exists(c.host(QStringLiteral("Menu_rename.txt"))));
 }
 
 void StoryListTest::deleteStories() {

@@ -222,7 +222,7 @@ void ShellTest::missingDriveGivesEmptyClass() {
   ScriptedDialogs dialogs;
   Session m(dialogs);
   Initialise(m);
-  SelectDrive(m.library, 7);
+  SelectDrive(m, 7);
   QCOMPARE(m.library.dataRootCaption, QStringLiteral("I:\\A_PIKORA\\"));
   dialogs.answers = {true};
   ChooseClass(m, 0);
