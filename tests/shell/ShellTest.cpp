@@ -202,9 +202,22 @@ void ShellTest::driveDialogMovesDataRoot() {
   dialog->reject();
   QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
 
+  // Another running copy on D: keeps this one where it is.
+  m.dataRootLock = InstanceLock::Acquire(m.library.BaseFolder);
+  auto other = InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\"));
+  QVERIFY(other && other->held());
   dialog->show();
   dialog->driveButtons[2]->click();
+  QVERIFY(dialog->isVisible());
+  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(dialogs.told.size(), 1);
+  other.reset();
+
+  // The lock moves with the data root.
+  dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
+  QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
+  QVERIFY(InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\")));
   QCOMPARE(m.library.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
