@@ -99,12 +99,7 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(kNotErased);
     return;
   }
-  // Files another position still names are not this card's alone.
-  bool shared = false;
-  for (int p = 1; p <= deck.CardCount; ++p)
-    shared = shared || deck.CardNumbers[p] == numbersBefore[deck.CurrentCard];
-  if (!shared)
-    for (const char* ext : kCardFiles) disk::DeleteFile(deck.CardFileBase + QLatin1String(ext));
+  for (const char* ext : kCardFiles) disk::DeleteFile(deck.CardFileBase + QLatin1String(ext));
   if (deck.CardCount < deck.CurrentCard) deck.CurrentCard = deck.CardCount;
   DrawCardStrip(deck);
   LoadCard(deck);

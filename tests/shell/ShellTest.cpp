@@ -202,18 +202,15 @@ void ShellTest::driveDialogMovesDataRoot() {
   dialog->reject();
   QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
 
-  // Another running copy on D: keeps this one where it is.
+  // Another running copy on D: keeps this one where it is; then the lock
+  // moves with the data root.
   m.dataRootLock = InstanceLock::Acquire(m.library.BaseFolder);
   auto other = InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\"));
-  QVERIFY(other && other->held());
   dialog->show();
   dialog->driveButtons[2]->click();
-  QVERIFY(dialog->isVisible());
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QVERIFY(dialog->isVisible() && m.library.BaseFolder == QStringLiteral("C:\\A_PIKORA\\"));
   QCOMPARE(dialogs.told.size(), 1);
   other.reset();
-
-  // The lock moves with the data root.
   dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
   QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
