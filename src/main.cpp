@@ -14,12 +14,13 @@ int main(int argc, char** argv) {
   InstallJapanese(app);
   QtDialogs dialogs;
   // One copy per data folder: a second one would overwrite the first one's work.
-  const auto lock = InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\"));
+  auto lock = InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\"));
   if (!lock) {
     dialogs.Tell(QStringLiteral("ぴこらまつくろ は もう うごいています。"));
     return 0;
   }
   Session session(dialogs);
+  session.dataRootLock = std::move(lock);
   MainWindow window(session);
   dialogs.SetParent(&window);
   window.show();

@@ -39,29 +39,37 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
 bool IsNewCard(const DeckState& deck) { return deck.CurrentCard > deck.CardCount || deck.CurrentCard < 1; }
 
 int16_t AssignCardNumber(const DeckState& s, int except) {
-  for (int16_t n = 1;; ++n) {
+  for (int16_t n = 1; n <= kMaxCards; ++n) {
     bool used = false;
     for (int p = 1; p <= s.CardCount && !used; ++p) used = p != except && s.CardNumbers[p] == n;
+    const QString stem = CardFileStem(s, n);
+    for (const char* ext : {".PNG", ".BMP", ".txt", "_x.wav"})
+      used = used || disk::FileExists(stem + QLatin1String(ext));
     if (!used) return n;
   }
+  return 0;
 }
 
 void LoadCard(DeckState& deck) {
   if (deck.CurrentCard == 0) return;
   QString text;
+  deck.pictureUnreadable = false;
   if (IsNewCard(deck)) {
     deck.cardImage = Blank(imaging::kCardSize);
   } else {
     deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
     // A card whose picture is missing or broken shows blank paper, never
     // the picture of the card shown before.
-    deck.cardImage = imaging::ReadCardPicture(deck.CardFileBase + QStringLiteral(".PNG"))
-                         .value_or(Blank(imaging::kCardSize));
+    const QString pictureFile = deck.CardFileBase + QStringLiteral(".PNG");
+    const auto picture = imaging::ReadCardPicture(pictureFile);
+    deck.cardImage = picture.value_or(Blank(imaging::kCardSize));
+    deck.pictureUnreadable = !picture && disk::FileExists(pictureFile);
     if (const auto lines = disk::ReadLines(deck.CardFileBase + QStringLiteral(".txt"))) {
       for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
     }
   }
   deck.cardText = text;
+  deck.loadedText = text;
   deck.notifyChanged();
   deck.notifyCardLoaded();
 }
@@ -79,6 +87,16 @@ void SetCardPicture(DeckState& deck, const QImage& picture) {
   Reduce(deck.cardImage, deck.thumbnailImage, 88, 62);
 }
 
+namespace {
+
+// The deck and the list file as they were before a new card was added.
+void ForgetNewCard(DeckState& deck, const std::array<int16_t, 31>& numbers, int16_t count) {
+  deck.CardNumbers = numbers;
+  deck.CardCount = count;
+}
+
+}  // namespace
+
 CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // A story folder that has gone (deleted by hand, or a list from another
   // computer) is made again, so the drawing has somewhere to go.
@@ -86,46 +104,57 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
 
   const auto deckBefore = deck.CardNumbers;
   const int16_t countBefore = deck.CardCount;
+  const int16_t currentBefore = deck.CurrentCard;
   const bool isNew = IsNewCard(deck);
   if (isNew) {
     // The new card is the one right after the last card, and a deck holds
     // at most thirty.
     if (deck.CardCount >= kMaxCards) return CardSave::Failed;
+    const int16_t number = AssignCardNumber(deck, 0);
+    if (number == 0) return CardSave::Failed;
     deck.CurrentCard = int16_t(deck.CardCount + 1);
     deck.CardCount = deck.CurrentCard;
-    deck.CardNumbers[deck.CardCount] = AssignCardNumber(deck, deck.CardCount);
-    if (!WriteCardList(deck)) {
-      deck.CardNumbers = deckBefore;
-      deck.CardCount = countBefore;
+    deck.CardNumbers[deck.CardCount] = number;
+  }
+  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
+  const QString pictureFile = deck.CardFileBase + QStringLiteral(".PNG");
+  const QString thumbnail = deck.CardFileBase + QStringLiteral(".BMP");
+
+  // Without a picture the card's picture files stay as they are.
+  const bool keepPicture = !isNew && picture.isNull();
+  if (!keepPicture) {
+    SetCardPicture(deck, picture);
+    // The picture first: a thumbnail never shows a drawing the card lacks.
+    // A new card's number has no files on disk, so a failed write leaves
+    // nothing of another card to put back.
+    const bool written = imaging::WriteCardPicture(pictureFile, deck.cardImage) &&
+                         imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
+    if (written) deck.pictureUnreadable = false;
+    // The list names the new card only once its picture is on disk.
+    if (!written || (isNew && !WriteCardList(deck))) {
+      if (isNew) {
+        disk::DeleteFile(pictureFile);
+        disk::DeleteFile(thumbnail);
+        ForgetNewCard(deck, deckBefore, countBefore);
+        deck.CurrentCard = currentBefore;
+      }
       return CardSave::Failed;
     }
   }
-  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
-  SetCardPicture(deck, picture);
-  const QString thumbnail = deck.CardFileBase + QStringLiteral(".BMP");
-  const bool hadThumbnail = disk::FileExists(thumbnail);
-  // The picture first: a thumbnail never shows a drawing the card lacks.
-  const bool written =
-      imaging::WriteCardPicture(deck.CardFileBase + QStringLiteral(".PNG"), deck.cardImage) &&
-      imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
-  if (!written) {
-    if (isNew) {
-      // The deck names only cards whose picture is on disk.
-      disk::DeleteFile(deck.CardFileBase + QStringLiteral(".PNG"));
-      if (!hadThumbnail) disk::DeleteFile(thumbnail);
-      deck.CardNumbers = deckBefore;
-      deck.CardCount = countBefore;
-      WriteCardList(deck);
-    }
-    return CardSave::Failed;
-  }
 
   const QString textFile = deck.CardFileBase + QStringLiteral(".txt");
+  // A text as it was loaded stays as its file holds it, byte for byte.
+  if (!isNew && deck.cardText == deck.loadedText) return CardSave::Saved;
   if (deck.cardText.isEmpty()) {
     disk::DeleteFile(textFile);
   } else {
-    const auto bytes = text::Encode(deck.cardText + QStringLiteral("\r\n"));
+    // Every line ends with CR LF in the file, the last one too; a text that
+    // already ends so gets no further empty line.
+    QString stored = deck.cardText;
+    if (!stored.endsWith(QStringLiteral("\r\n"))) stored += QStringLiteral("\r\n");
+    const auto bytes = text::Encode(stored);
     if (!bytes || !disk::WriteBytes(textFile, *bytes)) return CardSave::TextNotSaved;
   }
+  deck.loadedText = deck.cardText;
   return CardSave::Saved;
 }

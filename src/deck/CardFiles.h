@@ -14,13 +14,16 @@
 bool IsNewCard(const DeckState& deck);
 
 // The lowest card number from 1 up that no card at positions 1..CardCount
-// other than `except` uses.
+// other than `except` uses and that has no files in the story folder (a
+// damaged or lost list must not let a new card overwrite an old one's
+// files). 0 when every number a card can have is taken.
 int16_t AssignCardNumber(const DeckState& s, int except);
 
 // Loads the card at CurrentCard into cardImage and cardText and tells
 // whoever shows it (cardLoaded); does nothing when CurrentCard is 0. A
 // card without a readable picture is blank paper, one without a text file
-// an empty text, and the new card (past the deck) both.
+// an empty text, and the new card (past the deck) both. A picture file that
+// is there but cannot be read sets pictureUnreadable.
 void LoadCard(DeckState& deck);
 
 // After a story is shown: its strip from the first page, with card 1 as
@@ -34,8 +37,12 @@ void SetCardPicture(DeckState& deck, const QImage& picture);
 enum class CardSave { Failed, Saved, TextNotSaved };
 
 // Saves `picture` and cardText as the card at CurrentCard, giving a new
-// card its number and writing the card list first. A story folder that has
-// gone is made again. When the picture cannot be written, the deck, the
-// card list and the card files are put back as they were (Failed). A text
-// that cannot be written leaves the saved picture (TextNotSaved).
+// card its number. The picture and thumbnail are written before the card
+// list names a new card, so the list never names a card without them. A
+// story folder that has gone is made again. When the picture or the list
+// cannot be written, the deck, the card list and the card files are put
+// back as they were (Failed). A text that cannot be written leaves the
+// saved picture (TextNotSaved). A null `picture` keeps an old card's
+// picture files as they are (a picture that could not be read and was not
+// drawn on); a text unchanged since LoadCard leaves its file byte for byte.
 CardSave SaveCard(DeckState& deck, const QImage& picture);

@@ -57,8 +57,9 @@ std::optional<QByteArray> ReadField(const QByteArray& b, qsizetype& i) {
 
 // The number at the start of a field, blanks ignored, rounded to a whole
 // number (halves to even): "3", " 3 ", "3.5" (4), "7 cards" (7). A field
-// without a number, or with one no card can have, gives 0.
-int16_t CardNumberOf(const QByteArray& field) {
+// without a number, or with one no card can have (cards are 1 to 30), gives
+// nothing.
+std::optional<int16_t> CardNumberOf(const QByteArray& field) {
   QByteArray t;
   for (char c : field)
     if (!IsBlank(c)) t += c;
@@ -71,7 +72,7 @@ int16_t CardNumberOf(const QByteArray& field) {
     number += t[k++];
     while (k < t.size() && t[k] >= '0' && t[k] <= '9') number += t[k++], ++digits;
   }
-  if (digits == 0) return 0;
+  if (digits == 0) return std::nullopt;
   if (k < t.size() && (t[k] == 'e' || t[k] == 'E' || t[k] == 'd' || t[k] == 'D')) {
     qsizetype e = k + 1;
     QByteArray exponent = "e";
@@ -81,10 +82,10 @@ int16_t CardNumberOf(const QByteArray& field) {
     if (e > first) number += exponent;
   }
   const double value = std::strtod(number.constData(), nullptr);
-  if (!std::isfinite(value)) return 0;
+  if (!std::isfinite(value)) return std::nullopt;
   // Card numbers name files by their last two digits: a number beyond the
   // deck's range would alias another card's files, so it names no card.
-  if (value < -0.5 || value > kMaxCards + 0.5) return 0;
+  if (value < 0.5 || value > kMaxCards + 0.5) return std::nullopt;
   return int16_t(RoundHalfEven(value));
 }
 
@@ -107,8 +108,16 @@ bool ReadCardList(DeckState& s) {
   while (true) {
     const auto field = ReadField(*bytes, i);
     if (!field || s.CardCount == kMaxCards) break;
-    ++s.CardCount;
-    s.CardNumbers[s.CardCount] = CardNumberOf(*field);
+    // A line naming no card, or a card already in the deck, is left out:
+    // two positions sharing one card's files would let erasing or saving
+    // one of them destroy the other. The next write of the list drops it.
+    const auto number = CardNumberOf(*field);
+    bool taken = !number;
+    for (int p = 1; p <= s.CardCount && !taken; ++p) taken = s.CardNumbers[p] == *number;
+    if (!taken) {
+      ++s.CardCount;
+      s.CardNumbers[s.CardCount] = *number;
+    }
     if (i >= bytes->size()) break;
   }
   return true;

@@ -26,7 +26,9 @@ QString CardFileStem(const DeckState& s, int number);
 QString CardFileStem(const QString& storyFolder, int number);
 
 // Fills CardNumbers(1..n) and CardCount = n from the list file, at most 30
-// numbers. Slots above n, CurrentCard and the strip page stay as they are.
+// numbers. Lines that name no card (not a number, or not 1 to 30) and
+// numbers already read are left out, so no two positions share files.
+// Slots above n, CurrentCard and the strip page stay as they are.
 // A missing or empty file gives an empty deck. False when the file could
 // not be read.
 bool ReadCardList(DeckState& s);

@@ -56,26 +56,28 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
   }
   if (!dialogs.Ask(QStringLiteral("このカードをコピーします。"))) return;
   deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
-  deck.CardCount = int16_t(deck.CardCount + 1);
-  const int16_t number = AssignCardNumber(deck, deck.CardCount);
-  deck.CardNumbers[deck.CardCount] = number;
-  if (!WriteCardList(deck)) {
-    deck.CardCount = int16_t(deck.CardCount - 1);
-    dialogs.Tell(kNotCopied);
-    return;
-  }
+  const int16_t number = AssignCardNumber(deck, 0);
   const QString target = CardFileStem(deck, number);
-  bool copied = true;
+  // The files first, the list after them: the list never names a card
+  // whose files are not all there. The number has no files on disk, so a
+  // half copy can be taken away whole.
+  bool copied = number != 0;
   for (const char* ext : kCardFiles) {
     // A file the card does not have is simply not copied.
     const QString from = deck.CardFileBase + QLatin1String(ext);
-    if (disk::FileExists(from)) copied = disk::CopyFile(from, target + QLatin1String(ext)) && copied;
+    if (copied && disk::FileExists(from)) copied = disk::CopyFile(from, target + QLatin1String(ext));
+  }
+  if (copied) {
+    deck.CardCount = int16_t(deck.CardCount + 1);
+    deck.CardNumbers[deck.CardCount] = number;
+    if (!WriteCardList(deck)) {
+      deck.CardCount = int16_t(deck.CardCount - 1);
+      copied = false;
+    }
   }
   if (!copied) {
-    // No half copy stays in the deck.
-    for (const char* ext : kCardFiles) disk::DeleteFile(target + QLatin1String(ext));
-    deck.CardCount = int16_t(deck.CardCount - 1);
-    WriteCardList(deck);
+    if (number != 0)
+      for (const char* ext : kCardFiles) disk::DeleteFile(target + QLatin1String(ext));
     dialogs.Tell(kNotCopied);
   }
   DrawCardStrip(deck);

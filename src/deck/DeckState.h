@@ -26,6 +26,11 @@ class DeckState : public Notifier {
   QImage thumbnailImage;  // its 90 x 64 thumbnail as saved
   QImage stripImage;      // the card strip
   QString cardText;       // the card's text, lines ended by CR LF
+  QString loadedText;     // cardText as LoadCard read it from the card's file
+  // The card's picture file is there but could not be read: cardImage is
+  // blank paper standing in for it, and the file is kept unless the child
+  // draws.
+  bool pictureUnreadable = false;
   bool stripVisible = false;
 
   // LoadCard has put a card into cardImage and cardText.

@@ -66,6 +66,7 @@ void PaintCanvasFrame(EditorState& editor) {
 }
 
 void SaveUndoImage(EditorState& editor) {
+  editor.undoText.reset();  // the step undone from now on is a newer one
   EraseRubberBand(editor);
   CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
 }
@@ -86,6 +87,7 @@ void OpenEditorUndoBaseline(EditorState& editor) {
   // not be "erased" onto it.
   editor.ShapeClickCount = 0;
   editor.LastPointX = -1;
+  editor.undoText.reset();
   CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
 }
 

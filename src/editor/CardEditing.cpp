@@ -18,6 +18,14 @@ const QString kLeaveUnsaved =
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
 const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 const QString kFinishDrawing = QStringLiteral("「えをかく」をおわってください。");
+const QString kPictureUnreadable =
+    QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
+
+// A card opened for drawing whose picture file could not be read: the
+// child sees blank paper and is told why.
+void TellUnreadablePicture(const DeckState& deck, Dialogs& dialogs) {
+  if (deck.pictureUnreadable) dialogs.Tell(kPictureUnreadable);
+}
 
 // Saves the card and the deck order; false, after telling the child, when
 // either could not be written.
@@ -40,6 +48,10 @@ void ShowLoadedCards(EditorState& editor, DeckState& deck) {
     ShowCardPicture(editor, deck);
     PaintCanvasFrame(editor);
   });
+  QObject::connect(&editor, &EditorState::textRestored, &deck, [&deck](const QString& text) {
+    deck.cardText = text;
+    deck.notifyChanged();
+  });
 }
 
 void ShowCardPicture(EditorState& editor, const DeckState& deck) {
@@ -60,7 +72,14 @@ bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   // An outline following the pointer is not part of the picture.
   EraseRubberBand(editor);
   editor.ShapeClickCount = 0;
-  switch (SaveCard(deck, CanvasPicture(editor))) {
+  // A picture that could not be read is replaced only by a drawing: the
+  // blank paper shown in its place is not one. The frame covers the
+  // picture's last column, which is left out of the comparison.
+  QImage picture = CanvasPicture(editor);
+  if (deck.pictureUnreadable && picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32) ==
+                                    deck.cardImage.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32))
+    picture = QImage();
+  switch (SaveCard(deck, picture)) {
     case CardSave::Failed:
       return false;
     case CardSave::TextNotSaved:
@@ -100,6 +119,7 @@ void StartDrawing(EditorState& editor, DeckState& deck, LibraryState& library, D
   LoadCard(deck);
   editor.CurrentTool = kNoTool;
   EnterDrawingMode(editor, library);
+  TellUnreadablePicture(deck, dialogs);
 }
 
 void OpenCard(EditorState& editor, DeckState& deck, LibraryState& library) {
@@ -140,13 +160,15 @@ void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
 void StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return;
   SaveUndoImage(editor);
+  // A saved card goes back to its saved picture and its saved text; a new
+  // card to blank paper and no text.
   if (!IsNewCard(deck)) {
     LoadCard(deck);
   } else {
     ClearCanvas(editor);
+    deck.cardText.clear();
   }
   PaintCanvasFrame(editor);
-  deck.cardText.clear();
   editor.cardTextVisible = false;
   editor.canvasVisible = true;  // the picture, not an empty space, in its place
   deck.notifyChanged();
@@ -199,6 +221,7 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
       break;
     case StripHit::Open:
       OpenCard(editor, deck, library);
+      TellUnreadablePicture(deck, dialogs);
       break;
     case StripHit::MoveLeft:
       MoveCardLeft(deck);

@@ -13,7 +13,8 @@
 #include "platform/Dialogs.h"
 
 // From now on every card the deck loads is copied onto the canvas's
-// picture area and the frame repainted.
+// picture area and the frame repainted, and a text "もどす" brings back
+// becomes the card's text.
 void ShowLoadedCards(EditorState& editor, DeckState& deck);
 
 // Copies the deck's cardImage onto the canvas's picture area.
@@ -48,8 +49,8 @@ void FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, 
 // "ほぞん": saves the card and the deck order without leaving the editor.
 // The button is never shown.
 void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs);
-// "はじめから": after the child agrees, the card as it was last saved (blank
-// paper for a new card) and an empty text box.
+// "はじめから": after the child agrees, the card as it was last saved, its
+// picture and its text (blank paper and an empty text box for a new card).
 void StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs);
 
 // The strip's mouse press (any button) at `at` in strip pixels. While the

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "platform/Notifier.h"
 
@@ -36,6 +37,9 @@ class EditorState : public Notifier {
 
   QImage canvasImage;  // the canvas, the picture area inside a frame
   QImage undoImage;    // one copy of the whole canvas
+  // The card text "はくし" took away, while its blank paper is the last
+  // step "もどす" undoes.
+  std::optional<QString> undoText;
 
   bool toolPanelVisible = false;
   bool canvasVisible = false;
@@ -50,6 +54,12 @@ class EditorState : public Notifier {
   }();
   int32_t fillSwatchFace = Rgb(0, 0, 0);
   QString fixModeCaption;  // "じゆう" / "こてい"
+
+  // "もどす" brings back the card text along with the picture.
+  void notifyTextRestored(const QString& text) { emit textRestored(text); }
+
+ signals:
+  void textRestored(const QString& text);
 };
 
 // Fills PaletteColors(0..71); entries 72..128 stay 0.

@@ -78,11 +78,17 @@ void Undo(EditorState& editor) {
   // with the picture it was drawn over.
   EraseRubberBand(editor);
   RestoreUndoImage(editor);
+  if (editor.undoText) {
+    const QString text = *editor.undoText;
+    editor.undoText.reset();
+    editor.notifyTextRestored(text);
+  }
 }
 
 void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("かいたえをけします。"))) return;
   SaveUndoImage(editor);
+  editor.undoText = deck.cardText;  // "もどす" brings the text back too
   ClearCanvas(editor);
   deck.cardText.clear();
   // The text box goes away and the blank paper is shown in its place.

@@ -53,6 +53,86 @@ int SelectedRow(const LibraryState& library, const DeckState& deck) {
   return row >= 1 && row <= library.StoryCount ? row : 0;
 }
 
+// Whether the list file's line holds `name`, byte for byte as the program
+// writes it.
+bool LineIs(const QByteArray& line, const QString& name) {
+  const auto bytes = text::Encode(name);
+  return bytes && line == *bytes;
+}
+
+// Rewrites the list file with row `row` replaced by `replacement`, or taken
+// out when there is none. Every other line is written back byte for byte:
+// names past the hundredth the list does not show, and lines that are not
+// windows-31j, stay as they were. When the file does not hold the list in
+// memory at that row (it was changed from outside), the list in memory is
+// written as it is. An empty list deletes the file. False when the file
+// cannot be written.
+bool RewriteListRow(const LibraryState& library, int row, const std::optional<QString>& replacement) {
+  const QString file = ListFile(library);
+  auto lines = disk::ReadRawLines(file).value_or(QList<QByteArray>());
+  if (row >= 1 && row <= lines.size() && LineIs(lines[row - 1], library.StoryNames[row])) {
+    if (replacement) {
+      const auto bytes = text::Encode(*replacement);
+      if (!bytes) return false;
+      lines[row - 1] = *bytes;
+    } else {
+      lines.removeAt(row - 1);
+    }
+  } else {
+    QStringList names = NamesInMemory(library);
+    if (replacement) names[row - 1] = *replacement;
+    else names.removeAt(row - 1);
+    lines.clear();
+    for (const QString& name : names) {
+      const auto bytes = text::Encode(name);
+      if (!bytes) return false;
+      lines.append(*bytes);
+    }
+  }
+  if (lines.isEmpty()) return disk::DeleteFile(file) || !disk::Exists(file);
+  return disk::WriteRawLines(file, lines);
+}
+
+// A story rename in progress: the old and the new name, written before the
+// folder is renamed and deleted once the list names the new folder, so a
+// rename cut short can be finished or undone at the next start.
+QString RenameJournal(const LibraryState& library) {
+  return library.BaseFolder + QStringLiteral("Menu_rename.txt");
+}
+
+// Finishes or undoes a rename the journal records: the list names the
+// folder that is there, and the story keeps its cards.
+void RecoverStoryRename(const LibraryState& library) {
+  const QString journal = RenameJournal(library);
+  const auto entry = disk::ReadRawLines(journal);
+  if (!entry) return;
+  if (entry->size() == 2) {
+    const auto oldName = text::DecodeLine(entry->at(0));
+    const auto newName = text::DecodeLine(entry->at(1));
+    auto lines = disk::ReadRawLines(ListFile(library));
+    if (oldName && newName && lines && !StoryNameProblem(*oldName) && !StoryNameProblem(*newName)) {
+      const bool oldThere = disk::FolderExists(library.BaseFolder + *oldName);
+      const bool newThere = disk::FolderExists(library.BaseFolder + *newName);
+      // The folder went over to the new name (finish), or kept its old
+      // one (undo); the list follows the folder.
+      const QByteArray& from = newThere && !oldThere ? entry->at(0) : entry->at(1);
+      const QByteArray& to = newThere && !oldThere ? entry->at(1) : entry->at(0);
+      bool changed = false;
+      if (newThere != oldThere) {
+        for (QByteArray& line : *lines) {
+          if (line == from && !lines->contains(to)) {
+            line = to;
+            changed = true;
+          }
+        }
+      }
+      // The journal stays when the list cannot be mended yet.
+      if (changed && !disk::WriteRawLines(ListFile(library), *lines)) return;
+    }
+  }
+  disk::DeleteFile(journal);
+}
+
 QString ListNotSaved(const LibraryState& library) {
   return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
@@ -80,6 +160,7 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 }
 
 void ReadStoryList(LibraryState& library) {
+  RecoverStoryRename(library);
   library.StoryCount = int16_t(ReadNameList(library.BaseFolder + QStringLiteral("Menu.txt"), library.StoryNames));
 }
 
@@ -202,25 +283,30 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   // A folder of that name that is in no list (left behind, or put there by
   // hand) becomes the story's folder as it is.
   const QString folder = library.BaseFolder + text;
-  if (!disk::CreateFolder(folder) && !disk::FolderExists(folder)) {
+  const bool made = disk::CreateFolder(folder);
+  if (!made && !disk::FolderExists(folder)) {
     dialogs.Tell(disk::Exists(folder) ? kCannotUse
                                         : QStringLiteral("ぴこらまの フォルダが つくれません。"));
     return NameDialogStep::StayOpen;
   }
+  const QString storyFolder = folder + u'\\';
+  if (!disk::AppendLine(ListFile(library), text)) {
+    // The name goes at least into the story's own folder, where it can be
+    // found again. When it cannot go there either, the story is not made:
+    // a story no list names would be lost at the next start.
+    if (!disk::WriteLines(storyFolder + QStringLiteral("Menu.txt"), {text})) {
+      if (made) disk::RemoveFolder(folder);
+      dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
+      return NameDialogStep::StayOpen;
+    }
+    dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
+  }
   library.NewStoryName = text;
-  deck.StoryFolder = folder + u'\\';
+  deck.StoryFolder = storyFolder;
   ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
   library.StoryCount = int16_t(library.StoryCount + 1);
   library.StoryNames[library.StoryCount] = text;
-  if (!disk::AppendLine(ListFile(library), text)) {
-    // The name goes at least into the story's own folder, where it can be
-    // found again.
-    if (disk::WriteLines(deck.StoryFolder + QStringLiteral("Menu.txt"), {text}))
-      dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
-    else
-      dialogs.Tell(deck.StoryFolder + QStringLiteral("menu.txt がほぞんできません。"));
-  }
   // The new story is in the list in memory and its deck is empty: it is the
   // selected one either way.
   library.CurrentStoryIndex = library.StoryCount;
@@ -272,20 +358,30 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
 
   const QString oldFolder = library.BaseFolder + oldName;
   const QString newFolder = library.BaseFolder + library.NewStoryName;
-  if (!disk::RenameFolder(oldFolder, newFolder)) {
+  // The journal first: a rename cut short between the folder and the list
+  // is finished or undone when the class is opened again.
+  const QString journal = RenameJournal(library);
+  if (!disk::WriteLines(journal, {oldName, *answer})) {
     dialogs.Tell(kNotRenamed);
     return;
   }
-  library.StoryNames[row] = *answer;
-  if (!disk::WriteLines(ListFile(library), NamesInMemory(library))) {
+  if (!disk::RenameFolder(oldFolder, newFolder)) {
+    disk::DeleteFile(journal);
+    dialogs.Tell(kNotRenamed);
+    return;
+  }
+  if (!RewriteListRow(library, row, *answer)) {
     // The list file keeps the old name: so does the folder, when it can.
     if (disk::RenameFolder(newFolder, oldFolder)) {
-      library.StoryNames[row] = oldName;
+      disk::DeleteFile(journal);
       dialogs.Tell(kNotRenamed);
       return;
     }
     dialogs.Tell(ListNotSaved(library));
+  } else {
+    disk::DeleteFile(journal);
   }
+  library.StoryNames[row] = *answer;
   ShowSelectedStory(library, deck);
 }
 
@@ -303,18 +399,19 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   // The list goes first: a story is thrown away only once the list no
   // longer names it, so list and folders never disagree.
   const QString name = library.StoryNames[row];
-  QStringList remaining = NamesInMemory(library);
-  remaining.removeAt(row - 1);
-  const bool listed = remaining.isEmpty()
-                          ? disk::DeleteFile(ListFile(library)) || !disk::Exists(ListFile(library))
-                          : disk::WriteLines(ListFile(library), remaining);
-  if (!listed) {
+  if (!RewriteListRow(library, row, std::nullopt)) {
     dialogs.Tell(ListNotSaved(library));
     return;
   }
 
-  // A folder that another row also names stays for that row.
-  if (!RowNamed(library, name, row)) {
+  // A folder that another row also names stays for that row, also a row
+  // past the hundredth.
+  bool namedElsewhere = RowNamed(library, name, row) != 0;
+  for (const QByteArray& line : disk::ReadRawLines(ListFile(library)).value_or(QList<QByteArray>())) {
+    const auto other = text::DecodeLine(line);
+    namedElsewhere = namedElsewhere || (other && other->compare(name, Qt::CaseInsensitive) == 0);
+  }
+  if (!namedElsewhere) {
     const QString folder = library.BaseFolder + name + u'\\';
     disk::DeleteFiles(folder, QStringLiteral("*.*"));
     disk::RemoveFolder(WithoutFinalBackslash(folder));

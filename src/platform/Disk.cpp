@@ -24,8 +24,6 @@ namespace disk {
 
 namespace {
 
-qint64 g_failAfter = -1;
-
 struct PathText {
   QChar drive;
   QStringList parts;  // components after the drive root
@@ -114,14 +112,7 @@ bool Replace(const QString& host, const QByteArray& bytes) {
   if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
     ::fchmod(fd, old.st_mode & 07777);
 
-  qint64 size = bytes.size();
-  bool cut = false;
-  if (g_failAfter >= 0 && g_failAfter < size) {
-    size = g_failAfter;
-    cut = true;
-  }
-  if (g_failAfter >= 0) g_failAfter -= size;
-  if (!WriteAll(fd, bytes.constData(), size) || cut) return fail();
+  if (!WriteAll(fd, bytes.constData(), bytes.size())) return fail();
   // Some file systems report a full disk only when the data is flushed.
   if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) return fail();
   if (::close(fd) != 0) {
@@ -400,9 +391,5 @@ bool WriteImage(const QString& file, const QImage& image, const char* format) {
   buffer.close();
   return WriteBytes(file, bytes);
 }
-
-namespace testing {
-void FailWritesAfter(qint64 bytes) { g_failAfter = bytes; }
-}  // namespace testing
 
 }  // namespace disk

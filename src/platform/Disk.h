@@ -95,10 +95,4 @@ std::optional<QImage> ReadImage(const QString& file);
 // `format` is "PNG" or "BMP"; the picture is stored as 24-bit RGB.
 bool WriteImage(const QString& file, const QImage& image, const char* format);
 
-namespace testing {
-// Makes whole-file writes fail after `bytes` more bytes, as a full disk or a
-// crash would; -1 turns it off.
-void FailWritesAfter(qint64 bytes);
-}  // namespace testing
-
 }  // namespace disk

@@ -1,9 +1,9 @@
 #include "shell/DataFolderDialog.h"
 
 #include "shell/DataRoot.h"
-#include "library/LibraryState.h"
+#include "shell/Session.h"
 
-DataFolderDialog::DataFolderDialog(LibraryState& library, QWidget* parent) : QDialog(parent), library_(library) {
+DataFolderDialog::DataFolderDialog(Session& session, QWidget* parent) : QDialog(parent), session_(session) {
   setObjectName(QStringLiteral("Form8"));
   setWindowTitle(QStringLiteral("ﾄﾞﾗｲﾌﾞ設定"));
   setModal(true);
@@ -29,8 +29,7 @@ DataFolderDialog::DataFolderDialog(LibraryState& library, QWidget* parent) : QDi
                                   QColor(255, 255, 192), this);
     placements.add(button, {16 + 46 * i, 116, 42, 42}, 16, true);
     connect(button, &QPushButton::clicked, this, [this, i] {
-      SelectDrive(library_, i);
-      accept();
+      if (SelectDrive(session_, i)) accept();
     });
     driveButtons[i] = button;
   }

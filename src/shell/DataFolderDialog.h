@@ -5,18 +5,19 @@
 
 #include "platform/Widgets.h"
 
-class LibraryState;
+class Session;
 
 // The drive dialog "ﾄﾞﾗｲﾌﾞ設定": eight drive buttons move the data root.
-// Closing it any other way leaves the data root as it was.
+// Closing it any other way, or a drive another running copy uses, leaves
+// the data root as it was.
 class DataFolderDialog : public QDialog {
   Q_OBJECT
  public:
-  DataFolderDialog(LibraryState& library, QWidget* parent);
+  DataFolderDialog(Session& session, QWidget* parent);
 
   QLineEdit* currentRoot;
   std::array<FaceButton*, 8> driveButtons{};
 
  private:
-  LibraryState& library_;
+  Session& session_;
 };

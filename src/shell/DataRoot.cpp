@@ -4,6 +4,7 @@
 #include "deck/CardList.h"
 #include "library/StoryList.h"
 #include "platform/Disk.h"
+#include "platform/InstanceLock.h"
 #include "platform/Numbers.h"
 #include "shell/Session.h"
 
@@ -18,12 +19,25 @@ QString DriveRootText(int i) {
   return QChar(kLetters[i]) + QStringLiteral(":\\A_PIKORA");
 }
 
-void SelectDrive(LibraryState& library, int i) {
+bool SelectDrive(Session& m, int i) {
+  LibraryState& library = m.library;
+  const QString root = DriveRootText(i) + u'\\';
+  // Two copies on one data root would overwrite each other's work.
+  if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.BaseFolder) ||
+      !m.dataRootLock) {
+    auto lock = InstanceLock::Acquire(root);
+    if (!lock) {
+      m.dialogs.Tell(QStringLiteral("その ドライブは ほかの ぴこらまつくろ が つかっています。"));
+      return false;
+    }
+    m.dataRootLock = std::move(lock);
+  }
   library.BaseFolder = DriveRootText(i);
   disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
   library.BaseFolder += u'\\';
   library.dataRootCaption = library.BaseFolder;
   library.notifyChanged();
+  return true;
 }
 
 void ChooseClass(Session& session, int k) {

@@ -147,7 +147,7 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
 }
 
 DataFolderDialog* MainWindow::driveDialog() {
-  if (!dataFolderDialog_) dataFolderDialog_ = new DataFolderDialog(m_.library, this);
+  if (!dataFolderDialog_) dataFolderDialog_ = new DataFolderDialog(m_, this);
   return dataFolderDialog_;
 }
 

@@ -4,11 +4,13 @@
 // show them and pass clicks back. A further part is one more member here.
 
 #include <QString>
+#include <memory>
 
 #include "deck/DeckState.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
 #include "narration/Narration.h"
+#include "platform/InstanceLock.h"
 #include "platform/Dialogs.h"
 #include "shell/Layout.h"
 
@@ -21,6 +23,8 @@ class Session {
   Dialogs& dialogs;
   Layout layout;
   QString AppFolder;
+  // The lock of the data root in use: it moves with the data root.
+  std::unique_ptr<InstanceLock> dataRootLock;
 
   LibraryState library;
   DeckState deck;

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "deck/CardDeck.h"
+#include "deck/CardOperations.h"
 #include "editor/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
@@ -50,7 +51,9 @@ class CardFilesTest : public QObject {
  private slots:
   void numbering_data();
   void numbering();
-  void newCardGetsNumberListFirst();
+  void fullDiskKeepsEveryFile();
+  void damagedListsLoseNoCard();
+  void unreadablePictureIsKept();
   void pictureAndThumbnail();
   void textFile();
   void loadShowsBlankForMissingPicture();
@@ -82,18 +85,54 @@ void CardFilesTest::numbering() {
   QCOMPARE(story.m.deck.CardFileBase, kStory + stem);
 }
 
-void CardFilesTest::newCardGetsNumberListFirst() {
-  // The disk fills up right after the card list: the list already names
-  // the new card, and no card file was begun before it.
-  Story story({1});
-  story.m.deck.CurrentCard = 2;
-  disk::testing::FailWritesAfter(10);  // " 1 \r\n 2 \r\n"
-  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
-  disk::testing::FailWritesAfter(-1);
-  QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 1 \r\n 2 \r\n"));
-  QVERIFY(!story.exists(QStringLiteral("Card_02.BMP")));
-  QVERIFY(!story.exists(QStringLiteral("Card_02.PNG")));
-  QCOMPARE(story.deck(), QList<int>{1});
+void CardFilesTest::fullDiskKeepsEveryFile() {
+  // Finishing a new card, finishing an old one and erasing a card on a full
+  // disk: the child is told each time and no file changes.
+  Story story({1, 2}, true);
+  FullDisk full;
+  CopyFolder(story.drives.root(u'C'), full.root());
+  const QStringList before = Snapshot(full.root());
+  full.WhileFull([&] {
+    for (int card : {3, 1}) {
+      story.m.deck.CurrentCard = int16_t(card);
+      story.openEditor();
+      story.paintQuarters();
+      FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    }
+    story.dialogs.answers = {true};
+    EraseCard(story.m.deck, story.m.dialogs);
+  });
+  QCOMPARE(story.dialogs.asked.size(), 3);  // leave without saving? (twice), erase?
+  QCOMPARE(story.dialogs.told, QStringList{QStringLiteral("カードを けせませんでした。")});
+  QCOMPARE(Snapshot(full.root()), before);
+  QCOMPARE(story.deck(), (QList<int>{1, 2}));
+}
+
+void CardFilesTest::damagedListsLoseNoCard() {
+  // The list is gone: a new card takes a number no file on disk has.
+  Story lost({1, 2, 3}, true);
+  QFile::remove(lost.host(QStringLiteral("CardData.txt")));
+  QVERIFY(!ReadCardList(lost.m.deck));
+  lost.m.deck.CurrentCard = 1;
+  QVERIFY(SaveDrawnCard(lost.m.editor, lost.m.deck, lost.m.dialogs));
+  QCOMPARE(lost.deck(), QList<int>{4});
+  for (int n : {1, 2, 3}) QCOMPARE(lost.bytes(DeckStory::Stem(n) + QStringLiteral(".PNG")), QByteArray::number(n));
+}
+
+void CardFilesTest::unreadablePictureIsKept() {
+  // A picture that cannot be read ("1") is told when the card opens and
+  // stays as it is unless the child draws.
+  Story story({1}, true);
+  story.m.deck.CurrentCard = 1;
+  for (int drawn : {0, 1}) {
+    StartDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    if (drawn) story.paintQuarters();
+    FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    QCOMPARE(story.dialogs.told.size(), 1 + drawn);
+    if (!drawn) QCOMPARE(story.bytes(QStringLiteral("Card_01.PNG")), QByteArray("1"));
+  }
+  QCOMPARE(story.bytes(QStringLiteral("Card_01.txt")), QByteArray("1"));
+  QCOMPARE(imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"))->pixel(0, 0), qRgb(255, 0, 0));
 }
 
 void CardFilesTest::pictureAndThumbnail() {
@@ -137,11 +176,13 @@ void CardFilesTest::pictureAndThumbnail() {
 void CardFilesTest::textFile() {
   Story story({5});
   story.m.deck.CurrentCard = 1;
-  WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\r\n");
+  // Opening and finishing without typing leaves the file byte for byte.
+  WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\nd");
   LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\n"));
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\nd\r\n"));
   QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
-  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\r\n\r\n"));
+  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\nd"));
 
   // Shift_JIS with CR LF; an empty text box deletes the file.
   story.m.deck.cardText = QStringLiteral("ねこ\r\nｶﾞ");
@@ -217,19 +258,20 @@ void CardFilesTest::startOver() {
   story.dialogs.answers = {true};
   StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
-  QCOMPARE(story.m.deck.cardText, QString());
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
   QVERIFY(!story.m.editor.cardTextVisible);
   QVERIFY(story.m.editor.canvasVisible);
   // The drawing can still be brought back with "もどす".
   RestoreUndoImage(story.m.editor);
   QCOMPARE(story.m.editor.canvasImage, drawn);
 
-  // A new card starts over on blank paper.
+  // A new card starts over on blank paper and no text.
   story.m.deck.CurrentCard = 2;
   story.paintQuarters();
   story.dialogs.answers = {true};
   StartOver(story.m.editor, story.m.deck, story.m.dialogs);
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
+  QCOMPARE(story.m.deck.cardText, QString());
 }
 
 void CardFilesTest::failedSaveKeepsDeckConsistent() {

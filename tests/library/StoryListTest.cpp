@@ -3,7 +3,40 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 #include "StoryClass.h"
+#include "deck/CardDeck.h"
+#include "deck/CardOperations.h"
+#include "platform/Imaging.h"
+
+namespace {
+
+const QString kClass = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+
+// One story operation on the class as the disk holds it.
+void OneOperation(int op) {
+  LibraryState library;
+  DeckState deck;
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true};
+  library.BaseFolder = kClass;
+  ReadStoryList(library);
+  library.CurrentStoryIndex = int16_t(1 + op / 5 % 2);
+  DrawStoryList(library, deck);
+  ReadCardList(deck);
+  deck.CurrentCard = int16_t(op % 5 == 1 ? deck.CardCount + 1 : op % 5 == 3 ? deck.CardCount : 1);
+  if (op % 5 < 2 && deck.CardCount < 6) SaveCard(deck, QImage(800, 600, QImage::Format_RGB32));
+  if (op % 5 == 2 && deck.CardCount < 6) CopyCard(deck, dialogs);
+  if (op % 5 == 3 && deck.CardCount > 1) EraseCard(deck, dialogs);
+  if (op % 5 == 4) {
+    const QString name = library.CurrentStoryName;
+    dialogs.inputs = {name.endsWith(u'2') ? name.chopped(1) : name + u'2'};
+    RenameStory(library, deck, dialogs);
+  }
+}
+
+}  // namespace
 
 class StoryListTest : public QObject {
   Q_OBJECT
@@ -20,6 +53,8 @@ class StoryListTest : public QObject {
   void renameStopped();
   void interruptedRewriteKeepsOldList();
   void deleteStories();
+  void killedAtRandomLosesNothing();
+  void longAndDamagedListsKeptWhole();
   void deleteKeepsWhatOthersUse();
   void unsafeNameFromFile();
 };
@@ -154,14 +189,20 @@ void StoryListTest::listFileCannotBeAppended() {
   QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);  // selected in memory as on screen
   QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
-  // Neither file can be written.
+  // Neither file can be written (a full disk): the story is not made and
+  // nothing on disk changes.
   StoryClass full({QStringLiteral("A")});
-  disk::testing::FailWritesAfter(0);
-  SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ"));
-  disk::testing::FailWritesAfter(-1);
+  FullDisk disk;
+  CopyFolder(full.drives.root(u'C'), disk.root());
+  const QStringList before = Snapshot(disk.root());
+  disk.WhileFull([&] {
+    QCOMPARE(SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ")),
+             NameDialogStep::StayOpen);
+  });
   QCOMPARE(full.dialogs.told,
            QStringList{StoryClass::Folder() + QStringLiteral("ねこ\\menu.txt がほぞんできません。")});
-  QCOMPARE(full.listBytes(), Sjis({QStringLiteral("A")}));
+  QCOMPARE(Snapshot(disk.root()), before);
+  QCOMPARE(full.names(), QStringList{QStringLiteral("A")});
 }
 
 void StoryListTest::rename() {
@@ -215,20 +256,74 @@ void StoryListTest::renameStopped() {
 
 void StoryListTest::interruptedRewriteKeepsOldList() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
-  const QStringList before = c.snapshot();
+  FullDisk disk;
+  CopyFolder(c.drives.root(u'C'), disk.root());
+  const QStringList before = Snapshot(disk.root());
   c.dialogs.inputs = {QStringLiteral("Z")};
   c.dialogs.answers = {true, true};
-  disk::testing::FailWritesAfter(3);
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // the folder gets its old name back
-  QCOMPARE(c.snapshot(), before);
+  disk.WhileFull([&] {
+    RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+    DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
+  });
+  QCOMPARE(Snapshot(disk.root()), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
-  disk::testing::FailWritesAfter(-1);
-  QCOMPARE(c.snapshot(), before);
-  QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("B")}));
   QCOMPARE(c.dialogs.told.size(), 2);
   QCOMPARE(c.dialogs.told.last(), StoryClass::Folder() + QStringLiteral("menu.txt がほぞんできません。"));
+}
+
+void StoryListTest::longAndDamagedListsKeptWhole() {
+  // 150 names, the second not windows-31j: rename and delete change only
+  // their own row, every other line stays byte for byte.
+  QStringList names;
+  for (int i = 1; i <= 150; ++i) names.append(QStringLiteral("s%1").arg(i));
+  StoryClass c(names);
+  QList<QByteArray> lines = Sjis(names).split('\r');  // "s1", "\ns2", ..., "\n"
+  lines.replace(1, "\n\x82\xff");
+  WriteHostFile(c.host(QStringLiteral("Menu.txt")), lines.join('\r'));
+  ReadStoryList(c.m.library);
+  c.dialogs.inputs = {QStringLiteral("ねこ")};
+  c.dialogs.answers = {true, true};
+  RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // s1
+  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // ねこ
+  QCOMPARE(c.listBytes(), lines.mid(1).join('\r').mid(1));
+  QVERIFY(c.dialogs.told.isEmpty());
+}
+
+// A child process saves, adds, copies, erases and renames over and over
+// until SIGKILL; after each kill the class reads back whole, as at the next
+// start.
+void StoryListTest::killedAtRandomLosesNothing() {
+  TempDrives drives;
+  const QString classHost = drives.c(QStringLiteral("A_PIKORA/CLASS_11"));
+  for (const QString& name : {QStringLiteral("A"), QStringLiteral("B")}) {
+    QDir().mkpath(classHost + u'/' + name);
+    disk::AppendLine(kClass + QStringLiteral("Menu.txt"), name);
+  }
+  for (int op : {1, 1, 6, 6}) OneOperation(op);  // two cards in each story
+  RunKillRounds(120, [] { static int op = int(getpid()); OneOperation(op++); }, [&](int) {
+    LibraryState library;
+    library.BaseFolder = kClass;
+    ReadStoryList(library);  // finishes or undoes a rename cut short
+    QStringList listed, holding;
+    for (int i = 1; i <= library.StoryCount; ++i) {
+      listed.append(library.StoryNames[i]);
+      DeckState deck;
+      deck.StoryFolder = kClass + library.StoryNames[i] + u'\\';
+      QVERIFY(ReadCardList(deck) && deck.CardCount >= 1);
+      for (int p = 1; p <= deck.CardCount; ++p) {
+        const QString stem = CardFileStem(deck, deck.CardNumbers[p]);
+        QVERIFY2(imaging::ReadCardPicture(stem + QStringLiteral(".PNG")), qPrintable(stem));
+        QVERIFY2(imaging::ReadThumbnail(stem + QStringLiteral(".BMP")), qPrintable(stem));
+      }
+    }
+    // Menu.txt names exactly the folders holding cards.
+    for (const QString& folder : QDir(classHost).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+      if (!QDir(classHost + u'/' + folder).entryList({QStringLiteral("Card_*.PNG")}, QDir::Files).isEmpty())
+        holding.append(folder);
+    listed.sort();
+    holding.sort();
+    QCOMPARE(listed, holding);
+  });
 }
 
 void StoryListTest::deleteStories() {

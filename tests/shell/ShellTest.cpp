@@ -202,9 +202,19 @@ void ShellTest::driveDialogMovesDataRoot() {
   dialog->reject();
   QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
 
+  // Another running copy on D: keeps this one where it is; then the lock
+  // moves with the data root.
+  m.dataRootLock = InstanceLock::Acquire(m.library.BaseFolder);
+  auto other = InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\"));
   dialog->show();
   dialog->driveButtons[2]->click();
+  QVERIFY(dialog->isVisible() && m.library.BaseFolder == QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(dialogs.told.size(), 1);
+  other.reset();
+  dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
+  QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
+  QVERIFY(InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\")));
   QCOMPARE(m.library.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
@@ -222,7 +232,7 @@ void ShellTest::missingDriveGivesEmptyClass() {
   ScriptedDialogs dialogs;
   Session m(dialogs);
   Initialise(m);
-  SelectDrive(m.library, 7);
+  SelectDrive(m, 7);
   QCOMPARE(m.library.dataRootCaption, QStringLiteral("I:\\A_PIKORA\\"));
   dialogs.answers = {true};
   ChooseClass(m, 0);

@@ -87,6 +87,16 @@ QStringList Snapshot(const QString& folder) {
   return entries;
 }
 
+void CopyFolder(const QString& from, const QString& to) {
+  QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    const QString target = to + path.mid(from.size());
+    if (QFileInfo(path).isDir()) QDir().mkpath(target);
+    else WriteHostFile(target, ReadHostFile(path));
+  }
+}
+
 namespace {
 
 // Mounts made by the tests stay inside the test process: a mount namespace

@@ -53,6 +53,8 @@ void WriteHostFile(const QString& path, const QByteArray& bytes);
 // Every file and folder under a host folder with sizes, for "nothing on
 // disk changed" checks.
 QStringList Snapshot(const QString& folder);
+// Copies everything under host folder `from` into host folder `to`.
+void CopyFolder(const QString& from, const QString& to);
 
 // A drive on which writes really fail, as on a full disk. Points drive
 // `letter` at a folder of its own (restoring the drive's folder afterwards):
