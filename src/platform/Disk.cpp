@@ -114,7 +114,7 @@ bool Replace(const QString& host, const QByteArray& bytes) {
 
   if (!WriteAll(fd, bytes.constData(), bytes.size())) return fail();
   // Some file systems report a full disk only when the data is flushed.
-  if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) return fail();
+  if (::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS) return fail();
   if (::close(fd) != 0) {
     ::unlink(temp.constData());
     return false;
@@ -122,13 +122,6 @@ bool Replace(const QString& host, const QByteArray& bytes) {
   if (::rename(temp.constData(), target.constData()) != 0) {
     ::unlink(temp.constData());
     return false;
-  }
-  // Makes the new name itself last through a power cut (best effort).
-  const int dir = ::open(QFile::encodeName(QFileInfo(host).path()).constData(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
   }
   return true;
 }
