@@ -24,6 +24,17 @@ QByteArray Encode(const QImage& image, const char* format) {
   return bytes;
 }
 
+// A picture in RGB32; transparent parts show over white.
+QImage Opaque(const QImage& image) {
+  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
+  QImage opaque(image.size(), QImage::Format_RGB32);
+  opaque.fill(Qt::white);
+  QPainter painter(&opaque);
+  painter.drawImage(0, 0, image);
+  painter.end();
+  return opaque;
+}
+
 }  // namespace
 
 std::optional<QImage> Decode(const QByteArray& bytes) {
@@ -33,13 +44,7 @@ std::optional<QImage> Decode(const QByteArray& bytes) {
   QImageReader reader(&buffer);
   QImage image = reader.read();
   if (image.isNull()) return std::nullopt;
-  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
-  QImage opaque(image.size(), QImage::Format_RGB32);
-  opaque.fill(Qt::white);
-  QPainter painter(&opaque);
-  painter.drawImage(0, 0, image);
-  painter.end();
-  return opaque;
+  return Opaque(image);
 }
 
 std::optional<QImage> ReadPicture(const QString& file) {
@@ -56,13 +61,7 @@ std::optional<QImage> ReadPicture(const QString& file) {
   if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels) return std::nullopt;
   QImage image = reader.read();
   if (image.isNull() || qint64(image.width()) * image.height() > kMaxPicturePixels) return std::nullopt;
-  if (!image.hasAlphaChannel()) return image.convertToFormat(QImage::Format_RGB32);
-  QImage opaque(image.size(), QImage::Format_RGB32);
-  opaque.fill(Qt::white);
-  QPainter painter(&opaque);
-  painter.drawImage(0, 0, image);
-  painter.end();
-  return opaque;
+  return Opaque(image);
 }
 
 QImage ToCardPicture(const QImage& image) {
