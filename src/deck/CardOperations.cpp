@@ -11,6 +11,7 @@ namespace {
 const QString kStoryFull = QStringLiteral("カードは 30まいまでです。");
 const QString kNotCopied = QStringLiteral("カードを コピーできませんでした。");
 const QString kNotErased = QStringLiteral("カードを けせませんでした。");
+const QString kNotMoved = QStringLiteral("カードを うごかせませんでした。");
 
 // The files of a card, in the order they are copied.
 const char* const kCardFiles[] = {".BMP", ".PNG", ".TXT", "_x.wav"};
@@ -110,14 +111,24 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
   }
 }
 
-void MoveCardLeft(DeckState& deck) {
-  std::swap(deck.CardNumbers[deck.CurrentCard - 1], deck.CardNumbers[deck.CurrentCard]);
+namespace {
+
+// Swaps the cards at two neighbouring positions. The new order is written
+// at once, so it is not lost when the child leaves the story without
+// drawing; when it cannot be written the deck keeps its old order.
+void SwapCards(DeckState& deck, Dialogs& dialogs, int left) {
+  std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+  if (!WriteCardList(deck)) {
+    std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+    dialogs.Tell(kNotMoved);
+    return;
+  }
   DrawCardStrip(deck);
   LoadCard(deck);
 }
 
-void MoveCardRight(DeckState& deck) {
-  std::swap(deck.CardNumbers[deck.CurrentCard], deck.CardNumbers[deck.CurrentCard + 1]);
-  DrawCardStrip(deck);
-  LoadCard(deck);
-}
+}  // namespace
+
+void MoveCardLeft(DeckState& deck, Dialogs& dialogs) { SwapCards(deck, dialogs, deck.CurrentCard - 1); }
+
+void MoveCardRight(DeckState& deck, Dialogs& dialogs) { SwapCards(deck, dialogs, deck.CurrentCard); }

@@ -26,5 +26,5 @@ void CopyCard(DeckState& deck, Dialogs& dialogs);
 // After the child agrees, takes the card out of the deck and deletes its
 // files. When the last card goes, CurrentCard is 0 and the text empty.
 void EraseCard(DeckState& deck, Dialogs& dialogs);
-void MoveCardLeft(DeckState& deck);
-void MoveCardRight(DeckState& deck);
+void MoveCardLeft(DeckState& deck, Dialogs& dialogs);
+void MoveCardRight(DeckState& deck, Dialogs& dialogs);

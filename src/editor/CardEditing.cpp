@@ -224,10 +224,10 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
       TellUnreadablePicture(deck, dialogs);
       break;
     case StripHit::MoveLeft:
-      MoveCardLeft(deck);
+      MoveCardLeft(deck, dialogs);
       break;
     case StripHit::MoveRight:
-      MoveCardRight(deck);
+      MoveCardRight(deck, dialogs);
       break;
     default:
       break;

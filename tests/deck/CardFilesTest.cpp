@@ -101,9 +101,12 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
     }
     story.dialogs.answers = {true};
     EraseCard(story.m.deck, story.m.dialogs);
+    story.m.deck.CurrentCard = 1;
+    MoveCardRight(story.m.deck, story.m.dialogs);
   });
   QCOMPARE(story.dialogs.asked.size(), 3);  // leave without saving? (twice), erase?
-  QCOMPARE(story.dialogs.told, QStringList{QStringLiteral("カードを けせませんでした。")});
+  QCOMPARE(story.dialogs.told, (QStringList{QStringLiteral("カードを けせませんでした。"),
+                                            QStringLiteral("カードを うごかせませんでした。")}));
   QCOMPARE(Snapshot(full.root()), before);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 }
