@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "platform/Fonts.h"
 
@@ -12,10 +13,18 @@ const QString kTitle = QStringLiteral("ぴこらまつくろ");
 
 // Large enough for a six-year-old to read.
 void Dress(QWidget& box) { box.setFont(Gothic(14, true)); }
+
+// One sentence a line, so a line never breaks inside a word.
+QString Lines(const QString& text) {
+  QString lines = text;
+  static const QRegularExpression sentenceEnd(QStringLiteral("。[ 　]*(?=\\S)"));
+  lines.replace(sentenceEnd, QStringLiteral("。\n"));
+  return lines;
+}
 }
 
 bool QtDialogs::Ask(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::NoButton, parent_);
+  QMessageBox box(QMessageBox::NoIcon, kTitle, Lines(text), QMessageBox::NoButton, parent_);
   QPushButton* yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
   QPushButton* no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
   box.setDefaultButton(yes);
@@ -26,7 +35,7 @@ bool QtDialogs::Ask(const QString& text) {
 }
 
 void QtDialogs::Tell(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::NoButton, parent_);
+  QMessageBox box(QMessageBox::NoIcon, kTitle, Lines(text), QMessageBox::NoButton, parent_);
   QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
