@@ -92,7 +92,8 @@ DrawingRecovery::DrawingRecovery(EditorState& editor, DeckState& deck, LibrarySt
     : editor_(editor), deck_(deck), library_(library) {
   timer_.setSingleShot(true);
   writer_.setMaxThreadCount(1);
-  connect(&timer_, &QTimer::timeout, this, &DrawingRecovery::WriteNow);
+  clock_.start();
+  connect(&timer_, &QTimer::timeout, this, &DrawingRecovery::TimerEnded);
 }
 
 // Ending normally is quitting: the program's recovery goes with it.
@@ -105,11 +106,21 @@ void DrawingRecovery::Start() {
 
 void DrawingRecovery::Changed() {
   if (!editor_.toolPanelVisible) return;
-  const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (firstChangeMs_ < 0) firstChangeMs_ = now;
+  lastChangeMs_ = clock_.elapsed();
+  if (firstChangeMs_ < 0) firstChangeMs_ = lastChangeMs_;
+  if (!timer_.isActive()) timer_.start(delayMs);
+}
+
+void DrawingRecovery::TimerEnded() {
+  if (firstChangeMs_ < 0) return;
+  const qint64 now = clock_.elapsed();
   // Changes that never rest (a long stroke) still get written.
-  const qint64 left = std::max<qint64>(0, maxDelayMs - (now - firstChangeMs_));
-  timer_.start(int(std::min<qint64>(delayMs, left)));
+  const qint64 wait = std::min(delayMs - (now - lastChangeMs_), maxDelayMs - (now - firstChangeMs_));
+  if (wait > 0) {
+    timer_.start(int(wait));
+    return;
+  }
+  WriteNow();
 }
 
 void DrawingRecovery::WriteNow() {

@@ -7,6 +7,7 @@
 // (0 for the new card). There is one recovery file per class folder, so a
 // recovery of another class waits until that class is chosen.
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -54,7 +55,8 @@ class DrawingRecovery : public QObject {
   void Start();
   // Something the child made changed: the recovery file is written once
   // the changes rest for `delayMs`, and at the latest `maxDelayMs` after
-  // the first change not yet written. Only marks and arms a timer.
+  // the first change not yet written. Only notes the time and arms the
+  // timer when it is not running.
   void Changed();
   // Writes what is open now (also called by the timer).
   void WriteNow();
@@ -80,9 +82,14 @@ class DrawingRecovery : public QObject {
   EditorState& editor_;
   DeckState& deck_;
   LibraryState& library_;
+  // The timer's end: writes, or waits on while the changes go on.
+  void TimerEnded();
+
+  QElapsedTimer clock_;
   QTimer timer_;
   QThreadPool writer_;  // one thread: writes and removals keep their order
   qint64 firstChangeMs_ = -1;  // the oldest change not yet written
+  qint64 lastChangeMs_ = -1;
   QString ownFile_;            // the recovery file this run wrote or took up
 };
 
