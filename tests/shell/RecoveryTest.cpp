@@ -2,13 +2,13 @@
 // is chosen again, and goes away when it was saved, declined or its story
 // is gone.
 
+#include <QDir>
 #include <QDirIterator>
 #include <QTest>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "deck/CardFiles.h"
 #include "editor/CardEditing.h"
 #include "editor/DrawingTools.h"
 #include "editor/ToolPanel.h"
@@ -23,17 +23,11 @@ namespace {
 
 const QString kOffer = QStringLiteral("まえに かいていた えが あります。つづきを かきますか？");
 
-// Class 1-1 with the story "ねこ" of one saved card, and the story "いぬ".
-void MakeClass() {
-  QImage card(800, 600, QImage::Format_RGB32);
-  card.fill(Qt::white);
-  disk::CreateFolder(QStringLiteral("C:\\A_PIKORA"));
-  disk::CreateFolder(QStringLiteral("C:\\A_PIKORA\\CLASS_11"));
-  disk::CreateFolder(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ"));
-  disk::CreateFolder(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\いぬ"));
-  disk::WriteLines(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\Menu.txt"), {QStringLiteral("ねこ"), QStringLiteral("いぬ")});
-  disk::WriteLines(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\CardData.txt"), {QStringLiteral(" 1 ")});
-  disk::WriteImage(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\Card_01.PNG"), card, "PNG");
+// Class 1-1 with the story "ねこ" of one card, and the story "いぬ".
+void MakeClass(const TempDrives& drives) {
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "\x82\xcb\x82\xb1\r\n\x82\xa2\x82\xca\r\n");
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/CardData.txt")), " 1 \r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/いぬ")));
 }
 
 // Chooses class 1-1 and opens card 1 of "ねこ" in the editor; draws a
@@ -69,7 +63,7 @@ class RecoveryTest : public QObject {
 
 void RecoveryTest::killedDrawingComesBack() {
   TempDrives drives;
-  MakeClass();
+  MakeClass(drives);
   const QString reference = stateHome_.filePath(QStringLiteral("drawn.png"));
   int ready[2];
   QVERIFY(pipe(ready) == 0);
@@ -125,7 +119,7 @@ void RecoveryTest::killedDrawingComesBack() {
 
 void RecoveryTest::leftDrawingsGoAway() {
   TempDrives drives;
-  MakeClass();
+  MakeClass(drives);
   QByteArray left;
   QString file;
   {
