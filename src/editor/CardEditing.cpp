@@ -134,12 +134,13 @@ void OpenCard(EditorState& editor, DeckState& deck, LibraryState& library) {
   EnterDrawingMode(editor, library);
 }
 
-void FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs) {
-  if (!SaveCardAndOrder(editor, deck, dialogs, false)) {
+bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs) {
+  const bool saved = SaveCardAndOrder(editor, deck, dialogs, false);
+  if (!saved) {
     DrawCardStrip(deck);  // a card that did get its number shows in the strip
     // The drawing stays unless the child chooses to leave without it: a
     // drive that is gone for good must not trap the child in the editor.
-    if (!dialogs.Ask(kLeaveUnsaved)) return;
+    if (!dialogs.Ask(kLeaveUnsaved)) return false;
     LoadCard(deck);  // the card as it is on disk (blank paper for a new card)
   }
   DrawCardStrip(deck);
@@ -150,6 +151,7 @@ void FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, 
   editor.CurrentTool = 0;
   editor.notifyChanged();
   library.notifyChanged();
+  return saved;
 }
 
 void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
@@ -157,8 +159,8 @@ void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   DrawCardStrip(deck);
 }
 
-void StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
-  if (!dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return;
+bool StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
+  if (!dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return false;
   SaveUndoImage(editor);
   // A saved card goes back to its saved picture and its saved text; a new
   // card to blank paper and no text.
@@ -173,6 +175,7 @@ void StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   editor.canvasVisible = true;  // the picture, not an empty space, in its place
   deck.notifyChanged();
   editor.notifyChanged();
+  return true;
 }
 
 void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs,

@@ -44,14 +44,15 @@ void OpenCard(EditorState& editor, DeckState& deck, LibraryState& library);
 
 // "えをかく おわり": saves the card and the order of the deck and leaves the
 // editor. When something cannot be saved the child is told and the editor
-// stays open, so nothing drawn is lost.
-void FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs);
+// stays open, so nothing drawn is lost. True when the card was saved.
+bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs);
 // "ほぞん": saves the card and the deck order without leaving the editor.
 // The button is never shown.
 void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs);
 // "はじめから": after the child agrees, the card as it was last saved, its
 // picture and its text (blank paper and an empty text box for a new card).
-void StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs);
+// True when the card went back.
+bool StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs);
 
 // The strip's mouse press (any button) at `at` in strip pixels. While the
 // editor is open the child is told to finish drawing first.

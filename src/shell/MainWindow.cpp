@@ -27,6 +27,7 @@
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
+#include "shell/RecoveryOffer.h"
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
@@ -72,7 +73,11 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   storyPanel = new StoryPanel(this);
   storyPanel->setSurface(&library.storyListImage);
   placements_.add(storyPanel, layout.storyPanel);
-  connect(storyPanel, &StoryPanel::quitPressed, this, [&dialogs] { QuitFromStoryPanel(dialogs); });
+  connect(storyPanel, &StoryPanel::quitPressed, this, [this, &dialogs] {
+    if (!ConfirmQuit(dialogs)) return;
+    m_.recovery.Discard();
+    dialogs.EndProgram();
+  });
   connect(storyPanel, &StoryPanel::makePressed, this, &MainWindow::onMakeStoryClicked);
   connect(storyPanel, &StoryPanel::renamePressed, this, [&] { RenameStory(library, deck, dialogs); });
   connect(storyPanel, &StoryPanel::deletePressed, this, [&] { DeleteStory(library, deck, dialogs); });
@@ -94,10 +99,16 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
-          [&] { SavingCard(m_, [&] { FinishDrawing(editor, deck, library, dialogs); }); });
+          [&] {
+            SavingCard(m_, [&] {
+              if (FinishDrawing(editor, deck, library, dialogs)) m_.recovery.Discard();
+            });
+          });
   connect(toolPanel->saveButton, &QPushButton::clicked, this,
           [&] { SavingCard(m_, [&] { SaveDrawing(editor, deck, dialogs); }); });
-  connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] { StartOver(editor, deck, dialogs); });
+  connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] {
+    if (StartOver(editor, deck, dialogs)) m_.recovery.Discard();
+  });
   connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
           [&] { BlankPaper(editor, deck, dialogs); });
   connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
@@ -127,7 +138,10 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
 
   classPanel = new ClassPanel(library.ClassNames, this);
   placements_.add(classPanel, layout.classPanel);
-  connect(classPanel, &ClassPanel::classChosen, this, [this](int k) { ChooseClass(m_, k); });
+  connect(classPanel, &ClassPanel::classChosen, this, [this](int k) {
+    ChooseClass(m_, k);
+    if (!m_.library.classPanelVisible) OfferRecoveredDrawing(m_);
+  });
   connect(classPanel, &ClassPanel::driveButtonPressed, this, &MainWindow::onDriveButtonClicked);
 
   placements_.apply(layout.scale);
@@ -140,6 +154,9 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   connect(&library, &Notifier::surfaceChanged, storyPanel, &PicturePanel::showSurface);
   connect(&deck, &Notifier::surfaceChanged, cardStrip, &PicturePanel::showSurface);
   connect(&editor, &Notifier::surfaceChanged, canvas, &PicturePanel::showSurface);
+  // The card text is kept with the drawing as it is typed.
+  connect(cardText, &QPlainTextEdit::textChanged, &m_.recovery, &DrawingRecovery::Changed);
+  m_.recovery.Start();
   syncControls();
 
   setFixedSize(layout.window);
@@ -207,6 +224,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  m_.recovery.Discard();
   m_.dialogs.EndProgram();
 }
 

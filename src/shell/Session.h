@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "deck/DeckState.h"
+#include "editor/DrawingRecovery.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
 #include "narration/Narration.h"
@@ -30,4 +31,6 @@ class Session {
   DeckState deck;
   EditorState editor;
   Narration narration;
+  // The drawing open in the editor, kept against a crash once started.
+  DrawingRecovery recovery{editor, deck, library};
 };

@@ -1,0 +1,11 @@
+#pragma once
+// Joins the drawing kept against a crash with the start of a run: once a
+// class is chosen, its drawing of an earlier run is offered.
+
+class Session;
+
+// Asks "まえに かいていた えが あります。つづきを かきますか？" when the class
+// now chosen has a drawing of an earlier run. はい selects its story and
+// opens its card (the new card for a drawing that was never saved) in the
+// editor with the drawing and its text; いいえ throws the drawing away.
+void OfferRecoveredDrawing(Session& m);

@@ -1,0 +1,175 @@
+// A drawing in the editor survives a crash: it is offered when its class
+// is chosen again, and goes away when it was saved, declined or its story
+// is gone.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QTest>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "editor/CardEditing.h"
+#include "editor/DrawingTools.h"
+#include "editor/ToolPanel.h"
+#include "library/StoryPanel.h"
+#include "platform/Disk.h"
+#include "shell/ClassPanel.h"
+#include "shell/MainWindow.h"
+#include "shell/Session.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+const QString kOffer = QStringLiteral("まえに かいていた えが あります。つづきを かきますか？");
+
+// Class 1-1 with the story "ねこ" of one card, and the story "いぬ".
+void MakeClass(const TempDrives& drives) {
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "\x82\xcb\x82\xb1\r\n\x82\xa2\x82\xca\r\n");
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/CardData.txt")), " 1 \r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/いぬ")));
+}
+
+// Chooses class 1-1 and opens card 1 of "ねこ" in the editor; draws a
+// stroke in `colour` through the canvas mouse handlers.
+void OpenAndDraw(MainWindow& form, Session& m, int colour) {
+  form.classPanel->classButtons[0]->click();
+  form.storyPanel->drawButton->click();
+  m.editor.CurrentTool = 3;
+  m.editor.PenColorIndex = int16_t(colour);
+  CanvasMouseDown(m.editor, kLeftButton, 100, 100);
+  for (int i = 1; i <= 40; ++i) CanvasMouseMove(m.editor, kLeftButton, 100 + 9 * i, 100 + 5 * i);
+  CanvasMouseUp(m.editor, kLeftButton, 460, 300);
+}
+
+QStringList RecoveryFiles() {
+  QStringList files;
+  QDirIterator it(qEnvironmentVariable("XDG_DATA_HOME"), {QStringLiteral("*.recovery")}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) files << it.next();
+  return files;
+}
+
+}  // namespace
+
+class RecoveryTest : public QObject {
+  Q_OBJECT
+  QTemporaryDir stateHome_;
+ private slots:
+  void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
+  void killedDrawingComesBack();
+  void leftDrawingsGoAway();
+};
+
+void RecoveryTest::killedDrawingComesBack() {
+  TempDrives drives;
+  MakeClass(drives);
+  const QString reference = stateHome_.filePath(QStringLiteral("drawn.png"));
+  int ready[2];
+  QVERIFY(pipe(ready) == 0);
+  fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    // The program that crashes: it draws, types, waits for its recovery
+    // file and tells the test, which then kills it.
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true};
+    Session m(dialogs);
+    MainWindow form(m, QSize(1024, 768));
+    m.recovery.delayMs = 200;
+    OpenAndDraw(form, m, 2);
+    form.cardText->setPlainText(QStringLiteral("あかい せん\nおわり"));
+    while (RecoveryFiles().isEmpty()) QTest::qWait(20);
+    m.recovery.WaitForWrites();
+    CanvasPicture(m.editor).save(reference, "PNG");
+    (void)!write(ready[1], "x", 1);
+    for (;;) pause();
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  const bool told = read(ready[0], &byte, 1) == 1;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  ::close(ready[0]);
+  QVERIFY(told);
+  QCOMPARE(RecoveryFiles().size(), 1);
+
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true};
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked, (QStringList{QStringLiteral("１年１組でよろしいですか"), kOffer}));
+  QVERIFY(m.editor.toolPanelVisible);
+  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("ねこ"));
+  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  const QImage drawn = QImage(reference).convertToFormat(QImage::Format_RGB32);
+  QCOMPARE(CanvasPicture(m.editor).convertToFormat(QImage::Format_RGB32), drawn);
+  QCOMPARE(m.deck.cardText, QStringLiteral("あかい せん\r\nおわり"));
+  QCOMPARE(form.cardText->toPlainText(), QStringLiteral("あかい せん\nおわり"));
+
+  // Finishing saves the drawing as the card and leaves no recovery.
+  form.toolPanel->finishButton->click();
+  QVERIFY(!m.editor.toolPanelVisible);
+  QCOMPARE(RecoveryFiles(), QStringList());
+  const auto saved = disk::ReadImage(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\Card_01.PNG"));
+  QVERIFY(saved);
+  QCOMPARE(saved->convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600), drawn.copy(0, 0, 799, 600));
+}
+
+void RecoveryTest::leftDrawingsGoAway() {
+  TempDrives drives;
+  MakeClass(drives);
+  QByteArray left;
+  QString file;
+  {
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true};
+    Session m(dialogs);
+    MainWindow form(m, QSize(1024, 768));
+    OpenAndDraw(form, m, 4);
+    m.recovery.WriteNow();
+    m.recovery.WaitForWrites();
+    QCOMPARE(RecoveryFiles().size(), 1);
+    // A normal finish removes it.
+    form.toolPanel->finishButton->click();
+    QCOMPARE(RecoveryFiles(), QStringList());
+    // What a crash would leave: a drawing newer than the saved card.
+    QTest::qWait(5);
+    form.storyPanel->drawButton->click();
+    m.editor.CurrentTool = 3;
+    CanvasMouseDown(m.editor, kLeftButton, 300, 300);
+    CanvasMouseUp(m.editor, kLeftButton, 300, 300);
+    m.recovery.WriteNow();
+    m.recovery.WaitForWrites();
+    file = RecoveryFiles().value(0);
+    QVERIFY(!file.isEmpty());
+    left = ReadHostFile(file);
+  }
+  // Another class leaves it where it is; いいえ in its own class removes it.
+  for (int k : {1, 0}) {
+    WriteHostFile(file, left);
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, false};
+    Session m(dialogs);
+    MainWindow form(m, QSize(1024, 768));
+    form.classPanel->classButtons[k]->click();
+    QCOMPARE(dialogs.asked.size(), k == 0 ? 2 : 1);
+    QCOMPARE(RecoveryFiles().size(), k == 0 ? 0 : 1);
+    QVERIFY(!m.editor.toolPanelVisible);
+  }
+  // The drawing of a story that was deleted is removed without a word.
+  WriteHostFile(file, left);
+  QVERIFY(QDir(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"))).removeRecursively());
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true};
+  Session m(dialogs);
+  MainWindow form(m, QSize(1024, 768));
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked.size(), 1);
+  QCOMPARE(RecoveryFiles(), QStringList());
+  QVERIFY(!m.editor.toolPanelVisible);
+}
+
+QTEST_MAIN(RecoveryTest)
+#include "RecoveryTest.moc"
