@@ -40,6 +40,7 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
   Send(QStringLiteral("close wfile"));
   narrationFile_ = std::move(narrationFile);
   pending_.reset();
+  unsaved_ = false;
   SetBar(0);
 }
 
@@ -66,13 +67,17 @@ void Recorder::Record() {
   recordPosition_ = 0;
   emit changed();
   // Stops by itself at the bar's end, so the file and the bar agree.
-  if (device_.SendAudioCommand(QStringLiteral("record wfile to %1").arg(recordMax_), reply) != 0)
+  if (device_.SendAudioCommand(QStringLiteral("record wfile to %1").arg(recordMax_), reply) != 0) {
     dialogs_.Tell(reply);
+    return;
+  }
+  unsaved_ = true;
 }
 
 void Recorder::Stop() { Send(QStringLiteral("stop wfile")); }
 
 void Recorder::Save() {
+  unsaved_ = false;
   if (!narrationFile_) {
     // A new card has no file of its own yet: keep the recording until the
     // card's first save names it.
@@ -83,11 +88,15 @@ void Recorder::Save() {
   const int status = device_.SendAudioCommand(QStringLiteral("save wfile ") + *narrationFile_, reply);
   // Nothing recorded is nothing to save; a recording that could not be
   // written is told, and the old narration stays as it was.
-  if (status == AudioDevice::kCannotSave) dialogs_.Tell(audio_error::kCannotSave);
+  if (status == AudioDevice::kCannotSave) {
+    unsaved_ = true;
+    dialogs_.Tell(audio_error::kCannotSave);
+  }
 }
 
 void Recorder::Delete() {
   pending_.reset();
+  unsaved_ = false;
   if (narrationFile_) disk::DeleteFile(*narrationFile_);
 }
 

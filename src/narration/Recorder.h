@@ -55,6 +55,9 @@ class Recorder : public QObject {
   int BarValue() const { return barValue_; }
   bool TimerEnabled() const { return timerEnabled_; }
   bool HasPendingNarration() const { return pending_.has_value(); }
+  // A recording was made and neither saved, deleted nor dropped by opening
+  // another card.
+  bool HasUnsavedRecording() const { return unsaved_; }
   std::optional<QString> NarrationFile() const { return narrationFile_; }
 
  signals:
@@ -75,4 +78,5 @@ class Recorder : public QObject {
   int barMax_ = kRecordMax;
   int barValue_ = 0;
   bool timerEnabled_ = false;
+  bool unsaved_ = false;
 };

@@ -23,3 +23,11 @@ void SavingCard(Session& m, const std::function<void()>& step) {
   if (const auto file = NarrationFileAt(m.deck, m.deck.CurrentCard))
     m.narration.recorder.SavePendingNarration(*file);
 }
+
+void OfferUnsavedRecording(Session& m) {
+  Recorder& recorder = m.narration.recorder;
+  if (!recorder.HasUnsavedRecording()) return;
+  if (!m.dialogs.Ask(QStringLiteral("ろくおんした こえを ほぞんしますか？"))) return;
+  recorder.Stop();
+  recorder.Save();
+}

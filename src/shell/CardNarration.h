@@ -23,3 +23,7 @@ void OpeningCard(Session& m, const std::function<void()>& step);
 // Runs a step that may save the open card ("えをかく おわり", "ほぞん");
 // when a new card got its number, its pending narration is written.
 void SavingCard(Session& m, const std::function<void()>& step);
+
+// Before "えをかく おわり": a recording the child made but did not save with
+// "保存" is offered for saving rather than dropped without a word.
+void OfferUnsavedRecording(Session& m);

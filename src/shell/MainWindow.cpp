@@ -100,6 +100,7 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
           [&] {
+            OfferUnsavedRecording(m_);
             SavingCard(m_, [&] {
               if (FinishDrawing(editor, deck, library, dialogs)) m_.recovery.Discard();
             });

@@ -53,6 +53,12 @@ class RecorderAndPlayerTest : public QObject {
     PressTile(*form_, 2);
     QVERIFY(!recorder.NarrationFile());
     if (!sound) QSKIP(qPrintable(SoundServer::Problem()));
+    // A recording left without "保存" is offered at "えをかく おわり".
+    Click(form_.get(), "Command22"), QTest::qWait(400);
+    dialogs_->answers = {true}, dialogs_->asked.clear();
+    Click(form_.get(), "Command10");
+    QCOMPARE(dialogs_->asked.value(0), QStringLiteral("ろくおんした こえを ほぞんしますか？"));
+    QVERIFY(ReadHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_02_x.wav"))).startsWith("RIFF"));
   }
 
   void showEndsOnItsLastCard() {
