@@ -313,8 +313,12 @@ std::optional<QByteArray> ReadBytes(const QString& file) {
 
 bool WriteBytes(const QString& file, const QByteArray& bytes) {
   const auto host = HostPath(file);
-  if (!host || QFileInfo(*host).isDir()) return false;
-  return Replace(*host, bytes);
+  return host && WriteHostBytes(*host, bytes);
+}
+
+bool WriteHostBytes(const QString& hostPath, const QByteArray& bytes) {
+  if (QFileInfo(hostPath).isDir()) return false;
+  return Replace(hostPath, bytes);
 }
 
 std::optional<QStringList> ReadLines(const QString& file) {

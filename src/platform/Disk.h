@@ -74,6 +74,9 @@ bool CopyFile(const QString& from, const QString& to);
 
 std::optional<QByteArray> ReadBytes(const QString& file);
 bool WriteBytes(const QString& file, const QByteArray& bytes);
+// The same for a file named by its host path (a file the child chose in a
+// dialog of the computer's own folders).
+bool WriteHostBytes(const QString& hostPath, const QByteArray& bytes);
 
 // Text files in windows-31j. ReadLines splits as text::SplitLines does.
 std::optional<QStringList> ReadLines(const QString& file);

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <filesystem>
@@ -29,23 +28,9 @@ bool WriteAll(QFileDevice& file, const char* data, qint64 size) {
   return true;
 }
 
-// The target is replaced only when everything was written and flushed;
-// otherwise the temporary file is dropped.
-bool Finish(QSaveFile& file, bool ok) {
-  if (ok && file.flush() && file.error() == QFileDevice::NoError) return file.commit();
-  file.cancelWriting();
-  file.commit();  // only removes the temporary file after cancelWriting()
-  return false;
-}
-
 }  // namespace
 
-bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes) {
-  if (QFileInfo(hostPath).isDir()) return false;
-  QSaveFile file(hostPath);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  return Finish(file, WriteAll(file, bytes.constData(), bytes.size()));
-}
+bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes) { return disk::WriteHostBytes(hostPath, bytes); }
 
 CopyOutcome CopyToHost(const QString& from, const QString& to) {
   const auto source = disk::HostPath(from);
