@@ -185,10 +185,13 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
     if (library_.StoryNames[size_t(i)].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
   DeckState story;
   if (pending.storyIndex) story.StoryFolder = folder + library_.StoryNames[size_t(pending.storyIndex)] + u'\\';
-  if (!pending.storyIndex || !disk::FolderExists(story.StoryFolder) || !ReadCardList(story)) {
+  if (!pending.storyIndex || !disk::FolderExists(story.StoryFolder)) {
     state::Remove(name);
     return std::nullopt;
   }
+  // A story whose first card was never saved has no card list yet: its
+  // deck is empty and the drawing is its new card.
+  ReadCardList(story);
   if (snapshot->cardNumber == 0) {
     pending.position = story.CardCount + 1;
   } else {

@@ -23,14 +23,14 @@ namespace {
 
 const QString kOffer = QStringLiteral("まえに かいていた えが あります。つづきを かきますか？");
 
-// Class 1-1 with the story "ねこ" of one card, and the story "いぬ".
+// Class 1-1 with the stories "ねこ" and "いぬ", just made: no card list yet.
 void MakeClass(const TempDrives& drives) {
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "\x82\xcb\x82\xb1\r\n\x82\xa2\x82\xca\r\n");
-  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/CardData.txt")), " 1 \r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ")));
   QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/いぬ")));
 }
 
-// Chooses class 1-1 and opens card 1 of "ねこ" in the editor; draws a
+// Chooses class 1-1 and opens the first card of "ねこ" in the editor; draws a
 // stroke in `colour` through the canvas mouse handlers.
 void OpenAndDraw(MainWindow& form, Session& m, int colour) {
   form.classPanel->classButtons[0]->click();
