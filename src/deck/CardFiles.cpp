@@ -123,6 +123,9 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // Without a picture the card's picture files stay as they are.
   const bool keepPicture = !isNew && picture.isNull();
   if (!keepPicture) {
+    // The card as it was, for a write that fails: the card buffers never
+    // hold a drawing that is not on disk.
+    const QImage cardBefore = deck.cardImage, thumbnailBefore = deck.thumbnailImage;
     SetCardPicture(deck, picture);
     // The picture first: a thumbnail never shows a drawing the card lacks.
     // A new card's number has no files on disk, so a failed write leaves
@@ -132,6 +135,8 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     if (written) deck.pictureUnreadable = false;
     // The list names the new card only once its picture is on disk.
     if (!written || (isNew && !WriteCardList(deck))) {
+      deck.cardImage = cardBefore;
+      deck.thumbnailImage = thumbnailBefore;
       if (isNew) {
         disk::DeleteFile(pictureFile);
         disk::DeleteFile(thumbnail);

@@ -83,8 +83,10 @@ bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
     case CardSave::Failed:
       return false;
     case CardSave::TextNotSaved:
+      // The picture is saved, the text is not: the editor stays open (or
+      // the child chooses to leave), so the typed text is not lost unseen.
       dialogs.Tell(kTextNotSaved);
-      return true;
+      return false;
     case CardSave::Saved:
       return true;
   }

@@ -55,6 +55,8 @@ PlayerWindow::PlayerWindow(PlayerHost& host, std::optional<QSize> screen)
       layout_(playerlayout::ChooseLayout(screen_)) {
   using Action = StoryPlayer::Action;
   setObjectName(QStringLiteral("Form6"));
+  // The show covers the program: nothing else changes the cards meanwhile.
+  setWindowModality(Qt::ApplicationModal);
   setWindowTitle(QStringLiteral("じっこう"));
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);

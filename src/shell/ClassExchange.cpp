@@ -1,6 +1,9 @@
 #include "shell/ClassExchange.h"
 
+#include <algorithm>
+
 #include "deck/CardFiles.h"
+#include "deck/CardStrip.h"
 #include "deck/CardList.h"
 #include "library/LibraryState.h"
 #include "library/StoryList.h"
@@ -17,10 +20,14 @@ void ClassExchange::ReloadClassStories() {
   ReadStoryList(library_);
   if (library_.CurrentStoryIndex > library_.StoryCount) library_.CurrentStoryIndex = library_.StoryCount;
   DrawStoryList(library_, deck_);
-  // The copy may have replaced the cards of the story on show.
+  // The copy may have replaced the cards of the story on show; the card on
+  // show stays the current one as long as the deck still has it.
   if (!StorySelected(deck_)) return;
   ReadCardList(deck_);
-  ShowFirstCard(deck_);
+  deck_.CurrentCard = int16_t(std::clamp<int>(deck_.CurrentCard, 1, std::max<int>(deck_.CardCount, 1)));
+  deck_.CardStripOffset = int16_t(std::min((deck_.CurrentCard - 1) / strip::kTiles * strip::kTiles, 20));
+  DrawCardStrip(deck_);
+  LoadCard(deck_);
 }
 
 QString ClassExchange::ExchangeDrive() const { return library_.ExchangeDrive; }

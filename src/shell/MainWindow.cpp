@@ -99,12 +99,7 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   toolPanel = new ToolPanel(editor, dialogs, this);
   placements_.add(toolPanel, layout.toolPanel);
   connect(toolPanel->finishButton, &QPushButton::clicked, this,
-          [&] {
-            OfferUnsavedRecording(m_);
-            SavingCard(m_, [&] {
-              if (FinishDrawing(editor, deck, library, dialogs)) m_.recovery.Discard();
-            });
-          });
+          [this] { finishDrawing(); });
   connect(toolPanel->saveButton, &QPushButton::clicked, this,
           [&] { SavingCard(m_, [&] { SaveDrawing(editor, deck, dialogs); }); });
   connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] {
@@ -219,13 +214,32 @@ void MainWindow::syncControls() {
   classPanel->dataRootLabel->setAccessibleName(library.dataRootCaption);
 }
 
+bool MainWindow::finishDrawing() {
+  OfferUnsavedRecording(m_);
+  bool saved = false;
+  SavingCard(m_, [&] { saved = FinishDrawing(m_.editor, m_.deck, m_.library, m_.dialogs); });
+  // A drawing that did not reach the disk keeps its recovery file.
+  if (saved) m_.recovery.Discard();
+  return saved;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!ConfirmQuit(m_.dialogs)) {
     event->ignore();
     return;
   }
+  // Closing the window while drawing saves the card first, as "えをかく
+  // おわり" does; a child who stays to keep an unsaved drawing stays.
+  bool keepRecovery = false;
+  if (m_.editor.toolPanelVisible && !finishDrawing()) {
+    if (m_.editor.toolPanelVisible) {
+      event->ignore();
+      return;
+    }
+    keepRecovery = true;
+  }
   event->accept();
-  m_.recovery.Discard();
+  if (!keepRecovery) m_.recovery.Discard();
   m_.dialogs.EndProgram();
 }
 

@@ -53,6 +53,10 @@ class MainWindow : public QWidget {
   // The exchange window, made on first use and kept.
   ExchangeWindow* exchangeWindow();
 
+  // "えをかく おわり": saves the card (offering an unsaved recording first)
+  // and leaves the editor; true when the card reached the disk.
+  bool finishDrawing();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;

@@ -96,8 +96,11 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
     for (int card : {3, 1}) {
       story.m.deck.CurrentCard = int16_t(card);
       story.openEditor();
+      const QImage shown = story.m.deck.cardImage;
       story.paintQuarters();
       FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+      // The card buffer holds what is on disk, never the unsaved drawing.
+      QVERIFY(story.m.deck.cardImage == shown);
     }
     story.dialogs.answers = {true};
     EraseCard(story.m.deck, story.m.dialogs);

@@ -169,6 +169,19 @@ void RecoveryTest::leftDrawingsGoAway() {
   QCOMPARE(dialogs.asked.size(), 1);
   QCOMPARE(RecoveryFiles(), QStringList());
   QVERIFY(!m.editor.toolPanelVisible);
+  // Closing the window while drawing saves the card first.
+  form.storyPanel->drawButton->click();
+  m.editor.CurrentTool = 3;
+  CanvasMouseDown(m.editor, kLeftButton, 300, 300);
+  CanvasMouseUp(m.editor, kLeftButton, 300, 300);
+  m.recovery.WriteNow();
+  m.recovery.WaitForWrites();
+  dialogs.answers = {true};
+  form.close();
+  QVERIFY(!m.editor.toolPanelVisible);
+  QCOMPARE(RecoveryFiles(), QStringList());
+  const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
+  QVERIFY(saved.pixel(300 - m.editor.CanvasOffsetX, 300 - m.editor.CanvasOffsetY) != qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(RecoveryTest)
