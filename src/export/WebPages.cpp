@@ -175,6 +175,9 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     }
     result.written << pageFile;
   }
+  // On a USB stick the copies reach the device before the child is told
+  // the pages are done, so a stick pulled at once holds them whole.
+  if (count > 0 && !host::FlushRemovable(names.folder)) result.stoppedAt = 1;
   return result;
 }
 

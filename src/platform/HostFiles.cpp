@@ -6,7 +6,11 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "platform/Disk.h"
+#include "platform/RemovableDrives.h"
 
 namespace host {
 
@@ -29,6 +33,18 @@ bool WriteAll(QFileDevice& file, const char* data, qint64 size) {
 }
 
 }  // namespace
+
+bool FlushRemovable(const QString& hostFolder) {
+  const QString folder = QFileInfo(hostFolder).absoluteFilePath() + u'/';
+  bool removable = false;
+  for (const QString& media : disk::MediaFolders()) removable |= folder.startsWith(media + u'/');
+  if (!removable) return true;
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = ::syncfs(fd) == 0;
+  ::close(fd);
+  return flushed;
+}
 
 bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes) { return disk::WriteHostBytes(hostPath, bytes); }
 

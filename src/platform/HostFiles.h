@@ -16,6 +16,12 @@
 
 namespace host {
 
+// On a removable volume (a USB stick under the desktop's media folders),
+// waits until everything written to it is on the device, so a stick pulled
+// right after holds whole files; elsewhere nothing to do. False when the
+// device reports an error.
+bool FlushRemovable(const QString& hostFolder);
+
 // Writes `bytes` as the whole content of the file `hostPath`.
 bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes);
 

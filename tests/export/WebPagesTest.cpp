@@ -12,6 +12,7 @@
 
 #include "export/ExportDialog.h"
 #include "platform/Fonts.h"
+#include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
 
@@ -120,6 +121,10 @@ class WebPagesTest : public QObject {
     // One card: no link.
     WriteWebPages({name, kFolder, {7}}, Web("one.html"));
     QVERIFY(!WebFile("one_01cd.htm").contains("<A href"));
+    // Pages on a USB stick are flushed to it, and that is no failure.
+    disk::testing::SetMountTable([] { return QByteArray(); }, {QFileInfo(web_->path()).absolutePath()});
+    QVERIFY(WriteWebPages({name, kFolder, {7}}, Web("stick.html")).Succeeded());
+    disk::testing::SetMountTable({});
   }
 
   void failuresAreToldAndNothingIsHalfWritten() {
