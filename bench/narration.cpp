@@ -32,18 +32,20 @@ double CpuSeconds() {
   return double(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
-void Send(AudioDevice& device, const char* command) {
-  QString reply;
-  device.SendAudioCommand(QString::fromLatin1(command), reply);
-}
-
-// "録音" on the recorder until the device has the first samples.
-void BM_RecordToFirstSample(benchmark::State& state) {
+// A recorder on a card, as the editor holds one.
+struct RecorderOnCard {
   NoDialogs dialogs;
   AudioDevice device;
   NarrationPlayer player;
-  Recorder recorder(device, player, dialogs);
-  recorder.CardOpened(QStringLiteral("C:\\Card_01_x.wav"));
+  Recorder recorder{device, player, dialogs};
+  RecorderOnCard() { recorder.CardOpened(QStringLiteral("C:\\Card_01_x.wav")); }
+};
+
+// "録音" on the recorder until the device has the first samples.
+void BM_RecordToFirstSample(benchmark::State& state) {
+  RecorderOnCard bench;
+  AudioDevice& device = bench.device;
+  Recorder& recorder = bench.recorder;
   for (auto _ : state) {
     QEventLoop wait;
     QObject::connect(&device, &AudioDevice::captured, &wait, &QEventLoop::quit);
@@ -65,7 +67,7 @@ BENCHMARK(BM_RecordToFirstSample)->UseManualTime()->Unit(benchmark::kMillisecond
 // with range(0) = 1, from the raw samples alone with 0.
 void BM_SaveThirtySeconds(benchmark::State& state) {
   const QAudioDevice input = QMediaDevices::defaultAudioInput();
-  Recording recording{input.preferredFormat(), {}};
+  Recording recording{input.preferredFormat(), {}, {}};
   const int channels = recording.format.channelCount();
   const qint64 frames = qint64(recording.format.sampleRate()) * 30;
   recording.bytes.resize(qsizetype(recording.format.bytesForFrames(frames)));
@@ -101,11 +103,8 @@ BENCHMARK(BM_SaveThirtySeconds)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 // One second of recording with the position poll running; the counter is
 // the share of one core the whole program used meanwhile.
 void BM_RecordingCpu(benchmark::State& state) {
-  NoDialogs dialogs;
-  AudioDevice device;
-  NarrationPlayer player;
-  Recorder recorder(device, player, dialogs);
-  recorder.CardOpened(QStringLiteral("C:\\Card_01_x.wav"));
+  RecorderOnCard bench;
+  Recorder& recorder = bench.recorder;
   QTimer poll;
   poll.setInterval(100);
   QObject::connect(&poll, &QTimer::timeout, &recorder, &Recorder::Tick);

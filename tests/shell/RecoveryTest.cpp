@@ -42,6 +42,17 @@ void OpenAndDraw(MainWindow& form, Session& m, int colour) {
   CanvasMouseUp(m.editor, kLeftButton, 460, 300);
 }
 
+// Opens the editor on the story's card, sets a dot at (300, 300) and has
+// the recovery file written at once.
+void DrawDotAndKeep(MainWindow& form, Session& m) {
+  form.storyPanel->drawButton->click();
+  m.editor.CurrentTool = 3;
+  CanvasMouseDown(m.editor, kLeftButton, 300, 300);
+  CanvasMouseUp(m.editor, kLeftButton, 300, 300);
+  m.recovery.WriteNow();
+  m.recovery.WaitForWrites();
+}
+
 QStringList RecoveryFiles() {
   QStringList files;
   QDirIterator it(qEnvironmentVariable("XDG_DATA_HOME"), {QStringLiteral("*.recovery")}, QDir::Files,
@@ -136,12 +147,7 @@ void RecoveryTest::leftDrawingsGoAway() {
     QCOMPARE(RecoveryFiles(), QStringList());
     // What a crash would leave: a drawing newer than the saved card.
     QTest::qWait(5);
-    form.storyPanel->drawButton->click();
-    m.editor.CurrentTool = 3;
-    CanvasMouseDown(m.editor, kLeftButton, 300, 300);
-    CanvasMouseUp(m.editor, kLeftButton, 300, 300);
-    m.recovery.WriteNow();
-    m.recovery.WaitForWrites();
+    DrawDotAndKeep(form, m);
     file = RecoveryFiles().value(0);
     QVERIFY(!file.isEmpty());
     left = ReadHostFile(file);
@@ -170,12 +176,7 @@ void RecoveryTest::leftDrawingsGoAway() {
   QCOMPARE(RecoveryFiles(), QStringList());
   QVERIFY(!m.editor.toolPanelVisible);
   // Closing the window while drawing saves the card first.
-  form.storyPanel->drawButton->click();
-  m.editor.CurrentTool = 3;
-  CanvasMouseDown(m.editor, kLeftButton, 300, 300);
-  CanvasMouseUp(m.editor, kLeftButton, 300, 300);
-  m.recovery.WriteNow();
-  m.recovery.WaitForWrites();
+  DrawDotAndKeep(form, m);
   dialogs.answers = {true};
   form.close();
   QVERIFY(!m.editor.toolPanelVisible);
