@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The card deck's drawing and picture files: the card strip with ten
 // thumbnails, and a card picture or thumbnail between file and picture.
 // The bar is one 60 Hz frame (16 ms) for a strip drawn or a card shown.

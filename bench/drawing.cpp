@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The drawing tools, driven through the canvas mouse handlers on the large
 // layout's canvas: flood fills of the whole picture area, empty and maze-like,
 // one large-brush stroke segment, and one step of a shape's outline following

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Copying a whole story to the stick: a 30-card story with its narrations
 // (about 40 MB) through the exchange, against `cp -r` followed by `sync` of
 // the same files. Both end with the files on the device. The bar is the

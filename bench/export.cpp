@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Web page export of a full story: 30 cards, each with a ~300 KB picture and
 // a ~1 MB narration (about 40 MB), against plainly copying the same 60 files
 // into the same kind of folder. The bar is 1.5 times the plain copy.

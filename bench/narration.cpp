@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Narration against the tests' private sound server (its microphone hears
 // a steady tone): the time from "録音" to the first captured samples, the
 // save of a 30-second narration (mixing down, resampling, encoding and the

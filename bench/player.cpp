@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The player's card change on a shown panel (offscreen platform unless
 // QT_QPA_PLATFORM says otherwise): one wipe step with and without the
 // panel's repaint of its two columns (argument 1; 2 with the panel scaled

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The drawing kept against a crash costs a stroke nothing it would notice:
 // one mouse-move of the large brush (33 wide, 40 pixels) with the recovery
 // off and on. "delay" is the wait after the changes in milliseconds: 3000

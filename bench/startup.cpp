@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Starts pikorama several times and reports, for each start, the time from
 // process start to the first paint of the main window and the resident
 // memory at that moment; then the median. Run it on a display (xvfb-run) or

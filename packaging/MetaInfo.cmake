@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 pikorama contributors
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes the AppStream metadata from its template.
 #
 # Inputs: PIKORAMA_VERSION, PIKORAMA_RELEASE_DATE (YYYY-MM-DD), OUTPUT (the

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 pikorama contributors
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installation and the Debian package (cpack -G DEB, or the "package" target).
 #
 # The package's version is the project's (project(... VERSION) in the top

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 pikorama contributors
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by run.sh and test.sh: install missing Debian packages, then
 # configure and build in Release with Ninja.
 set -euo pipefail

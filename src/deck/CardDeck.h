@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The card deck: the card list file and the card file names (CardList.h),
 // the card strip (CardStrip.h), and moving a card between its files and

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One card between its files and the deck: the picture in cardImage, the
 // thumbnail in thumbnailImage, the text in cardText. A card is new while

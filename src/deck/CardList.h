@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The story's deck on disk: "CardData.txt" in the story folder holds the
 // card numbers in deck order, one per line as number printing writes them

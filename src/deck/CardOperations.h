@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The card strip's operations on the deck: where a click lands, copy a
 // card to the end of the deck, erase a card, move a card one place left or

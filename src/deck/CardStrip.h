@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The card strip: ten card tiles of the current story side by side along
 // the bottom of the main window, a label on the left and the page switch on

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The deck of the story in hand: its folder, the card numbers in deck
 // order, the current card and the strip's page, and the card as loaded (its

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The drawing canvas. The card's 800 x 600 picture lies at
 // (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.

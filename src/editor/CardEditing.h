@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The steps that join the deck with the editor: the loaded card shown on
 // the canvas, the canvas saved as the card, opening the editor on a card

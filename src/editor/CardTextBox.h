@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The card text box, lying over the canvas. It shows the deck's card text
 // and writes the child's typing back to it. Characters

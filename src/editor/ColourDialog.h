@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The colour dialog "色をえらぶ": 56 squares of the palette, 8 across and 7
 // down at a pitch of 66 pixels; one press chooses the fill colour and

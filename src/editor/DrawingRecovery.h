@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A drawing survives a crash. While the editor is open, the picture area of
 // the canvas and the card text go to a recovery file in the program's own

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the child does with the mouse on the canvas: the four pens,
 // the line chain, rectangle, circle and ellipse (two clicks each, with an

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The picture editor: the canvas and its geometry, the tool in force, pens,
 // palette and shape points, the undo image, and what the tool panel shows.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "editor/HiraganaKeyboard.h"
 
 #include <QCoreApplication>

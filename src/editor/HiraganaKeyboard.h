@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A hiragana keyboard on the screen, for children who cannot yet type: the
 // gojūon table in large keys, lying in the lower part of the card text box.

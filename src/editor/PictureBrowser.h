@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The picture browser "ファイル": a drive list, a folder list and a file list
 // of bitmaps and JPEGs, a preview, and "えらぶ" to place the picture in the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Placing a picture file on the card: the picture browser's drive, folder
 // and file lists, its preview, and the steps behind its buttons. Folders

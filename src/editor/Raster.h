@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Drawing primitives on a picture, pixel-exact and without smoothing, so a
 // picture holds only the colours drawn into it and every black line stays a

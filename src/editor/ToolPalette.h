@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The editor's buttons: the tool buttons (0..14), the fill colour swatch,
 // the erasers, "もどす", "はくし" and "じゆう"/"こてい". Each works on the

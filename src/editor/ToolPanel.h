@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The editor's tool panel: the tool buttons, the fill colour swatch, the
 // erasers and the editor's other buttons at their designed places. It

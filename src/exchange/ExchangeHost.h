@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the exchange window needs of the program around it: the chosen
 // class, its stories, the exchange drive and the message box. The main

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The exchange window "交換メニュー": the class's stories on the left, the
 // exchange drive's on the right, a copy button for each direction and the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Copying whole stories between the class folder and the exchange drive,
 // and the two numbered lists that show both sides. Works on persistent

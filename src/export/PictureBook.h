@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The story as a picture book in one PDF file, for printing or reading on
 // any computer: A4 landscape, a title page with the story's name, then one

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The story as linked web pages: one page per card with the story's title,
 // the card's place, a link to the next card's page, the picture, the text

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The story library: the data root and, once a class is chosen, the class
 // folder, the class's story names and which one is selected, and what the

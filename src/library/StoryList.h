@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The class's story list: the list file Menu.txt beside the story folders,
 // the numbered list on the story panel, and making, renaming, deleting and

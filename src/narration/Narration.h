@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The narration part of a run: the one recording device, the one playback
 // control the recorder and the player share, and the recorder of the card

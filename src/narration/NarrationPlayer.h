@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Playback of narration files, as a multimedia control is driven: for each
 // playback the command "close", then the file name (a path text), then the

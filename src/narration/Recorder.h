@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The narration recorder of the card being drawn: record, stop, save,
 // delete and play, and the poll of the recording position that drives the

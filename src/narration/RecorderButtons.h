@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The recorder's controls at the bottom of the editor's tool panel: five
 // buttons in a row ("録音", "■", "保存", "削除", "▼"), the position bar

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the shared procedures ask of the user interface: questions, notices,
 // the input box, the beep and the end of the program. The windows answer

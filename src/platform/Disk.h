@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The file layer. The rest of the program names files and folders with the
 // path texts of a school PC: "C:\A_PIKORA\CLASS_11\Menu.txt", folders ending

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Copying whole files between drives so that a pulled stick or a full disk
 // never leaves half a file behind, and so that what the program calls done

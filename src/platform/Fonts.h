@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Fonts and language of the windows. The program's faces are named
 // "ＭＳ ゴシック" and "ＭＳ Ｐゴシック" as on the PCs it was designed for; they map

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Writing to folders of the computer itself. The program's own files are
 // named with path texts (Disk.h); a file the user picks in Qt's save dialog

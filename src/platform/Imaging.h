@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Card pictures and thumbnails on their way between files and the drawing
 // surfaces. Pictures never pass through a scratch file: they are decoded

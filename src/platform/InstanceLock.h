@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One running copy of the program per data folder. Two copies writing the
 // same Menu.txt and card files would undo each other's work, so a second

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The change notice every part of the program's state gives: `changed()`
 // when what its panels show (visibility, captions, faces, texts) changed,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Removable media as drive letters. A USB stick that the desktop mounts
 // under /media/<user>/ (or /run/media/<user>/) is a drive like on the school

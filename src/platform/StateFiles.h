@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's own files on this computer, kept between runs: they live in
 // the program's state folder (the user's local application data), never on

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's text files are in windows-31j (Shift_JIS as Windows writes
 // it), lines ended by CR LF, so that files made on a Windows school PC read

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Building blocks of the windows: buttons with coloured faces, picture
 // panels that show a persistent drawing surface, and the placing of

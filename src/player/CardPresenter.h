@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Card presentation: the player's visible panel changes from the image it
 // shows to a new card, with a column wipe that opens from the middle when

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the story player needs from the main window: the story being shown,
 // its cards, their narrations and the sound. The player owns no files.

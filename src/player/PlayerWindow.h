@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The player's window: black, without a title bar, over the whole screen,
 // with the card panel and the buttons of the show. Its layout is made for

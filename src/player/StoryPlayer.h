@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The story show: the title screen, then the cards one by one, forward with
 // the card's narration, back, or flipping through to the end, and the end

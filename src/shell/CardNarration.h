@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The recorder follows the card being drawn: it learns the card's
 // narration file whenever the editor opens on a card, and a recording kept

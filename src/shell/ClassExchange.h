@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The exchange window's view of the program: the chosen class, its story
 // list and the exchange drive, with the story panel brought up to date

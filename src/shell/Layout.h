@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The main window's two layouts. Every panel has one logical geometry, the
 // one a screen of 1024 x 768 or more shows at full size. A smaller screen

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Joins the drawing kept against a crash with the start of a run: once a
 // class is chosen, its drawing of an earlier run is offered.

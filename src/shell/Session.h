@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One run of the program: the state of each part, the main window's layout
 // and the message box. Procedures take the parts they touch; the windows

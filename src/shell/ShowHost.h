@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The main window as the story player sees it: the current story's name and
 // cards, loaded one by one into the main window, their narrations played

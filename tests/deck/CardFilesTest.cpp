@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A card between its files and the editor: load, save with numbering, the
 // thumbnail and the picture, the text file, "えをかく おわり", "はじめから",
 // and saves that cannot be written.

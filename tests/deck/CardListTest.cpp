@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The card list file "CardData.txt" and the card file names.
 
 #include <QFileInfo>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Clicks on the card strip: where they land, and open, copy, erase, move
 // and page switch with the deck and the card files that follow.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The card strip drawn from the deck: which tiles show cards, thumbnails,
 // buttons, the new-card tile and the current card's band, on every page.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A story folder "ねこ" in class 1年1組 on a temporary drive C:, with the
 // main window's state set up and a deck in memory and in its card list.

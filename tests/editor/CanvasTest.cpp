@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The canvas: its frame, the undo image, blank paper and pasting.
 
 #include <QClipboard>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The colour dialog: which square a press chooses, the grid it shows, and
 // what the swatch does with the choice.
 

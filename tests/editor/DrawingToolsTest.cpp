@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The drawing tools driven through the canvas mouse handlers: snapping,
 // pens, the line chain, shapes with their outline, the fill, the erasers,
 // and what a step signals for repainting.

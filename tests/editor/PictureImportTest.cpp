@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The picture browser: placing a file's picture in the middle of the card,
 // the drive, folder and file lists, and pictures it must refuse or turn.
 

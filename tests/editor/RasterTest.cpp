@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drawing primitives: exact pixels, no smoothing, exclusive-or undoes
 // itself, and the border fill stays inside black outlines.
 

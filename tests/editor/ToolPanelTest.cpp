@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tool panel: which tool each button selects and lights, the text box
 // switch, free/fixed, the draw button, the designed places, and the card
 // text box.

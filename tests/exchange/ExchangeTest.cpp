@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Copying stories between the class folder and the exchange drive: the
 // lists, the copies, the refusals, full and write-protected sticks, and
 // which drive letters the mounted sticks get.

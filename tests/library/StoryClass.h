@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A class folder CLASS_11 on a temporary drive C:, opened the way a child
 // opens it, with a story folder holding one file for every listed name.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The class's list file and the story operations: what is read, what the
 // child is asked and told, and what is on disk afterwards.
 

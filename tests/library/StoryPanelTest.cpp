@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The story panel: the drawn list, picking a row with the mouse, the name
 // dialog and the panel's buttons in the main window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recorder against a private sound server whose microphone hums a
 // 440 Hz tone, with narration files on temporary drives.
 

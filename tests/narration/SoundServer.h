@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A private PulseAudio server for tests that need real sound: a null sink
 // "speaker" as the loudspeaker (the default sink; what is played can be

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 pikorama contributors
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check_package.sh STEP: one part of the Debian package's checks (see
 # CMakeLists.txt beside this file). Exit 77 means skipped.
 set -euo pipefail

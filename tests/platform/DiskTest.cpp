@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The file layer: drive letters, case-insensitive names, windows-31j text,
 // atomic replacement and refusal of unsafe paths.
 

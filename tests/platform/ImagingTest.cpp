@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Card pictures and thumbnails between files and pictures: the formats
 // written, round trips, and what other files read as.
 

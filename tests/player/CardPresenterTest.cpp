@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The change from one card to the next on the player's panel: both wipes
 // step by step, flip mode, the surfaces' sizes, and a wipe on its timer.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A main window for the player: cards of one colour each, narration files
 // that exist or not, and a record of every call. Asking for a card or a

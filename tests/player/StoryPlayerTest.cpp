@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The player window and the show: its layout, the moves between title,
 // cards and the end, flip mode, narrations, keys, and what the user does
 // while a card change is on the screen.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The recorder and the player as the main window joins them to the cards.
 #include <QDir>
 #include <QTest>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A drawing in the editor survives a crash: it is offered when its class
 // is chosen again, and goes away when it was saved, declined or its story
 // is gone.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Shared pieces of the tests: scripted answers in place of message boxes,
 // and temporary folders standing for drives.
