@@ -28,5 +28,11 @@ if ((${#missing[@]})); then
 fi
 
 build="${PIKORAMA_BUILD_DIR:-$here/build}"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+  # Worktrees of one checkout share their compiled objects.
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$here")}"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 cmake --build "$build"
