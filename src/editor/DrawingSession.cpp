@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 
 #include <QPainter>
+#include <utility>
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
@@ -18,6 +19,7 @@ namespace {
 const QString kNotSaved = QStringLiteral("カードを ほぞんできませんでした。");
 const QString kLeaveUnsaved =
     QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
+const QString kLeaveWithoutVoice = QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？");
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
 const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 const QString kFinishDrawing = QStringLiteral("「えをかく」をおわってください。");
@@ -30,32 +32,7 @@ void TellUnreadablePicture(const DeckState& deck, Dialogs& dialogs) {
   if (deck.pictureUnreadable) dialogs.Tell(kPictureUnreadable);
 }
 
-// Saves the card and the deck order; false, after telling the child, when
-// either could not be written.
-bool SaveCardAndOrder(EditorState& editor, DeckState& deck, Dialogs& dialogs, bool tell) {
-  if (!SaveDrawnCard(editor, deck, dialogs)) {
-    if (tell) dialogs.Tell(kNotSaved);
-    return false;
-  }
-  if (!WriteCardList(deck)) {
-    if (tell) dialogs.Tell(kOrderNotSaved);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
-
-void ShowLoadedCards(EditorState& editor, DeckState& deck) {
-  QObject::connect(&deck, &DeckState::cardLoaded, &editor, [&editor, &deck] {
-    ShowCardPicture(editor, deck);
-    PaintCanvasFrame(editor);
-  });
-  QObject::connect(&editor, &EditorState::textRestored, &deck, [&deck](const QString& text) {
-    deck.cardText = text;
-    deck.notifyChanged();
-  });
-}
 
 void ShowCardPicture(EditorState& editor, const DeckState& deck) {
   if (editor.canvasImage.isNull()) return;
@@ -96,96 +73,130 @@ bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   return false;
 }
 
-void EnterDrawingMode(EditorState& editor, LibraryState& library) {
-  library.storyPanelVisible = false;
-  editor.canvasVisible = true;
-  editor.toolPanelVisible = true;
-  editor.cardTextVisible = false;
-  editor.PenWidth = 1;
-  editor.FixMode = 0;
-  editor.fixModeCaption = QStringLiteral("じゆう");
-  library.notifyChanged();
-  editor.notifyChanged();
-  PaintCanvasFrame(editor);
-  OpenEditorUndoBaseline(editor);
+DrawingSession::DrawingSession(EditorState& editor, DeckState& deck, Dialogs& dialogs)
+    : editor_(editor), deck_(deck), dialogs_(dialogs) {
+  // "もどす" brings back the text "はくし" took away as the card's text.
+  connect(&editor_, &EditorState::textRestored, this, [this](const QString& text) {
+    deck_.cardText = text;
+    deck_.notifyChanged();
+  });
 }
 
-void StartDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs) {
+void DrawingSession::LoadOntoCanvas() {
+  LoadCard(deck_);
+  ShowCardPicture(editor_, deck_);
+  PaintCanvasFrame(editor_);
+}
+
+bool DrawingSession::Open(int position, bool penTool) {
+  if (openingCheck_ && !openingCheck_()) return false;
+  deck_.CurrentCard = int16_t(position);
+  if (penTool) {
+    editor_.CurrentTool = 3;
+    HighlightToolButtons(editor_);
+  }
+  DrawCardStrip(deck_);
+  // The new card opens on blank paper with an empty text, never with the
+  // text of the card shown before.
+  LoadOntoCanvas();
+  if (penTool) {
+    editor_.FillColorIndex = 1;
+    editor_.fillSwatchFace = editor_.PaletteColors[editor_.FillColorIndex];
+  } else {
+    editor_.CurrentTool = kNoTool;
+  }
+  // Drawing begins on the picture now on the canvas: free placement, the
+  // frame, and the picture as the undo image.
+  editor_.cardOpen = true;
+  editor_.PenWidth = 1;
+  editor_.FixMode = 0;
+  editor_.fixModeCaption = QStringLiteral("じゆう");
+  editor_.notifyChanged();
+  PaintCanvasFrame(editor_);
+  OpenEditorUndoBaseline(editor_);
+  emit cardOpened();
+  TellUnreadablePicture(deck_, dialogs_);
+  return true;
+}
+
+bool DrawingSession::Start() {
   // Without a story the card files would have no folder of their own.
-  if (!StorySelected(deck)) {
-    dialogs.Beep();
-    return;
+  if (!StorySelected(deck_)) {
+    dialogs_.Beep();
+    return false;
   }
   // The editor opens on the card the strip calls current, whatever the
   // canvas showed before: a press on a tile's header may have changed it
   // without loading it, and an erased last card leaves no current card.
-  if (deck.CurrentCard < 1) deck.CurrentCard = int16_t(deck.CardCount + 1);
-  DrawCardStrip(deck);
-  LoadCard(deck);
-  editor.CurrentTool = kNoTool;
-  EnterDrawingMode(editor, library);
-  TellUnreadablePicture(deck, dialogs);
+  return Open(deck_.CurrentCard < 1 ? deck_.CardCount + 1 : deck_.CurrentCard, false);
 }
 
-void OpenCard(EditorState& editor, DeckState& deck, LibraryState& library) {
-  editor.CurrentTool = 3;
-  HighlightToolButtons(editor);
-  DrawCardStrip(deck);
-  // The new card opens on blank paper with an empty text, never with the
-  // text of the card shown before.
-  LoadCard(deck);
-  editor.FillColorIndex = 1;
-  editor.fillSwatchFace = editor.PaletteColors[editor.FillColorIndex];
-  EnterDrawingMode(editor, library);
-}
+bool DrawingSession::OpenAt(int position) { return Open(position, true); }
 
-bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs) {
-  const bool saved = SaveCardAndOrder(editor, deck, dialogs, false);
-  if (!saved) {
-    DrawCardStrip(deck);  // a card that did get its number shows in the strip
-    // The drawing stays unless the child chooses to leave without it: a
-    // drive that is gone for good must not trap the child in the editor.
-    if (!dialogs.Ask(kLeaveUnsaved)) return false;
-    LoadCard(deck);  // the card as it is on disk (blank paper for a new card)
+DrawingSession::Outcome DrawingSession::SaveAll(bool tell) {
+  const bool firstSave = IsNewCard(deck_);
+  if (!SaveDrawnCard(editor_, deck_, dialogs_)) {
+    if (tell) dialogs_.Tell(kNotSaved);
+    return Outcome::CardNotSaved;
   }
-  DrawCardStrip(deck);
-  editor.toolPanelVisible = false;
-  editor.canvasVisible = false;
-  editor.cardTextVisible = false;
-  library.storyPanelVisible = true;
-  editor.CurrentTool = 0;
-  editor.notifyChanged();
-  library.notifyChanged();
-  return saved;
+  if (!WriteCardList(deck_)) {
+    if (tell) dialogs_.Tell(kOrderNotSaved);
+    return Outcome::CardNotSaved;
+  }
+  // What is kept with the card is written by its owner; one that fails
+  // says so while the signal runs, and has told the child.
+  partNotSaved_ = false;
+  emit cardSaved(firstSave);
+  return std::exchange(partNotSaved_, false) ? Outcome::PartNotSaved : Outcome::Saved;
 }
 
-void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
-  SaveCardAndOrder(editor, deck, dialogs, true);
-  DrawCardStrip(deck);
+bool DrawingSession::Finish() {
+  const Outcome outcome = SaveAll(false);
+  if (outcome != Outcome::Saved) {
+    DrawCardStrip(deck_);  // a card that did get its number shows in the strip
+    // The drawing (and its narration) stays unless the child chooses to
+    // leave without it: a drive that is gone for good must not trap the
+    // child in the editor.
+    if (!dialogs_.Ask(outcome == Outcome::CardNotSaved ? kLeaveUnsaved : kLeaveWithoutVoice)) return false;
+    if (outcome == Outcome::CardNotSaved) LoadCard(deck_);  // the card as it is on disk
+  }
+  DrawCardStrip(deck_);
+  editor_.cardOpen = false;
+  editor_.CurrentTool = 0;
+  editor_.notifyChanged();
+  emit closed(outcome == Outcome::Saved);
+  return outcome == Outcome::Saved;
 }
 
-bool StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
-  if (!dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return false;
-  SaveUndoImage(editor);
+bool DrawingSession::Save() {
+  const Outcome outcome = SaveAll(true);
+  DrawCardStrip(deck_);
+  return outcome == Outcome::Saved;
+}
+
+bool DrawingSession::StartOver() {
+  if (!dialogs_.Ask(QStringLiteral("はじめに、もどします。"))) return false;
+  SaveUndoImage(editor_);
   // A saved card goes back to its saved picture and its saved text; a new
   // card to blank paper and no text.
-  if (!IsNewCard(deck)) {
-    LoadCard(deck);
+  if (!IsNewCard(deck_)) {
+    LoadOntoCanvas();
   } else {
-    ClearCanvas(editor);
-    deck.cardText.clear();
+    ClearCanvas(editor_);
+    deck_.cardText.clear();
   }
-  PaintCanvasFrame(editor);
-  editor.cardTextVisible = false;
-  editor.canvasVisible = true;  // the picture, not an empty space, in its place
-  deck.notifyChanged();
-  editor.notifyChanged();
+  PaintCanvasFrame(editor_);
+  // The picture, not an empty space or the text box, in its place.
+  editor_.notifyPictureWanted();
+  deck_.notifyChanged();
+  editor_.notifyChanged();
+  emit startedOver();
   return true;
 }
 
-void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs,
+void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState& deck, Dialogs& dialogs,
                         QPointF at) {
-  if (editor.toolPanelVisible) {
+  if (drawing.IsOpen()) {
     dialogs.Beep();
     dialogs.Tell(kFinishDrawing);
     return;
@@ -228,8 +239,7 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
       }
       break;
     case StripHit::Open:
-      OpenCard(editor, deck, library);
-      TellUnreadablePicture(deck, dialogs);
+      drawing.OpenAt(hit.position);
       break;
     case StripHit::MoveLeft:
       MoveCardLeft(deck, dialogs);
