@@ -5,11 +5,19 @@
 # CMakeLists.txt beside this file). Exit 77 means skipped.
 set -euo pipefail
 step=$1
+[[ -n "${RESULTS:-}" ]] && rm -f "$RESULTS"
 deb="$PACKAGE_DIR/pikorama_${PIKORAMA_VERSION}_amd64.deb"
 app=org.pikorama.Pikorama
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-skip() { echo "SKIP: $*"; exit 77; }
+skip() {
+  echo "SKIP: $*"
+  if [[ -n "${RESULTS:-}" ]]; then
+    mkdir -p "$(dirname "$RESULTS")"
+    echo "SKIP   : package_$step() $*" > "$RESULTS"
+  fi
+  exit 77
+}
 need() { command -v "$1" >/dev/null || skip "$1 is not installed"; }
 
 # A fresh folder that goes when the step ends.
