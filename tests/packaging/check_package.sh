@@ -115,9 +115,11 @@ metadata)
 lintian)
   have_deb
   need lintian
-  lintian --no-tag-display-limit "$deb" > "$scratch/lintian" 2>&1 || true
+  lintian --tag-display-limit 0 -I "$deb" > "$scratch/lintian" 2>&1 || true
   cat "$scratch/lintian"
   if grep -q '^E:' "$scratch/lintian"; then fail "lintian reports errors"; fi
+  # The licence and copyright file are as Debian asks, to the last tag.
+  if grep -Eq '^[EWI]: .*(licen[cs]e|copyright)' "$scratch/lintian"; then fail "lintian questions the licence"; fi
   ;;
 
 start)
