@@ -9,12 +9,11 @@
 // crash recovery subscribe in the shell. What happens when a save fails is
 // decided here and nowhere else (see Finish).
 //
-// The free procedures below it join the deck with the canvas: the canvas
-// picture saved as the card, and the strip's presses.
+// The free procedures below it join the deck with the canvas: the card's
+// picture shown on it, and the canvas picture saved as the card.
 
 #include <QImage>
 #include <QObject>
-#include <QPointF>
 #include <functional>
 
 #include "deck/DeckState.h"
@@ -98,8 +97,3 @@ QImage CanvasPicture(const EditorState& editor);
 // False when the picture could not be written; the canvas keeps the
 // drawing. A text that could not be written is told.
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs);
-
-// The strip's mouse press (any button) at `at` in strip pixels. While a
-// card is open the child is told to finish drawing first.
-void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState& deck, Dialogs& dialogs,
-                        QPointF at);

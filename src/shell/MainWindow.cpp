@@ -31,6 +31,7 @@
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
+#include "shell/StripClicks.h"
 
 namespace {
 

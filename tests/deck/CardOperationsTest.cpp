@@ -14,6 +14,7 @@
 #include "editor/ToolPalette.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
+#include "shell/StripClicks.h"
 #include "DeckStory.h"
 
 Q_DECLARE_METATYPE(StripHit::Zone)
