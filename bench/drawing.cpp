@@ -97,10 +97,10 @@ void DrawMaze(QImage& canvas) {
 // One click of the fill tool (down and up); alternate colours keep every
 // click a fill of the whole region.
 void FillClicks(benchmark::State& state, Studio& s, QPoint at) {
-  ChooseTool(s.m.editor, s.m.dialogs, kFillTool - 1);
-  int16_t colour = 1;
+  ChooseTool(s.m.editor, s.m.dialogs, Tool::Fill);
+  int colour = 1;
   for (auto _ : state) {
-    s.m.editor.FillColorIndex = colour;
+    s.m.editor.fillColourIndex = colour;
     CanvasMouseDown(s.m.editor, kLeftButton, at.x(), at.y());
     CanvasMouseUp(s.m.editor, kLeftButton, at.x(), at.y());
     s.settle();
@@ -127,7 +127,7 @@ BENCHMARK(BM_FillMaze)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 void BM_LargeBrushStep(benchmark::State& state) {
   Studio s(state.range(1) != 0, state.range(1) == 2 ? 0.78125 : 1.0);
   const int length = int(state.range(0));
-  ChooseTool(s.m.editor, s.m.dialogs, 3);
+  ChooseTool(s.m.editor, s.m.dialogs, Tool::LargeBrush);
   const QPoint a(400 - length / 2, 300 - length / 4), b(400 + length / 2, 300 + length / 4);
   CanvasMouseDown(s.m.editor, kLeftButton, a.x(), a.y());
   bool there = true;
@@ -151,9 +151,9 @@ BENCHMARK(BM_LargeBrushStep)
 // One mouse-move of a shape's outline: the old outline removed, the new one
 // drawn, both with the exclusive-or pen.
 void BM_RubberBandStep(benchmark::State& state) {
-  const int tool = int(state.range(0));
+  const auto tool = Tool(state.range(0));
   Studio s(state.range(1) != 0);
-  ChooseTool(s.m.editor, s.m.dialogs, tool - 1);
+  ChooseTool(s.m.editor, s.m.dialogs, tool);
   CanvasMouseDown(s.m.editor, kLeftButton, 400, 300);
   CanvasMouseUp(s.m.editor, kLeftButton, 400, 300);
   int step = 0;
@@ -166,11 +166,11 @@ void BM_RubberBandStep(benchmark::State& state) {
 }
 BENCHMARK(BM_RubberBandStep)
     ->ArgNames({"tool", "shown"})
-    ->Args({6, 0})
-    ->Args({6, 1})
-    ->Args({8, 0})
-    ->Args({8, 1})
-    ->Args({10, 0})
+    ->Args({int(Tool::Box), 0})
+    ->Args({int(Tool::Box), 1})
+    ->Args({int(Tool::Circle), 0})
+    ->Args({int(Tool::Circle), 1})
+    ->Args({int(Tool::Ellipse), 0})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

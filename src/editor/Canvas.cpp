@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "platform/Numbers.h"
+#include "editor/DrawingTools.h"
 #include "editor/EditorState.h"
 
 namespace {
@@ -42,7 +43,7 @@ void PaintCanvasFrame(EditorState& editor) {
   const int y = editor.CanvasOffsetY;
   const int w = editor.CanvasPanelWidth;
   const int h = editor.CanvasPanelHeight;
-  const QRgb colour = PaletteColour(kCanvasFrameColour).rgb();
+  const QRgb colour = kCanvasFrameColour;
   // Each strip is a filled box with both corners included. Only the pixels
   // that were not frame-coloured yet are shown again, so the frontier after
   // a drawing step costs next to nothing when nothing spilled over it.
@@ -88,8 +89,7 @@ void ClearCanvas(EditorState& editor) {
 void OpenEditorUndoBaseline(EditorState& editor) {
   // An outline left from the card before is not on this picture: it must
   // not be "erased" onto it.
-  editor.ShapeClickCount = 0;
-  editor.LastPointX = -1;
+  ForgetShape(editor);
   editor.undoText.reset();
   CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
 }

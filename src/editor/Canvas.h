@@ -6,19 +6,13 @@
 // (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.
 // One copy of the whole canvas, the undo image, is kept in undoImage.
 
-#include <QColor>
 #include <QImage>
-#include <cstdint>
+#include <QRgb>
 
 #include "editor/EditorState.h"
 
-// A palette value (red in the low byte) as a colour.
-inline QColor PaletteColour(int32_t value) {
-  return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
-}
-
-// The frame around the picture area, RGB(255, 255, 130).
-inline constexpr int32_t kCanvasFrameColour = 255 | (255 << 8) | (130 << 16);
+// The frame around the picture area.
+inline constexpr QRgb kCanvasFrameColour = qRgb(255, 255, 130);
 
 // Paints the four frame strips over everything outside the drawable area.
 // Only the strip pixels it actually changes are signalled for repainting:
@@ -30,10 +24,6 @@ void PaintCanvasFrame(EditorState& editor);
 void SaveUndoImage(EditorState& editor);
 // Puts the undo image back on the canvas.
 void RestoreUndoImage(EditorState& editor);
-
-// Removes the outline of a half-drawn shape from the canvas (the drawing
-// tools draw it, see editor/DrawingTools.h).
-void EraseRubberBand(EditorState& editor);
 
 // Fills the whole canvas with its background colour (white).
 void ClearCanvas(EditorState& editor);

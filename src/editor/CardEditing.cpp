@@ -10,6 +10,7 @@
 #include "deck/CardOperations.h"
 #include "deck/CardStrip.h"
 #include "editor/Canvas.h"
+#include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
 #include "library/StoryList.h"
 
@@ -73,8 +74,7 @@ QImage CanvasPicture(const EditorState& editor) {
 
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   // An outline following the pointer is not part of the picture.
-  EraseRubberBand(editor);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);
   // A picture that could not be read is replaced only by a drawing: the
   // blank paper shown in its place is not one. The frame covers the
   // picture's last column, which is left out of the comparison.
@@ -101,9 +101,7 @@ void EnterDrawingMode(EditorState& editor, LibraryState& library) {
   editor.canvasVisible = true;
   editor.toolPanelVisible = true;
   editor.cardTextVisible = false;
-  editor.PenWidth = 1;
-  editor.FixMode = 0;
-  editor.fixModeCaption = QStringLiteral("じゆう");
+  editor.placement = Placement::Free;
   library.notifyChanged();
   editor.notifyChanged();
   PaintCanvasFrame(editor);
@@ -122,20 +120,19 @@ void StartDrawing(EditorState& editor, DeckState& deck, LibraryState& library, D
   if (deck.CurrentCard < 1) deck.CurrentCard = int16_t(deck.CardCount + 1);
   DrawCardStrip(deck);
   LoadCard(deck);
-  editor.CurrentTool = kNoTool;
+  editor.tool = Tool::None;  // the light stays where it was
   EnterDrawingMode(editor, library);
   TellUnreadablePicture(deck, dialogs);
 }
 
 void OpenCard(EditorState& editor, DeckState& deck, LibraryState& library) {
-  editor.CurrentTool = 3;
-  HighlightToolButtons(editor);
+  editor.tool = Tool::MediumBrush;
+  editor.litTool = Tool::MediumBrush;
   DrawCardStrip(deck);
   // The new card opens on blank paper with an empty text, never with the
   // text of the card shown before.
   LoadCard(deck);
-  editor.FillColorIndex = 1;
-  editor.fillSwatchFace = editor.PaletteColors[editor.FillColorIndex];
+  editor.fillColourIndex = 1;  // blue
   EnterDrawingMode(editor, library);
 }
 
@@ -153,7 +150,7 @@ bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, 
   editor.canvasVisible = false;
   editor.cardTextVisible = false;
   library.storyPanelVisible = true;
-  editor.CurrentTool = 0;
+  editor.tool = Tool::None;
   editor.notifyChanged();
   library.notifyChanged();
   return saved;

@@ -13,6 +13,7 @@
 #include "deck/DeckState.h"
 #include "editor/Canvas.h"
 #include "editor/CardEditing.h"
+#include "editor/DrawingTools.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
 #include "platform/FileCopy.h"
@@ -30,12 +31,6 @@ QByteArray Field(const char* key, const QString& value) {
 // The picture without its last column, which the canvas frame covers.
 QImage Comparable(const QImage& picture) {
   return picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32);
-}
-
-// An outline of a half-drawn shape is on the canvas; it is no part of the
-// picture.
-bool OutlineShowing(const EditorState& editor) {
-  return editor.ShapeClickCount == 1 && editor.LastPointX != -1;
 }
 
 }  // namespace
@@ -128,7 +123,7 @@ void DrawingRecovery::TimerEnded() {
 
 void DrawingRecovery::WriteNow() {
   if (!editor_.toolPanelVisible || editor_.canvasImage.isNull()) return;
-  if (OutlineShowing(editor_)) {
+  if (OutlineShown(editor_)) {  // an outline is no part of the picture
     timer_.start(delayMs);  // once the shape is done
     return;
   }

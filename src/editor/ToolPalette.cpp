@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 
 #include "editor/Canvas.h"
+#include "editor/DrawingTools.h"
 
 namespace {
 
@@ -22,14 +23,9 @@ void ShowCanvas(EditorState& editor) {
 
 }  // namespace
 
-void HighlightToolButtons(EditorState& editor) {
-  for (int j = 0; j < 15; ++j) editor.toolFaces[j] = editor.CurrentTool == j + 1 ? kToolLit : kToolPlain;
-}
-
-void ChooseTool(EditorState& editor, Dialogs& dialogs, int i) {
-  if (i < 0 || i > 14) return;
+void ChooseTool(EditorState& editor, Dialogs& dialogs, Tool tool) {
   QImage pasted;
-  if (i + 1 == kPasteTool) {
+  if (tool == Tool::Paste) {
     pasted = ClipboardPicture();
     if (pasted.isNull()) {
       dialogs.Beep();  // nothing to paste: the button does nothing
@@ -37,10 +33,10 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, int i) {
     }
   }
   SaveUndoImage(editor);  // still with the old tool, whose outline it removes
-  editor.CurrentTool = int16_t(i + 1);
-  HighlightToolButtons(editor);
-  editor.ShapeClickCount = 0;
-  if (editor.CurrentTool != kTextTool) {
+  CancelShape(editor);
+  editor.tool = tool;
+  editor.litTool = tool;
+  if (tool != Tool::Text) {
     ShowCanvas(editor);
   } else if (editor.cardTextVisible) {
     ShowCanvas(editor);
@@ -50,31 +46,26 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, int i) {
     editor.cardTextVisible = true;
   }
   editor.notifyChanged();
-  if (editor.CurrentTool == kPasteTool) PastePicture(editor, pasted);
+  if (tool == Tool::Paste) PastePicture(editor, pasted);
 }
 
 void ChooseFillColour(EditorState& editor, const std::function<void()>& showPalette) {
   SaveUndoImage(editor);
-  editor.CurrentTool = kFillTool;
-  HighlightToolButtons(editor);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);
+  editor.tool = Tool::Fill;
+  editor.litTool = Tool::Fill;
   editor.notifyChanged();
   if (showPalette) showPalette();
-  const int index = editor.FillColorIndex;
-  editor.fillSwatchFace = index >= 0 && index < int(editor.PaletteColors.size()) ? editor.PaletteColors[index] : 0;
-  editor.notifyChanged();
+  editor.notifyChanged();  // the swatch shows the colour chosen
 }
 
-static void ChooseEraser(EditorState& editor, int16_t tool) {
+void ChooseEraser(EditorState& editor, Tool eraser) {
   SaveUndoImage(editor);
-  editor.CurrentTool = tool;
-  editor.toolFaces.fill(kToolPlain);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);
+  editor.tool = eraser;
+  editor.litTool = eraser;
   editor.notifyChanged();
 }
-
-void ChooseSmallEraser(EditorState& editor) { ChooseEraser(editor, kSmallEraser); }
-void ChooseLargeEraser(EditorState& editor) { ChooseEraser(editor, kLargeEraser); }
 
 void Undo(EditorState& editor) {
   // An outline on the screen is not in the undo image: it is forgotten
@@ -102,12 +93,6 @@ void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
 }
 
 void ToggleFixMode(EditorState& editor) {
-  if (editor.FixMode != 0) {
-    editor.FixMode = 0;
-    editor.fixModeCaption = QStringLiteral("じゆう");
-  } else {
-    editor.FixMode = 1;
-    editor.fixModeCaption = QStringLiteral("こてい");
-  }
+  editor.placement = editor.placement == Placement::Fixed ? Placement::Free : Placement::Fixed;
   editor.notifyChanged();
 }

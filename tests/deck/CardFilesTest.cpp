@@ -233,7 +233,7 @@ void CardFilesTest::endDrawing() {
   story.m.deck.CurrentCard = 3;
   story.m.deck.CardNumbers[2] = 6;  // a move in memory
   story.m.deck.CardNumbers[3] = 5;
-  story.m.editor.CurrentTool = 3;
+  story.m.editor.tool = Tool::MediumBrush;
   story.openEditor();
   FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 6 \r\n 5 \r\n"));
@@ -242,7 +242,7 @@ void CardFilesTest::endDrawing() {
   QVERIFY(!story.m.editor.toolPanelVisible);
   QVERIFY(!story.m.editor.canvasVisible);
   QVERIFY(!story.m.editor.cardTextVisible);
-  QCOMPARE(int(story.m.editor.CurrentTool), 0);
+  QVERIFY(story.m.editor.tool == Tool::None);
   QVERIFY(story.dialogs.told.isEmpty());
 }
 
