@@ -105,7 +105,8 @@ void EnterDrawingMode(EditorState& editor, LibraryState& library) {
   library.notifyChanged();
   editor.notifyChanged();
   PaintCanvasFrame(editor);
-  OpenEditorUndoBaseline(editor);
+  // A card opened for drawing starts with an empty history.
+  StartPictureHistory(editor);
 }
 
 void StartDrawing(EditorState& editor, DeckState& deck, LibraryState& library, Dialogs& dialogs) {
@@ -151,6 +152,7 @@ bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, 
   editor.cardTextVisible = false;
   library.storyPanelVisible = true;
   editor.tool = Tool::None;
+  EndPictureHistory(editor);
   editor.notifyChanged();
   library.notifyChanged();
   return saved;
@@ -163,7 +165,9 @@ void SaveDrawing(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
 
 bool StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("はじめに、もどします。"))) return false;
-  SaveUndoImage(editor);
+  CancelShape(editor);
+  RecordStep(editor);  // anything drawn before is a step of its own
+  const QString text = deck.cardText;
   // A saved card goes back to its saved picture and its saved text; a new
   // card to blank paper and no text.
   if (!IsNewCard(deck)) {
@@ -177,6 +181,7 @@ bool StartOver(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   editor.canvasVisible = true;  // the picture, not an empty space, in its place
   deck.notifyChanged();
   editor.notifyChanged();
+  RecordStep(editor, PictureHistory::TextChange{text, deck.cardText});  // one step, text and all
   return true;
 }
 

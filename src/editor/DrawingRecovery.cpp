@@ -217,6 +217,7 @@ void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot&
   painter.end();
   PaintCanvasFrame(editor);
   editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
+  StartPictureHistory(editor);  // the card opens as it was drawn, with no steps before
   deck.cardText = snapshot.text;
   deck.notifyChanged();
 }

@@ -239,4 +239,7 @@ void CanvasMouseUp(EditorState& editor, int, float, float) {
   const ToolKind kind = InfoOf(editor.tool).kind;
   if (kind == ToolKind::Pen || kind == ToolKind::Eraser || kind == ToolKind::None) editor.shape.clicks = 0;
   PaintCanvasFrame(editor);
+  // Every action on the canvas ends with a release: what it drew is a step.
+  // A shape whose outline still follows the pointer is not finished yet.
+  if (!OutlineShown(editor)) RecordStep(editor);
 }

@@ -3,8 +3,8 @@
 
 #pragma once
 // The picture editor: the canvas and its geometry, the tool in force, the
-// palette and the shape being drawn, the undo image, and which of the
-// editor's panels are shown. The canvas is the surface it shows.
+// palette and the shape being drawn, the history of the picture, and which
+// of the editor's panels are shown. The canvas is the surface it shows.
 
 #include <QImage>
 #include <QRgb>
@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 
+#include "editor/PictureHistory.h"
 #include "editor/Tool.h"
 #include "platform/Notifier.h"
 
@@ -38,10 +39,9 @@ class EditorState : public Notifier {
   ShapeInProgress shape;  // changed only by the drawing tools
 
   QImage canvasImage;  // the canvas, the picture area inside a frame
-  QImage undoImage;    // one copy of the whole canvas
-  // The card text "はくし" took away, while its blank paper is the last
-  // step "もどす" undoes.
-  std::optional<QString> undoText;
+  // The steps "もどす" takes back and "やりなおす" brings back, while a card
+  // is open for drawing (editor/Canvas.h).
+  PictureHistory history;
 
   bool toolPanelVisible = false;
   bool canvasVisible = false;
@@ -52,7 +52,8 @@ class EditorState : public Notifier {
     return index >= 0 && index < int(palette.size()) ? palette[size_t(index)] : palette[0];
   }
 
-  // "もどす" brings back the card text along with the picture.
+  // "もどす" and "やりなおす" bring back the card text along with the
+  // picture of "はくし" and "はじめから".
   void notifyTextRestored(const QString& text) { emit textRestored(text); }
 
  signals:

@@ -32,8 +32,7 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, Tool tool) {
       return;
     }
   }
-  SaveUndoImage(editor);  // still with the old tool, whose outline it removes
-  CancelShape(editor);
+  CancelShape(editor);  // still with the old tool, whose outline it removes
   editor.tool = tool;
   editor.litTool = tool;
   if (tool != Tool::Text) {
@@ -50,7 +49,6 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, Tool tool) {
 }
 
 void ChooseFillColour(EditorState& editor, const std::function<void()>& showPalette) {
-  SaveUndoImage(editor);
   CancelShape(editor);
   editor.tool = Tool::Fill;
   editor.litTool = Tool::Fill;
@@ -60,29 +58,17 @@ void ChooseFillColour(EditorState& editor, const std::function<void()>& showPale
 }
 
 void ChooseEraser(EditorState& editor, Tool eraser) {
-  SaveUndoImage(editor);
   CancelShape(editor);
   editor.tool = eraser;
   editor.litTool = eraser;
   editor.notifyChanged();
 }
 
-void Undo(EditorState& editor) {
-  // An outline on the screen is not in the undo image: it is forgotten
-  // with the picture it was drawn over.
-  EraseRubberBand(editor);
-  RestoreUndoImage(editor);
-  if (editor.undoText) {
-    const QString text = *editor.undoText;
-    editor.undoText.reset();
-    editor.notifyTextRestored(text);
-  }
-}
-
 void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("かいたえをけします。"))) return;
-  SaveUndoImage(editor);
-  editor.undoText = deck.cardText;  // "もどす" brings the text back too
+  CancelShape(editor);
+  RecordStep(editor);  // anything drawn before is a step of its own
+  const QString text = deck.cardText;
   ClearCanvas(editor);
   deck.cardText.clear();
   // The text box goes away and the blank paper is shown in its place.
@@ -90,6 +76,7 @@ void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   deck.notifyChanged();
   editor.notifyChanged();
   PaintCanvasFrame(editor);
+  RecordStep(editor, PictureHistory::TextChange{text, QString()});  // "もどす" brings the text back too
 }
 
 void ToggleFixMode(EditorState& editor) {

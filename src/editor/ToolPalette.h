@@ -3,13 +3,15 @@
 
 #pragma once
 // The editor's buttons: the tool buttons, the fill colour swatch,
-// the erasers, "もどす", "はくし" and "じゆう"/"こてい". Each works on the
+// the erasers, "はくし" and "じゆう"/"こてい" ("もどす" and "やりなおす" are
+// in editor/Canvas.h). Each works on the
 // editor state (and "はくし" on the card text); the tool panel forwards its
 // clicks here and shows what they set.
 
 #include <functional>
 
 #include "deck/DeckState.h"
+#include "editor/Canvas.h"
 #include "editor/EditorState.h"
 #include "platform/Dialogs.h"
 
@@ -27,10 +29,8 @@ void ChooseFillColour(EditorState& editor, const std::function<void()>& showPale
 // The small and the large eraser; no tool button is lit.
 void ChooseEraser(EditorState& editor, Tool eraser);
 
-// "もどす": the canvas as it was when the undo image was last taken.
-void Undo(EditorState& editor);
-
-// "はくし": after the child agrees, blank paper and an empty text.
+// "はくし": after the child agrees, blank paper and an empty text, one step
+// of the history.
 void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs);
 
 // "じゆう" / "こてい": free or fixed placement of points.

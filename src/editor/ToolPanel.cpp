@@ -4,8 +4,10 @@
 #include "editor/ToolPanel.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 
 #include "editor/Canvas.h"
 #include "editor/ColourDialog.h"
@@ -135,9 +137,21 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   toolButtons[11]->setIcon(QIcon(QPixmap::fromImage(PaintBucketIcon())));
   toolButtons[11]->setIconSize(QSize(16, 16));
 
+  // "もどす" and "やりなおす" share the place designed for "もどす", one
+  // above the other.
   undoButton = new FaceButton(QStringLiteral("Command13"), QStringLiteral("もどす"), kLightBlue, this);
-  controls().add(undoButton, Twips(60, 2640, 1335, 855), 11.25, true);
+  controls().add(undoButton, Twips(60, 2640, 1335, 420), 11.25, true);
   connect(undoButton, &QPushButton::clicked, this, [this] { Undo(editor_); });
+  redoButton = new FaceButton(QStringLiteral("redoButton"), QStringLiteral("やりなおす"), kLightBlue, this);
+  controls().add(redoButton, Twips(60, 3075, 1335, 420), 11.25, true);
+  connect(redoButton, &QPushButton::clicked, this, [this] { Redo(editor_); });
+  // The same from the keyboard, while the panel is shown.
+  for (const char* keys : {"Ctrl+Z"})
+    connect(new QShortcut(QKeySequence(QString::fromLatin1(keys)), this), &QShortcut::activated, this,
+            [this] { Undo(editor_); });
+  for (const char* keys : {"Ctrl+Y", "Ctrl+Shift+Z"})
+    connect(new QShortcut(QKeySequence(QString::fromLatin1(keys)), this), &QShortcut::activated, this,
+            [this] { Redo(editor_); });
 
   eraserLabel = MakeLabel(QStringLiteral("Label5"), QStringLiteral("消しゴム"), this);
   controls().add(eraserLabel, Twips(1620, 2640, 855, 195), 9);
@@ -185,4 +199,6 @@ void ToolPanel::syncControls() {
   if (fillSwatch->face() != swatch) fillSwatch->setFace(swatch);
   const QString caption = PlacementCaption(editor_.placement);
   if (fixModeButton->text() != caption) fixModeButton->setCaption(caption);
+  undoButton->setEnabled(editor_.history.CanUndo());
+  redoButton->setEnabled(editor_.history.CanRedo());
 }

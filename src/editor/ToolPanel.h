@@ -41,6 +41,7 @@ class ToolPanel : public PicturePanel {
   QFrame* toolOutline;        // outline around the pens, shapes, undo and erasers
   std::array<FaceButton*, kToolSlots> toolButtons{};
   FaceButton* undoButton;         // "もどす"
+  FaceButton* redoButton;         // "やりなおす", below it
   QLabel* eraserLabel;            // "消しゴム"
   FaceButton* smallEraserButton;  // small eraser
   FaceButton* largeEraserButton;  // large eraser

@@ -46,7 +46,7 @@ void LoadStep(Session& m, QSize screen) {
   deck.stripImage = surface(m.layout.cardStrip.size(), strip::kBackground);
   deck.cardImage = surface({800, 600}, Qt::white);
   deck.thumbnailImage = surface({90, 64}, Qt::white);
-  editor.undoImage = surface({editor.CanvasPanelWidth + 5, editor.CanvasPanelHeight + 5}, Qt::white);
+  editor.history.Start(editor.canvasImage);
   library.notifyChanged();
   deck.notifyChanged();
   editor.notifyChanged();

@@ -270,9 +270,10 @@ void CardFilesTest::startOver() {
   QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
   QVERIFY(!story.m.editor.cardTextVisible);
   QVERIFY(story.m.editor.canvasVisible);
-  // The drawing can still be brought back with "もどす".
-  RestoreUndoImage(story.m.editor);
+  // The drawing and its text can still be brought back with "もどす".
+  Undo(story.m.editor);
   QCOMPARE(story.m.editor.canvasImage, drawn);
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
 
   // A new card starts over on blank paper and no text.
   story.m.deck.CurrentCard = 2;

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The canvas: its frame, the undo image, blank paper and pasting.
+// The canvas: its frame, blank paper and pasting (their steps in the
+// picture's history are in PictureHistoryTest).
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -46,19 +47,6 @@ class CanvasTest : public QObject {
       QCOMPARE(f.canvasAt(x, 606), blue);
       QCOMPARE(f.canvasAt(x, 607), kFrame);
       QCOMPARE(f.canvasAt(x, 617), kFrame);
-    }
-  }
-
-  // One undo image, taken when a tool is chosen; undo twice is undo once.
-  void undoToLastToolChoice() {
-    EditorFixture f;
-    f.paint({50, 50, 10, 10}, Qt::red);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::ThinPen);
-    for (int k = 0; k < 3; ++k) f.paint({100 + 20 * k, 100, 10, 10}, Qt::black);  // three strokes
-    for (int k = 0; k < 2; ++k) {
-      Undo(f.m.editor);
-      QCOMPARE(f.canvasAt(55, 55), QColor(Qt::red));
-      QCOMPARE(f.canvasAt(145, 105), kWhite);
     }
   }
 
@@ -119,16 +107,6 @@ class CanvasTest : public QObject {
     QCOMPARE(f.canvasAt(387 + 30, 287 + 5), kWhite);
   }
 
-  void undoAfterPaste() {
-    EditorFixture f;
-    f.paint({350, 270, 100, 60}, Qt::green);
-    ClipboardPicture({100, 50}, Qt::blue);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
-    QCOMPARE(f.canvasAt(400, 300), QColor(Qt::blue));
-    Undo(f.m.editor);
-    QCOMPARE(f.canvasAt(400, 300), QColor(Qt::green));
-  }
-
   // Without a picture on the clipboard the button changes nothing at all.
   void pasteWithoutPicture() {
     EditorFixture f;
@@ -136,20 +114,21 @@ class CanvasTest : public QObject {
     ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);
     f.paint({200, 200, 10, 10}, Qt::black);
     const QImage canvas = f.m.editor.canvasImage.copy();
-    const QImage undo = f.m.editor.undoImage.copy();
+    const int steps = f.m.editor.history.StepsDone();
     ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
     QCOMPARE(f.dialogs.beeps, 1);
     QVERIFY(f.m.editor.tool == Tool::MediumBrush);  // still in force and lit
     QVERIFY(f.m.editor.litTool == Tool::MediumBrush);
     QCOMPARE(f.m.editor.canvasImage, canvas);
-    QCOMPARE(f.m.editor.undoImage, undo);
+    QCOMPARE(f.m.editor.history.StepsDone(), steps);
   }
 
-  // Opening the editor makes the card now shown the undo image.
-  void openingTakesUndoImage() {
+  // Opening the editor forgets a shape half drawn on the card before, and
+  // "もどす" has nothing of that card to bring back.
+  void openingForgetsTheCardBefore() {
     EditorFixture f;
     f.paint({100, 100, 50, 50}, Qt::red);  // card A
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Box);  // undo image: card A
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Box);
     CanvasMouseDown(f.m.editor, kLeftButton, 110, 110);   // a rectangle half drawn
     CanvasMouseMove(f.m.editor, 0, 130, 130);
     f.m.editor.canvasImage.fill(Qt::white);  // card B loaded

@@ -90,7 +90,7 @@ class ColourDialogTest : public QObject {
     QVERIFY(f.m.editor.tool == Tool::Fill);
     QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
     QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
-    QCOMPARE(f.m.editor.undoImage.pixelColor(110, 110), QColor(Qt::green));  // undo image taken
+    QVERIFY(!f.m.editor.history.CanUndo());  // choosing changes no picture
 
     ChooseEraser(f.m.editor, Tool::SmallEraser);  // another tool in between
     WhenOpen(panel, [](ColourDialog* dialog) { dialog->cancelButton->click(); });
