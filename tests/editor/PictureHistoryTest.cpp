@@ -71,6 +71,11 @@ class PictureHistoryTest : public QObject {
       action();
       states << d.canvas();
     };
+    QImage photo(300, 200, QImage::Format_RGB32);  // every pixel its own colour
+    for (int y = 0; y < photo.height(); ++y)
+      for (int x = 0; x < photo.width(); ++x) photo.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+    QGuiApplication::clipboard()->setImage(photo);
+    step([&] { d.use(Tool::Paste); });
     d.use(Tool::ThinPen);
     step([&] { d.click(300, 200); });
     d.use(Tool::MediumBrush);
