@@ -36,7 +36,7 @@ void BM_BrushStepWithRecovery(benchmark::State& state) {
   m.recovery.delayMs = int(state.range(1));
   m.recovery.maxDelayMs = 2 * m.recovery.delayMs;
   if (on) m.recovery.Start();
-  ChooseTool(m.editor, dialogs, 3);
+  ChooseTool(m.editor, dialogs, Tool::LargeBrush);
   const QPoint a(380, 290), b(420, 310);
   CanvasMouseDown(m.editor, kLeftButton, a.x(), a.y());
   bool there = true;

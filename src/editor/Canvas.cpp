@@ -6,19 +6,24 @@
 #include <QPainter>
 
 #include "platform/Numbers.h"
+#include "editor/DrawingTools.h"
 #include "editor/EditorState.h"
 
 namespace {
 
-// Copies the rectangle (0, 0)-(width, height) of `from` to the same place
-// in `to`, pixel for pixel; whatever lies outside either image is left out.
-void CopyBlock(const QImage& from, QImage& to, int width, int height) {
-  if (from.isNull() || to.isNull()) return;
-  const QRect block = QRect(0, 0, width, height).intersected(from.rect()).intersected(to.rect());
-  if (block.isEmpty()) return;
-  QPainter painter(&to);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(block.topLeft(), from, block);
+// The undo and redo buttons show whether there is a step to take back or
+// to bring back: a change of either is a change of what the panel shows.
+template <typename Step>
+void ChangingSteps(EditorState& editor, Step step) {
+  const bool couldUndo = editor.history.CanUndo(), couldRedo = editor.history.CanRedo();
+  step();
+  if (editor.history.CanUndo() != couldUndo || editor.history.CanRedo() != couldRedo) editor.notifyChanged();
+}
+
+void Show(EditorState& editor, const std::optional<PictureHistory::Change>& change) {
+  if (!change) return;
+  if (!change->rect.isEmpty()) editor.notifySurface(change->rect);
+  if (change->text) editor.notifyTextRestored(*change->text);
 }
 
 // A picture on white: transparent parts of a clipboard picture show the
@@ -42,7 +47,7 @@ void PaintCanvasFrame(EditorState& editor) {
   const int y = editor.CanvasOffsetY;
   const int w = editor.CanvasPanelWidth;
   const int h = editor.CanvasPanelHeight;
-  const QRgb colour = PaletteColour(kCanvasFrameColour).rgb();
+  const QRgb colour = kCanvasFrameColour;
   // Each strip is a filled box with both corners included. Only the pixels
   // that were not frame-coloured yet are shown again, so the frontier after
   // a drawing step costs next to nothing when nothing spilled over it.
@@ -68,15 +73,22 @@ void PaintCanvasFrame(EditorState& editor) {
   strip(0, h - 2 * y - 1, w, h);      // bottom
 }
 
-void SaveUndoImage(EditorState& editor) {
-  editor.undoText.reset();  // the step undone from now on is a newer one
-  EraseRubberBand(editor);
-  CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
+void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> text) {
+  ChangingSteps(editor, [&] { editor.history.Record(editor.canvasImage, std::move(text)); });
 }
 
-void RestoreUndoImage(EditorState& editor) {
-  CopyBlock(editor.undoImage, editor.canvasImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
-  editor.notifySurface();
+void Undo(EditorState& editor) {
+  // An outline is no part of the picture; what was drawn and is not yet a
+  // step (a stroke still held) becomes one, and is the one taken back.
+  CancelShape(editor);
+  RecordStep(editor);
+  ChangingSteps(editor, [&] { Show(editor, editor.history.Undo(editor.canvasImage)); });
+}
+
+void Redo(EditorState& editor) {
+  CancelShape(editor);
+  RecordStep(editor);
+  ChangingSteps(editor, [&] { Show(editor, editor.history.Redo(editor.canvasImage)); });
 }
 
 void ClearCanvas(EditorState& editor) {
@@ -85,13 +97,13 @@ void ClearCanvas(EditorState& editor) {
   editor.notifySurface();
 }
 
-void OpenEditorUndoBaseline(EditorState& editor) {
-  // An outline left from the card before is not on this picture: it must
-  // not be "erased" onto it.
-  editor.ShapeClickCount = 0;
-  editor.LastPointX = -1;
-  editor.undoText.reset();
-  CopyBlock(editor.canvasImage, editor.undoImage, editor.CanvasPanelWidth, editor.CanvasPanelHeight);
+void StartPictureHistory(EditorState& editor) {
+  ForgetShape(editor);
+  ChangingSteps(editor, [&] { editor.history.Start(editor.canvasImage); });
+}
+
+void EndPictureHistory(EditorState& editor) {
+  ChangingSteps(editor, [&] { editor.history.Clear(); });
 }
 
 bool PastePicture(EditorState& editor, const QImage& picture) {
@@ -106,5 +118,6 @@ bool PastePicture(EditorState& editor, const QImage& picture) {
   }
   editor.notifySurface(QRect(QPoint(x, y), flat.size()));
   PaintCanvasFrame(editor);
+  RecordStep(editor);
   return true;
 }

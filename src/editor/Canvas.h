@@ -4,47 +4,45 @@
 #pragma once
 // The drawing canvas. The card's 800 x 600 picture lies at
 // (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.
-// One copy of the whole canvas, the undo image, is kept in undoImage.
+// Every finished action on it is one step of the picture's history.
 
-#include <QColor>
 #include <QImage>
-#include <cstdint>
+#include <QRgb>
+#include <optional>
 
 #include "editor/EditorState.h"
 
-// A palette value (red in the low byte) as a colour.
-inline QColor PaletteColour(int32_t value) {
-  return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
-}
-
-// The frame around the picture area, RGB(255, 255, 130).
-inline constexpr int32_t kCanvasFrameColour = 255 | (255 << 8) | (130 << 16);
+// The frame around the picture area.
+inline constexpr QRgb kCanvasFrameColour = qRgb(255, 255, 130);
 
 // Paints the four frame strips over everything outside the drawable area.
 // Only the strip pixels it actually changes are signalled for repainting:
 // whoever changes the picture area signals that change itself.
 void PaintCanvasFrame(EditorState& editor);
 
-// Takes the undo image: any half-drawn outline is removed first, then the
-// canvas goes to the undo image.
-void SaveUndoImage(EditorState& editor);
-// Puts the undo image back on the canvas.
-void RestoreUndoImage(EditorState& editor);
+// Records a finished action as one step of the history: what changed on
+// the canvas since the step before and, for "はくし" and "はじめから", the
+// card text before and after. The undo and redo buttons follow.
+void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> text = std::nullopt);
 
-// Removes the outline of a half-drawn shape from the canvas (the drawing
-// tools draw it, see editor/DrawingTools.h).
-void EraseRubberBand(EditorState& editor);
+// "もどす": takes back the last step, picture and (where the step keeps it)
+// text; a half-drawn shape ends. Nothing to take back: nothing happens.
+void Undo(EditorState& editor);
+// "やりなおす": brings back the last step taken back.
+void Redo(EditorState& editor);
+
+// A card opened for drawing: an empty history from the picture now shown,
+// and no half-drawn shape of the card before (its outline is not on this
+// picture).
+void StartPictureHistory(EditorState& editor);
+// Drawing ends: the history is let go.
+void EndPictureHistory(EditorState& editor);
 
 // Fills the whole canvas with its background colour (white).
 void ClearCanvas(EditorState& editor);
 
-// To be called whenever the editor opens on a card, after its picture is on
-// the canvas: forgets any half-drawn shape of the card before and makes the
-// picture now shown the undo image, so "もどす" never brings back a picture
-// of another card or of an earlier moment.
-void OpenEditorUndoBaseline(EditorState& editor);
-
 // Copies `picture`, on white paper, onto the canvas centred on the picture
-// area (a larger one is cut off at the canvas edges), then repaints
-// the frame. A null picture changes nothing and gives false.
+// area (a larger one is cut off at the canvas edges), then repaints the
+// frame: one step of the history. A null picture changes nothing and gives
+// false.
 bool PastePicture(EditorState& editor, const QImage& picture);

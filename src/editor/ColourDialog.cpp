@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "editor/Canvas.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
 #include "editor/EditorState.h"
@@ -34,7 +33,7 @@ int PaletteIndexAt(double x, double y) {
   return kColumns * Cell(y, kRows - 1) + Cell(x, kColumns - 1);
 }
 
-void DrawPaletteGrid(QImage& surface, const std::array<int32_t, 129>& colours) {
+void DrawPaletteGrid(QImage& surface, const std::array<QRgb, 72>& colours) {
   QPainter painter(&surface);
   for (int r = 0; r < kRows; ++r) {
     for (int c = 0; c < kColumns; ++c) {
@@ -42,7 +41,7 @@ void DrawPaletteGrid(QImage& surface, const std::array<int32_t, 129>& colours) {
       // the outermost pixels are the black outline.
       const QRect square(QPoint(kPitch * c + 2, kPitch * r + 2), QPoint(kPitch * c + 66, kPitch * r + 66));
       painter.fillRect(square, Qt::black);
-      painter.fillRect(square.adjusted(1, 1, -1, -1), PaletteColour(colours[kColumns * r + c]));
+      painter.fillRect(square.adjusted(1, 1, -1, -1), QColor(colours[size_t(kColumns * r + c)]));
     }
   }
 }
@@ -70,7 +69,7 @@ ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(paren
   grid->setGeometry(0, 28, 533, 467);
   grid_ = QImage(533, 467, QImage::Format_RGB32);
   grid_.fill(kDialogFace);
-  DrawPaletteGrid(grid_, editor_.PaletteColors);
+  DrawPaletteGrid(grid_, editor_.palette);
   ++gridDrawings_;
   grid->setSurface(&grid_);
   connect(grid, &PicturePanel::mousePressed, this,
@@ -84,6 +83,6 @@ ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(paren
 }
 
 void ColourDialog::onGridPressed(QPointF at) {
-  editor_.FillColorIndex = int16_t(PaletteIndexAt(at.x(), at.y()));
+  editor_.fillColourIndex = PaletteIndexAt(at.x(), at.y());
   accept();
 }

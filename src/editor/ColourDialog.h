@@ -10,8 +10,8 @@
 #include <QDialog>
 #include <QImage>
 #include <QPushButton>
+#include <QRgb>
 #include <array>
-#include <cstdint>
 
 #include "platform/Widgets.h"
 
@@ -24,7 +24,7 @@ class EditorState;
 int PaletteIndexAt(double x, double y);
 
 // Draws the grid of entries 0..55 onto `surface`.
-void DrawPaletteGrid(QImage& surface, const std::array<int32_t, 129>& colours);
+void DrawPaletteGrid(QImage& surface, const std::array<QRgb, 72>& colours);
 
 class ColourDialog : public QDialog {
   Q_OBJECT

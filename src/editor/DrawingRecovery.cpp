@@ -13,6 +13,7 @@
 #include "deck/DeckState.h"
 #include "editor/Canvas.h"
 #include "editor/DrawingSession.h"
+#include "editor/DrawingTools.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
 #include "platform/FileCopy.h"
@@ -30,12 +31,6 @@ QByteArray Field(const char* key, const QString& value) {
 // The picture without its last column, which the canvas frame covers.
 QImage Comparable(const QImage& picture) {
   return picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32);
-}
-
-// An outline of a half-drawn shape is on the canvas; it is no part of the
-// picture.
-bool OutlineShowing(const EditorState& editor) {
-  return editor.ShapeClickCount == 1 && editor.LastPointX != -1;
 }
 
 }  // namespace
@@ -128,7 +123,7 @@ void DrawingRecovery::TimerEnded() {
 
 void DrawingRecovery::WriteNow() {
   if (!editor_.cardOpen || editor_.canvasImage.isNull()) return;
-  if (OutlineShowing(editor_)) {
+  if (OutlineShown(editor_)) {  // an outline is no part of the picture
     timer_.start(delayMs);  // once the shape is done
     return;
   }
@@ -222,6 +217,7 @@ void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot&
   painter.end();
   PaintCanvasFrame(editor);
   editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
+  StartPictureHistory(editor);  // the card opens as it was drawn, with no steps before
   deck.cardText = snapshot.text;
   deck.notifyChanged();
 }

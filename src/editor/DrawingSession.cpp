@@ -10,6 +10,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "editor/Canvas.h"
+#include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
 #include "library/StoryList.h"
 
@@ -48,8 +49,7 @@ QImage CanvasPicture(const EditorState& editor) {
 
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   // An outline following the pointer is not part of the picture.
-  EraseRubberBand(editor);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);
   // A picture that could not be read is replaced only by a drawing: the
   // blank paper shown in its place is not one. The frame covers the
   // picture's last column, which is left out of the comparison.
@@ -90,28 +90,24 @@ bool DrawingSession::Open(int position, bool penTool) {
   if (openingCheck_ && !openingCheck_()) return false;
   deck_.CurrentCard = int16_t(position);
   if (penTool) {
-    editor_.CurrentTool = 3;
-    HighlightToolButtons(editor_);
+    editor_.tool = Tool::MediumBrush;
+    editor_.litTool = Tool::MediumBrush;
   }
   DrawCardStrip(deck_);
   // The new card opens on blank paper with an empty text, never with the
   // text of the card shown before.
   LoadOntoCanvas();
-  if (penTool) {
-    editor_.FillColorIndex = 1;
-    editor_.fillSwatchFace = editor_.PaletteColors[editor_.FillColorIndex];
-  } else {
-    editor_.CurrentTool = kNoTool;
-  }
+  if (penTool)
+    editor_.fillColourIndex = 1;  // blue
+  else
+    editor_.tool = Tool::None;  // the light stays where it was
   // Drawing begins on the picture now on the canvas: free placement, the
-  // frame, and the picture as the undo image.
+  // frame, and an empty history.
   editor_.cardOpen = true;
-  editor_.PenWidth = 1;
-  editor_.FixMode = 0;
-  editor_.fixModeCaption = QStringLiteral("じゆう");
+  editor_.placement = Placement::Free;
   editor_.notifyChanged();
   PaintCanvasFrame(editor_);
-  OpenEditorUndoBaseline(editor_);
+  StartPictureHistory(editor_);
   emit cardOpened();
   TellUnreadablePicture(deck_, dialogs_);
   return true;
@@ -160,7 +156,8 @@ bool DrawingSession::Finish() {
   }
   DrawCardStrip(deck_);
   editor_.cardOpen = false;
-  editor_.CurrentTool = 0;
+  editor_.tool = Tool::None;
+  EndPictureHistory(editor_);
   editor_.notifyChanged();
   emit closed(outcome == Outcome::Saved);
   return outcome == Outcome::Saved;
@@ -174,7 +171,9 @@ bool DrawingSession::Save() {
 
 bool DrawingSession::StartOver() {
   if (!dialogs_.Ask(QStringLiteral("はじめに、もどします。"))) return false;
-  SaveUndoImage(editor_);
+  CancelShape(editor_);
+  RecordStep(editor_);  // anything drawn before is a step of its own
+  const QString text = deck_.cardText;
   // A saved card goes back to its saved picture and its saved text; a new
   // card to blank paper and no text.
   if (!IsNewCard(deck_)) {
@@ -188,6 +187,7 @@ bool DrawingSession::StartOver() {
   editor_.notifyPictureWanted();
   deck_.notifyChanged();
   editor_.notifyChanged();
+  RecordStep(editor_, PictureHistory::TextChange{text, deck_.cardText});  // one step, text and all
   emit startedOver();
   return true;
 }

@@ -8,46 +8,15 @@
 #include "editor/Canvas.h"
 #include "editor/Raster.h"
 #include "platform/Numbers.h"
-#include "editor/EditorState.h"
 
 namespace {
-
-// Tool codes of the drawing tools.
-constexpr int16_t kThinPen = 1;
-constexpr int16_t kLargeBrush = 4;
-constexpr int16_t kLineTool = 5;
-constexpr int16_t kBoxTool = 6;
-constexpr int16_t kCircleTool = 8;
-constexpr int16_t kEllipseTool = 10;
-constexpr int16_t kFill = 12;
-constexpr int16_t kSmallEraserTool = 20;
-constexpr int16_t kLargeEraserTool = 21;
 
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kOutlineWhite = 0xFFFFFFFF;  // the outline inverts what lies under it
 constexpr int kEraserPaletteIndex = 7;      // white
 
-// Pen discs and stroke widths of the brushes and the erasers.
-constexpr int kPenDiscRadius[] = {0, 0, 5, 9, 17};
-constexpr int kPenStrokeWidth[] = {0, 1, 11, 20, 33};
-int EraserDiscRadius(int tool) { return tool == kSmallEraserTool ? 7 : 15; }
-int EraserStrokeWidth(int tool) { return tool == kSmallEraserTool ? 11 : 25; }
-
-bool IsPen(int tool) { return tool >= kThinPen && tool <= kLargeBrush; }
-bool IsEraser(int tool) { return tool == kSmallEraserTool || tool == kLargeEraserTool; }
-
-QRgb PaletteRgb(const EditorState& editor, int index) {
-  if (index < 0 || index >= int(editor.PaletteColors.size())) index = 0;
-  return PaletteColour(editor.PaletteColors[size_t(index)]).rgb();
-}
-
 // A point in canvas pixels: fractions (the small layout) round half to even.
-QPoint Pixel(float x, float y) { return QPoint(int(RoundHalfEven(x)), int(RoundHalfEven(y))); }
-QPoint Anchor(const EditorState& editor) { return Pixel(editor.ShapePointsX[1], editor.ShapePointsY[1]); }
-void SetAnchor(EditorState& editor, float x, float y) {
-  editor.ShapePointsX[1] = x;
-  editor.ShapePointsY[1] = y;
-}
+QPoint Pixel(QPointF p) { return QPoint(int(RoundHalfEven(p.x())), int(RoundHalfEven(p.y()))); }
 
 // The canvas as the primitives need it: 32 bits a pixel.
 QImage& Canvas(EditorState& editor) {
@@ -76,82 +45,106 @@ int Radius(QPoint a, QPoint e) {
   return int(RoundHalfEven(std::sqrt(dx * dx + dy * dy)));
 }
 
-// Draws, or by drawing again removes, the outline of the shape tool in force
-// from the anchor to `end`, in white with the exclusive-or pen. False when
-// there is no outline: another tool, or an ellipse without width.
-bool ToggleOutline(EditorState& editor, QPoint end) {
-  QImage& canvas = Canvas(editor);
-  const QPoint a = Anchor(editor);
-  const auto xorMode = raster::Mode::Xor;
-  switch (editor.CurrentTool) {
-    case kLineTool:
-      Changed(editor, raster::Line(canvas, a, end, 1, kOutlineWhite, xorMode));
-      return true;
-    case kBoxTool:
-      BoxChanged(editor, raster::Box(canvas, a, end, kOutlineWhite, xorMode));
-      return true;
-    case kCircleTool:
-      Changed(editor, raster::Circle(canvas, a, Radius(a, end), kOutlineWhite, xorMode));
-      return true;
-    case kEllipseTool: {
-      const int dx = std::abs(a.x() - end.x()), dy = std::abs(a.y() - end.y());
-      if (dx <= 0) return false;
-      Changed(editor, raster::Ellipse(canvas, a, dx, dy, kOutlineWhite, xorMode));
-      return true;
-    }
-    default:
-      return false;
-  }
+// The figures of the two-click kinds, from the first point `a` to `e`:
+// in the pen colour when the second click finishes the shape, and in white
+// with the exclusive-or pen as the outline following the pointer (drawing
+// it again removes it). False when there is no figure.
+using Figure = bool (*)(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode);
+
+bool LineFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  Changed(editor, raster::Line(Canvas(editor), a, e, 1, colour, mode));
+  // A drawn line goes there and back, so both end pixels are painted.
+  if (mode == raster::Mode::Copy) Changed(editor, raster::Line(Canvas(editor), e, a, 1, colour, mode));
+  return true;
 }
 
-// The second click of a shape, or a further click of the line chain.
-void FinishShape(EditorState& editor) {
-  QImage& canvas = Canvas(editor);
-  const QPoint a = Anchor(editor);
-  const QPoint b = Pixel(editor.ShapePointsX[2], editor.ShapePointsY[2]);
-  const QRgb pen = PaletteRgb(editor, editor.PenColorIndex);
-  switch (editor.CurrentTool) {
-    case kLineTool:
-      // There and back, so both end pixels are painted.
-      Changed(editor, raster::Line(canvas, a, b, 1, pen));
-      Changed(editor, raster::Line(canvas, b, a, 1, pen));
-      SetAnchor(editor, editor.ShapePointsX[2], editor.ShapePointsY[2]);
-      editor.ShapeClickCount = 1;
-      break;
-    case kBoxTool:
-      BoxChanged(editor, raster::Box(canvas, a, b, pen));
-      editor.ShapeClickCount = 0;
-      break;
-    case kCircleTool:
-      Changed(editor, raster::Circle(canvas, a, Radius(a, b), pen));
-      editor.ShapeClickCount = 0;
-      break;
-    case kEllipseTool: {
-      const int dx = std::abs(a.x() - b.x()), dy = std::abs(a.y() - b.y());
-      if (dx > 0) Changed(editor, raster::Ellipse(canvas, a, dx, dy, pen));
-      editor.ShapeClickCount = 0;
-      break;
-    }
-    default:
-      return;
-  }
+bool BoxFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  BoxChanged(editor, raster::Box(Canvas(editor), a, e, colour, mode));
+  return true;
+}
+
+bool CircleFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  Changed(editor, raster::Circle(Canvas(editor), a, Radius(a, e), colour, mode));
+  return true;
+}
+
+// The ellipse fits the rectangle whose corner is `e`; one without width is
+// not drawn.
+bool EllipseFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  const int dx = std::abs(a.x() - e.x()), dy = std::abs(a.y() - e.y());
+  if (dx <= 0) return false;
+  Changed(editor, raster::Ellipse(Canvas(editor), a, dx, dy, colour, mode));
+  return true;
+}
+
+struct TwoClickKind {
+  ToolKind kind;
+  Figure figure;
+  bool chained;  // the second point begins the next figure
+};
+
+constexpr TwoClickKind kTwoClickKinds[] = {
+    {ToolKind::Line, LineFigure, true},
+    {ToolKind::Box, BoxFigure, false},
+    {ToolKind::Circle, CircleFigure, false},
+    {ToolKind::Ellipse, EllipseFigure, false},
+};
+
+const TwoClickKind* TwoClickKindOf(Tool tool) {
+  for (const TwoClickKind& k : kTwoClickKinds)
+    if (k.kind == InfoOf(tool).kind) return &k;
+  return nullptr;
+}
+
+// Presses of the pens and erasers leave a disc; moves draw a stroke.
+QRgb StrokeColour(const EditorState& editor, ToolKind kind) {
+  return editor.paletteColour(kind == ToolKind::Eraser ? kEraserPaletteIndex : editor.penColourIndex);
+}
+
+void Dot(EditorState& editor, const ToolInfo& tool, QPointF at) {
+  editor.shape.anchor = at;
+  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), tool.dot, StrokeColour(editor, tool.kind)));
   PaintCanvasFrame(editor);
+}
+
+void Stroke(EditorState& editor, const ToolInfo& tool, QPointF to) {
+  Changed(editor, raster::Line(Canvas(editor), Pixel(editor.shape.anchor), Pixel(to), tool.width,
+                               StrokeColour(editor, tool.kind)));
+  editor.shape.anchor = to;
 }
 
 // The black box around the drawable area closes it for the fill; the frame
 // repaint at mouse-up covers it again.
-void FloodFill(EditorState& editor, float x, float y) {
+void FloodFill(EditorState& editor, QPointF at) {
   QImage& canvas = Canvas(editor);
   const int ox = editor.CanvasOffsetX, oy = editor.CanvasOffsetY;
   const int w = editor.CanvasPanelWidth, h = editor.CanvasPanelHeight;
   BoxChanged(editor, raster::Box(canvas, {ox - 1, oy - 1}, {w - 2 * ox - 2, h - 2 * oy - 1}, kBlack));
-  Changed(editor, raster::BorderFill(canvas, Pixel(x, y), kBlack, PaletteRgb(editor, editor.FillColorIndex)));
-  editor.ShapeClickCount = 0;
+  Changed(editor, raster::BorderFill(canvas, Pixel(at), kBlack, editor.paletteColour(editor.fillColourIndex)));
+}
+
+// A click of a two-click kind: the first point, or the figure.
+void Click(EditorState& editor, const TwoClickKind& kind, QPointF at) {
+  ShapeInProgress& shape = editor.shape;
+  if (shape.clicks != 1) {
+    shape.anchor = at;
+    shape.clicks = 1;
+    return;
+  }
+  shape.second = at;
+  kind.figure(editor, Pixel(shape.anchor), Pixel(at), editor.paletteColour(editor.penColourIndex),
+              raster::Mode::Copy);
+  if (kind.chained) {
+    shape.anchor = at;
+  } else {
+    shape.clicks = 0;
+  }
+  PaintCanvasFrame(editor);
 }
 
 }  // namespace
 
-void ClampCanvasPoint(EditorState& editor, float& x, float& y) {
+void ClampCanvasPoint(const EditorState& editor, float& x, float& y) {
   const float left = editor.CanvasOffsetX, top = editor.CanvasOffsetY;
   const float right = left + 798, bottom = top + 599;
   if (std::isnan(x)) x = left;
@@ -160,9 +153,8 @@ void ClampCanvasPoint(EditorState& editor, float& x, float& y) {
   if (y < top) y = top;
   if (x > right) x = right;
   if (y > bottom) y = bottom;
-  if (editor.FixMode == 1) {
-    if (editor.SnapStep <= 0) editor.SnapStep = 8;
-    const float step = editor.SnapStep;
+  if (editor.placement == Placement::Fixed) {
+    const float step = kSnapStep;
     x = float(RoundHalfEven((x - left) / step)) * step + left;
     y = float(RoundHalfEven((y - top) / step)) * step + top;
     // The grid line past the last column or row is pulled back to it.
@@ -172,9 +164,24 @@ void ClampCanvasPoint(EditorState& editor, float& x, float& y) {
 }
 
 void EraseRubberBand(EditorState& editor) {
-  if (editor.ShapeClickCount != 1) return;
-  if (editor.LastPointX != -1) ToggleOutline(editor, QPoint(editor.LastPointX, editor.LastPointY));
-  editor.LastPointX = -1;
+  ShapeInProgress& shape = editor.shape;
+  if (shape.clicks != 1) return;
+  if (shape.outlineEnd) {
+    if (const TwoClickKind* kind = TwoClickKindOf(editor.tool))
+      kind->figure(editor, Pixel(shape.anchor), *shape.outlineEnd, kOutlineWhite, raster::Mode::Xor);
+  }
+  shape.outlineEnd.reset();
+}
+
+void CancelShape(EditorState& editor) {
+  EraseRubberBand(editor);
+  editor.shape.clicks = 0;
+}
+
+void ForgetShape(EditorState& editor) { editor.shape = ShapeInProgress(); }
+
+bool OutlineShown(const EditorState& editor) {
+  return editor.shape.clicks == 1 && editor.shape.outlineEnd.has_value();
 }
 
 void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
@@ -183,76 +190,56 @@ void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
   // from where the pointer last moved leaves no inverted pixels behind.
   EraseRubberBand(editor);
   if (button != kLeftButton) {
-    editor.ShapeClickCount = 0;  // cancels a shape, ends a line chain
+    editor.shape.clicks = 0;  // cancels a shape, ends a line chain
     return;
   }
-  if (editor.ShapeClickCount < 0 || editor.ShapeClickCount > 9) editor.ShapeClickCount = 0;
-  ++editor.ShapeClickCount;
-  editor.ShapePointsX[size_t(editor.ShapeClickCount)] = x;
-  editor.ShapePointsY[size_t(editor.ShapeClickCount)] = y;
-  editor.LastPointX = -1;
-
-  const int tool = editor.CurrentTool;
-  QImage& canvas = Canvas(editor);
-  if (IsPen(tool)) {
-    SetAnchor(editor, x, y);
-    const QRgb pen = PaletteRgb(editor, editor.PenColorIndex);
-    if (tool == kThinPen)
-      Changed(editor, raster::SetPixel(canvas, Pixel(x, y), pen));
-    else
-      Changed(editor, raster::Disc(canvas, Pixel(x, y), kPenDiscRadius[tool], pen));
-    editor.ShapeClickCount = 0;
-    PaintCanvasFrame(editor);
-    return;
-  }
-  switch (tool) {
-    case kLineTool:
-    case kBoxTool:
-    case kCircleTool:
-    case kEllipseTool:
-      if (editor.ShapeClickCount >= 2) FinishShape(editor);
-      break;
-    case kFill:
-      FloodFill(editor, x, y);
-      break;
-    case kSmallEraserTool:
-    case kLargeEraserTool:
-      editor.ShapeClickCount = 1;
-      SetAnchor(editor, x, y);
-      Changed(editor, raster::Disc(canvas, Pixel(x, y), EraserDiscRadius(tool), PaletteRgb(editor, kEraserPaletteIndex)));
-      PaintCanvasFrame(editor);
-      break;
+  const QPointF at(x, y);
+  const ToolInfo& tool = InfoOf(editor.tool);
+  switch (tool.kind) {
+    case ToolKind::Pen:
+      editor.shape.clicks = 0;
+      Dot(editor, tool, at);
+      return;
+    case ToolKind::Eraser:
+      editor.shape.clicks = 1;  // a drag begun on the canvas
+      Dot(editor, tool, at);
+      return;
+    case ToolKind::Fill:
+      editor.shape.clicks = 0;
+      FloodFill(editor, at);
+      return;
     default:
-      break;  // no tool, the text box, paste
+      if (const TwoClickKind* kind = TwoClickKindOf(editor.tool)) Click(editor, *kind, at);
+      return;  // no tool, the text box, paste: nothing
   }
 }
 
 void CanvasMouseMove(EditorState& editor, int buttons, float x, float y) {
   ClampCanvasPoint(editor, x, y);
-  const int tool = editor.CurrentTool;
-  if (buttons == kLeftButton && IsPen(tool)) {
-    Changed(editor, raster::Line(Canvas(editor), Anchor(editor), Pixel(x, y), kPenStrokeWidth[tool],
-                            PaletteRgb(editor, editor.PenColorIndex)));
-    SetAnchor(editor, x, y);
-  } else if (IsEraser(tool) && editor.ShapeClickCount != 0) {
-    Changed(editor, raster::Line(Canvas(editor), Anchor(editor), Pixel(x, y), EraserStrokeWidth(tool),
-                            PaletteRgb(editor, kEraserPaletteIndex)));
-    SetAnchor(editor, x, y);
-  } else if (editor.ShapeClickCount == 1) {
-    if (tool != kLineTool && tool != kBoxTool && tool != kCircleTool && tool != kEllipseTool) return;
-    const QPoint end = Pixel(x, y);
-    if (end.x() == editor.LastPointX && end.y() == editor.LastPointY) return;
-    if (editor.LastPointX != -1) ToggleOutline(editor, QPoint(editor.LastPointX, editor.LastPointY));
-    if (ToggleOutline(editor, end)) {
-      editor.LastPointX = int16_t(end.x());
-      editor.LastPointY = int16_t(end.y());
-    } else {
-      editor.LastPointX = -1;
-    }
+  const QPointF at(x, y);
+  const ToolInfo& tool = InfoOf(editor.tool);
+  ShapeInProgress& shape = editor.shape;
+  if (tool.kind == ToolKind::Pen) {
+    if (buttons == kLeftButton) Stroke(editor, tool, at);
+  } else if (tool.kind == ToolKind::Eraser) {
+    if (shape.clicks != 0) Stroke(editor, tool, at);  // the button state is not looked at
+  } else if (const TwoClickKind* kind = TwoClickKindOf(editor.tool); kind && shape.clicks == 1) {
+    const QPoint end = Pixel(at);
+    if (shape.outlineEnd == end) return;
+    const QPoint anchor = Pixel(shape.anchor);
+    if (shape.outlineEnd) kind->figure(editor, anchor, *shape.outlineEnd, kOutlineWhite, raster::Mode::Xor);
+    shape.outlineEnd.reset();
+    if (kind->figure(editor, anchor, end, kOutlineWhite, raster::Mode::Xor)) shape.outlineEnd = end;
   }
 }
 
 void CanvasMouseUp(EditorState& editor, int, float, float) {
-  if (editor.CurrentTool <= kLargeBrush || editor.CurrentTool >= kSmallEraserTool) editor.ShapeClickCount = 0;
+  // A pen or eraser stroke ends; a shape keeps its first point across the
+  // release, so it can be dragged out and finished with a second click.
+  const ToolKind kind = InfoOf(editor.tool).kind;
+  if (kind == ToolKind::Pen || kind == ToolKind::Eraser || kind == ToolKind::None) editor.shape.clicks = 0;
   PaintCanvasFrame(editor);
+  // Every action on the canvas ends with a release: what it drew is a step.
+  // A shape whose outline still follows the pointer is not finished yet.
+  if (!OutlineShown(editor)) RecordStep(editor);
 }

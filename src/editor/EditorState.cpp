@@ -20,5 +20,6 @@ void InitPalette(EditorState& editor) {
       {192, 255, 192}, {128, 255, 128}, {64, 255, 64},   {64, 208, 64},   {32, 32, 32},
       {64, 64, 64},    {96, 96, 96},    {128, 128, 128}, {160, 160, 160}, {192, 192, 192},
       {224, 224, 224}, {240, 240, 240}};
-  for (int i = 0; i < 72; ++i) editor.PaletteColors[i] = Rgb(kColours[i][0], kColours[i][1], kColours[i][2]);
+  for (size_t i = 0; i < editor.palette.size(); ++i)
+    editor.palette[i] = qRgb(kColours[i][0], kColours[i][1], kColours[i][2]);
 }

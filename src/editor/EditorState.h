@@ -2,23 +2,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The picture editor: the canvas and its geometry, the tool in force, pens,
-// palette and shape points, the undo image, and what the tool panel shows.
-// Colours are 32-bit values with red in the low byte (0x00BBGGRR). The
-// canvas is the surface it shows.
+// The picture editor: the canvas and its geometry, the tool in force, the
+// palette and the shape being drawn, the history of the picture, and which
+// of the editor's panels are shown. The canvas is the surface it shows.
 
 #include <QImage>
+#include <QRgb>
 #include <QString>
 #include <array>
-#include <cstdint>
 #include <optional>
 
+#include "editor/PictureHistory.h"
+#include "editor/Tool.h"
 #include "platform/Notifier.h"
 
-// RGB triple of a palette value (red in the low byte).
-constexpr int32_t Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+// "じゆう" places points where the child clicks, "こてい" on a grid.
+enum class Placement { Free, Fixed };
 
 class EditorState;
+// Fills the palette: 56 colours offered in the colour dialog, then 16 more.
 void InitPalette(EditorState& editor);
 
 class EditorState : public Notifier {
@@ -27,43 +29,37 @@ class EditorState : public Notifier {
   // The state a run starts with: no tool, the palette, free placement.
   EditorState() { InitPalette(*this); }
 
-  int16_t CanvasOffsetX = 7;
-  int16_t CanvasOffsetY = 7;
-  int16_t CanvasPanelWidth = 0;
-  int16_t CanvasPanelHeight = 0;
-  int16_t CurrentTool = 0;
-  int16_t PenWidth = 1;
-  int16_t PenColorIndex = 0;
-  int16_t FillColorIndex = 0;
-  std::array<int32_t, 129> PaletteColors{};
-  int16_t FixMode = 0;
-  int16_t SnapStep = 0;
-  int16_t ShapeClickCount = 0;
-  std::array<float, 11> ShapePointsX{};
-  std::array<float, 11> ShapePointsY{};
-  int16_t LastPointX = 0;
-  int16_t LastPointY = 0;
+  int CanvasOffsetX = 7;
+  int CanvasOffsetY = 7;
+  int CanvasPanelWidth = 0;
+  int CanvasPanelHeight = 0;
+
+  Tool tool = Tool::None;
+  // The tool whose button is lit: the last one chosen. "えをかく" leaves
+  // no tool in force and the light where it was; before any choice it is
+  // the thin pen's, as designed.
+  Tool litTool = Tool::ThinPen;
+  int penColourIndex = 0;   // black, for pens, lines and shapes
+  int fillColourIndex = 0;  // chosen in the colour dialog
+  std::array<QRgb, 72> palette{};
+  Placement placement = Placement::Free;
+  ShapeInProgress shape;  // changed only by the drawing tools
 
   QImage canvasImage;  // the canvas, the picture area inside a frame
-  QImage undoImage;    // one copy of the whole canvas
-  // The card text "はくし" took away, while its blank paper is the last
-  // step "もどす" undoes.
-  std::optional<QString> undoText;
+  // The steps "もどす" takes back and "やりなおす" brings back, while a card
+  // is open for drawing (editor/Canvas.h).
+  PictureHistory history;
 
   // A card is open for drawing; only DrawingSession opens and closes one.
   bool cardOpen = false;
-  // Tool button faces (0..14), button 0 lit as designed, and the fill
-  // colour swatch, black at first.
-  std::array<int32_t, 15> toolFaces = [] {
-    std::array<int32_t, 15> faces;
-    faces.fill(Rgb(192, 255, 192));
-    faces[0] = Rgb(0, 255, 16);
-    return faces;
-  }();
-  int32_t fillSwatchFace = Rgb(0, 0, 0);
-  QString fixModeCaption = QStringLiteral("じゆう");  // or "こてい"
 
-  // "もどす" brings back the card text along with the picture.
+  // A palette colour; black for an index outside the palette.
+  QRgb paletteColour(int index) const {
+    return index >= 0 && index < int(palette.size()) ? palette[size_t(index)] : palette[0];
+  }
+
+  // "もどす" and "やりなおす" bring back the card text along with the
+  // picture of "はくし" and "はじめから".
   void notifyTextRestored(const QString& text) { emit textRestored(text); }
   // "文記入" was chosen: the card text box and the picture trade places.
   void notifyTextToolChosen() { emit textToolChosen(); }
@@ -76,4 +72,3 @@ class EditorState : public Notifier {
   void pictureWanted();
 };
 
-// InitPalette: fills PaletteColors(0..71); entries 72..128 stay 0.

@@ -121,7 +121,6 @@ void SelectFile(BrowserState& state, int index) {
 }
 
 void OpenBrowser(BrowserState& state, EditorState& editor, const QString& exchangeDrive, Dialogs& dialogs) {
-  SaveUndoImage(editor);
   SelectWithRetries(state, exchangeDrive, InsertDiskMessage(exchangeDrive), dialogs);
 }
 

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 
 #include "editor/Canvas.h"
+#include "editor/DrawingTools.h"
 
 namespace {
 
@@ -17,72 +18,48 @@ QImage ClipboardPicture() {
 
 }  // namespace
 
-void HighlightToolButtons(EditorState& editor) {
-  for (int j = 0; j < 15; ++j) editor.toolFaces[j] = editor.CurrentTool == j + 1 ? kToolLit : kToolPlain;
-}
-
-void ChooseTool(EditorState& editor, Dialogs& dialogs, int i) {
-  if (i < 0 || i > 14) return;
+void ChooseTool(EditorState& editor, Dialogs& dialogs, Tool tool) {
   QImage pasted;
-  if (i + 1 == kPasteTool) {
+  if (tool == Tool::Paste) {
     pasted = ClipboardPicture();
     if (pasted.isNull()) {
       dialogs.Beep();  // nothing to paste: the button does nothing
       return;
     }
   }
-  SaveUndoImage(editor);  // still with the old tool, whose outline it removes
-  editor.CurrentTool = int16_t(i + 1);
-  HighlightToolButtons(editor);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);  // still with the old tool, whose outline it removes
+  editor.tool = tool;
+  editor.litTool = tool;
   editor.notifyChanged();
   // The text box takes the keyboard focus whenever it is shown.
-  if (editor.CurrentTool == kTextTool)
+  if (tool == Tool::Text)
     editor.notifyTextToolChosen();
   else
     editor.notifyPictureWanted();
-  if (editor.CurrentTool == kPasteTool) PastePicture(editor, pasted);
+  if (tool == Tool::Paste) PastePicture(editor, pasted);
 }
 
 void ChooseFillColour(EditorState& editor, const std::function<void()>& showPalette) {
-  SaveUndoImage(editor);
-  editor.CurrentTool = kFillTool;
-  HighlightToolButtons(editor);
-  editor.ShapeClickCount = 0;
+  CancelShape(editor);
+  editor.tool = Tool::Fill;
+  editor.litTool = Tool::Fill;
   editor.notifyChanged();
   if (showPalette) showPalette();
-  const int index = editor.FillColorIndex;
-  editor.fillSwatchFace = index >= 0 && index < int(editor.PaletteColors.size()) ? editor.PaletteColors[index] : 0;
-  editor.notifyChanged();
+  editor.notifyChanged();  // the swatch shows the colour chosen
 }
 
-static void ChooseEraser(EditorState& editor, int16_t tool) {
-  SaveUndoImage(editor);
-  editor.CurrentTool = tool;
-  editor.toolFaces.fill(kToolPlain);
-  editor.ShapeClickCount = 0;
+void ChooseEraser(EditorState& editor, Tool eraser) {
+  CancelShape(editor);
+  editor.tool = eraser;
+  editor.litTool = eraser;
   editor.notifyChanged();
-}
-
-void ChooseSmallEraser(EditorState& editor) { ChooseEraser(editor, kSmallEraser); }
-void ChooseLargeEraser(EditorState& editor) { ChooseEraser(editor, kLargeEraser); }
-
-void Undo(EditorState& editor) {
-  // An outline on the screen is not in the undo image: it is forgotten
-  // with the picture it was drawn over.
-  EraseRubberBand(editor);
-  RestoreUndoImage(editor);
-  if (editor.undoText) {
-    const QString text = *editor.undoText;
-    editor.undoText.reset();
-    editor.notifyTextRestored(text);
-  }
 }
 
 void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("かいたえをけします。"))) return;
-  SaveUndoImage(editor);
-  editor.undoText = deck.cardText;  // "もどす" brings the text back too
+  CancelShape(editor);
+  RecordStep(editor);  // anything drawn before is a step of its own
+  const QString text = deck.cardText;
   ClearCanvas(editor);
   deck.cardText.clear();
   // The text box goes away and the blank paper is shown in its place.
@@ -90,15 +67,10 @@ void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   deck.notifyChanged();
   editor.notifyChanged();
   PaintCanvasFrame(editor);
+  RecordStep(editor, PictureHistory::TextChange{text, QString()});  // "もどす" brings the text back too
 }
 
 void ToggleFixMode(EditorState& editor) {
-  if (editor.FixMode != 0) {
-    editor.FixMode = 0;
-    editor.fixModeCaption = QStringLiteral("じゆう");
-  } else {
-    editor.FixMode = 1;
-    editor.fixModeCaption = QStringLiteral("こてい");
-  }
+  editor.placement = editor.placement == Placement::Fixed ? Placement::Free : Placement::Fixed;
   editor.notifyChanged();
 }

@@ -4,8 +4,10 @@
 #include "editor/ToolPanel.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPixmap>
+#include <QShortcut>
 
 #include "editor/Canvas.h"
 #include "editor/ColourDialog.h"
@@ -23,6 +25,8 @@ QRect Twips(int left, int top, int width, int height) {
 }
 
 const QColor kPanelColour(255, 255, 192);
+const QColor kToolLit(0, 255, 16);
+const QColor kToolPlain(192, 255, 192);
 const QColor kPink(255, 192, 192);
 const QColor kLightBlue(192, 255, 255);
 const QColor kBlue(128, 128, 255);
@@ -35,9 +39,9 @@ struct ToolButtonDesign {
   bool shown;
 };
 
-// The tool buttons (0..14). The hidden ones are never shown; they
-// sit where the plain tools of their row would be.
-const std::array<ToolButtonDesign, 15> kToolButtons = {{
+// The tool buttons, by slot (see kTools for the tool of each). The hidden
+// ones are never shown; they sit where the plain tools of their row would be.
+const std::array<ToolButtonDesign, kToolSlots> kToolButtons = {{
     {"・", 8.25, true, Twips(60, 1260, 675, 675), true},
     {"●", 12, false, Twips(720, 1260, 675, 675), true},
     {"●", 18, true, Twips(1380, 1260, 675, 675), true},
@@ -56,6 +60,16 @@ const std::array<ToolButtonDesign, 15> kToolButtons = {{
 }};
 
 }  // namespace
+
+QColor ToolButtonFace(const EditorState& editor, int slot) {
+  return slot != kNoSlot && InfoOf(editor.litTool).slot == slot ? kToolLit : kToolPlain;
+}
+
+QColor FillSwatchFace(const EditorState& editor) { return QColor(editor.paletteColour(editor.fillColourIndex)); }
+
+QString PlacementCaption(Placement placement) {
+  return placement == Placement::Fixed ? QStringLiteral("こてい") : QStringLiteral("じゆう");
+}
 
 QImage PaintBucketIcon() {
   QImage icon(16, 16, QImage::Format_ARGB32);
@@ -106,37 +120,50 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   title = MakeLabel(QStringLiteral("Label3"), QStringLiteral("【えをかく】"), this);
   controls().add(title, Twips(-120, 660, 1995, 315), 12, true);
 
-  fixModeButton = new FaceButton(QStringLiteral("Command9"), editor_.fixModeCaption, kPink, this);
+  fixModeButton = new FaceButton(QStringLiteral("Command9"), PlacementCaption(editor_.placement), kPink, this);
   controls().add(fixModeButton, Twips(1740, 600, 975, 435), 9.75, true);
   connect(fixModeButton, &QPushButton::clicked, this, [this] { ToggleFixMode(editor_); });
 
-  for (int i = 0; i < 15; ++i) {
+  for (int i = 0; i < kToolSlots; ++i) {
     const ToolButtonDesign& design = kToolButtons[i];
     auto* button = new FaceButton(QStringLiteral("Command7_%1").arg(i), QString::fromUtf8(design.caption),
-                                  PaletteColour(editor_.toolFaces[i]), this);
+                                  ToolButtonFace(editor_, i), this);
     controls().add(button, design.place, design.points, design.bold);
     button->setVisible(design.shown);
-    connect(button, &QPushButton::clicked, this, [this, i] { ChooseTool(editor_, dialogs_, i); });
+    if (const std::optional<Tool> tool = ToolInSlot(i))
+      connect(button, &QPushButton::clicked, this, [this, tool] { ChooseTool(editor_, dialogs_, *tool); });
     toolButtons[i] = button;
   }
   toolButtons[11]->setIcon(QIcon(QPixmap::fromImage(PaintBucketIcon())));
   toolButtons[11]->setIconSize(QSize(16, 16));
 
+  // "もどす" and "やりなおす" share the place designed for "もどす", one
+  // above the other.
   undoButton = new FaceButton(QStringLiteral("Command13"), QStringLiteral("もどす"), kLightBlue, this);
-  controls().add(undoButton, Twips(60, 2640, 1335, 855), 11.25, true);
+  controls().add(undoButton, Twips(60, 2640, 1335, 420), 11.25, true);
   connect(undoButton, &QPushButton::clicked, this, [this] { Undo(editor_); });
+  redoButton = new FaceButton(QStringLiteral("redoButton"), QStringLiteral("やりなおす"), kLightBlue, this);
+  controls().add(redoButton, Twips(60, 3075, 1335, 420), 11.25, true);
+  connect(redoButton, &QPushButton::clicked, this, [this] { Redo(editor_); });
+  // The same from the keyboard, while the panel is shown.
+  for (const char* keys : {"Ctrl+Z"})
+    connect(new QShortcut(QKeySequence(QString::fromLatin1(keys)), this), &QShortcut::activated, this,
+            [this] { Undo(editor_); });
+  for (const char* keys : {"Ctrl+Y", "Ctrl+Shift+Z"})
+    connect(new QShortcut(QKeySequence(QString::fromLatin1(keys)), this), &QShortcut::activated, this,
+            [this] { Redo(editor_); });
 
   eraserLabel = MakeLabel(QStringLiteral("Label5"), QStringLiteral("消しゴム"), this);
   controls().add(eraserLabel, Twips(1620, 2640, 855, 195), 9);
 
   smallEraserButton = new FaceButton(QStringLiteral("Command25"), QStringLiteral("●"), kPink, this);
   controls().add(smallEraserButton, Twips(1380, 2880, 675, 615), 11.25, true);
-  connect(smallEraserButton, &QPushButton::clicked, this, [this] { ChooseSmallEraser(editor_); });
+  connect(smallEraserButton, &QPushButton::clicked, this, [this] { ChooseEraser(editor_, Tool::SmallEraser); });
   largeEraserButton = new FaceButton(QStringLiteral("Command26"), QStringLiteral("●"), kPink, this);
   controls().add(largeEraserButton, Twips(2040, 2880, 675, 615), 26.25, true);
-  connect(largeEraserButton, &QPushButton::clicked, this, [this] { ChooseLargeEraser(editor_); });
+  connect(largeEraserButton, &QPushButton::clicked, this, [this] { ChooseEraser(editor_, Tool::LargeEraser); });
 
-  fillSwatch = new FaceButton(QStringLiteral("Command12"), QString(), PaletteColour(editor_.fillSwatchFace), this);
+  fillSwatch = new FaceButton(QStringLiteral("Command12"), QString(), FillSwatchFace(editor_), this);
   controls().add(fillSwatch, Twips(1020, 4500, 1635, 1095));
   connect(fillSwatch, &QPushButton::clicked, this,
           [this] { ChooseFillColour(editor_, [this] { colourDialog()->exec(); }); });
@@ -164,11 +191,14 @@ ColourDialog* ToolPanel::colourDialog() {
 }
 
 void ToolPanel::syncControls() {
-  for (int i = 0; i < 15; ++i) {
-    const QColor face = PaletteColour(editor_.toolFaces[i]);
+  for (int i = 0; i < kToolSlots; ++i) {
+    const QColor face = ToolButtonFace(editor_, i);
     if (toolButtons[i]->face() != face) toolButtons[i]->setFace(face);
   }
-  const QColor swatch = PaletteColour(editor_.fillSwatchFace);
+  const QColor swatch = FillSwatchFace(editor_);
   if (fillSwatch->face() != swatch) fillSwatch->setFace(swatch);
-  if (fixModeButton->text() != editor_.fixModeCaption) fixModeButton->setCaption(editor_.fixModeCaption);
+  const QString caption = PlacementCaption(editor_.placement);
+  if (fixModeButton->text() != caption) fixModeButton->setCaption(caption);
+  undoButton->setEnabled(editor_.history.CanUndo());
+  redoButton->setEnabled(editor_.history.CanRedo());
 }

@@ -3,9 +3,9 @@
 
 #pragma once
 // The editor's tool panel: the tool buttons, the fill colour swatch, the
-// erasers and the editor's other buttons at their designed places. It
-// shows the faces and captions the editor state holds and passes clicks on
-// the tools to the editor's procedures; the main window connects the
+// erasers and the editor's other buttons at their designed places. Its
+// faces and captions follow from the editor state; it passes clicks on the
+// tools to the editor's procedures, and the main window connects the
 // buttons that reach beyond the editor.
 
 #include <QFrame>
@@ -14,14 +14,21 @@
 #include <QPointer>
 #include <array>
 
+#include "editor/EditorState.h"
 #include "platform/Widgets.h"
 
 class ColourDialog;
 class Dialogs;
-class EditorState;
 
 // The 16 x 16 picture of a tipped paint bucket on the fill button.
 QImage PaintBucketIcon();
+
+// The face of tool button `slot` (0..14): lit for the tool lit, else plain.
+QColor ToolButtonFace(const EditorState& editor, int slot);
+// The fill colour swatch shows the fill colour.
+QColor FillSwatchFace(const EditorState& editor);
+// The placement button names the placement in force: "じゆう" or "こてい".
+QString PlacementCaption(Placement placement);
 
 class ToolPanel : public PicturePanel {
   Q_OBJECT
@@ -32,8 +39,9 @@ class ToolPanel : public PicturePanel {
   QLabel* title;              // "【えをかく】"
   FaceButton* fixModeButton;  // "じゆう" / "こてい"
   QFrame* toolOutline;        // outline around the pens, shapes, undo and erasers
-  std::array<FaceButton*, 15> toolButtons{};
+  std::array<FaceButton*, kToolSlots> toolButtons{};
   FaceButton* undoButton;         // "もどす"
+  FaceButton* redoButton;         // "やりなおす", below it
   QLabel* eraserLabel;            // "消しゴム"
   FaceButton* smallEraserButton;  // small eraser
   FaceButton* largeEraserButton;  // large eraser

@@ -15,12 +15,7 @@ void Initialise(Session& m) {
   // The program keeps no files of its own beside it; the folder is noted
   // for completeness and never opened.
   m.AppFolder = QCoreApplication::applicationDirPath() + u'\\';
-  editor.CurrentTool = 0;
   InitPalette(editor);
-  editor.PenWidth = 1;
-  editor.PenColorIndex = 0;
-  editor.FixMode = 0;
-  editor.fixModeCaption = QStringLiteral("じゆう");
   library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
   library.dataRootCaption = library.BaseFolder;
   disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
@@ -38,8 +33,8 @@ void LoadStep(Session& m, QSize screen) {
   m.layout = ChooseLayout(screen);
   // The canvas keeps its full logical size in both layouts: the small one
   // shows it scaled.
-  editor.CanvasPanelWidth = int16_t(m.layout.canvas.width() + 4);
-  editor.CanvasPanelHeight = int16_t(m.layout.canvas.height() + 4);
+  editor.CanvasPanelWidth = m.layout.canvas.width() + 4;
+  editor.CanvasPanelHeight = m.layout.canvas.height() + 4;
 
   const auto surface = [](QSize size, QColor fill) {
     QImage image(size, QImage::Format_RGB32);
@@ -51,7 +46,7 @@ void LoadStep(Session& m, QSize screen) {
   deck.stripImage = surface(m.layout.cardStrip.size(), strip::kBackground);
   deck.cardImage = surface({800, 600}, Qt::white);
   deck.thumbnailImage = surface({90, 64}, Qt::white);
-  editor.undoImage = surface({editor.CanvasPanelWidth + 5, editor.CanvasPanelHeight + 5}, Qt::white);
+  editor.history.Start(editor.canvasImage);
   library.notifyChanged();
   deck.notifyChanged();
   editor.notifyChanged();

@@ -253,14 +253,14 @@ void CardFilesTest::endDrawing() {
   story.m.deck.CurrentCard = 3;
   story.m.deck.CardNumbers[2] = 6;  // a move in memory
   story.m.deck.CardNumbers[3] = 5;
-  story.m.editor.CurrentTool = 3;
+  story.m.editor.tool = Tool::MediumBrush;
   story.openEditor();
   story.m.drawing.Finish();
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 6 \r\n 5 \r\n"));
   QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
   QVERIFY(!story.m.drawing.IsOpen());
   QVERIFY(story.m.screen.current() == Screen::Stories);
-  QCOMPARE(int(story.m.editor.CurrentTool), 0);
+  QVERIFY(story.m.editor.tool == Tool::None);
   QVERIFY(story.dialogs.told.isEmpty());
 }
 
@@ -286,9 +286,10 @@ void CardFilesTest::startOver() {
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
   QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
   QVERIFY(story.m.screen.current() == Screen::Drawing);
-  // The drawing can still be brought back with "もどす".
-  RestoreUndoImage(story.m.editor);
+  // The drawing and its text can still be brought back with "もどす".
+  Undo(story.m.editor);
   QCOMPARE(story.m.editor.canvasImage, drawn);
+  QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
 
   // A new card starts over on blank paper and no text.
   story.m.deck.CurrentCard = 2;

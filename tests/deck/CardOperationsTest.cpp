@@ -12,6 +12,7 @@
 #include "deck/CardOperations.h"
 #include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
+#include "editor/ToolPanel.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
 #include "shell/StripClicks.h"
@@ -96,19 +97,18 @@ void CardOperationsTest::openACard() {
   Story story({1, 2, 3});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_02.PNG"), QImage());  // no picture
   const QStringList files = story.files();
-  story.m.editor.FixMode = 1;
+  story.m.editor.placement = Placement::Fixed;
   story.click(130, 50);
   QCOMPARE(int(story.m.deck.CurrentCard), 2);
   QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
   QCOMPARE(story.m.deck.cardText, QStringLiteral("2\r\n"));
   QVERIFY(story.m.drawing.IsOpen() && story.m.screen.current() == Screen::Drawing);
-  QCOMPARE(int(story.m.editor.CurrentTool), 3);
-  QCOMPARE(story.m.editor.toolFaces[2], kToolLit);
-  QCOMPARE(story.m.editor.toolFaces[0], kToolPlain);
-  QCOMPARE(int(story.m.editor.FillColorIndex), 1);
-  QCOMPARE(story.m.editor.fillSwatchFace, story.m.editor.PaletteColors[1]);
-  QCOMPARE(int(story.m.editor.FixMode), 0);
-  QCOMPARE(story.m.editor.fixModeCaption, QStringLiteral("じゆう"));
+  // The medium brush in force and lit, the swatch blue, free placement.
+  QVERIFY(story.m.editor.tool == Tool::MediumBrush);
+  QCOMPARE(ToolButtonFace(story.m.editor, 2), QColor(0, 255, 16));
+  QCOMPARE(ToolButtonFace(story.m.editor, 0), QColor(192, 255, 192));
+  QCOMPARE(FillSwatchFace(story.m.editor), QColor(0, 0, 255));
+  QCOMPARE(PlacementCaption(story.m.editor.placement), QStringLiteral("じゆう"));
   QCOMPARE(story.files(), files);  // opening writes nothing
   QVERIFY(story.dialogs.asked.isEmpty());
 }
@@ -315,7 +315,7 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   Story shape({1});
   QFile::remove(shape.host(QStringLiteral("Card_01.PNG")));  // a picture to make, not one to keep
   shape.click(40, 50);
-  ChooseTool(shape.m.editor, shape.m.dialogs, 5);
+  ChooseTool(shape.m.editor, shape.m.dialogs, Tool::Box);
   CanvasMouseDown(shape.m.editor, 1, 100, 100);
   CanvasMouseUp(shape.m.editor, 1, 100, 100);
   CanvasMouseMove(shape.m.editor, 0, 300, 200);

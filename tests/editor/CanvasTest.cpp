@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The canvas: its frame, the undo image, blank paper and pasting.
+// The canvas: its frame, blank paper and pasting (their steps in the
+// picture's history are in PictureHistoryTest).
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 
 #include "EditorFixture.h"
 #include "editor/Canvas.h"
+#include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
 
 namespace {
@@ -48,19 +50,6 @@ class CanvasTest : public QObject {
     }
   }
 
-  // One undo image, taken when a tool is chosen; undo twice is undo once.
-  void undoToLastToolChoice() {
-    EditorFixture f;
-    f.paint({50, 50, 10, 10}, Qt::red);
-    ChooseTool(f.m.editor, f.m.dialogs, 0);
-    for (int k = 0; k < 3; ++k) f.paint({100 + 20 * k, 100, 10, 10}, Qt::black);  // three strokes
-    for (int k = 0; k < 2; ++k) {
-      Undo(f.m.editor);
-      QCOMPARE(f.canvasAt(55, 55), QColor(Qt::red));
-      QCOMPARE(f.canvasAt(145, 105), kWhite);
-    }
-  }
-
   void blankThenUndo() {
     EditorFixture f;
     f.paint({200, 200, 30, 30}, Qt::green);
@@ -96,8 +85,7 @@ class CanvasTest : public QObject {
     QFETCH(QPoint, topLeft);
     EditorFixture f;
     ClipboardPicture(size, Qt::blue);
-    ChooseTool(f.m.editor, f.m.dialogs, 13);
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(14));
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
     const QRect placed = QRect(topLeft, size).intersected({7, 7, 799, 600});
     QCOMPARE(f.canvasAt(placed.left(), placed.top()), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(placed.right(), placed.bottom()), QColor(Qt::blue));
@@ -112,49 +100,38 @@ class CanvasTest : public QObject {
     QPainter(&picture).fillRect(QRect(0, 0, 20, 40), Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
     f.paint({7, 7, 800, 600}, Qt::red);
-    ChooseTool(f.m.editor, f.m.dialogs, 13);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
     QCOMPARE(f.canvasAt(387 + 5, 287 + 5), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(387 + 30, 287 + 5), kWhite);
-  }
-
-  void undoAfterPaste() {
-    EditorFixture f;
-    f.paint({350, 270, 100, 60}, Qt::green);
-    ClipboardPicture({100, 50}, Qt::blue);
-    ChooseTool(f.m.editor, f.m.dialogs, 13);
-    QCOMPARE(f.canvasAt(400, 300), QColor(Qt::blue));
-    Undo(f.m.editor);
-    QCOMPARE(f.canvasAt(400, 300), QColor(Qt::green));
   }
 
   // Without a picture on the clipboard the button changes nothing at all.
   void pasteWithoutPicture() {
     EditorFixture f;
     QGuiApplication::clipboard()->setText(QStringLiteral("えのぐ"));
-    ChooseTool(f.m.editor, f.m.dialogs, 2);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);
     f.paint({200, 200, 10, 10}, Qt::black);
     const QImage canvas = f.m.editor.canvasImage.copy();
-    const QImage undo = f.m.editor.undoImage.copy();
-    const auto faces = f.m.editor.toolFaces;
-    ChooseTool(f.m.editor, f.m.dialogs, 13);
+    const int steps = f.m.editor.history.StepsDone();
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
     QCOMPARE(f.dialogs.beeps, 1);
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(3));
-    QVERIFY(f.m.editor.toolFaces == faces);
+    QVERIFY(f.m.editor.tool == Tool::MediumBrush);  // still in force and lit
+    QVERIFY(f.m.editor.litTool == Tool::MediumBrush);
     QCOMPARE(f.m.editor.canvasImage, canvas);
-    QCOMPARE(f.m.editor.undoImage, undo);
+    QCOMPARE(f.m.editor.history.StepsDone(), steps);
   }
 
-  // Opening the editor makes the card now shown the undo image.
-  void openingTakesUndoImage() {
+  // Opening the editor forgets a shape half drawn on the card before, and
+  // "もどす" has nothing of that card to bring back.
+  void openingForgetsTheCardBefore() {
     EditorFixture f;
     f.paint({100, 100, 50, 50}, Qt::red);  // card A
-    ChooseTool(f.m.editor, f.m.dialogs, 0);                // undo image: card A
-    f.m.editor.ShapeClickCount = 1;
-    f.m.editor.LastPointX = 120;
-    f.m.editor.canvasImage.fill(Qt::white);     // card B loaded
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Box);
+    CanvasMouseDown(f.m.editor, kLeftButton, 110, 110);   // a rectangle half drawn
+    CanvasMouseMove(f.m.editor, 0, 130, 130);
+    f.m.editor.canvasImage.fill(Qt::white);  // card B loaded
     f.m.drawing.Start();
-    QCOMPARE(f.m.editor.ShapeClickCount, int16_t(0));
-    QCOMPARE(f.m.editor.LastPointX, int16_t(-1));
+    QVERIFY(!OutlineShown(f.m.editor));  // the outline was on card A, not on B
     Undo(f.m.editor);
     QCOMPARE(f.canvasAt(120, 120), kWhite);
   }

@@ -62,7 +62,7 @@ class ColourDialogTest : public QObject {
     for (int r = 0; r < 7; ++r) {
       for (int c = 0; c < 8; ++c) {
         const int left = 66 * c + 2, top = 66 * r + 2;
-        QCOMPARE(grid.pixelColor(left + 30, top + 30), PaletteColour(f.m.editor.PaletteColors[8 * r + c]));
+        QCOMPARE(grid.pixelColor(left + 30, top + 30), QColor(f.m.editor.palette[size_t(8 * r + c)]));
         QCOMPARE(grid.pixelColor(left, top + 30), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 64, top + 64), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 65, top + 30), gap);
@@ -86,20 +86,20 @@ class ColourDialogTest : public QObject {
     ColourDialog* first = panel.colourDialog();
     const qint64 gridKey = first->gridImage().cacheKey();
     QVERIFY(first->isHidden());
-    QCOMPARE(f.m.editor.FillColorIndex, int16_t(2));
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(12));
+    QCOMPARE(f.m.editor.fillColourIndex, 2);
+    QVERIFY(f.m.editor.tool == Tool::Fill);
     QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
     QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
-    QCOMPARE(f.m.editor.undoImage.pixelColor(110, 110), QColor(Qt::green));  // undo image taken
+    QVERIFY(!f.m.editor.history.CanUndo());  // choosing changes no picture
 
-    ChooseSmallEraser(f.m.editor);  // another tool in between
+    ChooseEraser(f.m.editor, Tool::SmallEraser);  // another tool in between
     WhenOpen(panel, [](ColourDialog* dialog) { dialog->cancelButton->click(); });
     panel.fillSwatch->click();
     QCOMPARE(panel.colourDialog(), first);
     QCOMPARE(first->gridDrawings(), 1);
     QCOMPARE(first->gridImage().cacheKey(), gridKey);
-    QCOMPARE(f.m.editor.FillColorIndex, int16_t(2));
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(12));
+    QCOMPARE(f.m.editor.fillColourIndex, 2);
+    QVERIFY(f.m.editor.tool == Tool::Fill);
     QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
     QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
   }

@@ -21,14 +21,13 @@ constexpr QRgb kWhiteRgb = 0xFFFFFFFF;
 
 // A canvas ready for drawing with `tool`: white paper in its frame.
 struct Easel : EditorFixture {
-  explicit Easel(int tool) {
+  explicit Easel(Tool tool) {
     PaintCanvasFrame(m.editor);
     select(tool);
   }
-  void select(int tool) {
-    if (tool == kSmallEraser) ChooseSmallEraser(m.editor);
-    else if (tool == kLargeEraser) ChooseLargeEraser(m.editor);
-    else ChooseTool(m.editor, m.dialogs, tool - 1);
+  void select(Tool tool) {
+    if (InfoOf(tool).kind == ToolKind::Eraser) ChooseEraser(m.editor, tool);
+    else ChooseTool(m.editor, m.dialogs, tool);
   }
   void click(float x, float y, int button = kLeftButton) {
     CanvasMouseDown(m.editor, button, x, y);
@@ -98,24 +97,23 @@ void DrawingToolsTest::snapToGrid() {
   QFETCH(QPointF, in);
   QFETCH(QPointF, out);
   EditorFixture f;
-  f.m.editor.FixMode = int16_t(fixMode);
+  f.m.editor.placement = fixMode ? Placement::Fixed : Placement::Free;
   float x = float(7 + in.x()), y = float(7 + in.y());
   ClampCanvasPoint(f.m.editor, x, y);
   QCOMPARE(x, float(7 + out.x()));
   QCOMPARE(y, float(7 + out.y()));
-  QCOMPARE(f.m.editor.SnapStep, int16_t(fixMode ? 8 : 0));
 }
 
 void DrawingToolsTest::pens() {
   {  // Thin pen: a click without moving sets exactly one pixel.
-    Easel e(1);
+    Easel e(Tool::ThinPen);
     e.click(300, 200);
     QCOMPARE(CountOf(e.m.editor.canvasImage, kBlackRgb, kPictureArea), 1);
     QCOMPARE(e.at(300, 200), kBlackRgb);
-    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.shape.clicks, 0);
   }
   {  // Medium brush: a disc of radius 9, then a stroke 20 wide.
-    Easel e(3);
+    Easel e(Tool::MediumBrush);
     CanvasMouseDown(e.m.editor, kLeftButton, 100, 100);
     QCOMPARE(e.at(91, 100), kBlackRgb);
     QCOMPARE(e.at(90, 100), kWhiteRgb);
@@ -138,7 +136,7 @@ void DrawingToolsTest::pens() {
 }
 
 void DrawingToolsTest::lineChain() {
-  Easel e(5);
+  Easel e(Tool::Line);
   const QImage paper = e.m.editor.canvasImage.copy();
   const QPoint a(100, 100), b(200, 150), c(260, 90), d(400, 300), g(450, 320);
   e.click(a.x(), a.y());
@@ -149,7 +147,7 @@ void DrawingToolsTest::lineChain() {
   e.click(c.x(), c.y());
   e.move(300, 200);
   e.click(10, 10, kRightButton);  // ends the chain and removes the outline
-  QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
+  QCOMPARE(e.m.editor.shape.clicks, 0);
   const QImage chain = With(paper, [&](QImage& im) {
     for (auto [p, q] : {std::pair{a, b}, std::pair{b, c}}) {
       raster::Line(im, p, q, 1, kBlackRgb);
@@ -174,7 +172,7 @@ void DrawingToolsTest::lineChain() {
 // or click elsewhere with no move before it (a tap on a touch screen).
 void DrawingToolsTest::rectangleOutlineLeavesNothingInverted() {
   for (QPoint corner : {QPoint(370, 340), QPoint(250, 250)}) {
-    Easel e(6);
+    Easel e(Tool::Box);
     // Something black and coloured under the outline's path.
     raster::FillBox(e.m.editor.canvasImage, {150, 150}, {170, 400}, kBlackRgb);
     raster::FillBox(e.m.editor.canvasImage, {300, 100}, {320, 400}, 0xFF0000FF);
@@ -185,13 +183,13 @@ void DrawingToolsTest::rectangleOutlineLeavesNothingInverted() {
     QCOMPARE(e.at(310, 120), 0xFFFFFF00);  // blue inverted
     e.click(corner.x(), corner.y());
     QCOMPARE(e.m.editor.canvasImage, With(paper, [&](QImage& im) { raster::Box(im, {100, 120}, corner, kBlackRgb); }));
-    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.shape.clicks, 0);
   }
 }
 
 void DrawingToolsTest::circleAndEllipse() {
   {  // Centre (100, 100), a point at distance 5.
-    Easel e(8);
+    Easel e(Tool::Circle);
     const QImage paper = e.m.editor.canvasImage.copy();
     e.click(100, 100);
     e.move(130, 100);
@@ -204,7 +202,7 @@ void DrawingToolsTest::circleAndEllipse() {
     QCOMPARE(e.at(100, 100), kWhiteRgb);
   }
   {  // Centre (200, 200), corner (260, 230): 120 wide and 60 high.
-    Easel e(10);
+    Easel e(Tool::Ellipse);
     const QImage paper = e.m.editor.canvasImage.copy();
     e.click(200, 200);
     e.move(250, 210);
@@ -213,28 +211,28 @@ void DrawingToolsTest::circleAndEllipse() {
              With(paper, [](QImage& im) { raster::Ellipse(im, {200, 200}, 60, 30, kBlackRgb); }));
   }
   {  // No horizontal extent: nothing drawn, the outline gone, the shape ended.
-    Easel e(10);
+    Easel e(Tool::Ellipse);
     const QImage paper = e.m.editor.canvasImage.copy();
     e.click(200, 200);
     e.move(240, 250);
     e.move(200, 260);  // the outline disappears
     QCOMPARE(e.m.editor.canvasImage, paper);
-    QCOMPARE(e.m.editor.LastPointX, int16_t(-1));
+    QVERIFY(!OutlineShown(e.m.editor));
     e.click(200, 260);
     QCOMPARE(e.m.editor.canvasImage, paper);
-    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
+    QCOMPARE(e.m.editor.shape.clicks, 0);
     e.click(300, 300);  // a new centre
-    QCOMPARE(e.m.editor.ShapeClickCount, int16_t(1));
+    QCOMPARE(e.m.editor.shape.clicks, 1);
   }
 }
 
 void DrawingToolsTest::fillStaysInside() {
-  Easel e(8);
+  Easel e(Tool::Circle);
   e.click(300, 300);
   e.click(340, 330);  // radius 50
-  e.m.editor.FillColorIndex = 1;
-  e.select(kFillTool);
-  const QRgb blue = PaletteColour(e.m.editor.PaletteColors[1]).rgb();
+  e.m.editor.fillColourIndex = 1;
+  e.select(Tool::Fill);
+  const QRgb blue = qRgb(0, 0, 255);
   const QRgb frame = QColor(kFrame).rgb();
   CanvasMouseDown(e.m.editor, kLeftButton, 300, 300);
   // The black box closes the drawable area until mouse-up.
@@ -255,17 +253,17 @@ void DrawingToolsTest::fillStaysInside() {
   const QImage before = e.m.editor.canvasImage.copy();
   e.click(300, 250);
   QCOMPARE(e.m.editor.canvasImage, before);
-  QCOMPARE(e.m.editor.ShapeClickCount, int16_t(0));
+  QCOMPARE(e.m.editor.shape.clicks, 0);
 }
 
 void DrawingToolsTest::fillOpenDrawingReachesTheArea() {
-  Easel e(5);
+  Easel e(Tool::Line);
   e.click(50, 50);
   e.click(500, 400);  // a line that closes nothing
-  e.m.editor.FillColorIndex = 2;
-  e.select(kFillTool);
+  e.m.editor.fillColourIndex = 2;
+  e.select(Tool::Fill);
   e.click(700, 100);
-  const QRgb red = PaletteColour(e.m.editor.PaletteColors[2]).rgb();
+  const QRgb red = qRgb(255, 0, 0);
   const QRgb frame = QColor(kFrame).rgb();
   QCOMPARE(CountOf(e.m.editor.canvasImage, kWhiteRgb, e.m.editor.canvasImage.rect()), 0);
   QCOMPARE(CountOf(e.m.editor.canvasImage, red, kPictureArea) + CountOf(e.m.editor.canvasImage, kBlackRgb, kPictureArea),
@@ -276,7 +274,7 @@ void DrawingToolsTest::fillOpenDrawingReachesTheArea() {
 }
 
 void DrawingToolsTest::largeEraserPath() {
-  Easel e(kLargeEraser);
+  Easel e(Tool::LargeEraser);
   raster::FillBox(e.m.editor.canvasImage, {7, 7}, {805, 606}, kBlackRgb);
   CanvasMouseDown(e.m.editor, kLeftButton, 200, 300);
   QCOMPARE(e.at(185, 300), kWhiteRgb);  // a disc of radius 15
@@ -302,24 +300,25 @@ void DrawingToolsTest::largeEraserPath() {
 }
 
 void DrawingToolsTest::toolButtonRemovesHalfDrawnOutline() {
-  Easel e(6);
+  Easel e(Tool::Box);
   const QImage paper = e.m.editor.canvasImage.copy();
   e.click(100, 100);
   e.move(300, 250);
   QVERIFY(e.m.editor.canvasImage != paper);
-  ChooseTool(e.m.editor, e.m.dialogs, 0);
+  ChooseTool(e.m.editor, e.m.dialogs, Tool::ThinPen);
   QCOMPARE(e.m.editor.canvasImage, paper);
-  QCOMPARE(e.m.editor.undoImage.copy(0, 0, 818, 618), paper);  // the undo image has no outline
-  e.select(6);
+  e.select(Tool::Box);
   e.click(400, 400);  // a new first corner, nothing drawn
   e.move(500, 450);
   e.click(500, 450);
   QCOMPARE(e.m.editor.canvasImage,
            With(paper, [](QImage& im) { raster::Box(im, {400, 400}, {500, 450}, kBlackRgb); }));
+  Undo(e.m.editor);  // no step kept the outline
+  QCOMPARE(e.m.editor.canvasImage, paper);
 }
 
 void DrawingToolsTest::stepsSignalOnlyWhatChanged() {
-  Easel e(4);
+  Easel e(Tool::LargeBrush);
   QSignalSpy spy(&e.m.editor, &EditorState::surfaceChanged);
   const auto canvasRects = [&] {
     QList<QRect> rects;

@@ -20,12 +20,12 @@ namespace {
 const QColor kLit(0, 255, 16);
 const QColor kPlain(192, 255, 192);
 
-// The index of the one lit tool button; -1 for none, -2 for a wrong face.
+// The slot of the one lit tool button; -1 for none, -2 for a wrong face.
 int LitButton(const Session& m) {
   int lit = -1;
-  for (int j = 0; j < 15; ++j) {
-    if (m.editor.toolFaces[j] == Rgb(0, 255, 16) && lit == -1) lit = j;
-    else if (m.editor.toolFaces[j] != Rgb(192, 255, 192)) return -2;
+  for (int j = 0; j < kToolSlots; ++j) {
+    if (ToolButtonFace(m.editor, j) == kLit && lit == -1) lit = j;
+    else if (ToolButtonFace(m.editor, j) != kPlain) return -2;
   }
   return lit;
 }
@@ -49,35 +49,40 @@ class ToolPanelTest : public QObject {
     QImage picture(10, 10, QImage::Format_RGB32);
     picture.fill(Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
-    for (int i = 14; i >= 0; --i) {
-      f.m.editor.ShapeClickCount = 1;
-      ChooseTool(f.m.editor, f.m.dialogs, i);
-      QCOMPARE(int(f.m.editor.CurrentTool), i + 1);
+    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    int shown = 0;
+    for (int i = kToolSlots - 1; i >= 0; --i) {
+      if (panel.toolButtons[i]->isHidden()) continue;
+      ++shown;
+      f.m.editor.shape.clicks = 1;
+      panel.toolButtons[i]->click();
       QCOMPARE(LitButton(f.m), i);
-      QCOMPARE(f.m.editor.ShapeClickCount, int16_t(0));
+      QCOMPARE(panel.toolButtons[i]->face(), kLit);
+      QCOMPARE(f.m.editor.shape.clicks, 0);  // a half-drawn shape ends
     }
-    ChooseLargeEraser(f.m.editor);
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(21));
+    QCOMPARE(shown, 11);
+    ChooseEraser(f.m.editor, Tool::LargeEraser);
+    QVERIFY(f.m.editor.tool == Tool::LargeEraser);
     QCOMPARE(LitButton(f.m), -1);
     ChooseFillColour(f.m.editor, [] {});
     QCOMPARE(LitButton(f.m), 11);  // the swatch lights the bucket
-    ChooseSmallEraser(f.m.editor);
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(20));
+    ChooseEraser(f.m.editor, Tool::SmallEraser);
+    QVERIFY(f.m.editor.tool == Tool::SmallEraser);
     QCOMPARE(LitButton(f.m), -1);
   }
 
   void textSwitch() {
     EditorFixture f;
     f.m.screen.Show(Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, 12);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
     QVERIFY(f.m.screen.current() == Screen::CardText);
-    ChooseTool(f.m.editor, f.m.dialogs, 12);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
     QVERIFY(f.m.screen.current() == Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, 12);
-    ChooseTool(f.m.editor, f.m.dialogs, 2);  // any other tool brings the canvas back
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);  // any other tool brings the canvas back
     QVERIFY(f.m.screen.current() == Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, 12);  // the swatch and the erasers leave the text box
-    ChooseSmallEraser(f.m.editor);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);  // the swatch and the erasers leave the text box
+    ChooseEraser(f.m.editor, Tool::SmallEraser);
     ChooseFillColour(f.m.editor, [] {});
     QVERIFY(f.m.screen.current() == Screen::CardText);
   }
@@ -87,8 +92,8 @@ class ToolPanelTest : public QObject {
     const QStringList captions = {QStringLiteral("こてい"), QStringLiteral("じゆう"), QStringLiteral("こてい")};
     for (int k = 0; k < 3; ++k) {
       ToggleFixMode(f.m.editor);
-      QCOMPARE(f.m.editor.fixModeCaption, captions[k]);
-      QCOMPARE(int(f.m.editor.FixMode), k % 2 == 0 ? 1 : 0);
+      QCOMPARE(PlacementCaption(f.m.editor.placement), captions[k]);
+      QVERIFY(f.m.editor.placement == (k % 2 == 0 ? Placement::Fixed : Placement::Free));
     }
   }
 
@@ -102,14 +107,13 @@ class ToolPanelTest : public QObject {
 
     f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
     f.m.screen.Show(Screen::CardText);
-    ChooseTool(f.m.editor, f.m.dialogs, 2);
+    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);
     ToggleFixMode(f.m.editor);
     f.m.screen.Show(Screen::CardText);
     QVERIFY(f.m.drawing.Start());
     QVERIFY(f.m.drawing.IsOpen() && f.m.screen.current() == Screen::Drawing);
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(0));
-    QCOMPARE(f.m.editor.FixMode, int16_t(0));
-    QCOMPARE(f.m.editor.fixModeCaption, QStringLiteral("じゆう"));
+    QVERIFY(f.m.editor.tool == Tool::None);
+    QCOMPARE(PlacementCaption(f.m.editor.placement), QStringLiteral("じゆう"));
     QCOMPARE(LitButton(f.m), 2);  // the highlight stays as it was
     QCOMPARE(f.canvasAt(3, 3), kFrame);
   }
@@ -153,7 +157,7 @@ class ToolPanelTest : public QObject {
     QVERIFY(!panel.saveButton->isVisible());
     QVERIFY(!panel.toolButtons[11]->icon().isNull());
     panel.toolButtons[4]->click();
-    QCOMPARE(f.m.editor.CurrentTool, int16_t(5));
+    QVERIFY(f.m.editor.tool == Tool::Line);
     QCOMPARE(panel.toolButtons[4]->face(), kLit);
     QCOMPARE(panel.toolButtons[0]->face(), kPlain);
     panel.fixModeButton->click();

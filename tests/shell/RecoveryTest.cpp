@@ -38,8 +38,8 @@ void MakeClass(const TempDrives& drives) {
 void OpenAndDraw(MainWindow& form, Session& m, int colour) {
   form.classPanel->classButtons[0]->click();
   form.storyPanel->drawButton->click();
-  m.editor.CurrentTool = 3;
-  m.editor.PenColorIndex = int16_t(colour);
+  m.editor.tool = Tool::MediumBrush;
+  m.editor.penColourIndex = colour;
   CanvasMouseDown(m.editor, kLeftButton, 100, 100);
   for (int i = 1; i <= 40; ++i) CanvasMouseMove(m.editor, kLeftButton, 100 + 9 * i, 100 + 5 * i);
   CanvasMouseUp(m.editor, kLeftButton, 460, 300);
@@ -49,7 +49,7 @@ void OpenAndDraw(MainWindow& form, Session& m, int colour) {
 // the recovery file written at once.
 void DrawDotAndKeep(MainWindow& form, Session& m) {
   form.storyPanel->drawButton->click();
-  m.editor.CurrentTool = 3;
+  m.editor.tool = Tool::MediumBrush;
   CanvasMouseDown(m.editor, kLeftButton, 300, 300);
   CanvasMouseUp(m.editor, kLeftButton, 300, 300);
   m.recovery.WriteNow();

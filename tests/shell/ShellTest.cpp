@@ -59,10 +59,9 @@ void ShellTest::layoutFollowsScreenSize() {
   QCOMPARE(m.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
   // The canvas keeps its full size in both layouts, so a card is the same
   // card on any screen.
-  QCOMPARE(m.editor.CanvasPanelWidth, int16_t(822));
-  QCOMPARE(m.editor.CanvasPanelHeight, int16_t(622));
+  QCOMPARE(m.editor.CanvasPanelWidth, 822);
+  QCOMPARE(m.editor.CanvasPanelHeight, 622);
   QCOMPARE(m.editor.canvasImage.size(), QSize(818, 618));
-  QCOMPARE(m.editor.undoImage.size(), QSize(827, 627));
   QCOMPARE(m.layout.classPanel, QRect(203, 200, 617, 293));
 }
 
@@ -101,15 +100,15 @@ void ShellTest::paletteAndClassNames() {
   LibraryState library;
   InitPalette(s);
   InitClassNames(library);
-  QCOMPARE(s.PaletteColors[0], Rgb(0, 0, 0));
-  QCOMPARE(s.PaletteColors[7], Rgb(255, 255, 255));
-  QCOMPARE(s.PaletteColors[7], 0x00FFFFFF);
-  QCOMPARE(s.PaletteColors[1], 0x00FF0000);  // blue: red in the low byte
-  QCOMPARE(s.PaletteColors[55], Rgb(208, 64, 64));
-  QCOMPARE(s.PaletteColors[8], Rgb(32, 32, 32));
-  for (int k = 0; k <= 6; ++k) QCOMPARE(s.PaletteColors[64 + k], Rgb(32 + 32 * k, 32 + 32 * k, 32 + 32 * k));
-  QCOMPARE(s.PaletteColors[71], Rgb(240, 240, 240));
-  for (int i = 72; i <= 128; ++i) QCOMPARE(s.PaletteColors[i], 0);
+  QCOMPARE(s.palette[0], qRgb(0, 0, 0));
+  QCOMPARE(s.palette[7], qRgb(255, 255, 255));
+  QCOMPARE(s.palette[1], qRgb(0, 0, 255));
+  QCOMPARE(s.palette[2], qRgb(255, 0, 0));
+  QCOMPARE(s.palette[55], qRgb(208, 64, 64));
+  QCOMPARE(s.palette[8], qRgb(32, 32, 32));
+  for (int k = 0; k <= 6; ++k) QCOMPARE(s.palette[64 + k], qRgb(32 + 32 * k, 32 + 32 * k, 32 + 32 * k));
+  QCOMPARE(s.palette[71], qRgb(240, 240, 240));
+  QCOMPARE(s.paletteColour(72), qRgb(0, 0, 0));  // beyond the palette: black
 
   QCOMPARE(library.ClassNames[1], QStringLiteral("１年１組"));
   QCOMPARE(library.ClassNames[8], QStringLiteral("２年３組"));
@@ -127,7 +126,7 @@ void ShellTest::startupCreatesDataRoot() {
     Initialise(m);
     QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
     QCOMPARE(m.library.dataRootCaption, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(m.editor.fixModeCaption, QStringLiteral("じゆう"));
+    QCOMPARE(PlacementCaption(m.editor.placement), QStringLiteral("じゆう"));
     QVERIFY(QFileInfo(drives.c(QStringLiteral("A_PIKORA"))).isDir());
   }
   // With no drive C the program still starts on the class panel.
