@@ -4,10 +4,17 @@
 #include "export/ExportDialog.h"
 
 #include "export/PictureBook.h"
+#include "export/StoryVideo.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -28,10 +35,13 @@ QFileDialog* MakeWebPageDialog(QWidget* parent) {
   dialog->setFileMode(QFileDialog::AnyFile);
   dialog->setDefaultSuffix(QStringLiteral("html"));
   dialog->setNameFilters({QStringLiteral("ホームページ (*.htm *.html)"), QStringLiteral("すべて (*)"),
-                          QStringLiteral("えほん (*.pdf)")});
-  // The picture book is one PDF file: a name typed without ending gets ".pdf".
+                          QStringLiteral("えほん (*.pdf)"), QStringLiteral("どうが (*.mp4)")});
+  // The picture book and the video are one file each: a name typed without
+  // ending gets the ending of the kind chosen.
   QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
-    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral("pdf") : QStringLiteral("html"));
+    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf"))   ? QStringLiteral("pdf")
+                             : filter.contains(QStringLiteral("*.mp4")) ? QStringLiteral("mp4")
+                                                                        : QStringLiteral("html"));
   });
   return dialog;
 }
@@ -43,6 +53,53 @@ std::optional<QString> AskWebPageFile(QWidget* parent) {
   if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
   LastFolder() = QFileInfo(files.first()).absolutePath();
   return files.first();
+}
+
+void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
+                        QWidget* dialogParent) {
+  std::atomic<bool> cancel{false};
+  VideoResult result;
+  QProgressDialog progress(QStringLiteral("どうがを つくっています。"), QStringLiteral("やめる"), 0, 1000,
+                           dialogParent);
+  progress.setObjectName(QStringLiteral("VideoProgress"));
+  progress.setWindowTitle(QStringLiteral("どうが"));
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  // Shown by the timer below, never earlier by the dialog's own guess.
+  progress.setMinimumDuration(std::numeric_limits<int>::max());
+  progress.setValue(0);
+  QTimer showLater;
+  showLater.setSingleShot(true);
+  QObject::connect(&showLater, &QTimer::timeout, &progress, [&] {
+    if (!cancel) progress.show();
+  });
+  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+    cancel = true;
+    progress.setLabelText(QStringLiteral("やめています。"));
+  });
+
+  // The encoding runs on a worker thread; this thread keeps the windows
+  // live and shows how far it is.
+  std::atomic<int> shown{-1};
+  std::unique_ptr<QThread> worker(QThread::create([&] {
+    result = WriteStoryVideo(story, chosenHostPath, &cancel, [&](int done, int total) {
+      const int permille = total > 0 ? int(qint64(done) * 1000 / total) : 0;
+      if (shown.exchange(permille) == permille) return;
+      QMetaObject::invokeMethod(
+          &progress, [&progress, permille] { if (!progress.wasCanceled()) progress.setValue(permille); },
+          Qt::QueuedConnection);
+    });
+  }));
+  QEventLoop loop;
+  QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  worker->start();
+  showLater.start(kVideoProgressDelayMs);
+  loop.exec();
+  worker->wait();
+  progress.hide();
+  const QString message = VideoMessage(result);
+  if (!message.isEmpty()) dialogs.Tell(message);
 }
 
 void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
@@ -58,6 +115,10 @@ void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* 
   }
   if (IsPictureBookName(*chosen)) {
     dialogs.Tell(PictureBookMessage(WritePictureBook(story, *chosen)));
+    return;
+  }
+  if (IsVideoName(*chosen)) {
+    ExportStoryAsVideo(story, *chosen, dialogs, dialogParent);
     return;
   }
   dialogs.Tell(ExportMessage(WriteWebPages(story, *chosen)));
