@@ -6,7 +6,9 @@
 #include "export/PictureBook.h"
 #include "export/StoryVideo.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,6 +25,37 @@ QString& LastFolder() {
   static QString folder = QDir::homePath();
   return folder;
 }
+
+// While the video is made, the windows repaint but take no clicks or keys
+// except in the progress window, also before it shows: a second export or a
+// card erased half-way must wait.
+class InputOnlyFor : public QObject {
+ public:
+  explicit InputOnlyFor(QWidget* allowed) : allowed_(allowed) { qApp->installEventFilter(this); }
+  ~InputOnlyFor() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::Close: {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget != allowed_ && !allowed_->isAncestorOf(widget);
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget* allowed_;
+};
 
 }  // namespace
 
@@ -71,6 +104,7 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
   progress.setValue(0);
   QTimer showLater;
   showLater.setSingleShot(true);
+  showLater.setTimerType(Qt::PreciseTimer);
   QObject::connect(&showLater, &QTimer::timeout, &progress, [&] {
     if (!cancel) progress.show();
   });
@@ -91,6 +125,7 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
           Qt::QueuedConnection);
     });
   }));
+  const InputOnlyFor input(&progress);
   QEventLoop loop;
   QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
   worker->start();

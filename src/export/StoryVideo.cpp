@@ -46,9 +46,10 @@ int WipeStepCount() {
 }  // namespace
 
 int WipeFrames() {
-  // Frame j shows the wipe's first 2j + 1 steps (step k is due at k / 60 s);
-  // the first frame with every step done shows the card whole.
-  return std::max(0, (WipeStepCount() - 1 + 1) / 2);
+  // Frame j shows the wipe's first 2j + 1 steps (step k is due at k / 60 s):
+  // the frames before the one with every step done, which shows the card
+  // whole.
+  return WipeStepCount() / 2;
 }
 
 int HoldFrames(qint64 narrationSamples, bool last) {

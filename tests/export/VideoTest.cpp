@@ -318,9 +318,9 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     QCOMPARE(Snapshot(full.root()), before);
   }
 
-  // Through the dialog: the windows stay live while it encodes, the
-  // progress window shows only after half a second, and its 「やめる」 stops
-  // the video with no file and no message.
+  // Through the dialog: the windows stay live while it encodes but take no
+  // clicks, the progress window shows only after half a second, and its
+  // 「やめる」 stops the video with no file and no message.
   void progressWindowAndStop() {
     if (!EncodersInstalled()) QSKIP("the GStreamer encoders are not installed");
     QList<int> cards;
@@ -330,6 +330,10 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     }
     const QString video = out_->path() + QStringLiteral("/long.mp4");
     bool hiddenEarly = false, clicked = false;
+    QPushButton other(QStringLiteral("えをかく"));
+    int otherClicks = 0;
+    QObject::connect(&other, &QPushButton::clicked, [&] { ++otherClicks; });
+    other.show();
     QElapsedTimer clock;
     QTimer early, watch;
     QObject::connect(&early, &QTimer::timeout, [&] {
@@ -337,6 +341,7 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
       for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QStringLiteral("VideoProgress")) progress = qobject_cast<QProgressDialog*>(w);
       hiddenEarly = progress && !progress->isVisible();
+      QTest::mouseClick(&other, Qt::LeftButton);
     });
     QObject::connect(&watch, &QTimer::timeout, [&] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -358,6 +363,9 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
                           [&](QWidget*) { return std::optional<QString>(video); });
     QVERIFY(hiddenEarly);
     QVERIFY(clicked);
+    QCOMPARE(otherClicks, 0);
+    QTest::mouseClick(&other, Qt::LeftButton);
+    QCOMPARE(otherClicks, 1);  // and again afterwards
     QCOMPARE(dialogs.told, QStringList());
     QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
   }
