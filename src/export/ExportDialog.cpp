@@ -108,10 +108,7 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
   QObject::connect(&showLater, &QTimer::timeout, &progress, [&] {
     if (!cancel) progress.show();
   });
-  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
-    cancel = true;
-    progress.setLabelText(QStringLiteral("やめています。"));
-  });
+  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
 
   // The encoding runs on a worker thread; this thread keeps the windows
   // live and shows how far it is.

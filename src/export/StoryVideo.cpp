@@ -66,6 +66,8 @@ namespace {
 
 // ---- narrations -------------------------------------------------------
 
+constexpr double kLongestNarrationSeconds = 600;
+
 struct NarrationFile {
   std::optional<QString> hostPath;  // set when the card has a narration file
   qint64 samples = 0;               // its length at kSampleRate; 0: silent
@@ -85,6 +87,12 @@ NarrationFile ProbeNarration(const QString& pathText) {
     return narration;
   }
   sf_close(file);
+  // A header claiming more than any recording holds is a broken file, not
+  // hours of sound to make room for.
+  if (double(info.frames) / info.samplerate > kLongestNarrationSeconds) {
+    narration.unreadable = true;
+    return narration;
+  }
   narration.samples = qint64(std::ceil(double(info.frames) * kSampleRate / info.samplerate));
   return narration;
 }
