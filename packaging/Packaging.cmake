@@ -78,12 +78,13 @@ web pages and travel between school computers on USB sticks. All of the
 program's texts are Japanese, mostly in hiragana.")
 # The libraries it links come from dpkg-shlibdeps; these it needs at run
 # time without linking them: the Japanese font, Qt's Japanese standard
-# buttons, and the GStreamer elements Qt Multimedia plays narrations with
-# (playbin, wavparse, pulsesink). Recording and playing go through a
+# buttons, the GStreamer elements Qt Multimedia plays narrations with
+# (playbin, wavparse, pulsesink) and those the story's video is made with
+# (x264enc from the ugly set, avenc_aac from libav, mp4mux). Recording and playing go through a
 # PulseAudio server, which PipeWire provides on current desktops.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "fonts-ipafont-gothic, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "fonts-ipafont-gothic, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio")
 
 include(CPack)

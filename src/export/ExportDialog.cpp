@@ -4,10 +4,19 @@
 #include "export/ExportDialog.h"
 
 #include "export/PictureBook.h"
+#include "export/StoryVideo.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -16,6 +25,37 @@ QString& LastFolder() {
   static QString folder = QDir::homePath();
   return folder;
 }
+
+// While the video is made, the windows repaint but take no clicks or keys
+// except in the progress window, also before it shows: a second export or a
+// card erased half-way must wait.
+class InputOnlyFor : public QObject {
+ public:
+  explicit InputOnlyFor(QWidget* allowed) : allowed_(allowed) { qApp->installEventFilter(this); }
+  ~InputOnlyFor() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::Close: {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget != allowed_ && !allowed_->isAncestorOf(widget);
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget* allowed_;
+};
 
 }  // namespace
 
@@ -28,10 +68,13 @@ QFileDialog* MakeWebPageDialog(QWidget* parent) {
   dialog->setFileMode(QFileDialog::AnyFile);
   dialog->setDefaultSuffix(QStringLiteral("html"));
   dialog->setNameFilters({QStringLiteral("ホームページ (*.htm *.html)"), QStringLiteral("すべて (*)"),
-                          QStringLiteral("えほん (*.pdf)")});
-  // The picture book is one PDF file: a name typed without ending gets ".pdf".
+                          QStringLiteral("えほん (*.pdf)"), QStringLiteral("どうが (*.mp4)")});
+  // The picture book and the video are one file each: a name typed without
+  // ending gets the ending of the kind chosen.
   QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
-    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral("pdf") : QStringLiteral("html"));
+    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf"))   ? QStringLiteral("pdf")
+                             : filter.contains(QStringLiteral("*.mp4")) ? QStringLiteral("mp4")
+                                                                        : QStringLiteral("html"));
   });
   return dialog;
 }
@@ -43,6 +86,52 @@ std::optional<QString> AskWebPageFile(QWidget* parent) {
   if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
   LastFolder() = QFileInfo(files.first()).absolutePath();
   return files.first();
+}
+
+void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
+                        QWidget* dialogParent) {
+  std::atomic<bool> cancel{false};
+  VideoResult result;
+  QProgressDialog progress(QStringLiteral("どうがを つくっています。"), QStringLiteral("やめる"), 0, 1000,
+                           dialogParent);
+  progress.setObjectName(QStringLiteral("VideoProgress"));
+  progress.setWindowTitle(QStringLiteral("どうが"));
+  progress.setWindowModality(Qt::ApplicationModal);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  // Shown by the timer below, never earlier by the dialog's own guess.
+  progress.setMinimumDuration(std::numeric_limits<int>::max());
+  progress.setValue(0);
+  QTimer showLater;
+  showLater.setSingleShot(true);
+  showLater.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&showLater, &QTimer::timeout, &progress, [&] {
+    if (!cancel) progress.show();
+  });
+  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
+
+  // The encoding runs on a worker thread; this thread keeps the windows
+  // live and shows how far it is.
+  std::atomic<int> shown{-1};
+  std::unique_ptr<QThread> worker(QThread::create([&] {
+    result = WriteStoryVideo(story, chosenHostPath, &cancel, [&](int done, int total) {
+      const int permille = total > 0 ? int(qint64(done) * 1000 / total) : 0;
+      if (shown.exchange(permille) == permille) return;
+      QMetaObject::invokeMethod(
+          &progress, [&progress, permille] { if (!progress.wasCanceled()) progress.setValue(permille); },
+          Qt::QueuedConnection);
+    });
+  }));
+  const InputOnlyFor input(&progress);
+  QEventLoop loop;
+  QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+  worker->start();
+  showLater.start(kVideoProgressDelayMs);
+  loop.exec();
+  worker->wait();
+  progress.hide();
+  const QString message = VideoMessage(result);
+  if (!message.isEmpty()) dialogs.Tell(message);
 }
 
 void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
@@ -58,6 +147,10 @@ void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* 
   }
   if (IsPictureBookName(*chosen)) {
     dialogs.Tell(PictureBookMessage(WritePictureBook(story, *chosen)));
+    return;
+  }
+  if (IsVideoName(*chosen)) {
+    ExportStoryAsVideo(story, *chosen, dialogs, dialogParent);
     return;
   }
   dialogs.Tell(ExportMessage(WriteWebPages(story, *chosen)));

@@ -27,9 +27,18 @@ QFileDialog* MakeWebPageDialog(QWidget* parent);
 // Shows that dialog; it starts in the folder chosen last time.
 std::optional<QString> AskWebPageFile(QWidget* parent);
 
+// The video of the story (StoryVideo.h) made on a worker thread while the
+// windows stay live: after kVideoProgressDelayMs a progress window shows
+// how far it is, and its 「やめる」 stops it, leaving no file and saying
+// nothing. Otherwise one message tells the child how it went.
+inline constexpr int kVideoProgressDelayMs = 500;
+void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
+                        QWidget* dialogParent);
+
 // Cancel beeps and writes nothing; a story without cards beeps after the
 // dialog. A name ending in ".pdf" gets the picture book (PictureBook.h)
-// instead of the pages. Otherwise the pages are written and one message tells the child
+// and one ending in ".mp4" the video (ExportStoryAsVideo) instead of the
+// pages. Otherwise the pages are written and one message tells the child
 // what could not be written, or that they are done.
 void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
                            const ChooseWebPageFile& choose = AskWebPageFile);

@@ -43,10 +43,8 @@ void StoryPlayer::Start() {
   emit changed();
 }
 
-void StoryPlayer::PrintTitle() {
-  QImage& panel = presenter_.visibleImage();
+void StoryPlayer::DrawTitleScreen(QImage& panel, const QString& name) {
   panel.fill(kPanelColour);
-  const QString name = host_.StoryName();
   const QFont font = Gothic(kTitlePoints);
   const QFontMetricsF metrics(font, &panel);
   const double x = double(RoundHalfEven((kTitleWidth - metrics.horizontalAdvance(name)) / 2.0));
@@ -54,7 +52,10 @@ void StoryPlayer::PrintTitle() {
   painter.setFont(font);
   painter.setPen(Qt::black);
   painter.drawText(QPointF(x, kTitleTop + metrics.ascent()), name);
-  painter.end();
+}
+
+void StoryPlayer::PrintTitle() {
+  DrawTitleScreen(presenter_.visibleImage(), host_.StoryName());
   presenter_.Refresh();
 }
 

@@ -31,6 +31,11 @@ class StoryPlayer : public QObject {
 
   explicit StoryPlayer(PlayerHost& host, QObject* parent = nullptr);
 
+  // The title screen on `panel`: the panel's background with `name` printed
+  // in the title font, centred over the 800 pixels of a card. Pure drawing,
+  // shared with the story's video.
+  static void DrawTitleScreen(QImage& panel, const QString& name);
+
   CardPresenter& presenter() { return presenter_; }
 
   // "じっこう" on the main window: the title screen, then the show, in

@@ -173,9 +173,12 @@ class WebPagesTest : public QObject {
     std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(nullptr));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
-    QCOMPARE(dialog->nameFilters(), (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)"}));
+    QCOMPARE(dialog->nameFilters(),
+             (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)", "どうが (*.mp4)"}));
     emit dialog->filterSelected(QStringLiteral("えほん (*.pdf)"));  // the picture book: a PDF by default
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("pdf"));
+    emit dialog->filterSelected(QStringLiteral("どうが (*.mp4)"));  // the video: an MP4 by default
+    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("mp4"));
     emit dialog->filterSelected(QStringLiteral("ホームページ (*.htm *.html)"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));

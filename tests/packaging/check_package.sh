@@ -75,7 +75,7 @@ contents)
   [[ $(dpkg-deb -f "$deb" Section) == education ]] || fail "section"
   depends=$(dpkg-deb -f "$deb" Depends)
   for pkg in libqt6widgets6 fonts-ipafont-gothic qt6-translations-l10n \
-             gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
+             gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav; do
     [[ ", $depends," == *", $pkg"[\ ,]* ]] || fail "Depends lacks $pkg: $depends"
   done
   # Each icon is drawn at the size its folder says.
