@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "deck/StoryFiles.h"
 #include "exchange/ExchangeHost.h"
 #include "library/StoryList.h"
 #include "platform/Dialogs.h"
@@ -15,8 +16,8 @@
 namespace {
 
 const QColor kWindowBackground(192, 255, 255);
-const QString kListName = QStringLiteral("Menu.txt");
-const QString kCardList = QStringLiteral("CardData.txt");
+const QString& kListName = storyfiles::kStoryList;
+const QString& kCardList = storyfiles::kCardList;
 
 // Stick clocks and FAT times (two-second steps) differ a little from the
 // class folder's; a story counts as newer only beyond that.
@@ -42,7 +43,7 @@ bool CopyableName(const QString& name) {
 // The newest time of the story's work: its card files and card list.
 std::optional<qint64> NewestWork(const QString& folder) {
   std::optional<qint64> newest;
-  for (const QString& file : disk::ListFiles(folder, QStringLiteral("Card_*.*;CardData.txt"))) {
+  for (const QString& file : disk::ListFiles(folder, storyfiles::kStoryWorkPattern)) {
     if (const auto t = disk::ModifiedMs(folder + file)) newest = std::max(newest.value_or(*t), *t);
   }
   return newest;

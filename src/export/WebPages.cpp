@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/HostFiles.h"
 #include "platform/TextCodec.h"
@@ -139,10 +140,13 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     Card card;
     card.position = position;
     card.number = story.cardNumbers.at(position - 1);
-    const QString stem = story.folder + QStringLiteral("Card_") + TwoDigits(card.number);
+    using storyfiles::CardFile;
+    const auto source = [&](CardFile kind) {
+      return storyfiles::CardFilePath(story.folder, card.number, kind);
+    };
 
     const QString soundFile = names.folder + names.Sound(card.number);
-    switch (host::CopyToHost(stem + QStringLiteral("_x.wav"), soundFile)) {
+    switch (host::CopyToHost(source(CardFile::Narration), soundFile)) {
       case host::CopyOutcome::Copied:
         card.hasSound = true;
         result.written << soundFile;
@@ -155,7 +159,7 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     }
 
     const QString pictureFile = names.folder + names.Picture(card.number);
-    switch (host::CopyToHost(stem + QStringLiteral(".PNG"), pictureFile)) {
+    switch (host::CopyToHost(source(CardFile::Picture), pictureFile)) {
       case host::CopyOutcome::Copied:
         result.written << pictureFile;
         break;
@@ -167,8 +171,8 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
         return result;
     }
 
-    if (disk::FileExists(stem + QStringLiteral(".TXT"))) {
-      card.textLines = disk::ReadLines(stem + QStringLiteral(".TXT")).value_or(QStringList());
+    if (disk::FileExists(source(CardFile::Text))) {
+      card.textLines = disk::ReadLines(source(CardFile::Text)).value_or(QStringList());
     }
 
     const QString pageFile = names.folder + names.Page(position);

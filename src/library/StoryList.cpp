@@ -9,6 +9,7 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
 #include "platform/Fonts.h"
@@ -27,7 +28,7 @@ const QColor kHighlight(0, 0, 200);
 const QColor kRowText(255, 0, 0);
 const QColor kPanelBackground(192, 255, 255);
 
-QString ListFile(const LibraryState& library) { return library.BaseFolder + QStringLiteral("Menu.txt"); }
+QString ListFile(const LibraryState& library) { return library.BaseFolder + storyfiles::kStoryList; }
 
 QString WithoutFinalBackslash(QString folder) {
   if (folder.endsWith(u'\\')) folder.chop(1);
@@ -164,7 +165,7 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 
 void ReadStoryList(LibraryState& library) {
   RecoverStoryRename(library);
-  library.StoryCount = int16_t(ReadNameList(library.BaseFolder + QStringLiteral("Menu.txt"), library.StoryNames));
+  library.StoryCount = int16_t(ReadNameList(ListFile(library), library.StoryNames));
 }
 
 QString StoryRowText(int i, const QString& name) {
@@ -253,7 +254,7 @@ std::optional<QString> StoryNameProblem(const QString& name) {
     return QStringLiteral("なまえの さいごに「.」や くうはくは つかえません。");
   // Names Windows keeps for devices, also with an extension, and the name
   // of the list file itself, which sits beside the story folders.
-  if (name.compare(QStringLiteral("Menu.txt"), Qt::CaseInsensitive) == 0) return kCannotUse;
+  if (name.compare(storyfiles::kStoryList, Qt::CaseInsensitive) == 0) return kCannotUse;
   const QString stem = name.section(u'.', 0, 0).trimmed().toUpper();
   static const QStringList kDevices = {QStringLiteral("CON"), QStringLiteral("PRN"),
                                        QStringLiteral("AUX"), QStringLiteral("NUL")};
@@ -297,7 +298,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     // The name goes at least into the story's own folder, where it can be
     // found again. When it cannot go there either, the story is not made:
     // a story no list names would be lost at the next start.
-    if (!disk::WriteLines(storyFolder + QStringLiteral("Menu.txt"), {text})) {
+    if (!disk::WriteLines(storyFolder + storyfiles::kStoryList, {text})) {
       if (made) disk::RemoveFolder(folder);
       dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
       return NameDialogStep::StayOpen;
