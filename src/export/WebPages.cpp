@@ -144,6 +144,9 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     const auto source = [&](CardFile kind) {
       return storyfiles::CardFilePath(story.folder, card.number, kind);
     };
+    const auto unreadable = [&] {
+      if (!result.unreadableCards.contains(position)) result.unreadableCards << position;
+    };
 
     const QString soundFile = names.folder + names.Sound(card.number);
     switch (host::CopyToHost(source(CardFile::Narration), soundFile)) {
@@ -152,6 +155,9 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
         result.written << soundFile;
         break;
       case host::CopyOutcome::SourceMissing:
+        break;
+      case host::CopyOutcome::SourceUnreadable:
+        unreadable();
         break;
       case host::CopyOutcome::WriteFailed:
         result.stoppedAt = position;
@@ -166,13 +172,17 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
       case host::CopyOutcome::SourceMissing:
         result.missingPictures << position;
         break;
+      case host::CopyOutcome::SourceUnreadable:
+        unreadable();
+        break;
       case host::CopyOutcome::WriteFailed:
         result.stoppedAt = position;
         return result;
     }
 
-    if (disk::FileExists(source(CardFile::Text))) {
-      card.textLines = disk::ReadLines(source(CardFile::Text)).value_or(QStringList());
+    if (disk::Exists(source(CardFile::Text))) {
+      card.textLines = disk::ReadLines(source(CardFile::Text));
+      if (!card.textLines) unreadable();
     }
 
     const QString pageFile = names.folder + names.Page(position);
@@ -194,6 +204,11 @@ QString ExportMessage(const ExportResult& result) {
     QStringList places;
     for (int position : result.missingPictures) places << QString::number(position);
     parts << places.join(u'、') + QStringLiteral("まいめの え が ありません。");
+  }
+  if (!result.unreadableCards.isEmpty()) {
+    QStringList places;
+    for (int position : result.unreadableCards) places << QString::number(position);
+    parts << places.join(u'、') + QStringLiteral("まいめの カードが よめませんでした。");
   }
   if (result.stoppedAt == 1) {
     parts << QStringLiteral("ホームページが かけませんでした。");
