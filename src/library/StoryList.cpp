@@ -297,6 +297,8 @@ std::optional<QString> StoryNameProblem(const QString& name) {
   // Names Windows keeps for devices, also with an extension, and the name
   // of the list file itself, which sits beside the story folders.
   if (name.compare(storyfiles::kStoryList, Qt::CaseInsensitive) == 0) return kCannotUse;
+  // The program's own working names, which no listing shows.
+  if (disk::IsHiddenName(name)) return kCannotUse;
   const QString stem = name.section(u'.', 0, 0).trimmed().toUpper();
   static const QStringList kDevices = {QStringLiteral("CON"), QStringLiteral("PRN"),
                                        QStringLiteral("AUX"), QStringLiteral("NUL")};

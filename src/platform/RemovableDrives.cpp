@@ -22,8 +22,6 @@ QStringList g_mediaFolders;
 // The letters given out in this run, by the identity of their volume.
 QMutex g_lettersMutex;
 QHash<QString, QChar> g_letters;
-// Identities already worked out, by mount (its id and device).
-QHash<QByteArray, QString> g_identities;
 
 QByteArray HostMountTable() {
   QFile f(QStringLiteral("/proc/self/mountinfo"));
@@ -62,10 +60,10 @@ QString LoginName() {
 
 // What stays the same of a volume while it is pulled and plugged in again:
 // the file system's UUID when the desktop's device links name one, else the
-// device number and the folder of it that is mounted.
+// device number and the folder of it that is mounted. Worked out anew at
+// every lookup: a device node and a mount's number are used again for the
+// next stick plugged in.
 QString Identity(const QList<QByteArray>& fields) {
-  const QByteArray key = fields.at(0) + ' ' + fields.at(2) + ' ' + fields.at(3);
-  if (const auto known = g_identities.constFind(key); known != g_identities.cend()) return *known;
   QString identity = QStringLiteral("dev:") + QString::fromLatin1(fields.at(2)) + u':' +
                      Unescape(fields.at(3));
   const qsizetype dash = fields.indexOf("-");
@@ -73,13 +71,12 @@ QString Identity(const QList<QByteArray>& fields) {
     const QString device = QFileInfo(Unescape(fields.at(dash + 2))).canonicalFilePath();
     const QDir byUuid(QStringLiteral("/dev/disk/by-uuid"));
     for (const QFileInfo& link : byUuid.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-      if (!device.isEmpty() && link.canonicalFilePath() == device) {
+      if (!device.isEmpty() && QFileInfo(link.symLinkTarget()).canonicalFilePath() == device) {
         identity = QStringLiteral("uuid:") + link.fileName();
         break;
       }
     }
   }
-  g_identities.insert(key, identity);
   return identity;
 }
 
@@ -164,7 +161,6 @@ void SetMountTable(std::function<QByteArray()> table, QStringList mediaFolders) 
   g_mediaFolders = g_table ? std::move(mediaFolders) : QStringList();
   QMutexLocker lock(&g_lettersMutex);
   g_letters.clear();
-  g_identities.clear();
 }
 }  // namespace testing
 

@@ -140,7 +140,8 @@ void StoryListTest::refusals_data() {
   QTest::addColumn<bool>("driveGone");
   for (const char* name : {"a\\b", "..\\x", "a/b", "a:b", "*", "なに?", "a\"b", "<a>", "a|b", "a\tb", ".",
                            "..", "いぬ.", "いぬ ", "  　", "con", "COM1.txt", "menu.TXT", "なみ〜", "ねこ😀",
-                           "b" /* another row, other case */, "memo.txt" /* a file */})
+                           "b" /* another row, other case */, "memo.txt" /* a file */,
+                           ".pikorama-deleted-abcd1234" /* the program's own working name */})
     QTest::newRow(name) << QString::fromUtf8(name) << false;
   QTest::newRow("drive gone") << QStringLiteral("Z") << true;
 }
