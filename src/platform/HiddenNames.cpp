@@ -4,6 +4,7 @@
 #include "platform/HiddenNames.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace disk {
 
@@ -29,13 +30,23 @@ bool IsRandomPart(QStringView part) {
 
 }  // namespace
 
-bool IsHiddenName(QStringView name) { return name.startsWith(kMark); }
+// Temporary files as earlier versions named them, beside the target
+// ("Menu.txt.~pikorama-Ab12Cd") or on their own (".pikorama-Ab12Cd",
+// ".pikorama-1f2e3d.tmp"): hidden and cleared away the same.
+bool IsEarlierTempName(QStringView name) {
+  static const QRegularExpression earlier(
+      QStringLiteral("(\\.~pikorama-[A-Za-z0-9]{6}|^\\.pikorama-[A-Za-z0-9]{6}|^\\.pikorama-[0-9a-f]{1,8}\\.tmp)$"));
+  return earlier.match(name).hasMatch();
+}
+
+bool IsHiddenName(QStringView name) { return name.startsWith(kMark) || IsEarlierTempName(name); }
 
 QString NewTempName() { return kMark + RandomPart() + QStringLiteral(".tmp"); }
 
 bool IsTempName(QStringView name) {
-  return name.startsWith(kMark) && name.endsWith(u".tmp") &&
-         IsRandomPart(name.mid(kMark.size(), name.size() - kMark.size() - 4));
+  return (name.startsWith(kMark) && name.endsWith(u".tmp") &&
+          IsRandomPart(name.mid(kMark.size(), name.size() - kMark.size() - 4))) ||
+         IsEarlierTempName(name);
 }
 
 QString NewDeletedFolderName() { return kDeleted + RandomPart(); }

@@ -5,7 +5,8 @@
 // The names of the program's own working files and folders in the folders
 // it shares with the children's stories: a whole file on its way to its
 // place, a deleted story on its way out. No listing shows them and no copy
-// carries them. Every such name begins with ".pikorama-".
+// carries them. Every such name begins with ".pikorama-"; the temporary
+// files of earlier versions ("Menu.txt.~pikorama-Ab12Cd") count as well.
 
 #include <QString>
 #include <QStringView>

@@ -369,6 +369,9 @@ void DiskTest::foldersAndPatterns() {
   QVERIFY(disk::CreateFolder(story));
   for (const char* name : {"Card_01.PNG", "card_01.bmp", "x.JPG", "noext", "Menu.txt"})
     WriteHostFile(drives.c(QStringLiteral("S/") + QLatin1String(name)), "1");
+  // What a killed write of an earlier version left is no file of the story.
+  WriteHostFile(drives.c(QStringLiteral("S/Menu.txt.~pikorama-Ab12Cd")), "half");
+  QCOMPARE(disk::ListFiles(story, QStringLiteral("*.*")).size(), 5);
   QDir().mkdir(drives.c(QStringLiteral("S/sub")));
 
   QCOMPARE(disk::ListFiles(story, QStringLiteral("*.BMP;*.JPG")),
