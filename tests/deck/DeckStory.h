@@ -10,7 +10,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/StoryFiles.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
