@@ -7,6 +7,7 @@
 
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "platform/TextCodec.h"
@@ -48,8 +49,8 @@ int16_t AssignCardNumber(const DeckState& s, int except) {
     bool used = false;
     for (int p = 1; p <= s.CardCount && !used; ++p) used = p != except && s.CardNumbers[p] == n;
     const QString stem = CardFileStem(s, n);
-    for (const char* ext : {".PNG", ".BMP", ".txt", "_x.wav"})
-      used = used || disk::FileExists(stem + QLatin1String(ext));
+    for (const storyfiles::CardFile kind : storyfiles::kCardFiles)
+      used = used || disk::FileExists(stem + storyfiles::CardFileSuffix(kind));
     if (!used) return n;
   }
   return 0;
@@ -65,11 +66,11 @@ void LoadCard(DeckState& deck) {
     deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
     // A card whose picture is missing or broken shows blank paper, never
     // the picture of the card shown before.
-    const QString pictureFile = deck.CardFileBase + QStringLiteral(".PNG");
+    const QString pictureFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
     const auto picture = imaging::ReadCardPicture(pictureFile);
     deck.cardImage = picture.value_or(Blank(imaging::kCardSize));
     deck.pictureUnreadable = !picture && disk::FileExists(pictureFile);
-    if (const auto lines = disk::ReadLines(deck.CardFileBase + QStringLiteral(".txt"))) {
+    if (const auto lines = disk::ReadLines(deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Text))) {
       for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
     }
   }
@@ -123,8 +124,8 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     deck.CardNumbers[deck.CardCount] = number;
   }
   deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
-  const QString pictureFile = deck.CardFileBase + QStringLiteral(".PNG");
-  const QString thumbnail = deck.CardFileBase + QStringLiteral(".BMP");
+  const QString pictureFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
+  const QString thumbnail = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail);
 
   // Without a picture the card's picture files stay as they are.
   const bool keepPicture = !isNew && picture.isNull();
@@ -153,7 +154,7 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     }
   }
 
-  const QString textFile = deck.CardFileBase + QStringLiteral(".txt");
+  const QString textFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Text);
   // A text as it was loaded stays as its file holds it, byte for byte.
   if (!isNew && deck.cardText == deck.loadedText) return CardSave::Saved;
   if (deck.cardText.isEmpty()) {

@@ -10,6 +10,7 @@
 
 #include "platform/Disk.h"
 #include "deck/DeckState.h"
+#include "deck/StoryFiles.h"
 #include "platform/Numbers.h"
 
 namespace {
@@ -94,11 +95,10 @@ std::optional<int16_t> CardNumberOf(const QByteArray& field) {
 
 }  // namespace
 
-QString CardListFile(const DeckState& s) { return s.StoryFolder + QStringLiteral("CardData.txt"); }
+QString CardListFile(const DeckState& s) { return s.StoryFolder + storyfiles::kCardList; }
 
 QString CardFileStem(const QString& storyFolder, int number) {
-  const QString digits = QStringLiteral("0") + QString::number(std::abs(number));
-  return storyFolder + QStringLiteral("Card_") + digits.right(2);
+  return storyFolder + storyfiles::CardStem(number);
 }
 
 QString CardFileStem(const DeckState& s, int number) { return CardFileStem(s.StoryFolder, number); }

@@ -6,6 +6,7 @@
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/Numbers.h"
 
@@ -16,8 +17,10 @@ const QString kNotCopied = QStringLiteral("カードを コピーできません
 const QString kNotErased = QStringLiteral("カードを けせませんでした。");
 const QString kNotMoved = QStringLiteral("カードを うごかせませんでした。");
 
-// The files of a card, in the order they are copied.
-const char* const kCardFiles[] = {".BMP", ".PNG", ".TXT", "_x.wav"};
+// What follows a card's stem, in the order its files are copied.
+QString Suffix(storyfiles::CardFile kind) {
+  return storyfiles::CardFileSuffix(kind, storyfiles::Spelling::Copied);
+}
 
 }  // namespace
 
@@ -68,10 +71,10 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
   // whose files are not all there. The number has no files on disk, so a
   // half copy can be taken away whole.
   bool copied = number != 0;
-  for (const char* ext : kCardFiles) {
+  for (const storyfiles::CardFile kind : storyfiles::kCardFiles) {
     // A file the card does not have is simply not copied.
-    const QString from = deck.CardFileBase + QLatin1String(ext);
-    if (copied && disk::FileExists(from)) copied = disk::CopyFile(from, target + QLatin1String(ext));
+    const QString from = deck.CardFileBase + Suffix(kind);
+    if (copied && disk::FileExists(from)) copied = disk::CopyFile(from, target + Suffix(kind));
   }
   if (copied) {
     deck.CardCount = int16_t(deck.CardCount + 1);
@@ -83,7 +86,7 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
   }
   if (!copied) {
     if (number != 0)
-      for (const char* ext : kCardFiles) disk::DeleteFile(target + QLatin1String(ext));
+      for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(target + Suffix(kind));
     dialogs.Tell(kNotCopied);
   }
   DrawCardStrip(deck);
@@ -105,7 +108,7 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(kNotErased);
     return;
   }
-  for (const char* ext : kCardFiles) disk::DeleteFile(deck.CardFileBase + QLatin1String(ext));
+  for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.CardFileBase + Suffix(kind));
   if (deck.CardCount < deck.CurrentCard) deck.CurrentCard = deck.CardCount;
   DrawCardStrip(deck);
   LoadCard(deck);

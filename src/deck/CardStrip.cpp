@@ -13,6 +13,7 @@
 
 #include "deck/CardList.h"
 #include "deck/DeckState.h"
+#include "deck/StoryFiles.h"
 #include "platform/Imaging.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
@@ -142,7 +143,8 @@ void DrawCardStrip(DeckState& deck) {
   for (int i = 1; i <= kTiles; ++i) {
     const int p = i + deck.CardStripOffset;
     if (p >= 1 && p <= deck.CardCount && p < int(deck.CardNumbers.size()))
-      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(deck, deck.CardNumbers[p]) + ".BMP");
+      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(deck, deck.CardNumbers[p]) +
+                                             storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail));
   }
 
   PaintStrip(deck.stripImage, deck, thumbnails);

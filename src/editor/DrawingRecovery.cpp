@@ -11,6 +11,7 @@
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/DeckState.h"
+#include "deck/StoryFiles.h"
 #include "editor/Canvas.h"
 #include "editor/DrawingSession.h"
 #include "editor/DrawingTools.h"
@@ -196,7 +197,8 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
     for (int p = 1; p <= story.CardCount && !pending.position; ++p)
       if (story.CardNumbers[size_t(p)] == snapshot->cardNumber) pending.position = p;
     // The card's picture saved after the recovery was written holds more.
-    const auto saved = disk::ModifiedMs(CardFileStem(story, snapshot->cardNumber) + QStringLiteral(".PNG"));
+    const auto saved = disk::ModifiedMs(storyfiles::CardFilePath(
+        story.StoryFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
     if (!pending.position || (saved && *saved >= snapshot->writtenMs)) {
       state::Remove(name);
       return std::nullopt;

@@ -4,19 +4,22 @@
 #include "exchange/StoryExchange.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <algorithm>
 
+#include "deck/StoryFiles.h"
 #include "exchange/ExchangeHost.h"
 #include "library/StoryList.h"
 #include "platform/Dialogs.h"
 #include "platform/Disk.h"
 #include "platform/FileCopy.h"
+#include "platform/HiddenNames.h"
 
 namespace {
 
 const QColor kWindowBackground(192, 255, 255);
-const QString kListName = QStringLiteral("Menu.txt");
-const QString kCardList = QStringLiteral("CardData.txt");
+const QString& kListName = storyfiles::kStoryList;
+const QString& kCardList = storyfiles::kCardList;
 
 // Stick clocks and FAT times (two-second steps) differ a little from the
 // class folder's; a story counts as newer only beyond that.
@@ -36,13 +39,32 @@ bool CopyableName(const QString& name) {
   // Longer names fit no folder name (255 bytes here, the whole path within
   // 260 characters there).
   if (name.size() > 100 || name.toUtf8().size() > 255) return false;
-  return disk::IsSafeName(name) && !StoryNameProblem(name);
+  return disk::IsSafeName(name) && !disk::IsHiddenName(name) && !StoryNameProblem(name);
+}
+
+// The cards of a story whose files are there but cannot be read, by their
+// places in the deck ("3まいめの カード"); other such files as "ファイル".
+QStringList Unreadable(const QString& folder, const QStringList& files) {
+  QList<int> deck;
+  for (const QString& line : disk::ReadLines(folder + kCardList).value_or(QStringList()))
+    deck.append(line.trimmed().toInt());
+  QStringList parts;
+  for (const QString& file : files) {
+    if (disk::CanRead(folder + file)) continue;
+    QString part = QStringLiteral("ファイル");
+    static const QRegularExpression kCard(QStringLiteral("^card_(\\d\\d)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = kCard.match(file); m.hasMatch() && deck.contains(m.captured(1).toInt()))
+      part = QStringLiteral("%1まいめの カード").arg(deck.indexOf(m.captured(1).toInt()) + 1);
+    if (!parts.contains(part)) parts.append(part);
+  }
+  return parts;
 }
 
 // The newest time of the story's work: its card files and card list.
 std::optional<qint64> NewestWork(const QString& folder) {
   std::optional<qint64> newest;
-  for (const QString& file : disk::ListFiles(folder, QStringLiteral("Card_*.*;CardData.txt"))) {
+  for (const QString& file : disk::ListFiles(folder, storyfiles::kStoryWorkPattern)) {
     if (const auto t = disk::ModifiedMs(folder + file)) newest = std::max(newest.value_or(*t), *t);
   }
   return newest;
@@ -90,6 +112,7 @@ void StoryExchange::ReadClassList() {
 void StoryExchange::ReadDriveList() {
   List& list = lists_[DriveSide];
   list.count = ReadNameList(host_.ExchangeDrive() + kListName, list.names);
+  driveVolume_ = disk::VolumeOf(host_.ExchangeDrive()).value_or(QString());
 }
 
 void StoryExchange::Draw(Side side) {
@@ -138,10 +161,29 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (copying_) return CopyOutcome::Busy;
   Dialogs& dialogs = host_.MessageBox();
   const Side to = from == ClassSide ? DriveSide : ClassSide;
+
+  // Both lists as they are at the click: the stick may have been pulled or
+  // changed since they were read. A row that no longer names the story the
+  // child chose copies nothing; the child sees the lists and chooses again.
+  const QString chosen = Name(from, lists_[from].selected);
+  const QString volumeBefore = driveVolume_;
+  ReadClassList();
+  ReadDriveList();
+  for (List& list : lists_)
+    if (list.selected > std::max(list.count, 1)) list.selected = 1;
+  Draw(ClassSide);
+  Draw(DriveSide);
   const List& source = lists_[from];
+  const QString name = Name(from, source.selected);
+  if (!chosen.isEmpty() &&
+      (name != chosen || (from == DriveSide && driveVolume_ != volumeBefore))) {
+    dialogs.Tell(from == DriveSide
+                     ? QStringLiteral("USBメモリの なかみが かわりました。もういちど えらんでください。")
+                     : QStringLiteral("クラスの リストが かわりました。もういちど えらんでください。"));
+    return CopyOutcome::Changed;
+  }
 
   // An empty name would make the class folder or the drive root the story.
-  const QString name = Name(from, source.selected);
   if (name.isEmpty()) {
     dialogs.Tell(QStringLiteral("コピーする ぴこらまが ありません。"));
     return CopyOutcome::Refused;
@@ -159,24 +201,36 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
             : QStringLiteral("クラスの フォルダが みつかりません。"));
     return CopyOutcome::Refused;
   }
+  const auto refuseLinked = [&] {
+    // A folder that is a link leads somewhere else on the computer: nothing
+    // is read or written through it.
+    dialogs.Tell(QStringLiteral("「%1」の フォルダは つかえないので、コピーしませんでした。").arg(name));
+    return CopyOutcome::Refused;
+  };
   const QString sourceFolder = Root(from) + name + u'\\';
-  if (!disk::FolderExists(sourceFolder)) {
+  if (disk::IsBehindLink(sourceFolder) || disk::HoldsLink(sourceFolder)) return refuseLinked();
+  if (!disk::Exists(sourceFolder)) {
     dialogs.Tell(QStringLiteral("ぴこらまの フォルダが みつかりません。"));
     return CopyOutcome::Refused;
   }
+  // Everything is read before anything is written: a story that cannot be
+  // read whole is not copied.
+  auto readFiles = disk::ReadFolder(sourceFolder, QStringLiteral("*.*"));
+  const QStringList unreadable = readFiles ? Unreadable(sourceFolder, *readFiles) : QStringList();
+  if (!readFiles || !unreadable.isEmpty()) {
+    dialogs.Tell(QStringLiteral("「%1」の %2が よめないので、コピーしませんでした。")
+                     .arg(name, unreadable.isEmpty() ? QStringLiteral("ファイル") : unreadable.join(u'、')));
+    return CopyOutcome::Refused;
+  }
+  QStringList files = *readFiles;
 
   List& target = lists_[to];
-  if (to == DriveSide) {
-    // The stick may have been changed since its list was read.
-    ReadDriveList();
-    if (target.selected > std::max(target.count, 1)) target.selected = 1;
-    Draw(DriveSide);
-  }
   int found = RowNamed(target.names, target.count, name);
-
   QString targetFolder;
+  bool made = false;
   if (found) {
     targetFolder = root + target.names[found] + u'\\';
+    if (disk::IsBehindLink(targetFolder)) return refuseLinked();
     disk::CreateFolder(targetFolder);  // listed, but its folder was lost
     const auto theirs = NewestWork(targetFolder);
     const auto ours = NewestWork(sourceFolder);
@@ -184,6 +238,8 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
         !dialogs.Ask(Place(to) + QStringLiteral("のほうが あたらしいです。うわがきしますか？"))) {
       return CopyOutcome::Declined;
     }
+    target.selected = found;
+    Draw(to);
   } else {
     if (target.count >= kMaxStories) {
       dialogs.Tell(QStringLiteral(
@@ -191,28 +247,16 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       return CopyOutcome::Refused;
     }
     targetFolder = root + name + u'\\';
-    const bool made = disk::CreateFolder(targetFolder);
+    if (disk::IsBehindLink(targetFolder)) return refuseLinked();
+    made = disk::CreateFolder(targetFolder);
     if (!made && !disk::FolderExists(targetFolder)) {
       dialogs.Tell(Place(to) + QStringLiteral("に かきこめないので、コピーしませんでした。"));
       return CopyOutcome::Refused;
     }
-    // The list keeps every line it had and gains one at its end.
-    if (!disk::AppendLine(root + kListName, name)) {
-      if (made) disk::RemoveFolder(targetFolder);
-      dialogs.Tell(Place(to) +
-                   QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
-      return CopyOutcome::Refused;
-    }
-    target.count += 1;
-    target.names[target.count] = name;
-    found = target.count;
   }
-  target.selected = found;
-  Draw(to);
 
   // The card list comes last, and only when every card file has arrived,
   // so it never names a card that is not there.
-  QStringList files = disk::ListFiles(sourceFolder, QStringLiteral("*.*"));
   const auto cardList = std::find_if(files.begin(), files.end(), [](const QString& f) {
     return f.compare(kCardList, Qt::CaseInsensitive) == 0;
   });
@@ -236,23 +280,44 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (progress) progress->Begin(total);
 
   int failed = 0;
-  disk::FolderCopy copy(targetFolder);
-  for (qsizetype i = 0; i < files.size(); ++i) {
-    const bool last = hasCardList && i == files.size() - 1;
-    if (last) failed += copy.Finish(writtenOut);
-    if ((last && failed) || !copy.Add(sourceFolder, files.at(i))) {
-      ++failed;
-      advance(sizes.at(i));  // never goes out
+  {
+    disk::FolderCopy copy(targetFolder);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+      const bool last = hasCardList && i == files.size() - 1;
+      if (last) failed += copy.Finish(writtenOut);
+      if ((last && failed) || !copy.Add(sourceFolder, files.at(i))) {
+        ++failed;
+        advance(sizes.at(i));  // never goes out
+      }
+      advance(sizes.at(i));
+      // A group at a time goes to the device.
+      if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish(writtenOut);
     }
-    advance(sizes.at(i));
-    // A group at a time goes to the device.
-    if (copy.PendingBytes() >= kGroupBytes) failed += copy.Finish(writtenOut);
+    failed += copy.Finish(writtenOut);
   }
-  failed += copy.Finish(writtenOut);
   if (progress) progress->End();
   copying_ = false;
 
-  if (to == ClassSide) {
+  // A new story joins the list only once all of it has arrived, so the list
+  // never names a story that is not whole there. A new story that did not
+  // arrive whole is taken away again.
+  bool listed = found != 0;
+  if (!found && !failed) {
+    // The list keeps every line it had and gains one at its end.
+    listed = disk::AppendLine(root + kListName, name);
+    if (listed) {
+      target.count += 1;
+      target.names[target.count] = name;
+      target.selected = target.count;
+    }
+  }
+  if (!listed && made) {
+    disk::DeleteFiles(targetFolder, QStringLiteral("*.*"));
+    disk::RemoveFolder(targetFolder);
+  }
+  Draw(to);
+
+  if (to == ClassSide && listed) {
     // The main window shows the class's list and maybe this very story.
     host_.ReloadClassStories();
     ReadClassList();
@@ -268,6 +333,10 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
             : QStringLiteral("コピーできなかった ファイルが あります。"
                              "ハードディスクが いっぱいでないか たしかめてください。"));
     return CopyOutcome::Incomplete;
+  }
+  if (!listed) {
+    dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
+    return CopyOutcome::Refused;
   }
   dialogs.Tell(QStringLiteral("コピーしました。"));
   return CopyOutcome::Copied;

@@ -29,6 +29,7 @@ enum class CopyOutcome {
   Incomplete,  // some files could not be copied; the child was told
   Refused,     // nothing copied; the child was told why
   Declined,    // the child kept the newer story
+  Changed,     // the lists changed under the child's choice; nothing copied
   Busy,        // another copy is running
 };
 
@@ -81,5 +82,6 @@ class StoryExchange {
 
   ExchangeHost& host_;
   std::array<List, 2> lists_;
+  QString driveVolume_;  // the volume the drive's list was read from
   bool copying_ = false;
 };

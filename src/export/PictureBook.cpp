@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QTextOption>
 
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/Fonts.h"
 #include "platform/HostFiles.h"
@@ -22,7 +23,6 @@ constexpr double kTitlePoints = 40;
 constexpr double kTextPoints = 28;
 constexpr double kFootPoints = 12;
 
-QString TwoDigits(int n) { return (QStringLiteral("0") + QString::number(n < 0 ? -n : n)).right(2); }
 
 // The program's Gothic face at a printed size.
 QFont PrintFont(double points) {
@@ -93,10 +93,12 @@ QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures)
         -writer.pageLayout().paintRectPixels(writer.resolution()).topLeft());
     DrawTitlePage(painter, page, story.name);
     for (int position = 1; position <= story.cardNumbers.size(); ++position) {
-      const QString stem = story.folder + QStringLiteral("Card_") + TwoDigits(story.cardNumbers.at(position - 1));
-      const std::optional<QImage> picture = imaging::ReadCardPicture(stem + QStringLiteral(".PNG"));
+      const int number = story.cardNumbers.at(position - 1);
+      using storyfiles::CardFile;
+      const std::optional<QImage> picture =
+          imaging::ReadCardPicture(storyfiles::CardFilePath(story.folder, number, CardFile::Picture));
       if (!picture && missingPictures) missingPictures->append(position);
-      QStringList lines = disk::ReadLines(stem + QStringLiteral(".TXT")).value_or(QStringList());
+      QStringList lines = disk::ReadLines(storyfiles::CardFilePath(story.folder, number, CardFile::Text)).value_or(QStringList());
       while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
       if (!writer.newPage()) return {};
       DrawCardPage(painter, page, picture, lines.join(u'\n'), position);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <optional>
 
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "platform/HostFiles.h"
 #include "platform/TextCodec.h"
@@ -139,15 +140,24 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     Card card;
     card.position = position;
     card.number = story.cardNumbers.at(position - 1);
-    const QString stem = story.folder + QStringLiteral("Card_") + TwoDigits(card.number);
+    using storyfiles::CardFile;
+    const auto source = [&](CardFile kind) {
+      return storyfiles::CardFilePath(story.folder, card.number, kind);
+    };
+    const auto unreadable = [&] {
+      if (!result.unreadableCards.contains(position)) result.unreadableCards << position;
+    };
 
     const QString soundFile = names.folder + names.Sound(card.number);
-    switch (host::CopyToHost(stem + QStringLiteral("_x.wav"), soundFile)) {
+    switch (host::CopyToHost(source(CardFile::Narration), soundFile)) {
       case host::CopyOutcome::Copied:
         card.hasSound = true;
         result.written << soundFile;
         break;
       case host::CopyOutcome::SourceMissing:
+        break;
+      case host::CopyOutcome::SourceUnreadable:
+        unreadable();
         break;
       case host::CopyOutcome::WriteFailed:
         result.stoppedAt = position;
@@ -155,20 +165,24 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
     }
 
     const QString pictureFile = names.folder + names.Picture(card.number);
-    switch (host::CopyToHost(stem + QStringLiteral(".PNG"), pictureFile)) {
+    switch (host::CopyToHost(source(CardFile::Picture), pictureFile)) {
       case host::CopyOutcome::Copied:
         result.written << pictureFile;
         break;
       case host::CopyOutcome::SourceMissing:
         result.missingPictures << position;
         break;
+      case host::CopyOutcome::SourceUnreadable:
+        unreadable();
+        break;
       case host::CopyOutcome::WriteFailed:
         result.stoppedAt = position;
         return result;
     }
 
-    if (disk::FileExists(stem + QStringLiteral(".TXT"))) {
-      card.textLines = disk::ReadLines(stem + QStringLiteral(".TXT")).value_or(QStringList());
+    if (disk::Exists(source(CardFile::Text))) {
+      card.textLines = disk::ReadLines(source(CardFile::Text));
+      if (!card.textLines) unreadable();
     }
 
     const QString pageFile = names.folder + names.Page(position);
@@ -190,6 +204,11 @@ QString ExportMessage(const ExportResult& result) {
     QStringList places;
     for (int position : result.missingPictures) places << QString::number(position);
     parts << places.join(u'、') + QStringLiteral("まいめの え が ありません。");
+  }
+  if (!result.unreadableCards.isEmpty()) {
+    QStringList places;
+    for (int position : result.unreadableCards) places << QString::number(position);
+    parts << places.join(u'、') + QStringLiteral("まいめの カードが よめませんでした。");
   }
   if (result.stoppedAt == 1) {
     parts << QStringLiteral("ホームページが かけませんでした。");

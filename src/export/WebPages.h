@@ -29,18 +29,23 @@ struct ExportStory {
 struct ExportResult {
   QStringList written;         // host paths of the files written, in order
   QList<int> missingPictures;  // deck positions whose picture was missing
+  // Deck positions with a picture, text or narration file that is there
+  // but could not be read; their pages go without it.
+  QList<int> unreadableCards;
   // The deck position whose files could not be written; the export stops
   // there, so it and the positions after it have no page. 0: none.
   int stoppedAt = 0;
 
-  bool Succeeded() const { return missingPictures.isEmpty() && stoppedAt == 0; }
+  bool Succeeded() const {
+    return missingPictures.isEmpty() && unreadableCards.isEmpty() && stoppedAt == 0;
+  }
 };
 
 // Writes the pages of `story` beside the host path the user chose. Pages and
 // copies are each written whole or not at all; files already there are
-// replaced, others are left alone. A missing picture leaves its page without
-// a picture and the export goes on; a file that cannot be written ends the
-// export at that card.
+// replaced, others are left alone. A missing or unreadable picture, text or
+// narration leaves its page without it and the export goes on; a file that
+// cannot be written ends the export at that card.
 ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPath);
 
 // The child's message for `result`: what could not be written, or that the

@@ -9,7 +9,9 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
+#include "platform/HiddenNames.h"
 #include "platform/TextCodec.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
@@ -27,12 +29,7 @@ const QColor kHighlight(0, 0, 200);
 const QColor kRowText(255, 0, 0);
 const QColor kPanelBackground(192, 255, 255);
 
-QString ListFile(const LibraryState& library) { return library.BaseFolder + QStringLiteral("Menu.txt"); }
-
-QString WithoutFinalBackslash(QString folder) {
-  if (folder.endsWith(u'\\')) folder.chop(1);
-  return folder;
-}
+QString ListFile(const LibraryState& library) { return library.BaseFolder + storyfiles::kStoryList; }
 
 QStringList NamesInMemory(const LibraryState& library) {
   QStringList names;
@@ -136,6 +133,51 @@ void RecoverStoryRename(const LibraryState& library) {
   disk::DeleteFile(journal);
 }
 
+// A story deletion goes in steps that a kill may cut short anywhere: a
+// journal naming the story, the folder renamed to a hidden name (from here
+// on the story is gone for the child), the list line taken out, the files
+// deleted, the journal deleted. What a cut left is finished here, when the
+// class is opened again: the list no longer names the story and the hidden
+// folder goes, so erased cards never come back under that name.
+QString DeletionJournal(const QString& hiddenFolder) { return hiddenFolder + QStringLiteral(".txt"); }
+
+// Deletes the story's files and its folder. Sub-folders are not the
+// story's: a folder that holds some goes back to the story's name, where
+// they stay in sight.
+void RemoveDeletedFolder(const QString& folder, const std::optional<QString>& storyFolder) {
+  disk::DeleteFiles(folder + u'\\', QStringLiteral("*.*"));
+  if (!disk::RemoveFolder(folder) && storyFolder && !disk::Exists(*storyFolder))
+    disk::RenameFolder(folder, *storyFolder);
+}
+
+void FinishStoryDeletions(const LibraryState& library) {
+  const QStringList own = disk::ListOwnEntries(library.BaseFolder);
+  for (const QString& entry : own) {
+    const bool folder = disk::IsDeletedFolderName(entry);
+    const bool journal = entry.endsWith(QStringLiteral(".txt")) && disk::IsDeletedFolderName(entry.chopped(4));
+    if (!folder && !journal) continue;
+    const QString hidden = library.BaseFolder + (folder ? entry : entry.chopped(4));
+    const QString journalFile = DeletionJournal(hidden);
+    if (folder) {
+      // The rename was done: the list must not name the story any more.
+      const auto named = disk::ReadRawLines(journalFile).value_or(QList<QByteArray>());
+      const auto name = named.size() == 1 ? text::DecodeLine(named.first()) : std::nullopt;
+      if (name && !StoryNameProblem(*name) && !disk::Exists(library.BaseFolder + *name)) {
+        auto lines = disk::ReadRawLines(ListFile(library));
+        if (lines && lines->removeOne(named.first())) {
+          const bool written = lines->isEmpty() ? disk::DeleteFile(ListFile(library))
+                                                : disk::WriteRawLines(ListFile(library), *lines);
+          if (!written) continue;  // the journal stays for the next time
+        }
+      }
+      RemoveDeletedFolder(hidden, name ? std::optional<QString>(library.BaseFolder + *name) : std::nullopt);
+    } else if (disk::Exists(hidden)) {
+      continue;  // the folder's own turn
+    }
+    disk::DeleteFile(journalFile);
+  }
+}
+
 QString ListNotSaved(const LibraryState& library) {
   return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
@@ -164,7 +206,8 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 
 void ReadStoryList(LibraryState& library) {
   RecoverStoryRename(library);
-  library.StoryCount = int16_t(ReadNameList(library.BaseFolder + QStringLiteral("Menu.txt"), library.StoryNames));
+  FinishStoryDeletions(library);
+  library.StoryCount = int16_t(ReadNameList(ListFile(library), library.StoryNames));
 }
 
 QString StoryRowText(int i, const QString& name) {
@@ -253,7 +296,9 @@ std::optional<QString> StoryNameProblem(const QString& name) {
     return QStringLiteral("なまえの さいごに「.」や くうはくは つかえません。");
   // Names Windows keeps for devices, also with an extension, and the name
   // of the list file itself, which sits beside the story folders.
-  if (name.compare(QStringLiteral("Menu.txt"), Qt::CaseInsensitive) == 0) return kCannotUse;
+  if (name.compare(storyfiles::kStoryList, Qt::CaseInsensitive) == 0) return kCannotUse;
+  // The program's own working names, which no listing shows.
+  if (disk::IsHiddenName(name)) return kCannotUse;
   const QString stem = name.section(u'.', 0, 0).trimmed().toUpper();
   static const QStringList kDevices = {QStringLiteral("CON"), QStringLiteral("PRN"),
                                        QStringLiteral("AUX"), QStringLiteral("NUL")};
@@ -297,7 +342,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     // The name goes at least into the story's own folder, where it can be
     // found again. When it cannot go there either, the story is not made:
     // a story no list names would be lost at the next start.
-    if (!disk::WriteLines(storyFolder + QStringLiteral("Menu.txt"), {text})) {
+    if (!disk::WriteLines(storyFolder + storyfiles::kStoryList, {text})) {
       if (made) disk::RemoveFolder(folder);
       dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
       return NameDialogStep::StayOpen;
@@ -399,25 +444,44 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
 
-  // The list goes first: a story is thrown away only once the list no
-  // longer names it, so list and folders never disagree.
+  // A folder that another row also names stays for that row, also a row
+  // past the hundredth.
   const QString name = library.StoryNames[row];
+  bool namedElsewhere = RowNamed(library, name, row) != 0;
+  const auto lines = disk::ReadRawLines(ListFile(library)).value_or(QList<QByteArray>());
+  int named = 0;
+  for (const QByteArray& line : lines) {
+    const auto other = text::DecodeLine(line);
+    named += other && other->compare(name, Qt::CaseInsensitive) == 0;
+  }
+  // The row's own line is one of them when the file holds the list.
+  const bool ownLine = row <= lines.size() && LineIs(lines[row - 1], name);
+  namedElsewhere = namedElsewhere || named > (ownLine ? 1 : 0);
+
+  // The folder first goes out of sight under a hidden name, with a journal
+  // saying whose it was; only then does the list line go (see
+  // FinishStoryDeletions).
+  const QString folder = library.BaseFolder + name;
+  QString hidden;
+  if (!namedElsewhere && disk::FolderExists(folder)) {
+    hidden = library.BaseFolder + disk::NewDeletedFolderName();
+    const bool moved = disk::WriteLines(DeletionJournal(hidden), {name}) &&
+                       disk::RenameFolder(folder, hidden);
+    if (!moved) {
+      disk::DeleteFile(DeletionJournal(hidden));
+      dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
+      return;
+    }
+  }
   if (!RewriteListRow(library, row, std::nullopt)) {
+    // The story stays as it was, when its folder can go back.
+    if (!hidden.isEmpty() && disk::RenameFolder(hidden, folder)) disk::DeleteFile(DeletionJournal(hidden));
     dialogs.Tell(ListNotSaved(library));
     return;
   }
-
-  // A folder that another row also names stays for that row, also a row
-  // past the hundredth.
-  bool namedElsewhere = RowNamed(library, name, row) != 0;
-  for (const QByteArray& line : disk::ReadRawLines(ListFile(library)).value_or(QList<QByteArray>())) {
-    const auto other = text::DecodeLine(line);
-    namedElsewhere = namedElsewhere || (other && other->compare(name, Qt::CaseInsensitive) == 0);
-  }
-  if (!namedElsewhere) {
-    const QString folder = library.BaseFolder + name + u'\\';
-    disk::DeleteFiles(folder, QStringLiteral("*.*"));
-    disk::RemoveFolder(WithoutFinalBackslash(folder));
+  if (!hidden.isEmpty()) {
+    RemoveDeletedFolder(hidden, folder);
+    disk::DeleteFile(DeletionJournal(hidden));
   }
 
   for (int i = row; i < library.StoryCount; ++i) library.StoryNames[i] = library.StoryNames[i + 1];

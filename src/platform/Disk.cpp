@@ -3,6 +3,11 @@
 
 #include "platform/Disk.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -10,124 +15,20 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QRegularExpression>
-#include <QRandomGenerator>
 
 #include <algorithm>
-
-#include "platform/RemovableDrives.h"
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <functional>
 
+#include "platform/HeldFolder.h"
+#include "platform/HiddenNames.h"
+#include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
+#include "platform/WholeFile.h"
 
 namespace disk {
 
 namespace {
-
-struct PathText {
-  QChar drive;
-  QStringList parts;  // components after the drive root
-};
-
-std::optional<PathText> Parse(const QString& path) {
-  if (path.size() < 3 || path.at(1) != u':' || path.at(2) != u'\\') return std::nullopt;
-  const QChar drive = path.at(0).toUpper();
-  if (drive < u'A' || drive > u'Z') return std::nullopt;
-  QStringList parts = path.mid(3).split(u'\\');
-  if (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();  // folder text
-  for (const QString& part : parts) {
-    if (!IsSafeName(part) || part.contains(QChar(0))) return std::nullopt;
-  }
-  return PathText{drive, parts};
-}
-
-// The entry of `dir` whose name equals `name` without regard to case; an
-// exact match wins.
-std::optional<QString> FindEntry(const QString& dir, const QString& name) {
-  const QString exact = dir + u'/' + name;
-  if (QFileInfo::exists(exact) || QFileInfo(exact).isSymLink()) return exact;
-  const QStringList entries =
-      QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                          QDir::Name);
-  for (const QString& entry : entries) {
-    if (entry.compare(name, Qt::CaseInsensitive) == 0) return dir + u'/' + entry;
-  }
-  return std::nullopt;
-}
-
-// Whole-file writes go to a temporary file beside the target, named
-// "<name>.~pikorama-XXXXXX", which replaces the target by a rename only once
-// every byte is known to be on the disk. A copy killed half-way leaves at
-// most such a file, which ListFiles never shows.
-constexpr char kTempMark[] = ".~pikorama-";
-
-bool IsTempName(const QString& entry) {
-  static const QRegularExpression re(QStringLiteral("\\.~pikorama-[A-Za-z0-9]{6}$"));
-  return re.match(entry).hasMatch();
-}
-
-QByteArray RandomSuffix() {
-  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  QByteArray suffix(6, 'x');
-  for (char& c : suffix) c = kChars[QRandomGenerator::global()->bounded(62)];
-  return suffix;
-}
-
-// Writes all of `bytes`, however the kernel splits it; false on the first
-// failed write (a full disk, a file-size limit, a pulled USB stick).
-bool WriteAll(int fd, const char* data, qint64 size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 20)));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    data += n;
-    size -= n;
-  }
-  return true;
-}
-
-bool Replace(const QString& host, const QByteArray& bytes) {
-  const QByteArray target = QFile::encodeName(host);
-  // A file that may not be written stays as it is, although the rename
-  // below could replace it: a write-protected list is never rewritten.
-  if (::access(target.constData(), F_OK) == 0 && ::access(target.constData(), W_OK) != 0) return false;
-  QByteArray temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + kTempMark + RandomSuffix();
-    fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  auto fail = [&] {
-    ::close(fd);
-    ::unlink(temp.constData());
-    return false;
-  };
-  // A replaced file keeps its permissions.
-  struct stat old {};
-  if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
-    ::fchmod(fd, old.st_mode & 07777);
-
-  if (!WriteAll(fd, bytes.constData(), bytes.size())) return fail();
-  // Some file systems report a full disk only when the data is flushed.
-  if (::fdatasync(fd) != 0 && errno != EINVAL && errno != EROFS) return fail();
-  if (::close(fd) != 0) {
-    ::unlink(temp.constData());
-    return false;
-  }
-  if (::rename(temp.constData(), target.constData()) != 0) {
-    ::unlink(temp.constData());
-    return false;
-  }
-  return true;
-}
 
 QList<QRegularExpression> Patterns(const QString& patterns) {
   QList<QRegularExpression> list;
@@ -140,6 +41,64 @@ QList<QRegularExpression> Patterns(const QString& patterns) {
                                    QRegularExpression::CaseInsensitiveOption));
   }
   return list;
+}
+
+bool Matches(const QList<QRegularExpression>& regexes, const QString& name) {
+  return std::any_of(regexes.begin(), regexes.end(),
+                     [&](const QRegularExpression& re) { return re.match(name).hasMatch(); });
+}
+
+bool TakesEverything(const QString& patterns) {
+  for (const QString& p : patterns.split(u';', Qt::SkipEmptyParts))
+    if (p.trimmed() == u"*.*" || p.trimmed() == u"*") return true;
+  return false;
+}
+
+// Calls `each` with the name and status (of a link itself) of every entry
+// of the held folder. False when the folder cannot be read.
+bool ForEachEntry(int folder, const std::function<void(const QByteArray&, const struct stat&)>& each) {
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return false;
+  }
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const QByteArray name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    struct stat st {};
+    if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) each(name, st);
+    errno = 0;
+  }
+  const bool complete = errno == 0;
+  ::closedir(dir);
+  return complete;
+}
+
+void SortWithoutCase(QStringList& names) {
+  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+  });
+}
+
+// The entries of a folder of one kind, without the program's own.
+std::optional<QStringList> Names(const QString& folder, bool files, const QString& patterns) {
+  const Fd fd = OpenFolder(folder);
+  if (!fd.ok()) return std::nullopt;
+  const auto regexes = Patterns(patterns);
+  QStringList names;
+  const bool read = ForEachEntry(fd.get(), [&](const QByteArray& raw, const struct stat& st) {
+    if (files ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode)) return;
+    const QString name = QFile::decodeName(raw);
+    if (IsHiddenName(name)) return;
+    if (files && !Matches(regexes, name)) return;
+    names.append(name);
+  });
+  if (!read) return std::nullopt;
+  SortWithoutCase(names);
+  return names;
 }
 
 }  // namespace
@@ -165,19 +124,24 @@ bool IsSafeName(const QString& name) {
 }
 
 std::optional<QString> HostPath(const QString& path) {
-  const auto parsed = Parse(path);
+  const auto parsed = ParsePathText(path);
   if (!parsed) return std::nullopt;
   const auto root = DriveRoot(parsed->drive);
   if (!root) return std::nullopt;
+  Fd folder(::open(QFile::encodeName(*root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   QString host = *root;
-  bool existing = true;
   for (const QString& part : parsed->parts) {
-    if (existing) {
-      if (auto found = FindEntry(host, part)) {
-        host = *found;
+    if (folder.ok()) {
+      struct stat st {};
+      if (const auto name = FindName(folder.get(), part, &st)) {
+        if (S_ISLNK(st.st_mode)) return std::nullopt;
+        host += u'/' + QFile::decodeName(*name);
+        folder.reset(S_ISDIR(st.st_mode) ? ::openat(folder.get(), name->constData(),
+                                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                                         : -1);
         continue;
       }
-      existing = false;
+      folder.reset();
     }
     host += u'/' + part;
   }
@@ -185,86 +149,106 @@ std::optional<QString> HostPath(const QString& path) {
 }
 
 bool Exists(const QString& path) {
-  const auto host = HostPath(path);
-  return host && QFileInfo::exists(*host);
+  const auto parsed = ParsePathText(path);
+  if (parsed && parsed->parts.isEmpty()) return OpenDriveRoot(parsed->drive).ok();
+  const auto entry = Locate(path);
+  return entry && entry->exists;
 }
 
 bool FileExists(const QString& path) {
-  const auto host = HostPath(path);
-  return host && QFileInfo(*host).isFile();
+  const auto entry = Locate(path);
+  return entry && entry->isFile();
 }
 
-bool FolderExists(const QString& path) {
-  const auto host = HostPath(path);
-  return host && QFileInfo(*host).isDir();
+bool FolderExists(const QString& path) { return OpenFolder(path).ok(); }
+
+bool IsBehindLink(const QString& path) {
+  int error = 0;
+  const auto entry = Locate(path, &error);
+  return entry ? entry->isLink() : error == ELOOP;
+}
+
+bool CanRead(const QString& file) { return OpenFile(file).ok(); }
+
+bool HoldsLink(const QString& folder) {
+  const Fd fd = OpenFolder(folder);
+  bool link = false;
+  if (fd.ok()) ForEachEntry(fd.get(), [&](const QByteArray&, const struct stat& st) { link |= S_ISLNK(st.st_mode); });
+  return link;
 }
 
 bool CreateFolder(const QString& folder) {
-  const auto host = HostPath(folder);
-  if (!host || QFileInfo::exists(*host)) return false;
-  return QDir().mkdir(*host);
+  const auto entry = Locate(folder);
+  if (!entry || entry->exists) return false;
+  return ::mkdirat(entry->folder.get(), entry->name.constData(), 0777) == 0;
 }
 
 bool RemoveFolder(const QString& folder) {
-  const auto host = HostPath(folder);
-  if (!host || !QFileInfo(*host).isDir()) return false;
-  return QDir().rmdir(*host);
+  const auto entry = Locate(folder);
+  if (!entry || !entry->isFolder()) return false;
+  return ::unlinkat(entry->folder.get(), entry->name.constData(), AT_REMOVEDIR) == 0;
 }
 
 bool RenameFolder(const QString& from, const QString& to) {
-  const auto source = HostPath(from);
-  const auto target = HostPath(to);
-  if (!source || !target || !QFileInfo(*source).isDir()) return false;
+  const auto source = Locate(from);
+  const auto target = Locate(to);
+  if (!source || !target || !source->isFolder()) return false;
   // The target keeps the spelling it was given, in the folder it resolves to.
-  const QString parent = QFileInfo(*target).path();
-  QString name = to;
-  while (name.endsWith(u'\\')) name.chop(1);
-  name = name.mid(name.lastIndexOf(u'\\') + 1);
-  const QString spelled = parent + u'/' + name;
-  if (QFileInfo::exists(*target)) {
+  const QByteArray spelled = QFile::encodeName(ParsePathText(to)->parts.last());
+  if (target->exists) {
     // Only a change of letter case of the same folder is allowed.
-    if (QFileInfo(*target).canonicalFilePath() != QFileInfo(*source).canonicalFilePath())
+    if (target->st.st_dev != source->st.st_dev || target->st.st_ino != source->st.st_ino)
       return false;
-    if (spelled == *source) return true;
+    if (spelled == source->name) return true;
+    return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
+                      spelled.constData()) == 0;
   }
-  return QDir().rename(*source, spelled);
+  // Never over a folder that has come meanwhile.
+  if (::renameat2(source->folder.get(), source->name.constData(), target->folder.get(),
+                  spelled.constData(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  struct stat st {};
+  if (::fstatat(target->folder.get(), spelled.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+  return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
+                    spelled.constData()) == 0;
 }
 
 bool DeleteFile(const QString& file) {
-  const auto host = HostPath(file);
-  if (!host || !QFileInfo(*host).isFile()) return false;
-  return QFile::remove(*host);
+  const auto entry = Locate(file);
+  if (!entry || !(entry->isFile() || entry->isLink())) return false;
+  return ::unlinkat(entry->folder.get(), entry->name.constData(), 0) == 0;
 }
 
 QStringList ListFiles(const QString& folder, const QString& patterns) {
-  const auto host = HostPath(folder);
-  if (!host || !QFileInfo(*host).isDir()) return {};
-  const auto regexes = Patterns(patterns);
-  QStringList names;
-  const QStringList entries = QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System);
-  for (const QString& entry : entries) {
-    if (IsTempName(entry)) continue;
-    for (const auto& re : regexes) {
-      if (re.match(entry).hasMatch()) {
-        names.append(entry);
-        break;
-      }
-    }
-  }
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
-  });
-  return names;
+  return ReadFolder(folder, patterns).value_or(QStringList());
+}
+
+std::optional<QStringList> ReadFolder(const QString& folder, const QString& patterns) {
+  return Names(folder, true, patterns);
 }
 
 QStringList ListFolders(const QString& folder) {
-  const auto host = HostPath(folder);
-  if (!host || !QFileInfo(*host).isDir()) return {};
-  QStringList names = QDir(*host).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
+  return Names(folder, false, QString()).value_or(QStringList());
+}
+
+QStringList ListOwnEntries(const QString& folder) {
+  const Fd fd = OpenFolder(folder);
+  QStringList names;
+  if (!fd.ok()) return names;
+  ForEachEntry(fd.get(), [&](const QByteArray& raw, const struct stat& st) {
+    const QString name = QFile::decodeName(raw);
+    if ((S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) && IsHiddenName(name)) names.append(name);
   });
+  SortWithoutCase(names);
   return names;
+}
+
+std::optional<QString> VolumeOf(const QString& folder) {
+  const Fd fd = OpenFolder(folder);
+  struct stat st {};
+  if (!fd.ok() || ::fstat(fd.get(), &st) != 0) return std::nullopt;
+  return QStringLiteral("%1:%2").arg(quint64(st.st_dev)).arg(quint64(st.st_ino));
 }
 
 QString ExistingDrives() {
@@ -276,26 +260,25 @@ QString ExistingDrives() {
 }
 
 int DeleteFiles(const QString& folder, const QString& pattern) {
-  const auto host = HostPath(folder);
-  if (!host) return 0;
-  int deleted = 0;
-  for (const QString& name : ListFiles(folder, pattern)) {
-    if (QFile::remove(*host + u'/' + name)) ++deleted;
-  }
-  // Leftovers of writes cut short by a crash go with the files they were
-  // meant to replace, so that an emptied folder can be removed.
+  const Fd fd = OpenFolder(folder);
+  if (!fd.ok()) return 0;
   const auto regexes = Patterns(pattern);
-  const qsizetype markLength = qsizetype(sizeof kTempMark) - 1 + 6;
-  for (const QString& entry : QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-    if (!IsTempName(entry)) continue;
-    const QString meant = entry.left(entry.size() - markLength);
-    for (const auto& re : regexes) {
-      if (re.match(meant).hasMatch()) {
-        QFile::remove(*host + u'/' + entry);
-        break;
-      }
+  const bool everything = TakesEverything(pattern);
+  QList<QByteArray> files, others;
+  ForEachEntry(fd.get(), [&](const QByteArray& raw, const struct stat& st) {
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return;
+    const QString name = QFile::decodeName(raw);
+    if (IsHiddenName(name)) {
+      // Leftovers of writes cut short go with everything else, so that an
+      // emptied folder can be removed.
+      if (everything && IsTempName(name)) others.append(raw);
+    } else if (Matches(regexes, name)) {
+      (S_ISREG(st.st_mode) ? files : others).append(raw);
     }
-  }
+  });
+  int deleted = 0;
+  for (const QByteArray& name : files) deleted += ::unlinkat(fd.get(), name.constData(), 0) == 0;
+  for (const QByteArray& name : others) ::unlinkat(fd.get(), name.constData(), 0);
   return deleted;
 }
 
@@ -305,23 +288,30 @@ bool CopyFile(const QString& from, const QString& to) {
 }
 
 std::optional<QByteArray> ReadBytes(const QString& file) {
-  const auto host = HostPath(file);
-  if (!host) return std::nullopt;
-  QFile f(*host);
-  if (!QFileInfo(*host).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
+  const Fd fd = OpenFile(file);
+  if (!fd.ok()) return std::nullopt;
+  QFile f;
+  if (!f.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return std::nullopt;
   QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError) return std::nullopt;
   return bytes;
 }
 
 bool WriteBytes(const QString& file, const QByteArray& bytes) {
-  const auto host = HostPath(file);
-  return host && WriteHostBytes(*host, bytes);
+  const auto entry = Locate(file);
+  if (!entry) return false;
+  WholeFile out(entry->folder.get(), entry->name);
+  return out.Write(bytes) && out.Commit();
 }
 
 bool WriteHostBytes(const QString& hostPath, const QByteArray& bytes) {
-  if (QFileInfo(hostPath).isDir()) return false;
-  return Replace(hostPath, bytes);
+  // A folder of the computer chosen by the user: links there are theirs.
+  const QFileInfo target(hostPath);
+  const Fd folder(::open(QFile::encodeName(target.absolutePath()).constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.ok() || target.fileName().isEmpty()) return false;
+  WholeFile out(folder.get(), QFile::encodeName(target.fileName()));
+  return out.Write(bytes) && out.Commit();
 }
 
 std::optional<QStringList> ReadLines(const QString& file) {

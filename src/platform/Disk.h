@@ -14,16 +14,18 @@
 // - Names match without regard to letter case, one component at a time, as
 //   on the PCs the files come from; a new file takes the spelling it is
 //   created with.
+// - From the drive's folder on, no symbolic link is followed at any step of
+//   a path (HeldFolder.h): a link is neither a file nor a folder here, and
+//   what it points to is never read or written.
 // - A path whose component is "." or "..", holds a "/", or is empty in the
 //   middle of the path ("C:\A\\B") never reaches the host: the operation
 //   fails as for a missing file.
 // - Whole-file writes (WriteBytes, WriteLines, WriteRawLines, AppendLine,
-//   WriteImage, CopyFile) go through a temporary file beside the target that
-//   replaces the old file only once every byte is written and flushed. On a
-//   full disk, a file-size limit or a crash the old file stays byte for byte
-//   and the call returns false. A write killed half-way may leave its
-//   temporary file ("<name>.~pikorama-XXXXXX"); ListFiles never shows such
-//   files and DeleteFiles removes them with the files they were meant for.
+//   WriteImage, CopyFile) go through WholeFile.h: the old file is replaced
+//   only once every byte is on the device. On a full disk, a file-size
+//   limit or a crash the old file stays byte for byte and the call returns
+//   false. The program's own working files (HiddenNames.h) are never
+//   listed; DeleteFiles with "*.*" removes them with the rest.
 //
 // Every operation reports success or failure and never shows a message.
 
@@ -39,16 +41,25 @@ namespace disk {
 std::optional<QString> DriveRoot(QChar letter);
 
 // The host path of `path`, matched case-insensitively against what exists.
-// Nothing when the drive is missing or the path is not a safe path text.
+// Nothing when the drive is missing, the path is not a safe path text, or
+// a part of it that exists is a link.
 std::optional<QString> HostPath(const QString& path);
 
 // True when `name` can be one component of a path: not empty, not "." or
 // "..", and without "\" or "/".
 bool IsSafeName(const QString& name);
 
+// Exists: anything of that name, a link too. FileExists and FolderExists:
+// a plain file or a folder reached without a link.
 bool Exists(const QString& path);
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
+// True when the path leads through a link or names one.
+bool IsBehindLink(const QString& path);
+// True when something directly inside the folder is a link.
+bool HoldsLink(const QString& folder);
+// True when the plain file can be opened for reading.
+bool CanRead(const QString& file);
 
 // One level only: the parent folder must exist. False when the folder exists.
 bool CreateFolder(const QString& folder);
@@ -57,17 +68,33 @@ bool RemoveFolder(const QString& folder);
 // Fails when `to` names another existing file or folder.
 bool RenameFolder(const QString& from, const QString& to);
 
+// Deletes a plain file, or a link itself.
 bool DeleteFile(const QString& file);
-// Deletes the files directly inside `folder` that match `pattern` ("*.*",
-// "*.wav"); sub-folders are left alone. Returns how many were deleted.
+// Deletes the files (and links) directly inside `folder` that match
+// `pattern` ("*.*", "*.wav"); sub-folders are left alone. "*.*" takes the
+// program's working files too. Returns how many listed files were deleted.
 int DeleteFiles(const QString& folder, const QString& pattern);
-// Names of the files directly inside `folder` matching any of the patterns
-// separated by ";" ("*.BMP;*.JPG"), case-insensitively, sorted the same way.
+// Names of the plain files directly inside `folder` that match any of the
+// patterns separated by ";" ("*.BMP;*.JPG"), case-insensitively, sorted the
+// same way. Links and the program's working files are left out.
 QStringList ListFiles(const QString& folder, const QString& patterns);
+// The same, or nothing when the folder cannot be read (missing, a link,
+// not allowed).
+std::optional<QStringList> ReadFolder(const QString& folder, const QString& patterns);
 
 // Names of the folders directly inside `folder`, sorted without regard to
-// case; nothing for a missing folder.
+// case, links and the program's working folders left out; nothing for a
+// missing folder.
 QStringList ListFolders(const QString& folder);
+
+// Names of the program's own working files and folders directly inside
+// `folder` (HiddenNames.h), which the listings above leave out.
+QStringList ListOwnEntries(const QString& folder);
+
+// Which folder of which volume `folder` is now ("D:\": the stick in the
+// drive): the same text while it stays, another once something else has
+// taken its place. Nothing for a missing folder.
+std::optional<QString> VolumeOf(const QString& folder);
 
 // The letters (A..Z, upper case) of the drives that exist now, in order.
 QString ExistingDrives();
@@ -78,7 +105,7 @@ bool CopyFile(const QString& from, const QString& to);
 std::optional<QByteArray> ReadBytes(const QString& file);
 bool WriteBytes(const QString& file, const QByteArray& bytes);
 // The same for a file named by its host path (a file the child chose in a
-// dialog of the computer's own folders).
+// dialog of the computer's own folders, where links are the user's own).
 bool WriteHostBytes(const QString& hostPath, const QByteArray& bytes);
 
 // Text files in windows-31j. ReadLines splits as text::SplitLines does.

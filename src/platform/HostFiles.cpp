@@ -5,37 +5,19 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <filesystem>
+#include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/Disk.h"
+#include "platform/HeldFolder.h"
 #include "platform/RemovableDrives.h"
+#include "platform/WholeFile.h"
 
 namespace host {
-
-namespace {
-
-constexpr qint64 kChunk = 1 << 20;
-constexpr QFileDevice::Permissions kNewFilePermissions =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser |
-    QFileDevice::ReadGroup | QFileDevice::ReadOther;
-
-// False at the first write that does not take all it is given.
-bool WriteAll(QFileDevice& file, const char* data, qint64 size) {
-  qint64 done = 0;
-  while (done < size) {
-    const qint64 n = file.write(data + done, std::min(kChunk, size - done));
-    if (n <= 0) return false;
-    done += n;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool FlushRemovable(const QString& hostFolder) {
   const QString folder = QFileInfo(hostFolder).absoluteFilePath() + u'/';
@@ -52,34 +34,24 @@ bool FlushRemovable(const QString& hostFolder) {
 bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes) { return disk::WriteHostBytes(hostPath, bytes); }
 
 CopyOutcome CopyToHost(const QString& from, const QString& to) {
-  const auto source = disk::HostPath(from);
-  if (!source || !QFileInfo(*source).isFile()) return CopyOutcome::SourceMissing;
-  QFile in(*source);
-  if (!in.open(QIODevice::ReadOnly)) return CopyOutcome::SourceMissing;
+  int error = 0;
+  const disk::Fd in = disk::OpenFile(from, &error);
+  if (!in.ok()) return error == ENOENT ? CopyOutcome::SourceMissing : CopyOutcome::SourceUnreadable;
+  struct stat st {};
+  if (::fstat(in.get(), &st) != 0) return CopyOutcome::SourceUnreadable;
   const QFileInfo target(to);
-  if (target.isDir()) return CopyOutcome::WriteFailed;
-  // A temporary file beside the target, renamed over it once whole. It is
-  // removed on every way out but the rename.
-  QTemporaryFile out(target.absolutePath() + QStringLiteral("/.pikorama-XXXXXX"));
-  if (!out.open()) return CopyOutcome::WriteFailed;
-  // Readable like any other file there, not only by its owner.
-  out.setPermissions(target.exists() ? target.permissions() : kNewFilePermissions);
-  QByteArray buffer(kChunk, Qt::Uninitialized);
-  for (;;) {
-    const qint64 n = in.read(buffer.data(), buffer.size());
-    if (n < 0) return CopyOutcome::SourceMissing;  // the source broke off
-    if (n == 0) break;
-    if (!WriteAll(out, buffer.constData(), n)) return CopyOutcome::WriteFailed;
+  const disk::Fd folder(::open(QFile::encodeName(target.absolutePath()).constData(),
+                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.ok() || target.fileName().isEmpty()) return CopyOutcome::WriteFailed;
+  // A new file is readable like any other file there, not only by its owner.
+  disk::WholeFile out(folder.get(), QFile::encodeName(target.fileName()), 0644);
+  if (!out.ok()) return CopyOutcome::WriteFailed;
+  if (!out.CopyFrom(in.get(), st.st_size)) {
+    // Which side broke off: a source that reads no more is unreadable.
+    char probe = 0;
+    return ::pread(in.get(), &probe, 1, 0) < 0 ? CopyOutcome::SourceUnreadable : CopyOutcome::WriteFailed;
   }
-  if (!out.flush()) return CopyOutcome::WriteFailed;
-  out.close();
-  // rename(2) replaces an existing target in one step (QFile::rename refuses).
-  std::error_code error;
-  std::filesystem::rename(QFile::encodeName(out.fileName()).toStdString(), QFile::encodeName(to).toStdString(),
-                          error);
-  if (error) return CopyOutcome::WriteFailed;
-  out.setAutoRemove(false);
-  return CopyOutcome::Copied;
+  return out.Commit() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
 }
 
 }  // namespace host

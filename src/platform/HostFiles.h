@@ -7,9 +7,8 @@
 // is a host path instead. These primitives are the one place where such a
 // host path is written.
 //
-// Every write is whole or not at all: the bytes go to a temporary file in
-// the target folder that replaces the target only once everything is
-// written and flushed, so a full disk or a folder that cannot be written
+// Every write is whole or not at all, through the program's one whole-file
+// writer (WholeFile.h), so a full disk or a folder that cannot be written
 // never leaves a half file, and never empties a file that was there.
 //
 // Every operation reports success or failure and never shows a message.
@@ -30,13 +29,14 @@ bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes);
 
 enum class CopyOutcome {
   Copied,
-  SourceMissing,  // the path text names no readable file
+  SourceMissing,     // the path text names no file
+  SourceUnreadable,  // there is a file, but it cannot be read (or is a link)
   WriteFailed,    // the target could not be written; it is as it was
 };
 
 // Copies the file named by the path text `from` to the host path `to`,
-// replacing it, through a temporary file beside `to` and a rename. A new
-// file is readable by everyone, a replaced one keeps its permissions.
+// replacing it whole. A new file is readable by everyone, a replaced one
+// keeps its permissions.
 CopyOutcome CopyToHost(const QString& from, const QString& to);
 
 }  // namespace host

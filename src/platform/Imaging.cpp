@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include "platform/Disk.h"
+#include "platform/HeldFolder.h"
 
 namespace imaging {
 
@@ -51,10 +52,11 @@ std::optional<QImage> Decode(const QByteArray& bytes) {
 }
 
 std::optional<QImage> ReadPicture(const QString& file) {
-  const auto host = disk::HostPath(file);
-  if (!host || !QFileInfo(*host).isFile()) return std::nullopt;
-  QFile device(*host);
-  if (!device.open(QIODevice::ReadOnly)) return std::nullopt;
+  // Opened without passing a link, as every file of a drive.
+  const disk::Fd fd = disk::OpenFile(file);
+  QFile device;
+  if (!fd.ok() || !device.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    return std::nullopt;
   QImageReader reader(&device);
   reader.setAutoTransform(true);
   // No decoder may take more memory than the largest picture allowed needs

@@ -5,11 +5,13 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "shell/Session.h"
 
 std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
   if (position < 1 || position > deck.CardCount) return std::nullopt;
-  return CardFileStem(deck, deck.CardNumbers[size_t(position)]) + QStringLiteral("_x.wav");
+  return storyfiles::CardFilePath(deck.StoryFolder, deck.CardNumbers[size_t(position)],
+                                  storyfiles::CardFile::Narration);
 }
 
 void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, Recorder& recorder) {

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include "deck/CardDeck.h"
+#include "deck/StoryFiles.h"
 #include "editor/DrawingSession.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
@@ -39,13 +40,13 @@ struct DeckStory {
     }
     WriteCardList(m.deck);
   }
-  static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
+  static QString Stem(int n) { return storyfiles::CardStem(n); }
   QString host(const QString& name) const {
     return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
   }
   QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
   bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
-  QByteArray list() const { return bytes(QStringLiteral("CardData.txt")); }
+  QByteArray list() const { return bytes(storyfiles::kCardList); }
   QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
   QList<int> deck() const {
     QList<int> numbers;

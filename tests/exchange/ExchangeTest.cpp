@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDirIterator>
 #include <QtTest>
 #include <csignal>
 
@@ -20,6 +21,11 @@
 #include "platform/Disk.h"
 #include "platform/RemovableDrives.h"
 #include "platform/Widgets.h"
+#include "platform/WholeFile.h"
+#include "shell/ClassExchange.h"
+#include "shell/DataRoot.h"
+#include "shell/Session.h"
+#include "library/LibraryState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -93,6 +99,11 @@ class ExchangeTest : public QObject {
   void fullDrive();
   void newerDestination();
   void driveLetters();
+  void sticksKeepTheirLetters();
+  void listsReadAgainAtTheClick();
+  void linkedAndUnreadableStories();
+  void killedCopiesLeaveNothing();
+  void classHostAfterCopy();
 };
 
 void ExchangeTest::copyToDrive() {
@@ -369,26 +380,9 @@ void ExchangeTest::fullDrive() {
   QCOMPARE(host.dialogs.told.size(), 1);
   QVERIFY(
       host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
-  // The card files arrived whole; the card list stayed away; no temporary
-  // file is left.
-  const QString copied = stick.path() + QStringLiteral("/かえる");
-  QCOMPARE(ReadHostFile(copied + QStringLiteral("/Card_03_x.wav")), QByteArray("wav1"));
-  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/CardData.txt")));
-  QVERIFY(!QFileInfo::exists(copied + QStringLiteral("/Zzz_x.wav")));
-  QVERIFY(
-      QDir(copied).entryList({QStringLiteral(".pikorama*")}, QDir::Files | QDir::Hidden).isEmpty());
-
-  // What a link on a stick points to is never read.
-  WriteHostFile(drives.cls(QStringLiteral("secret.txt")), "secret");
-  MakeStory(drives.d(QStringLiteral("かえる")), 1);
-  QVERIFY(QFile::link(drives.cls(QStringLiteral("secret.txt")),
-                      drives.d(QStringLiteral("かえる/Card_09.txt"))));
-  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "\x82\xa9\x82\xa6\x82\xe9\r\n");
-  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.d()));
-  host.dialogs.told.clear();
-  x.Load();
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Incomplete);
-  QVERIFY(!QFileInfo::exists(story + QStringLiteral("/Card_09.txt")));
+  // A new story that did not arrive whole is taken away again: the stick
+  // holds no part of it, no temporary file, and its list does not name it.
+  QCOMPARE(Snapshot(stick.path()), QStringList());
 }
 
 void ExchangeTest::newerDestination() {
@@ -456,6 +450,323 @@ void ExchangeTest::driveLetters() {
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.root(u'C')));
   QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(drives.root(u'C')));
   QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/B")));
+  qunsetenv("PIKORAMA_DRIVE_D");
+
+  // "STICK A" is pulled: D: is a missing drive, the others keep their
+  // letters; a stick never seen before takes a letter never given out; the
+  // same stick back, wherever it is mounted, is D: again.
+  current.replace("90 27 8:17 / " + m + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n", "");
+  QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/B")));
+  QDir(media.path()).mkpath(QStringLiteral("N"));
+  current += "95 27 8:97 / " + m + "/N rw - vfat /dev/sdg1 rw\n";
+  QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'G'), std::optional<QString>(media.path() + QStringLiteral("/N")));
+  current += "96 27 8:17 / " + m + "/C rw - vfat /dev/sdb1 rw\n";
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/C")));
+  QCOMPARE(disk::DriveRoot(u'F'), std::nullopt);  // its stick's place was taken
+  disk::testing::SetMountTable({});
+}
+
+namespace {
+
+// A tmpfs standing for a USB stick: it keeps its files while it is pulled
+// (unmounted from the media folder) and plugged in again elsewhere.
+struct Stick {
+  Stick(const QString& base, const QString& name) : store(base + u'/' + name) {
+    QDir().mkpath(store);
+    mounted = ::mount("tmpfs", QFile::encodeName(store).constData(), "tmpfs", 0, "size=4m") == 0;
+  }
+  ~Stick() {
+    if (!at.isEmpty()) Pull();
+    ::umount2(QFile::encodeName(store).constData(), MNT_DETACH);
+  }
+  bool PlugIn(const QString& point) {
+    QDir().mkpath(point);
+    at = point;
+    return ::mount(QFile::encodeName(store).constData(), QFile::encodeName(point).constData(), nullptr,
+                   MS_BIND, nullptr) == 0;
+  }
+  bool Pull() {
+    const bool pulled = ::umount2(QFile::encodeName(at).constData(), MNT_DETACH) == 0;
+    at.clear();
+    return pulled;
+  }
+  QString store, at;
+  bool mounted = false;
+};
+
+// The program's working files anywhere under a host folder.
+QStringList Hidden(const QString& folder) {
+  QStringList found;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    if (it.fileName().startsWith(QStringLiteral(".pikorama"))) found.append(path);
+  }
+  return found;
+}
+
+QByteArray ProcMountTable() {
+  QFile f(QStringLiteral("/proc/self/mountinfo"));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+void ExchangeTest::sticksKeepTheirLetters() {
+  if (!PrivateMounts()) QSKIP("mounting sticks needs root and a mount namespace of the test's own");
+  TempDrives drives(QStringLiteral("C"));
+  QTemporaryDir base;
+  const QString media = base.path() + QStringLiteral("/media/taro");
+  disk::testing::SetMountTable(ProcMountTable, {media});
+  const std::unique_ptr<void, void (*)(void*)> undo(&base, [](void*) { disk::testing::SetMountTable({}); });
+  Stick a(base.path(), QStringLiteral("a")), b(base.path(), QStringLiteral("b")),
+      c(base.path(), QStringLiteral("c"));
+  QVERIFY(a.mounted && b.mounted && c.mounted);
+  WriteHostFile(a.store + QStringLiteral("/Menu.txt"), "A\r\n");
+  WriteHostFile(b.store + QStringLiteral("/Menu.txt"), "B\r\n");
+  QVERIFY(a.PlugIn(media + QStringLiteral("/STICK")));
+  QVERIFY(b.PlugIn(media + QStringLiteral("/STICK1")));
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media + QStringLiteral("/STICK")));
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media + QStringLiteral("/STICK1")));
+
+  // A class story copied to D: while its stick is out goes nowhere.
+  TestHost host;
+  host.stories = {QStringLiteral("かえる")};
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11")));
+  MakeStory(drives.c(QStringLiteral("A_PIKORA/CLASS_11/かえる")), 1);
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("A"));
+  QVERIFY(a.Pull());
+  const QStringList stickB = Snapshot(b.store);
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(host.dialogs.told.last(),
+           QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media + QStringLiteral("/STICK1")));
+
+  // Both back in the other order, each where the other was: D: is still
+  // stick a, E: stick b; a new stick takes F:.
+  QVERIFY(b.Pull());
+  QVERIFY(b.PlugIn(media + QStringLiteral("/STICK")));
+  QVERIFY(a.PlugIn(media + QStringLiteral("/STICK1")));
+  QVERIFY(c.PlugIn(media + QStringLiteral("/STICK2")));
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media + QStringLiteral("/STICK1")));
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media + QStringLiteral("/STICK")));
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media + QStringLiteral("/STICK2")));
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(ReadHostFile(a.store + QStringLiteral("/Menu.txt")), QByteArray("A\r\n\x82\xa9\x82\xa6\x82\xe9\r\n"));
+  QCOMPARE(Snapshot(b.store), stickB);
+}
+
+void ExchangeTest::listsReadAgainAtTheClick() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("くも")};
+  WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "\x82\xad\x82\xe0\r\n");
+  MakeStory(drives.cls(QStringLiteral("くも")), 1, "class");
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "neko\r\n");
+  MakeStory(drives.d(QStringLiteral("neko")), 2, "first");
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("neko"));
+
+  // The stick is swapped for another child's, on which row 1 is another
+  // story: nothing is copied, the child sees the new list and chooses again.
+  QTemporaryDir other;
+  WriteHostFile(other.path() + QStringLiteral("/Menu.txt"), "inu\r\nneko\r\n");
+  MakeStory(other.path() + QStringLiteral("/inu"), 1, "other");
+  MakeStory(other.path() + QStringLiteral("/neko"), 3, "other");
+  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(other.path()));
+  const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Changed);
+  QCOMPARE(host.dialogs.told.last(), QStringLiteral("USBメモリの なかみが かわりました。もういちど えらんでください。"));
+  QVERIFY(host.dialogs.asked.isEmpty());
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
+  QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("inu"));
+
+  // The same names on a stick that is not the one read: still nothing.
+  x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
+  QTemporaryDir third;
+  CopyFolder(other.path(), third.path());
+  qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(third.path()));
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Changed);
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
+
+  // Chosen again on the stick that is there: copied as usual.
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("neko/Card_03.txt"))), QByteArray("textother"));
+
+  // The class list changed under "＞＞＞" (another computer, say): the same.
+  x.PressList(StoryExchange::ClassSide, 5);
+  host.stories = {QStringLiteral("neko"), QStringLiteral("くも")};
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Changed);
+  QCOMPARE(host.dialogs.told.last(), QStringLiteral("クラスの リストが かわりました。もういちど えらんでください。"));
+}
+
+void ExchangeTest::linkedAndUnreadableStories() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる"), QStringLiteral("くも")};
+  MakeStory(drives.cls(QStringLiteral("かえる")), 2);
+  // On the stick: a story folder that is a link to a folder of the
+  // computer, a story holding a linked card file, and on the other side a
+  // stick story folder "くも" that is a link, where "＞＞＞" would write.
+  QTemporaryDir computer;
+  const QString secret = computer.path() + QStringLiteral("/.ssh");
+  MakeStory(secret, 1, "secret");
+  QVERIFY(QFile::link(secret, drives.d(QStringLiteral("neko"))));
+  MakeStory(drives.d(QStringLiteral("inu")), 1);
+  QVERIFY(QFile::link(secret + QStringLiteral("/Card_01.txt"), drives.d(QStringLiteral("inu/Card_02.txt"))));
+  QVERIFY(QFile::link(secret, drives.d(QStringLiteral("くも"))));
+  WriteHostFile(drives.d(QStringLiteral("Menu.txt")), "neko\r\ninu\r\n\x82\xad\x82\xe0\r\n");
+  MakeStory(drives.cls(QStringLiteral("くも")), 1);
+  const QStringList computerBefore = Snapshot(computer.path());
+  const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
+  StoryExchange x(host);
+  x.Load();
+  for (int row : {1, 2}) {
+    x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 5);
+    QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+    QCOMPARE(host.dialogs.told.last(),
+             QStringLiteral("「%1」の フォルダは つかえないので、コピーしませんでした。")
+                 .arg(x.Name(StoryExchange::DriveSide, row)));
+  }
+  x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
+  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(host.dialogs.told.last(), QStringLiteral("「くも」の フォルダは つかえないので、コピーしませんでした。"));
+  QCOMPARE(Snapshot(computer.path()), computerBefore);
+  QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
+
+  // Files that are there but cannot be read: nothing is copied, and the
+  // child hears which cards. Root reads everything, so the copy runs as an
+  // unprivileged user.
+  QFile::remove(drives.d(QStringLiteral("くも")));
+  WriteHostFile(drives.cls(QStringLiteral("かえる/CardData.txt")), " 2 \r\n 1 \r\n");
+  const QByteArray wav = QFile::encodeName(drives.cls(QStringLiteral("かえる/Card_01_x.wav")));
+  QVERIFY(::chmod(wav.constData(), 0) == 0);
+  for (const QChar letter : {u'C', u'D'})
+    QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rwX"), drives.drives.root(letter)});
+  QVERIFY(::chmod(wav.constData(), 0) == 0);
+  const QStringList stickBefore = Snapshot(drives.d());
+  x.PressList(StoryExchange::ClassSide, 5);
+  QVERIFY(AsUnprivilegedUser([&] {
+    return x.CopyToDrive() == CopyOutcome::Refused &&
+           host.dialogs.told.last() == QStringLiteral("「かえる」の 2まいめの カードが よめないので、コピーしませんでした。");
+  }));
+  // A story folder that cannot be read is no empty story.
+  QVERIFY(::chmod(wav.constData(), 0644) == 0);
+  const QByteArray folder = QFile::encodeName(drives.cls(QStringLiteral("かえる")));
+  QVERIFY(::chmod(folder.constData(), 0) == 0);
+  QVERIFY(AsUnprivilegedUser([&] {
+    return x.CopyToDrive() == CopyOutcome::Refused &&
+           host.dialogs.told.last() == QStringLiteral("「かえる」の ファイルが よめないので、コピーしませんでした。");
+  }));
+  QVERIFY(::chmod(folder.constData(), 0755) == 0);
+  QCOMPARE(Snapshot(drives.d()), stickBefore);
+}
+
+void ExchangeTest::killedCopiesLeaveNothing() {
+  Drives drives;
+  TestHost host;
+  host.stories = {QStringLiteral("かえる")};
+  // A story big enough that a copy takes a good part of the kill window.
+  const QString story = drives.cls(QStringLiteral("かえる"));
+  MakeStory(story, 30);
+  for (int n = 1; n <= 30; ++n)
+    WriteHostFile(story + QStringLiteral("/Card_%1.PNG").arg(n, 2, 10, QLatin1Char('0')), QByteArray(100 * 1024, char('a' + n % 26)));
+  const QStringList whole = Snapshot(story);
+  // The kills fall anywhere in about two copies.
+  QElapsedTimer timer;
+  timer.start();
+  {
+    StoryExchange x(host);
+    x.Load();
+    QVERIFY(x.CopyToDrive() == CopyOutcome::Copied);
+  }
+  const int window = int(std::clamp<qint64>(2 * timer.nsecsElapsed() / 1000, 20000, 500000));
+  qDebug("one copy: %lld us", timer.nsecsElapsed() / 1000);
+  QFile::remove(drives.d(QStringLiteral("Menu.txt")));
+  QDir(drives.d(QStringLiteral("かえる"))).removeRecursively();
+  int cut = 0;
+  RunKillRounds(
+      20,
+      [&] {
+        StoryExchange x(host);
+        x.Load();
+        x.CopyToDrive();
+        // The next copy is a new story again.
+        QFile::remove(drives.d(QStringLiteral("Menu.txt")));
+        QDir(drives.d(QStringLiteral("かえる"))).removeRecursively();
+      },
+      [&](int round) {
+        // The stick's list names only a whole story.
+        const auto listed = disk::ReadLines(QStringLiteral("D:\\Menu.txt")).value_or(QStringList());
+        for (const QString& name : listed)
+          QVERIFY2(Snapshot(drives.d(name)) == whole, qPrintable(QStringLiteral("round %1").arg(round)));
+        const QStringList left = Hidden(drives.d());
+        cut += !left.isEmpty();
+        // The next start, a minute or more later, copies the story again:
+        // what the cut left is gone, and nothing of it travelled.
+        for (const QString& path : left) {
+          QFile f(path);
+          QVERIFY(f.open(QIODevice::ReadWrite));
+          f.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime);
+        }
+        disk::testing::ForgetLeftoverChecks();
+        StoryExchange x(host);
+        x.Load();
+        QVERIFY(x.CopyToDrive() == CopyOutcome::Copied);
+        QCOMPARE(Snapshot(drives.d(QStringLiteral("かえる"))), whole);
+        QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
+        QCOMPARE(Hidden(drives.d()), QStringList());
+        QFile::remove(drives.d(QStringLiteral("Menu.txt")));
+        QDir(drives.d(QStringLiteral("かえる"))).removeRecursively();
+      },
+      window);
+  qDebug("copies cut with their temporary files on the stick: %d of 20", cut);
+}
+
+void ExchangeTest::classHostAfterCopy() {
+  // The program's own host: the class's story panel and the deck on show
+  // follow a copy into the class.
+  TempDrives drives(QStringLiteral("CD"));
+  disk::testing::SetMountTable([] { return QByteArray(); }, {QStringLiteral("/nowhere")});
+  const QString cls = drives.c(QStringLiteral("A_PIKORA/CLASS_11/"));
+  WriteHostFile(cls + QStringLiteral("Menu.txt"), "kaeru\r\n");
+  MakeStory(cls + QStringLiteral("kaeru"), 1, "old");
+  MakeStory(drives.root(u'D') + QStringLiteral("/kaeru"), 3, "new");
+  MakeStory(drives.root(u'D') + QStringLiteral("/kame"), 1);
+  WriteHostFile(drives.root(u'D') + QStringLiteral("/Menu.txt"), "kame\r\nkaeru\r\n");
+  ScriptedDialogs dialogs;
+  Session m(dialogs);
+  InitClassNames(m.library);
+  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  dialogs.answers = {true};
+  ChooseClass(m, 0);
+  QCOMPARE(int(m.deck.CardCount), 1);
+  const QImage panelBefore = m.library.storyListImage.copy();
+  QSignalSpy redrawn(&m.library, &Notifier::surfaceChanged);
+
+  ClassExchange host(m.library, m.deck, dialogs);
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);  // "kame", a new story
+  QCOMPARE(m.library.StoryCount, int16_t(2));
+  QCOMPARE(m.library.StoryNames[2], QStringLiteral("kame"));
+  QVERIFY(redrawn.count() > 0);
+  QVERIFY(m.library.storyListImage != panelBefore);
+  QCOMPARE(int(m.deck.CardCount), 1);  // the story on show is still kaeru
+
+  // The story on show is replaced: its deck is read again.
+  x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
+  dialogs.answers = {true};
+  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("kaeru"));
+  QCOMPARE(int(m.deck.CardCount), 3);
+  QCOMPARE(m.deck.cardText, QStringLiteral("textnew\r\n"));
   disk::testing::SetMountTable({});
 }
 

@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "export/ExportDialog.h"
 #include "platform/Fonts.h"
@@ -166,6 +167,21 @@ class WebPagesTest : public QObject {
     QCOMPARE(ExportMessage(full), QStringLiteral("2まいめから あとが かけませんでした。"));
     QCOMPARE(Snapshot(web_->path()), before);
     QCOMPARE(WebFile("s_card_02.png"), QByteArray(300000, 'a'));
+
+    // A narration and a text that are there but cannot be read are no
+    // success: the child hears which cards. Root reads everything, so the
+    // export runs as an unprivileged user.
+    Card("Card_03.PNG", "pic3");
+    const QByteArray wav = QFile::encodeName(Card("Card_01_x.wav", "wav1"));
+    const QByteArray txt = QFile::encodeName(Card("Card_03.txt", Sjis("みっつめ\r\n")));
+    QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rwX"),
+                                                drives_->root(u'C'), web_->path()});
+    QVERIFY(::chmod(wav.constData(), 0) == 0 && ::chmod(txt.constData(), 0) == 0);
+    QVERIFY(AsUnprivilegedUser([&] {
+      const ExportResult unread = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("u.html"));
+      return !unread.Succeeded() && unread.unreadableCards == QList<int>{1, 3} &&
+             ExportMessage(unread) == QStringLiteral("1、3まいめの カードが よめませんでした。");
+    }));
   }
 
   void japaneseSaveDialog() {

@@ -100,8 +100,6 @@ void CopyFolder(const QString& from, const QString& to) {
   }
 }
 
-namespace {
-
 // Mounts made by the tests stay inside the test process: a mount namespace
 // of its own, with nothing passed back to the host.
 bool PrivateMounts() {
@@ -113,6 +111,19 @@ bool PrivateMounts() {
   }();
   return ok;
 }
+
+bool AsUnprivilegedUser(const std::function<bool()>& check) {
+  if (geteuid() != 0) return check();
+  fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && check() ? 0 : 1);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+namespace {
 
 constexpr long kTmpfsMagic = 0x01021994;
 
@@ -176,9 +187,9 @@ void FullDisk::WhileFull(const std::function<void()>& operation, qint64 room) {
 }
 
 void RunKillRounds(int rounds, const std::function<void()>& childLoop,
-                   const std::function<void(int round)>& checkAfterKill) {
+                   const std::function<void(int round)>& checkAfterKill, int maxDelayUs) {
   std::mt19937 random(20261209);
-  std::uniform_int_distribution<int> delayMicroseconds(0, 30000);
+  std::uniform_int_distribution<int> delayMicroseconds(0, maxDelayUs);
   for (int round = 0; round < rounds; ++round) {
     fflush(nullptr);
     const pid_t child = fork();

@@ -96,8 +96,19 @@ class FullDisk {
 };
 
 // Runs `childLoop` over and over in a forked child, kills the child with
-// SIGKILL after a random 0-30 ms (the same sequence every run), waits for it
-// and calls `checkAfterKill(round)` in the test process; `rounds` times.
-// The child ends only by the kill; it must not use QVERIFY and friends.
+// SIGKILL after a random 0 to `maxDelayUs` microseconds (the same sequence
+// every run), waits for it and calls `checkAfterKill(round)` in the test
+// process; `rounds` times. The child ends only by the kill; it must not use
+// QVERIFY and friends.
 void RunKillRounds(int rounds, const std::function<void()>& childLoop,
-                   const std::function<void(int round)>& checkAfterKill);
+                   const std::function<void(int round)>& checkAfterKill, int maxDelayUs = 30000);
+
+// True when the test process runs as root in a mount namespace of its own
+// (made at the first call), where it may mount file systems that nobody
+// else sees.
+bool PrivateMounts();
+
+// Runs `check` as the unprivileged user nobody in a forked child when the
+// test runs as root (root reads and writes anything), else in the test
+// process; true when it returned true.
+bool AsUnprivilegedUser(const std::function<bool()>& check);

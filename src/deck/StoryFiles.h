@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// The names of a story's files, the one place they are spelled. A class
+// folder (and the root of an exchange drive) holds the story list
+// "Menu.txt" beside one folder per story; a story folder holds the card list
+// "CardData.txt" and, per card number NN (two digits, "Card_07"), its
+// picture "Card_NN.PNG", thumbnail "Card_NN.BMP", text "Card_NN.txt" and
+// narration "Card_NN_x.wav". Names match without regard to letter case; the
+// school PCs spell the text ".TXT" when a card is copied, and a file copy
+// creates keeps that spelling.
+
+#include <QString>
+#include <cstdlib>
+
+namespace storyfiles {
+
+// The story list of a class folder or an exchange drive.
+inline const QString kStoryList = QStringLiteral("Menu.txt");
+// The card list of a story folder.
+inline const QString kCardList = QStringLiteral("CardData.txt");
+
+enum class CardFile { Picture, Thumbnail, Text, Narration };
+
+// Every file a card can have, in the order a card copy writes them.
+inline constexpr CardFile kCardFiles[] = {CardFile::Thumbnail, CardFile::Picture, CardFile::Text,
+                                          CardFile::Narration};
+
+// How a card's own files are spelled when a card is saved or recorded, and
+// when a card copy writes them.
+enum class Spelling { Saved, Copied };
+
+// What follows the stem: ".PNG", ".BMP", ".txt" (".TXT" for a copy), "_x.wav".
+inline QString CardFileSuffix(CardFile kind, Spelling spelling = Spelling::Saved) {
+  switch (kind) {
+    case CardFile::Picture: return QStringLiteral(".PNG");
+    case CardFile::Thumbnail: return QStringLiteral(".BMP");
+    case CardFile::Text:
+      return spelling == Spelling::Copied ? QStringLiteral(".TXT") : QStringLiteral(".txt");
+    case CardFile::Narration: return QStringLiteral("_x.wav");
+  }
+  return {};
+}
+
+// "Card_07" for 7: the number's last two digits ("Card_00" for 0).
+inline QString CardStem(int number) {
+  const QString digits = QStringLiteral("0") + QString::number(std::abs(number));
+  return QStringLiteral("Card_") + digits.right(2);
+}
+
+// "Card_07.PNG" and so on.
+inline QString CardFileName(int number, CardFile kind, Spelling spelling = Spelling::Saved) {
+  return CardStem(number) + CardFileSuffix(kind, spelling);
+}
+
+// The path text of a card's file in a story folder (ending in "\").
+inline QString CardFilePath(const QString& storyFolder, int number, CardFile kind,
+                            Spelling spelling = Spelling::Saved) {
+  return storyFolder + CardFileName(number, kind, spelling);
+}
+
+// The card files of a story and its card list, as a listing pattern.
+inline const QString kStoryWorkPattern = QStringLiteral("Card_*.*;") + kCardList;
+
+}  // namespace storyfiles
