@@ -56,6 +56,7 @@ class CardFilesTest : public QObject {
   void numbering();
   void fullDiskKeepsEveryFile();
   void damagedListsLoseNoCard();
+  void fullDeckTakesNoCard();
   void unreadablePictureIsKept();
   void pictureAndThumbnail();
   void textFile();
@@ -126,6 +127,21 @@ void CardFilesTest::damagedListsLoseNoCard() {
   QVERIFY(SaveDrawnCard(lost.m.editor, lost.m.deck, lost.m.dialogs));
   QCOMPARE(lost.deck(), QList<int>{4});
   for (int n : {1, 2, 3}) QCOMPARE(lost.bytes(DeckStory::Stem(n) + QStringLiteral(".PNG")), QByteArray::number(n));
+}
+
+void CardFilesTest::fullDeckTakesNoCard() {
+  // Thirty cards whose numbers leave 30 free: a drawing on the page after
+  // the last card is not saved as a thirty-first, and no file changes.
+  QList<int> thirty;
+  for (int n = 1; n <= 29; ++n) thirty.append(n);
+  thirty.append(31);
+  Story story(thirty, true);
+  const QStringList before = Snapshot(story.host(QString()));
+  story.m.deck.CurrentCard = 31;
+  story.paintQuarters();
+  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QCOMPARE(Snapshot(story.host(QString())), before);
+  QCOMPARE(story.deck(), thirty);
 }
 
 void CardFilesTest::unreadablePictureIsKept() {

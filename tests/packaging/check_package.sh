@@ -5,11 +5,19 @@
 # CMakeLists.txt beside this file). Exit 77 means skipped.
 set -euo pipefail
 step=$1
+[[ -n "${RESULTS:-}" ]] && rm -f "$RESULTS"
 deb="$PACKAGE_DIR/pikorama_${PIKORAMA_VERSION}_amd64.deb"
 app=org.pikorama.Pikorama
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-skip() { echo "SKIP: $*"; exit 77; }
+skip() {
+  echo "SKIP: $*"
+  if [[ -n "${RESULTS:-}" ]]; then
+    mkdir -p "$(dirname "$RESULTS")"
+    echo "SKIP   : package_$step() $*" > "$RESULTS"
+  fi
+  exit 77
+}
 need() { command -v "$1" >/dev/null || skip "$1 is not installed"; }
 
 # A fresh folder that goes when the step ends.
@@ -107,9 +115,11 @@ metadata)
 lintian)
   have_deb
   need lintian
-  lintian --no-tag-display-limit "$deb" > "$scratch/lintian" 2>&1 || true
+  lintian --tag-display-limit 0 -I "$deb" > "$scratch/lintian" 2>&1 || true
   cat "$scratch/lintian"
   if grep -q '^E:' "$scratch/lintian"; then fail "lintian reports errors"; fi
+  # The licence and copyright file are as Debian asks, to the last tag.
+  if grep -Eq '^[EWI]: .*(licen[cs]e|copyright)' "$scratch/lintian"; then fail "lintian questions the licence"; fi
   ;;
 
 start)
