@@ -120,7 +120,6 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
   QTemporaryDir drive;
-  qputenv("PIKORAMA_STARTUP_REPORT", "1");
   qputenv("PIKORAMA_DRIVE_C", drive.path().toLocal8Bit());
   const QByteArray self = QCoreApplication::applicationFilePath().toLocal8Bit();
   std::vector<double> ms, floorMs, cpu, floorCpu;

@@ -34,11 +34,4 @@ class DeckState : public Notifier {
   // blank paper standing in for it, and the file is kept unless the child
   // draws.
   bool pictureUnreadable = false;
-  bool stripVisible = false;
-
-  // LoadCard has put a card into cardImage and cardText.
-  void notifyCardLoaded() { emit cardLoaded(); }
-
- signals:
-  void cardLoaded();
 };

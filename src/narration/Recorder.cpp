@@ -54,9 +54,13 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
 bool Recorder::SavePendingNarration(const QString& narrationFile) {
   narrationFile_ = narrationFile;
   if (!pending_) return true;
+  // A take that could not be written stays kept, to be written with the
+  // card's next save; it is never dropped without a word.
   const bool saved = WriteNarration(*pending_, narrationFile);
-  pending_.reset();
-  if (!saved) Tell(AudioError::CannotSave);
+  if (saved)
+    pending_.reset();
+  else
+    Tell(AudioError::CannotSave);
   return saved;
 }
 
@@ -96,8 +100,10 @@ void Recorder::Save() {
     return;
   }
   const AudioError error = device_.Save(*narrationFile_);
-  // A recording that could not be written can be saved again.
+  // A recording that could not be written can be saved again; one that was
+  // written replaces a take kept from before.
   if (error == AudioError::CannotSave) unsaved_ = true;
+  if (error == AudioError::None) pending_.reset();
   Tell(error);
 }
 
