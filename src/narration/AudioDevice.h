@@ -2,136 +2,100 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The recording device: one wave recorder on the alias "wfile", driven by
-// text commands as the recorder sends them.
+// The recording device: one recording at a time from the default input, in
+// the input's own format, kept in memory until it is saved.
 //
-//   "close wfile"                          discard the recording, close
-//   "open new type waveaudio alias wfile"  a new, empty recording on the
-//                                          default input, in its own format
-//   "set wfile time format ms"             positions in milliseconds
-//   "record wfile" / "record wfile to N"   start (or go on) recording; with
-//                                          "to N" it stops by itself at N ms
-//   "stop wfile"                           stop, keeping what was recorded
-//   "save wfile <path text>"               write the recording as a wave file
-//   "status wfile position"                the length so far in ms, as text
-//   "status wfile mode"                    "recording" or "stopped"
-//
-// Status 0 is success and the reply holds the answer (or is empty). Any
-// other status comes with a short error text in the reply. Recording runs
-// in the audio system; the samples arrive on the event loop, are converted
-// to the narration format as they come, and stay in memory until they are
-// saved. Only "record" talks to the sound system (one short round trip to
-// start the input); no command waits for sound.
+// Nothing here waits for sound. Record() hands the start to the input's own
+// thread (AudioInput) and returns at once; the samples arrive on the event
+// loop, are converted to the narration format as they come, and are kept.
+// What goes wrong with the input is announced as failed(): no microphone,
+// an input that cannot start, and an input that stops, fails or delivers
+// nothing for about a second while recording (a stalled sound server, an
+// unplugged microphone). A failed recording is closed: nothing of it can
+// be saved. Errors are values; the recorder chooses the child's words.
 
-#include <QAudioFormat>
-#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <atomic>
 #include <memory>
 #include <optional>
-#include <vector>
 
-class QAudioSource;
-typedef struct SRC_STATE_tag SRC_STATE;
+#include "narration/AudioInput.h"
+#include "narration/NarrationFile.h"
 
-// Narration files: PCM 16-bit, mono, 22050 Hz.
-constexpr int kNarrationRate = 22050;
+class QThread;
 
-// Turns the input's samples into narration samples (one channel at the
-// narration rate) as they arrive, so that saving has little left to do.
-// A copy goes on independently of the original.
-class NarrationConverter {
- public:
-  NarrationConverter() = default;
-  explicit NarrationConverter(const QAudioFormat& input);
-  NarrationConverter(const NarrationConverter& other);
-  NarrationConverter& operator=(const NarrationConverter& other);
-  ~NarrationConverter();
-
-  bool valid() const { return valid_; }
-  // Whole frames in the input's format.
-  void Add(const char* data, qint64 frames);
-  // The samples still held back by the converter's filter; nothing may be
-  // added afterwards.
-  void Finish();
-  qint64 framesIn() const { return framesIn_; }
-  const std::vector<float>& samples() const { return out_; }
-
- private:
-  void Run(const float* in, long frames, bool last);
-
-  QAudioFormat format_;
-  SRC_STATE* state_ = nullptr;  // none when the input is at the narration rate
-  std::vector<float> out_;
-  qint64 framesIn_ = 0;
-  bool valid_ = false;
+enum class AudioError {
+  None,
+  NotOpen,          // no recording: none made, or closed
+  NoMicrophone,     // the sound system offers no input
+  CannotRecord,     // the input refused to start
+  InputStopped,     // the input stopped, failed or gave nothing while recording
+  NothingRecorded,  // the recording holds no sound
+  CannotSave,       // the file could not be written; the old one stays
 };
-
-// Samples as the input delivered them, and as far as they are converted.
-struct Recording {
-  QAudioFormat format;
-  QByteArray bytes;
-  NarrationConverter converted;  // may lag behind or be empty
-
-  qint64 frames() const;
-  qint64 milliseconds() const;
-};
-
-// The recording as the bytes of a narration file; nothing when the format
-// cannot be read or the encoder fails.
-std::optional<QByteArray> EncodeNarration(const Recording& recording);
-// Writes the recording to the file named by the path text, replacing it
-// whole; on failure the old file is left as it was.
-bool WriteNarration(const Recording& recording, const QString& pathText);
-
-// The device's error texts.
-namespace audio_error {
-inline const QString kNotOpen = QStringLiteral("ろくおんの じゅんびが できていません。");
-inline const QString kNoMicrophone = QStringLiteral("マイクが みつかりません。");
-inline const QString kCannotRecord = QStringLiteral("ろくおんが はじめられません。");
-inline const QString kCannotSave = QStringLiteral("こえを ほぞんできませんでした。");
-inline const QString kUnknownCommand = QStringLiteral("わからない めいれいです。");
-}  // namespace audio_error
 
 class AudioDevice : public QObject {
   Q_OBJECT
  public:
-  enum Status {
-    kOk = 0,
-    kUnknownCommand = 1,
-    kNotOpen = 2,
-    kNoMicrophone = 3,
-    kCannotRecord = 4,
-    kCannotSave = 5,
-  };
+  // How long a recording input may deliver nothing before it is given up.
+  static constexpr int kSilenceLimitMs = 1000;
 
   explicit AudioDevice(QObject* parent = nullptr);
   ~AudioDevice() override;
 
-  int SendAudioCommand(const QString& command, QString& reply);
+  // Closes the recording before and starts a new one; with a limit it stops
+  // by itself at that length.
+  void Record(std::optional<qint64> limitMs = std::nullopt);
+  // Stops recording, keeping what was recorded.
+  void Stop();
+  // Drops the recording.
+  void Close();
+  // Writes the recording as a narration file, replacing the file whole.
+  AudioError Save(const QString& pathText) const;
 
-  // What has been recorded since the device was opened; nothing when no
-  // device is open. Cheap: the samples are shared, not copied.
+  // A recording is open from Record() to Close() or a failure.
+  bool IsOpen() const { return state_ != State::Closed; }
+  // Recording, or waiting for the input to start.
+  bool IsRecording() const { return (state_ == State::Starting && !stopWhenStarted_) || state_ == State::Recording; }
+  // The length recorded so far; 0 with no recording.
+  qint64 PositionMs() const { return recording_.milliseconds(); }
+  // What has been recorded since Record(); nothing when no recording is
+  // open or its input has not started yet. Cheap: the samples are shared,
+  // not copied.
   std::optional<Recording> CurrentRecording() const;
 
  signals:
   // Samples arrived (at most once per delivery from the input).
   void captured();
+  // The recording failed and is closed.
+  void failed(AudioError error);
 
  private:
-  int Open(QString& reply);
-  int Record(std::optional<qint64> untilMs, QString& reply);
-  void Stop();
-  void Close();
-  void Append(const char* data, qint64 size);
-  void Convert();
-  qint64 PositionMs() const;
+  void Started(int take, const QAudioFormat& format);
+  void Delivered(int take, const QByteArray& samples);
+  void InputFailed(int take, AudioInput::Failure failure);
+  void GiveUp(AudioError error);
+  void StopInput();
 
-  class Capture;
-  std::unique_ptr<QAudioSource> source_;
-  std::unique_ptr<Capture> capture_;
-  bool recordingOn_ = false;
+  enum class State {
+    Closed,
+    Starting,  // the input was asked to start and has not answered
+    Recording,
+    Stopped,  // what was recorded is kept
+  };
+
+  std::shared_ptr<std::atomic<int>> wanted_ = std::make_shared<std::atomic<int>>(0);
+  QThread* thread_ = nullptr;  // made on the first recording
+  AudioInput* input_ = nullptr;  // lives on thread_
+  QTimer silence_;
+  int take_ = 0;  // the take being recorded or kept; 0 for none
+  int lastTake_ = 0;
+  State state_ = State::Closed;
+  // "■" came while the input was starting: it stops once started, and
+  // is still given up if it never answers.
+  bool stopWhenStarted_ = false;
   Recording recording_;
-  std::optional<qint64> limitBytes_;
-  bool open_ = false;
+  std::optional<qint64> limitMs_;
 };

@@ -9,27 +9,31 @@
 #include "platform/Dialogs.h"
 #include "platform/Disk.h"
 
-namespace {
-
-// The leading number of a reply, 0 when it does not start with one (as an
-// error text does); held in 16 bits.
-int16_t LeadingNumber(const QString& text) {
-  qsizetype end = 0;
-  while (end < text.size() && text[end].isDigit() && text[end].unicode() < 128) ++end;
-  bool ok = false;
-  const qint64 n = text.left(std::min<qsizetype>(end, 9)).toLongLong(&ok);
-  return ok ? int16_t(std::min<qint64>(n, INT16_MAX)) : 0;
-}
-
-}  // namespace
-
 Recorder::Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialogs,
                    QObject* parent)
-    : QObject(parent), device_(device), player_(player), dialogs_(dialogs) {}
+    : QObject(parent), device_(device), player_(player), dialogs_(dialogs) {
+  connect(&device_, &AudioDevice::failed, this, &Recorder::Failed);
+}
 
-int Recorder::Send(const QString& command) {
-  QString reply;
-  return device_.SendAudioCommand(command, reply);
+void Recorder::Tell(AudioError error) {
+  switch (error) {
+    case AudioError::None:
+    case AudioError::NotOpen:  // nothing recorded is nothing to save
+      return;
+    case AudioError::NoMicrophone:
+      dialogs_.Tell(recorder_message::kNoMicrophone);
+      return;
+    case AudioError::CannotRecord:
+      dialogs_.Tell(recorder_message::kCannotRecord);
+      return;
+    case AudioError::InputStopped:
+    case AudioError::NothingRecorded:
+      dialogs_.Tell(recorder_message::kNotRecorded);
+      return;
+    case AudioError::CannotSave:
+      dialogs_.Tell(recorder_message::kCannotSave);
+      return;
+  }
 }
 
 void Recorder::SetBar(int value) {
@@ -40,7 +44,7 @@ void Recorder::SetBar(int value) {
 }
 
 void Recorder::CardOpened(std::optional<QString> narrationFile) {
-  Send(QStringLiteral("close wfile"));
+  device_.Close();
   narrationFile_ = std::move(narrationFile);
   pending_.reset();
   unsaved_ = false;
@@ -56,51 +60,51 @@ bool Recorder::SavePendingNarration(const QString& narrationFile) {
   if (saved)
     pending_.reset();
   else
-    dialogs_.Tell(audio_error::kCannotSave);
+    Tell(AudioError::CannotSave);
   return saved;
 }
 
 void Recorder::Record() {
-  Send(QStringLiteral("close wfile"));
-  QString reply;
-  if (device_.SendAudioCommand(QStringLiteral("open new type waveaudio alias wfile"), reply) != 0) {
-    dialogs_.Tell(reply);
-    return;
-  }
-  Send(QStringLiteral("set wfile time format ms"));
+  device_.Close();
   timerEnabled_ = true;
   barMax_ = recordMax_;
   barValue_ = 0;
   recordPosition_ = 0;
+  unsaved_ = true;
   emit changed();
   // Stops by itself at the bar's end, so the file and the bar agree.
-  if (device_.SendAudioCommand(QStringLiteral("record wfile to %1").arg(recordMax_), reply) != 0) {
-    dialogs_.Tell(reply);
-    return;
-  }
-  unsaved_ = true;
+  device_.Record(recordMax_);
 }
 
-void Recorder::Stop() { Send(QStringLiteral("stop wfile")); }
+void Recorder::Failed(AudioError error) {
+  // The take is gone: the bar and the poll stop, and nothing is offered
+  // for saving.
+  unsaved_ = false;
+  timerEnabled_ = false;
+  recordPosition_ = 0;
+  barValue_ = 0;
+  emit changed();
+  Tell(error);
+}
+
+void Recorder::Stop() { device_.Stop(); }
 
 void Recorder::Save() {
   unsaved_ = false;
   if (!narrationFile_) {
     // A new card has no file of its own yet: keep the recording until the
     // card's first save names it.
-    if (auto recording = device_.CurrentRecording()) pending_ = std::move(recording);
+    auto recording = device_.CurrentRecording();
+    if (recording && recording->frames() == 0) return Tell(AudioError::NothingRecorded);
+    if (recording) pending_ = std::move(recording);
     return;
   }
-  QString reply;
-  const int status = device_.SendAudioCommand(QStringLiteral("save wfile ") + *narrationFile_, reply);
-  // Nothing recorded is nothing to save; a recording that could not be
-  // written is told, and the old narration stays as it was.
-  if (status == AudioDevice::kCannotSave) {
-    unsaved_ = true;
-    dialogs_.Tell(audio_error::kCannotSave);
-  } else if (status == AudioDevice::kOk) {
-    pending_.reset();  // a take kept from before is replaced by this one
-  }
+  const AudioError error = device_.Save(*narrationFile_);
+  // A recording that could not be written can be saved again; one that was
+  // written replaces a take kept from before.
+  if (error == AudioError::CannotSave) unsaved_ = true;
+  if (error == AudioError::None) pending_.reset();
+  Tell(error);
 }
 
 void Recorder::Delete() {
@@ -115,8 +119,6 @@ void Recorder::Play() {
 
 void Recorder::Tick() {
   if (!timerEnabled_) return;
-  QString reply;
-  device_.SendAudioCommand(QStringLiteral("status wfile position"), reply);
-  recordPosition_ = LeadingNumber(reply);
+  recordPosition_ = int16_t(std::min<qint64>(device_.PositionMs(), INT16_MAX));
   SetBar(recordPosition_);
 }

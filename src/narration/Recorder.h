@@ -11,6 +11,10 @@
 // nothing while it is a new card that has not been saved: then "save"
 // keeps the recording pending until the card's first save has given it a
 // number (SavePendingNarration), and "delete" and "play" do nothing.
+//
+// A recording that failed (see AudioDevice) is told to the child and is
+// gone; a recording with no sound in it is never saved, so a narration is
+// only ever replaced by a real take.
 
 #include <QObject>
 #include <QString>
@@ -21,6 +25,14 @@
 
 class Dialogs;
 class NarrationPlayer;
+
+// What the child is told.
+namespace recorder_message {
+inline const QString kNoMicrophone = QStringLiteral("マイクが みつかりません。");
+inline const QString kCannotRecord = QStringLiteral("ろくおんが はじめられません。");
+inline const QString kNotRecorded = QStringLiteral("こえが ろくおんできませんでした。");
+inline const QString kCannotSave = QStringLiteral("こえを ほぞんできませんでした。");
+}  // namespace recorder_message
 
 class Recorder : public QObject {
   Q_OBJECT
@@ -69,8 +81,9 @@ class Recorder : public QObject {
   void changed();
 
  private:
-  int Send(const QString& command);
   void SetBar(int value);
+  void Failed(AudioError error);
+  void Tell(AudioError error);
 
   AudioDevice& device_;
   NarrationPlayer& player_;

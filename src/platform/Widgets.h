@@ -24,6 +24,9 @@ class FaceButton : public QPushButton {
   QColor face() const { return face_; }
   void setCaption(const QString& caption);
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
   QColor face_;
 };

@@ -5,6 +5,7 @@
 // 440 Hz tone, with narration files on temporary drives.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTest>
@@ -62,10 +63,11 @@ void CheckNarration(const QString& hostPath, double seconds, double within) {
   QVERIFY2(perSecond > 840 && perSecond < 920, qPrintable(QString::number(perSecond)));
 }
 
-QString StatusMode(AudioDevice& device) {
-  QString reply;
-  device.SendAudioCommand(QStringLiteral("status wfile mode"), reply);
-  return reply;
+// Runs pactl against the private server; true when it succeeded.
+bool Pactl(const QStringList& arguments) {
+  QProcess pactl;
+  pactl.start(QStringLiteral("pactl"), arguments);
+  return pactl.waitForFinished(10000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
 }
 
 }  // namespace
@@ -124,10 +126,8 @@ class RecorderTest : public QObject {
     recorder->CardOpened(kCard1);
 
     // Nothing there yet: delete and play do nothing, and say nothing.
-    QString reply;
-    QVERIFY(device->SendAudioCommand(QStringLiteral("status wfile position"), reply) != 0);
-    QCOMPARE(reply, audio_error::kNotOpen);
-    QVERIFY(device->SendAudioCommand(QStringLiteral("tell wfile a story"), reply) != 0);
+    QCOMPARE(device->Save(kCard1), AudioError::NotOpen);
+    QCOMPARE(device->PositionMs(), 0);
     click("Command18");
     click("Command20");
     QVERIFY(player->OpenFile().isEmpty());
@@ -226,7 +226,7 @@ class RecorderTest : public QObject {
     recorder->Record();
     QTest::qWait(1200);
     recorder->Tick();
-    QCOMPARE(StatusMode(*device), QStringLiteral("stopped"));
+    QVERIFY(device->IsOpen() && !device->IsRecording());
     QCOMPARE(recorder->BarMax(), 600);
     QCOMPARE(recorder->BarValue(), 600);
     QCOMPARE(recorder->RecordPosition(), int16_t(600));
@@ -259,11 +259,61 @@ class RecorderTest : public QObject {
     const bool pendingSaved = recorder->SavePendingNarration(kCard2);
     setrlimit(RLIMIT_FSIZE, &saved);
 
-    QCOMPARE(toldOnSave, QStringList{audio_error::kCannotSave});
+    QCOMPARE(toldOnSave, QStringList{recorder_message::kCannotSave});
     QCOMPARE(ReadHostFile(file), old);
     QVERIFY(!pendingSaved);
     QCOMPARE(dialogs->told.size(), 2);
     QVERIFY(!QFileInfo::exists(story + QStringLiteral("/Card_02_x.wav")));
+  }
+
+  // The server's microphone held (suspended) during a recording and at the
+  // start of one, then taken away: the window's thread never waits for it,
+  // the child is told, and the saved narration stays byte for byte. Once the
+  // input is back, recording works again.
+  void inputThatStopsKeepsTheOldNarration() {
+    const QString file = story + QStringLiteral("/Card_01_x.wav");
+    recorder->CardOpened(kCard1);
+    RecordFor(400);
+    recorder->Save();
+    const QByteArray old = ReadHostFile(file);
+    QVERIFY(old.size() > 1000);
+    const QStringList notRecorded{recorder_message::kNotRecorded};
+
+    // Held while recording.
+    recorder->Record();
+    QTest::qWait(300);
+    QVERIFY(Pactl({QStringLiteral("suspend-source"), QStringLiteral("mic"), QStringLiteral("1")}));
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs->told, notRecorded, 5000);
+    QVERIFY(!recorder->TimerEnabled() && !recorder->HasUnsavedRecording());
+    recorder->Stop();
+    recorder->Save();
+    QCOMPARE(ReadHostFile(file), old);
+
+    // Held from the start; the server lets go only after a while, so a
+    // window thread waiting for it would still be waiting when 録音 returns.
+    QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("sleep 6; pactl suspend-source mic 0")});
+    QElapsedTimer held;
+    held.start();
+    recorder->Record();
+    QVERIFY2(held.elapsed() < 3000, "録音 waited for the held microphone");
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs->told, notRecorded + notRecorded, 5000);
+    QVERIFY(held.elapsed() < 3000);
+    recorder->Save();  // the failed take is gone
+    // Stopped while the input has still not started: given up all the same.
+    recorder->Record();
+    QTest::qWait(300);
+    recorder->Stop();
+    recorder->Save();
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs->told, notRecorded + notRecorded + notRecorded, 5000);
+    QCOMPARE(ReadHostFile(file), old);
+    QVERIFY(!QFileInfo::exists(story + QStringLiteral("/Card_02_x.wav")));
+
+    // Back: a new take replaces the narration.
+    QTRY_VERIFY_WITH_TIMEOUT(held.elapsed() > 6500, 10000);
+    RecordFor(600);
+    recorder->Save();
+    CheckNarration(file, recorder->BarValue() / 1000.0, 0.2);
+    QCOMPARE(dialogs->told.size(), 3);
   }
 
   // With no sound server at all: no crash, no hang, and "録音" says why.
@@ -277,7 +327,7 @@ class RecorderTest : public QObject {
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
     const QString out = QString::fromUtf8(child.readAllStandardOutput());
-    QCOMPARE(out.trimmed(), QStringLiteral("%1|timer 0|bar 0").arg(audio_error::kNoMicrophone));
+    QCOMPARE(out.trimmed(), QStringLiteral("%1|timer 0|bar 0").arg(recorder_message::kNoMicrophone));
   }
 };
 

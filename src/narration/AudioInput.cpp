@@ -1,0 +1,83 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "narration/AudioInput.h"
+
+#include <QAudioDevice>
+#include <QAudioSource>
+#include <QMediaDevices>
+
+// Where the input writes its samples: handed on to the device's thread as
+// they come, about every 50 ms.
+class AudioInput::Capture : public QIODevice {
+ public:
+  Capture(AudioInput& input, int take) : input_(input), take_(take) {}
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 size) override {
+    if (size > 0 && input_.wanted_->load() == take_) emit input_.delivered(take_, QByteArray(data, qsizetype(size)));
+    return size;
+  }
+
+ private:
+  AudioInput& input_;
+  const int take_;
+};
+
+AudioInput::AudioInput(std::shared_ptr<std::atomic<int>> wanted) : wanted_(std::move(wanted)) {}
+
+AudioInput::~AudioInput() { Close(); }
+
+void AudioInput::Start(int take) {
+  Close();
+  if (wanted_->load() != take) return;  // given up while it waited its turn
+  const QAudioDevice device = QMediaDevices::defaultAudioInput();
+  // The input's own format: a format the input refuses would deliver nothing.
+  const QAudioFormat format = device.isNull() ? QAudioFormat() : device.preferredFormat();
+  if (!format.isValid()) {
+    emit failed(take, Failure::NoMicrophone);
+    return;
+  }
+  take_ = take;
+  source_ = std::make_unique<QAudioSource>(device, format);
+  // Deliveries every 50 ms: prompt enough for the position bar, few
+  // wake-ups.
+  source_->setBufferSize(format.bytesForDuration(50000));
+  capture_ = std::make_unique<Capture>(*this, take);
+  capture_->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  // May wait as long as the sound server holds the input.
+  source_->start(capture_.get());
+  if (wanted_->load() != take) {
+    Close();
+    return;
+  }
+  if (source_->error() != QAudio::NoError || source_->state() == QAudio::StoppedState) {
+    Close();
+    emit failed(take, Failure::CannotStart);
+    return;
+  }
+  connect(source_.get(), &QAudioSource::stateChanged, this, &AudioInput::StateChanged);
+  emit started(take, format);
+}
+
+void AudioInput::Stop() { Close(); }
+
+void AudioInput::StateChanged(QAudio::State state) {
+  // The input ended by itself: the server or the device failed. Closed
+  // once the source has finished telling so.
+  if (state != QAudio::StoppedState || !source_ || source_->error() == QAudio::NoError) return;
+  const int take = take_;
+  emit failed(take, Failure::Stopped);
+  QMetaObject::invokeMethod(this, [this, take] { if (take_ == take) Close(); }, Qt::QueuedConnection);
+}
+
+void AudioInput::Close() {
+  if (source_) {
+    disconnect(source_.get(), nullptr, this, nullptr);
+    source_->stop();
+  }
+  source_.reset();
+  capture_.reset();
+  take_ = 0;
+}
