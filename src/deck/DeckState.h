@@ -11,8 +11,11 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "platform/Notifier.h"
+
+class SharedLock;
 
 class DeckState : public Notifier {
   Q_OBJECT
@@ -35,6 +38,9 @@ class DeckState : public Notifier {
   // draws.
   bool pictureUnreadable = false;
   bool stripVisible = false;
+  // The lock of the card open for drawing, while the editor is open
+  // (SharedDeck.h).
+  std::shared_ptr<SharedLock> drawingLock;
 
   // LoadCard has put a card into cardImage and cardText.
   void notifyCardLoaded() { emit cardLoaded(); }

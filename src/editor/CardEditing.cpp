@@ -9,6 +9,7 @@
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
 #include "deck/CardStrip.h"
+#include "deck/SharedDeck.h"
 #include "editor/Canvas.h"
 #include "editor/ToolPalette.h"
 #include "library/StoryList.h"
@@ -19,7 +20,6 @@ const QString kNotSaved = QStringLiteral("カードを ほぞんできません�
 const QString kLeaveUnsaved =
     QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
-const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 const QString kFinishDrawing = QStringLiteral("「えをかく」をおわってください。");
 const QString kPictureUnreadable =
     QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
@@ -37,11 +37,19 @@ bool SaveCardAndOrder(EditorState& editor, DeckState& deck, Dialogs& dialogs, bo
     if (tell) dialogs.Tell(kNotSaved);
     return false;
   }
-  if (!WriteCardList(deck)) {
-    if (tell) dialogs.Tell(kOrderNotSaved);
-    return false;
-  }
   return true;
+}
+
+// Before a card opens for drawing: its lock, so that no other computer
+// draws it at the same time. A card drawn elsewhere, or erased there, is
+// not opened; the strip shows the deck as it is now.
+bool MayDraw(DeckState& deck, Dialogs& dialogs) {
+  const DrawingLock lock = LockCardForDrawing(deck);
+  if (lock == DrawingLock::Taken) return true;
+  DrawCardStrip(deck);
+  LoadCard(deck);
+  if (lock == DrawingLock::InUse) dialogs.Tell(kCardInUse);
+  return false;
 }
 
 }  // namespace
@@ -120,6 +128,7 @@ void StartDrawing(EditorState& editor, DeckState& deck, LibraryState& library, D
   // canvas showed before: a press on a tile's header may have changed it
   // without loading it, and an erased last card leaves no current card.
   if (deck.CurrentCard < 1) deck.CurrentCard = int16_t(deck.CardCount + 1);
+  if (!MayDraw(deck, dialogs)) return;
   DrawCardStrip(deck);
   LoadCard(deck);
   editor.CurrentTool = kNoTool;
@@ -148,6 +157,7 @@ bool FinishDrawing(EditorState& editor, DeckState& deck, LibraryState& library, 
     if (!dialogs.Ask(kLeaveUnsaved)) return false;
     LoadCard(deck);  // the card as it is on disk (blank paper for a new card)
   }
+  ReleaseDrawingLock(deck);
   DrawCardStrip(deck);
   editor.toolPanelVisible = false;
   editor.canvasVisible = false;
@@ -228,6 +238,7 @@ void CardStripMouseDown(EditorState& editor, DeckState& deck, LibraryState& libr
       }
       break;
     case StripHit::Open:
+      if (!MayDraw(deck, dialogs)) break;
       OpenCard(editor, deck, library);
       TellUnreadablePicture(deck, dialogs);
       break;

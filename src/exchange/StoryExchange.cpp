@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Disk.h"
 #include "platform/FileCopy.h"
+#include "platform/SharedLock.h"
 
 namespace {
 
@@ -166,6 +167,18 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   }
 
   List& target = lists_[to];
+  // The class's list is shared with the other computers of the class: it is
+  // read again and gains the story under its lock (SharedLock.h).
+  std::unique_ptr<SharedLock> classListLock;
+  if (to == ClassSide) {
+    classListLock = SharedLock::Take(SharedLock::LockFileFor(root, kListName), SharedLock::kListStale,
+                                     SharedLock::Duration(15000));
+    if (!classListLock) {
+      dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
+      return CopyOutcome::Refused;
+    }
+    target.count = ReadNameList(root + kListName, target.names);
+  }
   if (to == DriveSide) {
     // The stick may have been changed since its list was read.
     ReadDriveList();
@@ -207,6 +220,7 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     target.names[target.count] = name;
     found = target.count;
   }
+  classListLock.reset();
   target.selected = found;
   Draw(to);
 

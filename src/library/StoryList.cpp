@@ -9,10 +9,12 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
+#include "platform/SharedLock.h"
 
 namespace {
 
@@ -140,6 +142,36 @@ QString ListNotSaved(const LibraryState& library) {
   return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
 
+// The row of story `name`: the same spelling first, else the same name in
+// other letter case; 0 when the list has none.
+int RowOf(const LibraryState& library, const QString& name) {
+  for (int i = 1; i <= library.StoryCount; ++i)
+    if (library.StoryNames[i] == name) return i;
+  return RowNamed(library, name, 0);
+}
+
+// The class's list is changed by many computers: each change is made under
+// the lock beside Menu.txt, on the list read again just before.
+std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
+  return SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, QStringLiteral("Menu.txt")),
+                          SharedLock::kListStale, SharedLock::Duration(15000));
+}
+
+void ReadNames(LibraryState& library) {
+  library.StoryCount = int16_t(ReadNameList(ListFile(library), library.StoryNames));
+}
+
+// Reads the list again (the lock held) and keeps the selected story selected
+// by its name. False when the selected story is no longer listed.
+bool RereadStoryList(LibraryState& library, const QString& selected) {
+  RecoverStoryRename(library);
+  ReadNames(library);
+  if (selected.isEmpty()) return true;
+  const int row = RowOf(library, selected);
+  if (row) library.CurrentStoryIndex = int16_t(row);
+  return row != 0;
+}
+
 // The selected story and its first card become the current ones.
 void ShowSelectedStory(LibraryState& library, DeckState& deck) {
   DrawStoryList(library, deck);
@@ -163,8 +195,48 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 }
 
 void ReadStoryList(LibraryState& library) {
-  RecoverStoryRename(library);
-  library.StoryCount = int16_t(ReadNameList(library.BaseFolder + QStringLiteral("Menu.txt"), library.StoryNames));
+  // A rename another computer has under way is that computer's: only under
+  // the list's lock is a rename left half-done finished or undone.
+  if (disk::FileExists(RenameJournal(library))) {
+    if (const auto lock = LockStoryList(library)) RecoverStoryRename(library);
+  }
+  ReadNames(library);
+}
+
+StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck) {
+  const auto namesBefore = library.StoryNames;
+  const int16_t countBefore = library.StoryCount;
+  const bool selected = SelectedRow(library, deck) != 0;
+  const QString name = selected ? library.StoryNames[library.CurrentStoryIndex] : QString();
+  ReadStoryList(library);
+  bool changed = countBefore != library.StoryCount;
+  for (int i = 1; i <= library.StoryCount && !changed; ++i) changed = namesBefore[i] != library.StoryNames[i];
+  if (!changed) return StoryListRefresh::Unchanged;
+  if (selected) {
+    if (const int row = RowOf(library, name)) {
+      library.CurrentStoryIndex = int16_t(row);
+      DrawStoryList(library, deck);
+      return StoryListRefresh::Changed;
+    }
+    // The story in hand is gone from the list. While a card of it is open
+    // for drawing the deck stays; the list follows once drawing ends.
+    if (keepDeck) {
+      library.StoryNames = namesBefore;
+      library.StoryCount = countBefore;
+      return StoryListRefresh::Unchanged;
+    }
+    library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    return StoryListRefresh::SelectedStoryGone;
+  }
+  // No story was in hand: one made elsewhere may now be.
+  if (library.CurrentStoryIndex < 1) library.CurrentStoryIndex = 1;
+  DrawStoryList(library, deck);
+  if (StorySelected(deck) && !keepDeck) {
+    ReadCardList(deck);
+    ShowFirstCard(deck);
+  }
+  return StoryListRefresh::Changed;
 }
 
 QString StoryRowText(int i, const QString& name) {
@@ -273,14 +345,31 @@ bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
 NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
   library.EnteredName = text;
   if (text.isEmpty()) return NameDialogStep::StayOpen;
-  if (!StoryListHasRoom(library, dialogs)) return NameDialogStep::StayOpen;
   if (const auto problem = StoryNameProblem(text)) {
     dialogs.Tell(*problem);
     return NameDialogStep::StayOpen;
   }
+  // The list as it is now, with what other computers made meanwhile.
+  const auto listLock = LockStoryList(library);
+  if (!listLock) {
+    dialogs.Tell(ListNotSaved(library));
+    return NameDialogStep::StayOpen;
+  }
+  // The list as the panel shows it comes back when nothing is made; the
+  // next refresh brings the other computers' changes.
+  const auto namesShown = library.StoryNames;
+  const int16_t countShown = library.StoryCount, rowShown = library.CurrentStoryIndex;
+  const auto stayOpen = [&] {
+    library.StoryNames = namesShown;
+    library.StoryCount = countShown;
+    library.CurrentStoryIndex = rowShown;
+    return NameDialogStep::StayOpen;
+  };
+  RereadStoryList(library, SelectedRow(library, deck) ? library.StoryNames[library.CurrentStoryIndex] : QString());
+  if (!StoryListHasRoom(library, dialogs)) return stayOpen();
   if (RowNamed(library, text, 0)) {
     dialogs.Tell(kDuplicate);
-    return NameDialogStep::StayOpen;
+    return stayOpen();
   }
 
   // A folder of that name that is in no list (left behind, or put there by
@@ -290,7 +379,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   if (!made && !disk::FolderExists(folder)) {
     dialogs.Tell(disk::Exists(folder) ? kCannotUse
                                         : QStringLiteral("ぴこらまの フォルダが つくれません。"));
-    return NameDialogStep::StayOpen;
+    return stayOpen();
   }
   const QString storyFolder = folder + u'\\';
   if (!disk::AppendLine(ListFile(library), text)) {
@@ -300,7 +389,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     if (!disk::WriteLines(storyFolder + QStringLiteral("Menu.txt"), {text})) {
       if (made) disk::RemoveFolder(folder);
       dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
-      return NameDialogStep::StayOpen;
+      return stayOpen();
     }
     dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
@@ -336,11 +425,15 @@ bool SelectedStoryIsSafe(const LibraryState& library, Dialogs& dialogs, int row)
 }  // namespace
 
 void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
-  const int row = SelectedRow(library, deck);
-  if (!row) return;
-  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
-  const QString oldName = library.StoryNames[row];
-  if (RowNamed(library, oldName, row)) {
+  const int shownRow = SelectedRow(library, deck);
+  if (!shownRow) return;
+  if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
+  const QString oldName = library.StoryNames[shownRow];
+  if (StoryInUseElsewhere(library.BaseFolder + oldName + u'\\')) {
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
+  if (RowNamed(library, oldName, shownRow)) {
     // Two rows share one folder; renaming it would take it from the other.
     dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
     return;
@@ -351,7 +444,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(*problem);
     return;
   }
-  if (RowNamed(library, *answer, row)) {
+  if (RowNamed(library, *answer, shownRow)) {
     dialogs.Tell(kDuplicate);
     return;
   }
@@ -359,8 +452,30 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   library.EnteredName = *answer;
   library.NewStoryName = library.EnteredName;
 
+  // Under the list's lock, on the list as it is now: another computer may
+  // have thrown the story away, or given its name to another, meanwhile.
+  const auto listLock = LockStoryList(library);
+  if (!listLock || !RereadStoryList(library, oldName)) {
+    if (listLock) library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    dialogs.Tell(kNotRenamed);
+    return;
+  }
+  const int row = library.CurrentStoryIndex;
+  if (RowNamed(library, *answer, row)) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kDuplicate);
+    return;
+  }
   const QString oldFolder = library.BaseFolder + oldName;
   const QString newFolder = library.BaseFolder + library.NewStoryName;
+  // A card drawn on another computer keeps its story where it is.
+  const auto deckLock = LockCardList(oldFolder + u'\\');
+  if (disk::FolderExists(oldFolder) && (!deckLock || StoryInUseElsewhere(oldFolder + u'\\'))) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
   // The journal first: a rename cut short between the folder and the list
   // is finished or undone when the class is opened again.
   const QString journal = RenameJournal(library);
@@ -373,6 +488,8 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(kNotRenamed);
     return;
   }
+  // The card list's lock went along with the folder.
+  disk::DeleteFile(SharedLock::LockFileFor(newFolder + u'\\', QStringLiteral("CardData.txt")));
   if (!RewriteListRow(library, row, *answer)) {
     // The list file keeps the old name: so does the folder, when it can.
     if (disk::RenameFolder(newFolder, oldFolder)) {
@@ -389,9 +506,15 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
 }
 
 void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
-  const int row = SelectedRow(library, deck);
-  if (!row) return;
-  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
+  const int shownRow = SelectedRow(library, deck);
+  if (!shownRow) return;
+  if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
+  const QString name = library.StoryNames[shownRow];
+  const QString folder = library.BaseFolder + name + u'\\';
+  if (StoryInUseElsewhere(folder)) {
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
   if (!dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
   if (!disk::FolderExists(library.BaseFolder)) {
     // The class's drive is gone: nothing can be thrown away.
@@ -399,9 +522,29 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
 
+  // Under the list's lock, on the list as it is now. A story thrown away
+  // elsewhere meanwhile is simply gone.
+  const auto listLock = LockStoryList(library);
+  if (!listLock) {
+    dialogs.Tell(ListNotSaved(library));
+    return;
+  }
+  if (!RereadStoryList(library, name)) {
+    library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    return;
+  }
+  const int row = library.CurrentStoryIndex;
+  // A card drawn on another computer keeps its story.
+  auto deckLock = LockCardList(folder);
+  if (disk::FolderExists(folder) && (!deckLock || StoryInUseElsewhere(folder))) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
+
   // The list goes first: a story is thrown away only once the list no
   // longer names it, so list and folders never disagree.
-  const QString name = library.StoryNames[row];
   if (!RewriteListRow(library, row, std::nullopt)) {
     dialogs.Tell(ListNotSaved(library));
     return;
@@ -415,8 +558,10 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     namedElsewhere = namedElsewhere || (other && other->compare(name, Qt::CaseInsensitive) == 0);
   }
   if (!namedElsewhere) {
-    const QString folder = library.BaseFolder + name + u'\\';
     disk::DeleteFiles(folder, QStringLiteral("*.*"));
+    // Lock files left by computers that went off go too.
+    RemoveLockFiles(folder, deckLock ? deckLock->file() : QString());
+    deckLock.reset();
     disk::RemoveFolder(WithoutFinalBackslash(folder));
   }
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "platform/RemovableDrives.h"
+#include "platform/SharedLock.h"
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +69,10 @@ bool IsTempName(const QString& entry) {
   static const QRegularExpression re(QStringLiteral("\\.~pikorama-[A-Za-z0-9]{6}$"));
   return re.match(entry).hasMatch();
 }
+
+// Files no listing shows: temporary files of whole-file writes and the
+// lock files of a folder shared between computers (SharedLock.h).
+bool IsHiddenName(const QString& entry) { return IsTempName(entry) || SharedLock::IsLockName(entry); }
 
 QByteArray RandomSuffix() {
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -243,7 +248,7 @@ QStringList ListFiles(const QString& folder, const QString& patterns) {
   QStringList names;
   const QStringList entries = QDir(*host).entryList(QDir::Files | QDir::Hidden | QDir::System);
   for (const QString& entry : entries) {
-    if (IsTempName(entry)) continue;
+    if (IsHiddenName(entry)) continue;
     for (const auto& re : regexes) {
       if (re.match(entry).hasMatch()) {
         names.append(entry);

@@ -24,6 +24,7 @@
 //   and the call returns false. A write killed half-way may leave its
 //   temporary file ("<name>.~pikorama-XXXXXX"); ListFiles never shows such
 //   files and DeleteFiles removes them with the files they were meant for.
+//   Nor does ListFiles show the lock files of a shared folder (SharedLock.h).
 //
 // Every operation reports success or failure and never shows a message.
 

@@ -3,6 +3,7 @@
 
 #include "shell/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@
 #include "player/PlayerWindow.h"
 #include "shell/CardNarration.h"
 #include "shell/ClassExchange.h"
+#include "shell/ClassFolderWatch.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
@@ -156,6 +158,11 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   // The card text is kept with the drawing as it is typed.
   connect(cardText, &QPlainTextEdit::textChanged, &m_.recovery, &DrawingRecovery::Changed);
   m_.recovery.Start();
+  // Other computers change the class folder too; nothing is read again
+  // while a question waits for the child or the story is playing.
+  folderWatch = new ClassFolderWatch(m_, this, [this] {
+    return QApplication::activeModalWidget() || (playerWindow_ && playerWindow_->isVisible());
+  });
   syncControls();
 
   setFixedSize(layout.window);
