@@ -177,7 +177,7 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
       return CopyOutcome::Refused;
     }
-    target.count = ReadNameList(root + kListName, target.names);
+    if (disk::FileExists(root + kListName)) target.count = ReadNameList(root + kListName, target.names);
   }
   if (to == DriveSide) {
     // The stick may have been changed since its list was read.

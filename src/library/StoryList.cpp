@@ -3,6 +3,7 @@
 
 #include "library/StoryList.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QStringView>
@@ -157,8 +158,15 @@ std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
                           SharedLock::kListStale, SharedLock::Duration(15000));
 }
 
+// A list file that is there but cannot be read (a folder in its place, no
+// permission) leaves the list in memory as it is; a missing one is a class
+// without stories.
 void ReadNames(LibraryState& library) {
-  library.StoryCount = int16_t(ReadNameList(ListFile(library), library.StoryNames));
+  std::array<QString, 101> names;
+  const int count = ReadNameList(ListFile(library), names);
+  if (count == 0 && disk::Exists(ListFile(library)) && !disk::ReadBytes(ListFile(library))) return;
+  library.StoryNames = names;
+  library.StoryCount = int16_t(count);
 }
 
 // Reads the list again (the lock held) and keeps the selected story selected
@@ -197,7 +205,10 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 void ReadStoryList(LibraryState& library) {
   // A rename another computer has under way is that computer's: only under
   // the list's lock is a rename left half-done finished or undone.
-  if (disk::FileExists(RenameJournal(library))) {
+  // The journal is only ever spelled as this program writes it: one
+  // question to the file server, not a search of the class folder.
+  const auto classFolder = disk::HostPath(library.BaseFolder);
+  if (classFolder && QFileInfo::exists(*classFolder + QStringLiteral("/Menu_rename.txt"))) {
     if (const auto lock = LockStoryList(library)) RecoverStoryRename(library);
   }
   ReadNames(library);

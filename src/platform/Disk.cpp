@@ -174,6 +174,13 @@ std::optional<QString> HostPath(const QString& path) {
   if (!parsed) return std::nullopt;
   const auto root = DriveRoot(parsed->drive);
   if (!root) return std::nullopt;
+  // Mostly every component is spelled as on the disk: one question to the
+  // file system instead of one per component (on a network share each
+  // question is a round trip to the server).
+  if (!parsed->parts.isEmpty()) {
+    const QString exact = *root + u'/' + parsed->parts.join(u'/');
+    if (QFileInfo::exists(exact)) return exact;
+  }
   QString host = *root;
   bool existing = true;
   for (const QString& part : parsed->parts) {
@@ -312,10 +319,27 @@ bool CopyFile(const QString& from, const QString& to) {
 std::optional<QByteArray> ReadBytes(const QString& file) {
   const auto host = HostPath(file);
   if (!host) return std::nullopt;
-  QFile f(*host);
-  if (!QFileInfo(*host).isFile() || !f.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  // Plain calls, as few as can be: open, one status, the reads, close.
+  const int fd = ::open(QFile::encodeName(*host).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st {};
+  QByteArray bytes;
+  bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (read) bytes.resize(qsizetype(st.st_size) + 1);
+  qsizetype size = 0;
+  while (read) {
+    if (size == bytes.size()) bytes.resize(size * 2 + 4096);
+    const ssize_t n = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      read = n == 0;
+      break;
+    }
+    size += n;
+  }
+  ::close(fd);
+  if (!read) return std::nullopt;
+  bytes.resize(size);
   return bytes;
 }
 
