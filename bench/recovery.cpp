@@ -32,7 +32,7 @@ void BM_BrushStepWithRecovery(benchmark::State& state) {
   PaintCanvasFrame(m.editor);
   m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
   m.deck.StoryFolder = m.library.BaseFolder + QStringLiteral("ねこ\\");
-  m.editor.toolPanelVisible = true;
+  m.editor.cardOpen = true;
   m.recovery.delayMs = int(state.range(1));
   m.recovery.maxDelayMs = 2 * m.recovery.delayMs;
   if (on) m.recovery.Start();

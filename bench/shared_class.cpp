@@ -28,7 +28,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/SharedDeck.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "library/StoryList.h"
 #include "NoDialogs.h"
 #include "platform/Disk.h"
@@ -37,6 +37,7 @@
 #include "shell/DataRoot.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "shell/StripClicks.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
 
   // The class chosen: its folder and list as the class panel leaves them.
   m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-  m.library.classPanelVisible = false;
+  m.screen.Show(Screen::Stories);
   // Fonts and the like are loaded once per run, before anything is timed.
   DrawStoryList(m.library, m.deck);
   DrawCardStrip(m.deck);
@@ -123,11 +124,12 @@ int main(int argc, char** argv) {
       card.append(clock.nsecsElapsed() / 1e6);
       // A tile's body pressed: the card opened for drawing, with its lock.
       clock.restart();
-      CardStripMouseDown(m.editor, m.deck, m.library, dialogs, QPointF(strip::TileLeft(3) + 45, 50));
+      CardStripMouseDown(m.drawing, m.editor, m.deck, dialogs, QPointF(strip::TileLeft(3) + 45, 50));
       drawing.append(clock.nsecsElapsed() / 1e6);
-      if (!m.editor.toolPanelVisible) return 1;
+      if (!m.drawing.IsOpen()) return 1;
+      // Closed again without saving: the lock goes, the card stays.
       ReleaseDrawingLock(m.deck);
-      m.editor.toolPanelVisible = false;
+      m.editor.cardOpen = false;
     }
     for (auto* figures : {&list, &story, &card, &drawing}) std::sort(figures->begin(), figures->end());
     std::printf("class list of 100 stories read and drawn: %.1f ms\n", list[2]);

@@ -3,6 +3,8 @@
 
 #include "deck/CardFiles.h"
 
+#include <algorithm>
+
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/SharedDeck.h"
@@ -75,15 +77,16 @@ void LoadCard(DeckState& deck) {
   deck.cardText = text;
   deck.loadedText = text;
   deck.notifyChanged();
-  deck.notifyCardLoaded();
 }
 
-void ShowFirstCard(DeckState& deck) {
-  deck.CardStripOffset = 0;
-  deck.CurrentCard = 1;
+void ShowCardAt(DeckState& deck, int position) {
+  deck.CurrentCard = int16_t(position);
+  deck.CardStripOffset = int16_t(std::min((position - 1) / strip::kTiles * strip::kTiles, kMaxCards - strip::kTiles));
   DrawCardStrip(deck);
   LoadCard(deck);
 }
+
+void ShowFirstCard(DeckState& deck) { ShowCardAt(deck, 1); }
 
 void SetCardPicture(DeckState& deck, const QImage& picture) {
   deck.cardImage = picture;

@@ -22,12 +22,16 @@ bool IsNewCard(const DeckState& deck);
 // files). 0 when every number a card can have is taken.
 int16_t AssignCardNumber(const DeckState& s, int except);
 
-// Loads the card at CurrentCard into cardImage and cardText and tells
-// whoever shows it (cardLoaded); does nothing when CurrentCard is 0. A
+// Loads the card at CurrentCard into cardImage and cardText (only an open
+// drawing puts it on the canvas); does nothing when CurrentCard is 0. A
 // card without a readable picture is blank paper, one without a text file
 // an empty text, and the new card (past the deck) both. A picture file that
 // is there but cannot be read sets pictureUnreadable.
 void LoadCard(DeckState& deck);
+
+// Makes the card at `position` (1..CardCount + 1) the current card, turns
+// the strip to the page that shows it, draws the strip and loads the card.
+void ShowCardAt(DeckState& deck, int position);
 
 // After a story is shown: its strip from the first page, with card 1 as
 // the current card, loaded.

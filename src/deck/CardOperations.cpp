@@ -25,18 +25,20 @@ const char* const kCardFiles[] = {".BMP", ".PNG", ".TXT", "_x.wav"};
 StripHit HitCardStrip(const DeckState& deck, QPointF at) {
   StripHit hit;
   const double x = at.x(), y = at.y();
-  if (x > 981 && x < 1025) {
+  // The grid the strip is painted on: the page switch from the pixel
+  // before its box, the label up to the first tile, then the tiles.
+  if (x > strip::kPageSwitchLeft - 1) {
     hit.zone = StripHit::PageSwitch;
     return hit;
   }
-  if (x <= 30) {
+  if (x <= strip::TileLeft(1)) {
     hit.zone = StripHit::Label;
     return hit;
   }
-  const long k = RoundHalfEven(x - 30);
-  hit.tile = std::clamp(int(k / 95) + 1, 1, 10);
+  const long k = RoundHalfEven(x - strip::TileLeft(1));
+  hit.tile = std::clamp(int(k / strip::kPitch) + 1, 1, strip::kTiles);
   hit.position = hit.tile + deck.CardStripOffset;
-  hit.offset = int(k % 95);
+  hit.offset = int(k % strip::kPitch);
   const int t = hit.offset, p = hit.position;
   const bool card = p <= deck.CardCount;
   if (y >= 20) {

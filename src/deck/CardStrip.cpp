@@ -78,13 +78,13 @@ void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnail
   StripPainter paint(surface);
 
   // The label: "カ｜ド" written downward.
-  paint.Box(2, 2, 26, 86, kLabel);
+  paint.Box(kLabelLeft, 2, kLabelRight, 86, kLabel);
   paint.Text(7, 16, QStringLiteral("カ"), StripPainter::Large);
   paint.Text(7, 36, QStringLiteral("｜"), StripPainter::Large);
   paint.Text(7, 56, QStringLiteral("ド"), StripPainter::Large);
 
   // The page switch: "つぎへ" while it leads on, "まえへ" when it goes back.
-  paint.Box(982, 2, 1006, 86, kLabel);
+  paint.Box(kPageSwitchLeft, 2, kPageSwitchRight, 86, kLabel);
   const bool onward = s.CardStripOffset == 0 || NextCardStripOffset(s) > s.CardStripOffset;
   const QString page = onward ? QStringLiteral("つぎへ") : QStringLiteral("まえへ");
   for (int k = 0; k < 3; ++k) paint.Text(987, 16 + 20 * k, page.mid(k, 1), StripPainter::Large);

@@ -19,6 +19,11 @@ inline constexpr int kTiles = 10;
 inline constexpr int kPitch = 95;
 // Left edge of tile i (1..10).
 constexpr int TileLeft(int i) { return 30 + kPitch * (i - 1); }
+// The label's and the page switch's boxes span x = 2..26 and 982..1006.
+inline constexpr int kLabelLeft = 2;
+inline constexpr int kLabelRight = 26;
+inline constexpr int kPageSwitchLeft = 982;
+inline constexpr int kPageSwitchRight = 1006;
 inline const QColor kBackground{212, 208, 200};
 inline const QColor kLabel{255, 255, 120};
 inline const QColor kBody{255, 255, 255};

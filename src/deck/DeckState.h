@@ -37,14 +37,6 @@ class DeckState : public Notifier {
   // blank paper standing in for it, and the file is kept unless the child
   // draws.
   bool pictureUnreadable = false;
-  bool stripVisible = false;
-  // The lock of the card open for drawing, while the editor is open
-  // (SharedDeck.h).
+  // The lock of the card open for drawing, while it is open (SharedDeck.h).
   std::shared_ptr<SharedLock> drawingLock;
-
-  // LoadCard has put a card into cardImage and cardText.
-  void notifyCardLoaded() { emit cardLoaded(); }
-
- signals:
-  void cardLoaded();
 };

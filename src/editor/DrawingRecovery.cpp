@@ -12,7 +12,7 @@
 #include "deck/CardList.h"
 #include "deck/DeckState.h"
 #include "editor/Canvas.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "editor/EditorState.h"
 #include "library/LibraryState.h"
 #include "platform/FileCopy.h"
@@ -108,7 +108,7 @@ void DrawingRecovery::Start() {
 }
 
 void DrawingRecovery::Changed() {
-  if (!editor_.toolPanelVisible) return;
+  if (!editor_.cardOpen) return;
   lastChangeMs_ = clock_.elapsed();
   if (firstChangeMs_ < 0) firstChangeMs_ = lastChangeMs_;
   if (!timer_.isActive()) timer_.start(delayMs);
@@ -127,7 +127,7 @@ void DrawingRecovery::TimerEnded() {
 }
 
 void DrawingRecovery::WriteNow() {
-  if (!editor_.toolPanelVisible || editor_.canvasImage.isNull()) return;
+  if (!editor_.cardOpen || editor_.canvasImage.isNull()) return;
   if (OutlineShowing(editor_)) {
     timer_.start(delayMs);  // once the shape is done
     return;

@@ -18,9 +18,15 @@
 // RGB triple of a palette value (red in the low byte).
 constexpr int32_t Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
+class EditorState;
+void InitPalette(EditorState& editor);
+
 class EditorState : public Notifier {
   Q_OBJECT
  public:
+  // The state a run starts with: no tool, the palette, free placement.
+  EditorState() { InitPalette(*this); }
+
   int16_t CanvasOffsetX = 7;
   int16_t CanvasOffsetY = 7;
   int16_t CanvasPanelWidth = 0;
@@ -44,9 +50,8 @@ class EditorState : public Notifier {
   // step "もどす" undoes.
   std::optional<QString> undoText;
 
-  bool toolPanelVisible = false;
-  bool canvasVisible = false;
-  bool cardTextVisible = false;
+  // A card is open for drawing; only DrawingSession opens and closes one.
+  bool cardOpen = false;
   // Tool button faces (0..14), button 0 lit as designed, and the fill
   // colour swatch, black at first.
   std::array<int32_t, 15> toolFaces = [] {
@@ -56,14 +61,19 @@ class EditorState : public Notifier {
     return faces;
   }();
   int32_t fillSwatchFace = Rgb(0, 0, 0);
-  QString fixModeCaption;  // "じゆう" / "こてい"
+  QString fixModeCaption = QStringLiteral("じゆう");  // or "こてい"
 
   // "もどす" brings back the card text along with the picture.
   void notifyTextRestored(const QString& text) { emit textRestored(text); }
+  // "文記入" was chosen: the card text box and the picture trade places.
+  void notifyTextToolChosen() { emit textToolChosen(); }
+  // Another tool, "はくし" or "はじめから": the picture is to be in view.
+  void notifyPictureWanted() { emit pictureWanted(); }
 
  signals:
   void textRestored(const QString& text);
+  void textToolChosen();
+  void pictureWanted();
 };
 
-// Fills PaletteColors(0..71); entries 72..128 stay 0.
-void InitPalette(EditorState& editor);
+// InitPalette: fills PaletteColors(0..71); entries 72..128 stay 0.

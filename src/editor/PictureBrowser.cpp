@@ -97,7 +97,7 @@ PictureBrowser::PictureBrowser(EditorState& editor, const LibraryState& library,
   // The browser belongs to drawing: when the editor closes, so does it, and
   // no picture reaches a canvas that is not being drawn on.
   connect(&editor_, &EditorState::changed, this, [this] {
-    if (!editor_.toolPanelVisible && isVisible()) hide();
+    if (!editor_.cardOpen && isVisible()) hide();
   });
 
   syncControls();

@@ -15,11 +15,6 @@ QImage ClipboardPicture() {
   return clipboard ? clipboard->image() : QImage();
 }
 
-void ShowCanvas(EditorState& editor) {
-  editor.cardTextVisible = false;
-  editor.canvasVisible = true;
-}
-
 }  // namespace
 
 void HighlightToolButtons(EditorState& editor) {
@@ -40,16 +35,12 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, int i) {
   editor.CurrentTool = int16_t(i + 1);
   HighlightToolButtons(editor);
   editor.ShapeClickCount = 0;
-  if (editor.CurrentTool != kTextTool) {
-    ShowCanvas(editor);
-  } else if (editor.cardTextVisible) {
-    ShowCanvas(editor);
-  } else {
-    // The text box takes the keyboard focus whenever it is shown.
-    editor.canvasVisible = false;
-    editor.cardTextVisible = true;
-  }
   editor.notifyChanged();
+  // The text box takes the keyboard focus whenever it is shown.
+  if (editor.CurrentTool == kTextTool)
+    editor.notifyTextToolChosen();
+  else
+    editor.notifyPictureWanted();
   if (editor.CurrentTool == kPasteTool) PastePicture(editor, pasted);
 }
 
@@ -95,7 +86,7 @@ void BlankPaper(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   ClearCanvas(editor);
   deck.cardText.clear();
   // The text box goes away and the blank paper is shown in its place.
-  ShowCanvas(editor);
+  editor.notifyPictureWanted();
   deck.notifyChanged();
   editor.notifyChanged();
   PaintCanvasFrame(editor);

@@ -14,9 +14,15 @@
 
 #include "platform/Notifier.h"
 
+class LibraryState;
+void InitClassNames(LibraryState& library);
+
 class LibraryState : public Notifier {
   Q_OBJECT
  public:
+  // The state a run starts with: the class names, the data root shown.
+  LibraryState() { InitClassNames(*this); }
+
   // The data root "C:\A_PIKORA\", after a class is chosen its folder.
   QString BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
   std::array<QString, 31> ClassNames;
@@ -30,10 +36,8 @@ class LibraryState : public Notifier {
   QString ExchangeDrive = QStringLiteral("D:\\");
 
   QImage storyListImage;  // the story panel's surface
-  bool classPanelVisible = true;
-  bool storyPanelVisible = false;
-  QString dataRootCaption;  // the data root as the class panel shows it
+  QString dataRootCaption = BaseFolder;  // the data root as the class panel shows it
 };
 
-// The thirty class names "１年１組" .. "６年５組" into ClassNames(1..30).
-void InitClassNames(LibraryState& library);
+// InitClassNames: the thirty class names "１年１組" .. "６年５組" into
+// ClassNames(1..30).

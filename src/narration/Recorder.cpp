@@ -50,9 +50,13 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
 bool Recorder::SavePendingNarration(const QString& narrationFile) {
   narrationFile_ = narrationFile;
   if (!pending_) return true;
+  // A take that could not be written stays kept, to be written with the
+  // card's next save; it is never dropped without a word.
   const bool saved = WriteNarration(*pending_, narrationFile);
-  pending_.reset();
-  if (!saved) dialogs_.Tell(audio_error::kCannotSave);
+  if (saved)
+    pending_.reset();
+  else
+    dialogs_.Tell(audio_error::kCannotSave);
   return saved;
 }
 
@@ -94,6 +98,8 @@ void Recorder::Save() {
   if (status == AudioDevice::kCannotSave) {
     unsaved_ = true;
     dialogs_.Tell(audio_error::kCannotSave);
+  } else if (status == AudioDevice::kOk) {
+    pending_.reset();  // a take kept from before is replaced by this one
   }
 }
 

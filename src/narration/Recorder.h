@@ -37,8 +37,9 @@ class Recorder : public QObject {
   // next recording, and no recording can end up on another card.
   void CardOpened(std::optional<QString> narrationFile);
   // The open card has just been saved for the first time and so has its
-  // number and narration file: a pending recording is written there. False
-  // (and the child is told) when it could not be written.
+  // number and narration file (or a save after one that failed): a pending
+  // recording is written there. False (and the child is told) when it could
+  // not be written; the recording then stays pending.
   bool SavePendingNarration(const QString& narrationFile);
 
   // The buttons.

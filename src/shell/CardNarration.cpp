@@ -12,19 +12,17 @@ std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
   return CardFileStem(deck, deck.CardNumbers[size_t(position)]) + QStringLiteral("_x.wav");
 }
 
-void OpeningCard(Session& m, const std::function<void()>& step) {
-  const bool wasOpen = m.editor.toolPanelVisible;
-  step();
-  if (!wasOpen && m.editor.toolPanelVisible)
-    m.narration.recorder.CardOpened(NarrationFileAt(m.deck, m.deck.CurrentCard));
-}
-
-void SavingCard(Session& m, const std::function<void()>& step) {
-  const bool wasNew = IsNewCard(m.deck);
-  step();
-  if (!wasNew || IsNewCard(m.deck)) return;
-  if (const auto file = NarrationFileAt(m.deck, m.deck.CurrentCard))
-    m.narration.recorder.SavePendingNarration(*file);
+void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, Recorder& recorder) {
+  QObject::connect(&drawing, &DrawingSession::cardOpened, &recorder, [&drawing, &deck, &recorder] {
+    recorder.CardOpened(NarrationFileAt(deck, drawing.OpenPosition()));
+  });
+  QObject::connect(&drawing, &DrawingSession::cardSaved, &recorder, [&drawing, &deck, &recorder](bool firstSave) {
+    // The card's first save names its file; a recording still kept from a
+    // save that failed is tried again.
+    if (!firstSave && !recorder.HasPendingNarration()) return;
+    const auto file = NarrationFileAt(deck, drawing.OpenPosition());
+    if (file && !recorder.SavePendingNarration(*file)) drawing.PartNotSaved();
+  });
 }
 
 void OfferUnsavedRecording(Session& m) {

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "deck/CardFiles.h"
-#include "deck/CardStrip.h"
 #include "deck/CardList.h"
 #include "library/LibraryState.h"
 #include "library/StoryList.h"
@@ -27,10 +26,7 @@ void ClassExchange::ReloadClassStories() {
   // show stays the current one as long as the deck still has it.
   if (!StorySelected(deck_)) return;
   ReadCardList(deck_);
-  deck_.CurrentCard = int16_t(std::clamp<int>(deck_.CurrentCard, 1, std::max<int>(deck_.CardCount, 1)));
-  deck_.CardStripOffset = int16_t(std::min((deck_.CurrentCard - 1) / strip::kTiles * strip::kTiles, 20));
-  DrawCardStrip(deck_);
-  LoadCard(deck_);
+  ShowCardAt(deck_, std::clamp<int>(deck_.CurrentCard, 1, std::max<int>(deck_.CardCount, 1)));
 }
 
 QString ClassExchange::ExchangeDrive() const { return library_.ExchangeDrive; }

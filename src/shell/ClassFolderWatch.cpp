@@ -27,9 +27,9 @@ ClassFolderWatch::ClassFolderWatch(Session& m, QWidget* window, std::function<bo
 
 void ClassFolderWatch::Refresh(bool redrawStrip) {
   // Before a class is chosen there is nothing to follow.
-  if (m_.library.classPanelVisible || refreshing_ || (busy_ && busy_())) return;
+  if (m_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
   refreshing_ = true;
-  const bool drawing = m_.editor.toolPanelVisible;
+  const bool drawing = m_.drawing.IsOpen();
   const StoryListRefresh stories = RefreshStoryList(m_.library, m_.deck, drawing);
   if (stories == StoryListRefresh::SelectedStoryGone) {
     m_.dialogs.Tell(kStoryGone);

@@ -48,11 +48,7 @@ void ChooseClass(Session& session, int k) {
   DeckState& deck = session.deck;
   Dialogs& dialogs = session.dialogs;
   if (!dialogs.Ask(library.ClassNames[k + 1] + QStringLiteral("でよろしいですか"))) return;
-  library.classPanelVisible = false;
-  library.storyPanelVisible = true;
-  deck.stripVisible = true;
-  library.notifyChanged();
-  deck.notifyChanged();
+  session.screen.Show(Screen::Stories);
 
   // Each step below goes on whatever the one before it managed.
   disk::CreateFolder(library.BaseFolder + ClassFolderName(k));

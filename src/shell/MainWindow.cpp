@@ -5,16 +5,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
-#include <cstdio>
-#include <cstdlib>
 
 #include "deck/CardStrip.h"
 #include "editor/CanvasView.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "editor/CardTextBox.h"
 #include "editor/PictureBrowser.h"
 #include "editor/ToolPalette.h"
@@ -36,22 +33,13 @@
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
+#include "shell/StripClicks.h"
 
 namespace {
 
 QSize ScreenSize() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-
-// Resident memory in kB, for the start-up benchmark.
-long ResidentKb() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return -1;
 }
 
 }  // namespace
@@ -69,94 +57,24 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
 
   Initialise(m_);
   LoadStep(m_, screen.value_or(ScreenSize()));
+
+  makeStoryPanel();
+  makeToolPanel();
+  makeCanvasAndText();
+  makeCardStrip();
+  makeClassPanel();
+
   const Layout& layout = m_.layout;
-  LibraryState& library = m_.library;
-  DeckState& deck = m_.deck;
-  EditorState& editor = m_.editor;
-  Dialogs& dialogs = m_.dialogs;
-
-  storyPanel = new StoryPanel(this);
-  storyPanel->setSurface(&library.storyListImage);
-  placements_.add(storyPanel, layout.storyPanel);
-  connect(storyPanel, &StoryPanel::quitPressed, this, [this, &dialogs] {
-    if (!ConfirmQuit(dialogs)) return;
-    m_.recovery.Discard();
-    dialogs.EndProgram();
-  });
-  connect(storyPanel, &StoryPanel::makePressed, this, &MainWindow::onMakeStoryClicked);
-  connect(storyPanel, &StoryPanel::renamePressed, this, [&] { RenameStory(library, deck, dialogs); });
-  connect(storyPanel, &StoryPanel::deletePressed, this, [&] { DeleteStory(library, deck, dialogs); });
-  connect(storyPanel, &PicturePanel::mousePressed, this,
-          [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(library, deck, at); });
-  connect(storyPanel->drawButton, &QPushButton::clicked, this,
-          [&] { OpeningCard(m_, [&] { StartDrawing(editor, deck, library, dialogs); }); });
-  connect(storyPanel->playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
-
-  connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
-    ExportStory story{library.CurrentStoryName, deck.StoryFolder, {}};
-    if (StorySelected(deck))
-      for (int position = 1; position <= deck.CardCount; ++position) story.cardNumbers.append(deck.CardNumbers[position]);
-    ExportStoryAsWebPages(story, dialogs, this);
-  });
-
-  connect(storyPanel->exchangeButton, &QPushButton::clicked, this, [this] { exchangeWindow()->Open(); });
-
-  toolPanel = new ToolPanel(editor, dialogs, this);
-  placements_.add(toolPanel, layout.toolPanel);
-  connect(toolPanel->finishButton, &QPushButton::clicked, this,
-          [this] { finishDrawing(); });
-  connect(toolPanel->saveButton, &QPushButton::clicked, this,
-          [&] { SavingCard(m_, [&] { SaveDrawing(editor, deck, dialogs); }); });
-  connect(toolPanel->startOverButton, &QPushButton::clicked, this, [&] {
-    if (StartOver(editor, deck, dialogs)) m_.recovery.Discard();
-  });
-  connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
-          [&] { BlankPaper(editor, deck, dialogs); });
-  connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
-    auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!browser) browser = new PictureBrowser(editor, library, dialogs, this);
-    browser->Open();
-  });
-
-  // The recorder's row sits at the bottom of the tool panel and scales
-  // with it.
-  recorderButtons = new RecorderButtons(m_.narration.recorder, toolPanel);
-  toolPanel->controls().add(recorderButtons, RecorderButtons::PlaceOnToolPanel());
-
-  canvas = new CanvasView(editor, this);
-  placements_.add(canvas, layout.canvas);
-
-  cardText = new CardTextBox(deck, dialogs, this);
-  placements_.add(cardText, layout.cardText, 16);
-
-  cardStrip = new PicturePanel(QStringLiteral("Picture5"), strip::kBackground, this);
-  cardStrip->setSurface(&deck.stripImage);
-  placements_.add(cardStrip, layout.cardStrip);
-  connect(cardStrip, &PicturePanel::mousePressed, this,
-          [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
-            OpeningCard(m_, [&] { CardStripMouseDown(editor, deck, library, dialogs, at); });
-          });
-
-  classPanel = new ClassPanel(library.ClassNames, this);
-  placements_.add(classPanel, layout.classPanel);
-  connect(classPanel, &ClassPanel::classChosen, this, [this](int k) {
-    ChooseClass(m_, k);
-    if (!m_.library.classPanelVisible) OfferRecoveredDrawing(m_);
-  });
-  connect(classPanel, &ClassPanel::driveButtonPressed, this, &MainWindow::onDriveButtonClicked);
-
   placements_.apply(layout.scale);
   for (PicturePanel* panel :
        std::initializer_list<PicturePanel*>{storyPanel, toolPanel, canvas, cardStrip, classPanel})
     panel->setScale(layout.scale);
 
-  for (Notifier* part : std::initializer_list<Notifier*>{&library, &deck, &editor})
+  for (Notifier* part : std::initializer_list<Notifier*>{&m_.screen, &m_.library, &m_.deck, &m_.editor})
     connect(part, &Notifier::changed, this, &MainWindow::syncControls);
-  connect(&library, &Notifier::surfaceChanged, storyPanel, &PicturePanel::showSurface);
-  connect(&deck, &Notifier::surfaceChanged, cardStrip, &PicturePanel::showSurface);
-  connect(&editor, &Notifier::surfaceChanged, canvas, &PicturePanel::showSurface);
-  // The card text is kept with the drawing as it is typed.
-  connect(cardText, &QPlainTextEdit::textChanged, &m_.recovery, &DrawingRecovery::Changed);
+  connect(&m_.library, &Notifier::surfaceChanged, storyPanel, &PicturePanel::showSurface);
+  connect(&m_.deck, &Notifier::surfaceChanged, cardStrip, &PicturePanel::showSurface);
+  connect(&m_.editor, &Notifier::surfaceChanged, canvas, &PicturePanel::showSurface);
   m_.recovery.Start();
   // Other computers change the class folder too; nothing is read again
   // while a question waits for the child or the story is playing.
@@ -167,6 +85,86 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
 
   setFixedSize(layout.window);
   move(0, 0);
+}
+
+void MainWindow::makeStoryPanel() {
+  LibraryState& library = m_.library;
+  DeckState& deck = m_.deck;
+  Dialogs& dialogs = m_.dialogs;
+  storyPanel = new StoryPanel(this);
+  storyPanel->setSurface(&library.storyListImage);
+  placements_.add(storyPanel, m_.layout.storyPanel);
+  connect(storyPanel, &StoryPanel::quitPressed, this, [this, &dialogs] {
+    if (!ConfirmQuit(dialogs)) return;
+    m_.recovery.Discard();
+    dialogs.EndProgram();
+  });
+  connect(storyPanel, &StoryPanel::makePressed, this, &MainWindow::onMakeStoryClicked);
+  connect(storyPanel, &StoryPanel::renamePressed, this, [&] { RenameStory(library, deck, dialogs); });
+  connect(storyPanel, &StoryPanel::deletePressed, this, [&] { DeleteStory(library, deck, dialogs); });
+  connect(storyPanel, &PicturePanel::mousePressed, this,
+          [&](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { PickStoryAt(library, deck, at); });
+  connect(storyPanel->drawButton, &QPushButton::clicked, &m_.drawing, &DrawingSession::Start);
+  connect(storyPanel->playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
+  connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
+    ExportStory story{library.CurrentStoryName, deck.StoryFolder, {}};
+    if (StorySelected(deck))
+      for (int position = 1; position <= deck.CardCount; ++position) story.cardNumbers.append(deck.CardNumbers[position]);
+    ExportStoryAsWebPages(story, dialogs, this);
+  });
+  connect(storyPanel->exchangeButton, &QPushButton::clicked, this, [this] { exchangeWindow()->Open(); });
+}
+
+void MainWindow::makeToolPanel() {
+  EditorState& editor = m_.editor;
+  Dialogs& dialogs = m_.dialogs;
+  toolPanel = new ToolPanel(editor, dialogs, this);
+  placements_.add(toolPanel, m_.layout.toolPanel);
+  connect(toolPanel->finishButton, &QPushButton::clicked, this, [this] { finishDrawing(); });
+  connect(toolPanel->saveButton, &QPushButton::clicked, &m_.drawing, &DrawingSession::Save);
+  connect(toolPanel->startOverButton, &QPushButton::clicked, &m_.drawing, &DrawingSession::StartOver);
+  connect(toolPanel->blankPaperButton, &QPushButton::clicked, this,
+          [&] { BlankPaper(editor, m_.deck, dialogs); });
+  connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
+    auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!browser) browser = new PictureBrowser(editor, m_.library, dialogs, this);
+    browser->Open();
+  });
+
+  // The recorder's row sits at the bottom of the tool panel and scales
+  // with it.
+  recorderButtons = new RecorderButtons(m_.narration.recorder, toolPanel);
+  toolPanel->controls().add(recorderButtons, RecorderButtons::PlaceOnToolPanel());
+}
+
+void MainWindow::makeCanvasAndText() {
+  canvas = new CanvasView(m_.editor, this);
+  placements_.add(canvas, m_.layout.canvas);
+
+  cardText = new CardTextBox(m_.deck, m_.dialogs, this);
+  placements_.add(cardText, m_.layout.cardText, 16);
+  // The card text is kept with the drawing as it is typed.
+  connect(cardText, &QPlainTextEdit::textChanged, &m_.recovery, &DrawingRecovery::Changed);
+}
+
+void MainWindow::makeCardStrip() {
+  cardStrip = new PicturePanel(QStringLiteral("Picture5"), strip::kBackground, this);
+  cardStrip->setSurface(&m_.deck.stripImage);
+  placements_.add(cardStrip, m_.layout.cardStrip);
+  connect(cardStrip, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
+            CardStripMouseDown(m_.drawing, m_.editor, m_.deck, m_.dialogs, at);
+          });
+}
+
+void MainWindow::makeClassPanel() {
+  classPanel = new ClassPanel(m_.library.ClassNames, this);
+  placements_.add(classPanel, m_.layout.classPanel);
+  connect(classPanel, &ClassPanel::classChosen, this, [this](int k) {
+    ChooseClass(m_, k);
+    if (m_.screen.current() != Screen::ClassChoice) OfferRecoveredDrawing(m_);
+  });
+  connect(classPanel, &ClassPanel::driveButtonPressed, this, &MainWindow::onDriveButtonClicked);
 }
 
 DataFolderDialog* MainWindow::driveDialog() {
@@ -211,26 +209,22 @@ PlayerWindow* MainWindow::playerWindow() {
 void MainWindow::onPlayClicked() { playerWindow()->Start(); }
 
 void MainWindow::syncControls() {
+  const Screen screen = m_.screen.current();
+  const bool drawing = screen == Screen::Drawing || screen == Screen::CardText;
+  classPanel->setVisible(screen == Screen::ClassChoice);
+  storyPanel->setVisible(screen == Screen::Stories);
+  cardStrip->setVisible(screen != Screen::ClassChoice);
+  toolPanel->setVisible(drawing);
+  canvas->setVisible(screen == Screen::Drawing);
+  cardText->setVisible(screen == Screen::CardText);
   const LibraryState& library = m_.library;
-  const DeckState& deck = m_.deck;
-  const EditorState& editor = m_.editor;
-  classPanel->setVisible(library.classPanelVisible);
-  storyPanel->setVisible(library.storyPanelVisible);
-  cardStrip->setVisible(deck.stripVisible);
-  toolPanel->setVisible(editor.toolPanelVisible);
-  canvas->setVisible(editor.canvasVisible);
-  cardText->setVisible(editor.cardTextVisible);
   classPanel->dataRootLabel->setText(library.dataRootCaption);
   classPanel->dataRootLabel->setAccessibleName(library.dataRootCaption);
 }
 
 bool MainWindow::finishDrawing() {
   OfferUnsavedRecording(m_);
-  bool saved = false;
-  SavingCard(m_, [&] { saved = FinishDrawing(m_.editor, m_.deck, m_.library, m_.dialogs); });
-  // A drawing that did not reach the disk keeps its recovery file.
-  if (saved) m_.recovery.Discard();
-  return saved;
+  return m_.drawing.Finish();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -241,8 +235,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // Closing the window while drawing saves the card first, as "えをかく
   // おわり" does; a child who stays to keep an unsaved drawing stays.
   bool keepRecovery = false;
-  if (m_.editor.toolPanelVisible && !finishDrawing()) {
-    if (m_.editor.toolPanelVisible) {
+  if (m_.drawing.IsOpen() && !finishDrawing()) {
+    if (m_.drawing.IsOpen()) {
       event->ignore();
       return;
     }
@@ -253,14 +247,3 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   m_.dialogs.EndProgram();
 }
 
-void MainWindow::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  if (painted_) return;
-  painted_ = true;
-  if (qEnvironmentVariableIsSet("PIKORAMA_STARTUP_REPORT")) {
-    std::printf("first-paint rss-kb %ld\n", ResidentKb());
-    std::fflush(stdout);
-    // Measuring only: leave at once, before the event loop may even run.
-    std::_Exit(0);
-  }
-}

@@ -25,8 +25,8 @@ class StoryPanel;
 class ToolPanel;
 
 // The main window "ぴこらまつくろ 2002.6.30". It runs the two start-up steps
-// when it is made, shows the panels the session's parts say are visible and
-// passes clicks to the procedures.
+// when it is made, shows the panels of the session's screen and passes
+// clicks to the procedures.
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
@@ -66,9 +66,14 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The constructor's parts, one for each panel and its clicks.
+  void makeStoryPanel();
+  void makeToolPanel();
+  void makeCanvasAndText();
+  void makeCardStrip();
+  void makeClassPanel();
   void syncControls();
 
   Session& m_;
@@ -79,5 +84,4 @@ class MainWindow : public QWidget {
   std::unique_ptr<PlayerWindow> playerWindow_;
   std::unique_ptr<ClassExchange> classExchange_;
   QPointer<ExchangeWindow> exchangeWindow_;
-  bool painted_ = false;
 };

@@ -3,11 +3,9 @@
 
 #include "shell/RecoveryOffer.h"
 
+#include "deck/CardFiles.h"
 #include "deck/CardList.h"
-#include "deck/CardStrip.h"
-#include "editor/CardEditing.h"
 #include "library/StoryList.h"
-#include "shell/CardNarration.h"
 #include "shell/Session.h"
 
 void OfferRecoveredDrawing(Session& m) {
@@ -22,9 +20,8 @@ void OfferRecoveredDrawing(Session& m) {
   library.CurrentStoryIndex = int16_t(pending->storyIndex);
   DrawStoryList(library, deck);
   ReadCardList(deck);
-  deck.CurrentCard = int16_t(pending->position);
-  deck.CardStripOffset = int16_t(std::min(20, (pending->position - 1) / strip::kTiles * strip::kTiles));
-  OpeningCard(m, [&] { StartDrawing(m.editor, deck, library, m.dialogs); });
+  ShowCardAt(deck, pending->position);
+  m.drawing.Start();
   RestoreDrawing(m.editor, deck, pending->snapshot);
   m.recovery.Adopt(*pending);
 }

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "deck/CardFiles.h"
-#include "deck/CardStrip.h"
 #include "library/StoryList.h"
 #include "platform/Disk.h"
 #include "shell/CardNarration.h"
@@ -35,11 +34,7 @@ void ShowHost::Beep() { m_.dialogs.Beep(); }
 void ShowHost::PlayerClosed(int position) {
   DeckState& deck = m_.deck;
   if (deck.CardCount < 1) return;
-  deck.CurrentCard = int16_t(std::clamp(position, 1, int(deck.CardCount)));
-  // The strip turns to the page that shows the card, so the strip, the
-  // canvas and "えをかく" all mean the same card.
-  deck.CardStripOffset = int16_t((deck.CurrentCard - 1) / strip::kTiles * strip::kTiles);
-  DrawCardStrip(deck);
-  ::LoadCard(deck);
-  deck.notifyChanged();
+  // The strip turns to the page that shows the card, so the strip and
+  // "えをかく" mean the same card.
+  ShowCardAt(deck, std::clamp(position, 1, int(deck.CardCount)));
 }

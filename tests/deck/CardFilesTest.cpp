@@ -34,10 +34,11 @@ struct Story : DeckStory {
   QImage pictureArea() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 800, 600); }
   // The picture area less its last column, which the frame covers.
   QImage shown() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 799, 600); }
+  // The card at CurrentCard counts as open for drawing, with what the
+  // canvas shows now.
   void openEditor() {
-    m.library.storyPanelVisible = false;
-    m.editor.toolPanelVisible = true;
-    m.editor.canvasVisible = true;
+    m.editor.cardOpen = true;
+    m.screen.Show(Screen::Drawing);
   }
 };
 
@@ -56,6 +57,7 @@ class CardFilesTest : public QObject {
   void numbering();
   void fullDiskKeepsEveryFile();
   void damagedListsLoseNoCard();
+  void fullDeckTakesNoCard();
   void unreadablePictureIsKept();
   void pictureAndThumbnail();
   void textFile();
@@ -101,7 +103,7 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
       story.openEditor();
       const QImage shown = story.m.deck.cardImage;
       story.paintQuarters();
-      FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+      story.m.drawing.Finish();
       // The card buffer holds what is on disk, never the unsaved drawing.
       QVERIFY(story.m.deck.cardImage == shown);
     }
@@ -128,15 +130,30 @@ void CardFilesTest::damagedListsLoseNoCard() {
   for (int n : {1, 2, 3}) QCOMPARE(lost.bytes(DeckStory::Stem(n) + QStringLiteral(".PNG")), QByteArray::number(n));
 }
 
+void CardFilesTest::fullDeckTakesNoCard() {
+  // Thirty cards whose numbers leave 30 free: a drawing on the page after
+  // the last card is not saved as a thirty-first, and no file changes.
+  QList<int> thirty;
+  for (int n = 1; n <= 29; ++n) thirty.append(n);
+  thirty.append(31);
+  Story story(thirty, true);
+  const QStringList before = Snapshot(story.host(QString()));
+  story.m.deck.CurrentCard = 31;
+  story.paintQuarters();
+  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QCOMPARE(Snapshot(story.host(QString())), before);
+  QCOMPARE(story.deck(), thirty);
+}
+
 void CardFilesTest::unreadablePictureIsKept() {
   // A picture that cannot be read ("1") is told when the card opens and
   // stays as it is unless the child draws.
   Story story({1}, true);
   story.m.deck.CurrentCard = 1;
   for (int drawn : {0, 1}) {
-    StartDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    story.m.drawing.Start();
     if (drawn) story.paintQuarters();
-    FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+    story.m.drawing.Finish();
     QCOMPARE(story.dialogs.told.size(), 1 + drawn);
     if (!drawn) QCOMPARE(story.bytes(QStringLiteral("Card_01.PNG")), QByteArray("1"));
   }
@@ -212,20 +229,23 @@ void CardFilesTest::loadShowsBlankForMissingPicture() {
   WriteHostFile(story.host(QStringLiteral("Card_02.PNG")), "not a picture");
   story.m.deck.CurrentCard = 1;
   LoadCard(story.m.deck);
-  QCOMPARE(story.shown(), Filled(Qt::red, 799));
+  QCOMPARE(story.m.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::red));
   QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_01"));
-  // Card 2's picture is broken: blank paper, not card 1's picture.
+  // Card 2's picture is broken: blank paper, not card 1's picture, also
+  // on the canvas when it is opened for drawing.
   story.m.deck.CurrentCard = 2;
   LoadCard(story.m.deck);
+  QCOMPARE(story.m.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::white));
+  story.paintQuarters();
+  QVERIFY(story.m.drawing.Start());
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
   // The frame is painted around the picture.
   QCOMPARE(QColor(story.m.editor.canvasImage.pixel(3, 3)), QColor(255, 255, 130));
   // Position 0 loads nothing.
-  story.paintQuarters();
-  const QImage before = story.m.editor.canvasImage.copy();
+  const QImage before = story.m.deck.cardImage.copy();
   story.m.deck.CurrentCard = 0;
   LoadCard(story.m.deck);
-  QCOMPARE(story.m.editor.canvasImage, before);
+  QCOMPARE(story.m.deck.cardImage, before);
 }
 
 void CardFilesTest::endDrawing() {
@@ -235,16 +255,14 @@ void CardFilesTest::endDrawing() {
   story.m.deck.CardNumbers[3] = 5;
   story.m.editor.CurrentTool = 3;
   story.openEditor();
-  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  story.m.drawing.Finish();
   // The card list changes only by the one change each operation makes:
   // a deck in memory is never written back whole over what other
   // computers wrote.
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 5 \r\n 6 \r\n"));
   QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
-  QVERIFY(story.m.library.storyPanelVisible);
-  QVERIFY(!story.m.editor.toolPanelVisible);
-  QVERIFY(!story.m.editor.canvasVisible);
-  QVERIFY(!story.m.editor.cardTextVisible);
+  QVERIFY(!story.m.drawing.IsOpen());
+  QVERIFY(story.m.screen.current() == Screen::Stories);
   QCOMPARE(int(story.m.editor.CurrentTool), 0);
   QVERIFY(story.dialogs.told.isEmpty());
 }
@@ -257,22 +275,20 @@ void CardFilesTest::startOver() {
   LoadCard(story.m.deck);
   story.paintQuarters();
   story.m.deck.cardText = QStringLiteral("new text");
-  story.m.editor.cardTextVisible = true;
-  story.m.editor.canvasVisible = false;
+  story.m.screen.Show(Screen::CardText);
   const QImage drawn = story.m.editor.canvasImage.copy();
 
   story.dialogs.answers = {false};
-  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
+  story.m.drawing.StartOver();
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("はじめに、もどします。")});
   QCOMPARE(story.m.editor.canvasImage, drawn);
   QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
 
   story.dialogs.answers = {true};
-  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
+  story.m.drawing.StartOver();
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
   QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
-  QVERIFY(!story.m.editor.cardTextVisible);
-  QVERIFY(story.m.editor.canvasVisible);
+  QVERIFY(story.m.screen.current() == Screen::Drawing);
   // The drawing can still be brought back with "もどす".
   RestoreUndoImage(story.m.editor);
   QCOMPARE(story.m.editor.canvasImage, drawn);
@@ -281,7 +297,7 @@ void CardFilesTest::startOver() {
   story.m.deck.CurrentCard = 2;
   story.paintQuarters();
   story.dialogs.answers = {true};
-  StartOver(story.m.editor, story.m.deck, story.m.dialogs);
+  story.m.drawing.StartOver();
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
   QCOMPARE(story.m.deck.cardText, QString());
 }
@@ -297,19 +313,19 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   QDir(story.drives.c(QStringLiteral("A_PIKORA"))).removeRecursively();
   const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
   story.dialogs.answers = {false};
-  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
+  story.m.drawing.Finish();
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
   QCOMPARE(int(story.m.deck.CurrentCard), 3);
   QCOMPARE(story.dialogs.asked, QStringList{leave});
   // いいえ: the editor stays open on the drawing.
-  QVERIFY(story.m.editor.toolPanelVisible);
-  QVERIFY(story.m.editor.canvasVisible);
+  QVERIFY(story.m.drawing.IsOpen());
+  QVERIFY(story.m.screen.current() == Screen::Drawing);
   QCOMPARE(story.m.editor.canvasImage, drawn);
   // はい: the child leaves without the drawing rather than being trapped.
   story.dialogs.answers = {true};
-  FinishDrawing(story.m.editor, story.m.deck, story.m.library, story.m.dialogs);
-  QVERIFY(!story.m.editor.toolPanelVisible);
-  QVERIFY(story.m.library.storyPanelVisible);
+  story.m.drawing.Finish();
+  QVERIFY(!story.m.drawing.IsOpen());
+  QVERIFY(story.m.screen.current() == Screen::Stories);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 
   // A story folder deleted by hand is made again for the card.

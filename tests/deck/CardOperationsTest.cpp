@@ -14,6 +14,7 @@
 #include "editor/ToolPalette.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
+#include "shell/StripClicks.h"
 #include "DeckStory.h"
 
 Q_DECLARE_METATYPE(StripHit::Zone)
@@ -22,10 +23,10 @@ namespace {
 
 struct Story : DeckStory {
   explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
-    m.library.storyPanelVisible = true;
+    m.screen.Show(Screen::Stories);
     m.deck.CurrentCard = 1;
   }
-  void click(double x, double y) { CardStripMouseDown(m.editor, m.deck, m.library, m.dialogs, QPointF(x, y)); }
+  void click(double x, double y) { CardStripMouseDown(m.drawing, m.editor, m.deck, m.dialogs, QPointF(x, y)); }
 };
 
 QByteArray ListBytes(const QList<int>& deck) {
@@ -100,7 +101,7 @@ void CardOperationsTest::openACard() {
   QCOMPARE(int(story.m.deck.CurrentCard), 2);
   QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
   QCOMPARE(story.m.deck.cardText, QStringLiteral("2\r\n"));
-  QVERIFY(story.m.editor.toolPanelVisible && story.m.editor.canvasVisible && !story.m.library.storyPanelVisible);
+  QVERIFY(story.m.drawing.IsOpen() && story.m.screen.current() == Screen::Drawing);
   QCOMPARE(int(story.m.editor.CurrentTool), 3);
   QCOMPARE(story.m.editor.toolFaces[2], kToolLit);
   QCOMPARE(story.m.editor.toolFaces[0], kToolPlain);
@@ -118,7 +119,7 @@ void CardOperationsTest::openTheNewCard() {
   const QStringList files = story.files();
   story.click(230, 75);  // the new-card tile, also where a copy button would be
   QCOMPARE(int(story.m.deck.CurrentCard), 3);
-  QVERIFY(story.m.editor.toolPanelVisible);
+  QVERIFY(story.m.drawing.IsOpen());
   QCOMPARE(story.m.deck.cardText, QString());
   for (int y = 7; y < 607; y += 50)
     for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.m.editor.canvasImage.pixel(x, y)), QColor(Qt::white));
@@ -129,7 +130,7 @@ void CardOperationsTest::openTheNewCard() {
   Story gap({1, 2});
   gap.click(420, 50);
   QCOMPARE(int(gap.m.deck.CurrentCard), 1);
-  QVERIFY(!gap.m.editor.toolPanelVisible);
+  QVERIFY(!gap.m.drawing.IsOpen());
 }
 
 void CardOperationsTest::pageSwitch() {
@@ -152,7 +153,7 @@ void CardOperationsTest::pageSwitch() {
   QCOMPARE(int(full.m.deck.CardStripOffset), 10);
   full.click(40, 50);
   QCOMPARE(int(full.m.deck.CurrentCard), 11);
-  QVERIFY(full.m.editor.toolPanelVisible);
+  QVERIFY(full.m.drawing.IsOpen());
 
   Story few(nine);
   few.click(1000, 50);
@@ -251,7 +252,7 @@ void CardOperationsTest::move() {
 void CardOperationsTest::refusedWhileDrawing() {
   Story story({1, 2, 3});
   story.click(130, 50);
-  QVERIFY(story.m.editor.toolPanelVisible);
+  QVERIFY(story.m.drawing.IsOpen());
   const QByteArray list = story.list();
   story.dialogs.answers = {true};
   story.click(40, 75);
@@ -271,7 +272,7 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   none.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
   none.click(40, 50);
   QCOMPARE(none.dialogs.beeps, 1);
-  QVERIFY(!none.m.editor.toolPanelVisible);
+  QVERIFY(!none.m.drawing.IsOpen());
 
   // A press on a header that misses "<" and ">" makes card 3 current
   // without loading it; "えをかく" then opens card 3, not the canvas of
@@ -280,7 +281,7 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   LoadCard(header.m.deck);
   header.click(240 + 40, 10);
   QCOMPARE(int(header.m.deck.CurrentCard), 3);
-  StartDrawing(header.m.editor, header.m.deck, header.m.library, header.m.dialogs);
+  header.m.drawing.Start();
   QCOMPARE(header.m.deck.cardText, QStringLiteral("3\r\n"));
   QCOMPARE(header.m.deck.CardFileBase, kStory + QStringLiteral("Card_03"));
 
@@ -292,9 +293,9 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   only.click(110, 75);
   QCOMPARE(QColor(only.m.editor.canvasImage.pixel(400, 300)), QColor(Qt::white));
   QCOMPARE(only.m.deck.cardText, QString());
-  StartDrawing(only.m.editor, only.m.deck, only.m.library, only.m.dialogs);
+  only.m.drawing.Start();
   QCOMPARE(int(only.m.deck.CurrentCard), 1);
-  FinishDrawing(only.m.editor, only.m.deck, only.m.library, only.m.dialogs);
+  only.m.drawing.Finish();
   QCOMPARE(only.list(), ListBytes({1}));
   QVERIFY(QFileInfo::exists(only.host(QStringLiteral("Card_01.PNG"))));
   QVERIFY(!QFileInfo::exists(only.host(QStringLiteral("Card_00.PNG"))));
@@ -323,7 +324,7 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   CanvasMouseMove(shape.m.editor, 0, 250, 250);
   QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(280, 100)), QColor(Qt::white));
   QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(300, 150)), QColor(Qt::white));
-  FinishDrawing(shape.m.editor, shape.m.deck, shape.m.library, shape.m.dialogs);
+  shape.m.drawing.Finish();
   const auto saved = imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"));
   QVERIFY(saved);
   QCOMPARE(QColor(saved->pixel(193, 93)), QColor(Qt::white));

@@ -9,7 +9,7 @@
 #include <QFileInfo>
 
 #include "deck/CardDeck.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"

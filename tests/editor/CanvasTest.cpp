@@ -65,19 +65,17 @@ class CanvasTest : public QObject {
     EditorFixture f;
     f.paint({200, 200, 30, 30}, Qt::green);
     f.m.deck.cardText = QStringLiteral("むかしむかし\r\n");
-    f.m.editor.cardTextVisible = true;
-    f.m.editor.canvasVisible = false;
+    f.m.screen.Show(Screen::CardText);
     f.dialogs.answers = {false, true};
     BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);  // いいえ: nothing happens
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QVERIFY(f.m.editor.cardTextVisible);
+    QVERIFY(f.m.screen.current() == Screen::CardText);
     BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);
     QCOMPARE(f.dialogs.asked.value(1), QStringLiteral("かいたえをけします。"));
     QCOMPARE(f.canvasAt(210, 210), kWhite);
     QCOMPARE(f.canvasAt(3, 3), kFrame);
     QCOMPARE(f.m.deck.cardText, QString());
-    QVERIFY(!f.m.editor.cardTextVisible);
-    QVERIFY(f.m.editor.canvasVisible);  // the blank paper, not an empty space
+    QVERIFY(f.m.screen.current() == Screen::Drawing);  // the blank paper, not an empty space
 
     Undo(f.m.editor);  // the text comes back with the picture
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
@@ -154,7 +152,7 @@ class CanvasTest : public QObject {
     f.m.editor.ShapeClickCount = 1;
     f.m.editor.LastPointX = 120;
     f.m.editor.canvasImage.fill(Qt::white);     // card B loaded
-    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
+    f.m.drawing.Start();
     QCOMPARE(f.m.editor.ShapeClickCount, int16_t(0));
     QCOMPARE(f.m.editor.LastPointX, int16_t(-1));
     Undo(f.m.editor);

@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"

@@ -21,7 +21,7 @@ struct BrowserFixture : EditorFixture {
   PictureBrowser browser{m.editor, m.library, dialogs, nullptr};
 
   BrowserFixture() {
-    m.editor.toolPanelVisible = true;
+    m.editor.cardOpen = true;
     paint(m.editor.canvasImage.rect(), Qt::yellow);
     PaintCanvasFrame(m.editor);
   }
@@ -139,7 +139,7 @@ class PictureImportTest : public QObject {
     QCOMPARE(f.browser.state().drive, QStringLiteral("C:\\"));
     QVERIFY(f.dialogs.told.isEmpty());
 
-    f.m.editor.toolPanelVisible = false;  // drawing ends: the browser goes too
+    f.m.editor.cardOpen = false;  // drawing ends: the browser goes too
     f.m.editor.notifyChanged();
     QVERIFY(!f.browser.isVisible());
   }

@@ -62,6 +62,18 @@ void RasterTest::linesLeaveOutTheirEnd() {
   QImage slant = Blank();
   raster::Line(slant, {3, 4}, {97, 61}, 1, kBlack);
   QCOMPARE(Count(slant, kBlack) + Count(slant, kWhite), slant.width() * slant.height());
+
+  // Where the error ties, a steep line steps sideways and down together:
+  // the same pixels as on every computer that drew the card before.
+  QImage steep = Blank();
+  raster::Line(steep, {10, 10}, {12, 14}, 1, kBlack);
+  raster::Line(steep, {50, 50}, {47, 56}, 1, kBlack);
+  QList<QPoint> drawn;
+  for (int y = 0; y < steep.height(); ++y)
+    for (int x = 0; x < steep.width(); ++x)
+      if (steep.pixel(x, y) == kBlack) drawn.append({x, y});
+  QCOMPARE(drawn, (QList<QPoint>{{10, 10}, {11, 11}, {11, 12}, {12, 13}, {50, 50}, {49, 51}, {49, 52},
+                                 {48, 53}, {48, 54}, {47, 55}}));
 }
 
 void RasterTest::widePensHaveRoundEnds() {
@@ -151,6 +163,11 @@ void RasterTest::borderFillStaysInside() {
   QCOMPARE(image.pixel(119, 140), kBlue);
   QCOMPARE(image.pixel(121, 140), kWhite);
   QCOMPARE(image.pixel(0, 0), kBlack);
+
+  // Without a frame the fill reaches every pixel up to the picture's edges.
+  QImage open = Blank();
+  raster::BorderFill(open, {100, 75}, kBlack, kBlue);
+  QCOMPARE(Count(open, kBlue), open.width() * open.height());
 
   // Starting on black fills nothing.
   const QImage before = image.copy();

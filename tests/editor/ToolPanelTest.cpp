@@ -68,17 +68,18 @@ class ToolPanelTest : public QObject {
 
   void textSwitch() {
     EditorFixture f;
+    f.m.screen.Show(Screen::Drawing);
     ChooseTool(f.m.editor, f.m.dialogs, 12);
-    QVERIFY(f.m.editor.cardTextVisible && !f.m.editor.canvasVisible);
+    QVERIFY(f.m.screen.current() == Screen::CardText);
     ChooseTool(f.m.editor, f.m.dialogs, 12);
-    QVERIFY(!f.m.editor.cardTextVisible && f.m.editor.canvasVisible);
+    QVERIFY(f.m.screen.current() == Screen::Drawing);
     ChooseTool(f.m.editor, f.m.dialogs, 12);
     ChooseTool(f.m.editor, f.m.dialogs, 2);  // any other tool brings the canvas back
-    QVERIFY(!f.m.editor.cardTextVisible && f.m.editor.canvasVisible);
+    QVERIFY(f.m.screen.current() == Screen::Drawing);
     ChooseTool(f.m.editor, f.m.dialogs, 12);  // the swatch and the erasers leave the text box
     ChooseSmallEraser(f.m.editor);
     ChooseFillColour(f.m.editor, [] {});
-    QVERIFY(f.m.editor.cardTextVisible);
+    QVERIFY(f.m.screen.current() == Screen::CardText);
   }
 
   void freeFixedAlternate() {
@@ -93,20 +94,19 @@ class ToolPanelTest : public QObject {
 
   void drawButton() {
     EditorFixture f;
-    f.m.library.classPanelVisible = false;
-    f.m.library.storyPanelVisible = true;
+    f.m.screen.Show(Screen::Stories);
     f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
-    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
+    QVERIFY(!f.m.drawing.Start());
     QCOMPARE(f.dialogs.beeps, 1);
-    QVERIFY(f.m.library.storyPanelVisible && !f.m.editor.toolPanelVisible && !f.m.editor.canvasVisible);
+    QVERIFY(f.m.screen.current() == Screen::Stories && !f.m.drawing.IsOpen());
 
     f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
-    f.m.editor.cardTextVisible = true;
+    f.m.screen.Show(Screen::CardText);
     ChooseTool(f.m.editor, f.m.dialogs, 2);
     ToggleFixMode(f.m.editor);
-    StartDrawing(f.m.editor, f.m.deck, f.m.library, f.m.dialogs);
-    QVERIFY(!f.m.library.storyPanelVisible && f.m.editor.canvasVisible && f.m.editor.toolPanelVisible);
-    QVERIFY(!f.m.editor.cardTextVisible);
+    f.m.screen.Show(Screen::CardText);
+    QVERIFY(f.m.drawing.Start());
+    QVERIFY(f.m.drawing.IsOpen() && f.m.screen.current() == Screen::Drawing);
     QCOMPARE(f.m.editor.CurrentTool, int16_t(0));
     QCOMPARE(f.m.editor.FixMode, int16_t(0));
     QCOMPARE(f.m.editor.fixModeCaption, QStringLiteral("じゆう"));

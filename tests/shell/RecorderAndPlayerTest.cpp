@@ -64,6 +64,31 @@ class RecorderAndPlayerTest : public QObject {
     QVERIFY(ReadHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_02_x.wav"))).startsWith("RIFF"));
   }
 
+  // A narration kept for a new card whose file cannot be written at
+  // "えをかく おわり" (a full disk) is told and stays: the editor stays open
+  // with it, and the next "えをかく おわり" writes it.
+  void keptNarrationOutlivesAFullDisk() {
+    if (!SoundServer::Running()) QSKIP(qPrintable(SoundServer::Problem()));
+    FullDisk disk;
+    CopyFolder(drives_->root(u'C'), disk.root());
+    const QString wave = disk.root() + QStringLiteral("/A_PIKORA/CLASS_11/neko/Card_01_x.wav");
+    const Recorder& recorder = m_->narration.recorder;
+    Click(form_.get(), "Command3");
+    Click(form_.get(), "Command22"), QTest::qWait(2000), Click(form_.get(), "Command21"), Click(form_.get(), "Command19");
+    QVERIFY(recorder.HasPendingNarration());
+    dialogs_->answers = {false}, dialogs_->asked.clear();
+    disk.WhileFull([&] { Click(form_.get(), "Command10"); }, 48 * 1024);
+    QVERIFY(QFile::exists(disk.root() + QStringLiteral("/A_PIKORA/CLASS_11/neko/Card_01.PNG")));
+    QVERIFY(!QFile::exists(wave));
+    QCOMPARE(dialogs_->told, QStringList{QStringLiteral("こえを ほぞんできませんでした。")});
+    QCOMPARE(dialogs_->asked, QStringList{QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？")});
+    QVERIFY(m_->drawing.IsOpen() && recorder.HasPendingNarration());
+    Click(form_.get(), "Command10");
+    QVERIFY(!m_->drawing.IsOpen());
+    const QByteArray written = ReadHostFile(wave);
+    QVERIFY(written.startsWith("RIFF") && written.size() > 44 + 2 * kNarrationRate);  // over a second
+  }
+
   void showEndsOnItsLastCard() {
     Session& m = *m_;
     PlayerWindow* player = form_->playerWindow();
@@ -78,7 +103,7 @@ class RecorderAndPlayerTest : public QObject {
       Click(player, "Command3");
       QTRY_VERIFY(!player->player().presenter().busy());
       QCOMPARE(m.deck.CurrentCard, int16_t(p));
-      QCOMPARE(CanvasCentre(m), colours[p - 1]);
+      QCOMPARE(m.deck.cardImage.pixel(400, 300), colours[p - 1]);
     }
     Click(player, "Command1"), Click(player, "Command4");
     QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());

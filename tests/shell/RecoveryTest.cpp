@@ -12,7 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "editor/DrawingTools.h"
 #include "editor/ToolPanel.h"
 #include "library/StoryPanel.h"
@@ -114,7 +114,7 @@ void RecoveryTest::killedDrawingComesBack() {
   MainWindow form(m, QSize(1024, 768));
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked, (QStringList{QStringLiteral("１年１組でよろしいですか"), kOffer}));
-  QVERIFY(m.editor.toolPanelVisible);
+  QVERIFY(m.drawing.IsOpen());
   QCOMPARE(m.library.CurrentStoryName, QStringLiteral("ねこ"));
   QCOMPARE(m.deck.CurrentCard, int16_t(1));
   const QImage drawn = QImage(reference).convertToFormat(QImage::Format_RGB32);
@@ -124,7 +124,7 @@ void RecoveryTest::killedDrawingComesBack() {
 
   // Finishing saves the drawing as the card and leaves no recovery.
   form.toolPanel->finishButton->click();
-  QVERIFY(!m.editor.toolPanelVisible);
+  QVERIFY(!m.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const auto saved = disk::ReadImage(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\Card_01.PNG"));
   QVERIFY(saved);
@@ -165,7 +165,7 @@ void RecoveryTest::leftDrawingsGoAway() {
     form.classPanel->classButtons[k]->click();
     QCOMPARE(dialogs.asked.size(), k == 0 ? 2 : 1);
     QCOMPARE(RecoveryFiles().size(), k == 0 ? 0 : 1);
-    QVERIFY(!m.editor.toolPanelVisible);
+    QVERIFY(!m.drawing.IsOpen());
   }
   // The drawing of a story that was deleted is removed without a word.
   WriteHostFile(file, left);
@@ -177,12 +177,12 @@ void RecoveryTest::leftDrawingsGoAway() {
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked.size(), 1);
   QCOMPARE(RecoveryFiles(), QStringList());
-  QVERIFY(!m.editor.toolPanelVisible);
+  QVERIFY(!m.drawing.IsOpen());
   // Closing the window while drawing saves the card first.
   DrawDotAndKeep(form, m);
   dialogs.answers = {true};
   form.close();
-  QVERIFY(!m.editor.toolPanelVisible);
+  QVERIFY(!m.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
   QVERIFY(saved.pixel(300 - m.editor.CanvasOffsetX, 300 - m.editor.CanvasOffsetY) != qRgb(255, 255, 255));

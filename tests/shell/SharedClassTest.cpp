@@ -16,9 +16,10 @@
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
 #include "deck/SharedDeck.h"
-#include "editor/CardEditing.h"
+#include "editor/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/ClassFolderWatch.h"
+#include "shell/StripClicks.h"
 #include "support/OtherComputer.h"
 
 namespace {
@@ -172,13 +173,13 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   QVERIFY(!disk::ListFiles(StoryClass::Folder() + QStringLiteral("みんな\\"), QStringLiteral("*.*")).join(u' ').contains(QStringLiteral("lock")));
 
   // Opening card 2 (tile 2's body) for drawing is refused; it is shown.
-  CardStripMouseDown(m.editor, m.deck, m.library, c.dialogs, QPointF(130, 50));
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(130, 50));
   QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
-  QVERIFY(!m.editor.toolPanelVisible);
+  QVERIFY(!m.drawing.IsOpen());
   QCOMPARE(m.deck.CurrentCard, int16_t(2));
-  StartDrawing(m.editor, m.deck, m.library, c.dialogs);
+  m.drawing.Start();
   QCOMPARE(c.dialogs.told, (QStringList{kCardInUse, kCardInUse}));
-  QVERIFY(!m.editor.toolPanelVisible);
+  QVERIFY(!m.drawing.IsOpen());
   c.dialogs.told.clear();
 
   // Erasing it is refused; the story can be neither renamed nor deleted.
@@ -208,15 +209,15 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   EraseCard(m.deck, c.dialogs);
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2"}));
   QCOMPARE(c.dialogs.told, QStringList());
-  CardStripMouseDown(m.editor, m.deck, m.library, c.dialogs, QPointF(40, 50));
-  QVERIFY(m.editor.toolPanelVisible);
-  QVERIFY(FinishDrawing(m.editor, m.deck, m.library, c.dialogs));
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(40, 50));
+  QVERIFY(m.drawing.IsOpen());
+  QVERIFY(m.drawing.Finish());
 
   // Once the other computer lets it go the card opens here.
   other.closeInput();
   QCOMPARE(other.wait(), 0);
-  CardStripMouseDown(m.editor, m.deck, m.library, c.dialogs, QPointF(225, 50));  // tile 3: card 2
-  QVERIFY(m.editor.toolPanelVisible);
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(225, 50));  // tile 3: card 2
+  QVERIFY(m.drawing.IsOpen());
   QCOMPARE(c.dialogs.told, QStringList());
 }
 

@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "shell/StripClicks.h"
+
+#include "deck/CardOperations.h"
+#include "deck/CardStrip.h"
+#include "editor/Canvas.h"
+#include "editor/DrawingSession.h"
+#include "library/StoryList.h"
+
+namespace {
+
+const QString kFinishDrawing = QStringLiteral("「えをかく」をおわってください。");
+
+}  // namespace
+
+void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState& deck, Dialogs& dialogs,
+                        QPointF at) {
+  if (drawing.IsOpen()) {
+    dialogs.Beep();
+    dialogs.Tell(kFinishDrawing);
+    return;
+  }
+  // Without a story the card files would land in the class folder.
+  if (!StorySelected(deck)) {
+    dialogs.Beep();
+    return;
+  }
+  const StripHit hit = HitCardStrip(deck, at);
+  switch (hit.zone) {
+    case StripHit::None:
+      break;
+    case StripHit::Label:
+      return;
+    case StripHit::PageSwitch: {
+      const int16_t next = NextCardStripOffset(deck);
+      if (next != deck.CardStripOffset) {
+        deck.CardStripOffset = next;
+        DrawCardStrip(deck);
+      }
+      return;
+    }
+    default:
+      break;
+  }
+  // A tile past the new-card tile is empty: the deck never gets a gap.
+  if (hit.position > deck.CardCount + 1) return;
+  deck.CurrentCard = int16_t(hit.position);
+  switch (hit.zone) {
+    case StripHit::Copy:
+      CopyCard(deck, dialogs);
+      break;
+    case StripHit::Erase:
+      EraseCard(deck, dialogs);
+      if (deck.CurrentCard == 0) {
+        // The only card is gone: it must not stay on the canvas either.
+        ClearCanvas(editor);
+        PaintCanvasFrame(editor);
+      }
+      break;
+    case StripHit::Open:
+      drawing.OpenAt(hit.position);
+      break;
+    case StripHit::MoveLeft:
+      MoveCardLeft(deck, dialogs);
+      break;
+    case StripHit::MoveRight:
+      MoveCardRight(deck, dialogs);
+      break;
+    default:
+      break;
+  }
+}
