@@ -106,11 +106,12 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // only once its picture is on disk.
   std::unique_ptr<SharedLock> reservation;
   if (isNew) {
+    // The new card is the one right after the last card, and a deck holds
+    // at most thirty: as the child sees it, and as the list now holds it.
+    if (deck.CardCount >= kMaxCards) return CardSave::Failed;
     auto listLock = LockCardList(deck.StoryFolder);
     if (!listLock) return CardSave::Failed;
     RereadCardList(deck);
-    // The new card is the one right after the last card, and a deck holds
-    // at most thirty.
     if (deck.CardCount >= kMaxCards) return CardSave::Failed;
     const int16_t number = ReserveCardNumber(deck, reservation);
     if (number == 0) return CardSave::Failed;
