@@ -8,6 +8,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/StoryFiles.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "platform/TextCodec.h"
@@ -94,30 +95,26 @@ void SetCardPicture(DeckState& deck, const QImage& picture) {
   Reduce(deck.cardImage, deck.thumbnailImage, 88, 62);
 }
 
-namespace {
-
-// The deck and the list file as they were before a new card was added.
-void ForgetNewCard(DeckState& deck, const std::array<int16_t, 31>& numbers, int16_t count) {
-  deck.CardNumbers = numbers;
-  deck.CardCount = count;
-}
-
-}  // namespace
-
 CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // A story folder that has gone (deleted by hand, or a list from another
   // computer) is made again, so the drawing has somewhere to go.
   if (!disk::FolderExists(deck.StoryFolder)) disk::CreateFolder(deck.StoryFolder);
 
-  const auto deckBefore = deck.CardNumbers;
-  const int16_t countBefore = deck.CardCount;
   const int16_t currentBefore = deck.CurrentCard;
   const bool isNew = IsNewCard(deck);
+  // A new card's number is chosen under the card list's lock, with the list
+  // as it is now, and reserved by the card's lock; the list names the card
+  // only once its picture is on disk.
+  std::unique_ptr<SharedLock> reservation;
   if (isNew) {
     // The new card is the one right after the last card, and a deck holds
-    // at most thirty.
+    // at most thirty: as the child sees it, and as the list now holds it.
     if (deck.CardCount >= kMaxCards) return CardSave::Failed;
-    const int16_t number = AssignCardNumber(deck, 0);
+    auto listLock = LockCardList(deck.StoryFolder);
+    if (!listLock) return CardSave::Failed;
+    RereadCardList(deck);
+    if (deck.CardCount >= kMaxCards) return CardSave::Failed;
+    const int16_t number = ReserveCardNumber(deck, reservation);
     if (number == 0) return CardSave::Failed;
     deck.CurrentCard = int16_t(deck.CardCount + 1);
     deck.CardCount = deck.CurrentCard;
@@ -141,17 +138,27 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
                          imaging::WriteThumbnail(thumbnail, deck.thumbnailImage);
     if (written) deck.pictureUnreadable = false;
     // The list names the new card only once its picture is on disk.
-    if (!written || (isNew && !WriteCardList(deck))) {
+    bool listed = !isNew;
+    if (written && isNew) {
+      const int16_t number = deck.CardNumbers[deck.CardCount];
+      deck.CardCount = int16_t(deck.CardCount - 1);
+      listed = AddCardToList(deck, number) != 0;
+    }
+    if (!written || !listed) {
       deck.cardImage = cardBefore;
       deck.thumbnailImage = thumbnailBefore;
       if (isNew) {
         disk::DeleteFile(pictureFile);
         disk::DeleteFile(thumbnail);
-        ForgetNewCard(deck, deckBefore, countBefore);
-        deck.CurrentCard = currentBefore;
+        // The deck is as the list file holds it, without the new card,
+        // which is still the one being drawn.
+        if (!written) deck.CardCount = int16_t(deck.CardCount - 1);
+        deck.CurrentCard = currentBefore < 1 ? currentBefore : int16_t(deck.CardCount + 1);
       }
       return CardSave::Failed;
     }
+    // The card now holds its own lock while the editor stays open.
+    if (isNew) deck.drawingLock = std::move(reservation);
   }
 
   const QString textFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Text);

@@ -7,6 +7,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/StoryFiles.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "platform/Numbers.h"
 
@@ -64,8 +65,21 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
     return;
   }
   if (!dialogs.Ask(QStringLiteral("このカードをコピーします。"))) return;
-  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
-  const int16_t number = AssignCardNumber(deck, 0);
+  // The card the child chose, in the list as it is now: other computers
+  // may have changed the story since the strip was drawn.
+  const int source = deck.CardNumbers[deck.CurrentCard];
+  std::unique_ptr<SharedLock> reservation;
+  int16_t number = 0;
+  bool full = false;
+  if (auto listLock = LockCardList(deck.StoryFolder)) {
+    RereadCardList(deck);
+    full = deck.CardCount >= kMaxCards;
+    // The new number is reserved before the list lock goes; the copying
+    // itself, the slow part, holds no lock other computers wait for.
+    if (!full && deck.CardNumbers[deck.CurrentCard] == source && deck.CurrentCard <= deck.CardCount)
+      number = ReserveCardNumber(deck, reservation);
+  }
+  deck.CardFileBase = CardFileStem(deck, source);
   const QString target = CardFileStem(deck, number);
   // The files first, the list after them: the list never names a card
   // whose files are not all there. The number has no files on disk, so a
@@ -76,32 +90,50 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
     const QString from = deck.CardFileBase + Suffix(kind);
     if (copied && disk::FileExists(from)) copied = disk::CopyFile(from, target + Suffix(kind));
   }
-  if (copied) {
-    deck.CardCount = int16_t(deck.CardCount + 1);
-    deck.CardNumbers[deck.CardCount] = number;
-    if (!WriteCardList(deck)) {
-      deck.CardCount = int16_t(deck.CardCount - 1);
-      copied = false;
-    }
-  }
+  if (copied) copied = AddCardToList(deck, number) != 0;
   if (!copied) {
     if (number != 0)
       for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(target + Suffix(kind));
-    dialogs.Tell(kNotCopied);
+    dialogs.Tell(full ? kStoryFull : kNotCopied);
   }
+  reservation.reset();
   DrawCardStrip(deck);
   LoadCard(deck);
 }
 
 void EraseCard(DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("このカードを消します。"))) return;
-  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
+  const int number = deck.CardNumbers[deck.CurrentCard];
+  auto listLock = LockCardList(deck.StoryFolder);
+  if (!listLock) {
+    dialogs.Tell(kNotErased);
+    return;
+  }
+  RereadCardList(deck);
+  // Erased on another computer already: the child sees the strip as it is.
+  if (deck.CurrentCard > deck.CardCount || deck.CardNumbers[deck.CurrentCard] != number) {
+    listLock.reset();
+    DrawCardStrip(deck);
+    LoadCard(deck);
+    return;
+  }
+  // A card being drawn on another computer stays.
+  const auto cardLock =
+      SharedLock::Take(CardLockFile(deck.StoryFolder, number), SharedLock::kCardStale, SharedLock::Duration(0));
+  if (!cardLock) {
+    listLock.reset();
+    DrawCardStrip(deck);
+    dialogs.Tell(kCardInUse);
+    return;
+  }
+  deck.CardFileBase = CardFileStem(deck, number);
   const auto numbersBefore = deck.CardNumbers;
   const int16_t count = deck.CardCount;
   for (int q = deck.CurrentCard; q < deck.CardCount; ++q) deck.CardNumbers[q] = deck.CardNumbers[q + 1];
   deck.CardCount = int16_t(deck.CardCount - 1);
   // The list goes first: a card is thrown away only once the list no
-  // longer names it.
+  // longer names it. Its files go while the list is still locked, so no
+  // other computer gives their number to a new card before they are gone.
   if (!WriteCardList(deck)) {
     deck.CardNumbers = numbersBefore;
     deck.CardCount = count;
@@ -109,6 +141,7 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
     return;
   }
   for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.CardFileBase + Suffix(kind));
+  listLock.reset();
   if (deck.CardCount < deck.CurrentCard) deck.CurrentCard = deck.CardCount;
   DrawCardStrip(deck);
   LoadCard(deck);
@@ -121,22 +154,33 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
 
 namespace {
 
-// Swaps the cards at two neighbouring positions. The new order is written
-// at once, so it is not lost when the child leaves the story without
-// drawing; when it cannot be written the deck keeps its old order.
-void SwapCards(DeckState& deck, Dialogs& dialogs, int left) {
-  std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
-  if (!WriteCardList(deck)) {
-    std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+// Moves the current card one place (-1 left, +1 right) in the list as it is
+// now, written at once, so it is not lost when the child leaves the story
+// without drawing; when it cannot be written the deck keeps its old order.
+// The current position stays: it now shows the neighbouring card.
+void MoveCard(DeckState& deck, Dialogs& dialogs, int step) {
+  auto listLock = LockCardList(deck.StoryFolder);
+  if (!listLock) {
     dialogs.Tell(kNotMoved);
     return;
   }
+  RereadCardList(deck);
+  const int left = step < 0 ? deck.CurrentCard - 1 : deck.CurrentCard;
+  if (left >= 1 && left + 1 <= deck.CardCount) {
+    std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+    if (!WriteCardList(deck)) {
+      std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+      dialogs.Tell(kNotMoved);
+      return;
+    }
+  }
+  listLock.reset();
   DrawCardStrip(deck);
   LoadCard(deck);
 }
 
 }  // namespace
 
-void MoveCardLeft(DeckState& deck, Dialogs& dialogs) { SwapCards(deck, dialogs, deck.CurrentCard - 1); }
+void MoveCardLeft(DeckState& deck, Dialogs& dialogs) { MoveCard(deck, dialogs, -1); }
 
-void MoveCardRight(DeckState& deck, Dialogs& dialogs) { SwapCards(deck, dialogs, deck.CurrentCard); }
+void MoveCardRight(DeckState& deck, Dialogs& dialogs) { MoveCard(deck, dialogs, +1); }

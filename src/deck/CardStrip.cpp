@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <array>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -138,14 +139,19 @@ void DrawCardStrip(DeckState& deck) {
     deck.stripImage.fill(kBackground);
   }
 
-  // The page's thumbnails, each file read once.
+  // The page's thumbnails, each file read once, all at the same time: on a
+  // file server ten reads one after the other wait ten times as long.
   Thumbnails thumbnails;
+  std::array<std::future<std::optional<QImage>>, kTiles + 1> reads;
   for (int i = 1; i <= kTiles; ++i) {
     const int p = i + deck.CardStripOffset;
     if (p >= 1 && p <= deck.CardCount && p < int(deck.CardNumbers.size()))
-      thumbnails[i] = imaging::ReadThumbnail(CardFileStem(deck, deck.CardNumbers[p]) +
-                                             storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail));
+      reads[i] = std::async(std::launch::async, imaging::ReadThumbnail,
+                            CardFileStem(deck, deck.CardNumbers[p]) +
+                                storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail));
   }
+  for (int i = 1; i <= kTiles; ++i)
+    if (reads[i].valid()) thumbnails[i] = reads[i].get();
 
   PaintStrip(deck.stripImage, deck, thumbnails);
 

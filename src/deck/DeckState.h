@@ -11,8 +11,11 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "platform/Notifier.h"
+
+class SharedLock;
 
 class DeckState : public Notifier {
   Q_OBJECT
@@ -34,4 +37,6 @@ class DeckState : public Notifier {
   // blank paper standing in for it, and the file is kept unless the child
   // draws.
   bool pictureUnreadable = false;
+  // The lock of the card open for drawing, while it is open (SharedDeck.h).
+  std::shared_ptr<SharedLock> drawingLock;
 };

@@ -9,6 +9,7 @@
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
+#include "deck/SharedDeck.h"
 #include "editor/Canvas.h"
 #include "editor/DrawingTools.h"
 #include "editor/ToolPalette.h"
@@ -21,7 +22,6 @@ const QString kLeaveUnsaved =
     QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
 const QString kLeaveWithoutVoice = QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？");
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
-const QString kOrderNotSaved = QStringLiteral("カードの じゅんばんを ほぞんできませんでした。");
 const QString kPictureUnreadable =
     QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
 
@@ -89,6 +89,13 @@ void DrawingSession::LoadOntoCanvas() {
 bool DrawingSession::Open(int position, bool penTool) {
   if (openingCheck_ && !openingCheck_()) return false;
   deck_.CurrentCard = int16_t(position);
+  // Not while another computer draws the card, nor once it erased it there.
+  if (const DrawingLock lock = LockCardForDrawing(deck_); lock != DrawingLock::Taken) {
+    DrawCardStrip(deck_);
+    LoadCard(deck_);
+    if (lock == DrawingLock::InUse) dialogs_.Tell(kCardInUse);
+    return false;
+  }
   if (penTool) {
     editor_.tool = Tool::MediumBrush;
     editor_.litTool = Tool::MediumBrush;
@@ -133,10 +140,8 @@ DrawingSession::Outcome DrawingSession::SaveAll(bool tell) {
     if (tell) dialogs_.Tell(kNotSaved);
     return Outcome::CardNotSaved;
   }
-  if (!WriteCardList(deck_)) {
-    if (tell) dialogs_.Tell(kOrderNotSaved);
-    return Outcome::CardNotSaved;
-  }
+  // The deck's order is written by each move itself: the deck in memory is
+  // never written back whole over what other computers wrote meanwhile.
   // What is kept with the card is written by its owner; one that fails
   // says so while the signal runs, and has told the child.
   partNotSaved_ = false;
@@ -154,6 +159,7 @@ bool DrawingSession::Finish() {
     if (!dialogs_.Ask(outcome == Outcome::CardNotSaved ? kLeaveUnsaved : kLeaveWithoutVoice)) return false;
     if (outcome == Outcome::CardNotSaved) LoadCard(deck_);  // the card as it is on disk
   }
+  ReleaseDrawingLock(deck_);
   DrawCardStrip(deck_);
   editor_.cardOpen = false;
   editor_.tool = Tool::None;

@@ -14,6 +14,7 @@
 #include "platform/Disk.h"
 #include "platform/FileCopy.h"
 #include "platform/HiddenNames.h"
+#include "platform/SharedLock.h"
 
 namespace {
 
@@ -303,12 +304,30 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   // arrive whole is taken away again.
   bool listed = found != 0;
   if (!found && !failed) {
-    // The list keeps every line it had and gains one at its end.
-    listed = disk::AppendLine(root + kListName, name);
-    if (listed) {
-      target.count += 1;
-      target.names[target.count] = name;
-      target.selected = target.count;
+    // The class's list is shared with the other computers of the class: it
+    // is read again and gains the story under its lock (SharedLock.h). A
+    // computer that brought the same story in meanwhile has listed it.
+    std::unique_ptr<SharedLock> classListLock;
+    if (to == ClassSide) {
+      classListLock = SharedLock::Take(SharedLock::LockFileFor(root, kListName), SharedLock::kListStale,
+                                       SharedLock::Duration(15000));
+      if (classListLock && disk::FileExists(root + kListName))
+        target.count = ReadNameList(root + kListName, target.names);
+    }
+    if (to == ClassSide && !classListLock) {
+      listed = false;
+    } else if (const int row = RowNamed(target.names, target.count, name)) {
+      listed = true;
+      made = false;  // the other computer's story now
+      target.selected = row;
+    } else {
+      // The list keeps every line it had and gains one at its end.
+      listed = disk::AppendLine(root + kListName, name);
+      if (listed) {
+        target.count += 1;
+        target.names[target.count] = name;
+        target.selected = target.count;
+      }
     }
   }
   if (!listed && made) {

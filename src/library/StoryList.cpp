@@ -3,6 +3,7 @@
 
 #include "library/StoryList.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QStringView>
@@ -10,13 +11,20 @@
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/StoryFiles.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "platform/HiddenNames.h"
 #include "platform/TextCodec.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
+#include "platform/SharedLock.h"
 
 namespace {
+
+QString WithoutFinalBackslash(QString folder) {
+  if (folder.endsWith(u'\\')) folder.chop(1);
+  return folder;
+}
 
 // The story list's place on the story panel.
 constexpr int kStoryListTop = 183;
@@ -146,8 +154,19 @@ QString DeletionJournal(const QString& hiddenFolder) { return hiddenFolder + QSt
 // they stay in sight.
 void RemoveDeletedFolder(const QString& folder, const std::optional<QString>& storyFolder) {
   disk::DeleteFiles(folder + u'\\', QStringLiteral("*.*"));
+  // Lock files left by computers that went off go too.
+  RemoveLockFiles(folder + u'\\', QString());
   if (!disk::RemoveFolder(folder) && storyFolder && !disk::Exists(*storyFolder))
     disk::RenameFolder(folder, *storyFolder);
+}
+
+// Whether a deletion was cut short in the class folder.
+bool StoryDeletionsLeft(const LibraryState& library) {
+  const QStringList own = disk::ListOwnEntries(library.BaseFolder);
+  return std::any_of(own.begin(), own.end(), [](const QString& entry) {
+    return disk::IsDeletedFolderName(entry) ||
+           (entry.endsWith(QStringLiteral(".txt")) && disk::IsDeletedFolderName(entry.chopped(4)));
+  });
 }
 
 void FinishStoryDeletions(const LibraryState& library) {
@@ -182,6 +201,43 @@ QString ListNotSaved(const LibraryState& library) {
   return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
 
+// The row of story `name`: the same spelling first, else the same name in
+// other letter case; 0 when the list has none.
+int RowOf(const LibraryState& library, const QString& name) {
+  for (int i = 1; i <= library.StoryCount; ++i)
+    if (library.StoryNames[i] == name) return i;
+  return RowNamed(library, name, 0);
+}
+
+// The class's list is changed by many computers: each change is made under
+// the lock beside Menu.txt, on the list read again just before.
+std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
+  return SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, QStringLiteral("Menu.txt")),
+                          SharedLock::kListStale, SharedLock::Duration(15000));
+}
+
+// A list file that is there but cannot be read (a folder in its place, no
+// permission) leaves the list in memory as it is; a missing one is a class
+// without stories.
+void ReadNames(LibraryState& library) {
+  std::array<QString, 101> names;
+  const int count = ReadNameList(ListFile(library), names);
+  if (count == 0 && disk::Exists(ListFile(library)) && !disk::ReadBytes(ListFile(library))) return;
+  library.StoryNames = names;
+  library.StoryCount = int16_t(count);
+}
+
+// Reads the list again (the lock held) and keeps the selected story selected
+// by its name. False when the selected story is no longer listed.
+bool RereadStoryList(LibraryState& library, const QString& selected) {
+  RecoverStoryRename(library);
+  ReadNames(library);
+  if (selected.isEmpty()) return true;
+  const int row = RowOf(library, selected);
+  if (row) library.CurrentStoryIndex = int16_t(row);
+  return row != 0;
+}
+
 // The selected story and its first card become the current ones.
 void ShowSelectedStory(LibraryState& library, DeckState& deck) {
   DrawStoryList(library, deck);
@@ -205,9 +261,58 @@ int ReadNameList(const QString& file, std::array<QString, 101>& names) {
 }
 
 void ReadStoryList(LibraryState& library) {
-  RecoverStoryRename(library);
-  FinishStoryDeletions(library);
-  library.StoryCount = int16_t(ReadNameList(ListFile(library), library.StoryNames));
+  // A rename another computer has under way is that computer's: only under
+  // the list's lock is a rename left half-done finished or undone.
+  // The journal is only ever spelled as this program writes it: one
+  // question to the file server, not a search of the class folder.
+  const auto classFolder = disk::HostPath(library.BaseFolder);
+  if (classFolder && QFileInfo::exists(*classFolder + QStringLiteral("/Menu_rename.txt"))) {
+    if (const auto lock = LockStoryList(library)) RecoverStoryRename(library);
+  }
+  // A deletion cut short is finished under the list's lock too; one under
+  // way on another computer holds that lock and is left to it.
+  if (StoryDeletionsLeft(library)) {
+    if (const auto lock = SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, storyfiles::kStoryList),
+                                           SharedLock::kListStale, SharedLock::Duration(0)))
+      FinishStoryDeletions(library);
+  }
+  ReadNames(library);
+}
+
+StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck) {
+  const auto namesBefore = library.StoryNames;
+  const int16_t countBefore = library.StoryCount;
+  const bool selected = SelectedRow(library, deck) != 0;
+  const QString name = selected ? library.StoryNames[library.CurrentStoryIndex] : QString();
+  ReadStoryList(library);
+  bool changed = countBefore != library.StoryCount;
+  for (int i = 1; i <= library.StoryCount && !changed; ++i) changed = namesBefore[i] != library.StoryNames[i];
+  if (!changed) return StoryListRefresh::Unchanged;
+  if (selected) {
+    if (const int row = RowOf(library, name)) {
+      library.CurrentStoryIndex = int16_t(row);
+      DrawStoryList(library, deck);
+      return StoryListRefresh::Changed;
+    }
+    // The story in hand is gone from the list. While a card of it is open
+    // for drawing the deck stays; the list follows once drawing ends.
+    if (keepDeck) {
+      library.StoryNames = namesBefore;
+      library.StoryCount = countBefore;
+      return StoryListRefresh::Unchanged;
+    }
+    library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    return StoryListRefresh::SelectedStoryGone;
+  }
+  // No story was in hand: one made elsewhere may now be.
+  if (library.CurrentStoryIndex < 1) library.CurrentStoryIndex = 1;
+  DrawStoryList(library, deck);
+  if (StorySelected(deck) && !keepDeck) {
+    ReadCardList(deck);
+    ShowFirstCard(deck);
+  }
+  return StoryListRefresh::Changed;
 }
 
 QString StoryRowText(int i, const QString& name) {
@@ -318,14 +423,31 @@ bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
 NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
   library.EnteredName = text;
   if (text.isEmpty()) return NameDialogStep::StayOpen;
-  if (!StoryListHasRoom(library, dialogs)) return NameDialogStep::StayOpen;
   if (const auto problem = StoryNameProblem(text)) {
     dialogs.Tell(*problem);
     return NameDialogStep::StayOpen;
   }
+  // The list as it is now, with what other computers made meanwhile.
+  const auto listLock = LockStoryList(library);
+  if (!listLock) {
+    dialogs.Tell(ListNotSaved(library));
+    return NameDialogStep::StayOpen;
+  }
+  // The list as the panel shows it comes back when nothing is made; the
+  // next refresh brings the other computers' changes.
+  const auto namesShown = library.StoryNames;
+  const int16_t countShown = library.StoryCount, rowShown = library.CurrentStoryIndex;
+  const auto stayOpen = [&] {
+    library.StoryNames = namesShown;
+    library.StoryCount = countShown;
+    library.CurrentStoryIndex = rowShown;
+    return NameDialogStep::StayOpen;
+  };
+  RereadStoryList(library, SelectedRow(library, deck) ? library.StoryNames[library.CurrentStoryIndex] : QString());
+  if (!StoryListHasRoom(library, dialogs)) return stayOpen();
   if (RowNamed(library, text, 0)) {
     dialogs.Tell(kDuplicate);
-    return NameDialogStep::StayOpen;
+    return stayOpen();
   }
 
   // A folder of that name that is in no list (left behind, or put there by
@@ -335,7 +457,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   if (!made && !disk::FolderExists(folder)) {
     dialogs.Tell(disk::Exists(folder) ? kCannotUse
                                         : QStringLiteral("ぴこらまの フォルダが つくれません。"));
-    return NameDialogStep::StayOpen;
+    return stayOpen();
   }
   const QString storyFolder = folder + u'\\';
   if (!disk::AppendLine(ListFile(library), text)) {
@@ -345,7 +467,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     if (!disk::WriteLines(storyFolder + storyfiles::kStoryList, {text})) {
       if (made) disk::RemoveFolder(folder);
       dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
-      return NameDialogStep::StayOpen;
+      return stayOpen();
     }
     dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
@@ -381,11 +503,15 @@ bool SelectedStoryIsSafe(const LibraryState& library, Dialogs& dialogs, int row)
 }  // namespace
 
 void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
-  const int row = SelectedRow(library, deck);
-  if (!row) return;
-  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
-  const QString oldName = library.StoryNames[row];
-  if (RowNamed(library, oldName, row)) {
+  const int shownRow = SelectedRow(library, deck);
+  if (!shownRow) return;
+  if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
+  const QString oldName = library.StoryNames[shownRow];
+  if (StoryInUseElsewhere(library.BaseFolder + oldName + u'\\')) {
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
+  if (RowNamed(library, oldName, shownRow)) {
     // Two rows share one folder; renaming it would take it from the other.
     dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
     return;
@@ -396,7 +522,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(*problem);
     return;
   }
-  if (RowNamed(library, *answer, row)) {
+  if (RowNamed(library, *answer, shownRow)) {
     dialogs.Tell(kDuplicate);
     return;
   }
@@ -404,8 +530,30 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   library.EnteredName = *answer;
   library.NewStoryName = library.EnteredName;
 
+  // Under the list's lock, on the list as it is now: another computer may
+  // have thrown the story away, or given its name to another, meanwhile.
+  const auto listLock = LockStoryList(library);
+  if (!listLock || !RereadStoryList(library, oldName)) {
+    if (listLock) library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    dialogs.Tell(kNotRenamed);
+    return;
+  }
+  const int row = library.CurrentStoryIndex;
+  if (RowNamed(library, *answer, row)) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kDuplicate);
+    return;
+  }
   const QString oldFolder = library.BaseFolder + oldName;
   const QString newFolder = library.BaseFolder + library.NewStoryName;
+  // A card drawn on another computer keeps its story where it is.
+  const auto deckLock = LockCardList(oldFolder + u'\\');
+  if (disk::FolderExists(oldFolder) && (!deckLock || StoryInUseElsewhere(oldFolder + u'\\'))) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
   // The journal first: a rename cut short between the folder and the list
   // is finished or undone when the class is opened again.
   const QString journal = RenameJournal(library);
@@ -418,6 +566,8 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(kNotRenamed);
     return;
   }
+  // The card list's lock went along with the folder.
+  disk::DeleteFile(SharedLock::LockFileFor(newFolder + u'\\', QStringLiteral("CardData.txt")));
   if (!RewriteListRow(library, row, *answer)) {
     // The list file keeps the old name: so does the folder, when it can.
     if (disk::RenameFolder(newFolder, oldFolder)) {
@@ -434,9 +584,15 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
 }
 
 void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
-  const int row = SelectedRow(library, deck);
-  if (!row) return;
-  if (!SelectedStoryIsSafe(library, dialogs, row)) return;
+  const int shownRow = SelectedRow(library, deck);
+  if (!shownRow) return;
+  if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
+  const QString name = library.StoryNames[shownRow];
+  const QString folder = library.BaseFolder + name + u'\\';
+  if (StoryInUseElsewhere(folder)) {
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
   if (!dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
   if (!disk::FolderExists(library.BaseFolder)) {
     // The class's drive is gone: nothing can be thrown away.
@@ -444,9 +600,29 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
 
+  // Under the list's lock, on the list as it is now. A story thrown away
+  // elsewhere meanwhile is simply gone.
+  const auto listLock = LockStoryList(library);
+  if (!listLock) {
+    dialogs.Tell(ListNotSaved(library));
+    return;
+  }
+  if (!RereadStoryList(library, name)) {
+    library.CurrentStoryIndex = 1;
+    ShowSelectedStory(library, deck);
+    return;
+  }
+  const int row = library.CurrentStoryIndex;
+  // A card drawn on another computer keeps its story.
+  auto deckLock = LockCardList(folder);
+  if (disk::FolderExists(folder) && (!deckLock || StoryInUseElsewhere(folder))) {
+    DrawStoryList(library, deck);
+    dialogs.Tell(kStoryInUse);
+    return;
+  }
+
   // A folder that another row also names stays for that row, also a row
   // past the hundredth.
-  const QString name = library.StoryNames[row];
   bool namedElsewhere = RowNamed(library, name, row) != 0;
   const auto lines = disk::ReadRawLines(ListFile(library)).value_or(QList<QByteArray>());
   int named = 0;
@@ -461,12 +637,12 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   // The folder first goes out of sight under a hidden name, with a journal
   // saying whose it was; only then does the list line go (see
   // FinishStoryDeletions).
-  const QString folder = library.BaseFolder + name;
+  const QString storyFolder = WithoutFinalBackslash(folder);
   QString hidden;
   if (!namedElsewhere && disk::FolderExists(folder)) {
     hidden = library.BaseFolder + disk::NewDeletedFolderName();
     const bool moved = disk::WriteLines(DeletionJournal(hidden), {name}) &&
-                       disk::RenameFolder(folder, hidden);
+                       disk::RenameFolder(storyFolder, hidden);
     if (!moved) {
       disk::DeleteFile(DeletionJournal(hidden));
       dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
@@ -475,12 +651,12 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   }
   if (!RewriteListRow(library, row, std::nullopt)) {
     // The story stays as it was, when its folder can go back.
-    if (!hidden.isEmpty() && disk::RenameFolder(hidden, folder)) disk::DeleteFile(DeletionJournal(hidden));
+    if (!hidden.isEmpty() && disk::RenameFolder(hidden, storyFolder)) disk::DeleteFile(DeletionJournal(hidden));
     dialogs.Tell(ListNotSaved(library));
     return;
   }
   if (!hidden.isEmpty()) {
-    RemoveDeletedFolder(hidden, folder);
+    RemoveDeletedFolder(hidden, storyFolder);
     disk::DeleteFile(DeletionJournal(hidden));
   }
 

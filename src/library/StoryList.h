@@ -29,6 +29,16 @@ constexpr int kMaxStories = 100;
 // unreadable file is a class with no stories.
 void ReadStoryList(LibraryState& library);
 
+// What reading the list again found.
+enum class StoryListRefresh { Unchanged, Changed, SelectedStoryGone };
+
+// Reads Menu.txt again, as other computers may have changed it, and draws
+// the list when it changed. The selected story stays selected by its name;
+// when it is gone (thrown away elsewhere) the first story and its first
+// card are shown instead, unless `keepDeck` (a card of it is open for
+// drawing), when the list waits until it may change.
+StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck);
+
 // Draws the story list and makes the selected story the current one
 // (the deck's StoryFolder, CurrentStoryName).
 void DrawStoryList(LibraryState& library, DeckState& deck);

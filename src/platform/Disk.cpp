@@ -128,6 +128,7 @@ std::optional<QString> HostPath(const QString& path) {
   if (!parsed) return std::nullopt;
   const auto root = DriveRoot(parsed->drive);
   if (!root) return std::nullopt;
+  if (Fd exact = OpenExact(*parsed, O_PATH); exact.ok()) return *root + u'/' + parsed->parts.join(u'/');
   Fd folder(::open(QFile::encodeName(*root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   QString host = *root;
   for (const QString& part : parsed->parts) {
@@ -290,10 +291,20 @@ bool CopyFile(const QString& from, const QString& to) {
 std::optional<QByteArray> ReadBytes(const QString& file) {
   const Fd fd = OpenFile(file);
   if (!fd.ok()) return std::nullopt;
-  QFile f;
-  if (!f.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return std::nullopt;
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) return std::nullopt;
+  // Plain calls, as few as can be: one status, the reads.
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+  qsizetype size = 0;
+  for (;;) {
+    if (size == bytes.size()) bytes.resize(size * 2 + 4096);
+    const ssize_t n = ::read(fd.get(), bytes.data() + size, size_t(bytes.size() - size));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    size += n;
+  }
+  bytes.resize(size);
   return bytes;
 }
 

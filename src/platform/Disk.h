@@ -26,6 +26,7 @@
 //   limit or a crash the old file stays byte for byte and the call returns
 //   false. The program's own working files (HiddenNames.h) are never
 //   listed; DeleteFiles with "*.*" removes them with the rest.
+//   Nor does ListFiles show the lock files of a shared folder (SharedLock.h).
 //
 // Every operation reports success or failure and never shows a message.
 

@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -131,6 +133,17 @@ std::optional<Entry> Locate(const QString& path, int* error) {
   return entry;
 }
 
+Fd OpenExact(const PathText& path, int flags) {
+  if (path.parts.isEmpty()) return Fd();
+  const Fd root = OpenDriveRoot(path.drive);
+  if (!root.ok()) return Fd();
+  struct open_how how {};
+  how.flags = std::uint64_t(flags | O_NOFOLLOW | O_CLOEXEC);
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  const QByteArray relative = QFile::encodeName(path.parts.join(u'/'));
+  return Fd(int(::syscall(SYS_openat2, root.get(), relative.constData(), &how, sizeof how)));
+}
+
 Fd OpenFolder(const QString& folder, int* error) {
   const auto parsed = ParsePathText(folder);
   if (!parsed) {
@@ -138,6 +151,7 @@ Fd OpenFolder(const QString& folder, int* error) {
     return Fd();
   }
   if (parsed->parts.isEmpty()) return OpenDriveRoot(parsed->drive, error);
+  if (Fd exact = OpenExact(*parsed, O_RDONLY | O_DIRECTORY); exact.ok()) return exact;
   auto entry = Locate(folder, error);
   if (!entry) return Fd();
   if (!entry->exists) {
@@ -152,6 +166,11 @@ Fd OpenFolder(const QString& folder, int* error) {
 }
 
 Fd OpenFile(const QString& file, int* error) {
+  if (const auto parsed = ParsePathText(file)) {
+    Fd exact = OpenExact(*parsed, O_RDONLY | O_NONBLOCK);
+    struct stat st {};
+    if (exact.ok() && ::fstat(exact.get(), &st) == 0 && S_ISREG(st.st_mode)) return exact;
+  }
   auto entry = Locate(file, error);
   if (!entry) return Fd();
   if (!entry->exists) {

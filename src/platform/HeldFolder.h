@@ -74,6 +74,12 @@ std::optional<PathText> ParsePathText(const QString& path);
 // The drive's host folder, open. Not ok for a missing drive.
 Fd OpenDriveRoot(QChar drive, int* error = nullptr);
 
+// The path text's entry opened with `flags` in one question to the file
+// system, when it is spelled exactly as on the disk and no step below the
+// drive's folder is a link (on a network share every question is a round
+// trip to the server). Not ok otherwise: the caller then goes step by step.
+Fd OpenExact(const PathText& path, int flags);
+
 // The entry a path text names ("C:\A\B.txt", "C:\A\B\"), its folder open.
 // Nothing for a missing drive, an unsafe path text, the drive root itself,
 // or when a step on the way is missing, no folder, or a link; `error` then

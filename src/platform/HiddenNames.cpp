@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include "platform/SharedLock.h"
+
 namespace disk {
 
 namespace {
@@ -39,7 +41,11 @@ bool IsEarlierTempName(QStringView name) {
   return earlier.match(name).hasMatch();
 }
 
-bool IsHiddenName(QStringView name) { return name.startsWith(kMark) || IsEarlierTempName(name); }
+// The lock files of a folder shared between computers (SharedLock.h) are
+// hidden too, but never cleared away as leftovers: they go when stale.
+bool IsHiddenName(QStringView name) {
+  return name.startsWith(kMark) || IsEarlierTempName(name) || SharedLock::IsLockName(name.toString());
+}
 
 QString NewTempName() { return kMark + RandomPart() + QStringLiteral(".tmp"); }
 

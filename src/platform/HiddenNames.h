@@ -13,7 +13,8 @@
 
 namespace disk {
 
-// True for every name that is the program's own working file or folder.
+// True for every name that is the program's own working file or folder,
+// and for the lock files of a shared folder.
 bool IsHiddenName(QStringView name);
 
 // A temporary file of a whole-file write: ".pikorama-XXXXXXXX.tmp", new at

@@ -3,6 +3,7 @@
 
 #include "shell/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include "player/PlayerWindow.h"
 #include "shell/CardNarration.h"
 #include "shell/ClassExchange.h"
+#include "shell/ClassFolderWatch.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
@@ -74,6 +76,11 @@ MainWindow::MainWindow(Session& m, std::optional<QSize> screen) : m_(m) {
   connect(&m_.deck, &Notifier::surfaceChanged, cardStrip, &PicturePanel::showSurface);
   connect(&m_.editor, &Notifier::surfaceChanged, canvas, &PicturePanel::showSurface);
   m_.recovery.Start();
+  // Other computers change the class folder too; nothing is read again
+  // while a question waits for the child or the story is playing.
+  folderWatch = new ClassFolderWatch(m_, this, [this] {
+    return QApplication::activeModalWidget() || (playerWindow_ && playerWindow_->isVisible());
+  });
   syncControls();
 
   setFixedSize(layout.window);

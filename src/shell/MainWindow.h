@@ -13,6 +13,7 @@
 class CanvasView;
 class ClassPanel;
 class ClassExchange;
+class ClassFolderWatch;
 class DataFolderDialog;
 class ExchangeWindow;
 class PlayerWindow;
@@ -59,6 +60,9 @@ class MainWindow : public QWidget {
   // "えをかく おわり": saves the card (offering an unsaved recording first)
   // and leaves the editor; true when the card reached the disk.
   bool finishDrawing();
+
+  // Keeps the story list and the strip in step with the class folder.
+  ClassFolderWatch* folderWatch;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

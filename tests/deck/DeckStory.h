@@ -11,6 +11,7 @@
 #include "deck/CardDeck.h"
 #include "deck/StoryFiles.h"
 #include "editor/DrawingSession.h"
+#include "platform/SharedLock.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
@@ -47,7 +48,12 @@ struct DeckStory {
   QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
   bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
   QByteArray list() const { return bytes(storyfiles::kCardList); }
-  QStringList files() const { return QDir(host(QString())).entryList(QDir::Files, QDir::Name); }
+  // The story's files; lock files are no files of the story.
+  QStringList files() const {
+    QStringList names = QDir(host(QString())).entryList(QDir::Files, QDir::Name);
+    names.removeIf([](const QString& name) { return SharedLock::IsLockName(name); });
+    return names;
+  }
   QList<int> deck() const {
     QList<int> numbers;
     for (int p = 1; p <= m.deck.CardCount; ++p) numbers.append(m.deck.CardNumbers[p]);

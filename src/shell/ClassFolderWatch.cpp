@@ -1,0 +1,45 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "shell/ClassFolderWatch.h"
+
+#include <QEvent>
+#include <QWidget>
+
+#include "deck/CardStrip.h"
+#include "deck/SharedDeck.h"
+#include "library/StoryList.h"
+#include "shell/Session.h"
+
+namespace {
+
+const QString kStoryGone = QStringLiteral("この おはなしは ほかの コンピュータで すてられました。");
+
+}  // namespace
+
+ClassFolderWatch::ClassFolderWatch(Session& m, QWidget* window, std::function<bool()> busy)
+    : QObject(window), m_(m), busy_(std::move(busy)) {
+  window->installEventFilter(this);
+  timer_.setInterval(kIdleMs);
+  connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
+  timer_.start();
+}
+
+void ClassFolderWatch::Refresh(bool redrawStrip) {
+  // Before a class is chosen there is nothing to follow.
+  if (m_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
+  refreshing_ = true;
+  const bool drawing = m_.drawing.IsOpen();
+  const StoryListRefresh stories = RefreshStoryList(m_.library, m_.deck, drawing);
+  if (stories == StoryListRefresh::SelectedStoryGone) {
+    m_.dialogs.Tell(kStoryGone);
+  } else if (!RefreshCardList(m_.deck, !drawing) && redrawStrip) {
+    DrawCardStrip(m_.deck);
+  }
+  refreshing_ = false;
+}
+
+bool ClassFolderWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) Refresh(true);
+  return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,43 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// What the child sees follows the class folder, which other computers
+// change too: the story list and the card strip are read again when the
+// window comes back to the front and every few seconds while the program
+// waits for the child (file-change notices do not cross a network share).
+// A story made elsewhere appears, one thrown away there disappears (its
+// deck, when it was in hand here, is closed with a short message), a card
+// added there appears on the strip. Each operation on the lists reads them
+// again by itself, under their locks.
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class QWidget;
+class Session;
+
+class ClassFolderWatch : public QObject {
+  Q_OBJECT
+ public:
+  // How often the lists are read again while idle.
+  static constexpr int kIdleMs = 3000;
+
+  // Watches for `window` coming to the front. `busy` tells when the lists
+  // must stay as they are (a question is open, the story is playing).
+  ClassFolderWatch(Session& m, QWidget* window, std::function<bool()> busy);
+
+  // Reads both lists again now; with `redrawStrip` the strip is drawn
+  // again also when its list did not change (thumbnails changed elsewhere).
+  void Refresh(bool redrawStrip = false);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  Session& m_;
+  std::function<bool()> busy_;
+  QTimer timer_;
+  bool refreshing_ = false;
+};

@@ -1,0 +1,286 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// One class folder used by two computers at once: this test and another
+// process with its own runtime folder (and host name, as root).
+
+#include <QElapsedTimer>
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+#include <cstdio>
+
+#include "../library/StoryClass.h"
+#include "deck/CardFiles.h"
+#include "deck/CardList.h"
+#include "deck/CardOperations.h"
+#include "deck/SharedDeck.h"
+#include "editor/DrawingSession.h"
+#include "platform/SharedLock.h"
+#include "shell/ClassFolderWatch.h"
+#include "shell/StripClicks.h"
+#include "support/OtherComputer.h"
+
+namespace {
+
+QImage Paper() {
+  QImage image(800, 600, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  return image;
+}
+
+void Say(const QByteArray& line) {
+  std::fputs((line + '\n').constData(), stdout);
+  std::fflush(stdout);
+}
+
+void WaitForInputToClose() {
+  char c;
+  while (std::fread(&c, 1, 1, stdin) == 1) {
+  }
+}
+
+bool Select(Session& m, const QString& story) {
+  for (int i = 1; i <= m.library.StoryCount; ++i) {
+    if (m.library.StoryNames[i] != story) continue;
+    m.library.CurrentStoryIndex = int16_t(i);
+    DrawStoryList(m.library, m.deck);
+    ReadCardList(m.deck);
+    ShowFirstCard(m.deck);
+    return true;
+  }
+  return false;
+}
+
+// The other computer: class 1-1 chosen, then one piece of work from argv.
+int RunAsOtherComputer(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QStringList args = app.arguments().mid(2);
+  ScriptedDialogs dialogs;
+  Session m{dialogs};
+  if (args.value(0) == u"lock") {
+    const auto lock = SharedLock::Take(args.value(1), SharedLock::Duration(args.value(2).toInt()),
+                                       SharedLock::Duration(0));
+    Say(lock ? "held" : "busy");
+    WaitForInputToClose();
+    return 0;
+  }
+  InitClassNames(m.library);
+  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  dialogs.answers = {true};
+  ChooseClass(m, 0);
+  const QString what = args.value(0);
+  if (what == u"make") {
+    Say(SaveStoryName(m.library, m.deck, dialogs, args.value(1)) == NameDialogStep::Close ? "ok" : "failed");
+  } else if (what == u"delete") {
+    dialogs.answers = {true};
+    Say(Select(m, args.value(1)) ? (DeleteStory(m.library, m.deck, dialogs), "ok") : "missing");
+  } else if (what == u"add") {
+    if (!Select(m, args.value(1))) return Say("missing"), 1;
+    m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
+    m.deck.cardText = args.value(2);
+    Say(SaveCard(m.deck, Paper()) == CardSave::Saved ? "ok" : "failed");
+  } else if (what == u"draw") {
+    if (!Select(m, args.value(1))) return Say("missing"), 1;
+    m.deck.CurrentCard = int16_t(args.value(2).toInt());
+    Say(LockCardForDrawing(m.deck) == DrawingLock::Taken ? "held" : "busy");
+    WaitForInputToClose();
+  }
+  return 0;
+}
+
+QStringList ListedNumbers(const StoryClass& c, const QString& story) {
+  return QString::fromLatin1(ReadHostFile(c.host(story + QStringLiteral("/CardData.txt"))))
+      .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+      .replaceInStrings(QStringLiteral(" "), QString());
+}
+
+}  // namespace
+
+class SharedClassTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void listsMergeAcrossComputers();
+  void cardDrawnElsewhereIsRefused();
+  void locksOfGoneComputersAreTakenOver();
+  void windowFollowsFolder();
+};
+
+// Both computers change one list; neither writes back a list it read before
+// the other's change.
+void SharedClassTest::listsMergeAcrossComputers() {
+  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("やま")});
+  Session& m = c.m;
+  // A new card is being drawn here while the other computer adds one.
+  m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
+  m.deck.cardText = QStringLiteral("ここ");
+  {
+    OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("あっち")});
+    QCOMPARE(other.readLine(), QStringLiteral("ok"));
+  }
+  QCOMPARE(SaveCard(m.deck, Paper()), CardSave::Saved);
+  ReleaseDrawingLock(m.deck);
+  // Both new cards stay, each with its own number and files.
+  QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "2", "3"}));
+  QCOMPARE(m.deck.CardCount, int16_t(3));
+  QCOMPARE(m.deck.CurrentCard, int16_t(3));
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_02.txt"))), QByteArray(*text::Encode(QStringLiteral("あっち\r\n"))));
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_03.txt"))), QByteArray(*text::Encode(QStringLiteral("ここ\r\n"))));
+
+  // Another computer throws うみ away; renaming やま here does not bring
+  // it back, and a story made there stays when one is made here.
+  {
+    OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("うみ")});
+    QCOMPARE(other.readLine(), QStringLiteral("ok"));
+  }
+  {
+    OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")});
+    QCOMPARE(other.readLine(), QStringLiteral("ok"));
+  }
+  m.library.CurrentStoryIndex = 3;  // やま, as the panel here still shows it
+  DrawStoryList(m.library, m.deck);
+  c.dialogs.inputs = {QStringLiteral("かわ")};
+  c.dialogs.answers = {true};
+  RenameStory(m.library, m.deck, c.dialogs);
+  QCOMPARE(c.dialogs.told, QStringList());
+  QCOMPARE(SaveStoryName(m.library, m.deck, c.dialogs, QStringLiteral("ほし")), NameDialogStep::Close);
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("みんな"), QStringLiteral("かわ"), QStringLiteral("そら"), QStringLiteral("ほし")}));
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("みんな"), QStringLiteral("かわ"), QStringLiteral("そら"), QStringLiteral("ほし")}));
+  QVERIFY(!c.hasFolder(QStringLiteral("うみ")) && c.hasFolder(QStringLiteral("かわ")));
+  // No lock file is left, and none is ever listed.
+  QCOMPARE(SharedLock::LockNamesIn(StoryClass::Folder()), QStringList());
+  QCOMPARE(SharedLock::LockNamesIn(StoryClass::Folder() + QStringLiteral("みんな\\")), QStringList());
+}
+
+// A card open for drawing on another computer: not drawn here, not erased,
+// its story neither renamed nor thrown away; its other cards stay free.
+void SharedClassTest::cardDrawnElsewhereIsRefused() {
+  StoryClass c({QStringLiteral("みんな")});
+  Session& m = c.m;
+  for (const char* text : {"いち", "に"}) {
+    m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
+    m.deck.cardText = QString::fromUtf8(text);
+    QCOMPARE(SaveCard(m.deck, Paper()), CardSave::Saved);
+  }
+  ReleaseDrawingLock(m.deck);
+  QCOMPARE(m.deck.CardCount, int16_t(3));
+  ShowFirstCard(m.deck);
+
+  OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("draw"), QStringLiteral("みんな"), QStringLiteral("2")});
+  QCOMPARE(other.readLine(), QStringLiteral("held"));
+  // The card is named in the strip's lock listing nowhere the child sees.
+  QVERIFY(!disk::ListFiles(StoryClass::Folder() + QStringLiteral("みんな\\"), QStringLiteral("*.*")).join(u' ').contains(QStringLiteral("lock")));
+
+  // Opening card 2 (tile 2's body) for drawing is refused; it is shown.
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(130, 50));
+  QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
+  QVERIFY(!m.drawing.IsOpen());
+  QCOMPARE(m.deck.CurrentCard, int16_t(2));
+  m.drawing.Start();
+  QCOMPARE(c.dialogs.told, (QStringList{kCardInUse, kCardInUse}));
+  QVERIFY(!m.drawing.IsOpen());
+  c.dialogs.told.clear();
+
+  // Erasing it is refused; the story can be neither renamed nor deleted.
+  c.dialogs.answers = {true};
+  EraseCard(m.deck, c.dialogs);
+  QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
+  QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "2", "3"}));
+  c.dialogs.told.clear();
+  c.dialogs.answers = {true};
+  DeleteStory(m.library, m.deck, c.dialogs);
+  c.dialogs.inputs = {QStringLiteral("ねこ")};
+  c.dialogs.answers = {true};
+  RenameStory(m.library, m.deck, c.dialogs);
+  QCOMPARE(c.dialogs.told, (QStringList{kStoryInUse, kStoryInUse}));
+  QVERIFY(c.hasFolder(QStringLiteral("みんな")));
+  QCOMPARE(c.names(), QStringList{QStringLiteral("みんな")});
+  c.dialogs.told.clear();
+
+  // Its other cards: copied, moved, erased, drawn.
+  m.deck.CurrentCard = 3;
+  c.dialogs.answers = {true};
+  CopyCard(m.deck, c.dialogs);
+  MoveCardLeft(m.deck, c.dialogs);  // card 3 before card 2
+  QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2", "4"}));
+  m.deck.CurrentCard = 4;
+  c.dialogs.answers = {true};
+  EraseCard(m.deck, c.dialogs);
+  QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2"}));
+  QCOMPARE(c.dialogs.told, QStringList());
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(40, 50));
+  QVERIFY(m.drawing.IsOpen());
+  QVERIFY(m.drawing.Finish());
+
+  // Once the other computer lets it go the card opens here.
+  other.closeInput();
+  QCOMPARE(other.wait(), 0);
+  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(225, 50));  // tile 3: card 2
+  QVERIFY(m.drawing.IsOpen());
+  QCOMPARE(c.dialogs.told, QStringList());
+}
+
+// A lock whose computer stopped is taken over once stale, a renewed one
+// never; a lock of a process gone on this computer at once.
+void SharedClassTest::locksOfGoneComputersAreTakenOver() {
+  TempDrives drives;
+  const QString file = QStringLiteral("C:\\Menu.txt.~pikorama-lock");
+  const SharedLock::Duration stale(700);
+  OtherComputer holder(QStringLiteral("pc-c"), {QStringLiteral("lock"), file, QString::number(stale.count())});
+  QCOMPARE(holder.readLine(), QStringLiteral("held"));
+  // Renewed: not taken in three stale periods.
+  QVERIFY(!SharedLock::Take(file, stale, SharedLock::Duration(2100)));
+  QCOMPARE(SharedLock::Inspect(file, stale), SharedLock::State::HeldElsewhere);
+
+  holder.kill();
+  QElapsedTimer clock;
+  clock.start();
+  if (OtherComputer::OwnHostNames()) {
+    // Another computer's lock: stale once not renewed for its period.
+    QVERIFY(!SharedLock::Take(file, stale, SharedLock::Duration(0)));
+    const auto lock = SharedLock::Take(file, stale, SharedLock::Duration(5000));
+    QVERIFY(lock);
+    // Its last renewal came up to a fifth of the period before the kill.
+    QVERIFY(clock.elapsed() >= stale.count() / 2);
+    QVERIFY(lock->stillHeld());
+  } else {
+    // This computer's: its process is gone.
+    QVERIFY(SharedLock::Take(file, stale, SharedLock::Duration(0)));
+  }
+  QCOMPARE(SharedLock::LockNamesIn(QStringLiteral("C:\\")), QStringList());
+  QCOMPARE(SharedLock::Inspect(file, stale), SharedLock::State::Free);
+}
+
+// The window follows the class folder: a story made elsewhere appears within
+// the idle period, a card added there appears on the strip, the story in
+// hand thrown away there is closed with a message.
+void SharedClassTest::windowFollowsFolder() {
+  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
+  Session& m = c.m;
+  QWidget window;
+  ClassFolderWatch watch(m, &window, [] { return false; });
+  const int within = ClassFolderWatch::kIdleMs + 2000;
+
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine();
+  QTRY_VERIFY_WITH_TIMEOUT(c.names().contains(QStringLiteral("そら")), within);
+  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
+
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
+  QTRY_COMPARE_WITH_TIMEOUT(m.deck.CardCount, int16_t(2), within);
+  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("みんな")}).readLine();
+  QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.told, QStringList{QStringLiteral("この おはなしは ほかの コンピュータで すてられました。")}, within);
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("うみ"), QStringLiteral("そら")}));
+  QCOMPARE(m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
+}
+
+int main(int argc, char** argv) {
+  if (IsOtherComputer(argc, argv)) return RunAsOtherComputer(argc, argv);
+  QApplication app(argc, argv);
+  SharedClassTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "SharedClassTest.moc"
