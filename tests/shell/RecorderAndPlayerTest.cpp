@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The recorder and the player as the main window joins them to the cards.
+#include <QApplication>
 #include <QDir>
 #include <QTest>
 
@@ -99,6 +100,8 @@ class RecorderAndPlayerTest : public QObject {
     for (int p = 1; p <= 3; ++p) PressTile(*form_, p), m.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
     Click(form_.get(), "Command6");
     QVERIFY(player->isVisible() && player->player().position() == 0);
+    // While the show is on, nothing in the main window can change the cards.
+    QCOMPARE(QApplication::activeModalWidget(), player);
     for (int p = 1; p <= 2; ++p) {
       Click(player, "Command3");
       QTRY_VERIFY(!player->player().presenter().busy());
