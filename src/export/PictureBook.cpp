@@ -75,7 +75,7 @@ void DrawCardPage(QPainter& painter, const QRect& page, const std::optional<QIma
 
 }  // namespace
 
-QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures) {
+QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures, QList<int>* unreadableTexts) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::WriteOnly)) return {};
@@ -98,7 +98,10 @@ QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures)
       const std::optional<QImage> picture =
           imaging::ReadCardPicture(storyfiles::CardFilePath(story.folder, number, CardFile::Picture));
       if (!picture && missingPictures) missingPictures->append(position);
-      QStringList lines = disk::ReadLines(storyfiles::CardFilePath(story.folder, number, CardFile::Text)).value_or(QStringList());
+      const QString textFile = storyfiles::CardFilePath(story.folder, number, CardFile::Text);
+      const auto read = disk::ReadLines(textFile);
+      if (!read && disk::Exists(textFile) && unreadableTexts) unreadableTexts->append(position);
+      QStringList lines = read.value_or(QStringList());
       while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
       if (!writer.newPage()) return {};
       DrawCardPage(painter, page, picture, lines.join(u'\n'), position);
@@ -110,19 +113,24 @@ QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures)
 
 PictureBookResult WritePictureBook(const ExportStory& story, const QString& chosenHostPath) {
   PictureBookResult result;
-  const QByteArray pdf = PictureBookPdf(story, &result.missingPictures);
+  const QByteArray pdf = PictureBookPdf(story, &result.missingPictures, &result.unreadableTexts);
   result.written = !pdf.isEmpty() && host::WriteWholeFile(chosenHostPath, pdf);
   return result;
 }
 
 QString PictureBookMessage(const PictureBookResult& result) {
   if (!result.written) return QStringLiteral("えほんが かけませんでした。");
-  if (!result.missingPictures.isEmpty()) {
-    QStringList places;
-    for (int position : result.missingPictures) places << QString::number(position);
-    return places.join(u'、') + QStringLiteral("まいめの え が ありません。\nえほんが できました。");
-  }
-  return QStringLiteral("えほんが できました。");
+  const auto places = [](const QList<int>& positions) {
+    QStringList texts;
+    for (int position : positions) texts << QString::number(position);
+    return texts.join(u'、');
+  };
+  QStringList parts;
+  if (!result.missingPictures.isEmpty()) parts << places(result.missingPictures) + QStringLiteral("まいめの え が ありません。");
+  // "Done" only when every card is in the book as it is on disk.
+  if (!result.unreadableTexts.isEmpty())
+    return (parts << places(result.unreadableTexts) + QStringLiteral("まいめの カードが よめませんでした。")).join(u'\n');
+  return (parts << QStringLiteral("えほんが できました。")).join(u'\n');
 }
 
 bool IsPictureBookName(const QString& chosenHostPath) {

@@ -16,13 +16,16 @@
 struct PictureBookResult {
   bool written = false;        // the file is there, whole
   QList<int> missingPictures;  // deck positions whose picture was missing
+  QList<int> unreadableTexts;  // deck positions whose text is there but cannot be read
 
-  bool Succeeded() const { return written && missingPictures.isEmpty(); }
+  bool Succeeded() const { return written && missingPictures.isEmpty() && unreadableTexts.isEmpty(); }
 };
 
 // The book's PDF bytes; the positions without a picture file are added to
-// `missingPictures` (their pages have the text only). Empty on failure.
-QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures = nullptr);
+// `missingPictures` (their pages have the text only), those whose text file
+// is there but cannot be read to `unreadableTexts`. Empty on failure.
+QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures = nullptr,
+                          QList<int>* unreadableTexts = nullptr);
 
 // Writes the book to the host path the user chose, whole or not at all:
 // a file that was there stays as it was when the write fails.

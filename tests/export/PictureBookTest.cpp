@@ -119,6 +119,21 @@ class PictureBookTest : public QObject {
     QCOMPARE(ReadHostFile(pdf), QByteArray("older book"));
     QCOMPARE(QDir(full.root()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("book.pdf")});
   }
+
+  // A missing picture and a text that is there but cannot be read (a link,
+  // which is never followed) are named by their place in the deck, and the
+  // book is not called done.
+  void cardsThatCannotBeReadAreNamed() {
+    const ExportStory story = ThreeCards();
+    const QString stem = drives_->c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_0"));
+    QFile::remove(stem + QStringLiteral("2.PNG"));
+    QFile::rename(stem + QStringLiteral("3.txt"), out_->path() + QStringLiteral("/elsewhere.txt"));
+    QVERIFY(QFile::link(out_->path() + QStringLiteral("/elsewhere.txt"), stem + QStringLiteral("3.txt")));
+    const PictureBookResult result = WritePictureBook(story, out_->path() + QStringLiteral("/book.pdf"));
+    QVERIFY(result.written && !result.Succeeded());
+    QCOMPARE(PictureBookMessage(result),
+             QStringLiteral("3まいめの え が ありません。\n2まいめの カードが よめませんでした。"));
+  }
 };
 
 QTEST_MAIN(PictureBookTest)
