@@ -26,17 +26,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
+#include "Resident.h"
 
-// Resident memory in kB.
-long ResidentKb() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return -1;
-}
+namespace {
 
 // The floor: reports its first paint as pikorama does, and ends.
 class FloorWindow : public QWidget {

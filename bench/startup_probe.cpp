@@ -13,17 +13,9 @@
 
 #include "shell/Program.h"
 
-namespace {
+#include "Resident.h"
 
-// Resident memory in kB.
-long ResidentKb() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return -1;
-}
+namespace {
 
 class FirstPaint : public QObject {
  protected:

@@ -133,6 +133,21 @@ std::optional<Entry> Locate(const QString& path, int* error) {
   return entry;
 }
 
+namespace {
+
+// The entry a path names, when it is there and no link.
+std::optional<Entry> LocateExisting(const QString& path, int* error) {
+  auto entry = Locate(path, error);
+  if (!entry) return std::nullopt;
+  if (!entry->exists || entry->isLink()) {
+    SetError(error, entry->exists ? ELOOP : ENOENT);
+    return std::nullopt;
+  }
+  return entry;
+}
+
+}  // namespace
+
 Fd OpenExact(const PathText& path, int flags) {
   if (path.parts.isEmpty()) return Fd();
   const Fd root = OpenDriveRoot(path.drive);
@@ -152,16 +167,8 @@ Fd OpenFolder(const QString& folder, int* error) {
   }
   if (parsed->parts.isEmpty()) return OpenDriveRoot(parsed->drive, error);
   if (Fd exact = OpenExact(*parsed, O_RDONLY | O_DIRECTORY); exact.ok()) return exact;
-  auto entry = Locate(folder, error);
+  const auto entry = LocateExisting(folder, error);
   if (!entry) return Fd();
-  if (!entry->exists) {
-    SetError(error, ENOENT);
-    return Fd();
-  }
-  if (entry->isLink()) {
-    SetError(error, ELOOP);
-    return Fd();
-  }
   return StepInto(entry->folder.get(), entry->name, error);
 }
 
@@ -171,16 +178,8 @@ Fd OpenFile(const QString& file, int* error) {
     struct stat st {};
     if (exact.ok() && ::fstat(exact.get(), &st) == 0 && S_ISREG(st.st_mode)) return exact;
   }
-  auto entry = Locate(file, error);
+  const auto entry = LocateExisting(file, error);
   if (!entry) return Fd();
-  if (!entry->exists) {
-    SetError(error, ENOENT);
-    return Fd();
-  }
-  if (entry->isLink()) {
-    SetError(error, ELOOP);
-    return Fd();
-  }
   // Never a link, and never waiting on a pipe someone put there.
   Fd fd(::openat(entry->folder.get(), entry->name.constData(),
                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
