@@ -35,6 +35,11 @@ class LibraryState : public Notifier {
   // The drive that stories and pictures are exchanged with ("D:\").
   QString ExchangeDrive = QStringLiteral("D:\\");
 
+  // The class folder whose deletions cut short were looked for in this
+  // run: once a run is enough, and the re-reading every few seconds then
+  // costs the file server no listing of the class folder.
+  QString deletionsCheckedIn;
+
   QImage storyListImage;  // the story panel's surface
   QString dataRootCaption = BaseFolder;  // the data root as the class panel shows it
 };

@@ -271,11 +271,14 @@ void ReadStoryList(LibraryState& library) {
   }
   // A deletion cut short is finished under the list's lock too; one under
   // way on another computer holds that lock and is left to it.
-  if (StoryDeletionsLeft(library)) {
+  if (library.deletionsCheckedIn != library.BaseFolder && StoryDeletionsLeft(library)) {
     if (const auto lock = SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, storyfiles::kStoryList),
                                            SharedLock::kListStale, SharedLock::Duration(0)))
       FinishStoryDeletions(library);
+    else
+      return ReadNames(library);  // another computer is at it: looked for again next time
   }
+  library.deletionsCheckedIn = library.BaseFolder;
   ReadNames(library);
 }
 

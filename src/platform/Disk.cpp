@@ -56,6 +56,7 @@ bool TakesEverything(const QString& patterns) {
 
 // Calls `each` with the name and status (of a link itself) of every entry
 // of the held folder. False when the folder cannot be read.
+// Calls `each` with the name and kind (st_mode only) of every entry.
 bool ForEachEntry(int folder, const std::function<void(const QByteArray&, const struct stat&)>& each) {
   const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -68,8 +69,19 @@ bool ForEachEntry(int folder, const std::function<void(const QByteArray&, const 
   while (const dirent* entry = ::readdir(dir)) {
     const QByteArray name(entry->d_name);
     if (name == "." || name == "..") continue;
+    // Only the kind of entry is asked for. Most file systems tell it with
+    // the name; a question per entry is a round trip per story on a share.
     struct stat st {};
-    if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) each(name, st);
+    switch (entry->d_type) {
+      case DT_REG: st.st_mode = S_IFREG; break;
+      case DT_DIR: st.st_mode = S_IFDIR; break;
+      case DT_LNK: st.st_mode = S_IFLNK; break;
+      case DT_UNKNOWN:
+        if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_mode = 0;
+        break;
+      default: st.st_mode = 0;  // pipes, devices, sockets: none of the stories'
+    }
+    if (st.st_mode != 0) each(name, st);
     errno = 0;
   }
   const bool complete = errno == 0;
@@ -291,10 +303,9 @@ bool CopyFile(const QString& from, const QString& to) {
 std::optional<QByteArray> ReadBytes(const QString& file) {
   const Fd fd = OpenFile(file);
   if (!fd.ok()) return std::nullopt;
-  // Plain calls, as few as can be: one status, the reads.
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+  // Plain reads, as few as can be (on a share each call is a round trip):
+  // a story's text files fit the first.
+  QByteArray bytes(64 * 1024, Qt::Uninitialized);
   qsizetype size = 0;
   for (;;) {
     if (size == bytes.size()) bytes.resize(size * 2 + 4096);
