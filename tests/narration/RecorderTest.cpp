@@ -83,8 +83,11 @@ class RecorderTest : public QObject {
   std::unique_ptr<Recorder> recorder;
   QString story;  // host folder of the story
 
+  // Records `ms` of sound, counted from the first samples: the microphone
+  // starts on a thread of its own, later on a busy machine.
   void RecordFor(int ms) {
     recorder->Record();
+    QTRY_VERIFY_WITH_TIMEOUT((recorder->Tick(), recorder->RecordPosition() > 0), 5000);
     QTest::qWait(ms);
     recorder->Stop();
     recorder->Tick();
