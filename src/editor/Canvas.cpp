@@ -39,7 +39,7 @@ QImage OnWhite(const QImage& picture) {
 }  // namespace
 
 void PaintCanvasFrame(EditorState& editor) {
-  QImage& canvas = editor.canvasImage;
+  QImage& canvas = editor.canvas();
   if (canvas.isNull()) return;
   if (canvas.format() != QImage::Format_RGB32 && canvas.format() != QImage::Format_ARGB32)
     canvas.convertTo(QImage::Format_RGB32);
@@ -74,7 +74,7 @@ void PaintCanvasFrame(EditorState& editor) {
 }
 
 void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> text) {
-  ChangingSteps(editor, [&] { editor.history.Record(editor.canvasImage, std::move(text)); });
+  ChangingSteps(editor, [&] { editor.history.Record(editor.canvas(), std::move(text)); });
 }
 
 void Undo(EditorState& editor) {
@@ -82,24 +82,25 @@ void Undo(EditorState& editor) {
   // step (a stroke still held) becomes one, and is the one taken back.
   CancelShape(editor);
   RecordStep(editor);
-  ChangingSteps(editor, [&] { Show(editor, editor.history.Undo(editor.canvasImage)); });
+  ChangingSteps(editor, [&] { Show(editor, editor.history.Undo(editor.canvas())); });
 }
 
 void Redo(EditorState& editor) {
   CancelShape(editor);
   RecordStep(editor);
-  ChangingSteps(editor, [&] { Show(editor, editor.history.Redo(editor.canvasImage)); });
+  ChangingSteps(editor, [&] { Show(editor, editor.history.Redo(editor.canvas())); });
 }
 
 void ClearCanvas(EditorState& editor) {
-  if (editor.canvasImage.isNull()) return;
-  editor.canvasImage.fill(Qt::white);
+  QImage& canvas = editor.canvas();
+  if (canvas.isNull()) return;
+  canvas.fill(Qt::white);
   editor.notifySurface();
 }
 
 void StartPictureHistory(EditorState& editor) {
   ForgetShape(editor);
-  ChangingSteps(editor, [&] { editor.history.Start(editor.canvasImage); });
+  ChangingSteps(editor, [&] { editor.history.Start(editor.canvas()); });
 }
 
 void EndPictureHistory(EditorState& editor) {
@@ -111,8 +112,8 @@ bool PastePicture(EditorState& editor, const QImage& picture) {
   const QImage flat = OnWhite(picture);
   const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + editor.CanvasOffsetX;
   const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + editor.CanvasOffsetY;
-  if (!editor.canvasImage.isNull()) {
-    QPainter painter(&editor.canvasImage);
+  if (QImage& canvas = editor.canvas(); !canvas.isNull()) {
+    QPainter painter(&canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(x, y, flat);
   }

@@ -212,8 +212,8 @@ void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName
 void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.BaseFolder)); }
 
 void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot& snapshot) {
-  if (editor.canvasImage.isNull()) return;
-  QPainter painter(&editor.canvasImage);
+  if (editor.canvas().isNull()) return;
+  QPainter painter(&editor.canvas());
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), snapshot.picture);
   painter.end();

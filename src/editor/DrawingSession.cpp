@@ -34,8 +34,9 @@ void TellUnreadablePicture(const DeckState& deck, Dialogs& dialogs) {
 }  // namespace
 
 void ShowCardPicture(EditorState& editor, const DeckState& deck) {
-  if (editor.canvasImage.isNull()) return;
-  QPainter painter(&editor.canvasImage);
+  QImage& canvas = editor.canvas();
+  if (canvas.isNull()) return;
+  QPainter painter(&canvas);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), deck.cardImage,
                     QRect(0, 0, 800, 600));
@@ -43,8 +44,8 @@ void ShowCardPicture(EditorState& editor, const DeckState& deck) {
   editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
 }
 
-QImage CanvasPicture(const EditorState& editor) {
-  return editor.canvasImage.copy(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600);
+QImage CanvasPicture(EditorState& editor) {
+  return editor.canvas().copy(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600);
 }
 
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {

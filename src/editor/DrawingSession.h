@@ -90,7 +90,7 @@ class DrawingSession : public QObject {
 void ShowCardPicture(EditorState& editor, const DeckState& deck);
 
 // The canvas's picture area, 800 x 600.
-QImage CanvasPicture(const EditorState& editor);
+QImage CanvasPicture(EditorState& editor);
 
 // Saves the canvas and the card text as the card at CurrentCard (see
 // SaveCard); an outline following the pointer is not part of the picture.

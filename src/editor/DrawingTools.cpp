@@ -20,7 +20,7 @@ QPoint Pixel(QPointF p) { return QPoint(int(RoundHalfEven(p.x())), int(RoundHalf
 
 // The canvas as the primitives need it: 32 bits a pixel.
 QImage& Canvas(EditorState& editor) {
-  QImage& canvas = editor.canvasImage;
+  QImage& canvas = editor.canvas();
   if (!canvas.isNull() && canvas.format() != QImage::Format_RGB32 &&
       canvas.format() != QImage::Format_ARGB32)
     canvas.convertTo(QImage::Format_RGB32);
@@ -28,7 +28,7 @@ QImage& Canvas(EditorState& editor) {
 }
 
 void Changed(EditorState& editor, const QRect& rect) {
-  const QRect shown = rect & editor.canvasImage.rect();
+  const QRect shown = rect & editor.canvas().rect();
   if (!shown.isEmpty()) editor.notifySurface(shown);
 }
 

@@ -3,6 +3,14 @@
 
 #include "editor/EditorState.h"
 
+QImage& EditorState::canvas() {
+  if (canvasImage.isNull() && !canvasSize.isEmpty()) {
+    canvasImage = QImage(canvasSize, QImage::Format_RGB32);
+    canvasImage.fill(Qt::white);
+  }
+  return canvasImage;
+}
+
 void InitPalette(EditorState& editor) {
   static constexpr int kColours[72][3] = {
       {0, 0, 0},       {0, 0, 255},     {255, 0, 0},     {255, 0, 255},   {0, 255, 0},

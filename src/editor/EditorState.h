@@ -45,7 +45,15 @@ class EditorState : public Notifier {
   Placement placement = Placement::Free;
   ShapeInProgress shape;  // changed only by the drawing tools
 
-  QImage canvasImage;  // the canvas, the picture area inside a frame
+  // The canvas, the picture area inside a frame, as its view shows it:
+  // empty until canvas() first makes it.
+  QImage canvasImage;
+  // The canvas's size in the layout in use (LoadStep).
+  QSize canvasSize;
+  // The canvas, made white at canvasSize on first use (the first card
+  // opened for drawing) rather than at start-up: a run that never draws
+  // never fills its memory.
+  QImage& canvas();
   // The steps "もどす" takes back and "やりなおす" brings back, while a card
   // is open for drawing (editor/Canvas.h).
   PictureHistory history;

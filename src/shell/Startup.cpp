@@ -42,11 +42,11 @@ void LoadStep(Session& m, QSize screen) {
     return image;
   };
   library.storyListImage = surface(m.layout.storyPanel.size(), QColor(192, 255, 255));
-  editor.canvasImage = surface(m.layout.canvas.size(), Qt::white);
   deck.stripImage = surface(m.layout.cardStrip.size(), strip::kBackground);
-  deck.cardImage = surface({800, 600}, Qt::white);
   deck.thumbnailImage = surface({90, 64}, Qt::white);
-  editor.history.Start(editor.canvasImage);
+  // The canvas is made when the first card is opened, and the card's
+  // picture when a card is loaded: the class screen shows neither.
+  editor.canvasSize = m.layout.canvas.size();
   library.notifyChanged();
   deck.notifyChanged();
   editor.notifyChanged();

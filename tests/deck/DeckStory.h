@@ -10,6 +10,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/StoryFiles.h"
+#include "editor/Canvas.h"
 #include "editor/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/Session.h"
@@ -29,6 +30,9 @@ struct DeckStory {
     QDir().mkpath(host(QString()));
     Initialise(m);
     LoadStep(m, QSize(1024, 768));
+    // The canvas and its history, as opening a card makes them: these
+    // stories draw on it without opening a card through the editor.
+    StartPictureHistory(m.editor);
     m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
     m.deck.StoryFolder = kStory;
     m.deck.CardCount = int16_t(deck.size());

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "editor/Canvas.h"
 #include "editor/DrawingSession.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
@@ -23,6 +24,8 @@ struct EditorFixture {
     Initialise(m);
     LoadStep(m, QSize(1024, 768));
     m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    // The canvas and its history, as opening a card makes them.
+    StartPictureHistory(m.editor);
   }
 
   QColor canvasAt(int x, int y) const { return m.editor.canvasImage.pixelColor(x, y); }

@@ -61,7 +61,10 @@ void ShellTest::layoutFollowsScreenSize() {
   // card on any screen.
   QCOMPARE(m.editor.CanvasPanelWidth, 822);
   QCOMPARE(m.editor.CanvasPanelHeight, 622);
-  QCOMPARE(m.editor.canvasImage.size(), QSize(818, 618));
+  // The canvas and the card's picture are made on first use, the canvas
+  // at its full size: the class screen needs neither.
+  QVERIFY(m.editor.canvasImage.isNull() && m.deck.cardImage.isNull());
+  QCOMPARE(m.editor.canvas().size(), QSize(818, 618));
   QCOMPARE(m.layout.classPanel, QRect(203, 200, 617, 293));
 }
 
@@ -329,6 +332,18 @@ void ShellTest::windowPassesClicksToEachPart() {
   QCOMPARE(m.deck.CardCount, int16_t(1));
   QCOMPARE(m.deck.cardImage.pixel(393, 293), qRgb(255, 0, 0));
   QVERIFY(QFileInfo::exists(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01.PNG"))));
+
+  // The next run's first card opened for drawing is the saved one, on a
+  // canvas made for it.
+  ScriptedDialogs nextDialogs;
+  Session next(nextDialogs);
+  MainWindow nextForm(next, QSize(1024, 768));
+  nextDialogs.answers = {true};
+  nextForm.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
+  nextForm.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+  QVERIFY(next.drawing.IsOpen());
+  QCOMPARE(next.editor.canvasImage.pixel(400, 300), qRgb(255, 0, 0));
+  QCOMPARE(next.editor.canvasImage.pixel(401, 300), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(ShellTest)
