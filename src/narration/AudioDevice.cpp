@@ -61,7 +61,7 @@ void AudioDevice::Delivered(int take, const QByteArray& samples) {
   qsizetype size = samples.size();
   bool atLimit = false;
   if (limitMs_) {
-    const qint64 limitBytes = format.bytesForFrames(format.framesForDuration(*limitMs_ * 1000));
+    const qint64 limitBytes = *limitMs_ * format.sampleRate() / 1000 * format.bytesPerFrame();
     const qint64 room = std::max<qint64>(limitBytes - recording_.bytes.size(), 0);
     atLimit = room <= size;
     size = qsizetype(std::min<qint64>(room, size));

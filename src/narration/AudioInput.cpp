@@ -3,9 +3,9 @@
 
 #include "narration/AudioInput.h"
 
-#include <QAudioDevice>
-#include <QAudioSource>
-#include <QMediaDevices>
+#include <QIODevice>
+
+#include "media/Media.h"
 
 // Where the input writes its samples: handed on to the device's thread as
 // they come, about every 50 ms.
@@ -32,52 +32,47 @@ AudioInput::~AudioInput() { Close(); }
 void AudioInput::Start(int take) {
   Close();
   if (wanted_->load() != take) return;  // given up while it waited its turn
-  const QAudioDevice device = QMediaDevices::defaultAudioInput();
+  media::Module* media = media::Get();
+  std::unique_ptr<media::Microphone> microphone = media ? media->OpenMicrophone() : nullptr;
   // The input's own format: a format the input refuses would deliver nothing.
-  const QAudioFormat format = device.isNull() ? QAudioFormat() : device.preferredFormat();
+  const QAudioFormat format = microphone ? microphone->Format() : QAudioFormat();
   if (!format.isValid()) {
     emit failed(take, Failure::NoMicrophone);
     return;
   }
   take_ = take;
-  source_ = std::make_unique<QAudioSource>(device, format);
-  // Deliveries every 50 ms: prompt enough for the position bar, few
-  // wake-ups.
-  source_->setBufferSize(format.bytesForDuration(50000));
+  source_ = std::move(microphone);
   capture_ = std::make_unique<Capture>(*this, take);
   capture_->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-  // May wait as long as the sound server holds the input.
-  source_->start(capture_.get());
+  // May wait as long as the sound server holds the input. Deliveries every
+  // 50 ms: prompt enough for the position bar, few wake-ups.
+  const bool running = source_->Start(capture_.get(), 50);
   if (wanted_->load() != take) {
     Close();
     return;
   }
-  if (source_->error() != QAudio::NoError || source_->state() == QAudio::StoppedState) {
+  if (!running) {
     Close();
     emit failed(take, Failure::CannotStart);
     return;
   }
-  connect(source_.get(), &QAudioSource::stateChanged, this, &AudioInput::StateChanged);
+  source_->OnFailure([this] { InputStopped(); });
   emit started(take, format);
 }
 
 void AudioInput::Stop() { Close(); }
 
-void AudioInput::StateChanged(QAudio::State state) {
+void AudioInput::InputStopped() {
   // The input ended by itself: the server or the device failed. Closed
   // once the source has finished telling so.
-  if (state != QAudio::StoppedState || !source_ || source_->error() == QAudio::NoError) return;
+  if (!source_) return;
   const int take = take_;
   emit failed(take, Failure::Stopped);
   QMetaObject::invokeMethod(this, [this, take] { if (take_ == take) Close(); }, Qt::QueuedConnection);
 }
 
 void AudioInput::Close() {
-  if (source_) {
-    disconnect(source_.get(), nullptr, this, nullptr);
-    source_->stop();
-  }
-  source_.reset();
+  source_.reset();  // disconnected and stopped
   capture_.reset();
   take_ = 0;
 }

@@ -10,14 +10,15 @@
 // given up is closed as soon as this thread is free again, its samples
 // never delivered.
 
-#include <QAudio>
 #include <QAudioFormat>
 #include <QByteArray>
 #include <QObject>
 #include <atomic>
 #include <memory>
 
-class QAudioSource;
+namespace media {
+class Microphone;
+}
 
 class AudioInput : public QObject {
   Q_OBJECT
@@ -41,10 +42,10 @@ class AudioInput : public QObject {
  private:
   class Capture;
   void Close();
-  void StateChanged(QAudio::State state);
+  void InputStopped();
 
   std::shared_ptr<std::atomic<int>> wanted_;
-  std::unique_ptr<QAudioSource> source_;
+  std::unique_ptr<media::Microphone> source_;
   std::unique_ptr<Capture> capture_;
   int take_ = 0;
 };

@@ -3,10 +3,9 @@
 
 #include "narration/NarrationConverter.h"
 
-#include <samplerate.h>
-
 #include <cstring>
-#include <iterator>
+
+#include "media/Media.h"
 
 namespace {
 
@@ -61,9 +60,9 @@ NarrationConverter::NarrationConverter(const QAudioFormat& input) : format_(inpu
       input.sampleFormat() == QAudioFormat::Unknown)
     return;
   if (input.sampleRate() != kNarrationRate) {
-    int error = 0;
-    state_ = src_new(SRC_SINC_FASTEST, 1, &error);
-    if (!state_) return;
+    media::Module* media = media::Get();
+    if (media) resampler_ = media->NewResampler(double(kNarrationRate) / input.sampleRate());
+    if (!resampler_) return;
   }
   valid_ = true;
 }
@@ -72,23 +71,16 @@ NarrationConverter::NarrationConverter(const NarrationConverter& other) { *this 
 
 NarrationConverter& NarrationConverter::operator=(const NarrationConverter& other) {
   if (this == &other) return *this;
-  if (state_) src_delete(state_);
-  state_ = nullptr;
   format_ = other.format_;
   out_ = other.out_;
   framesIn_ = other.framesIn_;
   valid_ = other.valid_;
-  if (other.state_) {
-    int error = 0;
-    state_ = src_clone(other.state_, &error);
-    if (!state_) valid_ = false;
-  }
+  resampler_ = other.resampler_ ? other.resampler_->Clone() : nullptr;
+  if (other.resampler_ && !resampler_) valid_ = false;
   return *this;
 }
 
-NarrationConverter::~NarrationConverter() {
-  if (state_) src_delete(state_);
-}
+NarrationConverter::~NarrationConverter() = default;
 
 void NarrationConverter::Add(const char* data, qint64 frames) {
   if (!valid_ || frames <= 0) return;
@@ -98,7 +90,7 @@ void NarrationConverter::Add(const char* data, qint64 frames) {
     return;
   }
   framesIn_ += frames;
-  if (!state_) {
+  if (!resampler_) {
     out_.insert(out_.end(), mono.begin(), mono.end());
     return;
   }
@@ -106,27 +98,9 @@ void NarrationConverter::Add(const char* data, qint64 frames) {
 }
 
 void NarrationConverter::Finish() {
-  if (valid_ && state_) Run(nullptr, 0, true);
+  if (valid_ && resampler_) Run(nullptr, 0, true);
 }
 
 void NarrationConverter::Run(const float* in, long frames, bool last) {
-  const double ratio = double(kNarrationRate) / format_.sampleRate();
-  float chunk[4096];
-  for (;;) {
-    SRC_DATA data{};
-    data.data_in = in;
-    data.input_frames = frames;
-    data.data_out = chunk;
-    data.output_frames = long(std::size(chunk));
-    data.src_ratio = ratio;
-    data.end_of_input = last ? 1 : 0;
-    if (src_process(state_, &data) != 0) {
-      valid_ = false;
-      return;
-    }
-    out_.insert(out_.end(), chunk, chunk + data.output_frames_gen);
-    in += data.input_frames_used;
-    frames -= data.input_frames_used;
-    if (data.output_frames_gen == 0 && frames == 0) return;
-  }
+  if (!resampler_->Run(in, frames, last, out_)) valid_ = false;
 }

@@ -7,9 +7,10 @@
 // left to do. A copy goes on independently of the original.
 
 #include <QAudioFormat>
+#include <memory>
 #include <vector>
 
-typedef struct SRC_STATE_tag SRC_STATE;
+#include "media/Media.h"
 
 // Narration files: PCM 16-bit, mono, 22050 Hz.
 constexpr int kNarrationRate = 22050;
@@ -35,7 +36,7 @@ class NarrationConverter {
   void Run(const float* in, long frames, bool last);
 
   QAudioFormat format_;
-  SRC_STATE* state_ = nullptr;  // none when the input is at the narration rate
+  std::unique_ptr<media::Resampler> resampler_;  // none when the input is at the narration rate
   std::vector<float> out_;
   qint64 framesIn_ = 0;
   bool valid_ = false;

@@ -3,44 +3,39 @@
 
 #include "narration/NarrationPlayer.h"
 
-#include <QAudioOutput>
-#include <QMediaPlayer>
-#include <QUrl>
-
+#include "media/Media.h"
 #include "platform/Disk.h"
 
 NarrationPlayer::NarrationPlayer(QObject* parent) : QObject(parent) {}
 
 NarrationPlayer::~NarrationPlayer() {
-  if (player_) player_->stop();
+  if (player_) player_->Stop();
 }
 
-void NarrationPlayer::EnsurePlayer() {
+bool NarrationPlayer::EnsurePlayer() {
   // Made on the first playback, so a program that never plays sound never
   // starts the media framework.
-  if (player_) return;
-  output_ = std::make_unique<QAudioOutput>();
-  player_ = std::make_unique<QMediaPlayer>();
-  player_->setAudioOutput(output_.get());
+  if (!player_)
+    if (media::Module* media = media::Get()) player_ = media->NewPlayback();
+  return bool(player_);
 }
 
 void NarrationPlayer::SetCommand(const QString& command) {
   const QString c = command.trimmed().toLower();
   if (c == QLatin1String("close")) {
     if (player_) {
-      player_->stop();
-      player_->setSource(QUrl());
+      player_->Stop();
+      player_->Open(QString());
     }
     openFile_.clear();
   } else if (c == QLatin1String("open")) {
     SetCommand(QStringLiteral("close"));
     const auto host = disk::HostPath(fileName_);
-    if (!host || !disk::FileExists(fileName_)) return;
-    EnsurePlayer();
-    player_->setSource(QUrl::fromLocalFile(*host));
+    if (!host || !disk::FileExists(fileName_) || !EnsurePlayer()) return;
+    player_->Open(*host);
     openFile_ = fileName_;
   } else if (c == QLatin1String("play")) {
-    if (player_ && !openFile_.isEmpty()) player_->play();
+    if (player_ && !openFile_.isEmpty()) player_->Play();
   }
 }
 
@@ -56,5 +51,5 @@ void NarrationPlayer::Play(const QString& pathText) {
 void NarrationPlayer::Stop() { SetCommand(QStringLiteral("close")); }
 
 bool NarrationPlayer::IsPlaying() const {
-  return player_ && player_->playbackState() == QMediaPlayer::PlayingState;
+  return player_ && player_->IsPlaying();
 }

@@ -12,8 +12,9 @@
 #include <QString>
 #include <memory>
 
-class QAudioOutput;
-class QMediaPlayer;
+namespace media {
+class Playback;
+}
 
 class NarrationPlayer : public QObject {
   Q_OBJECT
@@ -37,10 +38,9 @@ class NarrationPlayer : public QObject {
   bool IsPlaying() const;
 
  private:
-  void EnsurePlayer();
+  bool EnsurePlayer();
 
-  std::unique_ptr<QMediaPlayer> player_;
-  std::unique_ptr<QAudioOutput> output_;
+  std::unique_ptr<media::Playback> player_;
   QString fileName_;
   QString openFile_;
 };

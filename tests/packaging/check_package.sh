@@ -63,7 +63,7 @@ contents)
               /usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/pikorama.png \
               /usr/share/icons/hicolor/scalable/apps/pikorama.svg \
               /usr/share/doc/pikorama/copyright /usr/share/doc/pikorama/changelog.gz \
-              /usr/share/man/man1/pikorama.1.gz; do
+              /usr/share/man/man1/pikorama.1.gz "$MODULE_DIR/libpikorama-media.so"; do
     grep -qxF "$path" "$scratch/list" || fail "the package lacks $path"
   done
   # Removing the package must leave nothing behind: every file is the
@@ -135,6 +135,17 @@ start)
      timeout 5 "$scratch/root/usr/bin/pikorama" 2>"$scratch/stderr") || rc=$?
   [[ $rc == 124 ]] || fail "the installed program ended by itself ($rc): $(cat "$scratch/stderr")"
   [[ -d "$scratch/c/A_PIKORA" ]] || fail "the installed program made no data root: $(cat "$scratch/stderr")"
+  # Sound and video come from the program's media module, loaded on first
+  # use, so start-up never loads their libraries: the program does not link
+  # them, the module is where the installed program looks for it, and it
+  # loads with the system's libraries alone.
+  if needed=$(LC_ALL=C readelf -d "$scratch/root/usr/bin/pikorama" | grep -E 'NEEDED.*(Multimedia|sndfile|samplerate|gst)'); then
+    fail "the program itself links sound or video libraries: $needed"
+  fi
+  module=$(grep -ao '/\.\./[./a-z_0-9-]*libpikorama-media\.so' "$scratch/root/usr/bin/pikorama" | head -n 1)
+  [[ -n "$module" && -f "$scratch/root/usr/bin/$module" ]] || fail "the program looks for its media module at '$module', which the package lacks"
+  env -i PATH=/usr/bin:/bin ldd -r "$scratch/root/usr/bin/$module" > "$scratch/ldd" 2>&1 || fail "the media module does not load: $(cat "$scratch/ldd")"
+  if grep -Eq 'not found|undefined symbol' "$scratch/ldd"; then fail "the media module does not load: $(cat "$scratch/ldd")"; fi
   ;;
 
 *)
