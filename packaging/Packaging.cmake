@@ -6,7 +6,7 @@
 # The package's version is the project's (project(... VERSION) in the top
 # CMakeLists.txt), released on PIKORAMA_RELEASE_DATE. What goes where:
 #   /usr/bin/pikorama
-#   /usr/lib/pikorama/libpikorama-media.so   sound and video, loaded on first use
+#   /usr/lib/pikorama/modules/libpikorama-media.so   sound and video, loaded on first use
 #   /usr/share/applications/org.pikorama.Pikorama.desktop   the menu entry
 #   /usr/share/metainfo/org.pikorama.Pikorama.metainfo.xml  software centres
 #   /usr/share/icons/hicolor/{48x48,64x64,128x128,256x256,scalable}/apps/
