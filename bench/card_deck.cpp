@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 
 #include "deck/CardDeck.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingSession.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingSession.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "NoDialogs.h"

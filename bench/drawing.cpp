@@ -21,11 +21,11 @@
 #include <memory>
 #include <vector>
 
-#include "editor/Canvas.h"
-#include "editor/CanvasView.h"
-#include "editor/DrawingTools.h"
-#include "editor/Raster.h"
-#include "editor/ToolPalette.h"
+#include "drawing/Canvas.h"
+#include "drawing/CanvasView.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/Raster.h"
+#include "drawing/ToolPalette.h"
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"

@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 
 #include "NoDialogs.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPalette.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolPalette.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 

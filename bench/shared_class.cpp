@@ -28,7 +28,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/SharedDeck.h"
-#include "editor/DrawingSession.h"
+#include "drawing/DrawingSession.h"
 #include "library/StoryList.h"
 #include "NoDialogs.h"
 #include "platform/Disk.h"

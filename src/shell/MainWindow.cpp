@@ -10,12 +10,12 @@
 #include <QTimer>
 
 #include "deck/CardStrip.h"
-#include "editor/CanvasView.h"
-#include "editor/DrawingSession.h"
-#include "editor/CardTextBox.h"
-#include "editor/PictureBrowser.h"
-#include "editor/ToolPalette.h"
-#include "editor/ToolPanel.h"
+#include "drawing/CanvasView.h"
+#include "drawing/DrawingSession.h"
+#include "cardtext/CardTextBox.h"
+#include "pictureimport/PictureBrowser.h"
+#include "drawing/ToolPalette.h"
+#include "drawing/ToolPanel.h"
 #include "exchange/ExchangeWindow.h"
 #include "export/ExportDialog.h"
 #include "library/StoryList.h"
@@ -29,7 +29,7 @@
 #include "shell/ClassPanel.h"
 #include "shell/DataFolderDialog.h"
 #include "shell/DataRoot.h"
-#include "shell/RecoveryOffer.h"
+#include "recovery/RecoveryOffer.h"
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
@@ -162,7 +162,7 @@ void MainWindow::makeClassPanel() {
   placements_.add(classPanel, m_.layout.classPanel);
   connect(classPanel, &ClassPanel::classChosen, this, [this](int k) {
     ChooseClass(m_, k);
-    if (m_.screen.current() != Screen::ClassChoice) OfferRecoveredDrawing(m_);
+    if (m_.screen.current() != Screen::ClassChoice) OfferRecoveredDrawing(m_.recovery, m_.drawing, m_.dialogs, m_.library, m_.deck, m_.editor);
   });
   connect(classPanel, &ClassPanel::driveButtonPressed, this, &MainWindow::onDriveButtonClicked);
 }

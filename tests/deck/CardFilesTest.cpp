@@ -12,7 +12,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
-#include "editor/Canvas.h"
+#include "drawing/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"

@@ -10,9 +10,9 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPalette.h"
-#include "editor/ToolPanel.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolPalette.h"
+#include "drawing/ToolPanel.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
 #include "shell/StripClicks.h"

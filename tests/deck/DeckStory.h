@@ -10,7 +10,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/StoryFiles.h"
-#include "editor/DrawingSession.h"
+#include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"

@@ -12,9 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "editor/DrawingSession.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPanel.h"
+#include "drawing/DrawingSession.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "platform/Disk.h"
 #include "shell/ClassPanel.h"

@@ -16,7 +16,7 @@
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
 #include "deck/SharedDeck.h"
-#include "editor/DrawingSession.h"
+#include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/ClassFolderWatch.h"
 #include "shell/StripClicks.h"

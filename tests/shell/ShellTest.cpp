@@ -9,8 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "editor/CanvasView.h"
-#include "editor/ToolPanel.h"
+#include "drawing/CanvasView.h"
+#include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"

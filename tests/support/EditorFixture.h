@@ -1,0 +1,38 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// A started program without its main window: state, palette and the
+// surfaces of the large layout, drives in temporary folders.
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include "drawing/DrawingSession.h"
+#include "shell/Session.h"
+#include "shell/Startup.h"
+#include "support/TestSupport.h"
+
+struct EditorFixture {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Session m{dialogs};
+
+  EditorFixture() {
+    Initialise(m);
+    LoadStep(m, QSize(1024, 768));
+    m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+  }
+
+  QColor canvasAt(int x, int y) const { return m.editor.canvasImage.pixelColor(x, y); }
+
+  // Paints a block on the canvas as a drawing tool would.
+  void paint(QRect block, QColor colour) {
+    QPainter painter(&m.editor.canvasImage);
+    painter.fillRect(block, colour);
+  }
+};
+
+inline const QColor kFrame(255, 255, 130);
+inline const QColor kWhite(255, 255, 255);
