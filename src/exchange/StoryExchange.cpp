@@ -155,11 +155,11 @@ void StoryExchange::PressList(Side side, double y) {
   Draw(side);
 }
 
-CopyOutcome StoryExchange::CopyToDrive(CopyProgress* progress) { return Copy(ClassSide, progress); }
-CopyOutcome StoryExchange::CopyToClass(CopyProgress* progress) { return Copy(DriveSide, progress); }
+ExchangeOutcome StoryExchange::CopyToDrive(CopyProgress* progress) { return Copy(ClassSide, progress); }
+ExchangeOutcome StoryExchange::CopyToClass(CopyProgress* progress) { return Copy(DriveSide, progress); }
 
-CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
-  if (copying_) return CopyOutcome::Busy;
+ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
+  if (copying_) return ExchangeOutcome::Busy;
   Dialogs& dialogs = host_.MessageBox();
   const Side to = from == ClassSide ? DriveSide : ClassSide;
 
@@ -181,18 +181,18 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     dialogs.Tell(from == DriveSide
                      ? QStringLiteral("USBメモリの なかみが かわりました。もういちど えらんでください。")
                      : QStringLiteral("クラスの リストが かわりました。もういちど えらんでください。"));
-    return CopyOutcome::Changed;
+    return ExchangeOutcome::Changed;
   }
 
   // An empty name would make the class folder or the drive root the story.
   if (name.isEmpty()) {
     dialogs.Tell(QStringLiteral("コピーする ぴこらまが ありません。"));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   if (!CopyableName(name)) {
     dialogs.Tell(
         QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、コピーできません。"));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   const QString root = Root(to);
   if (!disk::FolderExists(root)) {
@@ -200,19 +200,19 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
         to == DriveSide
             ? QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。")
             : QStringLiteral("クラスの フォルダが みつかりません。"));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   const auto refuseLinked = [&] {
     // A folder that is a link leads somewhere else on the computer: nothing
     // is read or written through it.
     dialogs.Tell(QStringLiteral("「%1」の フォルダは つかえないので、コピーしませんでした。").arg(name));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   };
   const QString sourceFolder = Root(from) + name + u'\\';
   if (disk::IsBehindLink(sourceFolder) || disk::HoldsLink(sourceFolder)) return refuseLinked();
   if (!disk::Exists(sourceFolder)) {
     dialogs.Tell(QStringLiteral("ぴこらまの フォルダが みつかりません。"));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   // Everything is read before anything is written: a story that cannot be
   // read whole is not copied.
@@ -221,7 +221,7 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   if (!readFiles || !unreadable.isEmpty()) {
     dialogs.Tell(QStringLiteral("「%1」の %2が よめないので、コピーしませんでした。")
                      .arg(name, unreadable.isEmpty() ? QStringLiteral("ファイル") : unreadable.join(u'、')));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   QStringList files = *readFiles;
 
@@ -237,7 +237,7 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     const auto ours = NewestWork(sourceFolder);
     if (theirs && (!ours || *theirs > *ours + kSameTimeMs) &&
         !dialogs.Ask(Place(to) + QStringLiteral("のほうが あたらしいです。うわがきしますか？"))) {
-      return CopyOutcome::Declined;
+      return ExchangeOutcome::Declined;
     }
     target.selected = found;
     Draw(to);
@@ -245,14 +245,14 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     if (target.count >= kMaxStories) {
       dialogs.Tell(QStringLiteral(
           "ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
-      return CopyOutcome::Refused;
+      return ExchangeOutcome::Refused;
     }
     targetFolder = root + name + u'\\';
     if (disk::IsBehindLink(targetFolder)) return refuseLinked();
     made = disk::CreateFolder(targetFolder);
     if (!made && !disk::FolderExists(targetFolder)) {
       dialogs.Tell(Place(to) + QStringLiteral("に かきこめないので、コピーしませんでした。"));
-      return CopyOutcome::Refused;
+      return ExchangeOutcome::Refused;
     }
   }
 
@@ -351,12 +351,12 @@ CopyOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
                              "USBメモリが いっぱいでないか、ぬけていないか たしかめてください。")
             : QStringLiteral("コピーできなかった ファイルが あります。"
                              "ハードディスクが いっぱいでないか たしかめてください。"));
-    return CopyOutcome::Incomplete;
+    return ExchangeOutcome::Incomplete;
   }
   if (!listed) {
     dialogs.Tell(Place(to) + QStringLiteral("の リストに かきこめないので、コピーしませんでした。"));
-    return CopyOutcome::Refused;
+    return ExchangeOutcome::Refused;
   }
   dialogs.Tell(QStringLiteral("コピーしました。"));
-  return CopyOutcome::Copied;
+  return ExchangeOutcome::Copied;
 }

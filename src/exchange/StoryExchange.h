@@ -24,7 +24,7 @@ class CopyProgress {
   virtual void End() = 0;
 };
 
-enum class CopyOutcome {
+enum class ExchangeOutcome {
   Copied,      // every file arrived
   Incomplete,  // some files could not be copied; the child was told
   Refused,     // nothing copied; the child was told why
@@ -54,8 +54,8 @@ class StoryExchange {
   void PressList(Side side, double y);
 
   // "＞＞＞" and "＜＜＜".
-  CopyOutcome CopyToDrive(CopyProgress* progress = nullptr);
-  CopyOutcome CopyToClass(CopyProgress* progress = nullptr);
+  ExchangeOutcome CopyToDrive(CopyProgress* progress = nullptr);
+  ExchangeOutcome CopyToClass(CopyProgress* progress = nullptr);
   bool Copying() const { return copying_; }
 
   const QImage& ListImage(Side side) const { return lists_[side].image; }
@@ -78,7 +78,7 @@ class StoryExchange {
   void ReadClassList();
   void ReadDriveList();
   void Draw(Side side);
-  CopyOutcome Copy(Side from, CopyProgress* progress);
+  ExchangeOutcome Copy(Side from, CopyProgress* progress);
 
   ExchangeHost& host_;
   std::array<List, 2> lists_;

@@ -30,8 +30,6 @@ class LibraryState : public Notifier {
   int16_t StoryCount = 0;
   int16_t CurrentStoryIndex = 0;
   QString CurrentStoryName;
-  QString EnteredName;
-  QString NewStoryName;
   // The drive that stories and pictures are exchanged with ("D:\").
   QString ExchangeDrive = QStringLiteral("D:\\");
 

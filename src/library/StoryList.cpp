@@ -424,7 +424,6 @@ bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
 }
 
 NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
-  library.EnteredName = text;
   if (text.isEmpty()) return NameDialogStep::StayOpen;
   if (const auto problem = StoryNameProblem(text)) {
     dialogs.Tell(*problem);
@@ -474,7 +473,6 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     }
     dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
-  library.NewStoryName = text;
   deck.StoryFolder = storyFolder;
   ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
@@ -489,8 +487,6 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   ShowFirstCard(deck);
   return NameDialogStep::Close;
 }
-
-void CancelStoryName(LibraryState& library) { library.EnteredName.clear(); }
 
 namespace {
 
@@ -530,8 +526,6 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
   if (!dialogs.Ask(*answer + QStringLiteral("でいいですか？"))) return;
-  library.EnteredName = *answer;
-  library.NewStoryName = library.EnteredName;
 
   // Under the list's lock, on the list as it is now: another computer may
   // have thrown the story away, or given its name to another, meanwhile.
@@ -549,7 +543,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
   const QString oldFolder = library.BaseFolder + oldName;
-  const QString newFolder = library.BaseFolder + library.NewStoryName;
+  const QString newFolder = library.BaseFolder + *answer;
   // A card drawn on another computer keeps its story where it is.
   const auto deckLock = LockCardList(oldFolder + u'\\');
   if (disk::FolderExists(oldFolder) && (!deckLock || StoryInUseElsewhere(oldFolder + u'\\'))) {

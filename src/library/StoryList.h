@@ -86,9 +86,6 @@ enum class NameDialogStep { StayOpen, Close };
 // open so the child can mend it; an empty text does nothing.
 NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text);
 
-// The name dialog's "キャンセル": nothing is made.
-void CancelStoryName(LibraryState& library);
-
 // "名前変更": asks for the new name, renames the folder and the row.
 void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs);
 

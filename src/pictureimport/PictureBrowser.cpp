@@ -66,7 +66,7 @@ PictureBrowser::PictureBrowser(EditorState& editor, const LibraryState& library,
     button->setGeometry(Twips(60 + 720 * i, 1200, 675, 495));
     button->setFont(PGothic(15.75, true));
     connect(button, &QPushButton::clicked, this, [this, i] {
-      pictures::SelectDriveButton(state_, i);
+      pictures::BrowseDriveButton(state_, i);
       syncControls();
     });
     driveButtons[i] = button;
@@ -122,7 +122,7 @@ void PictureBrowser::onChooseClicked() {
 }
 
 void PictureBrowser::onDriveActivated(int index) {
-  if (index >= 0 && index < state_.drives.size()) pictures::SelectDrive(state_, QString(state_.drives.at(index)) + u':');
+  if (index >= 0 && index < state_.drives.size()) pictures::BrowseDrive(state_, QString(state_.drives.at(index)) + u':');
   syncControls();
 }
 

@@ -15,7 +15,7 @@ namespace pictures {
 
 namespace {
 
-QString DriveRootText(QChar letter) { return QString(letter.toUpper()) + QStringLiteral(":\\"); }
+QString RootOfDrive(QChar letter) { return QString(letter.toUpper()) + QStringLiteral(":\\"); }
 
 QString AsFolder(QString folder) {
   if (!folder.endsWith(u'\\')) folder += u'\\';
@@ -33,7 +33,7 @@ QString ParentFolder(const QString& folder) {
 // failure.
 void SelectWithRetries(BrowserState& state, const QString& drive, const QString& message, Dialogs& dialogs) {
   for (int tries = 0; tries != 3; ++tries) {
-    if (SelectDrive(state, drive)) return;
+    if (BrowseDrive(state, drive)) return;
     dialogs.Tell(message);
   }
   RefreshLists(state);
@@ -49,7 +49,7 @@ BrowserState NewBrowser() {
   BrowserState state;
   state.preview = QImage(kPreviewSize, QImage::Format_RGB32);
   state.preview.fill(kPreviewBackground);
-  SelectDrive(state, QStringLiteral("C:\\"));
+  BrowseDrive(state, QStringLiteral("C:\\"));
   return state;
 }
 
@@ -73,9 +73,9 @@ QString SelectedFile(const BrowserState& state) {
   return state.files.at(state.fileIndex);
 }
 
-bool SelectDrive(BrowserState& state, const QString& drive) {
+bool BrowseDrive(BrowserState& state, const QString& drive) {
   if (drive.size() < 2 || drive.at(1) != u':' || !disk::DriveRoot(drive.at(0))) return false;
-  const QString root = DriveRootText(drive.at(0));
+  const QString root = RootOfDrive(drive.at(0));
   if (state.drive != root) {
     state.drive = root;
     state.folder = state.driveFolders.value(root.at(0), root);
@@ -128,10 +128,10 @@ void SelectFloppy(BrowserState& state, Dialogs& dialogs) {
   SelectWithRetries(state, QStringLiteral("A:"), kFloppyMessage, dialogs);
 }
 
-void SelectDriveButton(BrowserState& state, int index) {
+void BrowseDriveButton(BrowserState& state, int index) {
   static const char kLetters[] = "CDE";
   if (index < 0 || index > 2) return;
-  if (!SelectDrive(state, DriveRootText(QChar(kLetters[index])))) SelectDrive(state, QStringLiteral("C:\\"));
+  if (!BrowseDrive(state, RootOfDrive(QChar(kLetters[index])))) BrowseDrive(state, QStringLiteral("C:\\"));
 }
 
 Choice ChoosePicture(BrowserState& state, EditorState& editor, Dialogs& dialogs) {

@@ -63,7 +63,7 @@ QString SelectedFile(const BrowserState& state);
 // there. A drive newly selected opens the folder last used on it (its top
 // folder at first); selecting the selected drive again keeps the folder and
 // file, and reads the lists anew.
-bool SelectDrive(BrowserState& state, const QString& drive);
+bool BrowseDrive(BrowserState& state, const QString& drive);
 // Opens a folder of the selected drive; the file selection is cleared.
 void OpenFolder(BrowserState& state, const QString& folder);
 // Reads the drive, folder and file lists again; a folder that has gone is
@@ -79,7 +79,7 @@ void OpenBrowser(BrowserState& state, EditorState& editor, const QString& exchan
 // "フロッピ (A:)": selects A:, asking for the disk up to three times.
 void SelectFloppy(BrowserState& state, Dialogs& dialogs);
 // "Ｃ", "Ｄ", "Ｅ" (0, 1, 2): that drive, or C: when it is not there.
-void SelectDriveButton(BrowserState& state, int index);
+void BrowseDriveButton(BrowserState& state, int index);
 
 enum class Choice {
   NoFile,      // no file selected: nothing happens, the window stays

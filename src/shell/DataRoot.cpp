@@ -17,25 +17,25 @@ QString ClassFolderName(int k) {
   return QStringLiteral("CLASS_") + grade + klass;
 }
 
-QString DriveRootText(int i) {
+QString DataRootOnDrive(int i) {
   static const char kLetters[] = "ACDEFGHI";
   return QChar(kLetters[i]) + QStringLiteral(":\\A_PIKORA");
 }
 
-bool SelectDrive(Session& m, int i) {
-  LibraryState& library = m.library;
-  const QString root = DriveRootText(i) + u'\\';
+bool MoveDataRoot(Session& session, int i) {
+  LibraryState& library = session.library;
+  const QString root = DataRootOnDrive(i) + u'\\';
   // Two copies on one data root would overwrite each other's work.
   if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.BaseFolder) ||
-      !m.dataRootLock) {
+      !session.dataRootLock) {
     auto lock = InstanceLock::Acquire(root);
     if (!lock) {
-      m.dialogs.Tell(QStringLiteral("その ドライブは ほかの ぴこらまつくろ が つかっています。"));
+      session.dialogs.Tell(QStringLiteral("その ドライブは ほかの ぴこらまつくろ が つかっています。"));
       return false;
     }
-    m.dataRootLock = std::move(lock);
+    session.dataRootLock = std::move(lock);
   }
-  library.BaseFolder = DriveRootText(i);
+  library.BaseFolder = DataRootOnDrive(i);
   disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
   library.BaseFolder += u'\\';
   library.dataRootCaption = library.BaseFolder;

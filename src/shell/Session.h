@@ -30,7 +30,6 @@ class Session {
 
   Dialogs& dialogs;
   Layout layout;
-  QString AppFolder;
   // The lock of the data root in use: it moves with the data root.
   std::unique_ptr<InstanceLock> dataRootLock;
 

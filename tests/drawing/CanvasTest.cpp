@@ -31,8 +31,8 @@ class CanvasTest : public QObject {
   // The frame leaves exactly columns 7..805 and rows 7..606 uncovered.
   void frameStrips() {
     EditorFixture f;
-    f.paint(f.m.editor.canvasImage.rect(), Qt::blue);
-    PaintCanvasFrame(f.m.editor);
+    f.paint(f.session.editor.canvasImage.rect(), Qt::blue);
+    PaintCanvasFrame(f.session.editor);
     const QColor blue(Qt::blue);
     for (int y : {7, 300, 606}) {
       QCOMPARE(f.canvasAt(6, y), kFrame);
@@ -53,22 +53,22 @@ class CanvasTest : public QObject {
   void blankThenUndo() {
     EditorFixture f;
     f.paint({200, 200, 30, 30}, Qt::green);
-    f.m.deck.cardText = QStringLiteral("むかしむかし\r\n");
-    f.m.screen.Show(Screen::CardText);
+    f.session.deck.cardText = QStringLiteral("むかしむかし\r\n");
+    f.session.screen.Show(Screen::CardText);
     f.dialogs.answers = {false, true};
-    BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);  // いいえ: nothing happens
+    BlankPaper(f.session.editor, f.session.deck, f.session.dialogs);  // いいえ: nothing happens
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QVERIFY(f.m.screen.current() == Screen::CardText);
-    BlankPaper(f.m.editor, f.m.deck, f.m.dialogs);
+    QVERIFY(f.session.screen.current() == Screen::CardText);
+    BlankPaper(f.session.editor, f.session.deck, f.session.dialogs);
     QCOMPARE(f.dialogs.asked.value(1), QStringLiteral("かいたえをけします。"));
     QCOMPARE(f.canvasAt(210, 210), kWhite);
     QCOMPARE(f.canvasAt(3, 3), kFrame);
-    QCOMPARE(f.m.deck.cardText, QString());
-    QVERIFY(f.m.screen.current() == Screen::Drawing);  // the blank paper, not an empty space
+    QCOMPARE(f.session.deck.cardText, QString());
+    QVERIFY(f.session.screen.current() == Screen::Drawing);  // the blank paper, not an empty space
 
-    Undo(f.m.editor);  // the text comes back with the picture
+    Undo(f.session.editor);  // the text comes back with the picture
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QCOMPARE(f.m.deck.cardText, QStringLiteral("むかしむかし\r\n"));
+    QCOMPARE(f.session.deck.cardText, QStringLiteral("むかしむかし\r\n"));
   }
 
   // Centred on the picture area, (800 - w) / 2 rounded half to even; what
@@ -85,7 +85,7 @@ class CanvasTest : public QObject {
     QFETCH(QPoint, topLeft);
     EditorFixture f;
     ClipboardPicture(size, Qt::blue);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Paste);
     const QRect placed = QRect(topLeft, size).intersected({7, 7, 799, 600});
     QCOMPARE(f.canvasAt(placed.left(), placed.top()), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(placed.right(), placed.bottom()), QColor(Qt::blue));
@@ -100,7 +100,7 @@ class CanvasTest : public QObject {
     QPainter(&picture).fillRect(QRect(0, 0, 20, 40), Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
     f.paint({7, 7, 800, 600}, Qt::red);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Paste);
     QCOMPARE(f.canvasAt(387 + 5, 287 + 5), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(387 + 30, 287 + 5), kWhite);
   }
@@ -109,16 +109,16 @@ class CanvasTest : public QObject {
   void pasteWithoutPicture() {
     EditorFixture f;
     QGuiApplication::clipboard()->setText(QStringLiteral("えのぐ"));
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::MediumBrush);
     f.paint({200, 200, 10, 10}, Qt::black);
-    const QImage canvas = f.m.editor.canvasImage.copy();
-    const int steps = f.m.editor.history.StepsDone();
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Paste);
+    const QImage canvas = f.session.editor.canvasImage.copy();
+    const int steps = f.session.editor.history.StepsDone();
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Paste);
     QCOMPARE(f.dialogs.beeps, 1);
-    QVERIFY(f.m.editor.tool == Tool::MediumBrush);  // still in force and lit
-    QVERIFY(f.m.editor.litTool == Tool::MediumBrush);
-    QCOMPARE(f.m.editor.canvasImage, canvas);
-    QCOMPARE(f.m.editor.history.StepsDone(), steps);
+    QVERIFY(f.session.editor.tool == Tool::MediumBrush);  // still in force and lit
+    QVERIFY(f.session.editor.litTool == Tool::MediumBrush);
+    QCOMPARE(f.session.editor.canvasImage, canvas);
+    QCOMPARE(f.session.editor.history.StepsDone(), steps);
   }
 
   // Opening the editor forgets a shape half drawn on the card before, and
@@ -126,13 +126,13 @@ class CanvasTest : public QObject {
   void openingForgetsTheCardBefore() {
     EditorFixture f;
     f.paint({100, 100, 50, 50}, Qt::red);  // card A
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Box);
-    CanvasMouseDown(f.m.editor, kLeftButton, 110, 110);   // a rectangle half drawn
-    CanvasMouseMove(f.m.editor, 0, 130, 130);
-    f.m.editor.canvasImage.fill(Qt::white);  // card B loaded
-    f.m.drawing.Start();
-    QVERIFY(!OutlineShown(f.m.editor));  // the outline was on card A, not on B
-    Undo(f.m.editor);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Box);
+    CanvasMouseDown(f.session.editor, kLeftButton, 110, 110);   // a rectangle half drawn
+    CanvasMouseMove(f.session.editor, 0, 130, 130);
+    f.session.editor.canvasImage.fill(Qt::white);  // card B loaded
+    f.session.drawing.Start();
+    QVERIFY(!OutlineShown(f.session.editor));  // the outline was on card A, not on B
+    Undo(f.session.editor);
     QCOMPARE(f.canvasAt(120, 120), kWhite);
   }
 };

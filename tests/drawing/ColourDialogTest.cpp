@@ -55,14 +55,14 @@ class ColourDialogTest : public QObject {
 
   void gridPixels() {
     EditorFixture f;
-    ColourDialog dialog(f.m.editor, nullptr);
+    ColourDialog dialog(f.session.editor, nullptr);
     const QImage& grid = dialog.gridImage();
     const QColor gap = grid.pixelColor(0, 0);
     QVERIFY(gap != QColor(Qt::black));
     for (int r = 0; r < 7; ++r) {
       for (int c = 0; c < 8; ++c) {
         const int left = 66 * c + 2, top = 66 * r + 2;
-        QCOMPARE(grid.pixelColor(left + 30, top + 30), QColor(f.m.editor.palette[size_t(8 * r + c)]));
+        QCOMPARE(grid.pixelColor(left + 30, top + 30), QColor(f.session.editor.palette[size_t(8 * r + c)]));
         QCOMPARE(grid.pixelColor(left, top + 30), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 64, top + 64), QColor(Qt::black));
         QCOMPARE(grid.pixelColor(left + 65, top + 30), gap);
@@ -75,7 +75,7 @@ class ColourDialogTest : public QObject {
   // afterwards keeps them; the dialog is the same one, its grid drawn once.
   void chooseThenCancel() {
     EditorFixture f;
-    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    ToolPanel panel(f.session.editor, f.session.dialogs, nullptr);
     QCOMPARE(panel.fillSwatch->face(), QColor(Qt::black));
     f.paint({100, 100, 20, 20}, Qt::green);
 
@@ -86,20 +86,20 @@ class ColourDialogTest : public QObject {
     ColourDialog* first = panel.colourDialog();
     const qint64 gridKey = first->gridImage().cacheKey();
     QVERIFY(first->isHidden());
-    QCOMPARE(f.m.editor.fillColourIndex, 2);
-    QVERIFY(f.m.editor.tool == Tool::Fill);
+    QCOMPARE(f.session.editor.fillColourIndex, 2);
+    QVERIFY(f.session.editor.tool == Tool::Fill);
     QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
     QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
-    QVERIFY(!f.m.editor.history.CanUndo());  // choosing changes no picture
+    QVERIFY(!f.session.editor.history.CanUndo());  // choosing changes no picture
 
-    ChooseEraser(f.m.editor, Tool::SmallEraser);  // another tool in between
+    ChooseEraser(f.session.editor, Tool::SmallEraser);  // another tool in between
     WhenOpen(panel, [](ColourDialog* dialog) { dialog->cancelButton->click(); });
     panel.fillSwatch->click();
     QCOMPARE(panel.colourDialog(), first);
     QCOMPARE(first->gridDrawings(), 1);
     QCOMPARE(first->gridImage().cacheKey(), gridKey);
-    QCOMPARE(f.m.editor.fillColourIndex, 2);
-    QVERIFY(f.m.editor.tool == Tool::Fill);
+    QCOMPARE(f.session.editor.fillColourIndex, 2);
+    QVERIFY(f.session.editor.tool == Tool::Fill);
     QCOMPARE(panel.toolButtons[11]->face(), QColor(0, 255, 16));
     QCOMPARE(panel.fillSwatch->face(), QColor(255, 0, 0));
   }

@@ -21,11 +21,11 @@ const QColor kLit(0, 255, 16);
 const QColor kPlain(192, 255, 192);
 
 // The slot of the one lit tool button; -1 for none, -2 for a wrong face.
-int LitButton(const Session& m) {
+int LitButton(const Session& session) {
   int lit = -1;
   for (int j = 0; j < kToolSlots; ++j) {
-    if (ToolButtonFace(m.editor, j) == kLit && lit == -1) lit = j;
-    else if (ToolButtonFace(m.editor, j) != kPlain) return -2;
+    if (ToolButtonFace(session.editor, j) == kLit && lit == -1) lit = j;
+    else if (ToolButtonFace(session.editor, j) != kPlain) return -2;
   }
   return lit;
 }
@@ -45,76 +45,76 @@ class ToolPanelTest : public QObject {
   // Each button lights what it selects, whatever was lit before.
   void highlightAfterEachButton() {
     EditorFixture f;
-    QCOMPARE(LitButton(f.m), 0);  // as designed
+    QCOMPARE(LitButton(f.session), 0);  // as designed
     QImage picture(10, 10, QImage::Format_RGB32);
     picture.fill(Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
-    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    ToolPanel panel(f.session.editor, f.session.dialogs, nullptr);
     int shown = 0;
     for (int i = kToolSlots - 1; i >= 0; --i) {
       if (panel.toolButtons[i]->isHidden()) continue;
       ++shown;
-      f.m.editor.shape.clicks = 1;
+      f.session.editor.shape.clicks = 1;
       panel.toolButtons[i]->click();
-      QCOMPARE(LitButton(f.m), i);
+      QCOMPARE(LitButton(f.session), i);
       QCOMPARE(panel.toolButtons[i]->face(), kLit);
-      QCOMPARE(f.m.editor.shape.clicks, 0);  // a half-drawn shape ends
+      QCOMPARE(f.session.editor.shape.clicks, 0);  // a half-drawn shape ends
     }
     QCOMPARE(shown, 11);
-    ChooseEraser(f.m.editor, Tool::LargeEraser);
-    QVERIFY(f.m.editor.tool == Tool::LargeEraser);
-    QCOMPARE(LitButton(f.m), -1);
-    ChooseFillColour(f.m.editor, [] {});
-    QCOMPARE(LitButton(f.m), 11);  // the swatch lights the bucket
-    ChooseEraser(f.m.editor, Tool::SmallEraser);
-    QVERIFY(f.m.editor.tool == Tool::SmallEraser);
-    QCOMPARE(LitButton(f.m), -1);
+    ChooseEraser(f.session.editor, Tool::LargeEraser);
+    QVERIFY(f.session.editor.tool == Tool::LargeEraser);
+    QCOMPARE(LitButton(f.session), -1);
+    ChooseFillColour(f.session.editor, [] {});
+    QCOMPARE(LitButton(f.session), 11);  // the swatch lights the bucket
+    ChooseEraser(f.session.editor, Tool::SmallEraser);
+    QVERIFY(f.session.editor.tool == Tool::SmallEraser);
+    QCOMPARE(LitButton(f.session), -1);
   }
 
   void textSwitch() {
     EditorFixture f;
-    f.m.screen.Show(Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
-    QVERIFY(f.m.screen.current() == Screen::CardText);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
-    QVERIFY(f.m.screen.current() == Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);  // any other tool brings the canvas back
-    QVERIFY(f.m.screen.current() == Screen::Drawing);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::Text);  // the swatch and the erasers leave the text box
-    ChooseEraser(f.m.editor, Tool::SmallEraser);
-    ChooseFillColour(f.m.editor, [] {});
-    QVERIFY(f.m.screen.current() == Screen::CardText);
+    f.session.screen.Show(Screen::Drawing);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Text);
+    QVERIFY(f.session.screen.current() == Screen::CardText);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Text);
+    QVERIFY(f.session.screen.current() == Screen::Drawing);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Text);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::MediumBrush);  // any other tool brings the canvas back
+    QVERIFY(f.session.screen.current() == Screen::Drawing);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::Text);  // the swatch and the erasers leave the text box
+    ChooseEraser(f.session.editor, Tool::SmallEraser);
+    ChooseFillColour(f.session.editor, [] {});
+    QVERIFY(f.session.screen.current() == Screen::CardText);
   }
 
   void freeFixedAlternate() {
     EditorFixture f;
     const QStringList captions = {QStringLiteral("こてい"), QStringLiteral("じゆう"), QStringLiteral("こてい")};
     for (int k = 0; k < 3; ++k) {
-      ToggleFixMode(f.m.editor);
-      QCOMPARE(PlacementCaption(f.m.editor.placement), captions[k]);
-      QVERIFY(f.m.editor.placement == (k % 2 == 0 ? Placement::Fixed : Placement::Free));
+      ToggleFixMode(f.session.editor);
+      QCOMPARE(PlacementCaption(f.session.editor.placement), captions[k]);
+      QVERIFY(f.session.editor.placement == (k % 2 == 0 ? Placement::Fixed : Placement::Free));
     }
   }
 
   void drawButton() {
     EditorFixture f;
-    f.m.screen.Show(Screen::Stories);
-    f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
-    QVERIFY(!f.m.drawing.Start());
+    f.session.screen.Show(Screen::Stories);
+    f.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
+    QVERIFY(!f.session.drawing.Start());
     QCOMPARE(f.dialogs.beeps, 1);
-    QVERIFY(f.m.screen.current() == Screen::Stories && !f.m.drawing.IsOpen());
+    QVERIFY(f.session.screen.current() == Screen::Stories && !f.session.drawing.IsOpen());
 
-    f.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
-    f.m.screen.Show(Screen::CardText);
-    ChooseTool(f.m.editor, f.m.dialogs, Tool::MediumBrush);
-    ToggleFixMode(f.m.editor);
-    f.m.screen.Show(Screen::CardText);
-    QVERIFY(f.m.drawing.Start());
-    QVERIFY(f.m.drawing.IsOpen() && f.m.screen.current() == Screen::Drawing);
-    QVERIFY(f.m.editor.tool == Tool::None);
-    QCOMPARE(PlacementCaption(f.m.editor.placement), QStringLiteral("じゆう"));
-    QCOMPARE(LitButton(f.m), 2);  // the highlight stays as it was
+    f.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    f.session.screen.Show(Screen::CardText);
+    ChooseTool(f.session.editor, f.session.dialogs, Tool::MediumBrush);
+    ToggleFixMode(f.session.editor);
+    f.session.screen.Show(Screen::CardText);
+    QVERIFY(f.session.drawing.Start());
+    QVERIFY(f.session.drawing.IsOpen() && f.session.screen.current() == Screen::Drawing);
+    QVERIFY(f.session.editor.tool == Tool::None);
+    QCOMPARE(PlacementCaption(f.session.editor.placement), QStringLiteral("じゆう"));
+    QCOMPARE(LitButton(f.session), 2);  // the highlight stays as it was
     QCOMPARE(f.canvasAt(3, 3), kFrame);
   }
 
@@ -139,7 +139,7 @@ class ToolPanelTest : public QObject {
     QFETCH(QString, caption);
     QFETCH(QColor, face);
     EditorFixture f;
-    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    ToolPanel panel(f.session.editor, f.session.dialogs, nullptr);
     panel.setScale(1.0);
     auto* button = panel.findChild<FaceButton*>(name);
     QVERIFY(button);
@@ -151,13 +151,13 @@ class ToolPanelTest : public QObject {
   // The panel forwards clicks and shows what they set; hidden buttons stay hidden.
   void panelFollowsState() {
     EditorFixture f;
-    ToolPanel panel(f.m.editor, f.m.dialogs, nullptr);
+    ToolPanel panel(f.session.editor, f.session.dialogs, nullptr);
     panel.show();
     for (int i : {6, 8, 10, 14}) QVERIFY(!panel.toolButtons[i]->isVisible());
     QVERIFY(!panel.saveButton->isVisible());
     QVERIFY(!panel.toolButtons[11]->icon().isNull());
     panel.toolButtons[4]->click();
-    QVERIFY(f.m.editor.tool == Tool::Line);
+    QVERIFY(f.session.editor.tool == Tool::Line);
     QCOMPARE(panel.toolButtons[4]->face(), kLit);
     QCOMPARE(panel.toolButtons[0]->face(), kPlain);
     panel.fixModeButton->click();
@@ -180,7 +180,7 @@ class ToolPanelTest : public QObject {
 
   void textBox() {
     EditorFixture f;
-    CardTextBox box(f.m.deck, f.m.dialogs, nullptr);
+    CardTextBox box(f.session.deck, f.session.dialogs, nullptr);
     Type(&box, QStringLiteral("う"));
     Type(&box, QStringLiteral("한"));
     Type(&box, QStringLiteral("み"));
@@ -188,18 +188,18 @@ class ToolPanelTest : public QObject {
     QCOMPARE(f.dialogs.beeps, 1);
     QGuiApplication::clipboard()->setText(QString::fromUtf8("と\xF0\x9F\x90\x9fり"));
     box.paste();
-    QCOMPARE(f.m.deck.cardText, QStringLiteral("うみとり"));
+    QCOMPARE(f.session.deck.cardText, QStringLiteral("うみとり"));
     QCOMPARE(f.dialogs.beeps, 2);
 
     // The deck's text keeps CR LF; the box shows plain line breaks.
-    f.m.deck.cardText = QStringLiteral("abc\r\n");
-    f.m.deck.notifyChanged();
+    f.session.deck.cardText = QStringLiteral("abc\r\n");
+    f.session.deck.notifyChanged();
     QCOMPARE(box.toPlainText(), QStringLiteral("abc\n"));
     box.moveCursor(QTextCursor::End);
     Type(&box, QStringLiteral("x"));
-    QCOMPARE(f.m.deck.cardText, QStringLiteral("abc\r\nx"));
+    QCOMPARE(f.session.deck.cardText, QStringLiteral("abc\r\nx"));
     // Other controls changing leave the child's typing alone.
-    ToggleFixMode(f.m.editor);
+    ToggleFixMode(f.session.editor);
     QVERIFY(box.document()->isUndoAvailable());
   }
 };

@@ -18,13 +18,13 @@
 namespace {
 
 struct BrowserFixture : EditorFixture {
-  PictureBrowser browser{m.editor, m.library, dialogs, nullptr};
+  PictureBrowser browser{session.editor, session.library, dialogs, nullptr};
 
   BrowserFixture() {
-    m.editor.cardOpen = true;
-    paint(m.editor.canvasImage.rect(), Qt::yellow);
-    PaintCanvasFrame(m.editor);
-    StartPictureHistory(m.editor);  // the card as opened
+    session.editor.cardOpen = true;
+    paint(session.editor.canvasImage.rect(), Qt::yellow);
+    PaintCanvasFrame(session.editor);
+    StartPictureHistory(session.editor);  // the card as opened
   }
   void pick(const QString& name) {
     const QList<QListWidgetItem*> items = browser.fileList->findItems(name, Qt::MatchExactly);
@@ -80,7 +80,7 @@ class PictureImportTest : public QObject {
     QImage large = Filled({1024, 768}, Qt::green);
     large.setPixelColor(112, 84, Qt::red);  // lands on the picture area's first pixel
     QVERIFY(large.save(d.root(u'D') + QStringLiteral("/LARGE.BMP")));
-    const QImage before = f.m.editor.canvasImage.copy();
+    const QImage before = f.session.editor.canvasImage.copy();
 
     f.browser.Open();
     QCOMPARE(f.browser.state().folder, QStringLiteral("D:\\"));
@@ -91,11 +91,11 @@ class PictureImportTest : public QObject {
     QCOMPARE(f.canvasAt(606, 456), QColor(Qt::blue));
     QCOMPARE(f.canvasAt(206, 157), QColor(Qt::yellow));
     QCOMPARE(f.canvasAt(607, 457), QColor(Qt::yellow));
-    const QImage placed = f.m.editor.canvasImage.copy();
-    Undo(f.m.editor);
-    QCOMPARE(f.m.editor.canvasImage, before);
-    Redo(f.m.editor);
-    QCOMPARE(f.m.editor.canvasImage, placed);
+    const QImage placed = f.session.editor.canvasImage.copy();
+    Undo(f.session.editor);
+    QCOMPARE(f.session.editor.canvasImage, before);
+    Redo(f.session.editor);
+    QCOMPARE(f.session.editor.canvasImage, placed);
 
     f.browser.Open();
     f.pick(QStringLiteral("LARGE.BMP"));
@@ -105,14 +105,14 @@ class PictureImportTest : public QObject {
     for (QPoint p : {QPoint(6, 300), QPoint(806, 300), QPoint(400, 6), QPoint(400, 607)})
       QCOMPARE(f.canvasAt(p.x(), p.y()), kFrame);
 
-    Undo(f.m.editor);  // the large picture only
-    QCOMPARE(f.m.editor.canvasImage, placed);
+    Undo(f.session.editor);  // the large picture only
+    QCOMPARE(f.session.editor.canvasImage, placed);
     f.browser.Open();
     f.browser.cancelButton->click();
     QVERIFY(!f.browser.isVisible());
-    QVERIFY(f.m.editor.history.CanRedo());  // a cancelled opening is no step
-    Undo(f.m.editor);
-    QCOMPARE(f.m.editor.canvasImage, before);
+    QVERIFY(f.session.editor.history.CanRedo());  // a cancelled opening is no step
+    Undo(f.session.editor);
+    QCOMPARE(f.session.editor.canvasImage, before);
     QVERIFY(f.dialogs.told.isEmpty());
   }
 
@@ -121,15 +121,15 @@ class PictureImportTest : public QObject {
   void missingDrivesAndNoFile() {
     BrowserFixture f;
     TempDrives d(QStringLiteral("CD"));
-    f.m.library.ExchangeDrive = QStringLiteral("F:\\");  // not there
-    const QImage before = f.m.editor.canvasImage.copy();
+    f.session.library.ExchangeDrive = QStringLiteral("F:\\");  // not there
+    const QImage before = f.session.editor.canvasImage.copy();
     f.browser.Open();
     QCOMPARE(f.dialogs.told, QStringList(3, QStringLiteral("フロッピーディスクをF:\\にセットしてください。")));
     QVERIFY(f.browser.isVisible());
     QCOMPARE(f.browser.state().drive, QStringLiteral("C:\\"));
     f.browser.chooseButton->click();
     QVERIFY(f.browser.isVisible());
-    QCOMPARE(f.m.editor.canvasImage, before);
+    QCOMPARE(f.session.editor.canvasImage, before);
 
     f.dialogs.told.clear();
     f.browser.floppyButton->click();
@@ -141,8 +141,8 @@ class PictureImportTest : public QObject {
     QCOMPARE(f.browser.state().drive, QStringLiteral("C:\\"));
     QVERIFY(f.dialogs.told.isEmpty());
 
-    f.m.editor.cardOpen = false;  // drawing ends: the browser goes too
-    f.m.editor.notifyChanged();
+    f.session.editor.cardOpen = false;  // drawing ends: the browser goes too
+    f.session.editor.notifyChanged();
     QVERIFY(!f.browser.isVisible());
   }
 
@@ -186,13 +186,13 @@ class PictureImportTest : public QObject {
     BrowserFixture f;
     TempDrives d(QStringLiteral("CD"));
     WriteHostFile(d.root(u'D') + QStringLiteral("/huge.BMP"), BombPng(12000, 9000));
-    const QImage before = f.m.editor.canvasImage.copy();
+    const QImage before = f.session.editor.canvasImage.copy();
     f.browser.Open();
     f.pick(QStringLiteral("huge.BMP"));
     f.browser.chooseButton->click();
     QCOMPARE(f.dialogs.told, QStringList{pictures::kUnreadableMessage});
     QVERIFY(f.browser.isVisible());
-    QCOMPARE(f.m.editor.canvasImage, before);
+    QCOMPARE(f.session.editor.canvasImage, before);
 
     // Stored 40 x 20, red on the left, with EXIF orientation 6: shown
     // turned a quarter clockwise, so red comes on top.

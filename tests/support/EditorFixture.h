@@ -17,19 +17,19 @@
 struct EditorFixture {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
 
   EditorFixture() {
-    Initialise(m);
-    LoadStep(m, QSize(1024, 768));
-    m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    StartSession(session);
+    LayOutSession(session, QSize(1024, 768));
+    session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
   }
 
-  QColor canvasAt(int x, int y) const { return m.editor.canvasImage.pixelColor(x, y); }
+  QColor canvasAt(int x, int y) const { return session.editor.canvasImage.pixelColor(x, y); }
 
   // Paints a block on the canvas as a drawing tool would.
   void paint(QRect block, QColor colour) {
-    QPainter painter(&m.editor.canvasImage);
+    QPainter painter(&session.editor.canvasImage);
     painter.fillRect(block, colour);
   }
 };
