@@ -70,9 +70,9 @@ struct Computer {
 
   bool select(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 1; i <= session.library.StoryCount; ++i) {
-      if (session.library.StoryNames[i] != story) continue;
-      session.library.CurrentStoryIndex = int16_t(i);
+    for (int i = 0; i < session.library.storyNames.size(); ++i) {
+      if (session.library.storyNames[i] != story) continue;
+      session.library.selectedStory = i;
       DrawStoryList(session.library, session.deck);
       ReadCardList(session.deck);
       ShowFirstCard(session.deck);
@@ -82,8 +82,8 @@ struct Computer {
   }
   bool listed(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 1; i <= session.library.StoryCount; ++i)
-      if (session.library.StoryNames[i] == story) return true;
+    for (int i = 0; i < session.library.storyNames.size(); ++i)
+      if (session.library.storyNames[i] == story) return true;
     return false;
   }
   // Positions of this computer's own cards in the deck in hand.
@@ -182,7 +182,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   c.fd = ::open(QFile::encodeName(args.value(2)).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (c.fd < 0) return 2;
   InitClassNames(c.session.library);
-  c.session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  c.session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   c.dialogs.answers = {true};
   ChooseClass(c.session, 0);
   std::puts("ready");
@@ -243,7 +243,7 @@ void SharedClassStressTest::run(const QString& folder) {
     ScriptedDialogs dialogs;
     Session session{dialogs};
     InitClassNames(session.library);
-    session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
     ChooseClass(session, 0);
     for (const QString& name : kShared)

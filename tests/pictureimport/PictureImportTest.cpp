@@ -121,7 +121,7 @@ class PictureImportTest : public QObject {
   void missingDrivesAndNoFile() {
     BrowserFixture f;
     TempDrives d(QStringLiteral("CD"));
-    f.session.library.ExchangeDrive = QStringLiteral("F:\\");  // not there
+    f.session.library.exchangeDrive = QStringLiteral("F:\\");  // not there
     const QImage before = f.session.editor.canvasImage.copy();
     f.browser.Open();
     QCOMPARE(f.dialogs.told, QStringList(3, QStringLiteral("フロッピーディスクをF:\\にセットしてください。")));

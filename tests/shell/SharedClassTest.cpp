@@ -42,9 +42,9 @@ void WaitForInputToClose() {
 }
 
 bool Select(Session& session, const QString& story) {
-  for (int i = 1; i <= session.library.StoryCount; ++i) {
-    if (session.library.StoryNames[i] != story) continue;
-    session.library.CurrentStoryIndex = int16_t(i);
+  for (int i = 0; i < session.library.storyNames.size(); ++i) {
+    if (session.library.storyNames[i] != story) continue;
+    session.library.selectedStory = i;
     DrawStoryList(session.library, session.deck);
     ReadCardList(session.deck);
     ShowFirstCard(session.deck);
@@ -67,7 +67,7 @@ int RunAsOtherComputer(int argc, char** argv) {
     return 0;
   }
   InitClassNames(session.library);
-  session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
   ChooseClass(session, 0);
   const QString what = args.value(0);
@@ -138,7 +138,7 @@ void SharedClassTest::listsMergeAcrossComputers() {
     OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")});
     QCOMPARE(other.readLine(), QStringLiteral("ok"));
   }
-  session.library.CurrentStoryIndex = 3;  // やま, as the panel here still shows it
+  session.library.selectedStory = 2;  // やま, as the panel here still shows it
   DrawStoryList(session.library, session.deck);
   c.dialogs.inputs = {QStringLiteral("かわ")};
   c.dialogs.answers = {true};
@@ -264,7 +264,7 @@ void SharedClassTest::windowFollowsFolder() {
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine();
   QTRY_VERIFY_WITH_TIMEOUT(c.names().contains(QStringLiteral("そら")), within);
-  QCOMPARE(session.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(session.library.selectedStory, 0);
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(session.deck.CardCount, int16_t(2), within);
