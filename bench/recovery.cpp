@@ -17,7 +17,7 @@
 #include "NoDialogs.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 

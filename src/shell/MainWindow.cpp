@@ -14,7 +14,7 @@
 #include "drawing/DrawingSession.h"
 #include "cardtext/CardTextBox.h"
 #include "pictureimport/PictureBrowser.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 #include "exchange/ExchangeWindow.h"
 #include "export/ExportDialog.h"

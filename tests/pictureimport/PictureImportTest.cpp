@@ -11,7 +11,7 @@
 #include "support/EditorFixture.h"
 #include "drawing/Canvas.h"
 #include "pictureimport/PictureBrowser.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "platform/Imaging.h"
 #include "platform/RemovableDrives.h"
 
