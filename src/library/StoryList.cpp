@@ -361,6 +361,10 @@ void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at) {
   if (!(at.x() > 2 && at.x() < 194 && at.y() > kStoryListTop && at.y() < 602)) return;
   const int row = ListRowAt(at.y(), kStoryListTop);
   if (row >= library.storyNames.size()) return;
+  SelectStory(library, deck, row);
+}
+
+void SelectStory(LibraryState& library, DeckState& deck, int row) {
   library.selectedStory = row;
   ShowSelectedStory(library, deck);
 }

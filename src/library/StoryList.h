@@ -96,3 +96,5 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs);
 // A mouse press on the story panel at a position in panel pixels: picks
 // the story of the row and loads its first card.
 void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at);
+// Selects the story at `row` of the list and shows its first card.
+void SelectStory(LibraryState& library, DeckState& deck, int row);

@@ -70,21 +70,13 @@ struct Computer {
 
   bool select(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 0; i < session.library.storyNames.size(); ++i) {
-      if (session.library.storyNames[i] != story) continue;
-      session.library.selectedStory = i;
-      DrawStoryList(session.library, session.deck);
-      ReadCardList(session.deck);
-      ShowFirstCard(session.deck);
-      return true;
-    }
-    return false;
+    const int row = int(session.library.storyNames.indexOf(story));
+    if (row >= 0) SelectStory(session.library, session.deck, row);
+    return row >= 0;
   }
   bool listed(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 0; i < session.library.storyNames.size(); ++i)
-      if (session.library.storyNames[i] == story) return true;
-    return false;
+    return session.library.storyNames.contains(story);
   }
   // Positions of this computer's own cards in the deck in hand.
   QList<int> ownCards() {

@@ -42,15 +42,9 @@ void WaitForInputToClose() {
 }
 
 bool Select(Session& session, const QString& story) {
-  for (int i = 0; i < session.library.storyNames.size(); ++i) {
-    if (session.library.storyNames[i] != story) continue;
-    session.library.selectedStory = i;
-    DrawStoryList(session.library, session.deck);
-    ReadCardList(session.deck);
-    ShowFirstCard(session.deck);
-    return true;
-  }
-  return false;
+  const int row = int(session.library.storyNames.indexOf(story));
+  if (row >= 0) SelectStory(session.library, session.deck, row);
+  return row >= 0;
 }
 
 // The other computer: class 1-1 chosen, then one piece of work from argv.
