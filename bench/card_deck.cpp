@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 
 #include "deck/CardDeck.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingSession.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingSession.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "NoDialogs.h"
@@ -60,55 +60,55 @@ QImage Photo(QSize size, quint32 seed) {
 }
 
 struct Story {
-  Story() : m(dialogs) {
-    m.deck.StoryFolder = kStory;
-    m.deck.CardCount = 10;
+  Story() : session(dialogs) {
+    session.deck.StoryFolder = kStory;
+    session.deck.CardCount = 10;
     for (int p = 1; p <= 10; ++p) {
-      m.deck.CardNumbers[p] = int16_t(p);
-      imaging::WriteThumbnail(CardFileStem(m.deck, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
+      session.deck.CardNumbers[p] = int16_t(p);
+      imaging::WriteThumbnail(CardFileStem(session.deck, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
     }
-    m.deck.CurrentCard = 3;
-    LoadStep(m, QSize(1024, 768));
-    imaging::WriteCardPicture(CardFileStem(m.deck, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
-    disk::WriteLines(CardFileStem(m.deck, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
+    session.deck.CurrentCard = 3;
+    LayOutSession(session, QSize(1024, 768));
+    imaging::WriteCardPicture(CardFileStem(session.deck, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
+    disk::WriteLines(CardFileStem(session.deck, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
     imaging::WriteCardPicture(kStory + "Drawing.PNG", Drawing(imaging::kCardSize, 1));
     imaging::WriteCardPicture(kStory + "Photo.PNG", Photo(imaging::kCardSize, 1));
   }
   NoDialogs dialogs;
-  Session m;
+  Session session;
 };
 
 Story* g_story = nullptr;
 
 void BM_DrawCardStrip(benchmark::State& state) {
-  Session& m = g_story->m;
+  Session& session = g_story->session;
   for (auto _ : state) {
-    DrawCardStrip(m.deck);
-    benchmark::DoNotOptimize(m.deck.stripImage.constBits());
+    DrawCardStrip(session.deck);
+    benchmark::DoNotOptimize(session.deck.stripImage.constBits());
   }
 }
 BENCHMARK(BM_DrawCardStrip)->Unit(benchmark::kMillisecond);
 
 // A card shown: picture and text from their files onto the canvas.
 void BM_LoadCard(benchmark::State& state) {
-  Session& m = g_story->m;
-  m.deck.CurrentCard = 3;
+  Session& session = g_story->session;
+  session.deck.CurrentCard = 3;
   for (auto _ : state) {
-    LoadCard(m.deck);
-    ShowCardPicture(m.editor, m.deck);
-    PaintCanvasFrame(m.editor);
-    benchmark::DoNotOptimize(m.editor.canvasImage.constBits());
+    LoadCard(session.deck);
+    ShowCardPicture(session.editor, session.deck);
+    PaintCanvasFrame(session.editor);
+    benchmark::DoNotOptimize(session.editor.canvasImage.constBits());
   }
 }
 BENCHMARK(BM_LoadCard)->Unit(benchmark::kMillisecond);
 
 // A card saved: card list, thumbnail, PNG picture and text.
 void BM_SaveCard(benchmark::State& state) {
-  Session& m = g_story->m;
-  m.deck.CurrentCard = 3;
-  LoadCard(m.deck);
+  Session& session = g_story->session;
+  session.deck.CurrentCard = 3;
+  LoadCard(session.deck);
   for (auto _ : state) {
-    if (!SaveDrawnCard(m.editor, m.deck, m.dialogs) || !WriteCardList(m.deck)) state.SkipWithError("save failed");
+    if (!SaveDrawnCard(session.editor, session.deck, session.dialogs) || !WriteCardList(session.deck)) state.SkipWithError("save failed");
   }
 }
 BENCHMARK(BM_SaveCard)->Unit(benchmark::kMillisecond);

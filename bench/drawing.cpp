@@ -21,11 +21,11 @@
 #include <memory>
 #include <vector>
 
-#include "editor/Canvas.h"
-#include "editor/CanvasView.h"
-#include "editor/DrawingTools.h"
-#include "editor/Raster.h"
-#include "editor/ToolPalette.h"
+#include "drawing/Canvas.h"
+#include "drawing/CanvasView.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/Raster.h"
+#include "drawing/ToolActions.h"
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
@@ -36,18 +36,18 @@ namespace {
 // the (offscreen) screen repainting what each step signals.
 struct Studio {
   NoDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
   std::unique_ptr<CanvasView> view;
 
   explicit Studio(bool shown, double scale = 1.0) {
-    Initialise(m);
-    LoadStep(m, QSize(1024, 768));
-    PaintCanvasFrame(m.editor);
+    StartSession(session);
+    LayOutSession(session, QSize(1024, 768));
+    PaintCanvasFrame(session.editor);
     if (shown) {
-      view = std::make_unique<CanvasView>(m.editor, nullptr);
+      view = std::make_unique<CanvasView>(session.editor, nullptr);
       view->setScale(scale);
-      view->resize((QSizeF(m.editor.canvasImage.size()) * scale).toSize());
-      QObject::connect(&m.editor, &EditorState::surfaceChanged, view.get(), &PicturePanel::showSurface);
+      view->resize((QSizeF(session.editor.canvasImage.size()) * scale).toSize());
+      QObject::connect(&session.editor, &EditorState::surfaceChanged, view.get(), &PicturePanel::showSurface);
       view->show();
       QApplication::processEvents();
     }
@@ -101,12 +101,12 @@ void DrawMaze(QImage& canvas) {
 // One click of the fill tool (down and up); alternate colours keep every
 // click a fill of the whole region.
 void FillClicks(benchmark::State& state, Studio& s, QPoint at) {
-  ChooseTool(s.m.editor, s.m.dialogs, Tool::Fill);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::Fill);
   int colour = 1;
   for (auto _ : state) {
-    s.m.editor.fillColourIndex = colour;
-    CanvasMouseDown(s.m.editor, kLeftButton, at.x(), at.y());
-    CanvasMouseUp(s.m.editor, kLeftButton, at.x(), at.y());
+    s.session.editor.fillColourIndex = colour;
+    CanvasMouseDown(s.session.editor, kLeftButton, at.x(), at.y());
+    CanvasMouseUp(s.session.editor, kLeftButton, at.x(), at.y());
     s.settle();
     colour = colour == 1 ? 2 : 1;
   }
@@ -120,9 +120,9 @@ BENCHMARK(BM_FillEmptyArea)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::k
 
 void BM_FillMaze(benchmark::State& state) {
   Studio s(state.range(0) != 0);
-  DrawMaze(s.m.editor.canvasImage);
+  DrawMaze(s.session.editor.canvasImage);
   FillClicks(state, s, {8, 8});
-  if (s.m.editor.canvasImage.pixel(7 + 797, 7 + 597) == 0xFFFFFFFF) state.SkipWithError("the maze was not filled");
+  if (s.session.editor.canvasImage.pixel(7 + 797, 7 + 597) == 0xFFFFFFFF) state.SkipWithError("the maze was not filled");
 }
 BENCHMARK(BM_FillMaze)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
@@ -131,17 +131,17 @@ BENCHMARK(BM_FillMaze)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 void BM_LargeBrushStep(benchmark::State& state) {
   Studio s(state.range(1) != 0, state.range(1) == 2 ? 0.78125 : 1.0);
   const int length = int(state.range(0));
-  ChooseTool(s.m.editor, s.m.dialogs, Tool::LargeBrush);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::LargeBrush);
   const QPoint a(400 - length / 2, 300 - length / 4), b(400 + length / 2, 300 + length / 4);
-  CanvasMouseDown(s.m.editor, kLeftButton, a.x(), a.y());
+  CanvasMouseDown(s.session.editor, kLeftButton, a.x(), a.y());
   bool there = true;
   for (auto _ : state) {
     const QPoint p = there ? b : a;
-    CanvasMouseMove(s.m.editor, kLeftButton, p.x(), p.y());
+    CanvasMouseMove(s.session.editor, kLeftButton, p.x(), p.y());
     s.settle();
     there = !there;
   }
-  CanvasMouseUp(s.m.editor, kLeftButton, a.x(), a.y());
+  CanvasMouseUp(s.session.editor, kLeftButton, a.x(), a.y());
 }
 BENCHMARK(BM_LargeBrushStep)
     ->ArgNames({"length", "shown"})
@@ -157,13 +157,13 @@ BENCHMARK(BM_LargeBrushStep)
 void BM_RubberBandStep(benchmark::State& state) {
   const auto tool = Tool(state.range(0));
   Studio s(state.range(1) != 0);
-  ChooseTool(s.m.editor, s.m.dialogs, tool);
-  CanvasMouseDown(s.m.editor, kLeftButton, 400, 300);
-  CanvasMouseUp(s.m.editor, kLeftButton, 400, 300);
+  ChooseTool(s.session.editor, s.session.dialogs, tool);
+  CanvasMouseDown(s.session.editor, kLeftButton, 400, 300);
+  CanvasMouseUp(s.session.editor, kLeftButton, 400, 300);
   int step = 0;
   for (auto _ : state) {
     const float x = 700 + float(step % 2), y = 550 + float(step % 2);
-    CanvasMouseMove(s.m.editor, 0, x, y);
+    CanvasMouseMove(s.session.editor, 0, x, y);
     s.settle();
     ++step;
   }
@@ -181,12 +181,12 @@ BENCHMARK(BM_RubberBandStep)
 // of it shortens a step's record.
 void PaintNoise(Studio& s) {
   QRandomGenerator random(11);
-  QImage& canvas = s.m.editor.canvasImage;
+  QImage& canvas = s.session.editor.canvasImage;
   for (int y = 7; y < 607; ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
     for (int x = 7; x < 807; ++x) line[x] = 0xFF000000 | (random.generate() & 0xFFFFFF);
   }
-  StartPictureHistory(s.m.editor);
+  StartPictureHistory(s.session.editor);
 }
 
 // The large brush from one corner of the picture to the other and back
@@ -195,12 +195,12 @@ void PaintNoise(Studio& s) {
 // changes what the one before drew.
 void WholeStroke(Studio& s, int k = 0) {
   const int shift = 12 * k;
-  s.m.editor.penColourIndex = k % 3;
-  CanvasMouseDown(s.m.editor, kLeftButton, 8 + shift, 8);
-  CanvasMouseMove(s.m.editor, kLeftButton, 805 - shift, 606);
-  CanvasMouseMove(s.m.editor, kLeftButton, 805 - shift, 8);
-  CanvasMouseMove(s.m.editor, kLeftButton, 8 + shift, 606);
-  CanvasMouseUp(s.m.editor, kLeftButton, 8 + shift, 606);
+  s.session.editor.penColourIndex = k % 3;
+  CanvasMouseDown(s.session.editor, kLeftButton, 8 + shift, 8);
+  CanvasMouseMove(s.session.editor, kLeftButton, 805 - shift, 606);
+  CanvasMouseMove(s.session.editor, kLeftButton, 805 - shift, 8);
+  CanvasMouseMove(s.session.editor, kLeftButton, 8 + shift, 606);
+  CanvasMouseUp(s.session.editor, kLeftButton, 8 + shift, 606);
 }
 
 // "もどす" (redo = 0) or "やりなおす" (redo = 1) of the whole-picture stroke,
@@ -209,25 +209,25 @@ void BM_UndoRedoWholeStroke(benchmark::State& state) {
   const bool redo = state.range(0) != 0;
   Studio s(state.range(2) != 0);
   if (state.range(1) != 0) PaintNoise(s);
-  ChooseTool(s.m.editor, s.m.dialogs, Tool::LargeBrush);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::LargeBrush);
   WholeStroke(s);
-  const QImage drawn = s.m.editor.canvasImage.copy();
+  const QImage drawn = s.session.editor.canvasImage.copy();
   using Clock = std::chrono::steady_clock;
   for (auto _ : state) {
     const auto t0 = Clock::now();
     if (!redo) {
-      Undo(s.m.editor);
+      Undo(s.session.editor);
       s.settle();
     }
     const auto t1 = Clock::now();
-    Redo(s.m.editor);
+    Redo(s.session.editor);
     s.settle();
     const auto t2 = Clock::now();
-    if (redo) Undo(s.m.editor);
+    if (redo) Undo(s.session.editor);
     state.SetIterationTime(std::chrono::duration<double>(redo ? t2 - t1 : t1 - t0).count());
-    if (redo) Redo(s.m.editor);
+    if (redo) Redo(s.session.editor);
   }
-  if (s.m.editor.canvasImage != drawn) state.SkipWithError("the stroke did not come back");
+  if (s.session.editor.canvasImage != drawn) state.SkipWithError("the stroke did not come back");
 }
 BENCHMARK(BM_UndoRedoWholeStroke)
     ->ArgNames({"redo", "photo", "shown"})
@@ -245,15 +245,15 @@ BENCHMARK(BM_UndoRedoWholeStroke)
 void BM_RecordWholeStroke(benchmark::State& state) {
   Studio s(false);
   if (state.range(0) != 0) PaintNoise(s);
-  ChooseTool(s.m.editor, s.m.dialogs, Tool::LargeBrush);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::LargeBrush);
   int k = 0;
   for (auto _ : state) {
     state.PauseTiming();
     const int shift = 12 * (k++ % 20);
-    CanvasMouseDown(s.m.editor, kLeftButton, 8 + shift, 8);
-    CanvasMouseMove(s.m.editor, kLeftButton, 805 - shift, 606);
+    CanvasMouseDown(s.session.editor, kLeftButton, 8 + shift, 8);
+    CanvasMouseMove(s.session.editor, kLeftButton, 805 - shift, 606);
     state.ResumeTiming();
-    CanvasMouseUp(s.m.editor, kLeftButton, 805 - shift, 606);
+    CanvasMouseUp(s.session.editor, kLeftButton, 805 - shift, 606);
   }
 }
 BENCHMARK(BM_RecordWholeStroke)->ArgName("photo")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -264,10 +264,10 @@ void BM_HistoryMemory(benchmark::State& state) {
   for (auto _ : state) {
     Studio s(false);
     if (state.range(0) != 0) PaintNoise(s);
-    ChooseTool(s.m.editor, s.m.dialogs, Tool::LargeBrush);
+    ChooseTool(s.session.editor, s.session.dialogs, Tool::LargeBrush);
     for (int k = 0; k < 50; ++k) WholeStroke(s, k);
-    if (s.m.editor.history.StepsDone() != 50) state.SkipWithError(qPrintable(QStringLiteral("%1 steps").arg(s.m.editor.history.StepsDone())));
-    state.counters["history_MB"] = double(s.m.editor.history.Bytes()) / (1024.0 * 1024.0);
+    if (s.session.editor.history.StepsDone() != 50) state.SkipWithError(qPrintable(QStringLiteral("%1 steps").arg(s.session.editor.history.StepsDone())));
+    state.counters["history_MB"] = double(s.session.editor.history.Bytes()) / (1024.0 * 1024.0);
   }
 }
 BENCHMARK(BM_HistoryMemory)->ArgName("photo")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -85,7 +85,7 @@ void BM_ExchangeCopy(benchmark::State& state) {
     StoryExchange exchange(host);
     exchange.Load();
     state.ResumeTiming();
-    if (exchange.CopyToDrive() != CopyOutcome::Copied) state.SkipWithError("copy failed");
+    if (exchange.CopyToDrive() != ExchangeOutcome::Copied) state.SkipWithError("copy failed");
   }
   state.SetBytesProcessed(state.iterations() * 40 * 1024 * 1024);
 }

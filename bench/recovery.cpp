@@ -15,9 +15,9 @@
 #include <QTemporaryDir>
 
 #include "NoDialogs.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPalette.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolActions.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 
@@ -26,28 +26,28 @@ namespace {
 void BM_BrushStepWithRecovery(benchmark::State& state) {
   const bool on = state.range(0) != 0;
   NoDialogs dialogs;
-  Session m(dialogs);
-  Initialise(m);
-  LoadStep(m, QSize(1024, 768));
-  PaintCanvasFrame(m.editor);
-  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-  m.deck.StoryFolder = m.library.BaseFolder + QStringLiteral("ねこ\\");
-  m.editor.cardOpen = true;
-  m.recovery.delayMs = int(state.range(1));
-  m.recovery.maxDelayMs = 2 * m.recovery.delayMs;
-  if (on) m.recovery.Start();
-  ChooseTool(m.editor, dialogs, Tool::LargeBrush);
+  Session session(dialogs);
+  StartSession(session);
+  LayOutSession(session, QSize(1024, 768));
+  PaintCanvasFrame(session.editor);
+  session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+  session.deck.StoryFolder = session.library.classFolder + QStringLiteral("ねこ\\");
+  session.editor.cardOpen = true;
+  session.recovery.delayMs = int(state.range(1));
+  session.recovery.maxDelayMs = 2 * session.recovery.delayMs;
+  if (on) session.recovery.Start();
+  ChooseTool(session.editor, dialogs, Tool::LargeBrush);
   const QPoint a(380, 290), b(420, 310);
-  CanvasMouseDown(m.editor, kLeftButton, a.x(), a.y());
+  CanvasMouseDown(session.editor, kLeftButton, a.x(), a.y());
   bool there = true;
   for (auto _ : state) {
     const QPoint p = there ? b : a;
-    CanvasMouseMove(m.editor, kLeftButton, p.x(), p.y());
+    CanvasMouseMove(session.editor, kLeftButton, p.x(), p.y());
     QCoreApplication::processEvents();
     there = !there;
   }
-  CanvasMouseUp(m.editor, kLeftButton, a.x(), a.y());
-  m.recovery.WaitForWrites();
+  CanvasMouseUp(session.editor, kLeftButton, a.x(), a.y());
+  session.recovery.WaitForWrites();
 }
 BENCHMARK(BM_BrushStepWithRecovery)
     ->ArgNames({"recovery", "delay"})

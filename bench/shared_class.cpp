@@ -28,7 +28,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "deck/SharedDeck.h"
-#include "editor/DrawingSession.h"
+#include "drawing/DrawingSession.h"
 #include "library/StoryList.h"
 #include "NoDialogs.h"
 #include "platform/Disk.h"
@@ -62,7 +62,7 @@ double CpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-int Setup(Session& m) {
+int Setup(Session& session) {
   QStringList names;
   for (int i = 1; i <= 100; ++i) names.append(QStringLiteral("おはなし%1").arg(i));
   const QString folder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
@@ -70,11 +70,11 @@ int Setup(Session& m) {
   disk::CreateFolder(folder);
   for (const QString& name : names) disk::CreateFolder(folder + name);
   disk::WriteLines(folder + QStringLiteral("Menu.txt"), names);
-  m.deck.StoryFolder = folder + names[0] + u'\\';
+  session.deck.StoryFolder = folder + names[0] + u'\\';
   for (int p = 1; p <= 30; ++p) {
-    m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
-    m.deck.cardText = QStringLiteral("カード%1").arg(p);
-    if (SaveCard(m.deck, Drawing(quint32(p))) != CardSave::Saved) return 1;
+    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.cardText = QStringLiteral("カード%1").arg(p);
+    if (SaveCard(session.deck, Drawing(quint32(p))) != CardSave::Saved) return 1;
   }
   return 0;
 }
@@ -90,46 +90,46 @@ int main(int argc, char** argv) {
   }
   qputenv("PIKORAMA_DRIVE_C", QFile::encodeName(args[2]));
   NoDialogs dialogs;
-  Session m{dialogs};
-  Initialise(m);
-  LoadStep(m, QSize(1024, 768));
-  if (args[1] == u"setup") return Setup(m);
+  Session session{dialogs};
+  StartSession(session);
+  LayOutSession(session, QSize(1024, 768));
+  if (args[1] == u"setup") return Setup(session);
 
   // The class chosen: its folder and list as the class panel leaves them.
-  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-  m.screen.Show(Screen::Stories);
+  session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+  session.screen.Show(Screen::Stories);
   // Fonts and the like are loaded once per run, before anything is timed.
-  DrawStoryList(m.library, m.deck);
-  DrawCardStrip(m.deck);
+  DrawStoryList(session.library, session.deck);
+  DrawCardStrip(session.deck);
 
   if (args[1] == u"open") {
     QList<double> list, story, card, drawing;
     for (int round = 0; round < 5; ++round) {
       QElapsedTimer clock;
       clock.start();
-      ReadStoryList(m.library);
-      m.library.CurrentStoryIndex = 2;
-      DrawStoryList(m.library, m.deck);
+      ReadStoryList(session.library);
+      session.library.selectedStory = 1;
+      DrawStoryList(session.library, session.deck);
       list.append(clock.nsecsElapsed() / 1e6);
       // A press on the first row: the 30-card story, its strip of ten
       // thumbnails and its first card.
       clock.restart();
-      PickStoryAt(m.library, m.deck, QPointF(50, 190));
+      PickStoryAt(session.library, session.deck, QPointF(50, 190));
       story.append(clock.nsecsElapsed() / 1e6);
-      if (m.deck.CardCount != 30) return 1;
+      if (session.deck.CardCount != 30) return 1;
       // Another card of the strip shown: its picture and text.
-      m.deck.CurrentCard = int16_t(5 + round);
+      session.deck.CurrentCard = int16_t(5 + round);
       clock.restart();
-      LoadCard(m.deck);
+      LoadCard(session.deck);
       card.append(clock.nsecsElapsed() / 1e6);
       // A tile's body pressed: the card opened for drawing, with its lock.
       clock.restart();
-      CardStripMouseDown(m.drawing, m.editor, m.deck, dialogs, QPointF(strip::TileLeft(3) + 45, 50));
+      CardStripMouseDown(session.drawing, session.editor, session.deck, dialogs, QPointF(strip::TileLeft(3) + 45, 50));
       drawing.append(clock.nsecsElapsed() / 1e6);
-      if (!m.drawing.IsOpen()) return 1;
+      if (!session.drawing.IsOpen()) return 1;
       // Closed again without saving: the lock goes, the card stays.
-      ReleaseDrawingLock(m.deck);
-      m.editor.cardOpen = false;
+      ReleaseDrawingLock(session.deck);
+      session.editor.cardOpen = false;
     }
     for (auto* figures : {&list, &story, &card, &drawing}) std::sort(figures->begin(), figures->end());
     std::printf("class list of 100 stories read and drawn: %.1f ms\n", list[2]);
@@ -141,13 +141,13 @@ int main(int argc, char** argv) {
   }
 
   if (args[1] == u"idle") {
-    ReadStoryList(m.library);
-    m.library.CurrentStoryIndex = 1;
-    DrawStoryList(m.library, m.deck);
-    ReadCardList(m.deck);
-    ShowFirstCard(m.deck);
+    ReadStoryList(session.library);
+    session.library.selectedStory = 0;
+    DrawStoryList(session.library, session.deck);
+    ReadCardList(session.deck);
+    ShowFirstCard(session.deck);
     QWidget window;
-    ClassFolderWatch watch(m, &window, [] { return false; });
+    ClassFolderWatch watch(session, &window, [] { return false; });
     const int rounds = 500;
     const double before = CpuMs();
     for (int i = 0; i < rounds; ++i) watch.Refresh();

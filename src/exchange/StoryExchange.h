@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class ExchangeHost;
@@ -24,7 +25,7 @@ class CopyProgress {
   virtual void End() = 0;
 };
 
-enum class CopyOutcome {
+enum class ExchangeOutcome {
   Copied,      // every file arrived
   Incomplete,  // some files could not be copied; the child was told
   Refused,     // nothing copied; the child was told why
@@ -54,12 +55,13 @@ class StoryExchange {
   void PressList(Side side, double y);
 
   // "＞＞＞" and "＜＜＜".
-  CopyOutcome CopyToDrive(CopyProgress* progress = nullptr);
-  CopyOutcome CopyToClass(CopyProgress* progress = nullptr);
+  ExchangeOutcome CopyToDrive(CopyProgress* progress = nullptr);
+  ExchangeOutcome CopyToClass(CopyProgress* progress = nullptr);
   bool Copying() const { return copying_; }
 
   const QImage& ListImage(Side side) const { return lists_[side].image; }
-  int Count(Side side) const { return lists_[side].count; }
+  int Count(Side side) const { return int(lists_[side].names.size()); }
+  // The selected row, counted from 0; Name of a row outside the list is empty.
   int SelectedRow(Side side) const { return lists_[side].selected; }
   QString Name(Side side, int row) const;
 
@@ -68,9 +70,8 @@ class StoryExchange {
 
  private:
   struct List {
-    std::array<QString, 101> names;
-    int count = 0;
-    int selected = 1;
+    QStringList names;  // 100 at most
+    int selected = 0;
     QImage image;
   };
 
@@ -78,7 +79,7 @@ class StoryExchange {
   void ReadClassList();
   void ReadDriveList();
   void Draw(Side side);
-  CopyOutcome Copy(Side from, CopyProgress* progress);
+  ExchangeOutcome Copy(Side from, CopyProgress* progress);
 
   ExchangeHost& host_;
   std::array<List, 2> lists_;

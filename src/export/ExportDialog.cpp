@@ -134,7 +134,7 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
   if (!message.isEmpty()) dialogs.Tell(message);
 }
 
-void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
+void ExportStoryToChosenFile(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
                            const ChooseWebPageFile& choose) {
   const std::optional<QString> chosen = choose(dialogParent);
   if (!chosen || QFileInfo(*chosen).fileName().isEmpty()) {

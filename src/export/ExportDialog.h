@@ -40,5 +40,5 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
 // and one ending in ".mp4" the video (ExportStoryAsVideo) instead of the
 // pages. Otherwise the pages are written and one message tells the child
 // what could not be written, or that they are done.
-void ExportStoryAsWebPages(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
+void ExportStoryToChosenFile(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
                            const ChooseWebPageFile& choose = AskWebPageFile);

@@ -150,32 +150,32 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
 
     const QString soundFile = names.folder + names.Sound(card.number);
     switch (host::CopyToHost(source(CardFile::Narration), soundFile)) {
-      case host::CopyOutcome::Copied:
+      case host::FileCopyResult::Copied:
         card.hasSound = true;
         result.written << soundFile;
         break;
-      case host::CopyOutcome::SourceMissing:
+      case host::FileCopyResult::SourceMissing:
         break;
-      case host::CopyOutcome::SourceUnreadable:
+      case host::FileCopyResult::SourceUnreadable:
         unreadable();
         break;
-      case host::CopyOutcome::WriteFailed:
+      case host::FileCopyResult::WriteFailed:
         result.stoppedAt = position;
         return result;
     }
 
     const QString pictureFile = names.folder + names.Picture(card.number);
     switch (host::CopyToHost(source(CardFile::Picture), pictureFile)) {
-      case host::CopyOutcome::Copied:
+      case host::FileCopyResult::Copied:
         result.written << pictureFile;
         break;
-      case host::CopyOutcome::SourceMissing:
+      case host::FileCopyResult::SourceMissing:
         result.missingPictures << position;
         break;
-      case host::CopyOutcome::SourceUnreadable:
+      case host::FileCopyResult::SourceUnreadable:
         unreadable();
         break;
-      case host::CopyOutcome::WriteFailed:
+      case host::FileCopyResult::WriteFailed:
         result.stoppedAt = position;
         return result;
     }

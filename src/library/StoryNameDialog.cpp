@@ -33,7 +33,7 @@ StoryNameDialog::StoryNameDialog(LibraryState& library, DeckState& deck, Dialogs
                             QColor(224, 224, 224), this);
   placements.add(cancelButton, {228, 96, 136, 48}, 14, true);
   cancelButton->setAutoDefault(false);
-  connect(cancelButton, &QPushButton::clicked, this, &StoryNameDialog::reject);
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
   placements.apply(1.0);
   setFixedSize(380, 160);
@@ -41,11 +41,6 @@ StoryNameDialog::StoryNameDialog(LibraryState& library, DeckState& deck, Dialogs
 
 void StoryNameDialog::onSaveClicked() {
   if (SaveStoryName(library_, deck_, dialogs_, nameBox->text()) == NameDialogStep::Close) accept();
-}
-
-void StoryNameDialog::reject() {
-  CancelStoryName(library_);
-  QDialog::reject();
 }
 
 void StoryNameDialog::showEvent(QShowEvent* event) {

@@ -24,9 +24,6 @@ class StoryNameDialog : public QDialog {
   FaceButton* saveButton;    // "なまえをほぞん"; Return in the text box presses it
   FaceButton* cancelButton;  // "キャンセル"
 
-  // Cancel, Escape and the window's close button.
-  void reject() override;
-
  protected:
   void showEvent(QShowEvent* event) override;
 

@@ -33,25 +33,25 @@ bool FlushRemovable(const QString& hostFolder) {
 
 bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes) { return disk::WriteHostBytes(hostPath, bytes); }
 
-CopyOutcome CopyToHost(const QString& from, const QString& to) {
+FileCopyResult CopyToHost(const QString& from, const QString& to) {
   int error = 0;
   const disk::Fd in = disk::OpenFile(from, &error);
-  if (!in.ok()) return error == ENOENT ? CopyOutcome::SourceMissing : CopyOutcome::SourceUnreadable;
+  if (!in.ok()) return error == ENOENT ? FileCopyResult::SourceMissing : FileCopyResult::SourceUnreadable;
   struct stat st {};
-  if (::fstat(in.get(), &st) != 0) return CopyOutcome::SourceUnreadable;
+  if (::fstat(in.get(), &st) != 0) return FileCopyResult::SourceUnreadable;
   const QFileInfo target(to);
   const disk::Fd folder(::open(QFile::encodeName(target.absolutePath()).constData(),
                                O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folder.ok() || target.fileName().isEmpty()) return CopyOutcome::WriteFailed;
+  if (!folder.ok() || target.fileName().isEmpty()) return FileCopyResult::WriteFailed;
   // A new file is readable like any other file there, not only by its owner.
   disk::WholeFile out(folder.get(), QFile::encodeName(target.fileName()), 0644);
-  if (!out.ok()) return CopyOutcome::WriteFailed;
+  if (!out.ok()) return FileCopyResult::WriteFailed;
   if (!out.CopyFrom(in.get(), st.st_size)) {
     // Which side broke off: a source that reads no more is unreadable.
     char probe = 0;
-    return ::pread(in.get(), &probe, 1, 0) < 0 ? CopyOutcome::SourceUnreadable : CopyOutcome::WriteFailed;
+    return ::pread(in.get(), &probe, 1, 0) < 0 ? FileCopyResult::SourceUnreadable : FileCopyResult::WriteFailed;
   }
-  return out.Commit() ? CopyOutcome::Copied : CopyOutcome::WriteFailed;
+  return out.Commit() ? FileCopyResult::Copied : FileCopyResult::WriteFailed;
 }
 
 }  // namespace host

@@ -27,7 +27,7 @@ bool FlushRemovable(const QString& hostFolder);
 // Writes `bytes` as the whole content of the file `hostPath`.
 bool WriteWholeFile(const QString& hostPath, const QByteArray& bytes);
 
-enum class CopyOutcome {
+enum class FileCopyResult {
   Copied,
   SourceMissing,     // the path text names no file
   SourceUnreadable,  // there is a file, but it cannot be read (or is a link)
@@ -37,6 +37,6 @@ enum class CopyOutcome {
 // Copies the file named by the path text `from` to the host path `to`,
 // replacing it whole. A new file is readable by everyone, a replaced one
 // keeps its permissions.
-CopyOutcome CopyToHost(const QString& from, const QString& to);
+FileCopyResult CopyToHost(const QString& from, const QString& to);
 
 }  // namespace host

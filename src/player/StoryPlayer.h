@@ -46,8 +46,8 @@ class StoryPlayer : public QObject {
 
   // `CurrentCard`: 0 the title, 1..CardCount a card, CardCount + 1 past the end.
   int position() const { return position_; }
-  int mode() const { return mode_; }
-  int phase() const { return phase_; }
+  presentation::ShowMode mode() const { return mode_; }
+  presentation::Direction direction() const { return direction_; }
   bool endShown() const { return endShown_; }
   bool open() const { return open_; }
   size_t waiting() const { return queue_.size(); }
@@ -70,8 +70,8 @@ class StoryPlayer : public QObject {
   PlayerHost& host_;
   CardPresenter presenter_;
   int position_ = 0;
-  int mode_ = presentation::kNormalShow;
-  int phase_ = presentation::kForward;
+  presentation::ShowMode mode_ = presentation::ShowMode::Normal;
+  presentation::Direction direction_ = presentation::Direction::Forward;
   bool endShown_ = false;
   bool open_ = false;
   Next next_ = Next::None;

@@ -27,10 +27,10 @@ void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, R
   });
 }
 
-void OfferUnsavedRecording(Session& m) {
-  Recorder& recorder = m.narration.recorder;
+void OfferUnsavedRecording(Session& session) {
+  Recorder& recorder = session.narration.recorder;
   if (!recorder.HasUnsavedRecording()) return;
-  if (!m.dialogs.Ask(QStringLiteral("ろくおんした こえを ほぞんしますか？"))) return;
+  if (!session.dialogs.Ask(QStringLiteral("ろくおんした こえを ほぞんしますか？"))) return;
   recorder.Stop();
   recorder.Save();
 }

@@ -28,4 +28,4 @@ void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, R
 
 // Before "えをかく おわり": a recording the child made but did not save with
 // "保存" is offered for saving rather than dropped without a word.
-void OfferUnsavedRecording(Session& m);
+void OfferUnsavedRecording(Session& session);

@@ -17,8 +17,8 @@ const QString kStoryGone = QStringLiteral("この おはなしは ほかの コ�
 
 }  // namespace
 
-ClassFolderWatch::ClassFolderWatch(Session& m, QWidget* window, std::function<bool()> busy)
-    : QObject(window), m_(m), busy_(std::move(busy)) {
+ClassFolderWatch::ClassFolderWatch(Session& session, QWidget* window, std::function<bool()> busy)
+    : QObject(window), session_(session), busy_(std::move(busy)) {
   window->installEventFilter(this);
   timer_.setInterval(kIdleMs);
   connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
@@ -27,14 +27,14 @@ ClassFolderWatch::ClassFolderWatch(Session& m, QWidget* window, std::function<bo
 
 void ClassFolderWatch::Refresh(bool redrawStrip) {
   // Before a class is chosen there is nothing to follow.
-  if (m_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
+  if (session_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
   refreshing_ = true;
-  const bool drawing = m_.drawing.IsOpen();
-  const StoryListRefresh stories = RefreshStoryList(m_.library, m_.deck, drawing);
+  const bool drawing = session_.drawing.IsOpen();
+  const StoryListRefresh stories = RefreshStoryList(session_.library, session_.deck, drawing);
   if (stories == StoryListRefresh::SelectedStoryGone) {
-    m_.dialogs.Tell(kStoryGone);
-  } else if (!RefreshCardList(m_.deck, !drawing) && redrawStrip) {
-    DrawCardStrip(m_.deck);
+    session_.dialogs.Tell(kStoryGone);
+  } else if (!RefreshCardList(session_.deck, !drawing) && redrawStrip) {
+    DrawCardStrip(session_.deck);
   }
   refreshing_ = false;
 }

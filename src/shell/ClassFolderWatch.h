@@ -26,7 +26,7 @@ class ClassFolderWatch : public QObject {
 
   // Watches for `window` coming to the front. `busy` tells when the lists
   // must stay as they are (a question is open, the story is playing).
-  ClassFolderWatch(Session& m, QWidget* window, std::function<bool()> busy);
+  ClassFolderWatch(Session& session, QWidget* window, std::function<bool()> busy);
 
   // Reads both lists again now; with `redrawStrip` the strip is drawn
   // again also when its list did not change (thumbnails changed elsewhere).
@@ -36,7 +36,7 @@ class ClassFolderWatch : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  Session& m_;
+  Session& session_;
   std::function<bool()> busy_;
   QTimer timer_;
   bool refreshing_ = false;

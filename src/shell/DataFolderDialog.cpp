@@ -32,7 +32,7 @@ DataFolderDialog::DataFolderDialog(Session& session, QWidget* parent) : QDialog(
                                   QColor(255, 255, 192), this);
     placements.add(button, {16 + 46 * i, 116, 42, 42}, 16, true);
     connect(button, &QPushButton::clicked, this, [this, i] {
-      if (SelectDrive(session_, i)) accept();
+      if (MoveDataRoot(session_, i)) accept();
     });
     driveButtons[i] = button;
   }

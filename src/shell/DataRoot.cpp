@@ -17,28 +17,26 @@ QString ClassFolderName(int k) {
   return QStringLiteral("CLASS_") + grade + klass;
 }
 
-QString DriveRootText(int i) {
+QString DataRootOnDrive(int i) {
   static const char kLetters[] = "ACDEFGHI";
   return QChar(kLetters[i]) + QStringLiteral(":\\A_PIKORA");
 }
 
-bool SelectDrive(Session& m, int i) {
-  LibraryState& library = m.library;
-  const QString root = DriveRootText(i) + u'\\';
+bool MoveDataRoot(Session& session, int i) {
+  LibraryState& library = session.library;
+  const QString root = DataRootOnDrive(i) + u'\\';
   // Two copies on one data root would overwrite each other's work.
-  if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.BaseFolder) ||
-      !m.dataRootLock) {
+  if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.dataRoot) ||
+      !session.dataRootLock) {
     auto lock = InstanceLock::Acquire(root);
     if (!lock) {
-      m.dialogs.Tell(QStringLiteral("その ドライブは ほかの ぴこらまつくろ が つかっています。"));
+      session.dialogs.Tell(QStringLiteral("その ドライブは ほかの ぴこらまつくろ が つかっています。"));
       return false;
     }
-    m.dataRootLock = std::move(lock);
+    session.dataRootLock = std::move(lock);
   }
-  library.BaseFolder = DriveRootText(i);
-  disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
-  library.BaseFolder += u'\\';
-  library.dataRootCaption = library.BaseFolder;
+  disk::CreateFolder(DataRootOnDrive(i));  // a missing drive or an existing folder is fine
+  library.dataRoot = DataRootOnDrive(i) + u'\\';
   library.notifyChanged();
   return true;
 }
@@ -47,15 +45,15 @@ void ChooseClass(Session& session, int k) {
   LibraryState& library = session.library;
   DeckState& deck = session.deck;
   Dialogs& dialogs = session.dialogs;
-  if (!dialogs.Ask(library.ClassNames[k + 1] + QStringLiteral("でよろしいですか"))) return;
+  if (!dialogs.Ask(library.classNames[size_t(k)] + QStringLiteral("でよろしいですか"))) return;
   session.screen.Show(Screen::Stories);
 
   // Each step below goes on whatever the one before it managed.
-  disk::CreateFolder(library.BaseFolder + ClassFolderName(k));
-  deck.StoryFolder = library.BaseFolder + ClassFolderName(k) + u'\\';
-  library.BaseFolder = deck.StoryFolder;
+  disk::CreateFolder(library.dataRoot + ClassFolderName(k));
+  library.classFolder = library.dataRoot + ClassFolderName(k) + u'\\';
+  deck.StoryFolder = library.classFolder;
   ReadStoryList(library);
-  library.CurrentStoryIndex = 1;
+  library.selectedStory = 0;
   DrawStoryList(library, deck);
   ReadCardList(deck);
   ShowFirstCard(deck);

@@ -13,13 +13,13 @@ class Session;
 QString ClassFolderName(int k);
 
 // The text the drive dialog's button i (0..7) makes the data root.
-QString DriveRootText(int i);
+QString DataRootOnDrive(int i);
 
 // The drive dialog's button i: the data root moves to that drive, taking
 // its lock along. A data root another running copy holds is refused with a
 // message and the current one stays. False when the data root stayed.
-bool SelectDrive(Session& m, int i);
+bool MoveDataRoot(Session& session, int i);
 
 // Class button k: after the child confirms, opens the class for the rest
 // of the run and shows its first story and card.
-void ChooseClass(Session& m, int k);
+void ChooseClass(Session& session, int k);

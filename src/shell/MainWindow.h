@@ -31,7 +31,7 @@ class MainWindow : public QWidget {
   Q_OBJECT
  public:
   // `screen` stands for the screen size (the real screen when not given).
-  explicit MainWindow(Session& m, std::optional<QSize> screen = std::nullopt);
+  explicit MainWindow(Session& session, std::optional<QSize> screen = std::nullopt);
   ~MainWindow() override;
 
   ClassPanel* classPanel;
@@ -76,7 +76,7 @@ class MainWindow : public QWidget {
   void makeClassPanel();
   void syncControls();
 
-  Session& m_;
+  Session& session_;
   Placements placements_;
   QPointer<DataFolderDialog> dataFolderDialog_;
   QPointer<StoryNameDialog> storyNameDialog_;

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "deck/DeckState.h"
-#include "editor/DrawingRecovery.h"
-#include "editor/DrawingSession.h"
-#include "editor/EditorState.h"
+#include "recovery/DrawingRecovery.h"
+#include "drawing/DrawingSession.h"
+#include "drawing/EditorState.h"
 #include "library/LibraryState.h"
 #include "narration/Narration.h"
 #include "platform/InstanceLock.h"
@@ -30,7 +30,6 @@ class Session {
 
   Dialogs& dialogs;
   Layout layout;
-  QString AppFolder;
   // The lock of the data root in use: it moves with the data root.
   std::unique_ptr<InstanceLock> dataRootLock;
 

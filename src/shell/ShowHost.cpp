@@ -11,28 +11,28 @@
 #include "shell/CardNarration.h"
 #include "shell/Session.h"
 
-QString ShowHost::StoryName() const { return m_.library.CurrentStoryName; }
+QString ShowHost::StoryName() const { return session_.library.currentStoryName; }
 
-int ShowHost::CardCount() const { return StorySelected(m_.deck) ? m_.deck.CardCount : 0; }
+int ShowHost::CardCount() const { return StorySelected(session_.deck) ? session_.deck.CardCount : 0; }
 
 const QImage& ShowHost::LoadCard(int position) {
-  m_.deck.CurrentCard = int16_t(position);
-  ::LoadCard(m_.deck);
-  return m_.deck.cardImage;
+  session_.deck.CurrentCard = int16_t(position);
+  ::LoadCard(session_.deck);
+  return session_.deck.cardImage;
 }
 
 std::optional<QString> ShowHost::NarrationFile(int position) const {
-  return NarrationFileAt(m_.deck, position);
+  return NarrationFileAt(session_.deck, position);
 }
 
 bool ShowHost::FileExists(const QString& pathText) const { return disk::FileExists(pathText); }
 
-void ShowHost::PlayNarration(const QString& pathText) { m_.narration.player.Play(pathText); }
+void ShowHost::PlayNarration(const QString& pathText) { session_.narration.player.Play(pathText); }
 
-void ShowHost::Beep() { m_.dialogs.Beep(); }
+void ShowHost::Beep() { session_.dialogs.Beep(); }
 
 void ShowHost::PlayerClosed(int position) {
-  DeckState& deck = m_.deck;
+  DeckState& deck = session_.deck;
   if (deck.CardCount < 1) return;
   // The strip turns to the page that shows the card, so the strip and
   // "えをかく" mean the same card.

@@ -13,7 +13,7 @@ class Session;
 
 class ShowHost : public PlayerHost {
  public:
-  explicit ShowHost(Session& m) : m_(m) {}
+  explicit ShowHost(Session& session) : session_(session) {}
 
   QString StoryName() const override;
   int CardCount() const override;
@@ -25,5 +25,5 @@ class ShowHost : public PlayerHost {
   void PlayerClosed(int position) override;
 
  private:
-  Session& m_;
+  Session& session_;
 };

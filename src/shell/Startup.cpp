@@ -9,44 +9,40 @@
 #include "platform/Disk.h"
 #include "shell/Session.h"
 
-void Initialise(Session& m) {
-  LibraryState& library = m.library;
-  EditorState& editor = m.editor;
-  // The program keeps no files of its own beside it; the folder is noted
-  // for completeness and never opened.
-  m.AppFolder = QCoreApplication::applicationDirPath() + u'\\';
+void StartSession(Session& session) {
+  LibraryState& library = session.library;
+  EditorState& editor = session.editor;
   InitPalette(editor);
-  library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
-  library.dataRootCaption = library.BaseFolder;
-  disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
+  library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  disk::CreateFolder(library.dataRoot);  // a missing drive or an existing folder is fine
   InitClassNames(library);
   library.notifyChanged();
   editor.notifyChanged();
 }
 
-void LoadStep(Session& m, QSize screen) {
-  LibraryState& library = m.library;
-  DeckState& deck = m.deck;
-  EditorState& editor = m.editor;
+void LayOutSession(Session& session, QSize screen) {
+  LibraryState& library = session.library;
+  DeckState& deck = session.deck;
+  EditorState& editor = session.editor;
   editor.CanvasOffsetX = 7;
   editor.CanvasOffsetY = 7;
-  m.layout = ChooseLayout(screen);
+  session.layout = ChooseLayout(screen);
   // The canvas keeps its full logical size in both layouts: the small one
   // shows it scaled.
-  editor.CanvasPanelWidth = m.layout.canvas.width() + 4;
-  editor.CanvasPanelHeight = m.layout.canvas.height() + 4;
+  editor.CanvasPanelWidth = session.layout.canvas.width() + 4;
+  editor.CanvasPanelHeight = session.layout.canvas.height() + 4;
 
   const auto surface = [](QSize size, QColor fill) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(fill);
     return image;
   };
-  library.storyListImage = surface(m.layout.storyPanel.size(), QColor(192, 255, 255));
-  deck.stripImage = surface(m.layout.cardStrip.size(), strip::kBackground);
+  library.storyListImage = surface(session.layout.storyPanel.size(), QColor(192, 255, 255));
+  deck.stripImage = surface(session.layout.cardStrip.size(), strip::kBackground);
   deck.thumbnailImage = surface({90, 64}, Qt::white);
   // The canvas is made when the first card is opened, and the card's
   // picture when a card is loaded: the class screen shows neither.
-  editor.canvasSize = m.layout.canvas.size();
+  editor.canvasSize = session.layout.canvas.size();
   library.notifyChanged();
   deck.notifyChanged();
   editor.notifyChanged();

@@ -8,9 +8,9 @@ class Dialogs;
 class Session;
 
 // The first start-up step: state, palette, data root.
-void Initialise(Session& m);
+void StartSession(Session& session);
 // The second: coordinates, layout for the screen, canvas geometry, buffers.
-void LoadStep(Session& m, QSize screen);
+void LayOutSession(Session& session, QSize screen);
 
 // The question both ways of quitting ask; true when the child says はい.
 bool ConfirmQuit(Dialogs& dialogs);

@@ -5,8 +5,8 @@
 
 #include "deck/CardOperations.h"
 #include "deck/CardStrip.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingSession.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingSession.h"
 #include "library/StoryList.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
-#include "editor/Canvas.h"
+#include "drawing/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
@@ -24,21 +24,21 @@ struct Story : DeckStory {
   using DeckStory::DeckStory;
   // Paints the picture area of the canvas in four coloured quarters.
   void paintQuarters() {
-    QPainter painter(&m.editor.canvasImage);
-    const int x = m.editor.CanvasOffsetX, y = m.editor.CanvasOffsetY;
+    QPainter painter(&session.editor.canvasImage);
+    const int x = session.editor.CanvasOffsetX, y = session.editor.CanvasOffsetY;
     painter.fillRect(x, y, 400, 300, Qt::red);
     painter.fillRect(x + 400, y, 400, 300, Qt::green);
     painter.fillRect(x, y + 300, 400, 300, Qt::blue);
     painter.fillRect(x + 400, y + 300, 400, 300, Qt::black);
   }
-  QImage pictureArea() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 800, 600); }
+  QImage pictureArea() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 800, 600); }
   // The picture area less its last column, which the frame covers.
-  QImage shown() const { return m.editor.canvasImage.copy(m.editor.CanvasOffsetX, m.editor.CanvasOffsetY, 799, 600); }
+  QImage shown() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 799, 600); }
   // The card at CurrentCard counts as open for drawing, with what the
   // canvas shows now.
   void openEditor() {
-    m.editor.cardOpen = true;
-    m.screen.Show(Screen::Drawing);
+    session.editor.cardOpen = true;
+    session.screen.Show(Screen::Drawing);
   }
 };
 
@@ -80,14 +80,14 @@ void CardFilesTest::numbering() {
   QFETCH(QList<int>, deck);
   QFETCH(int, number);
   Story story(deck);
-  story.m.deck.CurrentCard = int16_t(deck.size() + 1);
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  story.session.deck.CurrentCard = int16_t(deck.size() + 1);
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(story.deck(), deck + QList<int>{number});
-  QCOMPARE(int(story.m.deck.CurrentCard), deck.size() + 1);
+  QCOMPARE(int(story.session.deck.CurrentCard), deck.size() + 1);
   const QString stem = QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
   QVERIFY(story.exists(stem + QStringLiteral(".PNG")));
   QVERIFY(story.exists(stem + QStringLiteral(".BMP")));
-  QCOMPARE(story.m.deck.CardFileBase, kStory + stem);
+  QCOMPARE(story.session.deck.CardFileBase, kStory + stem);
 }
 
 void CardFilesTest::fullDiskKeepsEveryFile() {
@@ -99,18 +99,18 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
   const QStringList before = Snapshot(full.root());
   full.WhileFull([&] {
     for (int card : {3, 1}) {
-      story.m.deck.CurrentCard = int16_t(card);
+      story.session.deck.CurrentCard = int16_t(card);
       story.openEditor();
-      const QImage shown = story.m.deck.cardImage;
+      const QImage shown = story.session.deck.cardImage;
       story.paintQuarters();
-      story.m.drawing.Finish();
+      story.session.drawing.Finish();
       // The card buffer holds what is on disk, never the unsaved drawing.
-      QVERIFY(story.m.deck.cardImage == shown);
+      QVERIFY(story.session.deck.cardImage == shown);
     }
     story.dialogs.answers = {true};
-    EraseCard(story.m.deck, story.m.dialogs);
-    story.m.deck.CurrentCard = 1;
-    MoveCardRight(story.m.deck, story.m.dialogs);
+    EraseCard(story.session.deck, story.session.dialogs);
+    story.session.deck.CurrentCard = 1;
+    MoveCardRight(story.session.deck, story.session.dialogs);
   });
   QCOMPARE(story.dialogs.asked.size(), 3);  // leave without saving? (twice), erase?
   QCOMPARE(story.dialogs.told, (QStringList{QStringLiteral("カードを けせませんでした。"),
@@ -123,9 +123,9 @@ void CardFilesTest::damagedListsLoseNoCard() {
   // The list is gone: a new card takes a number no file on disk has.
   Story lost({1, 2, 3}, true);
   QFile::remove(lost.host(QStringLiteral("CardData.txt")));
-  QVERIFY(!ReadCardList(lost.m.deck));
-  lost.m.deck.CurrentCard = 1;
-  QVERIFY(SaveDrawnCard(lost.m.editor, lost.m.deck, lost.m.dialogs));
+  QVERIFY(!ReadCardList(lost.session.deck));
+  lost.session.deck.CurrentCard = 1;
+  QVERIFY(SaveDrawnCard(lost.session.editor, lost.session.deck, lost.session.dialogs));
   QCOMPARE(lost.deck(), QList<int>{4});
   for (int n : {1, 2, 3}) QCOMPARE(lost.bytes(DeckStory::Stem(n) + QStringLiteral(".PNG")), QByteArray::number(n));
 }
@@ -138,9 +138,9 @@ void CardFilesTest::fullDeckTakesNoCard() {
   thirty.append(31);
   Story story(thirty, true);
   const QStringList before = Snapshot(story.host(QString()));
-  story.m.deck.CurrentCard = 31;
+  story.session.deck.CurrentCard = 31;
   story.paintQuarters();
-  QVERIFY(!SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  QVERIFY(!SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(Snapshot(story.host(QString())), before);
   QCOMPARE(story.deck(), thirty);
 }
@@ -149,11 +149,11 @@ void CardFilesTest::unreadablePictureIsKept() {
   // A picture that cannot be read ("1") is told when the card opens and
   // stays as it is unless the child draws.
   Story story({1}, true);
-  story.m.deck.CurrentCard = 1;
+  story.session.deck.CurrentCard = 1;
   for (int drawn : {0, 1}) {
-    story.m.drawing.Start();
+    story.session.drawing.Start();
     if (drawn) story.paintQuarters();
-    story.m.drawing.Finish();
+    story.session.drawing.Finish();
     QCOMPARE(story.dialogs.told.size(), 1 + drawn);
     if (!drawn) QCOMPARE(story.bytes(QStringLiteral("Card_01.PNG")), QByteArray("1"));
   }
@@ -163,10 +163,10 @@ void CardFilesTest::unreadablePictureIsKept() {
 
 void CardFilesTest::pictureAndThumbnail() {
   Story story;
-  story.m.deck.CurrentCard = 1;
+  story.session.deck.CurrentCard = 1;
   story.paintQuarters();
-  PaintCanvasFrame(story.m.editor);
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  PaintCanvasFrame(story.session.editor);
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
 
   // The picture is the canvas's picture area, stored as 24-bit RGB.
   const QByteArray png = story.bytes(QStringLiteral("Card_01.PNG"));
@@ -192,166 +192,166 @@ void CardFilesTest::pictureAndThumbnail() {
 
   // A thin black line stays visible in the small picture.
   Story lined;
-  lined.m.deck.CurrentCard = 1;
-  QPainter(&lined.m.editor.canvasImage).fillRect(7 + 400, 7, 1, 600, Qt::black);
-  QVERIFY(SaveDrawnCard(lined.m.editor, lined.m.deck, lined.m.dialogs));
+  lined.session.deck.CurrentCard = 1;
+  QPainter(&lined.session.editor.canvasImage).fillRect(7 + 400, 7, 1, 600, Qt::black);
+  QVERIFY(SaveDrawnCard(lined.session.editor, lined.session.deck, lined.session.dialogs));
   const auto lineThumb = imaging::ReadThumbnail(kStory + QStringLiteral("Card_01.BMP"));
   QCOMPARE(QColor(lineThumb->pixel(44, 30)), QColor(Qt::black));
 }
 
 void CardFilesTest::textFile() {
   Story story({5});
-  story.m.deck.CurrentCard = 1;
+  story.session.deck.CurrentCard = 1;
   // Opening and finishing without typing leaves the file byte for byte.
   WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\nd");
-  LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("abc\r\nd\r\n"));
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  LoadCard(story.session.deck);
+  QCOMPARE(story.session.deck.cardText, QStringLiteral("abc\r\nd\r\n"));
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray("abc\nd"));
 
   // Shift_JIS with CR LF; an empty text box deletes the file.
-  story.m.deck.cardText = QStringLiteral("ねこ\r\nｶﾞ");
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  story.session.deck.cardText = QStringLiteral("ねこ\r\nｶﾞ");
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(story.bytes(QStringLiteral("Card_05.TXT")), QByteArray::fromHex("82cb82b10d0ab6de0d0a"));
-  story.m.deck.cardText.clear();
-  QVERIFY(SaveDrawnCard(story.m.editor, story.m.deck, story.m.dialogs));
+  story.session.deck.cardText.clear();
+  QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QVERIFY(!story.exists(QStringLiteral("Card_05.TXT")));
   QVERIFY(!story.exists(QStringLiteral("Card_05.txt")));
-  story.m.deck.cardText = QStringLiteral("x");
-  LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardText, QString());
+  story.session.deck.cardText = QStringLiteral("x");
+  LoadCard(story.session.deck);
+  QCOMPARE(story.session.deck.cardText, QString());
 }
 
 void CardFilesTest::loadShowsBlankForMissingPicture() {
   Story story({1, 2});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::red));
   WriteHostFile(story.host(QStringLiteral("Card_02.PNG")), "not a picture");
-  story.m.deck.CurrentCard = 1;
-  LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::red));
-  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_01"));
+  story.session.deck.CurrentCard = 1;
+  LoadCard(story.session.deck);
+  QCOMPARE(story.session.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::red));
+  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_01"));
   // Card 2's picture is broken: blank paper, not card 1's picture, also
   // on the canvas when it is opened for drawing.
-  story.m.deck.CurrentCard = 2;
-  LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::white));
+  story.session.deck.CurrentCard = 2;
+  LoadCard(story.session.deck);
+  QCOMPARE(story.session.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::white));
   story.paintQuarters();
-  QVERIFY(story.m.drawing.Start());
+  QVERIFY(story.session.drawing.Start());
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
   // The frame is painted around the picture.
-  QCOMPARE(QColor(story.m.editor.canvasImage.pixel(3, 3)), QColor(255, 255, 130));
+  QCOMPARE(QColor(story.session.editor.canvasImage.pixel(3, 3)), QColor(255, 255, 130));
   // Position 0 loads nothing.
-  const QImage before = story.m.deck.cardImage.copy();
-  story.m.deck.CurrentCard = 0;
-  LoadCard(story.m.deck);
-  QCOMPARE(story.m.deck.cardImage, before);
+  const QImage before = story.session.deck.cardImage.copy();
+  story.session.deck.CurrentCard = 0;
+  LoadCard(story.session.deck);
+  QCOMPARE(story.session.deck.cardImage, before);
 }
 
 void CardFilesTest::endDrawing() {
   Story story({4, 5, 6});
-  story.m.deck.CurrentCard = 3;
-  story.m.deck.CardNumbers[2] = 6;  // an order only in memory
-  story.m.deck.CardNumbers[3] = 5;
-  story.m.editor.tool = Tool::MediumBrush;
+  story.session.deck.CurrentCard = 3;
+  story.session.deck.CardNumbers[2] = 6;  // an order only in memory
+  story.session.deck.CardNumbers[3] = 5;
+  story.session.editor.tool = Tool::MediumBrush;
   story.openEditor();
-  story.m.drawing.Finish();
+  story.session.drawing.Finish();
   // The card list changes only by the one change each operation makes:
   // a deck in memory is never written back whole over what other
   // computers wrote.
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 5 \r\n 6 \r\n"));
   QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
-  QVERIFY(!story.m.drawing.IsOpen());
-  QVERIFY(story.m.screen.current() == Screen::Stories);
-  QVERIFY(story.m.editor.tool == Tool::None);
+  QVERIFY(!story.session.drawing.IsOpen());
+  QVERIFY(story.session.screen.current() == Screen::Stories);
+  QVERIFY(story.session.editor.tool == Tool::None);
   QVERIFY(story.dialogs.told.isEmpty());
 }
 
 void CardFilesTest::startOver() {
   Story story({1});
-  story.m.deck.CurrentCard = 1;
+  story.session.deck.CurrentCard = 1;
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::green));
   WriteHostFile(story.host(QStringLiteral("Card_01.txt")), "saved\r\n");
-  LoadCard(story.m.deck);
+  LoadCard(story.session.deck);
   story.paintQuarters();
-  story.m.deck.cardText = QStringLiteral("new text");
-  story.m.screen.Show(Screen::CardText);
-  const QImage drawn = story.m.editor.canvasImage.copy();
+  story.session.deck.cardText = QStringLiteral("new text");
+  story.session.screen.Show(Screen::CardText);
+  const QImage drawn = story.session.editor.canvasImage.copy();
 
   story.dialogs.answers = {false};
-  story.m.drawing.StartOver();
+  story.session.drawing.StartOver();
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("はじめに、もどします。")});
-  QCOMPARE(story.m.editor.canvasImage, drawn);
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
+  QCOMPARE(story.session.editor.canvasImage, drawn);
+  QCOMPARE(story.session.deck.cardText, QStringLiteral("new text"));
 
   story.dialogs.answers = {true};
-  story.m.drawing.StartOver();
+  story.session.drawing.StartOver();
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("saved\r\n"));
-  QVERIFY(story.m.screen.current() == Screen::Drawing);
+  QCOMPARE(story.session.deck.cardText, QStringLiteral("saved\r\n"));
+  QVERIFY(story.session.screen.current() == Screen::Drawing);
   // The drawing and its text can still be brought back with "もどす".
-  Undo(story.m.editor);
-  QCOMPARE(story.m.editor.canvasImage, drawn);
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("new text"));
+  Undo(story.session.editor);
+  QCOMPARE(story.session.editor.canvasImage, drawn);
+  QCOMPARE(story.session.deck.cardText, QStringLiteral("new text"));
 
   // A new card starts over on blank paper and no text.
-  story.m.deck.CurrentCard = 2;
+  story.session.deck.CurrentCard = 2;
   story.paintQuarters();
   story.dialogs.answers = {true};
-  story.m.drawing.StartOver();
+  story.session.drawing.StartOver();
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
-  QCOMPARE(story.m.deck.cardText, QString());
+  QCOMPARE(story.session.deck.cardText, QString());
 }
 
 void CardFilesTest::failedSaveKeepsDeckConsistent() {
   // The class's folders have gone (the USB stick was pulled out).
   Story story({1, 2});
   const QByteArray list = story.bytes(QStringLiteral("CardData.txt"));
-  story.m.deck.CurrentCard = 3;
+  story.session.deck.CurrentCard = 3;
   story.openEditor();
   story.paintQuarters();
-  const QImage drawn = story.m.editor.canvasImage.copy();
+  const QImage drawn = story.session.editor.canvasImage.copy();
   QDir(story.drives.c(QStringLiteral("A_PIKORA"))).removeRecursively();
   const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
   story.dialogs.answers = {false};
-  story.m.drawing.Finish();
+  story.session.drawing.Finish();
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
-  QCOMPARE(int(story.m.deck.CurrentCard), 3);
+  QCOMPARE(int(story.session.deck.CurrentCard), 3);
   QCOMPARE(story.dialogs.asked, QStringList{leave});
   // いいえ: the editor stays open on the drawing.
-  QVERIFY(story.m.drawing.IsOpen());
-  QVERIFY(story.m.screen.current() == Screen::Drawing);
-  QCOMPARE(story.m.editor.canvasImage, drawn);
+  QVERIFY(story.session.drawing.IsOpen());
+  QVERIFY(story.session.screen.current() == Screen::Drawing);
+  QCOMPARE(story.session.editor.canvasImage, drawn);
   // はい: the child leaves without the drawing rather than being trapped.
   story.dialogs.answers = {true};
-  story.m.drawing.Finish();
-  QVERIFY(!story.m.drawing.IsOpen());
-  QVERIFY(story.m.screen.current() == Screen::Stories);
+  story.session.drawing.Finish();
+  QVERIFY(!story.session.drawing.IsOpen());
+  QVERIFY(story.session.screen.current() == Screen::Stories);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 
   // A story folder deleted by hand is made again for the card.
   Story gone;
-  gone.m.deck.CurrentCard = 1;
+  gone.session.deck.CurrentCard = 1;
   QDir(gone.host(QString())).removeRecursively();
-  QVERIFY(SaveDrawnCard(gone.m.editor, gone.m.deck, gone.m.dialogs));
+  QVERIFY(SaveDrawnCard(gone.session.editor, gone.session.deck, gone.session.dialogs));
   QVERIFY(gone.exists(QStringLiteral("Card_01.PNG")));
   QCOMPARE(gone.list(), QByteArray(" 1 \r\n"));
 
   // The list could be written but the picture could not: the list is put
   // back and no half card is left.
   Story full({1, 2});
-  full.m.deck.CurrentCard = 3;
+  full.session.deck.CurrentCard = 3;
   QDir().mkpath(full.host(QStringLiteral("Card_03.PNG")));  // in the way
-  QVERIFY(!SaveDrawnCard(full.m.editor, full.m.deck, full.m.dialogs));
+  QVERIFY(!SaveDrawnCard(full.session.editor, full.session.deck, full.session.dialogs));
   QCOMPARE(full.deck(), (QList<int>{1, 2}));
   QCOMPARE(full.bytes(QStringLiteral("CardData.txt")), list);
   QVERIFY(!full.exists(QStringLiteral("Card_03.BMP")));
 
   // A saved card whose picture cannot be replaced keeps its place.
   Story old({1});
-  old.m.deck.CurrentCard = 1;
+  old.session.deck.CurrentCard = 1;
   QDir().mkpath(old.host(QStringLiteral("Card_01.PNG")));
-  QVERIFY(!SaveDrawnCard(old.m.editor, old.m.deck, old.m.dialogs));
+  QVERIFY(!SaveDrawnCard(old.session.editor, old.session.deck, old.session.dialogs));
   QCOMPARE(old.deck(), QList<int>{1});
 }
 

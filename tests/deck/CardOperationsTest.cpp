@@ -10,9 +10,9 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPalette.h"
-#include "editor/ToolPanel.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolActions.h"
+#include "drawing/ToolPanel.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"
 #include "shell/StripClicks.h"
@@ -24,10 +24,10 @@ namespace {
 
 struct Story : DeckStory {
   explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
-    m.screen.Show(Screen::Stories);
-    m.deck.CurrentCard = 1;
+    session.screen.Show(Screen::Stories);
+    session.deck.CurrentCard = 1;
   }
-  void click(double x, double y) { CardStripMouseDown(m.drawing, m.editor, m.deck, m.dialogs, QPointF(x, y)); }
+  void click(double x, double y) { CardStripMouseDown(session.drawing, session.editor, session.deck, session.dialogs, QPointF(x, y)); }
 };
 
 QByteArray ListBytes(const QList<int>& deck) {
@@ -78,17 +78,17 @@ void CardOperationsTest::clickZones() {
   QFETCH(StripHit::Zone, zone);
   QFETCH(int, position);
   Story story({1, 2, 3, 4});
-  const StripHit hit = HitCardStrip(story.m.deck, at);
+  const StripHit hit = HitCardStrip(story.session.deck, at);
   QCOMPARE(hit.zone, zone);
   if (position) QCOMPARE(hit.position, position);
 
   // A press that reaches a tile but no button only sets the current card.
   if (zone == StripHit::None) {
     int draws = 0;
-    for (Notifier* part : std::initializer_list<Notifier*>{&story.m.library, &story.m.deck, &story.m.editor})
+    for (Notifier* part : std::initializer_list<Notifier*>{&story.session.library, &story.session.deck, &story.session.editor})
       connect(part, &Notifier::surfaceChanged, this, [&] { ++draws; });
     story.click(at.x(), at.y());
-    QCOMPARE(int(story.m.deck.CurrentCard), position);
+    QCOMPARE(int(story.session.deck.CurrentCard), position);
     QCOMPARE(draws, 0);
   }
 }
@@ -97,40 +97,40 @@ void CardOperationsTest::openACard() {
   Story story({1, 2, 3});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_02.PNG"), QImage());  // no picture
   const QStringList files = story.files();
-  story.m.editor.placement = Placement::Fixed;
+  story.session.editor.placement = Placement::Fixed;
   story.click(130, 50);
-  QCOMPARE(int(story.m.deck.CurrentCard), 2);
-  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
-  QCOMPARE(story.m.deck.cardText, QStringLiteral("2\r\n"));
-  QVERIFY(story.m.drawing.IsOpen() && story.m.screen.current() == Screen::Drawing);
+  QCOMPARE(int(story.session.deck.CurrentCard), 2);
+  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
+  QCOMPARE(story.session.deck.cardText, QStringLiteral("2\r\n"));
+  QVERIFY(story.session.drawing.IsOpen() && story.session.screen.current() == Screen::Drawing);
   // The medium brush in force and lit, the swatch blue, free placement.
-  QVERIFY(story.m.editor.tool == Tool::MediumBrush);
-  QCOMPARE(ToolButtonFace(story.m.editor, 2), QColor(0, 255, 16));
-  QCOMPARE(ToolButtonFace(story.m.editor, 0), QColor(192, 255, 192));
-  QCOMPARE(FillSwatchFace(story.m.editor), QColor(0, 0, 255));
-  QCOMPARE(PlacementCaption(story.m.editor.placement), QStringLiteral("じゆう"));
+  QVERIFY(story.session.editor.tool == Tool::MediumBrush);
+  QCOMPARE(ToolButtonFace(story.session.editor, 2), QColor(0, 255, 16));
+  QCOMPARE(ToolButtonFace(story.session.editor, 0), QColor(192, 255, 192));
+  QCOMPARE(FillSwatchFace(story.session.editor), QColor(0, 0, 255));
+  QCOMPARE(PlacementCaption(story.session.editor.placement), QStringLiteral("じゆう"));
   QCOMPARE(story.files(), files);  // opening writes nothing
   QVERIFY(story.dialogs.asked.isEmpty());
 }
 
 void CardOperationsTest::openTheNewCard() {
   Story story({1, 2});
-  story.m.deck.cardText = QStringLiteral("の こり");
+  story.session.deck.cardText = QStringLiteral("の こり");
   const QStringList files = story.files();
   story.click(230, 75);  // the new-card tile, also where a copy button would be
-  QCOMPARE(int(story.m.deck.CurrentCard), 3);
-  QVERIFY(story.m.drawing.IsOpen());
-  QCOMPARE(story.m.deck.cardText, QString());
+  QCOMPARE(int(story.session.deck.CurrentCard), 3);
+  QVERIFY(story.session.drawing.IsOpen());
+  QCOMPARE(story.session.deck.cardText, QString());
   for (int y = 7; y < 607; y += 50)
-    for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.m.editor.canvasImage.pixel(x, y)), QColor(Qt::white));
+    for (int x = 7; x < 806; x += 50) QCOMPARE(QColor(story.session.editor.canvasImage.pixel(x, y)), QColor(Qt::white));
   QCOMPARE(story.files(), files);
   QVERIFY(story.dialogs.asked.isEmpty());
 
   // A tile beyond the new-card tile is empty and does nothing.
   Story gap({1, 2});
   gap.click(420, 50);
-  QCOMPARE(int(gap.m.deck.CurrentCard), 1);
-  QVERIFY(!gap.m.drawing.IsOpen());
+  QCOMPARE(int(gap.session.deck.CurrentCard), 1);
+  QVERIFY(!gap.session.drawing.IsOpen());
 }
 
 void CardOperationsTest::pageSwitch() {
@@ -143,34 +143,34 @@ void CardOperationsTest::pageSwitch() {
   }
   Story story(twelve);
   story.click(1000, 50);
-  QCOMPARE(int(story.m.deck.CardStripOffset), 10);
+  QCOMPARE(int(story.session.deck.CardStripOffset), 10);
   story.click(1000, 50);
-  QCOMPARE(int(story.m.deck.CardStripOffset), 0);
+  QCOMPARE(int(story.session.deck.CardStripOffset), 0);
 
   // With ten cards the new card on the second page can be reached.
   Story full(ten);
   full.click(1000, 50);
-  QCOMPARE(int(full.m.deck.CardStripOffset), 10);
+  QCOMPARE(int(full.session.deck.CardStripOffset), 10);
   full.click(40, 50);
-  QCOMPARE(int(full.m.deck.CurrentCard), 11);
-  QVERIFY(full.m.drawing.IsOpen());
+  QCOMPARE(int(full.session.deck.CurrentCard), 11);
+  QVERIFY(full.session.drawing.IsOpen());
 
   Story few(nine);
   few.click(1000, 50);
-  QCOMPARE(int(few.m.deck.CardStripOffset), 0);
+  QCOMPARE(int(few.session.deck.CardStripOffset), 0);
 
   // Every card can be seen: 25 cards take three pages.
   Story many(twentyFive);
   many.click(1000, 50);
   many.click(1000, 50);
-  QCOMPARE(int(many.m.deck.CardStripOffset), 20);
+  QCOMPARE(int(many.session.deck.CardStripOffset), 20);
   many.click(460, 50);
-  QCOMPARE(int(many.m.deck.CurrentCard), 25);
+  QCOMPARE(int(many.session.deck.CurrentCard), 25);
 }
 
 void CardOperationsTest::copy() {
   Story story({1, 2, 3});
-  story.m.deck.CurrentCard = 2;
+  story.session.deck.CurrentCard = 2;
   story.dialogs.answers = {false};
   story.click(135, 75);
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードをコピーします。")});
@@ -180,7 +180,7 @@ void CardOperationsTest::copy() {
   story.click(135, 75);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3, 4}));
   QCOMPARE(story.list(), ListBytes({1, 2, 3, 4}));
-  QCOMPARE(int(story.m.deck.CurrentCard), 2);
+  QCOMPARE(int(story.session.deck.CurrentCard), 2);
   for (const char* ext : {".BMP", ".PNG", ".TXT", "_x.wav"})
     QCOMPARE(ReadHostFile(story.host(QStringLiteral("Card_04") + QLatin1String(ext))), QByteArray("2"));
 
@@ -207,21 +207,21 @@ void CardOperationsTest::erase() {
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードを消します。")});
   QCOMPARE(story.deck(), (QList<int>{5, 9}));
   QCOMPARE(story.list(), ListBytes({5, 9}));
-  QCOMPARE(int(story.m.deck.CurrentCard), 2);
-  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_09"));
+  QCOMPARE(int(story.session.deck.CurrentCard), 2);
+  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_09"));
   for (const QString& name : story.files()) QVERIFY2(!name.startsWith(QStringLiteral("Card_07")), qPrintable(name));
 
   Story last({5, 7});
   last.dialogs.answers = {true};
   last.click(205, 75);
   QCOMPARE(last.deck(), QList<int>{5});
-  QCOMPARE(int(last.m.deck.CurrentCard), 1);
+  QCOMPARE(int(last.session.deck.CurrentCard), 1);
 
   Story only({3});
   only.dialogs.answers = {true};
   only.click(110, 75);
   QCOMPARE(only.deck(), QList<int>{});
-  QCOMPARE(int(only.m.deck.CurrentCard), 0);
+  QCOMPARE(int(only.session.deck.CurrentCard), 0);
   QCOMPARE(only.list(), QByteArray());
   QCOMPARE(only.files(), QStringList{QStringLiteral("CardData.txt")});
 
@@ -237,8 +237,8 @@ void CardOperationsTest::move() {
   Story story({4, 5, 6});
   story.click(230, 10);  // "<" of position 3
   QCOMPARE(story.deck(), (QList<int>{4, 6, 5}));
-  QCOMPARE(int(story.m.deck.CurrentCard), 3);
-  QCOMPARE(story.m.deck.CardFileBase, kStory + QStringLiteral("Card_05"));
+  QCOMPARE(int(story.session.deck.CurrentCard), 3);
+  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_05"));
   QCOMPARE(story.list(), ListBytes({4, 6, 5}));  // kept even if the child leaves the story now
 
   story.click(110, 10);  // ">" of position 1
@@ -252,7 +252,7 @@ void CardOperationsTest::move() {
 void CardOperationsTest::refusedWhileDrawing() {
   Story story({1, 2, 3});
   story.click(130, 50);
-  QVERIFY(story.m.drawing.IsOpen());
+  QVERIFY(story.session.drawing.IsOpen());
   const QByteArray list = story.list();
   story.dialogs.answers = {true};
   story.click(40, 75);
@@ -261,7 +261,7 @@ void CardOperationsTest::refusedWhileDrawing() {
   // The first notice is the opened card's picture file, which is no picture.
   QCOMPARE(story.dialogs.told.mid(1),
            QStringList(2, QStringLiteral("「えをかく」をおわってください。")));
-  QCOMPARE(int(story.m.deck.CurrentCard), 2);
+  QCOMPARE(int(story.session.deck.CurrentCard), 2);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
   QCOMPARE(story.list(), list);
 }
@@ -269,33 +269,33 @@ void CardOperationsTest::refusedWhileDrawing() {
 void CardOperationsTest::editorOpensOnTheCurrentCard() {
   // No story selected: the strip opens nothing.
   Story none({});
-  none.m.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
+  none.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
   none.click(40, 50);
   QCOMPARE(none.dialogs.beeps, 1);
-  QVERIFY(!none.m.drawing.IsOpen());
+  QVERIFY(!none.session.drawing.IsOpen());
 
   // A press on a header that misses "<" and ">" makes card 3 current
   // without loading it; "えをかく" then opens card 3, not the canvas of
   // card 1, so card 3 is not overwritten.
   Story header({1, 2, 3});
-  LoadCard(header.m.deck);
+  LoadCard(header.session.deck);
   header.click(240 + 40, 10);
-  QCOMPARE(int(header.m.deck.CurrentCard), 3);
-  header.m.drawing.Start();
-  QCOMPARE(header.m.deck.cardText, QStringLiteral("3\r\n"));
-  QCOMPARE(header.m.deck.CardFileBase, kStory + QStringLiteral("Card_03"));
+  QCOMPARE(int(header.session.deck.CurrentCard), 3);
+  header.session.drawing.Start();
+  QCOMPARE(header.session.deck.cardText, QStringLiteral("3\r\n"));
+  QCOMPARE(header.session.deck.CardFileBase, kStory + QStringLiteral("Card_03"));
 
   // After the only card is erased the canvas is blank, and what is drawn
   // next becomes card 1 of the deck.
   Story only({4});
-  only.m.editor.canvasImage.fill(Qt::red);
+  only.session.editor.canvasImage.fill(Qt::red);
   only.dialogs.answers = {true};
   only.click(110, 75);
-  QCOMPARE(QColor(only.m.editor.canvasImage.pixel(400, 300)), QColor(Qt::white));
-  QCOMPARE(only.m.deck.cardText, QString());
-  only.m.drawing.Start();
-  QCOMPARE(int(only.m.deck.CurrentCard), 1);
-  only.m.drawing.Finish();
+  QCOMPARE(QColor(only.session.editor.canvasImage.pixel(400, 300)), QColor(Qt::white));
+  QCOMPARE(only.session.deck.cardText, QString());
+  only.session.drawing.Start();
+  QCOMPARE(int(only.session.deck.CurrentCard), 1);
+  only.session.drawing.Finish();
   QCOMPARE(only.list(), ListBytes({1}));
   QVERIFY(QFileInfo::exists(only.host(QStringLiteral("Card_01.PNG"))));
   QVERIFY(!QFileInfo::exists(only.host(QStringLiteral("Card_00.PNG"))));
@@ -315,16 +315,16 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   Story shape({1});
   QFile::remove(shape.host(QStringLiteral("Card_01.PNG")));  // a picture to make, not one to keep
   shape.click(40, 50);
-  ChooseTool(shape.m.editor, shape.m.dialogs, Tool::Box);
-  CanvasMouseDown(shape.m.editor, 1, 100, 100);
-  CanvasMouseUp(shape.m.editor, 1, 100, 100);
-  CanvasMouseMove(shape.m.editor, 0, 300, 200);
-  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(200, 100)), QColor(Qt::black));
-  Undo(shape.m.editor);
-  CanvasMouseMove(shape.m.editor, 0, 250, 250);
-  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(280, 100)), QColor(Qt::white));
-  QCOMPARE(QColor(shape.m.editor.canvasImage.pixel(300, 150)), QColor(Qt::white));
-  shape.m.drawing.Finish();
+  ChooseTool(shape.session.editor, shape.session.dialogs, Tool::Box);
+  CanvasMouseDown(shape.session.editor, 1, 100, 100);
+  CanvasMouseUp(shape.session.editor, 1, 100, 100);
+  CanvasMouseMove(shape.session.editor, 0, 300, 200);
+  QCOMPARE(QColor(shape.session.editor.canvasImage.pixel(200, 100)), QColor(Qt::black));
+  Undo(shape.session.editor);
+  CanvasMouseMove(shape.session.editor, 0, 250, 250);
+  QCOMPARE(QColor(shape.session.editor.canvasImage.pixel(280, 100)), QColor(Qt::white));
+  QCOMPARE(QColor(shape.session.editor.canvasImage.pixel(300, 150)), QColor(Qt::white));
+  shape.session.drawing.Finish();
   const auto saved = imaging::ReadCardPicture(kStory + QStringLiteral("Card_01.PNG"));
   QVERIFY(saved);
   QCOMPARE(QColor(saved->pixel(193, 93)), QColor(Qt::white));

@@ -10,8 +10,8 @@
 
 #include "deck/CardDeck.h"
 #include "deck/StoryFiles.h"
-#include "editor/Canvas.h"
-#include "editor/DrawingSession.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
@@ -22,28 +22,28 @@ inline const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\")
 struct DeckStory {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
 
   // With `withFiles`, every card has its four files, each holding the
   // card's number as text.
   explicit DeckStory(const QList<int>& deck = {}, bool withFiles = false) {
     QDir().mkpath(host(QString()));
-    Initialise(m);
-    LoadStep(m, QSize(1024, 768));
+    StartSession(session);
+    LayOutSession(session, QSize(1024, 768));
     // The canvas and its history, as opening a card makes them: these
     // stories draw on it without opening a card through the editor.
-    StartPictureHistory(m.editor);
-    m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-    m.deck.StoryFolder = kStory;
-    m.deck.CardCount = int16_t(deck.size());
+    StartPictureHistory(session.editor);
+    session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    session.deck.StoryFolder = kStory;
+    session.deck.CardCount = int16_t(deck.size());
     for (int p = 1; p <= deck.size(); ++p) {
       const int n = deck[p - 1];
-      m.deck.CardNumbers[p] = int16_t(n);
+      session.deck.CardNumbers[p] = int16_t(n);
       if (!withFiles) continue;
       for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
         WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
     }
-    WriteCardList(m.deck);
+    WriteCardList(session.deck);
   }
   static QString Stem(int n) { return storyfiles::CardStem(n); }
   QString host(const QString& name) const {
@@ -60,7 +60,7 @@ struct DeckStory {
   }
   QList<int> deck() const {
     QList<int> numbers;
-    for (int p = 1; p <= m.deck.CardCount; ++p) numbers.append(m.deck.CardNumbers[p]);
+    for (int p = 1; p <= session.deck.CardCount; ++p) numbers.append(session.deck.CardNumbers[p]);
     return numbers;
   }
 };

@@ -119,7 +119,7 @@ void ExchangeTest::copyToDrive() {
 
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
   // The list is made with the one name; the story is a folder at the root.
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
            QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
@@ -131,23 +131,23 @@ void ExchangeTest::copyToDrive() {
 
   // A second story, then the first again: found, selected, overwritten.
   x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
   x.PressList(StoryExchange::ClassSide, 10);
   MakeStory(drives.cls(QStringLiteral("かえる")), 2, "new");
   // Meanwhile no second copy starts.
   struct Reentry : CopyProgress {
     StoryExchange* x;
-    QList<CopyOutcome> seen;
+    QList<ExchangeOutcome> seen;
     void Begin(qint64) override {}
     void Advance(qint64) override { seen.append(x->CopyToClass()); }
     void End() override {}
   } progress;
   progress.x = &x;
-  QCOMPARE(x.CopyToDrive(&progress), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(&progress), ExchangeOutcome::Copied);
   QCOMPARE(progress.seen,
-           QList<CopyOutcome>(std::max<qsizetype>(progress.seen.size(), 1), CopyOutcome::Busy));
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+           QList<ExchangeOutcome>(std::max<qsizetype>(progress.seen.size(), 1), ExchangeOutcome::Busy));
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 0);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
            QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n"));
@@ -162,7 +162,7 @@ void ExchangeTest::copyToDrive() {
   host.stories = {QStringLiteral("kaeru")};
   MakeStory(drives.cls(QStringLiteral("kaeru")), 3, "class");
   x.Load();
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("KAERU\r\n"));
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("KAERU/Card_03.txt"))), QByteArray("textclass"));
   QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("kaeru"))));
@@ -170,7 +170,7 @@ void ExchangeTest::copyToDrive() {
   QVERIFY(!QFileInfo::exists(drives.d(QStringLiteral("KAERU/Card_01.PNG"))));
   // ... and back the other way, the class's list does not grow either.
   WriteHostFile(drives.cls(QStringLiteral("Menu.txt")), "kaeru\r\n");
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
   QCOMPARE(host.stories, QStringList{QStringLiteral("kaeru")});
   QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("Menu.txt"))), QByteArray("kaeru\r\n"));
   // A new story from the stick joins the class's list, in memory too.
@@ -178,9 +178,9 @@ void ExchangeTest::copyToDrive() {
   MakeStory(drives.d(QStringLiteral("kame")), 1);
   x.Load();
   x.PressList(StoryExchange::DriveSide, 30);
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
   QCOMPARE(host.stories, (QStringList{QStringLiteral("kaeru"), QStringLiteral("kame")}));
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
 }
 
 void ExchangeTest::windowAndLists() {
@@ -210,9 +210,9 @@ void ExchangeTest::windowAndLists() {
 
   // Row 4 of 3 changes nothing; row 3 is taken.
   x.PressList(StoryExchange::ClassSide, 3 + 21 * 3 + 2);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 0);
   x.PressList(StoryExchange::ClassSide, 3 + 21 * 2 + 2);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
   const QImage& left = x.ListImage(StoryExchange::ClassSide);
   QCOMPARE(At(left, 100, 3 + 21 * 2 + 10), qRgb(0, 0, 200));  // highlight
   QCOMPARE(At(left, 22, 200), qRgb(0, 0, 0));                 // number column
@@ -221,12 +221,12 @@ void ExchangeTest::windowAndLists() {
 
   closeSoon();
   window.Open();
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
   // "＞＞＞" copies the selected story, with its progress bar.
   MakeStory(drives.cls(QStringLiteral("C")), 1);
   window.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("X\r\nY\r\nC\r\n"));
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
 
   // No drive E: "Ｅ" is lit all the same, its list is empty, row 1 both sides.
   e->click();
@@ -234,11 +234,11 @@ void ExchangeTest::windowAndLists() {
   QCOMPARE(e->face(), QColor(255, 128, 128));
   QCOMPARE(d->face(), QColor(255, 255, 192));
   QCOMPARE(x.Count(StoryExchange::DriveSide), 0);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 0);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 0);
   QCOMPARE(At(x.ListImage(StoryExchange::DriveSide), 100, 10), qRgb(0, 0, 200));
   // Copying to it says the stick is missing.
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
   QCOMPARE(host.dialogs.told.last(),
            QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
 }
@@ -255,8 +255,8 @@ void ExchangeTest::refusals() {
   // Empty lists on both sides: nothing to copy, nothing touched.
   const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
   const QStringList stickBefore = Snapshot(drives.d());
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
   QCOMPARE(host.dialogs.told, QStringList(2, QStringLiteral("コピーする ぴこらまが ありません。")));
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
   QCOMPARE(Snapshot(drives.d()), stickBefore);
@@ -274,8 +274,8 @@ void ExchangeTest::refusals() {
   for (int row = 1; row <= 4; ++row) {
     host.dialogs.told.clear();
     x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 4);
-    QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row);
-    QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+    QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row - 1);
+    QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
     QCOMPARE(host.dialogs.told,
              QStringList{QStringLiteral(
                  "この ぴこらまは なまえに つかえない もじが あるので、コピーできません。")});
@@ -293,7 +293,7 @@ void ExchangeTest::refusals() {
   MakeStory(drives.d(QStringLiteral("new")), 1);
   x.Load();
   host.dialogs.told.clear();
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
   QCOMPARE(host.dialogs.told, QStringList{kFull});
   QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("Menu.txt"))), hundred);
   QVERIFY(!QFileInfo::exists(drives.cls(QStringLiteral("new"))));
@@ -323,7 +323,7 @@ void ExchangeTest::writeProtectedList() {
   StoryExchange x(host);
   x.Load();
   const auto attempt = [&] {
-    return x.CopyToDrive() == CopyOutcome::Refused &&
+    return x.CopyToDrive() == ExchangeOutcome::Refused &&
            host.dialogs.told ==
                QStringList{
                    QStringLiteral("USBメモリの リストに かきこめないので、コピーしませんでした。")};
@@ -376,7 +376,7 @@ void ExchangeTest::fullDrive() {
 
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Incomplete);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Incomplete);
   QCOMPARE(host.dialogs.told.size(), 1);
   QVERIFY(
       host.dialogs.told[0].startsWith(QStringLiteral("コピーできなかった ファイルが あります。")));
@@ -392,7 +392,7 @@ void ExchangeTest::newerDestination() {
   MakeStory(drives.cls(QStringLiteral("かえる")), 2);
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
 
   // The stick's copy was worked on later.
   MakeStory(drives.d(QStringLiteral("かえる")), 2, "stick");
@@ -400,13 +400,13 @@ void ExchangeTest::newerDestination() {
           QDateTime::currentDateTime().addSecs(3600));
   const QStringList stickBefore = Snapshot(drives.d());
   host.dialogs.answers = {false};
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Declined);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Declined);
   QCOMPARE(host.dialogs.asked,
            QStringList{QStringLiteral("USBメモリのほうが あたらしいです。うわがきしますか？")});
   QCOMPARE(Snapshot(drives.d()), stickBefore);
 
   host.dialogs.answers = {true};
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("かえる/Card_01.txt"))), QByteArray("text1"));
 
   // The other way round, the class's copy being the newer one.
@@ -414,7 +414,7 @@ void ExchangeTest::newerDestination() {
           QDateTime::currentDateTime().addSecs(7200));
   const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
   host.dialogs.asked.clear();
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Declined);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Declined);
   QCOMPARE(host.dialogs.asked,
            QStringList{QStringLiteral("クラスのほうが あたらしいです。うわがきしますか？")});
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
@@ -426,14 +426,14 @@ void ExchangeTest::driveLetters() {
   for (const char* name : {"STICK A", "B", "C"})
     QDir(media.path()).mkpath(QString::fromLatin1(name));
   QByteArray table;
-  const QByteArray m = QFile::encodeName(media.path());
+  const QByteArray mounts = QFile::encodeName(media.path());
   // Mount order: "STICK A", then another user's stick, then "B"; "C" is
   // mounted later.
   table += "22 27 0:21 / /proc rw - proc proc rw\n";
-  table += "90 27 8:17 / " + m + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n";
+  table += "90 27 8:17 / " + mounts + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n";
   table += "91 27 8:33 / /media/someone/OTHER rw - vfat /dev/sdc1 rw\n";
-  table += "92 27 8:49 / " + m + "/B/inner rw - vfat /dev/sdd1 rw\n";
-  table += "93 27 8:65 / " + m + "/B rw - vfat /dev/sde1 rw\n";
+  table += "92 27 8:49 / " + mounts + "/B/inner rw - vfat /dev/sdd1 rw\n";
+  table += "93 27 8:65 / " + mounts + "/B rw - vfat /dev/sde1 rw\n";
   QByteArray current = table;
   disk::testing::SetMountTable([&] { return current; }, {media.path()});
 
@@ -444,7 +444,7 @@ void ExchangeTest::driveLetters() {
   QCOMPARE(disk::DriveRoot(u'A'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'C'), std::optional<QString>(drives.root(u'C')));
   // A stick plugged in meanwhile is there at the next lookup.
-  current += "94 27 8:81 / " + m + "/C rw - vfat /dev/sdf1 rw\n";
+  current += "94 27 8:81 / " + mounts + "/C rw - vfat /dev/sdf1 rw\n";
   QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/C")));
   // A letter with its own folder keeps it; the next letter does not move.
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(drives.root(u'C')));
@@ -455,14 +455,14 @@ void ExchangeTest::driveLetters() {
   // "STICK A" is pulled: D: is a missing drive, the others keep their
   // letters; a stick never seen before takes a letter never given out; the
   // same stick back, wherever it is mounted, is D: again.
-  current.replace("90 27 8:17 / " + m + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n", "");
+  current.replace("90 27 8:17 / " + mounts + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n", "");
   QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/B")));
   QDir(media.path()).mkpath(QStringLiteral("N"));
-  current += "95 27 8:97 / " + m + "/N rw - vfat /dev/sdg1 rw\n";
+  current += "95 27 8:97 / " + mounts + "/N rw - vfat /dev/sdg1 rw\n";
   QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'G'), std::optional<QString>(media.path() + QStringLiteral("/N")));
-  current += "96 27 8:17 / " + m + "/C rw - vfat /dev/sdb1 rw\n";
+  current += "96 27 8:17 / " + mounts + "/C rw - vfat /dev/sdb1 rw\n";
   QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/C")));
   QCOMPARE(disk::DriveRoot(u'F'), std::nullopt);  // its stick's place was taken
   disk::testing::SetMountTable({});
@@ -538,10 +538,10 @@ void ExchangeTest::sticksKeepTheirLetters() {
   MakeStory(drives.c(QStringLiteral("A_PIKORA/CLASS_11/かえる")), 1);
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("A"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("A"));
   QVERIFY(a.Pull());
   const QStringList stickB = Snapshot(b.store);
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
   QCOMPARE(host.dialogs.told.last(),
            QStringLiteral("USBメモリが みつかりません。ささっているか たしかめてください。"));
   QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media + QStringLiteral("/STICK1")));
@@ -555,7 +555,7 @@ void ExchangeTest::sticksKeepTheirLetters() {
   QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media + QStringLiteral("/STICK1")));
   QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media + QStringLiteral("/STICK")));
   QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media + QStringLiteral("/STICK2")));
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
   QCOMPARE(ReadHostFile(a.store + QStringLiteral("/Menu.txt")), QByteArray("A\r\n\x82\xa9\x82\xa6\x82\xe9\r\n"));
   QCOMPARE(Snapshot(b.store), stickB);
 }
@@ -570,7 +570,7 @@ void ExchangeTest::listsReadAgainAtTheClick() {
   MakeStory(drives.d(QStringLiteral("neko")), 2, "first");
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("neko"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("neko"));
 
   // The stick is swapped for another child's, on which row 1 is another
   // story: nothing is copied, the child sees the new list and chooses again.
@@ -580,29 +580,29 @@ void ExchangeTest::listsReadAgainAtTheClick() {
   MakeStory(other.path() + QStringLiteral("/neko"), 3, "other");
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(other.path()));
   const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Changed);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Changed);
   QCOMPARE(host.dialogs.told.last(), QStringLiteral("USBメモリの なかみが かわりました。もういちど えらんでください。"));
   QVERIFY(host.dialogs.asked.isEmpty());
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("inu"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("inu"));
 
   // The same names on a stick that is not the one read: still nothing.
   x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
   QTemporaryDir third;
   CopyFolder(other.path(), third.path());
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(third.path()));
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Changed);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Changed);
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
 
   // Chosen again on the stick that is there: copied as usual.
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
   QCOMPARE(ReadHostFile(drives.cls(QStringLiteral("neko/Card_03.txt"))), QByteArray("textother"));
 
   // The class list changed under "＞＞＞" (another computer, say): the same.
   x.PressList(StoryExchange::ClassSide, 5);
   host.stories = {QStringLiteral("neko"), QStringLiteral("くも")};
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Changed);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Changed);
   QCOMPARE(host.dialogs.told.last(), QStringLiteral("クラスの リストが かわりました。もういちど えらんでください。"));
 }
 
@@ -629,13 +629,13 @@ void ExchangeTest::linkedAndUnreadableStories() {
   x.Load();
   for (int row : {1, 2}) {
     x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 5);
-    QCOMPARE(x.CopyToClass(), CopyOutcome::Refused);
+    QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
     QCOMPARE(host.dialogs.told.last(),
              QStringLiteral("「%1」の フォルダは つかえないので、コピーしませんでした。")
-                 .arg(x.Name(StoryExchange::DriveSide, row)));
+                 .arg(x.Name(StoryExchange::DriveSide, row - 1)));
   }
   x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
-  QCOMPARE(x.CopyToDrive(), CopyOutcome::Refused);
+  QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
   QCOMPARE(host.dialogs.told.last(), QStringLiteral("「くも」の フォルダは つかえないので、コピーしませんでした。"));
   QCOMPARE(Snapshot(computer.path()), computerBefore);
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
@@ -653,7 +653,7 @@ void ExchangeTest::linkedAndUnreadableStories() {
   const QStringList stickBefore = Snapshot(drives.d());
   x.PressList(StoryExchange::ClassSide, 5);
   QVERIFY(AsUnprivilegedUser([&] {
-    return x.CopyToDrive() == CopyOutcome::Refused &&
+    return x.CopyToDrive() == ExchangeOutcome::Refused &&
            host.dialogs.told.last() == QStringLiteral("「かえる」の 2まいめの カードが よめないので、コピーしませんでした。");
   }));
   // A story folder that cannot be read is no empty story.
@@ -661,7 +661,7 @@ void ExchangeTest::linkedAndUnreadableStories() {
   const QByteArray folder = QFile::encodeName(drives.cls(QStringLiteral("かえる")));
   QVERIFY(::chmod(folder.constData(), 0) == 0);
   QVERIFY(AsUnprivilegedUser([&] {
-    return x.CopyToDrive() == CopyOutcome::Refused &&
+    return x.CopyToDrive() == ExchangeOutcome::Refused &&
            host.dialogs.told.last() == QStringLiteral("「かえる」の ファイルが よめないので、コピーしませんでした。");
   }));
   QVERIFY(::chmod(folder.constData(), 0755) == 0);
@@ -684,7 +684,7 @@ void ExchangeTest::killedCopiesLeaveNothing() {
   {
     StoryExchange x(host);
     x.Load();
-    QVERIFY(x.CopyToDrive() == CopyOutcome::Copied);
+    QVERIFY(x.CopyToDrive() == ExchangeOutcome::Copied);
   }
   const int window = int(std::clamp<qint64>(2 * timer.nsecsElapsed() / 1000, 20000, 500000));
   qDebug("one copy: %lld us", timer.nsecsElapsed() / 1000);
@@ -718,7 +718,7 @@ void ExchangeTest::killedCopiesLeaveNothing() {
         disk::testing::ForgetLeftoverChecks();
         StoryExchange x(host);
         x.Load();
-        QVERIFY(x.CopyToDrive() == CopyOutcome::Copied);
+        QVERIFY(x.CopyToDrive() == ExchangeOutcome::Copied);
         QCOMPARE(Snapshot(drives.d(QStringLiteral("かえる"))), whole);
         QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n"));
         QCOMPARE(Hidden(drives.d()), QStringList());
@@ -741,32 +741,32 @@ void ExchangeTest::classHostAfterCopy() {
   MakeStory(drives.root(u'D') + QStringLiteral("/kame"), 1);
   WriteHostFile(drives.root(u'D') + QStringLiteral("/Menu.txt"), "kame\r\nkaeru\r\n");
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  InitClassNames(m.library);
-  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  Session session(dialogs);
+  InitClassNames(session.library);
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
-  ChooseClass(m, 0);
-  QCOMPARE(int(m.deck.CardCount), 1);
-  const QImage panelBefore = m.library.storyListImage.copy();
-  QSignalSpy redrawn(&m.library, &Notifier::surfaceChanged);
+  ChooseClass(session, 0);
+  QCOMPARE(int(session.deck.CardCount), 1);
+  const QImage panelBefore = session.library.storyListImage.copy();
+  QSignalSpy redrawn(&session.library, &Notifier::surfaceChanged);
 
-  ClassExchange host(m.library, m.deck, dialogs);
+  ClassExchange host(session.library, session.deck, dialogs);
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);  // "kame", a new story
-  QCOMPARE(m.library.StoryCount, int16_t(2));
-  QCOMPARE(m.library.StoryNames[2], QStringLiteral("kame"));
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);  // "kame", a new story
+  QCOMPARE(session.library.storyNames.size(), 2);
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("kame"));
   QVERIFY(redrawn.count() > 0);
-  QVERIFY(m.library.storyListImage != panelBefore);
-  QCOMPARE(int(m.deck.CardCount), 1);  // the story on show is still kaeru
+  QVERIFY(session.library.storyListImage != panelBefore);
+  QCOMPARE(int(session.deck.CardCount), 1);  // the story on show is still kaeru
 
   // The story on show is replaced: its deck is read again.
   x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
   dialogs.answers = {true};
-  QCOMPARE(x.CopyToClass(), CopyOutcome::Copied);
-  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("kaeru"));
-  QCOMPARE(int(m.deck.CardCount), 3);
-  QCOMPARE(m.deck.cardText, QStringLiteral("textnew\r\n"));
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
+  QCOMPARE(int(session.deck.CardCount), 3);
+  QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
   disk::testing::SetMountTable({});
 }
 

@@ -60,7 +60,7 @@ class PictureBookTest : public QObject {
     const ExportStory story = ThreeCards();
     const QString pdf = out_->path() + QStringLiteral("/Neko.PDF");
     ScriptedDialogs dialogs;
-    ExportStoryAsWebPages(story, dialogs, nullptr, [&](QWidget*) { return std::optional<QString>(pdf); });
+    ExportStoryToChosenFile(story, dialogs, nullptr, [&](QWidget*) { return std::optional<QString>(pdf); });
     QCOMPARE(dialogs.told, QStringList{QStringLiteral("えほんが できました。")});
     QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Neko.PDF")});
     QVERIFY(ReadHostFile(pdf).startsWith("%PDF"));

@@ -187,7 +187,7 @@ class VideoTest : public QObject {
     Picture(3, last);
     const QString video = out_->path() + QStringLiteral("/Neko.mp4");
     ScriptedDialogs dialogs;
-    ExportStoryAsWebPages({QStringLiteral("ねこの おはなし"), kFolder, {1, 4, 2, 3}}, dialogs, nullptr,
+    ExportStoryToChosenFile({QStringLiteral("ねこの おはなし"), kFolder, {1, 4, 2, 3}}, dialogs, nullptr,
                           [&](QWidget*) { return std::optional<QString>(video); });
     QCOMPARE(dialogs.told, QStringList{QStringLiteral(
                                "3まいめの え が ありません。\n3まいめの こえ が よめません。\nどうがが できました。")});
@@ -359,7 +359,7 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     watch.start(20);
     clock.start();
     ScriptedDialogs dialogs;
-    ExportStoryAsWebPages({QStringLiteral("ながい おはなし"), kFolder, cards}, dialogs, nullptr,
+    ExportStoryToChosenFile({QStringLiteral("ながい おはなし"), kFolder, cards}, dialogs, nullptr,
                           [&](QWidget*) { return std::optional<QString>(video); });
     QVERIFY(hiddenEarly);
     QVERIFY(clicked);

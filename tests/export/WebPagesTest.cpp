@@ -69,7 +69,7 @@ class WebPagesTest : public QObject {
     Card("Card_02.PNG", "pic2");
     ScriptedDialogs dialogs;
     const ExportStory story{QStringLiteral("おはなし"), kFolder, {1, 4, 2}};
-    ExportStoryAsWebPages(story, dialogs, nullptr, [&](QWidget*) { return Web("Story.html"); });
+    ExportStoryToChosenFile(story, dialogs, nullptr, [&](QWidget*) { return Web("Story.html"); });
     QCOMPARE(dialogs.told, QStringList{QStringLiteral("ホームページが できました。")});
     QCOMPARE(WebNames(), (QStringList{"story_01cd.htm", "story_02cd.htm", "story_03cd.htm", "story_card_01.png",
                                       "story_card_01.wav", "story_card_02.png", "story_card_04.png"}));
@@ -134,15 +134,15 @@ class WebPagesTest : public QObject {
   void failuresAreToldAndNothingIsHalfWritten() {
     // Cancel, and a story without cards: a beep, nothing written.
     ScriptedDialogs dialogs;
-    ExportStoryAsWebPages({"s", kFolder, {1}}, dialogs, nullptr, [](QWidget*) { return std::nullopt; });
-    ExportStoryAsWebPages({"s", kFolder, {}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
+    ExportStoryToChosenFile({"s", kFolder, {1}}, dialogs, nullptr, [](QWidget*) { return std::nullopt; });
+    ExportStoryToChosenFile({"s", kFolder, {}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
     QCOMPARE(dialogs.beeps, 2);
     QVERIFY(dialogs.told.isEmpty() && WebNames().isEmpty());
 
     // A missing picture: the other cards are written, the child is told.
     Card("Card_01.PNG", "pic1");
     Card("Card_02.PNG", QByteArray(300000, 'a'));
-    ExportStoryAsWebPages({"s", kFolder, {1, 2, 3}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
+    ExportStoryToChosenFile({"s", kFolder, {1, 2, 3}}, dialogs, nullptr, [&](QWidget*) { return Web("s.html"); });
     QCOMPARE(dialogs.told.value(0), QStringLiteral("3まいめの え が ありません。"));
     QCOMPARE(WebNames().size(), 5);
 

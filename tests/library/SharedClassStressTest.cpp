@@ -56,7 +56,7 @@ struct Computer {
   int k;
   QRandomGenerator random;
   ScriptedDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
   int fd = -1;
   int counter = 0;
   QStringList mine;
@@ -69,34 +69,26 @@ struct Computer {
   QString fresh(const char* kind) { return QStringLiteral("%1%2-%3").arg(QLatin1String(kind)).arg(k).arg(counter++); }
 
   bool select(const QString& story) {
-    ReadStoryList(m.library);
-    for (int i = 1; i <= m.library.StoryCount; ++i) {
-      if (m.library.StoryNames[i] != story) continue;
-      m.library.CurrentStoryIndex = int16_t(i);
-      DrawStoryList(m.library, m.deck);
-      ReadCardList(m.deck);
-      ShowFirstCard(m.deck);
-      return true;
-    }
-    return false;
+    ReadStoryList(session.library);
+    const int row = int(session.library.storyNames.indexOf(story));
+    if (row >= 0) SelectStory(session.library, session.deck, row);
+    return row >= 0;
   }
   bool listed(const QString& story) {
-    ReadStoryList(m.library);
-    for (int i = 1; i <= m.library.StoryCount; ++i)
-      if (m.library.StoryNames[i] == story) return true;
-    return false;
+    ReadStoryList(session.library);
+    return session.library.storyNames.contains(story);
   }
   // Positions of this computer's own cards in the deck in hand.
   QList<int> ownCards() {
     QList<int> own;
-    for (int p = 1; p <= m.deck.CardCount; ++p) {
-      const auto lines = disk::ReadLines(CardFileStem(m.deck, m.deck.CardNumbers[p]) + QStringLiteral(".txt"));
+    for (int p = 1; p <= session.deck.CardCount; ++p) {
+      const auto lines = disk::ReadLines(CardFileStem(session.deck, session.deck.CardNumbers[p]) + QStringLiteral(".txt"));
       if (lines && !lines->isEmpty() && lines->first().startsWith(QStringLiteral("c%1-").arg(k))) own.append(p);
     }
     return own;
   }
   QString textOf(int position) {
-    return disk::ReadLines(CardFileStem(m.deck, m.deck.CardNumbers[position]) + QStringLiteral(".txt"))
+    return disk::ReadLines(CardFileStem(session.deck, session.deck.CardNumbers[position]) + QStringLiteral(".txt"))
         .value_or(QStringList{QString()})
         .value(0);
   }
@@ -109,7 +101,7 @@ struct Computer {
     if (op == 0 || (op <= 2 && mine.isEmpty())) {
       const QString name = fresh("W");
       note(QStringLiteral("begin make ") + name);
-      const bool ok = SaveStoryName(m.library, m.deck, dialogs, name) == NameDialogStep::Close;
+      const bool ok = SaveStoryName(session.library, session.deck, dialogs, name) == NameDialogStep::Close;
       note(ok ? QStringLiteral("ok") : QStringLiteral("fail"));
       if (ok) mine.append(name);
     } else if (op == 1) {
@@ -118,7 +110,7 @@ struct Computer {
       const QString name = fresh("W");
       dialogs.inputs = {name};
       note(QStringLiteral("begin rename %1 %2").arg(old, name));
-      RenameStory(m.library, m.deck, dialogs);
+      RenameStory(session.library, session.deck, dialogs);
       const bool ok = dialogs.told.isEmpty() && listed(name);
       note(ok ? QStringLiteral("ok") : QStringLiteral("fail"));
       if (ok) mine.replaceInStrings(old, name);
@@ -126,7 +118,7 @@ struct Computer {
       const QString name = mine[int(random.bounded(qsizetype(mine.size())))];
       if (!select(name)) return;
       note(QStringLiteral("begin delete ") + name);
-      DeleteStory(m.library, m.deck, dialogs);
+      DeleteStory(session.library, session.deck, dialogs);
       const bool ok = dialogs.told.isEmpty() && !listed(name);
       note(ok ? QStringLiteral("ok") : QStringLiteral("fail"));
       if (ok) mine.removeAll(name);
@@ -135,42 +127,42 @@ struct Computer {
       const bool own = op == 6 && !mine.isEmpty();
       const QString where = own ? mine[int(random.bounded(qsizetype(mine.size())))] : story;
       if (!select(where)) return;
-      m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
-      if (LockCardForDrawing(m.deck) != DrawingLock::Taken) return;
+      session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+      if (LockCardForDrawing(session.deck) != DrawingLock::Taken) return;
       const QString id = fresh("c");
-      m.deck.cardText = id;
+      session.deck.cardText = id;
       note(QStringLiteral("begin add %1 %2").arg(own ? QStringLiteral("-") : where, id));
-      const bool ok = SaveCard(m.deck, Paper(counter)) == CardSave::Saved;
-      ReleaseDrawingLock(m.deck);
+      const bool ok = SaveCard(session.deck, Paper(counter)) == CardSave::Saved;
+      ReleaseDrawingLock(session.deck);
       note(ok ? QStringLiteral("ok") : QStringLiteral("fail"));
     } else if (op <= 8) {
       // Copy or erase one of its own cards in a shared story.
       if (!select(story)) return;
       const QList<int> own = ownCards();
       if (own.isEmpty()) return;
-      m.deck.CurrentCard = int16_t(own[int(random.bounded(qsizetype(own.size())))]);
-      const QString id = textOf(m.deck.CurrentCard);
+      session.deck.CurrentCard = int16_t(own[int(random.bounded(qsizetype(own.size())))]);
+      const QString id = textOf(session.deck.CurrentCard);
       note(QStringLiteral("begin %1 %2 %3").arg(op == 7 ? QStringLiteral("copy") : QStringLiteral("erase"), story, id));
       if (op == 7)
-        CopyCard(m.deck, dialogs);
+        CopyCard(session.deck, dialogs);
       else
-        EraseCard(m.deck, dialogs);
+        EraseCard(session.deck, dialogs);
       note(dialogs.told.isEmpty() ? QStringLiteral("ok") : QStringLiteral("fail"));
     } else if (op <= 10) {
       // Move any card, or draw any card again (its text stays).
-      if (!select(story) || m.deck.CardCount == 0) return;
-      m.deck.CurrentCard = int16_t(1 + random.bounded(int(m.deck.CardCount)));
+      if (!select(story) || session.deck.CardCount == 0) return;
+      session.deck.CurrentCard = int16_t(1 + random.bounded(int(session.deck.CardCount)));
       if (op == 9) {
-        if (random.bounded(2)) MoveCardLeft(m.deck, dialogs);
-        else MoveCardRight(m.deck, dialogs);
-      } else if (LockCardForDrawing(m.deck) == DrawingLock::Taken) {
-        LoadCard(m.deck);
-        SaveCard(m.deck, Paper(counter++));
-        ReleaseDrawingLock(m.deck);
+        if (random.bounded(2)) MoveCardLeft(session.deck, dialogs);
+        else MoveCardRight(session.deck, dialogs);
+      } else if (LockCardForDrawing(session.deck) == DrawingLock::Taken) {
+        LoadCard(session.deck);
+        SaveCard(session.deck, Paper(counter++));
+        ReleaseDrawingLock(session.deck);
       }
     } else {
       // Looks at the class, as a refresh does.
-      ReadStoryList(m.library);
+      ReadStoryList(session.library);
     }
   }
 };
@@ -181,10 +173,10 @@ int RunAsOtherComputer(int argc, char** argv) {
   Computer c{args.value(0).toInt(), QRandomGenerator(args.value(3).toUInt())};
   c.fd = ::open(QFile::encodeName(args.value(2)).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (c.fd < 0) return 2;
-  InitClassNames(c.m.library);
-  c.m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  InitClassNames(c.session.library);
+  c.session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   c.dialogs.answers = {true};
-  ChooseClass(c.m, 0);
+  ChooseClass(c.session, 0);
   std::puts("ready");
   std::fflush(stdout);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(args.value(1).toInt());
@@ -241,13 +233,13 @@ void SharedClassStressTest::run(const QString& folder) {
   QDir().mkpath(drive.path() + QStringLiteral("/A_PIKORA/CLASS_11"));
   {
     ScriptedDialogs dialogs;
-    Session m{dialogs};
-    InitClassNames(m.library);
-    m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    Session session{dialogs};
+    InitClassNames(session.library);
+    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
-    ChooseClass(m, 0);
+    ChooseClass(session, 0);
     for (const QString& name : kShared)
-      QCOMPARE(SaveStoryName(m.library, m.deck, dialogs, name), NameDialogStep::Close);
+      QCOMPARE(SaveStoryName(session.library, session.deck, dialogs, name), NameDialogStep::Close);
   }
 
   const int seconds = Seconds();

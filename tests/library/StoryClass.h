@@ -24,7 +24,7 @@ inline QByteArray Sjis(const QStringList& lines) {
 struct StoryClass {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
 
   // Menu.txt lists `names` (no names: no file); every name a folder can
   // carry has its folder with a card list.
@@ -34,10 +34,10 @@ struct StoryClass {
       if (!StoryNameProblem(name)) WriteHostFile(host(name + QStringLiteral("/CardData.txt")), " 1 \r\n");
     }
     if (!names.isEmpty()) WriteHostFile(host(QStringLiteral("Menu.txt")), Sjis(names));
-    InitClassNames(m.library);
-    m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    InitClassNames(session.library);
+    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
-    ChooseClass(m, 0);
+    ChooseClass(session, 0);
     dialogs.asked.clear();
   }
 
@@ -51,7 +51,7 @@ struct StoryClass {
   QStringList snapshot() const { return Snapshot(drives.root(u'C')); }
   QStringList names() const {
     QStringList list;
-    for (int i = 1; i <= m.library.StoryCount; ++i) list.append(m.library.StoryNames[i]);
+    for (int i = 0; i < session.library.storyNames.size(); ++i) list.append(session.library.storyNames[i]);
     return list;
   }
 };

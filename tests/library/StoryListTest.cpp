@@ -24,9 +24,9 @@ void OneOperation(int op) {
   DeckState deck;
   ScriptedDialogs dialogs;
   dialogs.answers = {true, true};
-  library.BaseFolder = kClass;
+  library.classFolder = kClass;
   ReadStoryList(library);
-  library.CurrentStoryIndex = int16_t(1 + op / 5 % 2);
+  library.selectedStory = op / 5 % 2;
   DrawStoryList(library, deck);
   ReadCardList(deck);
   deck.CurrentCard = int16_t(op % 5 == 1 ? deck.CardCount + 1 : op % 5 == 3 ? deck.CardCount : 1);
@@ -34,7 +34,7 @@ void OneOperation(int op) {
   if (op % 5 == 2 && deck.CardCount < 6) CopyCard(deck, dialogs);
   if (op % 5 == 3 && deck.CardCount > 1) EraseCard(deck, dialogs);
   if (op % 5 == 4) {
-    const QString name = library.CurrentStoryName;
+    const QString name = library.currentStoryName;
     dialogs.inputs = {name.endsWith(u'2') ? name.chopped(1) : name + u'2'};
     RenameStory(library, deck, dialogs);
   }
@@ -89,49 +89,46 @@ void StoryListTest::readList() {
   QFETCH(QStringList, expected);
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
+  Session session(dialogs);
   if (exists) WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), file);
-  m.library.StoryNames.fill(QStringLiteral("old"));  // a list read before leaves nothing behind
-  m.library.BaseFolder = StoryClass::Folder();  // the class folder, once chosen
-  ReadStoryList(m.library);
-  QCOMPARE(int(m.library.StoryCount), expected.size());
-  for (int i = 1; i <= 100; ++i) QCOMPARE(m.library.StoryNames[i], expected.value(i - 1));
+  session.library.storyNames = QStringList(100, QStringLiteral("old"));  // a list read before leaves nothing behind
+  session.library.classFolder = StoryClass::Folder();  // the class folder, once chosen
+  ReadStoryList(session.library);
+  QCOMPARE(session.library.storyNames, expected.mid(0, 100));
 }
 
 void StoryListTest::makeAndCancel() {
   StoryClass c({QStringLiteral("A")});
-  c.m.deck.CurrentCard = 3;
+  c.session.deck.CurrentCard = 3;
   const QString name = QStringLiteral("ｶｴﾙの①たび");
-  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, name), NameDialogStep::Close);
+  QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, name), NameDialogStep::Close);
   QVERIFY(c.hasFolder(name));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name}));
-  QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);
-  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(c.m.library.CurrentStoryName, name);
-  QCOMPARE(int(c.m.deck.CardCount), 0);
+  QCOMPARE(c.session.library.selectedStory, 1);
+  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(c.session.library.currentStoryName, name);
+  QCOMPARE(int(c.session.deck.CardCount), 0);
   // The new story opens on its new first card, not on the card number of
   // the story shown before.
-  QCOMPARE(int(c.m.deck.CurrentCard), 1);
+  QCOMPARE(int(c.session.deck.CurrentCard), 1);
   QVERIFY(c.dialogs.told.isEmpty());
 
-  // An empty text and cancel change nothing.
+  // An empty text changes nothing.
   const QStringList before = c.snapshot();
-  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QString()), NameDialogStep::StayOpen);
-  CancelStoryName(c.m.library);
-  QVERIFY(c.m.library.EnteredName.isEmpty());
+  QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QString()), NameDialogStep::StayOpen);
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(int(c.m.library.StoryCount), 2);
+  QCOMPARE(c.session.library.storyNames.size(), 2);
 
   // A folder left behind with cards in it is taken over with its deck, so
   // the next save does not replace its first card.
   WriteHostFile(c.host(QStringLiteral("のこり/CardData.txt")), " 2 \r\n 1 \r\n");
-  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("のこり")), NameDialogStep::Close);
-  QCOMPARE(int(c.m.deck.CardCount), 2);
-  QCOMPARE(int(c.m.deck.CardNumbers[1]), 2);
+  QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("のこり")), NameDialogStep::Close);
+  QCOMPARE(int(c.session.deck.CardCount), 2);
+  QCOMPARE(int(c.session.deck.CardNumbers[1]), 2);
 
   // The first story of a class makes the list file.
   StoryClass empty;
-  SaveStoryName(empty.m.library, empty.m.deck, empty.m.dialogs, QStringLiteral("いぬ"));
+  SaveStoryName(empty.session.library, empty.session.deck, empty.session.dialogs, QStringLiteral("いぬ"));
   QCOMPARE(empty.listBytes(), Sjis({QStringLiteral("いぬ")}));
 }
 
@@ -158,17 +155,17 @@ void StoryListTest::refusals() {
     const QByteArray hostC = qgetenv("PIKORAMA_DRIVE_C");
     if (driveGone) qputenv("PIKORAMA_DRIVE_C", hostC + "/gone");
     if (make) {
-      QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, name), NameDialogStep::StayOpen);
+      QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, name), NameDialogStep::StayOpen);
     } else {
       c.dialogs.inputs = {name};
       c.dialogs.answers = {true};
-      RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+      RenameStory(c.session.library, c.session.deck, c.session.dialogs);
     }
     qputenv("PIKORAMA_DRIVE_C", hostC);
     QCOMPARE(c.dialogs.told.size(), 1);
     QCOMPARE(c.snapshot(), before);
     QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-    QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+    QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
   }
 }
 
@@ -177,10 +174,10 @@ void StoryListTest::listFull() {
   for (int i = 1; i <= 100; ++i) names.append(QStringLiteral("s%1").arg(i));
   StoryClass c(names);
   const QStringList before = c.snapshot();
-  QVERIFY(!StoryListHasRoom(c.m.library, c.m.dialogs));
-  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("new")), NameDialogStep::StayOpen);
+  QVERIFY(!StoryListHasRoom(c.session.library, c.session.dialogs));
+  QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("new")), NameDialogStep::StayOpen);
   QCOMPARE(c.dialogs.told.size(), 2);
-  QCOMPARE(int(c.m.library.StoryCount), 100);
+  QCOMPARE(c.session.library.storyNames.size(), 100);
   QCOMPARE(c.snapshot(), before);
 }
 
@@ -189,11 +186,11 @@ void StoryListTest::listFileCannotBeAppended() {
   StoryClass c({QStringLiteral("A")});
   QFile::remove(c.host(QStringLiteral("Menu.txt")));
   QDir().mkpath(c.host(QStringLiteral("Menu.txt")));  // a folder in the way
-  QCOMPARE(SaveStoryName(c.m.library, c.m.deck, c.m.dialogs, QStringLiteral("ねこ")), NameDialogStep::Close);
+  QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("ねこ")), NameDialogStep::Close);
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("ねこ/Menu.txt"))), Sjis({QStringLiteral("ねこ")}));
   QCOMPARE(c.dialogs.told.size(), 1);
-  QCOMPARE(int(c.m.library.CurrentStoryIndex), 2);  // selected in memory as on screen
-  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
+  QCOMPARE(c.session.library.selectedStory, 1);  // selected in memory as on screen
+  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
   // Neither file can be written (a full disk): the story is not made and
   // nothing on disk changes.
@@ -202,7 +199,7 @@ void StoryListTest::listFileCannotBeAppended() {
   CopyFolder(full.drives.root(u'C'), disk.root());
   const QStringList before = Snapshot(disk.root());
   disk.WhileFull([&] {
-    QCOMPARE(SaveStoryName(full.m.library, full.m.deck, full.m.dialogs, QStringLiteral("ねこ")),
+    QCOMPARE(SaveStoryName(full.session.library, full.session.deck, full.session.dialogs, QStringLiteral("ねこ")),
              NameDialogStep::StayOpen);
   });
   // Not even the list's lock can be written: the class's list is named.
@@ -213,29 +210,29 @@ void StoryListTest::listFileCannotBeAppended() {
 
 void StoryListTest::rename() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("C")});
-  c.m.library.CurrentStoryIndex = 2;
-  DrawStoryList(c.m.library, c.m.deck);
-  c.m.deck.CurrentCard = 5;
+  c.session.library.selectedStory = 1;
+  DrawStoryList(c.session.library, c.session.deck);
+  c.session.deck.CurrentCard = 5;
   const QString name = QStringLiteral("ﾈｺ①");
   c.dialogs.inputs = {name};
   c.dialogs.answers = {true};
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+  RenameStory(c.session.library, c.session.deck, c.session.dialogs);
   QCOMPARE(c.dialogs.asked, (QStringList{QStringLiteral("名前は？"), name + QStringLiteral("でいいですか？")}));
   QVERIFY(!c.hasFolder(QStringLiteral("b")));
   QCOMPARE(ReadHostFile(c.host(name + QStringLiteral("/CardData.txt"))), QByteArray(" 1 \r\n"));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("C")}));
-  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(int(c.m.deck.CurrentCard), 1);
+  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(int(c.session.deck.CurrentCard), 1);
 
   // The same name, and the same name in other letter case.
   c.dialogs.inputs = {name, QStringLiteral("c")};
   c.dialogs.answers = {true, true};
   const QStringList before = c.snapshot();
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+  RenameStory(c.session.library, c.session.deck, c.session.dialogs);
   QCOMPARE(c.snapshot(), before);
-  c.m.library.CurrentStoryIndex = 3;
-  DrawStoryList(c.m.library, c.m.deck);
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+  c.session.library.selectedStory = 2;
+  DrawStoryList(c.session.library, c.session.deck);
+  RenameStory(c.session.library, c.session.deck, c.session.dialogs);
   QVERIFY(c.dialogs.told.isEmpty());
   QVERIFY(QDir(c.host(QString())).entryList(QDir::Dirs).contains(QStringLiteral("c")));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("c")}));
@@ -247,16 +244,16 @@ void StoryListTest::renameStopped() {
   const QStringList before = c.snapshot();
   c.dialogs.inputs = {std::nullopt, QString(), QStringLiteral("Z"), QStringLiteral("Other")};
   c.dialogs.answers = {false, true};
-  for (int i = 0; i < 4; ++i) RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // cancel, empty, いいえ, a folder in no list
+  for (int i = 0; i < 4; ++i) RenameStory(c.session.library, c.session.deck, c.session.dialogs);  // cancel, empty, いいえ, a folder in no list
   QCOMPARE(c.dialogs.told.size(), 1);
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.names(), QStringList{QStringLiteral("A")});
 
   // With no story selected nothing is asked.
   StoryClass empty;
-  QVERIFY(empty.m.deck.StoryFolder.endsWith(QStringLiteral("\\\\")));
-  RenameStory(empty.m.library, empty.m.deck, empty.m.dialogs);
-  DeleteStory(empty.m.library, empty.m.deck, empty.m.dialogs);
+  QVERIFY(empty.session.deck.StoryFolder.endsWith(QStringLiteral("\\\\")));
+  RenameStory(empty.session.library, empty.session.deck, empty.session.dialogs);
+  DeleteStory(empty.session.library, empty.session.deck, empty.session.dialogs);
   QVERIFY(empty.dialogs.asked.isEmpty());
 }
 
@@ -268,8 +265,8 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
   c.dialogs.inputs = {QStringLiteral("Z")};
   c.dialogs.answers = {true, true};
   disk.WhileFull([&] {
-    RenameStory(c.m.library, c.m.deck, c.m.dialogs);
-    DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // the list cannot be rewritten: nothing is thrown away
+    RenameStory(c.session.library, c.session.deck, c.session.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.session.dialogs);  // the list cannot be rewritten: nothing is thrown away
   });
   QCOMPARE(Snapshot(disk.root()), before);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
@@ -288,11 +285,11 @@ void StoryListTest::longAndDamagedListsKeptWhole() {
   QList<QByteArray> lines = Sjis(names).split('\r');  // "s1", "\ns2", ..., "\n"
   lines.replace(1, "\n\x82\xff");
   WriteHostFile(c.host(QStringLiteral("Menu.txt")), lines.join('\r'));
-  ReadStoryList(c.m.library);
+  ReadStoryList(c.session.library);
   c.dialogs.inputs = {QStringLiteral("ねこ")};
   c.dialogs.answers = {true, true};
-  RenameStory(c.m.library, c.m.deck, c.m.dialogs);  // s1
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // ねこ
+  RenameStory(c.session.library, c.session.deck, c.session.dialogs);  // s1
+  DeleteStory(c.session.library, c.session.deck, c.session.dialogs);  // ねこ
   QCOMPARE(c.listBytes(), lines.mid(1).join('\r').mid(1));
   QVERIFY(c.dialogs.told.isEmpty());
 }
@@ -310,13 +307,13 @@ void StoryListTest::killedAtRandomLosesNothing() {
   for (int op : {1, 1, 6, 6}) OneOperation(op);  // two cards in each story
   RunKillRounds(120, [] { static int op = int(getpid()); OneOperation(op++); }, [&](int) {
     LibraryState library;
-    library.BaseFolder = kClass;
+    library.classFolder = kClass;
     ReadStoryList(library);  // finishes or undoes a rename cut short
     QStringList listed, holding;
-    for (int i = 1; i <= library.StoryCount; ++i) {
-      listed.append(library.StoryNames[i]);
+    for (int i = 0; i < library.storyNames.size(); ++i) {
+      listed.append(library.storyNames[i]);
       DeckState deck;
-      deck.StoryFolder = kClass + library.StoryNames[i] + u'\\';
+      deck.StoryFolder = kClass + library.storyNames[i] + u'\\';
       QVERIFY(ReadCardList(deck) && deck.CardCount >= 1);
       for (int p = 1; p <= deck.CardCount; ++p) {
         const QString stem = CardFileStem(deck, deck.CardNumbers[p]);
@@ -362,9 +359,9 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
     DeckState deck;
     ScriptedDialogs dialogs;
     dialogs.answers = {true};
-    library.BaseFolder = kClass;
+    library.classFolder = kClass;
     ReadStoryList(library);
-    library.CurrentStoryIndex = 1;
+    library.selectedStory = 0;
     DrawStoryList(library, deck);
     DeleteStory(library, deck, dialogs);
   };
@@ -389,15 +386,15 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
         // The next start: the class is read again. ねこ is there whole, or
         // gone without a trace, never partly, and never unlisted.
         LibraryState library;
-        library.BaseFolder = kClass;
+        library.classFolder = kClass;
         ReadStoryList(library);
         const QString what = QStringLiteral("round %1").arg(round);
-        if (library.StoryCount == 2) {
+        if (library.storyNames.size() == 2) {
           QVERIFY2(onDisk() == whole, qPrintable(what));
         } else {
           ++gone;
-          QCOMPARE(library.StoryCount, int16_t(1));
-          QCOMPARE(library.StoryNames[1], QStringLiteral("いぬ"));
+          QCOMPARE(library.storyNames.size(), 1);
+          QCOMPARE(library.storyNames[0], QStringLiteral("いぬ"));
           QVERIFY2(!onDisk().join(u' ').contains(QStringLiteral("ねこ")), qPrintable(what));
           QVERIFY2(!onDisk().join(u' ').contains(QStringLiteral("deleted")), qPrintable(what));
         }
@@ -410,29 +407,29 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
 void StoryListTest::deleteStories() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   WriteHostFile(c.host(QStringLiteral("B/Card_01_x.wav")), "wav");
-  c.m.library.CurrentStoryIndex = 2;
-  DrawStoryList(c.m.library, c.m.deck);
+  c.session.library.selectedStory = 1;
+  DrawStoryList(c.session.library, c.session.deck);
   c.dialogs.answers = {false, true};
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);  // いいえ
+  DeleteStory(c.session.library, c.session.deck, c.session.dialogs);  // いいえ
   QVERIFY(c.hasFolder(QStringLiteral("B")));
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
+  DeleteStory(c.session.library, c.session.deck, c.session.dialogs);
   QCOMPARE(c.dialogs.asked.last(), QStringLiteral("えらばれているぴこらまをすてます。"));
   QVERIFY(!c.hasFolder(QStringLiteral("B")));
   QVERIFY(c.hasFolder(QStringLiteral("A")) && c.hasFolder(QStringLiteral("C")));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("C")}));
-  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
 
   // The only story: folder and list file go, and nothing is selected.
   StoryClass one({QStringLiteral("ひとつ")});
   one.dialogs.answers = {true};
-  DeleteStory(one.m.library, one.m.deck, one.m.dialogs);
+  DeleteStory(one.session.library, one.session.deck, one.session.dialogs);
   QVERIFY(!one.hasFolder(QStringLiteral("ひとつ")));
   QVERIFY(!one.hasListFile());
-  QCOMPARE(int(one.m.library.StoryCount), 0);
-  QCOMPARE(one.m.deck.StoryFolder, StoryClass::Folder() + u'\\');
+  QCOMPARE(one.session.library.storyNames.size(), 0);
+  QCOMPARE(one.session.deck.StoryFolder, StoryClass::Folder() + u'\\');
   one.dialogs.asked.clear();
-  DeleteStory(one.m.library, one.m.deck, one.m.dialogs);
-  RenameStory(one.m.library, one.m.deck, one.m.dialogs);
+  DeleteStory(one.session.library, one.session.deck, one.session.dialogs);
+  RenameStory(one.session.library, one.session.deck, one.session.dialogs);
   QVERIFY(one.dialogs.asked.isEmpty());
 }
 
@@ -441,7 +438,7 @@ void StoryListTest::deleteKeepsWhatOthersUse() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
   WriteHostFile(c.host(QStringLiteral("A/sub/keep.txt")), "keep");
   c.dialogs.answers = {true};
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
+  DeleteStory(c.session.library, c.session.deck, c.session.dialogs);
   QVERIFY(!QFileInfo::exists(c.host(QStringLiteral("A/CardData.txt"))));
   QVERIFY(QFileInfo::exists(c.host(QStringLiteral("A/sub/keep.txt"))));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("B")}));
@@ -450,10 +447,10 @@ void StoryListTest::deleteKeepsWhatOthersUse() {
   // folder, renaming one is refused.
   StoryClass twice({QStringLiteral("A"), QStringLiteral("A")});
   twice.dialogs.inputs = {QStringLiteral("Z")};
-  RenameStory(twice.m.library, twice.m.deck, twice.m.dialogs);
+  RenameStory(twice.session.library, twice.session.deck, twice.session.dialogs);
   QCOMPARE(twice.dialogs.told.size(), 1);
   twice.dialogs.answers = {true};
-  DeleteStory(twice.m.library, twice.m.deck, twice.m.dialogs);
+  DeleteStory(twice.session.library, twice.session.deck, twice.session.dialogs);
   QVERIFY(QFileInfo::exists(twice.host(QStringLiteral("A/CardData.txt"))));
   QCOMPARE(twice.listBytes(), Sjis({QStringLiteral("A")}));
 }
@@ -463,19 +460,19 @@ void StoryListTest::unsafeNameFromFile() {
   StoryClass c({QStringLiteral("..\\x"), QStringLiteral("ok"), QStringLiteral("..")});
   WriteHostFile(c.drives.c(QStringLiteral("A_PIKORA/x/precious.txt")), "mine");
   const QStringList before = c.snapshot();
-  QCOMPARE(c.m.library.CurrentStoryName, QStringLiteral("..\\x"));
+  QCOMPARE(c.session.library.currentStoryName, QStringLiteral("..\\x"));
   for (int row : {1, 3}) {
-    c.m.library.CurrentStoryIndex = int16_t(row);
-    DrawStoryList(c.m.library, c.m.deck);
+    c.session.library.selectedStory = row - 1;
+    DrawStoryList(c.session.library, c.session.deck);
     c.dialogs.told.clear();
     c.dialogs.answers = {true, true};
     c.dialogs.inputs = {QStringLiteral("y")};
-    DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
-    RenameStory(c.m.library, c.m.deck, c.m.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.session.dialogs);
+    RenameStory(c.session.library, c.session.deck, c.session.dialogs);
     QCOMPARE(c.dialogs.told.size(), 2);
     QVERIFY(c.dialogs.asked.isEmpty());
     QCOMPARE(c.snapshot(), before);
-    QCOMPARE(int(c.m.library.StoryCount), 3);
+    QCOMPARE(c.session.library.storyNames.size(), 3);
   }
 }
 

@@ -57,12 +57,12 @@ void StoryPanelTest::rowText() {
 void StoryPanelTest::drawnList() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("いぬ"), QStringLiteral("ｶｴﾙ")});
   QList<QRect> changed;
-  connect(&c.m.library, &LibraryState::surfaceChanged, this, [&](QRect r) {
+  connect(&c.session.library, &LibraryState::surfaceChanged, this, [&](QRect r) {
     changed.append(r);
   });
-  c.m.library.CurrentStoryIndex = 2;
-  DrawStoryList(c.m.library, c.m.deck);
-  const QImage& img = c.m.library.storyListImage;
+  c.session.library.selectedStory = 1;
+  DrawStoryList(c.session.library, c.session.deck);
+  const QImage& img = c.session.library.storyListImage;
   QCOMPARE(img.size(), QSize(190, 618));
   QCOMPARE(changed.size(), 1);
   QVERIFY(changed.first().contains(QRect(2, 183, 184, 421)));
@@ -89,33 +89,33 @@ void StoryPanelTest::drawnList() {
   }
   QCOMPARE(Count(img, QRect(3, 184, 2, 20), kRed), 0);
 
-  QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
-  QCOMPARE(c.m.library.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
+  QCOMPARE(c.session.library.currentStoryName, QStringLiteral("いぬ"));
 
   // No stories: row 1 highlighted, no text, no story selected.
   StoryClass empty;
-  const QImage& none = empty.m.library.storyListImage;
+  const QImage& none = empty.session.library.storyListImage;
   QCOMPARE(Count(none, QRect(3, 184, 181, 20), kHighlight), 181 * 20);
   QCOMPARE(Count(none, QRect(0, 183, 190, 435), kRed), 0);
-  QVERIFY(empty.m.library.CurrentStoryName.isEmpty());
-  QCOMPARE(empty.m.deck.StoryFolder, StoryClass::Folder() + u'\\');
+  QVERIFY(empty.session.library.currentStoryName.isEmpty());
+  QCOMPARE(empty.session.deck.StoryFolder, StoryClass::Folder() + u'\\');
 }
 
 void StoryPanelTest::namesPastTheBox() {
   QStringList names;
   for (int i = 1; i <= 21; ++i) names.append(QStringLiteral("s%1").arg(i));
   StoryClass c(names);
-  const QImage& img = c.m.library.storyListImage;
+  const QImage& img = c.session.library.storyListImage;
   const QRect below(0, 604, 190, 14);
   QVERIFY(Count(img, below, kRed) > 0);  // the 21st name runs on below the box
 
   // Story 21 deleted: its name and highlight leave no trace below the box.
-  c.m.library.CurrentStoryIndex = 21;
-  DrawStoryList(c.m.library, c.m.deck);
+  c.session.library.selectedStory = 20;
+  DrawStoryList(c.session.library, c.session.deck);
   QVERIFY(Count(img, below, kHighlight) > 0);
   c.dialogs.answers = {true};
-  DeleteStory(c.m.library, c.m.deck, c.m.dialogs);
-  QCOMPARE(c.m.library.StoryCount, 20);
+  DeleteStory(c.session.library, c.session.deck, c.session.dialogs);
+  QCOMPARE(c.session.library.storyNames.size(), 20);
   QCOMPARE(Count(img, below, kRed), 0);
   QCOMPARE(Count(img, below, kHighlight), 0);
 }
@@ -144,29 +144,29 @@ void StoryPanelTest::pickRow() {
   QFETCH(double, y);
   QFETCH(int, row);
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-  c.m.library.CurrentStoryIndex = 2;
-  DrawStoryList(c.m.library, c.m.deck);
-  c.m.deck.CurrentCard = 7;
+  c.session.library.selectedStory = 1;
+  DrawStoryList(c.session.library, c.session.deck);
+  c.session.deck.CurrentCard = 7;
   int draws = 0;
-  connect(&c.m.library, &LibraryState::surfaceChanged, this, [&] { ++draws; });
+  connect(&c.session.library, &LibraryState::surfaceChanged, this, [&] { ++draws; });
 
-  PickStoryAt(c.m.library, c.m.deck, QPointF(x, y));
+  PickStoryAt(c.session.library, c.session.deck, QPointF(x, y));
   if (row == 0) {
-    QCOMPARE(c.m.library.CurrentStoryIndex, 2);
-    QCOMPARE(c.m.deck.CurrentCard, 7);
+    QCOMPARE(c.session.library.selectedStory, 1);
+    QCOMPARE(c.session.deck.CurrentCard, 7);
     QCOMPARE(draws, 0);
   } else {
-    QCOMPARE(int(c.m.library.CurrentStoryIndex), row);
-    QCOMPARE(c.m.deck.CurrentCard, 1);
+    QCOMPARE(c.session.library.selectedStory, row - 1);
+    QCOMPARE(c.session.deck.CurrentCard, 1);
     QCOMPARE(draws, 1);
-    QCOMPARE(c.m.deck.StoryFolder, StoryClass::Folder() + c.m.library.StoryNames[row] + u'\\');
-    QVERIFY(Count(c.m.library.storyListImage, Row(row), kHighlight) > 0);
+    QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + c.session.library.storyNames[row - 1] + u'\\');
+    QVERIFY(Count(c.session.library.storyListImage, Row(row), kHighlight) > 0);
   }
 }
 
 void StoryPanelTest::nameDialog() {
   StoryClass c({QStringLiteral("A")});
-  StoryNameDialog dialog(c.m.library, c.m.deck, c.m.dialogs, nullptr);
+  StoryNameDialog dialog(c.session.library, c.session.deck, c.session.dialogs, nullptr);
   QCOMPARE(dialog.windowTitle(), QStringLiteral("作品名をつける"));
   dialog.show();
 
@@ -179,7 +179,7 @@ void StoryPanelTest::nameDialog() {
   QCOMPARE(c.dialogs.told.size(), 1);
   QVERIFY(dialog.isVisible());
   QCOMPARE(dialog.nameBox->text(), QStringLiteral("ねこ?"));
-  QCOMPARE(c.m.library.StoryCount, 1);
+  QCOMPARE(c.session.library.storyNames.size(), 1);
 
   // Return saves, once.
   dialog.nameBox->setText(QStringLiteral("ねこ"));
@@ -194,20 +194,19 @@ void StoryPanelTest::nameDialog() {
   const QStringList before = c.snapshot();
   QTest::mouseClick(dialog.cancelButton, Qt::LeftButton);
   QVERIFY(!dialog.isVisible());
-  QVERIFY(c.m.library.EnteredName.isEmpty());
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(c.m.library.StoryCount, 2);
+  QCOMPARE(c.session.library.storyNames.size(), 2);
 }
 
 void StoryPanelTest::mainWindow() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
+  Session session(dialogs);
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")),
                 Sjis({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
   for (const char* name : {"A", "B", "C"})
     WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
-  MainWindow form(m, QSize(1024, 768));
+  MainWindow form(session, QSize(1024, 768));
   form.show();
   dialogs.answers = {true};
   form.classPanel->classButtons[0]->click();
@@ -215,14 +214,14 @@ void StoryPanelTest::mainWindow() {
 
   // A press on row 2 picks it; the buttons act on it.
   QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(60, 215));
-  QCOMPARE(m.library.CurrentStoryIndex, 2);
+  QCOMPARE(session.library.selectedStory, 1);
   dialogs.inputs = {QStringLiteral("Z")};
   dialogs.answers = {true};
   form.storyPanel->renameButton->click();
-  QCOMPARE(m.library.StoryNames[2], QStringLiteral("Z"));
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("Z"));
   dialogs.answers = {true};
   form.storyPanel->deleteButton->click();
-  QCOMPARE(m.library.StoryCount, 2);
+  QCOMPARE(session.library.storyNames.size(), 2);
   QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))),
            Sjis({QStringLiteral("A"), QStringLiteral("C")}));
 
@@ -234,8 +233,8 @@ void StoryPanelTest::mainWindow() {
     if (d->isVisible()) d->reject();
   });
   form.storyPanel->makeButton->click();
-  QCOMPARE(m.library.StoryCount, 3);
-  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(session.library.storyNames.size(), 3);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("いぬ"));
   QCOMPARE(form.nameDialog()->nameBox->text(), QStringLiteral("いぬ"));
 }
 

@@ -343,7 +343,7 @@ void DiskTest::linksLeadNowhere() {
     QVERIFY(!from.Add(folder, QStringLiteral("id_rsa")));
     QCOMPARE(from.Finish(), 0);
     QCOMPARE(host::CopyToHost(folder + QStringLiteral("id_rsa"), computer.path() + QStringLiteral("/out")),
-             host::CopyOutcome::SourceUnreadable);
+             host::FileCopyResult::SourceUnreadable);
   }
   // A card file that is a link: not a file, not read, not listed; deleting
   // it takes the link away, not what it points to.

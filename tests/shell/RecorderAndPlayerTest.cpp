@@ -24,15 +24,15 @@ static void WaitForSound(const Recorder& recorder) {
   QTRY_VERIFY_WITH_TIMEOUT(recorder.RecordPosition() > 0, 5000);
   QTest::qWait(300);
 }
-static QRgb CanvasCentre(const Session& m) {
-  return m.editor.canvasImage.pixel(m.editor.CanvasOffsetX + 400, m.editor.CanvasOffsetY + 300);
+static QRgb CanvasCentre(const Session& session) {
+  return session.editor.canvasImage.pixel(session.editor.CanvasOffsetX + 400, session.editor.CanvasOffsetY + 300);
 }
 
 class RecorderAndPlayerTest : public QObject {
   Q_OBJECT
   std::unique_ptr<TempDrives> drives_;
   std::unique_ptr<ScriptedDialogs> dialogs_;
-  std::unique_ptr<Session> m_;
+  std::unique_ptr<Session> session_;
   std::unique_ptr<MainWindow> form_;
  private slots:
   void init() {  // class 1-1 with the empty story "neko" chosen
@@ -40,15 +40,15 @@ class RecorderAndPlayerTest : public QObject {
     WriteHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
     QDir().mkpath(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
     dialogs_ = std::make_unique<ScriptedDialogs>();
-    m_ = std::make_unique<Session>(*dialogs_);
-    form_ = std::make_unique<MainWindow>(*m_, QSize(1024, 768));
+    session_ = std::make_unique<Session>(*dialogs_);
+    form_ = std::make_unique<MainWindow>(*session_, QSize(1024, 768));
     dialogs_->answers = {true};
     Click(form_.get(), "Command2_0");
   }
-  void cleanup() { form_.reset(), m_.reset(), dialogs_.reset(), drives_.reset(); }
+  void cleanup() { form_.reset(), session_.reset(), dialogs_.reset(), drives_.reset(); }
 
   void recorderFollowsTheOpenCard() {
-    const Recorder& recorder = m_->narration.recorder;
+    const Recorder& recorder = session_->narration.recorder;
     Click(form_.get(), "Command3");  // a new card: its recording waits for its number
     QVERIFY(!recorder.NarrationFile());
     const bool sound = SoundServer::Running();
@@ -79,7 +79,7 @@ class RecorderAndPlayerTest : public QObject {
     FullDisk disk;
     CopyFolder(drives_->root(u'C'), disk.root());
     const QString wave = disk.root() + QStringLiteral("/A_PIKORA/CLASS_11/neko/Card_01_x.wav");
-    const Recorder& recorder = m_->narration.recorder;
+    const Recorder& recorder = session_->narration.recorder;
     Click(form_.get(), "Command3");
     Click(form_.get(), "Command22"), QTest::qWait(2000), Click(form_.get(), "Command21"), Click(form_.get(), "Command19");
     QVERIFY(recorder.HasPendingNarration());
@@ -89,21 +89,21 @@ class RecorderAndPlayerTest : public QObject {
     QVERIFY(!QFile::exists(wave));
     QCOMPARE(dialogs_->told, QStringList{QStringLiteral("こえを ほぞんできませんでした。")});
     QCOMPARE(dialogs_->asked, QStringList{QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？")});
-    QVERIFY(m_->drawing.IsOpen() && recorder.HasPendingNarration());
+    QVERIFY(session_->drawing.IsOpen() && recorder.HasPendingNarration());
     Click(form_.get(), "Command10");
-    QVERIFY(!m_->drawing.IsOpen());
+    QVERIFY(!session_->drawing.IsOpen());
     const QByteArray written = ReadHostFile(wave);
     QVERIFY(written.startsWith("RIFF") && written.size() > 44 + 2 * kNarrationRate);  // over a second
   }
 
   void showEndsOnItsLastCard() {
-    Session& m = *m_;
+    Session& session = *session_;
     PlayerWindow* player = form_->playerWindow();
     Click(form_.get(), "Command6");  // no cards: a beep, no window
     QCOMPARE(dialogs_->beeps, 1);
     QVERIFY(!player->isVisible());
     const QRgb colours[] = {qRgb(250, 0, 0), qRgb(0, 250, 0), qRgb(0, 0, 250)};
-    for (int p = 1; p <= 3; ++p) PressTile(*form_, p), m.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
+    for (int p = 1; p <= 3; ++p) PressTile(*form_, p), session.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
     Click(form_.get(), "Command6");
     QVERIFY(player->isVisible() && player->player().position() == 0);
     // While the show is on, nothing in the main window can change the cards.
@@ -111,14 +111,14 @@ class RecorderAndPlayerTest : public QObject {
     for (int p = 1; p <= 2; ++p) {
       Click(player, "Command3");
       QTRY_VERIFY(!player->player().presenter().busy());
-      QCOMPARE(m.deck.CurrentCard, int16_t(p));
-      QCOMPARE(m.deck.cardImage.pixel(400, 300), colours[p - 1]);
+      QCOMPARE(session.deck.CurrentCard, int16_t(p));
+      QCOMPARE(session.deck.cardImage.pixel(400, 300), colours[p - 1]);
     }
     Click(player, "Command1"), Click(player, "Command4");
-    QCOMPARE(m.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
+    QCOMPARE(session.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
     Click(form_.get(), "Command3");  // "えをかく" opens card 2
-    QVERIFY(!player->isVisible() && m.deck.CurrentCard == 2 && CanvasCentre(m) == colours[1]);
-    QCOMPARE(m.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
+    QVERIFY(!player->isVisible() && session.deck.CurrentCard == 2 && CanvasCentre(session) == colours[1]);
+    QCOMPARE(session.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
   }
 };
 

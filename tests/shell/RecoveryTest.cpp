@@ -12,9 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "editor/DrawingSession.h"
-#include "editor/DrawingTools.h"
-#include "editor/ToolPanel.h"
+#include "drawing/DrawingSession.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "platform/Disk.h"
 #include "shell/ClassPanel.h"
@@ -35,25 +35,25 @@ void MakeClass(const TempDrives& drives) {
 
 // Chooses class 1-1 and opens the first card of "ねこ" in the editor; draws a
 // stroke in `colour` through the canvas mouse handlers.
-void OpenAndDraw(MainWindow& form, Session& m, int colour) {
+void OpenAndDraw(MainWindow& form, Session& session, int colour) {
   form.classPanel->classButtons[0]->click();
   form.storyPanel->drawButton->click();
-  m.editor.tool = Tool::MediumBrush;
-  m.editor.penColourIndex = colour;
-  CanvasMouseDown(m.editor, kLeftButton, 100, 100);
-  for (int i = 1; i <= 40; ++i) CanvasMouseMove(m.editor, kLeftButton, 100 + 9 * i, 100 + 5 * i);
-  CanvasMouseUp(m.editor, kLeftButton, 460, 300);
+  session.editor.tool = Tool::MediumBrush;
+  session.editor.penColourIndex = colour;
+  CanvasMouseDown(session.editor, kLeftButton, 100, 100);
+  for (int i = 1; i <= 40; ++i) CanvasMouseMove(session.editor, kLeftButton, 100 + 9 * i, 100 + 5 * i);
+  CanvasMouseUp(session.editor, kLeftButton, 460, 300);
 }
 
 // Opens the editor on the story's card, sets a dot at (300, 300) and has
 // the recovery file written at once.
-void DrawDotAndKeep(MainWindow& form, Session& m) {
+void DrawDotAndKeep(MainWindow& form, Session& session) {
   form.storyPanel->drawButton->click();
-  m.editor.tool = Tool::MediumBrush;
-  CanvasMouseDown(m.editor, kLeftButton, 300, 300);
-  CanvasMouseUp(m.editor, kLeftButton, 300, 300);
-  m.recovery.WriteNow();
-  m.recovery.WaitForWrites();
+  session.editor.tool = Tool::MediumBrush;
+  CanvasMouseDown(session.editor, kLeftButton, 300, 300);
+  CanvasMouseUp(session.editor, kLeftButton, 300, 300);
+  session.recovery.WriteNow();
+  session.recovery.WaitForWrites();
 }
 
 QStringList RecoveryFiles() {
@@ -88,14 +88,14 @@ void RecoveryTest::killedDrawingComesBack() {
     // file and tells the test, which then kills it.
     ScriptedDialogs dialogs;
     dialogs.answers = {true};
-    Session m(dialogs);
-    MainWindow form(m, QSize(1024, 768));
-    m.recovery.delayMs = 200;
-    OpenAndDraw(form, m, 2);
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    session.recovery.delayMs = 200;
+    OpenAndDraw(form, session, 2);
     form.cardText->setPlainText(QStringLiteral("あかい せん\nおわり"));
     while (RecoveryFiles().isEmpty()) QTest::qWait(20);
-    m.recovery.WaitForWrites();
-    CanvasPicture(m.editor).save(reference, "PNG");
+    session.recovery.WaitForWrites();
+    CanvasPicture(session.editor).save(reference, "PNG");
     (void)!write(ready[1], "x", 1);
     for (;;) pause();
   }
@@ -110,21 +110,21 @@ void RecoveryTest::killedDrawingComesBack() {
 
   ScriptedDialogs dialogs;
   dialogs.answers = {true, true};
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked, (QStringList{QStringLiteral("１年１組でよろしいですか"), kOffer}));
-  QVERIFY(m.drawing.IsOpen());
-  QCOMPARE(m.library.CurrentStoryName, QStringLiteral("ねこ"));
-  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  QVERIFY(session.drawing.IsOpen());
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ"));
+  QCOMPARE(session.deck.CurrentCard, int16_t(1));
   const QImage drawn = QImage(reference).convertToFormat(QImage::Format_RGB32);
-  QCOMPARE(CanvasPicture(m.editor).convertToFormat(QImage::Format_RGB32), drawn);
-  QCOMPARE(m.deck.cardText, QStringLiteral("あかい せん\r\nおわり"));
+  QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), drawn);
+  QCOMPARE(session.deck.cardText, QStringLiteral("あかい せん\r\nおわり"));
   QCOMPARE(form.cardText->toPlainText(), QStringLiteral("あかい せん\nおわり"));
 
   // Finishing saves the drawing as the card and leaves no recovery.
   form.toolPanel->finishButton->click();
-  QVERIFY(!m.drawing.IsOpen());
+  QVERIFY(!session.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const auto saved = disk::ReadImage(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\Card_01.PNG"));
   QVERIFY(saved);
@@ -139,18 +139,18 @@ void RecoveryTest::leftDrawingsGoAway() {
   {
     ScriptedDialogs dialogs;
     dialogs.answers = {true};
-    Session m(dialogs);
-    MainWindow form(m, QSize(1024, 768));
-    OpenAndDraw(form, m, 4);
-    m.recovery.WriteNow();
-    m.recovery.WaitForWrites();
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    OpenAndDraw(form, session, 4);
+    session.recovery.WriteNow();
+    session.recovery.WaitForWrites();
     QCOMPARE(RecoveryFiles().size(), 1);
     // A normal finish removes it.
     form.toolPanel->finishButton->click();
     QCOMPARE(RecoveryFiles(), QStringList());
     // What a crash would leave: a drawing newer than the saved card.
     QTest::qWait(5);
-    DrawDotAndKeep(form, m);
+    DrawDotAndKeep(form, session);
     file = RecoveryFiles().value(0);
     QVERIFY(!file.isEmpty());
     left = ReadHostFile(file);
@@ -160,32 +160,32 @@ void RecoveryTest::leftDrawingsGoAway() {
     WriteHostFile(file, left);
     ScriptedDialogs dialogs;
     dialogs.answers = {true, false};
-    Session m(dialogs);
-    MainWindow form(m, QSize(1024, 768));
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
     form.classPanel->classButtons[k]->click();
     QCOMPARE(dialogs.asked.size(), k == 0 ? 2 : 1);
     QCOMPARE(RecoveryFiles().size(), k == 0 ? 0 : 1);
-    QVERIFY(!m.drawing.IsOpen());
+    QVERIFY(!session.drawing.IsOpen());
   }
   // The drawing of a story that was deleted is removed without a word.
   WriteHostFile(file, left);
   QVERIFY(QDir(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"))).removeRecursively());
   ScriptedDialogs dialogs;
   dialogs.answers = {true, true};
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked.size(), 1);
   QCOMPARE(RecoveryFiles(), QStringList());
-  QVERIFY(!m.drawing.IsOpen());
+  QVERIFY(!session.drawing.IsOpen());
   // Closing the window while drawing saves the card first.
-  DrawDotAndKeep(form, m);
+  DrawDotAndKeep(form, session);
   dialogs.answers = {true};
   form.close();
-  QVERIFY(!m.drawing.IsOpen());
+  QVERIFY(!session.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
-  QVERIFY(saved.pixel(300 - m.editor.CanvasOffsetX, 300 - m.editor.CanvasOffsetY) != qRgb(255, 255, 255));
+  QVERIFY(saved.pixel(300 - session.editor.CanvasOffsetX, 300 - session.editor.CanvasOffsetY) != qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(RecoveryTest)

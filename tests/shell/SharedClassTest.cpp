@@ -16,7 +16,7 @@
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
 #include "deck/SharedDeck.h"
-#include "editor/DrawingSession.h"
+#include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
 #include "shell/ClassFolderWatch.h"
 #include "shell/StripClicks.h"
@@ -41,16 +41,10 @@ void WaitForInputToClose() {
   }
 }
 
-bool Select(Session& m, const QString& story) {
-  for (int i = 1; i <= m.library.StoryCount; ++i) {
-    if (m.library.StoryNames[i] != story) continue;
-    m.library.CurrentStoryIndex = int16_t(i);
-    DrawStoryList(m.library, m.deck);
-    ReadCardList(m.deck);
-    ShowFirstCard(m.deck);
-    return true;
-  }
-  return false;
+bool Select(Session& session, const QString& story) {
+  const int row = int(session.library.storyNames.indexOf(story));
+  if (row >= 0) SelectStory(session.library, session.deck, row);
+  return row >= 0;
 }
 
 // The other computer: class 1-1 chosen, then one piece of work from argv.
@@ -58,7 +52,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   QApplication app(argc, argv);
   const QStringList args = app.arguments().mid(2);
   ScriptedDialogs dialogs;
-  Session m{dialogs};
+  Session session{dialogs};
   if (args.value(0) == u"lock") {
     const auto lock = SharedLock::Take(args.value(1), SharedLock::Duration(args.value(2).toInt()),
                                        SharedLock::Duration(0));
@@ -66,25 +60,25 @@ int RunAsOtherComputer(int argc, char** argv) {
     WaitForInputToClose();
     return 0;
   }
-  InitClassNames(m.library);
-  m.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  InitClassNames(session.library);
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
-  ChooseClass(m, 0);
+  ChooseClass(session, 0);
   const QString what = args.value(0);
   if (what == u"make") {
-    Say(SaveStoryName(m.library, m.deck, dialogs, args.value(1)) == NameDialogStep::Close ? "ok" : "failed");
+    Say(SaveStoryName(session.library, session.deck, dialogs, args.value(1)) == NameDialogStep::Close ? "ok" : "failed");
   } else if (what == u"delete") {
     dialogs.answers = {true};
-    Say(Select(m, args.value(1)) ? (DeleteStory(m.library, m.deck, dialogs), "ok") : "missing");
+    Say(Select(session, args.value(1)) ? (DeleteStory(session.library, session.deck, dialogs), "ok") : "missing");
   } else if (what == u"add") {
-    if (!Select(m, args.value(1))) return Say("missing"), 1;
-    m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
-    m.deck.cardText = args.value(2);
-    Say(SaveCard(m.deck, Paper()) == CardSave::Saved ? "ok" : "failed");
+    if (!Select(session, args.value(1))) return Say("missing"), 1;
+    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.cardText = args.value(2);
+    Say(SaveCard(session.deck, Paper()) == CardSave::Saved ? "ok" : "failed");
   } else if (what == u"draw") {
-    if (!Select(m, args.value(1))) return Say("missing"), 1;
-    m.deck.CurrentCard = int16_t(args.value(2).toInt());
-    Say(LockCardForDrawing(m.deck) == DrawingLock::Taken ? "held" : "busy");
+    if (!Select(session, args.value(1))) return Say("missing"), 1;
+    session.deck.CurrentCard = int16_t(args.value(2).toInt());
+    Say(LockCardForDrawing(session.deck) == DrawingLock::Taken ? "held" : "busy");
     WaitForInputToClose();
   }
   return 0;
@@ -111,20 +105,20 @@ class SharedClassTest : public QObject {
 // the other's change.
 void SharedClassTest::listsMergeAcrossComputers() {
   StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("やま")});
-  Session& m = c.m;
+  Session& session = c.session;
   // A new card is being drawn here while the other computer adds one.
-  m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
-  m.deck.cardText = QStringLiteral("ここ");
+  session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+  session.deck.cardText = QStringLiteral("ここ");
   {
     OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("あっち")});
     QCOMPARE(other.readLine(), QStringLiteral("ok"));
   }
-  QCOMPARE(SaveCard(m.deck, Paper()), CardSave::Saved);
-  ReleaseDrawingLock(m.deck);
+  QCOMPARE(SaveCard(session.deck, Paper()), CardSave::Saved);
+  ReleaseDrawingLock(session.deck);
   // Both new cards stay, each with its own number and files.
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "2", "3"}));
-  QCOMPARE(m.deck.CardCount, int16_t(3));
-  QCOMPARE(m.deck.CurrentCard, int16_t(3));
+  QCOMPARE(session.deck.CardCount, int16_t(3));
+  QCOMPARE(session.deck.CurrentCard, int16_t(3));
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_02.txt"))), QByteArray(*text::Encode(QStringLiteral("あっち\r\n"))));
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_03.txt"))), QByteArray(*text::Encode(QStringLiteral("ここ\r\n"))));
 
@@ -138,13 +132,13 @@ void SharedClassTest::listsMergeAcrossComputers() {
     OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")});
     QCOMPARE(other.readLine(), QStringLiteral("ok"));
   }
-  m.library.CurrentStoryIndex = 3;  // やま, as the panel here still shows it
-  DrawStoryList(m.library, m.deck);
+  session.library.selectedStory = 2;  // やま, as the panel here still shows it
+  DrawStoryList(session.library, session.deck);
   c.dialogs.inputs = {QStringLiteral("かわ")};
   c.dialogs.answers = {true};
-  RenameStory(m.library, m.deck, c.dialogs);
+  RenameStory(session.library, session.deck, c.dialogs);
   QCOMPARE(c.dialogs.told, QStringList());
-  QCOMPARE(SaveStoryName(m.library, m.deck, c.dialogs, QStringLiteral("ほし")), NameDialogStep::Close);
+  QCOMPARE(SaveStoryName(session.library, session.deck, c.dialogs, QStringLiteral("ほし")), NameDialogStep::Close);
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("みんな"), QStringLiteral("かわ"), QStringLiteral("そら"), QStringLiteral("ほし")}));
   QCOMPARE(c.names(), (QStringList{QStringLiteral("みんな"), QStringLiteral("かわ"), QStringLiteral("そら"), QStringLiteral("ほし")}));
   QVERIFY(!c.hasFolder(QStringLiteral("うみ")) && c.hasFolder(QStringLiteral("かわ")));
@@ -157,15 +151,15 @@ void SharedClassTest::listsMergeAcrossComputers() {
 // its story neither renamed nor thrown away; its other cards stay free.
 void SharedClassTest::cardDrawnElsewhereIsRefused() {
   StoryClass c({QStringLiteral("みんな")});
-  Session& m = c.m;
+  Session& session = c.session;
   for (const char* text : {"いち", "に"}) {
-    m.deck.CurrentCard = int16_t(m.deck.CardCount + 1);
-    m.deck.cardText = QString::fromUtf8(text);
-    QCOMPARE(SaveCard(m.deck, Paper()), CardSave::Saved);
+    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.cardText = QString::fromUtf8(text);
+    QCOMPARE(SaveCard(session.deck, Paper()), CardSave::Saved);
   }
-  ReleaseDrawingLock(m.deck);
-  QCOMPARE(m.deck.CardCount, int16_t(3));
-  ShowFirstCard(m.deck);
+  ReleaseDrawingLock(session.deck);
+  QCOMPARE(session.deck.CardCount, int16_t(3));
+  ShowFirstCard(session.deck);
 
   OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("draw"), QStringLiteral("みんな"), QStringLiteral("2")});
   QCOMPARE(other.readLine(), QStringLiteral("held"));
@@ -173,51 +167,51 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   QVERIFY(!disk::ListFiles(StoryClass::Folder() + QStringLiteral("みんな\\"), QStringLiteral("*.*")).join(u' ').contains(QStringLiteral("lock")));
 
   // Opening card 2 (tile 2's body) for drawing is refused; it is shown.
-  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(130, 50));
+  CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(130, 50));
   QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
-  QVERIFY(!m.drawing.IsOpen());
-  QCOMPARE(m.deck.CurrentCard, int16_t(2));
-  m.drawing.Start();
+  QVERIFY(!session.drawing.IsOpen());
+  QCOMPARE(session.deck.CurrentCard, int16_t(2));
+  session.drawing.Start();
   QCOMPARE(c.dialogs.told, (QStringList{kCardInUse, kCardInUse}));
-  QVERIFY(!m.drawing.IsOpen());
+  QVERIFY(!session.drawing.IsOpen());
   c.dialogs.told.clear();
 
   // Erasing it is refused; the story can be neither renamed nor deleted.
   c.dialogs.answers = {true};
-  EraseCard(m.deck, c.dialogs);
+  EraseCard(session.deck, c.dialogs);
   QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "2", "3"}));
   c.dialogs.told.clear();
   c.dialogs.answers = {true};
-  DeleteStory(m.library, m.deck, c.dialogs);
+  DeleteStory(session.library, session.deck, c.dialogs);
   c.dialogs.inputs = {QStringLiteral("ねこ")};
   c.dialogs.answers = {true};
-  RenameStory(m.library, m.deck, c.dialogs);
+  RenameStory(session.library, session.deck, c.dialogs);
   QCOMPARE(c.dialogs.told, (QStringList{kStoryInUse, kStoryInUse}));
   QVERIFY(c.hasFolder(QStringLiteral("みんな")));
   QCOMPARE(c.names(), QStringList{QStringLiteral("みんな")});
   c.dialogs.told.clear();
 
   // Its other cards: copied, moved, erased, drawn.
-  m.deck.CurrentCard = 3;
+  session.deck.CurrentCard = 3;
   c.dialogs.answers = {true};
-  CopyCard(m.deck, c.dialogs);
-  MoveCardLeft(m.deck, c.dialogs);  // card 3 before card 2
+  CopyCard(session.deck, c.dialogs);
+  MoveCardLeft(session.deck, c.dialogs);  // card 3 before card 2
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2", "4"}));
-  m.deck.CurrentCard = 4;
+  session.deck.CurrentCard = 4;
   c.dialogs.answers = {true};
-  EraseCard(m.deck, c.dialogs);
+  EraseCard(session.deck, c.dialogs);
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2"}));
   QCOMPARE(c.dialogs.told, QStringList());
-  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(40, 50));
-  QVERIFY(m.drawing.IsOpen());
-  QVERIFY(m.drawing.Finish());
+  CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(40, 50));
+  QVERIFY(session.drawing.IsOpen());
+  QVERIFY(session.drawing.Finish());
 
   // Once the other computer lets it go the card opens here.
   other.closeInput();
   QCOMPARE(other.wait(), 0);
-  CardStripMouseDown(m.drawing, m.editor, m.deck, c.dialogs, QPointF(225, 50));  // tile 3: card 2
-  QVERIFY(m.drawing.IsOpen());
+  CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(225, 50));  // tile 3: card 2
+  QVERIFY(session.drawing.IsOpen());
   QCOMPARE(c.dialogs.told, QStringList());
 }
 
@@ -257,23 +251,23 @@ void SharedClassTest::locksOfGoneComputersAreTakenOver() {
 // hand thrown away there is closed with a message.
 void SharedClassTest::windowFollowsFolder() {
   StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
-  Session& m = c.m;
+  Session& session = c.session;
   QWidget window;
-  ClassFolderWatch watch(m, &window, [] { return false; });
+  ClassFolderWatch watch(session, &window, [] { return false; });
   const int within = ClassFolderWatch::kIdleMs + 2000;
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine();
   QTRY_VERIFY_WITH_TIMEOUT(c.names().contains(QStringLiteral("そら")), within);
-  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(session.library.selectedStory, 0);
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
-  QTRY_COMPARE_WITH_TIMEOUT(m.deck.CardCount, int16_t(2), within);
-  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  QTRY_COMPARE_WITH_TIMEOUT(session.deck.CardCount, int16_t(2), within);
+  QCOMPARE(session.deck.CurrentCard, int16_t(1));
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("みんな")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.told, QStringList{QStringLiteral("この おはなしは ほかの コンピュータで すてられました。")}, within);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("うみ"), QStringLiteral("そら")}));
-  QCOMPARE(m.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
+  QCOMPARE(session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
 }
 
 int main(int argc, char** argv) {

@@ -9,8 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "editor/CanvasView.h"
-#include "editor/ToolPanel.h"
+#include "drawing/CanvasView.h"
+#include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
@@ -52,27 +52,27 @@ void ShellTest::layoutFollowsScreenSize() {
   QFETCH(bool, large);
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  Initialise(m);
-  LoadStep(m, screen);
-  QCOMPARE(m.layout.large, large);
-  QCOMPARE(m.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
+  Session session(dialogs);
+  StartSession(session);
+  LayOutSession(session, screen);
+  QCOMPARE(session.layout.large, large);
+  QCOMPARE(session.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
   // The canvas keeps its full size in both layouts, so a card is the same
   // card on any screen.
-  QCOMPARE(m.editor.CanvasPanelWidth, 822);
-  QCOMPARE(m.editor.CanvasPanelHeight, 622);
+  QCOMPARE(session.editor.CanvasPanelWidth, 822);
+  QCOMPARE(session.editor.CanvasPanelHeight, 622);
   // The canvas and the card's picture are made on first use, the canvas
   // at its full size: the class screen needs neither.
-  QVERIFY(m.editor.canvasImage.isNull() && m.deck.cardImage.isNull());
-  QCOMPARE(m.editor.canvas().size(), QSize(818, 618));
-  QCOMPARE(m.layout.classPanel, QRect(203, 200, 617, 293));
+  QVERIFY(session.editor.canvasImage.isNull() && session.deck.cardImage.isNull());
+  QCOMPARE(session.editor.canvas().size(), QSize(818, 618));
+  QCOMPARE(session.layout.classPanel, QRect(203, 200, 617, 293));
 }
 
 void ShellTest::smallLayoutFitsTheWindow() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(800, 600));
+  Session session(dialogs);
+  MainWindow form(session, QSize(800, 600));
   QCOMPARE(form.size(), QSize(800, 600));
   const QRect window(QPoint(0, 0), form.size());
   for (QWidget* panel : {static_cast<QWidget*>(form.storyPanel), static_cast<QWidget*>(form.canvas),
@@ -113,9 +113,9 @@ void ShellTest::paletteAndClassNames() {
   QCOMPARE(s.palette[71], qRgb(240, 240, 240));
   QCOMPARE(s.paletteColour(72), qRgb(0, 0, 0));  // beyond the palette: black
 
-  QCOMPARE(library.ClassNames[1], QStringLiteral("１年１組"));
-  QCOMPARE(library.ClassNames[8], QStringLiteral("２年３組"));
-  QCOMPARE(library.ClassNames[30], QStringLiteral("６年５組"));
+  QCOMPARE(library.classNames[0], QStringLiteral("１年１組"));
+  QCOMPARE(library.classNames[7], QStringLiteral("２年３組"));
+  QCOMPARE(library.classNames[29], QStringLiteral("６年５組"));
   QCOMPARE(ClassFolderName(0), QStringLiteral("CLASS_11"));
   QCOMPARE(ClassFolderName(7), QStringLiteral("CLASS_23"));
   QCOMPARE(ClassFolderName(29), QStringLiteral("CLASS_65"));
@@ -125,19 +125,19 @@ void ShellTest::startupCreatesDataRoot() {
   {
     TempDrives drives;
     ScriptedDialogs dialogs;
-    Session m(dialogs);
-    Initialise(m);
-    QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(m.library.dataRootCaption, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(PlacementCaption(m.editor.placement), QStringLiteral("じゆう"));
+    Session session(dialogs);
+    StartSession(session);
+    QCOMPARE(session.library.dataRoot, QStringLiteral("C:\\A_PIKORA\\"));
+    QVERIFY(session.library.classFolder.isEmpty());
+    QCOMPARE(PlacementCaption(session.editor.placement), QStringLiteral("じゆう"));
     QVERIFY(QFileInfo(drives.c(QStringLiteral("A_PIKORA"))).isDir());
   }
   // With no drive C the program still starts on the class panel.
   TempDrives drives;
   qputenv("PIKORAMA_DRIVE_C", QByteArray("/nonexistent/pikorama-c"));
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("C:\\A_PIKORA\\"));
   QVERIFY(!form.classPanel->isHidden());
   QVERIFY(form.storyPanel->isHidden());
@@ -149,15 +149,15 @@ void ShellTest::choosingAClassOpensIt() {
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_23/ねこ/CardData.txt")), " 1 \r\n");
   const QStringList existing = Snapshot(drives.c(QStringLiteral("A_PIKORA/CLASS_23")));
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
 
   dialogs.answers = {true};
   form.classPanel->classButtons[7]->click();
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("２年３組でよろしいですか")});
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
-  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
-  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  QCOMPARE(session.library.classFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
+  QCOMPARE(session.library.selectedStory, 0);
+  QCOMPARE(session.deck.CurrentCard, int16_t(1));
   QVERIFY(form.classPanel->isHidden());
   QVERIFY(!form.storyPanel->isHidden());
   QVERIFY(!form.cardStrip->isHidden());
@@ -168,35 +168,35 @@ void ShellTest::choosingAClassOpensIt() {
   TempDrives other;
   ScriptedDialogs dialogs2;
   Session m2(dialogs2);
-  Initialise(m2);
+  StartSession(m2);
   dialogs2.answers = {true};
   ChooseClass(m2, 29);
   QVERIFY(QFileInfo(other.c(QStringLiteral("A_PIKORA/CLASS_65"))).isDir());
-  QCOMPARE(m2.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
+  QCOMPARE(m2.library.classFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
   QVERIFY(m2.screen.current() == Screen::Stories);
 }
 
 void ShellTest::decliningAClassChangesNothing() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   const QStringList before = Snapshot(drives.root(u'C'));
   dialogs.answers = {false};
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("１年１組でよろしいですか")});
   QVERIFY(!form.classPanel->isHidden());
   QVERIFY(form.storyPanel->isHidden());
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-  QCOMPARE(m.library.CurrentStoryIndex, int16_t(0));
+  QVERIFY(session.library.classFolder.isEmpty());
+  QCOMPARE(session.library.selectedStory, -1);
   QCOMPARE(Snapshot(drives.root(u'C')), before);
 }
 
 void ShellTest::driveDialogMovesDataRoot() {
   TempDrives drives(QStringLiteral("CD"));
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   DataFolderDialog* dialog = form.driveDialog();
   QCOMPARE(dialog->windowTitle(), QStringLiteral("ﾄﾞﾗｲﾌﾞ設定"));
   QCOMPARE(dialog->driveButtons[7]->text(), QStringLiteral("I"));
@@ -205,29 +205,29 @@ void ShellTest::driveDialogMovesDataRoot() {
   // Closing the dialog without a drive button keeps the data root.
   dialog->show();
   dialog->reject();
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(session.library.dataRoot, QStringLiteral("C:\\A_PIKORA\\"));
 
   // Another running copy on D: keeps this one where it is; then the lock
   // moves with the data root.
-  m.dataRootLock = InstanceLock::Acquire(m.library.BaseFolder);
+  session.dataRootLock = InstanceLock::Acquire(session.library.dataRoot);
   auto other = InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\"));
   dialog->show();
   dialog->driveButtons[2]->click();
-  QVERIFY(dialog->isVisible() && m.library.BaseFolder == QStringLiteral("C:\\A_PIKORA\\"));
+  QVERIFY(dialog->isVisible() && session.library.dataRoot == QStringLiteral("C:\\A_PIKORA\\"));
   QCOMPARE(dialogs.told.size(), 1);
   other.reset();
   dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
   QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
   QVERIFY(InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\")));
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
+  QCOMPARE(session.library.dataRoot, QStringLiteral("D:\\A_PIKORA\\"));
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
   // The dialog is kept, so it is the same window next time.
   QCOMPARE(form.driveDialog(), dialog);
 
   dialogs.answers = {true};
-  ChooseClass(m, 0);
+  ChooseClass(session, 0);
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA/CLASS_11")).isDir());
   QVERIFY(!QFileInfo::exists(drives.c(QStringLiteral("A_PIKORA/CLASS_11"))));
 }
@@ -235,40 +235,40 @@ void ShellTest::driveDialogMovesDataRoot() {
 void ShellTest::missingDriveGivesEmptyClass() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  Initialise(m);
-  SelectDrive(m, 7);
-  QCOMPARE(m.library.dataRootCaption, QStringLiteral("I:\\A_PIKORA\\"));
+  Session session(dialogs);
+  StartSession(session);
+  MoveDataRoot(session, 7);
+  QCOMPARE(session.library.dataRoot, QStringLiteral("I:\\A_PIKORA\\"));
   dialogs.answers = {true};
-  ChooseClass(m, 0);
-  QCOMPARE(m.library.BaseFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
-  QCOMPARE(m.library.StoryCount, int16_t(0));
-  QCOMPARE(m.library.CurrentStoryIndex, int16_t(1));
-  QVERIFY(m.screen.current() == Screen::Stories);
+  ChooseClass(session, 0);
+  QCOMPARE(session.library.classFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
+  QCOMPARE(session.library.storyNames.size(), 0);
+  QCOMPARE(session.library.selectedStory, 0);
+  QVERIFY(session.screen.current() == Screen::Stories);
 }
 
 void ShellTest::quitting() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   form.show();
-  m.deck.CardCount = 3;
+  session.deck.CardCount = 3;
 
   // いいえ to the close request keeps everything as it was.
   dialogs.answers = {false};
   QVERIFY(!form.close());
   QVERIFY(form.isVisible());
   QVERIFY(!dialogs.ended);
-  QCOMPARE(m.deck.CardCount, int16_t(3));
+  QCOMPARE(session.deck.CardCount, int16_t(3));
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("「ぴこらまつくろ」をおわります。")});
 
   // The quit button asks the same; いいえ does nothing, はい ends.
   dialogs.answers = {false};
-  QuitFromStoryPanel(m.dialogs);
+  QuitFromStoryPanel(session.dialogs);
   QVERIFY(!dialogs.ended);
   dialogs.answers = {true};
-  QuitFromStoryPanel(m.dialogs);
+  QuitFromStoryPanel(session.dialogs);
   QVERIFY(dialogs.ended);
   dialogs.ended = false;
   dialogs.answers = {true};
@@ -279,8 +279,8 @@ void ShellTest::quitting() {
 void ShellTest::controlsCarryTheirNames() {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   QCOMPARE(form.windowTitle(), QStringLiteral("ぴこらまつくろ 2002.6.30"));
   QCOMPARE(form.size(), QSize(1024, 740));
   QCOMPARE(form.minimumSize(), form.maximumSize());
@@ -309,28 +309,28 @@ void ShellTest::windowPassesClicksToEachPart() {
   WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
   QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
   ScriptedDialogs dialogs;
-  Session m(dialogs);
-  MainWindow form(m, QSize(1024, 768));
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
   dialogs.answers = {true};
   form.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
-  QCOMPARE(m.deck.StoryFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\"));
+  QCOMPARE(session.deck.StoryFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\"));
   QVERIFY(!form.storyPanel->isHidden());
 
   form.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
   QVERIFY(form.storyPanel->isHidden());
   QVERIFY(!form.toolPanel->isHidden());
   QVERIFY(!form.canvas->isHidden());
-  QCOMPARE(m.deck.CurrentCard, int16_t(1));
+  QCOMPARE(session.deck.CurrentCard, int16_t(1));
 
   QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(100, 50));
   QCOMPARE(dialogs.told, QStringList{QStringLiteral("「えをかく」をおわってください。")});
 
-  m.editor.canvasImage.setPixel(400, 300, qRgb(255, 0, 0));
+  session.editor.canvasImage.setPixel(400, 300, qRgb(255, 0, 0));
   form.findChild<QPushButton*>(QStringLiteral("Command10"))->click();
   QVERIFY(!form.storyPanel->isHidden());
   QVERIFY(form.toolPanel->isHidden());
-  QCOMPARE(m.deck.CardCount, int16_t(1));
-  QCOMPARE(m.deck.cardImage.pixel(393, 293), qRgb(255, 0, 0));
+  QCOMPARE(session.deck.CardCount, int16_t(1));
+  QCOMPARE(session.deck.cardImage.pixel(393, 293), qRgb(255, 0, 0));
   QVERIFY(QFileInfo::exists(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01.PNG"))));
 
   // The next run's first card opened for drawing is the saved one, on a

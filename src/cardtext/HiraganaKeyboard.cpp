@@ -1,0 +1,232 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "cardtext/HiraganaKeyboard.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <algorithm>
+
+#include "platform/Dialogs.h"
+#include "platform/Fonts.h"
+#include "platform/Widgets.h"
+
+namespace hiragana {
+
+namespace {
+
+const QString kPlain = QStringLiteral("かきくけこさしすせそたちつてとはひふへほ");
+const QString kVoiced = QStringLiteral("がぎぐげござじずぜぞだぢづでどばびぶべぼ");
+const QString kSemiVoiced = QStringLiteral("ぱぴぷぺぽ");
+const qsizetype kFirstHa = kPlain.indexOf(u'は');
+
+QList<Key> MakeKeys() {
+  // Columns of the chart, あ column first; a space is a gap in the chart.
+  const QStringList chart{
+      QStringLiteral("あいうえお"), QStringLiteral("かきくけこ"), QStringLiteral("さしすせそ"),
+      QStringLiteral("たちつてと"), QStringLiteral("なにぬねの"), QStringLiteral("はひふへほ"),
+      QStringLiteral("まみむめも"), QStringLiteral("や ゆ よ"),   QStringLiteral("らりるれろ"),
+      QStringLiteral("わ を  "),   QStringLiteral("ん    "),
+  };
+  QList<Key> keys;
+  auto letter = [&keys](const QString& s, int row, int column) {
+    keys.append({s, KeyKind::Letter, s, row, column, 1});
+  };
+  for (int c = 0; c < chart.size(); ++c)
+    for (int r = 0; r < kLetterRows; ++r)
+      if (chart[c].at(r) != u' ') letter(chart[c].at(r), r, kColumns - 1 - c);
+  // The small letters and the long mark at the left of the chart.
+  const QString small = QStringLiteral("ぁぃぅぇぉ");
+  for (int r = 0; r < kLetterRows; ++r) letter(small.at(r), r, 1);
+  const QString smallToo = QStringLiteral("っゃゅょー");
+  for (int r = 0; r < kLetterRows; ++r) letter(smallToo.at(r), r, 0);
+  // The bottom row.
+  const int bottom = kRows - 1;
+  keys.append({QStringLiteral("゛"), KeyKind::Voiced, {}, bottom, 0, 1});
+  keys.append({QStringLiteral("゜"), KeyKind::SemiVoiced, {}, bottom, 1, 1});
+  letter(QStringLiteral("、"), bottom, 2);
+  letter(QStringLiteral("。"), bottom, 3);
+  keys.append({QStringLiteral("すきま"), KeyKind::Letter, kSpace, bottom, 4, 2});
+  keys.append({QStringLiteral("けす"), KeyKind::Erase, {}, bottom, 6, 2});
+  keys.append({QStringLiteral("かいぎょう"), KeyKind::NewLine, {}, bottom, 8, 3});
+  // Columns 11 and 12 of the bottom row hold the button that hides the keys.
+  return keys;
+}
+
+}  // namespace
+
+const QList<Key>& Keys() {
+  static const QList<Key> keys = MakeKeys();
+  return keys;
+}
+
+std::optional<QChar> WithVoicedMark(QChar letter) {
+  if (const qsizetype i = kPlain.indexOf(letter); i >= 0) return kVoiced.at(i);
+  if (const qsizetype i = kVoiced.indexOf(letter); i >= 0) return kPlain.at(i);
+  if (const qsizetype i = kSemiVoiced.indexOf(letter); i >= 0) return kVoiced.at(kFirstHa + i);
+  return std::nullopt;
+}
+
+std::optional<QChar> WithSemiVoicedMark(QChar letter) {
+  if (const qsizetype i = kSemiVoiced.indexOf(letter); i >= 0) return kPlain.at(kFirstHa + i);
+  for (const QString* row : {&kPlain, &kVoiced}) {
+    const qsizetype i = row->indexOf(letter);
+    if (i >= kFirstHa) return kSemiVoiced.at(i - kFirstHa);
+  }
+  return std::nullopt;
+}
+
+}  // namespace hiragana
+
+using hiragana::Key;
+using hiragana::KeyKind;
+
+namespace {
+
+constexpr int kMargin = 4;
+constexpr int kMinimumKey = 40;
+// The keys take at most this share of the box's height; the text keeps the rest.
+constexpr double kHeightShare = 0.55;
+const QColor kPanelColour(0xF0, 0xE6, 0xC8);
+const QColor kKeyFace(0xFF, 0xFF, 0xF4);
+const QString kHideCaption = QStringLiteral("しまう");
+const QString kShowCaption = QStringLiteral("ひらがな");
+
+// The font for a caption on a key `width` pixels wide: the letter size of
+// the keys, smaller for a long caption, never below 18 points.
+QFont KeyFont(int keySize, int width, const QString& caption) {
+  const double letterPoints = std::max(18.0, keySize * 0.5 * 72.0 / 96.0);
+  const double fitPoints = (width - 8) / double(std::max<qsizetype>(1, caption.size())) * 72.0 / 96.0;
+  return Gothic(std::max(18.0, std::min(letterPoints, fitPoints)));
+}
+
+}  // namespace
+
+HiraganaKeyboard::HiraganaKeyboard(QPlainTextEdit& box, Dialogs& dialogs)
+    : QWidget(&box), box_(box), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("hiraganaKeyboard"));
+  setFocusPolicy(Qt::NoFocus);
+  setCursor(Qt::ArrowCursor);
+  for (const Key& key : hiragana::Keys()) {
+    auto* button = new FaceButton(QStringLiteral("hiraganaKey"), key.caption, kKeyFace, this);
+    button->setFocusPolicy(Qt::NoFocus);  // the text box keeps the keys
+    connect(button, &QPushButton::clicked, this, [this, &key] { press(key); });
+    keys_.append(button);
+  }
+  showHide_ = new FaceButton(QStringLiteral("hiraganaShowHide"), kHideCaption, kPanelColour.darker(115), this);
+  showHide_->setFocusPolicy(Qt::NoFocus);
+  connect(showHide_, &QPushButton::clicked, this, [this] { setKeysShown(!keysShown_); });
+  placeInside();
+}
+
+QPushButton* HiraganaKeyboard::key(const QString& caption) const {
+  for (QPushButton* button : keys_)
+    if (button->accessibleName() == caption) return button;
+  return nullptr;
+}
+
+int HiraganaKeyboard::coveredHeight() const { return covered_; }
+
+void HiraganaKeyboard::setKeysShown(bool shown) {
+  keysShown_ = shown;
+  placeInside();
+}
+
+void HiraganaKeyboard::placeInside() {
+  const QSize area = box_.size();
+  const int across = (area.width() - 2 * kMargin) / hiragana::kColumns;
+  const int down = int((area.height() * kHeightShare - 2 * kMargin) / hiragana::kRows);
+  const int keySize = std::max(kMinimumKey, std::min(across, down));
+  const int tableWidth = keySize * hiragana::kColumns;
+  const int left = std::max(kMargin, (area.width() - tableWidth) / 2);
+
+  for (QPushButton* button : keys_) button->setVisible(keysShown_);
+  int height;
+  if (keysShown_) {
+    height = keySize * hiragana::kRows + 2 * kMargin;
+    const QList<Key>& keys = hiragana::Keys();
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+      const Key& key = keys.at(i);
+      const int width = keySize * key.rowSpan;
+      keys_[i]->setGeometry(left + key.column * keySize, kMargin + key.row * keySize, width, keySize);
+      QFont font = KeyFont(keySize, width, key.caption);
+      // The marks are drawn small in the corner of their cell: larger, they show.
+      if (key.kind == KeyKind::Voiced || key.kind == KeyKind::SemiVoiced) font.setPixelSize(font.pixelSize() * 3 / 2);
+      keys_[i]->setFont(font);
+    }
+    showHide_->setGeometry(left + (hiragana::kColumns - 2) * keySize, kMargin + (hiragana::kRows - 1) * keySize,
+                           2 * keySize, keySize);
+    showHide_->setFont(KeyFont(keySize, 2 * keySize, kHideCaption));
+    showHide_->setCaption(kHideCaption);
+  } else {
+    // Only the button that brings the keys back, at the bottom right.
+    height = keySize + 2 * kMargin;
+    const int width = 3 * keySize;
+    showHide_->setGeometry(left + tableWidth - width, kMargin, width, keySize);
+    showHide_->setFont(KeyFont(keySize, width, kShowCaption));
+    showHide_->setCaption(kShowCaption);
+  }
+  setGeometry(0, area.height() - height, area.width(), height);
+  raise();
+  if (height != covered_) {
+    covered_ = height;
+    emit coveredHeightChanged(height);
+  }
+}
+
+void HiraganaKeyboard::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kPanelColour);
+  painter.setPen(kPanelColour.darker(140));
+  painter.drawLine(0, 0, width(), 0);
+}
+
+void HiraganaKeyboard::sendKey(int qtKey, const QString& text) {
+  QKeyEvent down(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(&box_, &down);
+  QKeyEvent up(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(&box_, &up);
+}
+
+void HiraganaKeyboard::applyMark(KeyKind mark) {
+  // The letter just before the cursor; a selection is given up first, as
+  // the mark belongs to the letter written last.
+  QTextCursor cursor = box_.textCursor();
+  if (cursor.hasSelection()) {
+    cursor.clearSelection();
+    box_.setTextCursor(cursor);
+  }
+  const int position = cursor.position();
+  const std::optional<QChar> marked =
+      position == 0 ? std::nullopt
+                    : (mark == KeyKind::Voiced ? hiragana::WithVoicedMark : hiragana::WithSemiVoicedMark)(
+                          box_.document()->characterAt(position - 1));
+  if (!marked) {
+    dialogs_.Beep();  // nothing the mark can go on
+    return;
+  }
+  sendKey(Qt::Key_Backspace, QString());
+  sendKey(Qt::Key_unknown, QString(*marked));
+}
+
+void HiraganaKeyboard::press(const Key& key) {
+  switch (key.kind) {
+    case KeyKind::Letter:
+      sendKey(Qt::Key_unknown, key.letter);
+      break;
+    case KeyKind::Voiced:
+    case KeyKind::SemiVoiced:
+      applyMark(key.kind);
+      break;
+    case KeyKind::Erase:
+      sendKey(Qt::Key_Backspace, QString());
+      break;
+    case KeyKind::NewLine:
+      sendKey(Qt::Key_Return, QStringLiteral("\r"));
+      break;
+  }
+  box_.ensureCursorVisible();
+}

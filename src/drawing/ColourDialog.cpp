@@ -1,0 +1,88 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "drawing/ColourDialog.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/Fonts.h"
+#include "platform/Numbers.h"
+#include "drawing/EditorState.h"
+
+namespace {
+
+constexpr int kPitch = 66;
+constexpr int kColumns = 8;
+constexpr int kRows = 7;
+const QColor kDialogFace(212, 208, 200);
+
+// One coordinate to its column or row: rounded to a whole pixel, divided
+// by the pitch with the remainder dropped, kept within 0..last.
+int Cell(double v, int last) {
+  const double bounded = std::clamp(v, -1e6, 1e6);  // far-off presses stay in range
+  const long cell = RoundHalfEven(bounded) / kPitch;
+  return int(std::clamp<long>(cell, 0, last));
+}
+
+}  // namespace
+
+int PaletteIndexAt(double x, double y) {
+  return kColumns * Cell(y, kRows - 1) + Cell(x, kColumns - 1);
+}
+
+void DrawPaletteGrid(QImage& surface, const std::array<QRgb, 72>& colours) {
+  QPainter painter(&surface);
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      // Corners (66c + 2, 66r + 2) and (66c + 66, 66r + 66), both included;
+      // the outermost pixels are the black outline.
+      const QRect square(QPoint(kPitch * c + 2, kPitch * r + 2), QPoint(kPitch * c + 66, kPitch * r + 66));
+      painter.fillRect(square, Qt::black);
+      painter.fillRect(square.adjusted(1, 1, -1, -1), QColor(colours[size_t(kColumns * r + c)]));
+    }
+  }
+}
+
+ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("色をえらぶ"));
+  setAccessibleName(windowTitle());
+  setModal(true);
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, kDialogFace);
+  setPalette(pal);
+  // Sizes as designed in twips, 15 to a pixel: client 8040 x 7485.
+  setFixedSize(536, 499);
+
+  cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+  cancelButton->setObjectName(QStringLiteral("Command1"));
+  cancelButton->setAccessibleName(cancelButton->text());
+  cancelButton->setGeometry(0, 0, 97, 25);
+  cancelButton->setFont(Gothic(9));
+  connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);  // the colour stays
+
+  grid = new PicturePanel(QStringLiteral("Picture1"), kDialogFace, this);
+  grid->setGeometry(0, 28, 533, 467);
+  grid_ = QImage(533, 467, QImage::Format_RGB32);
+  grid_.fill(kDialogFace);
+  DrawPaletteGrid(grid_, editor_.palette);
+  ++gridDrawings_;
+  grid->setSurface(&grid_);
+  connect(grid, &PicturePanel::mousePressed, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) { onGridPressed(at); });
+
+  // Centred on the screen when first made; afterwards it keeps its place.
+  if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+  }
+}
+
+void ColourDialog::onGridPressed(QPointF at) {
+  editor_.fillColourIndex = PaletteIndexAt(at.x(), at.y());
+  accept();
+}

@@ -1,0 +1,245 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "drawing/DrawingTools.h"
+
+#include <cmath>
+
+#include "drawing/Canvas.h"
+#include "drawing/Raster.h"
+#include "platform/Numbers.h"
+
+namespace {
+
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kOutlineWhite = 0xFFFFFFFF;  // the outline inverts what lies under it
+constexpr int kEraserPaletteIndex = 7;      // white
+
+// A point in canvas pixels: fractions (the small layout) round half to even.
+QPoint Pixel(QPointF p) { return QPoint(int(RoundHalfEven(p.x())), int(RoundHalfEven(p.y()))); }
+
+// The canvas as the primitives need it: 32 bits a pixel.
+QImage& Canvas(EditorState& editor) {
+  QImage& canvas = editor.canvas();
+  if (!canvas.isNull() && canvas.format() != QImage::Format_RGB32 &&
+      canvas.format() != QImage::Format_ARGB32)
+    canvas.convertTo(QImage::Format_RGB32);
+  return canvas;
+}
+
+void Changed(EditorState& editor, const QRect& rect) {
+  const QRect shown = rect & editor.canvas().rect();
+  if (!shown.isEmpty()) editor.notifySurface(shown);
+}
+
+// A rectangle outline changes only its four sides.
+void BoxChanged(EditorState& editor, const QRect& box) {
+  Changed(editor, QRect(box.left(), box.top(), box.width(), 1));
+  Changed(editor, QRect(box.left(), box.bottom(), box.width(), 1));
+  Changed(editor, QRect(box.left(), box.top(), 1, box.height()));
+  Changed(editor, QRect(box.right(), box.top(), 1, box.height()));
+}
+
+int Radius(QPoint a, QPoint e) {
+  const double dx = a.x() - e.x(), dy = a.y() - e.y();
+  return int(RoundHalfEven(std::sqrt(dx * dx + dy * dy)));
+}
+
+// The figures of the two-click kinds, from the first point `a` to `e`:
+// in the pen colour when the second click finishes the shape, and in white
+// with the exclusive-or pen as the outline following the pointer (drawing
+// it again removes it). False when there is no figure.
+using Figure = bool (*)(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode);
+
+bool LineFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  Changed(editor, raster::Line(Canvas(editor), a, e, 1, colour, mode));
+  // A drawn line goes there and back, so both end pixels are painted.
+  if (mode == raster::Mode::Copy) Changed(editor, raster::Line(Canvas(editor), e, a, 1, colour, mode));
+  return true;
+}
+
+bool BoxFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  BoxChanged(editor, raster::Box(Canvas(editor), a, e, colour, mode));
+  return true;
+}
+
+bool CircleFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  Changed(editor, raster::Circle(Canvas(editor), a, Radius(a, e), colour, mode));
+  return true;
+}
+
+// The ellipse fits the rectangle whose corner is `e`; one without width is
+// not drawn.
+bool EllipseFigure(EditorState& editor, QPoint a, QPoint e, QRgb colour, raster::Mode mode) {
+  const int dx = std::abs(a.x() - e.x()), dy = std::abs(a.y() - e.y());
+  if (dx <= 0) return false;
+  Changed(editor, raster::Ellipse(Canvas(editor), a, dx, dy, colour, mode));
+  return true;
+}
+
+struct TwoClickKind {
+  ToolKind kind;
+  Figure figure;
+  bool chained;  // the second point begins the next figure
+};
+
+constexpr TwoClickKind kTwoClickKinds[] = {
+    {ToolKind::Line, LineFigure, true},
+    {ToolKind::Box, BoxFigure, false},
+    {ToolKind::Circle, CircleFigure, false},
+    {ToolKind::Ellipse, EllipseFigure, false},
+};
+
+const TwoClickKind* TwoClickKindOf(Tool tool) {
+  for (const TwoClickKind& k : kTwoClickKinds)
+    if (k.kind == InfoOf(tool).kind) return &k;
+  return nullptr;
+}
+
+// Presses of the pens and erasers leave a disc; moves draw a stroke.
+QRgb StrokeColour(const EditorState& editor, ToolKind kind) {
+  return editor.paletteColour(kind == ToolKind::Eraser ? kEraserPaletteIndex : editor.penColourIndex);
+}
+
+void Dot(EditorState& editor, const ToolInfo& tool, QPointF at) {
+  editor.shape.anchor = at;
+  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), tool.dot, StrokeColour(editor, tool.kind)));
+  PaintCanvasFrame(editor);
+}
+
+void Stroke(EditorState& editor, const ToolInfo& tool, QPointF to) {
+  Changed(editor, raster::Line(Canvas(editor), Pixel(editor.shape.anchor), Pixel(to), tool.width,
+                               StrokeColour(editor, tool.kind)));
+  editor.shape.anchor = to;
+}
+
+// The black box around the drawable area closes it for the fill; the frame
+// repaint at mouse-up covers it again.
+void FloodFill(EditorState& editor, QPointF at) {
+  QImage& canvas = Canvas(editor);
+  const int ox = editor.CanvasOffsetX, oy = editor.CanvasOffsetY;
+  const int w = editor.CanvasPanelWidth, h = editor.CanvasPanelHeight;
+  BoxChanged(editor, raster::Box(canvas, {ox - 1, oy - 1}, {w - 2 * ox - 2, h - 2 * oy - 1}, kBlack));
+  Changed(editor, raster::BorderFill(canvas, Pixel(at), kBlack, editor.paletteColour(editor.fillColourIndex)));
+}
+
+// A click of a two-click kind: the first point, or the figure.
+void Click(EditorState& editor, const TwoClickKind& kind, QPointF at) {
+  ShapeInProgress& shape = editor.shape;
+  if (shape.clicks != 1) {
+    shape.anchor = at;
+    shape.clicks = 1;
+    return;
+  }
+  shape.second = at;
+  kind.figure(editor, Pixel(shape.anchor), Pixel(at), editor.paletteColour(editor.penColourIndex),
+              raster::Mode::Copy);
+  if (kind.chained) {
+    shape.anchor = at;
+  } else {
+    shape.clicks = 0;
+  }
+  PaintCanvasFrame(editor);
+}
+
+}  // namespace
+
+void ClampCanvasPoint(const EditorState& editor, float& x, float& y) {
+  const float left = editor.CanvasOffsetX, top = editor.CanvasOffsetY;
+  const float right = left + 798, bottom = top + 599;
+  if (std::isnan(x)) x = left;
+  if (std::isnan(y)) y = top;
+  if (x < left) x = left;
+  if (y < top) y = top;
+  if (x > right) x = right;
+  if (y > bottom) y = bottom;
+  if (editor.placement == Placement::Fixed) {
+    const float step = kSnapStep;
+    x = float(RoundHalfEven((x - left) / step)) * step + left;
+    y = float(RoundHalfEven((y - top) / step)) * step + top;
+    // The grid line past the last column or row is pulled back to it.
+    if (x > right) x = right;
+    if (y > bottom) y = bottom;
+  }
+}
+
+void EraseRubberBand(EditorState& editor) {
+  ShapeInProgress& shape = editor.shape;
+  if (shape.clicks != 1) return;
+  if (shape.outlineEnd) {
+    if (const TwoClickKind* kind = TwoClickKindOf(editor.tool))
+      kind->figure(editor, Pixel(shape.anchor), *shape.outlineEnd, kOutlineWhite, raster::Mode::Xor);
+  }
+  shape.outlineEnd.reset();
+}
+
+void CancelShape(EditorState& editor) {
+  EraseRubberBand(editor);
+  editor.shape.clicks = 0;
+}
+
+void ForgetShape(EditorState& editor) { editor.shape = ShapeInProgress(); }
+
+bool OutlineShown(const EditorState& editor) {
+  return editor.shape.clicks == 1 && editor.shape.outlineEnd.has_value();
+}
+
+void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
+  ClampCanvasPoint(editor, x, y);
+  // The outline on the screen goes before it is forgotten, so a click away
+  // from where the pointer last moved leaves no inverted pixels behind.
+  EraseRubberBand(editor);
+  if (button != kLeftButton) {
+    editor.shape.clicks = 0;  // cancels a shape, ends a line chain
+    return;
+  }
+  const QPointF at(x, y);
+  const ToolInfo& tool = InfoOf(editor.tool);
+  switch (tool.kind) {
+    case ToolKind::Pen:
+      editor.shape.clicks = 0;
+      Dot(editor, tool, at);
+      return;
+    case ToolKind::Eraser:
+      editor.shape.clicks = 1;  // a drag begun on the canvas
+      Dot(editor, tool, at);
+      return;
+    case ToolKind::Fill:
+      editor.shape.clicks = 0;
+      FloodFill(editor, at);
+      return;
+    default:
+      if (const TwoClickKind* kind = TwoClickKindOf(editor.tool)) Click(editor, *kind, at);
+      return;  // no tool, the text box, paste: nothing
+  }
+}
+
+void CanvasMouseMove(EditorState& editor, int buttons, float x, float y) {
+  ClampCanvasPoint(editor, x, y);
+  const QPointF at(x, y);
+  const ToolInfo& tool = InfoOf(editor.tool);
+  ShapeInProgress& shape = editor.shape;
+  if (tool.kind == ToolKind::Pen) {
+    if (buttons == kLeftButton) Stroke(editor, tool, at);
+  } else if (tool.kind == ToolKind::Eraser) {
+    if (shape.clicks != 0) Stroke(editor, tool, at);  // the button state is not looked at
+  } else if (const TwoClickKind* kind = TwoClickKindOf(editor.tool); kind && shape.clicks == 1) {
+    const QPoint end = Pixel(at);
+    if (shape.outlineEnd == end) return;
+    const QPoint anchor = Pixel(shape.anchor);
+    if (shape.outlineEnd) kind->figure(editor, anchor, *shape.outlineEnd, kOutlineWhite, raster::Mode::Xor);
+    shape.outlineEnd.reset();
+    if (kind->figure(editor, anchor, end, kOutlineWhite, raster::Mode::Xor)) shape.outlineEnd = end;
+  }
+}
+
+void CanvasMouseUp(EditorState& editor, int, float, float) {
+  // A pen or eraser stroke ends; a shape keeps its first point across the
+  // release, so it can be dragged out and finished with a second click.
+  const ToolKind kind = InfoOf(editor.tool).kind;
+  if (kind == ToolKind::Pen || kind == ToolKind::Eraser || kind == ToolKind::None) editor.shape.clicks = 0;
+  PaintCanvasFrame(editor);
+  // Every action on the canvas ends with a release: what it drew is a step.
+  // A shape whose outline still follows the pointer is not finished yet.
+  if (!OutlineShown(editor)) RecordStep(editor);
+}

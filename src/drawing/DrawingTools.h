@@ -1,0 +1,45 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// What the child does with the mouse on the canvas: the pens, the line
+// chain, rectangle, circle and ellipse (two clicks each, with an outline
+// following the pointer in between), the flood fill and the erasers, each
+// as its row of kTools (drawing/Tool.h) says. The handlers work on the
+// editor state only; the canvas panel forwards its mouse events here in
+// canvas pixels. The shape being drawn (EditorState::shape) is theirs.
+
+#include "drawing/EditorState.h"
+
+// Mouse button values: the left button is 1; a button state is the sum.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kMiddleButton = 4;
+
+// The grid of "こてい", in pixels.
+inline constexpr int kSnapStep = 8;
+
+// Pulls a point into the drawable area, columns CanvasOffsetX .. + 798 and
+// rows CanvasOffsetY .. + 599, and in "こてい" placement onto the grid,
+// halves going to the even grid line.
+void ClampCanvasPoint(const EditorState& editor, float& x, float& y);
+
+// Mouse-down with `button` 1 (left) draws with the tool in force; any other
+// button cancels a half-drawn shape and ends a line chain.
+void CanvasMouseDown(EditorState& editor, int button, float x, float y);
+// Mouse-move with the button state `buttons`: pen and eraser strokes, and
+// the outline of a shape that has its first point.
+void CanvasMouseMove(EditorState& editor, int buttons, float x, float y);
+// Mouse-up: ends a pen or eraser stroke and repaints the frame.
+void CanvasMouseUp(EditorState& editor, int button, float x, float y);
+
+// Removes the outline of a half-drawn shape from the canvas; the shape
+// keeps its first point.
+void EraseRubberBand(EditorState& editor);
+// Removes the outline and ends the shape: the next click starts a new one.
+void CancelShape(EditorState& editor);
+// Ends the shape without touching the canvas: for a picture the outline
+// was never drawn on.
+void ForgetShape(EditorState& editor);
+// An outline of a half-drawn shape is on the canvas.
+bool OutlineShown(const EditorState& editor);

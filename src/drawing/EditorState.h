@@ -1,0 +1,82 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// The picture editor: the canvas and its geometry, the tool in force, the
+// palette and the shape being drawn, the history of the picture, and which
+// of the editor's panels are shown. The canvas is the surface it shows.
+
+#include <QImage>
+#include <QRgb>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "drawing/PictureHistory.h"
+#include "drawing/Tool.h"
+#include "platform/Notifier.h"
+
+// "じゆう" places points where the child clicks, "こてい" on a grid.
+enum class Placement { Free, Fixed };
+
+class EditorState;
+// Fills the palette: 56 colours offered in the colour dialog, then 16 more.
+void InitPalette(EditorState& editor);
+
+class EditorState : public Notifier {
+  Q_OBJECT
+ public:
+  // The state a run starts with: no tool, the palette, free placement.
+  EditorState() { InitPalette(*this); }
+
+  int CanvasOffsetX = 7;
+  int CanvasOffsetY = 7;
+  int CanvasPanelWidth = 0;
+  int CanvasPanelHeight = 0;
+
+  Tool tool = Tool::None;
+  // The tool whose button is lit: the last one chosen. "えをかく" leaves
+  // no tool in force and the light where it was; before any choice it is
+  // the thin pen's, as designed.
+  Tool litTool = Tool::ThinPen;
+  int penColourIndex = 0;   // black, for pens, lines and shapes
+  int fillColourIndex = 0;  // chosen in the colour dialog
+  std::array<QRgb, 72> palette{};
+  Placement placement = Placement::Free;
+  ShapeInProgress shape;  // changed only by the drawing tools
+
+  // The canvas, the picture area inside a frame, as its view shows it:
+  // empty until canvas() first makes it.
+  QImage canvasImage;
+  // The canvas's size in the layout in use (LoadStep).
+  QSize canvasSize;
+  // The canvas, made white at canvasSize on first use (the first card
+  // opened for drawing) rather than at start-up: a run that never draws
+  // never fills its memory.
+  QImage& canvas();
+  // The steps "もどす" takes back and "やりなおす" brings back, while a card
+  // is open for drawing (drawing/Canvas.h).
+  PictureHistory history;
+
+  // A card is open for drawing; only DrawingSession opens and closes one.
+  bool cardOpen = false;
+
+  // A palette colour; black for an index outside the palette.
+  QRgb paletteColour(int index) const {
+    return index >= 0 && index < int(palette.size()) ? palette[size_t(index)] : palette[0];
+  }
+
+  // "もどす" and "やりなおす" bring back the card text along with the
+  // picture of "はくし" and "はじめから".
+  void notifyTextRestored(const QString& text) { emit textRestored(text); }
+  // "文記入" was chosen: the card text box and the picture trade places.
+  void notifyTextToolChosen() { emit textToolChosen(); }
+  // Another tool, "はくし" or "はじめから": the picture is to be in view.
+  void notifyPictureWanted() { emit pictureWanted(); }
+
+ signals:
+  void textRestored(const QString& text);
+  void textToolChosen();
+  void pictureWanted();
+};
+

@@ -1,0 +1,225 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "recovery/DrawingRecovery.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QPainter>
+
+#include "deck/CardFiles.h"
+#include "deck/CardList.h"
+#include "deck/DeckState.h"
+#include "deck/StoryFiles.h"
+#include "drawing/Canvas.h"
+#include "drawing/DrawingSession.h"
+#include "drawing/DrawingTools.h"
+#include "drawing/EditorState.h"
+#include "library/LibraryState.h"
+#include "platform/FileCopy.h"
+#include "platform/Disk.h"
+#include "platform/StateFiles.h"
+
+namespace {
+
+const QByteArray kMagic = QByteArrayLiteral("PIKORAMA DRAWING 1");
+
+QByteArray Field(const char* key, const QString& value) {
+  return QByteArray(key) + '=' + value.toUtf8().toPercentEncoding() + '\n';
+}
+
+// The picture without its last column, which the canvas frame covers.
+QImage Comparable(const QImage& picture) {
+  return picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+QByteArray EncodeSnapshot(const DrawingSnapshot& snapshot) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  snapshot.picture.save(&buffer, "PNG");
+  QByteArray bytes = kMagic + '\n';
+  bytes += Field("root", snapshot.dataRoot);
+  bytes += Field("class", snapshot.classFolder);
+  bytes += Field("story", snapshot.storyName);
+  bytes += Field("card", QString::number(snapshot.cardNumber));
+  bytes += Field("time", QString::number(snapshot.writtenMs));
+  bytes += Field("text", snapshot.text);
+  bytes += Field("png", QString::number(png.size()));
+  bytes += '\n';
+  return bytes + png;
+}
+
+std::optional<DrawingSnapshot> DecodeSnapshot(const QByteArray& bytes) {
+  const qsizetype end = bytes.indexOf("\n\n");
+  if (end < 0) return std::nullopt;
+  const QList<QByteArray> lines = bytes.left(end).split('\n');
+  if (lines.value(0) != kMagic) return std::nullopt;
+  QHash<QByteArray, QString> fields;
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    const qsizetype eq = lines[i].indexOf('=');
+    if (eq > 0) fields.insert(lines[i].left(eq), QString::fromUtf8(QByteArray::fromPercentEncoding(lines[i].mid(eq + 1))));
+  }
+  const QByteArray png = bytes.mid(end + 2);
+  bool ok = false;
+  if (fields.value("png").toLongLong(&ok) != png.size() || !ok) return std::nullopt;
+  DrawingSnapshot snapshot;
+  snapshot.dataRoot = fields.value("root");
+  snapshot.classFolder = fields.value("class");
+  snapshot.storyName = fields.value("story");
+  snapshot.cardNumber = fields.value("card").toInt(&ok);
+  if (!ok || snapshot.cardNumber < 0 || snapshot.cardNumber > kMaxCards) return std::nullopt;
+  snapshot.writtenMs = fields.value("time").toLongLong(&ok);
+  if (!ok) return std::nullopt;
+  snapshot.text = fields.value("text");
+  snapshot.picture = QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+  if (snapshot.picture.size() != QSize(800, 600) || snapshot.storyName.isEmpty()) return std::nullopt;
+  return snapshot;
+}
+
+QString RecoveryFileName(const QString& classFolder) {
+  const QByteArray key = classFolder.toLower().toUtf8();
+  return QStringLiteral("Drawing-") +
+         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16)) +
+         QStringLiteral(".recovery");
+}
+
+DrawingRecovery::DrawingRecovery(EditorState& editor, DeckState& deck, LibraryState& library)
+    : editor_(editor), deck_(deck), library_(library) {
+  timer_.setSingleShot(true);
+  writer_.setMaxThreadCount(1);
+  clock_.start();
+  connect(&timer_, &QTimer::timeout, this, &DrawingRecovery::TimerEnded);
+}
+
+// Ending normally is quitting: the program's recovery goes with it.
+DrawingRecovery::~DrawingRecovery() { Discard(); }
+
+void DrawingRecovery::Start() {
+  connect(&editor_, &EditorState::surfaceChanged, this, &DrawingRecovery::Changed, Qt::UniqueConnection);
+  connect(&deck_, &DeckState::changed, this, &DrawingRecovery::Changed, Qt::UniqueConnection);
+}
+
+void DrawingRecovery::Changed() {
+  if (!editor_.cardOpen) return;
+  lastChangeMs_ = clock_.elapsed();
+  if (firstChangeMs_ < 0) firstChangeMs_ = lastChangeMs_;
+  if (!timer_.isActive()) timer_.start(delayMs);
+}
+
+void DrawingRecovery::TimerEnded() {
+  if (firstChangeMs_ < 0) return;
+  const qint64 now = clock_.elapsed();
+  // Changes that never rest (a long stroke) still get written.
+  const qint64 wait = std::min(delayMs - (now - lastChangeMs_), maxDelayMs - (now - firstChangeMs_));
+  if (wait > 0) {
+    timer_.start(int(wait));
+    return;
+  }
+  WriteNow();
+}
+
+void DrawingRecovery::WriteNow() {
+  if (!editor_.cardOpen || editor_.canvasImage.isNull()) return;
+  if (OutlineShown(editor_)) {  // an outline is no part of the picture
+    timer_.start(delayMs);  // once the shape is done
+    return;
+  }
+  firstChangeMs_ = -1;
+  const QString& folder = library_.classFolder;
+  const QString name = RecoveryFileName(folder);
+  const QImage picture = CanvasPicture(editor_);
+  // Nothing drawn or typed since the card was loaded or saved: there is
+  // nothing to lose.
+  if (deck_.cardText == deck_.loadedText && !deck_.cardImage.isNull() &&
+      Comparable(picture) == Comparable(deck_.cardImage)) {
+    if (!ownFile_.isEmpty()) {
+      const QString own = ownFile_;
+      writer_.start([own] { state::Remove(own); });
+      ownFile_.clear();
+    }
+    return;
+  }
+  DrawingSnapshot snapshot;
+  const qsizetype cut = folder.left(folder.size() - 1).lastIndexOf(u'\\');
+  snapshot.dataRoot = folder.left(cut + 1);
+  snapshot.classFolder = folder.mid(cut + 1).chopped(folder.endsWith(u'\\') ? 1 : 0);
+  snapshot.storyName = deck_.StoryFolder.mid(folder.size()).chopped(1);
+  snapshot.cardNumber = IsNewCard(deck_) ? 0 : deck_.CardNumbers[size_t(deck_.CurrentCard)];
+  snapshot.writtenMs = QDateTime::currentMSecsSinceEpoch();
+  snapshot.picture = picture;
+  snapshot.text = deck_.cardText;
+  ownFile_ = name;
+  writer_.start([snapshot, name] { state::Write(name, EncodeSnapshot(snapshot)); });
+}
+
+void DrawingRecovery::WaitForWrites() { writer_.waitForDone(); }
+
+void DrawingRecovery::Discard() {
+  timer_.stop();
+  firstChangeMs_ = -1;
+  writer_.waitForDone();
+  if (!ownFile_.isEmpty()) state::Remove(ownFile_);
+  ownFile_.clear();
+}
+
+std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
+  const QString& folder = library_.classFolder;
+  const QString name = RecoveryFileName(folder);
+  const auto bytes = state::Read(name);
+  if (!bytes) return std::nullopt;
+  const auto snapshot = DecodeSnapshot(*bytes);
+  if (!snapshot) {
+    state::Remove(name);
+    return std::nullopt;
+  }
+  // Another class whose name happens to give the same file name.
+  if (QString(snapshot->dataRoot + snapshot->classFolder + u'\\').compare(folder, Qt::CaseInsensitive) != 0)
+    return std::nullopt;
+  PendingDrawing pending{*snapshot, -1, 0};
+  for (int i = 0; i < library_.storyNames.size() && pending.storyIndex < 0; ++i)
+    if (library_.storyNames[i].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
+  DeckState story;
+  if (pending.storyIndex >= 0) story.StoryFolder = folder + library_.storyNames[pending.storyIndex] + u'\\';
+  if (pending.storyIndex < 0 || !disk::FolderExists(story.StoryFolder)) {
+    state::Remove(name);
+    return std::nullopt;
+  }
+  // A story whose first card was never saved has no card list yet: its
+  // deck is empty and the drawing is its new card.
+  ReadCardList(story);
+  if (snapshot->cardNumber == 0) {
+    pending.position = story.CardCount + 1;
+  } else {
+    for (int p = 1; p <= story.CardCount && !pending.position; ++p)
+      if (story.CardNumbers[size_t(p)] == snapshot->cardNumber) pending.position = p;
+    // The card's picture saved after the recovery was written holds more.
+    const auto saved = disk::ModifiedMs(storyfiles::CardFilePath(
+        story.StoryFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
+    if (!pending.position || (saved && *saved >= snapshot->writtenMs)) {
+      state::Remove(name);
+      return std::nullopt;
+    }
+  }
+  return pending;
+}
+
+void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName(library_.classFolder); }
+
+void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.classFolder)); }
+
+void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot& snapshot) {
+  if (editor.canvas().isNull()) return;
+  QPainter painter(&editor.canvas());
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), snapshot.picture);
+  painter.end();
+  PaintCanvasFrame(editor);
+  editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
+  StartPictureHistory(editor);  // the card opens as it was drawn, with no steps before
+  deck.cardText = snapshot.text;
+  deck.notifyChanged();
+}

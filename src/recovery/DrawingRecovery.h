@@ -1,0 +1,101 @@
+// SPDX-FileCopyrightText: 2026 pikorama contributors
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+// A drawing survives a crash. While the editor is open, the picture area of
+// the canvas and the card text go to a recovery file in the program's own
+// state folder a few seconds after they change; the encoding and writing
+// run on a worker thread of their own, so a stroke never waits for them.
+// The file names the data root, the class folder, the story and the card
+// (0 for the new card). There is one recovery file per class folder, so a
+// recovery of another class waits until that class is chosen.
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <optional>
+
+class DeckState;
+class EditorState;
+class LibraryState;
+
+struct DrawingSnapshot {
+  QString dataRoot;     // "C:\A_PIKORA\"
+  QString classFolder;  // "CLASS_11"
+  QString storyName;
+  int cardNumber = 0;   // 0: the new card
+  qint64 writtenMs = 0;
+  QImage picture;       // 800 x 600
+  QString text;         // lines ended by CR LF
+};
+
+// The whole recovery file: a short text header, then the picture as PNG.
+QByteArray EncodeSnapshot(const DrawingSnapshot& snapshot);
+// Nothing for a file that is not a whole recovery file.
+std::optional<DrawingSnapshot> DecodeSnapshot(const QByteArray& bytes);
+
+// The name of the recovery file of the class folder `classFolder` (a path
+// text such as "C:\A_PIKORA\CLASS_11\").
+QString RecoveryFileName(const QString& classFolder);
+
+// A recovery found for the class now chosen, with where its card is now.
+struct PendingDrawing {
+  DrawingSnapshot snapshot;
+  int storyIndex = -1;  // row in the library's storyNames
+  int position = 0;    // deck position; CardCount + 1 for the new card
+};
+
+class DrawingRecovery : public QObject {
+  Q_OBJECT
+ public:
+  DrawingRecovery(EditorState& editor, DeckState& deck, LibraryState& library);
+  ~DrawingRecovery() override;
+
+  // From now on changes to the canvas and the card text are kept.
+  void Start();
+  // Something the child made changed: the recovery file is written once
+  // the changes rest for `delayMs`, and at the latest `maxDelayMs` after
+  // the first change not yet written. Only notes the time and arms the
+  // timer when it is not running.
+  void Changed();
+  // Writes what is open now (also called by the timer).
+  void WriteNow();
+  // Waits until every write asked for so far has ended.
+  void WaitForWrites();
+  // The drawing is saved, started over or given up: this run's recovery
+  // file goes, and nothing more is written until the next change.
+  void Discard();
+
+  // The recovery of the class now chosen, to be offered. A file
+  // that is broken, whose story or card no longer exists, or that is older
+  // than its card's saved picture is removed without asking.
+  std::optional<PendingDrawing> FindForClass();
+  // The offered recovery was taken up (it is this run's from now on) or
+  // turned down (it is removed).
+  void Adopt(const PendingDrawing& pending);
+  void Decline(const PendingDrawing& pending);
+
+  int delayMs = 3000;
+  int maxDelayMs = 10000;
+
+ private:
+  EditorState& editor_;
+  DeckState& deck_;
+  LibraryState& library_;
+  // The timer's end: writes, or waits on while the changes go on.
+  void TimerEnded();
+
+  QElapsedTimer clock_;
+  QTimer timer_;
+  QThreadPool writer_;  // one thread: writes and removals keep their order
+  qint64 firstChangeMs_ = -1;  // the oldest change not yet written
+  qint64 lastChangeMs_ = -1;
+  QString ownFile_;            // the recovery file this run wrote or took up
+};
+
+// Puts a recovered picture and text on the canvas and into the card now
+// open in the editor.
+void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot& snapshot);
