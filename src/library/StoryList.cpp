@@ -360,13 +360,13 @@ void DrawStoryList(LibraryState& library, DeckState& deck) {
                    library.CurrentStoryIndex, kPanelBackground);
   const int row = library.CurrentStoryIndex;
   const QString name = row >= 1 && row <= kMaxStories ? library.StoryNames[row] : QString();
-  deck.StoryFolder = library.BaseFolder + name + u'\\';
+  deck.storyFolder = library.BaseFolder + name + u'\\';
   library.CurrentStoryName = name;
   library.notifySurface(drawn);
 }
 
 bool StorySelected(const DeckState& deck) {
-  return !deck.StoryFolder.isEmpty() && !deck.StoryFolder.endsWith(QStringLiteral("\\\\"));
+  return !deck.storyFolder.isEmpty() && !deck.storyFolder.endsWith(QStringLiteral("\\\\"));
 }
 
 int ListRowAt(double y, int top) {
@@ -473,7 +473,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     }
     dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
-  deck.StoryFolder = storyFolder;
+  deck.storyFolder = storyFolder;
   ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
   library.StoryCount = int16_t(library.StoryCount + 1);

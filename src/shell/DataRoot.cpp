@@ -52,8 +52,8 @@ void ChooseClass(Session& session, int k) {
 
   // Each step below goes on whatever the one before it managed.
   disk::CreateFolder(library.BaseFolder + ClassFolderName(k));
-  deck.StoryFolder = library.BaseFolder + ClassFolderName(k) + u'\\';
-  library.BaseFolder = deck.StoryFolder;
+  deck.storyFolder = library.BaseFolder + ClassFolderName(k) + u'\\';
+  library.BaseFolder = deck.storyFolder;
   ReadStoryList(library);
   library.CurrentStoryIndex = 1;
   DrawStoryList(library, deck);

@@ -20,17 +20,12 @@ const QString kList = QStringLiteral("A_PIKORA/CLASS_11/story/CardData.txt");
 std::unique_ptr<DeckState> Story(QList<int> deck = {}) {
   auto story = std::make_unique<DeckState>();
   DeckState& s = *story;
-  s.StoryFolder = kStory;
-  s.CardCount = int16_t(deck.size());
-  for (int p = 1; p <= deck.size(); ++p) s.CardNumbers[p] = int16_t(deck[p - 1]);
+  s.storyFolder = kStory;
+  s.cardNumbers = deck;
   return story;
 }
 
-QList<int> Deck(const DeckState& s) {
-  QList<int> deck;
-  for (int p = 1; p <= s.CardCount; ++p) deck.append(s.CardNumbers[p]);
-  return deck;
-}
+QList<int> Deck(const DeckState& s) { return s.cardNumbers; }
 
 }  // namespace
 
@@ -60,7 +55,7 @@ void CardListTest::writesAndReadsBack() {
   QVERIFY(QFileInfo::exists(drives.c(kList)));
   QCOMPARE(ReadHostFile(drives.c(kList)).size(), 0);
   QVERIFY(ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(0));
+  QCOMPARE(s.cardCount(), 0);
 }
 
 void CardListTest::readsFields_data() {
@@ -99,24 +94,22 @@ void CardListTest::keepsThirtyAndLeavesTheRest() {
   const auto story = Story();
   DeckState& s = *story;
   QVERIFY(ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(30));
-  QCOMPARE(s.CardNumbers[30], int16_t(30));
+  QCOMPARE(s.cardCount(), 30);
+  QCOMPARE(s.cardNumbers[29], 30);
 
-  // Slots above the count, the current card and the page stay as they were.
-  s.CurrentCard = 4;
-  s.CardStripOffset = 10;
+  // The current card and the page stay as they were.
+  s.currentCard = 3;
+  s.stripStart = 10;
   WriteHostFile(drives.c(kList), " 2 \r\n 1 \r\n");
   QVERIFY(ReadCardList(s));
   QCOMPARE(Deck(s), (QList<int>{2, 1}));
-  for (int p = 3; p <= 30; ++p) QCOMPARE(s.CardNumbers[p], int16_t(p));
-  QCOMPARE(s.CurrentCard, int16_t(4));
-  QCOMPARE(s.CardStripOffset, int16_t(10));
+  QCOMPARE(s.currentCard, 3);
+  QCOMPARE(s.stripStart, 10);
 
   // A story without a list is an empty deck.
-  s.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\other\\");
+  s.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\other\\");
   QVERIFY(!ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(0));
-  QCOMPARE(s.CardNumbers[1], int16_t(2));
+  QCOMPARE(s.cardCount(), 0);
 }
 
 void CardListTest::failedWriteKeepsTheOldList() {
@@ -127,7 +120,7 @@ void CardListTest::failedWriteKeepsTheOldList() {
   DeckState& s = *story;
   full.WhileFull([&] { QVERIFY(!WriteCardList(s)); });
   QCOMPARE(ReadHostFile(list), QByteArray(" 1 \r\n 2 \r\n"));
-  s.StoryFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
+  s.storyFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
   QVERIFY(!WriteCardList(s));
 }
 

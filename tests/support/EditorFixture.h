@@ -22,7 +22,7 @@ struct EditorFixture {
   EditorFixture() {
     StartSession(session);
     LayOutSession(session, QSize(1024, 768));
-    session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
   }
 
   QColor canvasAt(int x, int y) const { return session.editor.canvasImage.pixelColor(x, y); }
