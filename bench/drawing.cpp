@@ -25,7 +25,7 @@
 #include "drawing/CanvasView.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/Raster.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"

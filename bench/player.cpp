@@ -53,11 +53,11 @@ struct Stage {
     panel.show();
     presenter.setPanel(&panel);
     presenter.setTimed(timed);
-    presenter.PresentCard(cards[1], kForward, kFlipMode);
+    presenter.PresentCard(cards[1], Direction::Forward, ShowMode::Flip);
     Settle();
   }
-  void Present(int mode) {
-    presenter.PresentCard(cards[next], kForward, mode);
+  void Present(ShowMode mode) {
+    presenter.PresentCard(cards[next], Direction::Forward, mode);
     next = 1 - next;
   }
   static void Settle() {
@@ -71,7 +71,7 @@ void BM_WipeStep(benchmark::State& state) {
   for (auto _ : state) {
     if (!stage.presenter.busy()) {
       state.PauseTiming();
-      stage.Present(kNormalShow);
+      stage.Present(ShowMode::Normal);
       Stage::Settle();
       state.ResumeTiming();
     }
@@ -90,7 +90,7 @@ void BM_WholeWipe(benchmark::State& state) {
     counter.paints = 0;
     QEventLoop loop;
     QObject::connect(&stage.presenter, &CardPresenter::finished, &loop, &QEventLoop::quit);
-    stage.Present(kNormalShow);
+    stage.Present(ShowMode::Normal);
     loop.exec();
     Stage::Settle();  // the last frame
     ++wipes;
@@ -104,7 +104,7 @@ BENCHMARK(BM_WholeWipe)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisec
 
 void BM_PresentCard(benchmark::State& state) {
   Stage stage(false);
-  for (auto _ : state) stage.Present(kFlipMode);
+  for (auto _ : state) stage.Present(ShowMode::Flip);
 }
 BENCHMARK(BM_PresentCard)->Unit(benchmark::kMicrosecond);
 

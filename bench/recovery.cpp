@@ -17,7 +17,7 @@
 #include "NoDialogs.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 
@@ -30,8 +30,8 @@ void BM_BrushStepWithRecovery(benchmark::State& state) {
   StartSession(session);
   LayOutSession(session, QSize(1024, 768));
   PaintCanvasFrame(session.editor);
-  session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-  session.deck.storyFolder = session.library.BaseFolder + QStringLiteral("ねこ\\");
+  session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+  session.deck.storyFolder = session.library.classFolder + QStringLiteral("ねこ\\");
   session.editor.cardOpen = true;
   session.recovery.delayMs = int(state.range(1));
   session.recovery.maxDelayMs = 2 * session.recovery.delayMs;

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   if (args[1] == u"setup") return Setup(session);
 
   // The class chosen: its folder and list as the class panel leaves them.
-  session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+  session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
   session.screen.Show(Screen::Stories);
   // Fonts and the like are loaded once per run, before anything is timed.
   DrawStoryList(session.library, session.deck);
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
       QElapsedTimer clock;
       clock.start();
       ReadStoryList(session.library);
-      session.library.CurrentStoryIndex = 2;
+      session.library.selectedStory = 1;
       DrawStoryList(session.library, session.deck);
       list.append(clock.nsecsElapsed() / 1e6);
       // A press on the first row: the 30-card story, its strip of ten
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
 
   if (args[1] == u"idle") {
     ReadStoryList(session.library);
-    session.library.CurrentStoryIndex = 1;
+    session.library.selectedStory = 0;
     DrawStoryList(session.library, session.deck);
     ReadCardList(session.deck);
     ShowFirstCard(session.deck);

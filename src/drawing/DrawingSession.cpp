@@ -12,7 +12,7 @@
 #include "deck/SharedDeck.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "library/StoryList.h"
 
 namespace {

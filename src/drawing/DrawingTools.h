@@ -5,7 +5,7 @@
 // What the child does with the mouse on the canvas: the pens, the line
 // chain, rectangle, circle and ellipse (two clicks each, with an outline
 // following the pointer in between), the flood fill and the erasers, each
-// as its row of kTools (editor/Tool.h) says. The handlers work on the
+// as its row of kTools (drawing/Tool.h) says. The handlers work on the
 // editor state only; the canvas panel forwards its mouse events here in
 // canvas pixels. The shape being drawn (EditorState::shape) is theirs.
 

@@ -47,7 +47,7 @@ class EditorState : public Notifier {
 
   QImage canvasImage;  // the canvas, the picture area inside a frame
   // The steps "もどす" takes back and "やりなおす" brings back, while a card
-  // is open for drawing (editor/Canvas.h).
+  // is open for drawing (drawing/Canvas.h).
   PictureHistory history;
 
   // A card is open for drawing; only DrawingSession opens and closes one.

@@ -3,7 +3,7 @@
 
 #pragma once
 // What each drawing tool is, one row of kTools: its kind (what it does with
-// the mouse, editor/DrawingTools.cpp), the width of its strokes, the disc a
+// the mouse, drawing/DrawingTools.cpp), the width of its strokes, the disc a
 // press leaves and its button on the tool panel. A new tool is a value of
 // Tool and a row here; a new kind also needs its function in the drawing
 // tools.
@@ -79,7 +79,7 @@ constexpr std::optional<Tool> ToolInSlot(int slot) {
 }
 
 // The shape being drawn. Only the drawing tools change it
-// (editor/DrawingTools.h); the tool buttons and the card steps end it
+// (drawing/DrawingTools.h); the tool buttons and the card steps end it
 // through them.
 struct ShapeInProgress {
   int clicks = 0;       // points placed: 1 from a shape's first click (or while an eraser drags)

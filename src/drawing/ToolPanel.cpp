@@ -11,7 +11,7 @@
 
 #include "drawing/Canvas.h"
 #include "drawing/ColourDialog.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "platform/Numbers.h"
 #include "drawing/EditorState.h"
 #include "platform/Dialogs.h"

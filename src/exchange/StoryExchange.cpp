@@ -73,10 +73,11 @@ std::optional<qint64> NewestWork(const QString& folder) {
 
 qint64 FileKb(const QString& file) { return disk::FileSize(file).value_or(0) / 1024 + 1; }
 
-int RowNamed(const std::array<QString, 101>& names, int count, const QString& name) {
-  for (int i = 1; i <= count; ++i)
+// The row named `name` the way folder names match, or -1.
+int RowNamed(const QStringList& names, const QString& name) {
+  for (int i = 0; i < names.size(); ++i)
     if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-  return 0;
+  return -1;
 }
 
 }  // namespace
@@ -89,8 +90,7 @@ StoryExchange::StoryExchange(ExchangeHost& host) : host_(host) {
 }
 
 QString StoryExchange::Name(Side side, int row) const {
-  const List& list = lists_[side];
-  return row >= 1 && row <= list.count ? list.names[row] : QString();
+  return lists_[side].names.value(row);
 }
 
 QString StoryExchange::Root(Side side) const {
@@ -104,21 +104,18 @@ QChar StoryExchange::DriveLetter() const {
 
 void StoryExchange::ReadClassList() {
   List& list = lists_[ClassSide];
-  const QStringList names = host_.ClassStories();
-  list.count = int(std::min<qsizetype>(names.size(), kMaxStories));
-  for (int i = 1; i <= kMaxStories; ++i)
-    list.names[i] = i <= list.count ? names.at(i - 1) : QString();
+  list.names = host_.ClassStories().mid(0, kMaxStories);
 }
 
 void StoryExchange::ReadDriveList() {
   List& list = lists_[DriveSide];
-  list.count = ReadNameList(host_.ExchangeDrive() + kListName, list.names);
+  list.names = ReadNameList(host_.ExchangeDrive() + kListName);
   driveVolume_ = disk::VolumeOf(host_.ExchangeDrive()).value_or(QString());
 }
 
 void StoryExchange::Draw(Side side) {
   List& list = lists_[side];
-  DrawNameList(list.image, kListTop, list.names, list.count, list.selected, kWindowBackground);
+  DrawNameList(list.image, kListTop, list.names, list.selected, kWindowBackground);
   // The line that sets the numbers apart from the names.
   QPainter p(&list.image);
   p.fillRect(QRect(22, kListTop, 1, 419), Qt::black);
@@ -127,8 +124,8 @@ void StoryExchange::Draw(Side side) {
 void StoryExchange::Load() {
   ReadClassList();
   ReadDriveList();
-  lists_[ClassSide].selected = 1;
-  lists_[DriveSide].selected = 1;
+  lists_[ClassSide].selected = 0;
+  lists_[DriveSide].selected = 0;
   Draw(ClassSide);
   Draw(DriveSide);
 }
@@ -136,7 +133,7 @@ void StoryExchange::Load() {
 void StoryExchange::Reopen() {
   ReadClassList();
   List& list = lists_[ClassSide];
-  if (list.selected > std::max(list.count, 1)) list.selected = 1;
+  if (list.selected >= std::max<int>(list.names.size(), 1)) list.selected = 0;
   Draw(ClassSide);
 }
 
@@ -150,7 +147,7 @@ void StoryExchange::PressList(Side side, double y) {
   if (copying_) return;
   List& list = lists_[side];
   const int row = ListRowAt(y, kListTop);
-  if (row > list.count) return;
+  if (row >= list.names.size()) return;
   list.selected = row;
   Draw(side);
 }
@@ -171,7 +168,7 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   ReadClassList();
   ReadDriveList();
   for (List& list : lists_)
-    if (list.selected > std::max(list.count, 1)) list.selected = 1;
+    if (list.selected >= std::max<int>(list.names.size(), 1)) list.selected = 0;
   Draw(ClassSide);
   Draw(DriveSide);
   const List& source = lists_[from];
@@ -226,10 +223,10 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   QStringList files = *readFiles;
 
   List& target = lists_[to];
-  int found = RowNamed(target.names, target.count, name);
+  const int found = RowNamed(target.names, name);
   QString targetFolder;
   bool made = false;
-  if (found) {
+  if (found >= 0) {
     targetFolder = root + target.names[found] + u'\\';
     if (disk::IsBehindLink(targetFolder)) return refuseLinked();
     disk::CreateFolder(targetFolder);  // listed, but its folder was lost
@@ -242,7 +239,7 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     target.selected = found;
     Draw(to);
   } else {
-    if (target.count >= kMaxStories) {
+    if (target.names.size() >= kMaxStories) {
       dialogs.Tell(QStringLiteral(
           "ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
       return ExchangeOutcome::Refused;
@@ -302,8 +299,8 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
   // A new story joins the list only once all of it has arrived, so the list
   // never names a story that is not whole there. A new story that did not
   // arrive whole is taken away again.
-  bool listed = found != 0;
-  if (!found && !failed) {
+  bool listed = found >= 0;
+  if (found < 0 && !failed) {
     // The class's list is shared with the other computers of the class: it
     // is read again and gains the story under its lock (SharedLock.h). A
     // computer that brought the same story in meanwhile has listed it.
@@ -312,11 +309,11 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       classListLock = SharedLock::Take(SharedLock::LockFileFor(root, kListName), SharedLock::kListStale,
                                        SharedLock::Duration(15000));
       if (classListLock && disk::FileExists(root + kListName))
-        target.count = ReadNameList(root + kListName, target.names);
+        target.names = ReadNameList(root + kListName);
     }
     if (to == ClassSide && !classListLock) {
       listed = false;
-    } else if (const int row = RowNamed(target.names, target.count, name)) {
+    } else if (const int row = RowNamed(target.names, name); row >= 0) {
       listed = true;
       made = false;  // the other computer's story now
       target.selected = row;
@@ -324,9 +321,8 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
       // The list keeps every line it had and gains one at its end.
       listed = disk::AppendLine(root + kListName, name);
       if (listed) {
-        target.count += 1;
-        target.names[target.count] = name;
-        target.selected = target.count;
+        target.names.append(name);
+        target.selected = int(target.names.size()) - 1;
       }
     }
   }
@@ -340,7 +336,7 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     // The main window shows the class's list and maybe this very story.
     host_.ReloadClassStories();
     ReadClassList();
-    target.selected = std::max(1, RowNamed(target.names, target.count, name));
+    target.selected = std::max(0, RowNamed(target.names, name));
     Draw(to);
   }
 

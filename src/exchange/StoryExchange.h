@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class ExchangeHost;
@@ -59,7 +60,8 @@ class StoryExchange {
   bool Copying() const { return copying_; }
 
   const QImage& ListImage(Side side) const { return lists_[side].image; }
-  int Count(Side side) const { return lists_[side].count; }
+  int Count(Side side) const { return int(lists_[side].names.size()); }
+  // The selected row, counted from 0; Name of a row outside the list is empty.
   int SelectedRow(Side side) const { return lists_[side].selected; }
   QString Name(Side side, int row) const;
 
@@ -68,9 +70,8 @@ class StoryExchange {
 
  private:
   struct List {
-    std::array<QString, 101> names;
-    int count = 0;
-    int selected = 1;
+    QStringList names;  // 100 at most
+    int selected = 0;
     QImage image;
   };
 

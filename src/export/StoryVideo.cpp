@@ -396,8 +396,8 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
   for (int position = 1; position <= count; ++position) {
     const CardPlan& card = plan[size_t(position - 1)];
     bool missing = false;
-    presenter.PresentCard(CardBuffer(card.pictureFile, &missing), presentation::kForward,
-                          presentation::kNormalShow);
+    presenter.PresentCard(CardBuffer(card.pictureFile, &missing), presentation::Direction::Forward,
+                          presentation::ShowMode::Normal);
     if (missing) result.missingPictures << position;
     for (int j = 0; j < WipeFrames(); ++j) {
       while (presenter.busy() && presenter.stepsDone() < 2 * j + 1) presenter.Advance();

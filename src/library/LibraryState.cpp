@@ -6,7 +6,7 @@
 void InitClassNames(LibraryState& library) {
   static const QString kDigits = QStringLiteral("１２３４５６");
   for (int k = 0; k < 30; ++k) {
-    library.ClassNames[k + 1] = kDigits.at(k / 5) + QStringLiteral("年") + kDigits.at(k % 5) +
+    library.classNames[k] = kDigits.at(k / 5) + QStringLiteral("年") + kDigits.at(k % 5) +
                           QStringLiteral("組");
   }
 }

@@ -4,13 +4,12 @@
 #pragma once
 // The story library: the data root and, once a class is chosen, the class
 // folder, the class's story names and which one is selected, and what the
-// class panel and the story panel show. Arrays keep their fixed index
-// ranges (classes 1..30, names 1..100); index 0 is unused.
+// class panel and the story panel show.
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <array>
-#include <cstdint>
 
 #include "platform/Notifier.h"
 
@@ -23,15 +22,18 @@ class LibraryState : public Notifier {
   // The state a run starts with: the class names, the data root shown.
   LibraryState() { InitClassNames(*this); }
 
-  // The data root "C:\A_PIKORA\", after a class is chosen its folder.
-  QString BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
-  std::array<QString, 31> ClassNames;
-  std::array<QString, 101> StoryNames;
-  int16_t StoryCount = 0;
-  int16_t CurrentStoryIndex = 0;
-  QString CurrentStoryName;
+  // The data root, ending in "\" ("C:\A_PIKORA\"); the class panel shows it.
+  QString dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  // The class folder once a class is chosen ("C:\A_PIKORA\CLASS_11\"),
+  // empty before.
+  QString classFolder;
+  std::array<QString, 30> classNames;  // the class buttons' names, "１年１組" first
+  QStringList storyNames;              // the class's stories as Menu.txt lists them, 100 at most
+  // The selected row of storyNames; a row outside the list selects none.
+  int selectedStory = -1;
+  QString currentStoryName;
   // The drive that stories and pictures are exchanged with ("D:\").
-  QString ExchangeDrive = QStringLiteral("D:\\");
+  QString exchangeDrive = QStringLiteral("D:\\");
 
   // The class folder whose deletions cut short were looked for in this
   // run: once a run is enough, and the re-reading every few seconds then
@@ -39,8 +41,7 @@ class LibraryState : public Notifier {
   QString deletionsCheckedIn;
 
   QImage storyListImage;  // the story panel's surface
-  QString dataRootCaption = BaseFolder;  // the data root as the class panel shows it
 };
 
 // InitClassNames: the thirty class names "１年１組" .. "６年５組" into
-// ClassNames(1..30).
+// classNames.

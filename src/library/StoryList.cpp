@@ -37,28 +37,22 @@ const QColor kHighlight(0, 0, 200);
 const QColor kRowText(255, 0, 0);
 const QColor kPanelBackground(192, 255, 255);
 
-QString ListFile(const LibraryState& library) { return library.BaseFolder + storyfiles::kStoryList; }
-
-QStringList NamesInMemory(const LibraryState& library) {
-  QStringList names;
-  for (int i = 1; i <= library.StoryCount; ++i) names.append(library.StoryNames[i]);
-  return names;
-}
+QString ListFile(const LibraryState& library) { return library.classFolder + storyfiles::kStoryList; }
 
 // The first row other than `except` whose name matches `name` the way
-// folder names match, or 0.
+// folder names match, or -1.
 int RowNamed(const LibraryState& library, const QString& name, int except) {
-  for (int i = 1; i <= library.StoryCount; ++i) {
-    if (i != except && library.StoryNames[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+  for (int i = 0; i < library.storyNames.size(); ++i) {
+    if (i != except && library.storyNames[i].compare(name, Qt::CaseInsensitive) == 0) return i;
   }
-  return 0;
+  return -1;
 }
 
-// The selected row, when a story is selected.
+// The selected row, when a story is selected; else -1.
 int SelectedRow(const LibraryState& library, const DeckState& deck) {
-  if (!StorySelected(deck)) return 0;
-  const int row = library.CurrentStoryIndex;
-  return row >= 1 && row <= library.StoryCount ? row : 0;
+  if (!StorySelected(deck)) return -1;
+  const int row = library.selectedStory;
+  return row >= 0 && row < library.storyNames.size() ? row : -1;
 }
 
 // Whether the list file's line holds `name`, byte for byte as the program
@@ -78,18 +72,18 @@ bool LineIs(const QByteArray& line, const QString& name) {
 bool RewriteListRow(const LibraryState& library, int row, const std::optional<QString>& replacement) {
   const QString file = ListFile(library);
   auto lines = disk::ReadRawLines(file).value_or(QList<QByteArray>());
-  if (row >= 1 && row <= lines.size() && LineIs(lines[row - 1], library.StoryNames[row])) {
+  if (row >= 0 && row < lines.size() && LineIs(lines[row], library.storyNames.value(row))) {
     if (replacement) {
       const auto bytes = text::Encode(*replacement);
       if (!bytes) return false;
-      lines[row - 1] = *bytes;
+      lines[row] = *bytes;
     } else {
-      lines.removeAt(row - 1);
+      lines.removeAt(row);
     }
   } else {
-    QStringList names = NamesInMemory(library);
-    if (replacement) names[row - 1] = *replacement;
-    else names.removeAt(row - 1);
+    QStringList names = library.storyNames;
+    if (replacement) names[row] = *replacement;
+    else names.removeAt(row);
     lines.clear();
     for (const QString& name : names) {
       const auto bytes = text::Encode(name);
@@ -105,7 +99,7 @@ bool RewriteListRow(const LibraryState& library, int row, const std::optional<QS
 // folder is renamed and deleted once the list names the new folder, so a
 // rename cut short can be finished or undone at the next start.
 QString RenameJournal(const LibraryState& library) {
-  return library.BaseFolder + QStringLiteral("Menu_rename.txt");
+  return library.classFolder + QStringLiteral("Menu_rename.txt");
 }
 
 // Finishes or undoes a rename the journal records: the list names the
@@ -119,8 +113,8 @@ void RecoverStoryRename(const LibraryState& library) {
     const auto newName = text::DecodeLine(entry->at(1));
     auto lines = disk::ReadRawLines(ListFile(library));
     if (oldName && newName && lines && !StoryNameProblem(*oldName) && !StoryNameProblem(*newName)) {
-      const bool oldThere = disk::FolderExists(library.BaseFolder + *oldName);
-      const bool newThere = disk::FolderExists(library.BaseFolder + *newName);
+      const bool oldThere = disk::FolderExists(library.classFolder + *oldName);
+      const bool newThere = disk::FolderExists(library.classFolder + *newName);
       // The folder went over to the new name (finish), or kept its old
       // one (undo); the list follows the folder.
       const QByteArray& from = newThere && !oldThere ? entry->at(0) : entry->at(1);
@@ -162,7 +156,7 @@ void RemoveDeletedFolder(const QString& folder, const std::optional<QString>& st
 
 // Whether a deletion was cut short in the class folder.
 bool StoryDeletionsLeft(const LibraryState& library) {
-  const QStringList own = disk::ListOwnEntries(library.BaseFolder);
+  const QStringList own = disk::ListOwnEntries(library.classFolder);
   return std::any_of(own.begin(), own.end(), [](const QString& entry) {
     return disk::IsDeletedFolderName(entry) ||
            (entry.endsWith(QStringLiteral(".txt")) && disk::IsDeletedFolderName(entry.chopped(4)));
@@ -170,18 +164,18 @@ bool StoryDeletionsLeft(const LibraryState& library) {
 }
 
 void FinishStoryDeletions(const LibraryState& library) {
-  const QStringList own = disk::ListOwnEntries(library.BaseFolder);
+  const QStringList own = disk::ListOwnEntries(library.classFolder);
   for (const QString& entry : own) {
     const bool folder = disk::IsDeletedFolderName(entry);
     const bool journal = entry.endsWith(QStringLiteral(".txt")) && disk::IsDeletedFolderName(entry.chopped(4));
     if (!folder && !journal) continue;
-    const QString hidden = library.BaseFolder + (folder ? entry : entry.chopped(4));
+    const QString hidden = library.classFolder + (folder ? entry : entry.chopped(4));
     const QString journalFile = DeletionJournal(hidden);
     if (folder) {
       // The rename was done: the list must not name the story any more.
       const auto named = disk::ReadRawLines(journalFile).value_or(QList<QByteArray>());
       const auto name = named.size() == 1 ? text::DecodeLine(named.first()) : std::nullopt;
-      if (name && !StoryNameProblem(*name) && !disk::Exists(library.BaseFolder + *name)) {
+      if (name && !StoryNameProblem(*name) && !disk::Exists(library.classFolder + *name)) {
         auto lines = disk::ReadRawLines(ListFile(library));
         if (lines && lines->removeOne(named.first())) {
           const bool written = lines->isEmpty() ? disk::DeleteFile(ListFile(library))
@@ -189,7 +183,7 @@ void FinishStoryDeletions(const LibraryState& library) {
           if (!written) continue;  // the journal stays for the next time
         }
       }
-      RemoveDeletedFolder(hidden, name ? std::optional<QString>(library.BaseFolder + *name) : std::nullopt);
+      RemoveDeletedFolder(hidden, name ? std::optional<QString>(library.classFolder + *name) : std::nullopt);
     } else if (disk::Exists(hidden)) {
       continue;  // the folder's own turn
     }
@@ -198,21 +192,20 @@ void FinishStoryDeletions(const LibraryState& library) {
 }
 
 QString ListNotSaved(const LibraryState& library) {
-  return library.BaseFolder + QStringLiteral("menu.txt がほぞんできません。");
+  return library.classFolder + QStringLiteral("menu.txt がほぞんできません。");
 }
 
 // The row of story `name`: the same spelling first, else the same name in
-// other letter case; 0 when the list has none.
+// other letter case; -1 when the list has none.
 int RowOf(const LibraryState& library, const QString& name) {
-  for (int i = 1; i <= library.StoryCount; ++i)
-    if (library.StoryNames[i] == name) return i;
-  return RowNamed(library, name, 0);
+  const int row = int(library.storyNames.indexOf(name));
+  return row >= 0 ? row : RowNamed(library, name, -1);
 }
 
 // The class's list is changed by many computers: each change is made under
 // the lock beside Menu.txt, on the list read again just before.
 std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
-  return SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, QStringLiteral("Menu.txt")),
+  return SharedLock::Take(SharedLock::LockFileFor(library.classFolder, QStringLiteral("Menu.txt")),
                           SharedLock::kListStale, SharedLock::Duration(15000));
 }
 
@@ -220,11 +213,9 @@ std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
 // permission) leaves the list in memory as it is; a missing one is a class
 // without stories.
 void ReadNames(LibraryState& library) {
-  std::array<QString, 101> names;
-  const int count = ReadNameList(ListFile(library), names);
-  if (count == 0 && disk::Exists(ListFile(library)) && !disk::ReadBytes(ListFile(library))) return;
-  library.StoryNames = names;
-  library.StoryCount = int16_t(count);
+  QStringList names = ReadNameList(ListFile(library));
+  if (names.isEmpty() && disk::Exists(ListFile(library)) && !disk::ReadBytes(ListFile(library))) return;
+  library.storyNames = std::move(names);
 }
 
 // Reads the list again (the lock held) and keeps the selected story selected
@@ -234,8 +225,8 @@ bool RereadStoryList(LibraryState& library, const QString& selected) {
   ReadNames(library);
   if (selected.isEmpty()) return true;
   const int row = RowOf(library, selected);
-  if (row) library.CurrentStoryIndex = int16_t(row);
-  return row != 0;
+  if (row >= 0) library.selectedStory = row;
+  return row >= 0;
 }
 
 // The selected story and its first card become the current ones.
@@ -251,13 +242,10 @@ const QString kNotRenamed = QStringLiteral("なまえを かえられません�
 
 }  // namespace
 
-int ReadNameList(const QString& file, std::array<QString, 101>& names) {
-  for (int i = 1; i <= kMaxStories; ++i) names[i].clear();
+QStringList ReadNameList(const QString& file) {
   const auto lines = disk::ReadLines(file);
-  if (!lines) return 0;
-  const int count = int(std::min<qsizetype>(lines->size(), kMaxStories));
-  for (int i = 0; i < count; ++i) names[i + 1] = lines->at(i);
-  return count;
+  if (!lines) return {};
+  return lines->mid(0, kMaxStories);
 }
 
 void ReadStoryList(LibraryState& library) {
@@ -265,51 +253,47 @@ void ReadStoryList(LibraryState& library) {
   // the list's lock is a rename left half-done finished or undone.
   // The journal is only ever spelled as this program writes it: one
   // question to the file server, not a search of the class folder.
-  const auto classFolder = disk::HostPath(library.BaseFolder);
+  const auto classFolder = disk::HostPath(library.classFolder);
   if (classFolder && QFileInfo::exists(*classFolder + QStringLiteral("/Menu_rename.txt"))) {
     if (const auto lock = LockStoryList(library)) RecoverStoryRename(library);
   }
   // A deletion cut short is finished under the list's lock too; one under
   // way on another computer holds that lock and is left to it.
-  if (library.deletionsCheckedIn != library.BaseFolder && StoryDeletionsLeft(library)) {
-    if (const auto lock = SharedLock::Take(SharedLock::LockFileFor(library.BaseFolder, storyfiles::kStoryList),
+  if (library.deletionsCheckedIn != library.classFolder && StoryDeletionsLeft(library)) {
+    if (const auto lock = SharedLock::Take(SharedLock::LockFileFor(library.classFolder, storyfiles::kStoryList),
                                            SharedLock::kListStale, SharedLock::Duration(0)))
       FinishStoryDeletions(library);
     else
       return ReadNames(library);  // another computer is at it: looked for again next time
   }
-  library.deletionsCheckedIn = library.BaseFolder;
+  library.deletionsCheckedIn = library.classFolder;
   ReadNames(library);
 }
 
 StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck) {
-  const auto namesBefore = library.StoryNames;
-  const int16_t countBefore = library.StoryCount;
-  const bool selected = SelectedRow(library, deck) != 0;
-  const QString name = selected ? library.StoryNames[library.CurrentStoryIndex] : QString();
+  const QStringList namesBefore = library.storyNames;
+  const bool selected = SelectedRow(library, deck) >= 0;
+  const QString name = selected ? library.storyNames[library.selectedStory] : QString();
   ReadStoryList(library);
-  bool changed = countBefore != library.StoryCount;
-  for (int i = 1; i <= library.StoryCount && !changed; ++i) changed = namesBefore[i] != library.StoryNames[i];
-  if (!changed) return StoryListRefresh::Unchanged;
+  if (library.storyNames == namesBefore) return StoryListRefresh::Unchanged;
   if (selected) {
-    if (const int row = RowOf(library, name)) {
-      library.CurrentStoryIndex = int16_t(row);
+    if (const int row = RowOf(library, name); row >= 0) {
+      library.selectedStory = row;
       DrawStoryList(library, deck);
       return StoryListRefresh::Changed;
     }
     // The story in hand is gone from the list. While a card of it is open
     // for drawing the deck stays; the list follows once drawing ends.
     if (keepDeck) {
-      library.StoryNames = namesBefore;
-      library.StoryCount = countBefore;
+      library.storyNames = namesBefore;
       return StoryListRefresh::Unchanged;
     }
-    library.CurrentStoryIndex = 1;
+    library.selectedStory = 0;
     ShowSelectedStory(library, deck);
     return StoryListRefresh::SelectedStoryGone;
   }
   // No story was in hand: one made elsewhere may now be.
-  if (library.CurrentStoryIndex < 1) library.CurrentStoryIndex = 1;
+  if (library.selectedStory < 0) library.selectedStory = 0;
   DrawStoryList(library, deck);
   if (StorySelected(deck) && !keepDeck) {
     ReadCardList(deck);
@@ -322,8 +306,8 @@ QString StoryRowText(int i, const QString& name) {
   return (QStringLiteral(" ") + SignedText(i)).right(2) + u' ' + name;
 }
 
-QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& names, int count,
-                   int selected, const QColor& background) {
+QRect DrawNameList(QImage& surface, int top, const QStringList& names, int selected,
+                   const QColor& background) {
   QPainter p(&surface);
   p.setRenderHint(QPainter::Antialiasing, false);
   const int bottom = top + kRowHeight * kRows;
@@ -333,7 +317,7 @@ QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& nam
   p.fillRect(QRect(0, bottom + 1, surface.width(), surface.height()), background);
 
   p.fillRect(QRect(2, top, 183, 419), kListFill);
-  p.fillRect(QRect(3, top + kRowHeight * (selected - 1), 181, kRowHeight), kHighlight);
+  p.fillRect(QRect(3, top + kRowHeight * selected, 181, kRowHeight), kHighlight);
   // Row lines from x = 2 up to, not including, x = 185.
   for (int i = 0; i <= kRows; ++i) p.fillRect(QRect(2, top + kRowHeight * i, 183, 1), Qt::black);
 
@@ -342,10 +326,10 @@ QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& nam
   p.setFont(font);
   p.setPen(kRowText);
   const int ascent = p.fontMetrics().ascent();
-  const int shown = std::clamp(count, 0, kMaxStories);
-  for (int i = 1; i <= shown; ++i) {
-    const int y = top + 6 + kRowHeight * (i - 1);
-    p.drawText(QPoint(5, y + ascent), StoryRowText(i, names[i]));
+  const int shown = int(std::min<qsizetype>(names.size(), kMaxStories));
+  for (int i = 0; i < shown; ++i) {
+    const int y = top + 6 + kRowHeight * i;
+    p.drawText(QPoint(5, y + ascent), StoryRowText(i + 1, names[i]));
   }
   return QRect(0, top, surface.width(), surface.height() - top);
 }
@@ -356,12 +340,11 @@ void DrawStoryList(LibraryState& library, DeckState& deck) {
     library.storyListImage.fill(kPanelBackground);
   }
   const QRect drawn =
-      DrawNameList(library.storyListImage, kStoryListTop, library.StoryNames, library.StoryCount,
-                   library.CurrentStoryIndex, kPanelBackground);
-  const int row = library.CurrentStoryIndex;
-  const QString name = row >= 1 && row <= kMaxStories ? library.StoryNames[row] : QString();
-  deck.storyFolder = library.BaseFolder + name + u'\\';
-  library.CurrentStoryName = name;
+      DrawNameList(library.storyListImage, kStoryListTop, library.storyNames, library.selectedStory,
+                   kPanelBackground);
+  const QString name = library.storyNames.value(library.selectedStory);
+  deck.storyFolder = library.classFolder + name + u'\\';
+  library.currentStoryName = name;
   library.notifySurface(drawn);
 }
 
@@ -370,15 +353,19 @@ bool StorySelected(const DeckState& deck) {
 }
 
 int ListRowAt(double y, int top) {
-  const long row = RoundHalfEven(y - top) / kRowHeight + 1;
-  return int(std::max(1L, row));
+  const long row = RoundHalfEven(y - top) / kRowHeight;
+  return int(std::max(0L, row));
 }
 
 void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at) {
   if (!(at.x() > 2 && at.x() < 194 && at.y() > kStoryListTop && at.y() < 602)) return;
   const int row = ListRowAt(at.y(), kStoryListTop);
-  if (row > library.StoryCount) return;
-  library.CurrentStoryIndex = int16_t(row);
+  if (row >= library.storyNames.size()) return;
+  SelectStory(library, deck, row);
+}
+
+void SelectStory(LibraryState& library, DeckState& deck, int row) {
+  library.selectedStory = row;
   ShowSelectedStory(library, deck);
 }
 
@@ -418,7 +405,7 @@ std::optional<QString> StoryNameProblem(const QString& name) {
 }
 
 bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
-  if (library.StoryCount < kMaxStories) return true;
+  if (library.storyNames.size() < kMaxStories) return true;
   dialogs.Tell(QStringLiteral("ぴこらまは 100こまでです。いらない ぴこらまを すててから つくってください。"));
   return false;
 }
@@ -437,24 +424,24 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   }
   // The list as the panel shows it comes back when nothing is made; the
   // next refresh brings the other computers' changes.
-  const auto namesShown = library.StoryNames;
-  const int16_t countShown = library.StoryCount, rowShown = library.CurrentStoryIndex;
+  const QStringList namesShown = library.storyNames;
+  const int rowShown = library.selectedStory;
   const auto stayOpen = [&] {
-    library.StoryNames = namesShown;
-    library.StoryCount = countShown;
-    library.CurrentStoryIndex = rowShown;
+    library.storyNames = namesShown;
+    library.selectedStory = rowShown;
     return NameDialogStep::StayOpen;
   };
-  RereadStoryList(library, SelectedRow(library, deck) ? library.StoryNames[library.CurrentStoryIndex] : QString());
+  const int selected = SelectedRow(library, deck);
+  RereadStoryList(library, selected >= 0 ? library.storyNames[selected] : QString());
   if (!StoryListHasRoom(library, dialogs)) return stayOpen();
-  if (RowNamed(library, text, 0)) {
+  if (RowNamed(library, text, -1) >= 0) {
     dialogs.Tell(kDuplicate);
     return stayOpen();
   }
 
   // A folder of that name that is in no list (left behind, or put there by
   // hand) becomes the story's folder as it is.
-  const QString folder = library.BaseFolder + text;
+  const QString folder = library.classFolder + text;
   const bool made = disk::CreateFolder(folder);
   if (!made && !disk::FolderExists(folder)) {
     dialogs.Tell(disk::Exists(folder) ? kCannotUse
@@ -471,16 +458,15 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
       dialogs.Tell(storyFolder + QStringLiteral("menu.txt がほぞんできません。"));
       return stayOpen();
     }
-    dialogs.Tell(library.BaseFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
+    dialogs.Tell(library.classFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
   deck.storyFolder = storyFolder;
   ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
-  library.StoryCount = int16_t(library.StoryCount + 1);
-  library.StoryNames[library.StoryCount] = text;
+  library.storyNames.append(text);
   // The new story is in the list in memory and its deck is empty: it is the
   // selected one either way.
-  library.CurrentStoryIndex = library.StoryCount;
+  library.selectedStory = int(library.storyNames.size()) - 1;
   DrawStoryList(library, deck);
   // The new story's deck is empty: its first card is the new card, on a
   // blank canvas, not the card of the story shown before.
@@ -493,7 +479,7 @@ namespace {
 // The selected story's folder, when rename and delete may act on it: the
 // name must be one a folder inside the class can carry.
 bool SelectedStoryIsSafe(const LibraryState& library, Dialogs& dialogs, int row) {
-  if (!StoryNameProblem(library.StoryNames[row])) return true;
+  if (!StoryNameProblem(library.storyNames[row])) return true;
   dialogs.Tell(QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、"
                                 "かえたり すてたり できません。"));
   return false;
@@ -503,14 +489,14 @@ bool SelectedStoryIsSafe(const LibraryState& library, Dialogs& dialogs, int row)
 
 void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   const int shownRow = SelectedRow(library, deck);
-  if (!shownRow) return;
+  if (shownRow < 0) return;
   if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
-  const QString oldName = library.StoryNames[shownRow];
-  if (StoryInUseElsewhere(library.BaseFolder + oldName + u'\\')) {
+  const QString oldName = library.storyNames[shownRow];
+  if (StoryInUseElsewhere(library.classFolder + oldName + u'\\')) {
     dialogs.Tell(kStoryInUse);
     return;
   }
-  if (RowNamed(library, oldName, shownRow)) {
+  if (RowNamed(library, oldName, shownRow) >= 0) {
     // Two rows share one folder; renaming it would take it from the other.
     dialogs.Tell(QStringLiteral("おなじ なまえの ぴこらまが ほかにも あるので、なまえを かえられません。"));
     return;
@@ -521,7 +507,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     dialogs.Tell(*problem);
     return;
   }
-  if (RowNamed(library, *answer, shownRow)) {
+  if (RowNamed(library, *answer, shownRow) >= 0) {
     dialogs.Tell(kDuplicate);
     return;
   }
@@ -531,19 +517,19 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   // have thrown the story away, or given its name to another, meanwhile.
   const auto listLock = LockStoryList(library);
   if (!listLock || !RereadStoryList(library, oldName)) {
-    if (listLock) library.CurrentStoryIndex = 1;
+    if (listLock) library.selectedStory = 0;
     ShowSelectedStory(library, deck);
     dialogs.Tell(kNotRenamed);
     return;
   }
-  const int row = library.CurrentStoryIndex;
-  if (RowNamed(library, *answer, row)) {
+  const int row = library.selectedStory;
+  if (RowNamed(library, *answer, row) >= 0) {
     DrawStoryList(library, deck);
     dialogs.Tell(kDuplicate);
     return;
   }
-  const QString oldFolder = library.BaseFolder + oldName;
-  const QString newFolder = library.BaseFolder + *answer;
+  const QString oldFolder = library.classFolder + oldName;
+  const QString newFolder = library.classFolder + *answer;
   // A card drawn on another computer keeps its story where it is.
   const auto deckLock = LockCardList(oldFolder + u'\\');
   if (disk::FolderExists(oldFolder) && (!deckLock || StoryInUseElsewhere(oldFolder + u'\\'))) {
@@ -576,22 +562,22 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   } else {
     disk::DeleteFile(journal);
   }
-  library.StoryNames[row] = *answer;
+  library.storyNames[row] = *answer;
   ShowSelectedStory(library, deck);
 }
 
 void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   const int shownRow = SelectedRow(library, deck);
-  if (!shownRow) return;
+  if (shownRow < 0) return;
   if (!SelectedStoryIsSafe(library, dialogs, shownRow)) return;
-  const QString name = library.StoryNames[shownRow];
-  const QString folder = library.BaseFolder + name + u'\\';
+  const QString name = library.storyNames[shownRow];
+  const QString folder = library.classFolder + name + u'\\';
   if (StoryInUseElsewhere(folder)) {
     dialogs.Tell(kStoryInUse);
     return;
   }
   if (!dialogs.Ask(QStringLiteral("えらばれているぴこらまをすてます。"))) return;
-  if (!disk::FolderExists(library.BaseFolder)) {
+  if (!disk::FolderExists(library.classFolder)) {
     // The class's drive is gone: nothing can be thrown away.
     dialogs.Tell(QStringLiteral("ぴこらまを すてられませんでした。"));
     return;
@@ -605,11 +591,11 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     return;
   }
   if (!RereadStoryList(library, name)) {
-    library.CurrentStoryIndex = 1;
+    library.selectedStory = 0;
     ShowSelectedStory(library, deck);
     return;
   }
-  const int row = library.CurrentStoryIndex;
+  const int row = library.selectedStory;
   // A card drawn on another computer keeps its story.
   auto deckLock = LockCardList(folder);
   if (disk::FolderExists(folder) && (!deckLock || StoryInUseElsewhere(folder))) {
@@ -620,7 +606,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
 
   // A folder that another row also names stays for that row, also a row
   // past the hundredth.
-  bool namedElsewhere = RowNamed(library, name, row) != 0;
+  bool namedElsewhere = RowNamed(library, name, row) >= 0;
   const auto lines = disk::ReadRawLines(ListFile(library)).value_or(QList<QByteArray>());
   int named = 0;
   for (const QByteArray& line : lines) {
@@ -628,7 +614,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     named += other && other->compare(name, Qt::CaseInsensitive) == 0;
   }
   // The row's own line is one of them when the file holds the list.
-  const bool ownLine = row <= lines.size() && LineIs(lines[row - 1], name);
+  const bool ownLine = row < lines.size() && LineIs(lines[row], name);
   namedElsewhere = namedElsewhere || named > (ownLine ? 1 : 0);
 
   // The folder first goes out of sight under a hidden name, with a journal
@@ -637,7 +623,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   const QString storyFolder = WithoutFinalBackslash(folder);
   QString hidden;
   if (!namedElsewhere && disk::FolderExists(folder)) {
-    hidden = library.BaseFolder + disk::NewDeletedFolderName();
+    hidden = library.classFolder + disk::NewDeletedFolderName();
     const bool moved = disk::WriteLines(DeletionJournal(hidden), {name}) &&
                        disk::RenameFolder(storyFolder, hidden);
     if (!moved) {
@@ -657,9 +643,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
     disk::DeleteFile(DeletionJournal(hidden));
   }
 
-  for (int i = row; i < library.StoryCount; ++i) library.StoryNames[i] = library.StoryNames[i + 1];
-  library.StoryNames[library.StoryCount].clear();
-  library.StoryCount = int16_t(library.StoryCount - 1);
-  library.CurrentStoryIndex = 1;
+  library.storyNames.removeAt(row);
+  library.selectedStory = 0;
   ShowSelectedStory(library, deck);
 }

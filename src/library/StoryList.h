@@ -24,7 +24,7 @@ class QRect;
 // Most stories a list holds.
 constexpr int kMaxStories = 100;
 
-// Reads the class's Menu.txt (in BaseFolder, the class folder) into StoryNames/StoryCount:
+// Reads the class's Menu.txt (in the class folder) into storyNames:
 // every line is a story, empty lines too, at most 100. A missing or
 // unreadable file is a class with no stories.
 void ReadStoryList(LibraryState& library);
@@ -40,7 +40,7 @@ enum class StoryListRefresh { Unchanged, Changed, SelectedStoryGone };
 StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck);
 
 // Draws the story list and makes the selected story the current one
-// (the deck's storyFolder, CurrentStoryName).
+// (the deck's storyFolder, currentStoryName).
 void DrawStoryList(LibraryState& library, DeckState& deck);
 
 // True when a story is the current one: the deck's storyFolder is a folder inside the
@@ -49,22 +49,22 @@ bool StorySelected(const DeckState& deck);
 
 // ---- Pieces shared with the other numbered lists -------------------------
 
-// Reads a list file into names(1..100); returns the count.
-int ReadNameList(const QString& file, std::array<QString, 101>& names);
+// Reads a list file: its first 100 names; none for a missing file.
+QStringList ReadNameList(const QString& file);
 
-// The row text of story i: the number in two places (" 1".."99", "00" for
-// 100), a blank, the name.
+// The row text of the story numbered i (from 1, as the child sees it): the
+// number in two places (" 1".."99", "00" for 100), a blank, the name.
 QString StoryRowText(int i, const QString& name);
 
 // Draws a numbered list with its top at `top` onto `surface`: the pale
-// yellow box, the highlight of row `selected`, the row lines and the red
-// row texts of names(1..count). Below the box, where names after the 20th
+// yellow box, the highlight of row `selected` (counted from 0), the row
+// lines and the red row texts of the names. Below the box, where names after the 20th
 // run on, the surface is cleared to `background` first. Returns the
 // rectangle it drew on.
-QRect DrawNameList(QImage& surface, int top, const std::array<QString, 101>& names, int count,
-                   int selected, const QColor& background);
+QRect DrawNameList(QImage& surface, int top, const QStringList& names, int selected,
+                   const QColor& background);
 
-// The row under a press at y on a list whose top is at `top` (1 or more).
+// The row under a press at y on a list whose top is at `top` (0 or more).
 int ListRowAt(double y, int top);
 
 // Why `name` cannot be a story: a short message for the child, or nothing
@@ -96,3 +96,5 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs);
 // A mouse press on the story panel at a position in panel pixels: picks
 // the story of the row and loads its first card.
 void PickStoryAt(LibraryState& library, DeckState& deck, QPointF at);
+// Selects the story at `row` of the list and shows its first card.
+void SelectStory(LibraryState& library, DeckState& deck, int row);

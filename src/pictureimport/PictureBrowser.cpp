@@ -113,7 +113,7 @@ void PictureBrowser::Open() {
   show();
   raise();
   activateWindow();
-  pictures::OpenBrowser(state_, editor_, library_.ExchangeDrive, dialogs_);
+  pictures::OpenBrowser(state_, editor_, library_.exchangeDrive, dialogs_);
   syncControls();
 }
 

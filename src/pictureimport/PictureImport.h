@@ -5,7 +5,7 @@
 // Placing a picture file on the card: the picture browser's drive, folder
 // and file lists, its preview, and the steps behind its buttons. Folders
 // are path texts ("D:\しゃしん\"); the lists are read through the file layer.
-// The browser window (editor/PictureBrowser.h) only shows this state and
+// The browser window (pictureimport/PictureBrowser.h) only shows this state and
 // passes its clicks here.
 
 #include <QColor>

@@ -65,7 +65,7 @@ void Resize(QImage& image, QSize size, QColor background) {
 
 }  // namespace
 
-void CardPresenter::PresentCard(const QImage& card, int phase, int mode) {
+void CardPresenter::PresentCard(const QImage& card, Direction direction, ShowMode mode) {
   if (busy_) Finish();
   const float w = float(card.width()) - 1.0f, h = float(card.height());
   const QSize size(std::max(0, int(RoundHalfEven(w))), std::max(0, int(RoundHalfEven(h))));
@@ -75,13 +75,13 @@ void CardPresenter::PresentCard(const QImage& card, int phase, int mode) {
   new_ = card.copy(0, 0, size.width(), size.height()).convertToFormat(QImage::Format_RGB32);
   emit surfaceResized(size);
 
-  if (mode != kNormalShow || size.isEmpty()) {
+  if (mode != ShowMode::Normal || size.isEmpty()) {
     steps_.clear();
     next_ = 0;
     ShowWhole();
     return;
   }
-  steps_ = WipeSteps(w, h, phase == kForward);
+  steps_ = WipeSteps(w, h, direction == Direction::Forward);
   next_ = 0;
   busy_ = true;
   holding_ = false;

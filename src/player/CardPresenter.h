@@ -18,12 +18,10 @@ class PicturePanel;
 
 namespace presentation {
 
-// Directions of a move (`PlayerPhase`): 1 forward, anything else backward.
-inline constexpr int kForward = 1;
-inline constexpr int kBackward = 2;
-// Presentation effects (`PlayerMode`): the animated show and flip mode.
-inline constexpr int kNormalShow = 6;
-inline constexpr int kFlipMode = 100;
+// The direction of a move through the story.
+enum class Direction { Forward, Backward };
+// How a card comes on: wiped in by the show, or at once while flipping.
+enum class ShowMode { Normal, Flip };
 
 inline constexpr int kColumnWidth = 8;
 inline constexpr int kStepsPerSecond = 60;
@@ -61,7 +59,7 @@ class CardPresenter : public QObject {
   // previous and the new image, and starts the wipe that `phase` and `mode`
   // choose. Without a wipe the new card is shown at once and `finished` is
   // not signalled; with one, `finished` follows its last step.
-  void PresentCard(const QImage& card, int phase, int mode);
+  void PresentCard(const QImage& card, presentation::Direction direction, presentation::ShowMode mode);
 
   // Repaints the whole visible surface after it was drawn on.
   void Refresh();

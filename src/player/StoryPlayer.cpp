@@ -37,8 +37,8 @@ void StoryPlayer::Start() {
     return;
   }
   position_ = kTitle;
-  mode_ = kNormalShow;
-  phase_ = kForward;
+  mode_ = ShowMode::Normal;
+  direction_ = Direction::Forward;
   open_ = true;
   emit changed();
 }
@@ -85,19 +85,19 @@ void StoryPlayer::Run(Action action) {
       break;
     case Action::Flip:
       endShown_ = false;
-      mode_ = kFlipMode;
+      mode_ = ShowMode::Flip;
       StepForward(true);
       break;
     case Action::Back: {
       endShown_ = false;
-      phase_ = kBackward;
+      direction_ = Direction::Backward;
       const int count = host_.CardCount();
       position_ = std::min(position_, count) - 1;
       if (position_ < 0) {
         position_ = 0;
         break;
       }
-      presenter_.PresentCard(host_.LoadCard(position_), phase_, mode_);
+      presenter_.PresentCard(host_.LoadCard(position_), direction_, mode_);
       break;
     }
     case Action::Sound:
@@ -124,7 +124,7 @@ void StoryPlayer::Run(Action action) {
 }
 
 void StoryPlayer::StepForward(bool flipping) {
-  phase_ = kForward;
+  direction_ = Direction::Forward;
   const int count = host_.CardCount();
   // Past the last card the show holds its place: further presses show the
   // end button again and read nothing beyond the deck.
@@ -133,7 +133,7 @@ void StoryPlayer::StepForward(bool flipping) {
     endShown_ = true;
     return;
   }
-  presenter_.PresentCard(host_.LoadCard(position_), phase_, mode_);
+  presenter_.PresentCard(host_.LoadCard(position_), direction_, mode_);
   if (presenter_.busy()) {
     next_ = flipping ? Next::FlipShown : Next::ForwardShown;
     return;
@@ -142,7 +142,7 @@ void StoryPlayer::StepForward(bool flipping) {
 }
 
 void StoryPlayer::AfterShown(bool flipping) {
-  if (mode_ == kFlipMode && position_ < host_.CardCount() - 1) {
+  if (mode_ == ShowMode::Flip && position_ < host_.CardCount() - 1) {
     // Flipping: every card stays up a moment, like the pages of a flip book.
     next_ = flipping ? Next::FlipStep : Next::ForwardStep;
     presenter_.Hold(kFlipCardMs);

@@ -48,8 +48,8 @@ class StoryPlayer : public QObject {
   // (0..CardCount() - 1), or CardCount() past the end.
   static constexpr int kTitle = -1;
   int position() const { return position_; }
-  int mode() const { return mode_; }
-  int phase() const { return phase_; }
+  presentation::ShowMode mode() const { return mode_; }
+  presentation::Direction direction() const { return direction_; }
   bool endShown() const { return endShown_; }
   bool open() const { return open_; }
   size_t waiting() const { return queue_.size(); }
@@ -72,8 +72,8 @@ class StoryPlayer : public QObject {
   PlayerHost& host_;
   CardPresenter presenter_;
   int position_ = kTitle;
-  int mode_ = presentation::kNormalShow;
-  int phase_ = presentation::kForward;
+  presentation::ShowMode mode_ = presentation::ShowMode::Normal;
+  presentation::Direction direction_ = presentation::Direction::Forward;
   bool endShown_ = false;
   bool open_ = false;
   Next next_ = Next::None;

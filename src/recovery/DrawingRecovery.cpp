@@ -129,7 +129,7 @@ void DrawingRecovery::WriteNow() {
     return;
   }
   firstChangeMs_ = -1;
-  const QString& folder = library_.BaseFolder;
+  const QString& folder = library_.classFolder;
   const QString name = RecoveryFileName(folder);
   const QImage picture = CanvasPicture(editor_);
   // Nothing drawn or typed since the card was loaded or saved: there is
@@ -167,7 +167,7 @@ void DrawingRecovery::Discard() {
 }
 
 std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
-  const QString& folder = library_.BaseFolder;
+  const QString& folder = library_.classFolder;
   const QString name = RecoveryFileName(folder);
   const auto bytes = state::Read(name);
   if (!bytes) return std::nullopt;
@@ -179,12 +179,12 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
   // Another class whose name happens to give the same file name.
   if (QString(snapshot->dataRoot + snapshot->classFolder + u'\\').compare(folder, Qt::CaseInsensitive) != 0)
     return std::nullopt;
-  PendingDrawing pending{*snapshot, 0, -1};
-  for (int i = 1; i <= library_.StoryCount && !pending.storyIndex; ++i)
-    if (library_.StoryNames[size_t(i)].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
+  PendingDrawing pending{*snapshot, -1, -1};
+  for (int i = 0; i < library_.storyNames.size() && pending.storyIndex < 0; ++i)
+    if (library_.storyNames[i].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
   DeckState story;
-  if (pending.storyIndex) story.storyFolder = folder + library_.StoryNames[size_t(pending.storyIndex)] + u'\\';
-  if (!pending.storyIndex || !disk::FolderExists(story.storyFolder)) {
+  if (pending.storyIndex >= 0) story.storyFolder = folder + library_.storyNames[pending.storyIndex] + u'\\';
+  if (pending.storyIndex < 0 || !disk::FolderExists(story.storyFolder)) {
     state::Remove(name);
     return std::nullopt;
   }
@@ -206,9 +206,9 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
   return pending;
 }
 
-void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName(library_.BaseFolder); }
+void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName(library_.classFolder); }
 
-void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.BaseFolder)); }
+void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.classFolder)); }
 
 void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot& snapshot) {
   if (editor.canvasImage.isNull()) return;

@@ -44,8 +44,8 @@ QString RecoveryFileName(const QString& classFolder);
 // A recovery found for the class now chosen, with where its card is now.
 struct PendingDrawing {
   DrawingSnapshot snapshot;
-  int storyIndex = 0;  // row in StoryNames
-  int position = -1;   // deck position from 0; cardCount() for the new card
+  int storyIndex = -1;  // row in the library's storyNames
+  int position = -1;    // deck position from 0; cardCount() for the new card
 };
 
 class DrawingRecovery : public QObject {
@@ -69,7 +69,7 @@ class DrawingRecovery : public QObject {
   // file goes, and nothing more is written until the next change.
   void Discard();
 
-  // The recovery of the class now in BaseFolder, to be offered. A file
+  // The recovery of the class now chosen, to be offered. A file
   // that is broken, whose story or card no longer exists, or that is older
   // than its card's saved picture is removed without asking.
   std::optional<PendingDrawing> FindForClass();

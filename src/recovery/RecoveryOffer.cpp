@@ -19,7 +19,7 @@ void OfferRecoveredDrawing(DrawingRecovery& recovery, DrawingSession& drawing, D
     recovery.Decline(*pending);
     return;
   }
-  library.CurrentStoryIndex = int16_t(pending->storyIndex);
+  library.selectedStory = pending->storyIndex;
   DrawStoryList(library, deck);
   ReadCardList(deck);
   ShowCardAt(deck, pending->position);

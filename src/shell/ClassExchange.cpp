@@ -10,17 +10,16 @@
 #include "library/LibraryState.h"
 #include "library/StoryList.h"
 
-QString ClassExchange::ClassFolder() const { return library_.BaseFolder; }
+QString ClassExchange::ClassFolder() const { return library_.classFolder; }
 
 QStringList ClassExchange::ClassStories() const {
-  QStringList names;
-  for (int i = 1; i <= library_.StoryCount; ++i) names.append(library_.StoryNames[i]);
-  return names;
+  return library_.storyNames;
 }
 
 void ClassExchange::ReloadClassStories() {
   ReadStoryList(library_);
-  if (library_.CurrentStoryIndex > library_.StoryCount) library_.CurrentStoryIndex = library_.StoryCount;
+  if (library_.selectedStory >= library_.storyNames.size())
+    library_.selectedStory = int(library_.storyNames.size()) - 1;
   DrawStoryList(library_, deck_);
   // The copy may have replaced the cards of the story on show; the card on
   // show stays the current one as long as the deck still has it.
@@ -29,6 +28,6 @@ void ClassExchange::ReloadClassStories() {
   ShowCardAt(deck_, std::clamp(deck_.currentCard, 0, std::max(deck_.cardCount() - 1, 0)));
 }
 
-QString ClassExchange::ExchangeDrive() const { return library_.ExchangeDrive; }
+QString ClassExchange::ExchangeDrive() const { return library_.exchangeDrive; }
 
-void ClassExchange::SetExchangeDrive(const QString& root) { library_.ExchangeDrive = root; }
+void ClassExchange::SetExchangeDrive(const QString& root) { library_.exchangeDrive = root; }

@@ -10,7 +10,7 @@
 class ClassPanel : public PicturePanel {
   Q_OBJECT
  public:
-  ClassPanel(const std::array<QString, 31>& classNames, QWidget* parent);
+  ClassPanel(const std::array<QString, 30>& classNames, QWidget* parent);
 
   QLabel* prompt;
   FaceButton* driveButton;

@@ -26,7 +26,7 @@ bool MoveDataRoot(Session& session, int i) {
   LibraryState& library = session.library;
   const QString root = DataRootOnDrive(i) + u'\\';
   // Two copies on one data root would overwrite each other's work.
-  if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.BaseFolder) ||
+  if (InstanceLock::LockFilePath(root) != InstanceLock::LockFilePath(library.dataRoot) ||
       !session.dataRootLock) {
     auto lock = InstanceLock::Acquire(root);
     if (!lock) {
@@ -35,10 +35,8 @@ bool MoveDataRoot(Session& session, int i) {
     }
     session.dataRootLock = std::move(lock);
   }
-  library.BaseFolder = DataRootOnDrive(i);
-  disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
-  library.BaseFolder += u'\\';
-  library.dataRootCaption = library.BaseFolder;
+  disk::CreateFolder(DataRootOnDrive(i));  // a missing drive or an existing folder is fine
+  library.dataRoot = DataRootOnDrive(i) + u'\\';
   library.notifyChanged();
   return true;
 }
@@ -47,15 +45,15 @@ void ChooseClass(Session& session, int k) {
   LibraryState& library = session.library;
   DeckState& deck = session.deck;
   Dialogs& dialogs = session.dialogs;
-  if (!dialogs.Ask(library.ClassNames[k + 1] + QStringLiteral("でよろしいですか"))) return;
+  if (!dialogs.Ask(library.classNames[size_t(k)] + QStringLiteral("でよろしいですか"))) return;
   session.screen.Show(Screen::Stories);
 
   // Each step below goes on whatever the one before it managed.
-  disk::CreateFolder(library.BaseFolder + ClassFolderName(k));
-  deck.storyFolder = library.BaseFolder + ClassFolderName(k) + u'\\';
-  library.BaseFolder = deck.storyFolder;
+  disk::CreateFolder(library.dataRoot + ClassFolderName(k));
+  library.classFolder = library.dataRoot + ClassFolderName(k) + u'\\';
+  deck.storyFolder = library.classFolder;
   ReadStoryList(library);
-  library.CurrentStoryIndex = 1;
+  library.selectedStory = 0;
   DrawStoryList(library, deck);
   ReadCardList(deck);
   ShowFirstCard(deck);

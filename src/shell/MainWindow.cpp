@@ -14,7 +14,7 @@
 #include "drawing/DrawingSession.h"
 #include "cardtext/CardTextBox.h"
 #include "pictureimport/PictureBrowser.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 #include "exchange/ExchangeWindow.h"
 #include "export/ExportDialog.h"
@@ -107,7 +107,7 @@ void MainWindow::makeStoryPanel() {
   connect(storyPanel->drawButton, &QPushButton::clicked, &session_.drawing, &DrawingSession::Start);
   connect(storyPanel->playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
   connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
-    ExportStory story{library.CurrentStoryName, deck.storyFolder, {}};
+    ExportStory story{library.currentStoryName, deck.storyFolder, {}};
     if (StorySelected(deck)) story.cardNumbers = deck.cardNumbers;
     ExportStoryToChosenFile(story, dialogs, this);
   });
@@ -157,7 +157,7 @@ void MainWindow::makeCardStrip() {
 }
 
 void MainWindow::makeClassPanel() {
-  classPanel = new ClassPanel(session_.library.ClassNames, this);
+  classPanel = new ClassPanel(session_.library.classNames, this);
   placements_.add(classPanel, session_.layout.classPanel);
   connect(classPanel, &ClassPanel::classChosen, this, [this](int k) {
     ChooseClass(session_, k);
@@ -173,7 +173,7 @@ DataFolderDialog* MainWindow::driveDialog() {
 
 void MainWindow::onDriveButtonClicked() {
   DataFolderDialog* dialog = driveDialog();
-  dialog->currentRoot->setText(session_.library.BaseFolder);
+  dialog->currentRoot->setText(session_.library.dataRoot);
   dialog->exec();
 }
 
@@ -217,8 +217,8 @@ void MainWindow::syncControls() {
   canvas->setVisible(screen == Screen::Drawing);
   cardText->setVisible(screen == Screen::CardText);
   const LibraryState& library = session_.library;
-  classPanel->dataRootLabel->setText(library.dataRootCaption);
-  classPanel->dataRootLabel->setAccessibleName(library.dataRootCaption);
+  classPanel->dataRootLabel->setText(library.dataRoot);
+  classPanel->dataRootLabel->setAccessibleName(library.dataRoot);
 }
 
 bool MainWindow::finishDrawing() {

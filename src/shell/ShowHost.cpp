@@ -11,7 +11,7 @@
 #include "shell/CardNarration.h"
 #include "shell/Session.h"
 
-QString ShowHost::StoryName() const { return session_.library.CurrentStoryName; }
+QString ShowHost::StoryName() const { return session_.library.currentStoryName; }
 
 int ShowHost::CardCount() const { return StorySelected(session_.deck) ? session_.deck.cardCount() : 0; }
 

@@ -13,9 +13,8 @@ void StartSession(Session& session) {
   LibraryState& library = session.library;
   EditorState& editor = session.editor;
   InitPalette(editor);
-  library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
-  library.dataRootCaption = library.BaseFolder;
-  disk::CreateFolder(library.BaseFolder);  // a missing drive or an existing folder is fine
+  library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  disk::CreateFolder(library.dataRoot);  // a missing drive or an existing folder is fine
   InitClassNames(library);
   library.notifyChanged();
   editor.notifyChanged();

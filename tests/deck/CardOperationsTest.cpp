@@ -11,7 +11,7 @@
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
 #include "drawing/DrawingTools.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 #include "platform/Imaging.h"
 #include "shell/Session.h"

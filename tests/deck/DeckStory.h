@@ -29,7 +29,7 @@ struct DeckStory {
     QDir().mkpath(host(QString()));
     StartSession(session);
     LayOutSession(session, QSize(1024, 768));
-    session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
     session.deck.storyFolder = kStory;
     session.deck.cardNumbers = deck;
     if (withFiles)

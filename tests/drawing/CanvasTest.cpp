@@ -11,7 +11,7 @@
 #include "support/EditorFixture.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 
 namespace {
 

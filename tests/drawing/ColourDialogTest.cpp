@@ -10,7 +10,7 @@
 #include "support/EditorFixture.h"
 #include "drawing/Canvas.h"
 #include "drawing/ColourDialog.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 
 namespace {

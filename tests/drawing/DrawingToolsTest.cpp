@@ -12,7 +12,7 @@
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/Raster.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 
 namespace {
 

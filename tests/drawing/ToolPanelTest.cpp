@@ -12,7 +12,7 @@
 
 #include "support/EditorFixture.h"
 #include "cardtext/CardTextBox.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 
 namespace {

@@ -132,7 +132,7 @@ void ExchangeTest::copyToDrive() {
   // A second story, then the first again: found, selected, overwritten.
   x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
   QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Copied);
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
   x.PressList(StoryExchange::ClassSide, 10);
   MakeStory(drives.cls(QStringLiteral("かえる")), 2, "new");
   // Meanwhile no second copy starts.
@@ -147,7 +147,7 @@ void ExchangeTest::copyToDrive() {
   QCOMPARE(x.CopyToDrive(&progress), ExchangeOutcome::Copied);
   QCOMPARE(progress.seen,
            QList<ExchangeOutcome>(std::max<qsizetype>(progress.seen.size(), 1), ExchangeOutcome::Busy));
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 0);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))),
            QByteArray("\x82\xa9\x82\xa6\x82\xe9\r\n\x82\xad\x82\xe0\r\n"));
@@ -180,7 +180,7 @@ void ExchangeTest::copyToDrive() {
   x.PressList(StoryExchange::DriveSide, 30);
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
   QCOMPARE(host.stories, (QStringList{QStringLiteral("kaeru"), QStringLiteral("kame")}));
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
 }
 
 void ExchangeTest::windowAndLists() {
@@ -210,9 +210,9 @@ void ExchangeTest::windowAndLists() {
 
   // Row 4 of 3 changes nothing; row 3 is taken.
   x.PressList(StoryExchange::ClassSide, 3 + 21 * 3 + 2);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 0);
   x.PressList(StoryExchange::ClassSide, 3 + 21 * 2 + 2);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
   const QImage& left = x.ListImage(StoryExchange::ClassSide);
   QCOMPARE(At(left, 100, 3 + 21 * 2 + 10), qRgb(0, 0, 200));  // highlight
   QCOMPARE(At(left, 22, 200), qRgb(0, 0, 0));                 // number column
@@ -221,12 +221,12 @@ void ExchangeTest::windowAndLists() {
 
   closeSoon();
   window.Open();
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 2);
   // "＞＞＞" copies the selected story, with its progress bar.
   MakeStory(drives.cls(QStringLiteral("C")), 1);
   window.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
   QCOMPARE(ReadHostFile(drives.d(QStringLiteral("Menu.txt"))), QByteArray("X\r\nY\r\nC\r\n"));
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 3);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 2);
 
   // No drive E: "Ｅ" is lit all the same, its list is empty, row 1 both sides.
   e->click();
@@ -234,8 +234,8 @@ void ExchangeTest::windowAndLists() {
   QCOMPARE(e->face(), QColor(255, 128, 128));
   QCOMPARE(d->face(), QColor(255, 255, 192));
   QCOMPARE(x.Count(StoryExchange::DriveSide), 0);
-  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 1);
-  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 1);
+  QCOMPARE(x.SelectedRow(StoryExchange::ClassSide), 0);
+  QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), 0);
   QCOMPARE(At(x.ListImage(StoryExchange::DriveSide), 100, 10), qRgb(0, 0, 200));
   // Copying to it says the stick is missing.
   QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
@@ -274,7 +274,7 @@ void ExchangeTest::refusals() {
   for (int row = 1; row <= 4; ++row) {
     host.dialogs.told.clear();
     x.PressList(StoryExchange::DriveSide, 3 + 21 * (row - 1) + 4);
-    QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row);
+    QCOMPARE(x.SelectedRow(StoryExchange::DriveSide), row - 1);
     QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
     QCOMPARE(host.dialogs.told,
              QStringList{QStringLiteral(
@@ -538,7 +538,7 @@ void ExchangeTest::sticksKeepTheirLetters() {
   MakeStory(drives.c(QStringLiteral("A_PIKORA/CLASS_11/かえる")), 1);
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("A"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("A"));
   QVERIFY(a.Pull());
   const QStringList stickB = Snapshot(b.store);
   QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
@@ -570,7 +570,7 @@ void ExchangeTest::listsReadAgainAtTheClick() {
   MakeStory(drives.d(QStringLiteral("neko")), 2, "first");
   StoryExchange x(host);
   x.Load();
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("neko"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("neko"));
 
   // The stick is swapped for another child's, on which row 1 is another
   // story: nothing is copied, the child sees the new list and chooses again.
@@ -585,7 +585,7 @@ void ExchangeTest::listsReadAgainAtTheClick() {
   QVERIFY(host.dialogs.asked.isEmpty());
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);
   QCOMPARE(x.Count(StoryExchange::DriveSide), 2);
-  QCOMPARE(x.Name(StoryExchange::DriveSide, 1), QStringLiteral("inu"));
+  QCOMPARE(x.Name(StoryExchange::DriveSide, 0), QStringLiteral("inu"));
 
   // The same names on a stick that is not the one read: still nothing.
   x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
@@ -632,7 +632,7 @@ void ExchangeTest::linkedAndUnreadableStories() {
     QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
     QCOMPARE(host.dialogs.told.last(),
              QStringLiteral("「%1」の フォルダは つかえないので、コピーしませんでした。")
-                 .arg(x.Name(StoryExchange::DriveSide, row)));
+                 .arg(x.Name(StoryExchange::DriveSide, row - 1)));
   }
   x.PressList(StoryExchange::ClassSide, 3 + 21 + 5);
   QCOMPARE(x.CopyToDrive(), ExchangeOutcome::Refused);
@@ -743,7 +743,7 @@ void ExchangeTest::classHostAfterCopy() {
   ScriptedDialogs dialogs;
   Session session(dialogs);
   InitClassNames(session.library);
-  session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
   ChooseClass(session, 0);
   QCOMPARE(session.deck.cardCount(), 1);
@@ -754,8 +754,8 @@ void ExchangeTest::classHostAfterCopy() {
   StoryExchange x(host);
   x.Load();
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);  // "kame", a new story
-  QCOMPARE(session.library.StoryCount, int16_t(2));
-  QCOMPARE(session.library.StoryNames[2], QStringLiteral("kame"));
+  QCOMPARE(session.library.storyNames.size(), 2);
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("kame"));
   QVERIFY(redrawn.count() > 0);
   QVERIFY(session.library.storyListImage != panelBefore);
   QCOMPARE(session.deck.cardCount(), 1);  // the story on show is still kaeru
@@ -764,7 +764,7 @@ void ExchangeTest::classHostAfterCopy() {
   x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
   dialogs.answers = {true};
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
-  QCOMPARE(session.library.CurrentStoryName, QStringLiteral("kaeru"));
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
   QCOMPARE(session.deck.cardCount(), 3);
   QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
   disk::testing::SetMountTable({});

@@ -70,21 +70,13 @@ struct Computer {
 
   bool select(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 1; i <= session.library.StoryCount; ++i) {
-      if (session.library.StoryNames[i] != story) continue;
-      session.library.CurrentStoryIndex = int16_t(i);
-      DrawStoryList(session.library, session.deck);
-      ReadCardList(session.deck);
-      ShowFirstCard(session.deck);
-      return true;
-    }
-    return false;
+    const int row = int(session.library.storyNames.indexOf(story));
+    if (row >= 0) SelectStory(session.library, session.deck, row);
+    return row >= 0;
   }
   bool listed(const QString& story) {
     ReadStoryList(session.library);
-    for (int i = 1; i <= session.library.StoryCount; ++i)
-      if (session.library.StoryNames[i] == story) return true;
-    return false;
+    return session.library.storyNames.contains(story);
   }
   // Positions of this computer's own cards in the deck in hand.
   QList<int> ownCards() {
@@ -182,7 +174,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   c.fd = ::open(QFile::encodeName(args.value(2)).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (c.fd < 0) return 2;
   InitClassNames(c.session.library);
-  c.session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  c.session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   c.dialogs.answers = {true};
   ChooseClass(c.session, 0);
   std::puts("ready");
@@ -243,7 +235,7 @@ void SharedClassStressTest::run(const QString& folder) {
     ScriptedDialogs dialogs;
     Session session{dialogs};
     InitClassNames(session.library);
-    session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
     ChooseClass(session, 0);
     for (const QString& name : kShared)

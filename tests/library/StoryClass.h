@@ -35,7 +35,7 @@ struct StoryClass {
     }
     if (!names.isEmpty()) WriteHostFile(host(QStringLiteral("Menu.txt")), Sjis(names));
     InitClassNames(session.library);
-    session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
     dialogs.answers = {true};
     ChooseClass(session, 0);
     dialogs.asked.clear();
@@ -51,7 +51,7 @@ struct StoryClass {
   QStringList snapshot() const { return Snapshot(drives.root(u'C')); }
   QStringList names() const {
     QStringList list;
-    for (int i = 1; i <= session.library.StoryCount; ++i) list.append(session.library.StoryNames[i]);
+    for (int i = 0; i < session.library.storyNames.size(); ++i) list.append(session.library.storyNames[i]);
     return list;
   }
 };

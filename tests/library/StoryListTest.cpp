@@ -24,9 +24,9 @@ void OneOperation(int op) {
   DeckState deck;
   ScriptedDialogs dialogs;
   dialogs.answers = {true, true};
-  library.BaseFolder = kClass;
+  library.classFolder = kClass;
   ReadStoryList(library);
-  library.CurrentStoryIndex = int16_t(1 + op / 5 % 2);
+  library.selectedStory = op / 5 % 2;
   DrawStoryList(library, deck);
   ReadCardList(deck);
   deck.currentCard = op % 5 == 1 ? deck.cardCount() : op % 5 == 3 ? deck.cardCount() - 1 : 0;
@@ -34,7 +34,7 @@ void OneOperation(int op) {
   if (op % 5 == 2 && deck.cardCount() < 6) CopyCard(deck, dialogs);
   if (op % 5 == 3 && deck.cardCount() > 1) EraseCard(deck, dialogs);
   if (op % 5 == 4) {
-    const QString name = library.CurrentStoryName;
+    const QString name = library.currentStoryName;
     dialogs.inputs = {name.endsWith(u'2') ? name.chopped(1) : name + u'2'};
     RenameStory(library, deck, dialogs);
   }
@@ -91,11 +91,10 @@ void StoryListTest::readList() {
   ScriptedDialogs dialogs;
   Session session(dialogs);
   if (exists) WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), file);
-  session.library.StoryNames.fill(QStringLiteral("old"));  // a list read before leaves nothing behind
-  session.library.BaseFolder = StoryClass::Folder();  // the class folder, once chosen
+  session.library.storyNames = QStringList(100, QStringLiteral("old"));  // a list read before leaves nothing behind
+  session.library.classFolder = StoryClass::Folder();  // the class folder, once chosen
   ReadStoryList(session.library);
-  QCOMPARE(int(session.library.StoryCount), expected.size());
-  for (int i = 1; i <= 100; ++i) QCOMPARE(session.library.StoryNames[i], expected.value(i - 1));
+  QCOMPARE(session.library.storyNames, expected.mid(0, 100));
 }
 
 void StoryListTest::makeAndCancel() {
@@ -105,9 +104,9 @@ void StoryListTest::makeAndCancel() {
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, name), NameDialogStep::Close);
   QVERIFY(c.hasFolder(name));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name}));
-  QCOMPARE(int(c.session.library.CurrentStoryIndex), 2);
+  QCOMPARE(c.session.library.selectedStory, 1);
   QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(c.session.library.CurrentStoryName, name);
+  QCOMPARE(c.session.library.currentStoryName, name);
   QCOMPARE(c.session.deck.cardCount(), 0);
   // The new story opens on its new first card, not on the card number of
   // the story shown before.
@@ -118,7 +117,7 @@ void StoryListTest::makeAndCancel() {
   const QStringList before = c.snapshot();
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QString()), NameDialogStep::StayOpen);
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(int(c.session.library.StoryCount), 2);
+  QCOMPARE(c.session.library.storyNames.size(), 2);
 
   // A folder left behind with cards in it is taken over with its deck, so
   // the next save does not replace its first card.
@@ -178,7 +177,7 @@ void StoryListTest::listFull() {
   QVERIFY(!StoryListHasRoom(c.session.library, c.session.dialogs));
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("new")), NameDialogStep::StayOpen);
   QCOMPARE(c.dialogs.told.size(), 2);
-  QCOMPARE(int(c.session.library.StoryCount), 100);
+  QCOMPARE(c.session.library.storyNames.size(), 100);
   QCOMPARE(c.snapshot(), before);
 }
 
@@ -190,7 +189,7 @@ void StoryListTest::listFileCannotBeAppended() {
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("ねこ")), NameDialogStep::Close);
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("ねこ/Menu.txt"))), Sjis({QStringLiteral("ねこ")}));
   QCOMPARE(c.dialogs.told.size(), 1);
-  QCOMPARE(int(c.session.library.CurrentStoryIndex), 2);  // selected in memory as on screen
+  QCOMPARE(c.session.library.selectedStory, 1);  // selected in memory as on screen
   QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
   // Neither file can be written (a full disk): the story is not made and
@@ -211,7 +210,7 @@ void StoryListTest::listFileCannotBeAppended() {
 
 void StoryListTest::rename() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("C")});
-  c.session.library.CurrentStoryIndex = 2;
+  c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
   c.session.deck.currentCard = 4;
   const QString name = QStringLiteral("ﾈｺ①");
@@ -231,7 +230,7 @@ void StoryListTest::rename() {
   const QStringList before = c.snapshot();
   RenameStory(c.session.library, c.session.deck, c.session.dialogs);
   QCOMPARE(c.snapshot(), before);
-  c.session.library.CurrentStoryIndex = 3;
+  c.session.library.selectedStory = 2;
   DrawStoryList(c.session.library, c.session.deck);
   RenameStory(c.session.library, c.session.deck, c.session.dialogs);
   QVERIFY(c.dialogs.told.isEmpty());
@@ -308,13 +307,13 @@ void StoryListTest::killedAtRandomLosesNothing() {
   for (int op : {1, 1, 6, 6}) OneOperation(op);  // two cards in each story
   RunKillRounds(120, [] { static int op = int(getpid()); OneOperation(op++); }, [&](int) {
     LibraryState library;
-    library.BaseFolder = kClass;
+    library.classFolder = kClass;
     ReadStoryList(library);  // finishes or undoes a rename cut short
     QStringList listed, holding;
-    for (int i = 1; i <= library.StoryCount; ++i) {
-      listed.append(library.StoryNames[i]);
+    for (int i = 0; i < library.storyNames.size(); ++i) {
+      listed.append(library.storyNames[i]);
       DeckState deck;
-      deck.storyFolder = kClass + library.StoryNames[i] + u'\\';
+      deck.storyFolder = kClass + library.storyNames[i] + u'\\';
       QVERIFY(ReadCardList(deck) && deck.cardCount() >= 1);
       for (const int number : deck.cardNumbers) {
         const QString stem = CardFileStem(deck, number);
@@ -360,9 +359,9 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
     DeckState deck;
     ScriptedDialogs dialogs;
     dialogs.answers = {true};
-    library.BaseFolder = kClass;
+    library.classFolder = kClass;
     ReadStoryList(library);
-    library.CurrentStoryIndex = 1;
+    library.selectedStory = 0;
     DrawStoryList(library, deck);
     DeleteStory(library, deck, dialogs);
   };
@@ -387,15 +386,15 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
         // The next start: the class is read again. ねこ is there whole, or
         // gone without a trace, never partly, and never unlisted.
         LibraryState library;
-        library.BaseFolder = kClass;
+        library.classFolder = kClass;
         ReadStoryList(library);
         const QString what = QStringLiteral("round %1").arg(round);
-        if (library.StoryCount == 2) {
+        if (library.storyNames.size() == 2) {
           QVERIFY2(onDisk() == whole, qPrintable(what));
         } else {
           ++gone;
-          QCOMPARE(library.StoryCount, int16_t(1));
-          QCOMPARE(library.StoryNames[1], QStringLiteral("いぬ"));
+          QCOMPARE(library.storyNames.size(), 1);
+          QCOMPARE(library.storyNames[0], QStringLiteral("いぬ"));
           QVERIFY2(!onDisk().join(u' ').contains(QStringLiteral("ねこ")), qPrintable(what));
           QVERIFY2(!onDisk().join(u' ').contains(QStringLiteral("deleted")), qPrintable(what));
         }
@@ -408,7 +407,7 @@ void StoryListTest::killedDeletionIsWholeOrNothing() {
 void StoryListTest::deleteStories() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   WriteHostFile(c.host(QStringLiteral("B/Card_01_x.wav")), "wav");
-  c.session.library.CurrentStoryIndex = 2;
+  c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
   c.dialogs.answers = {false, true};
   DeleteStory(c.session.library, c.session.deck, c.session.dialogs);  // いいえ
@@ -426,7 +425,7 @@ void StoryListTest::deleteStories() {
   DeleteStory(one.session.library, one.session.deck, one.session.dialogs);
   QVERIFY(!one.hasFolder(QStringLiteral("ひとつ")));
   QVERIFY(!one.hasListFile());
-  QCOMPARE(int(one.session.library.StoryCount), 0);
+  QCOMPARE(one.session.library.storyNames.size(), 0);
   QCOMPARE(one.session.deck.storyFolder, StoryClass::Folder() + u'\\');
   one.dialogs.asked.clear();
   DeleteStory(one.session.library, one.session.deck, one.session.dialogs);
@@ -461,9 +460,9 @@ void StoryListTest::unsafeNameFromFile() {
   StoryClass c({QStringLiteral("..\\x"), QStringLiteral("ok"), QStringLiteral("..")});
   WriteHostFile(c.drives.c(QStringLiteral("A_PIKORA/x/precious.txt")), "mine");
   const QStringList before = c.snapshot();
-  QCOMPARE(c.session.library.CurrentStoryName, QStringLiteral("..\\x"));
+  QCOMPARE(c.session.library.currentStoryName, QStringLiteral("..\\x"));
   for (int row : {1, 3}) {
-    c.session.library.CurrentStoryIndex = int16_t(row);
+    c.session.library.selectedStory = row - 1;
     DrawStoryList(c.session.library, c.session.deck);
     c.dialogs.told.clear();
     c.dialogs.answers = {true, true};
@@ -473,7 +472,7 @@ void StoryListTest::unsafeNameFromFile() {
     QCOMPARE(c.dialogs.told.size(), 2);
     QVERIFY(c.dialogs.asked.isEmpty());
     QCOMPARE(c.snapshot(), before);
-    QCOMPARE(int(c.session.library.StoryCount), 3);
+    QCOMPARE(c.session.library.storyNames.size(), 3);
   }
 }
 

@@ -60,7 +60,7 @@ void StoryPanelTest::drawnList() {
   connect(&c.session.library, &LibraryState::surfaceChanged, this, [&](QRect r) {
     changed.append(r);
   });
-  c.session.library.CurrentStoryIndex = 2;
+  c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
   const QImage& img = c.session.library.storyListImage;
   QCOMPARE(img.size(), QSize(190, 618));
@@ -90,14 +90,14 @@ void StoryPanelTest::drawnList() {
   QCOMPARE(Count(img, QRect(3, 184, 2, 20), kRed), 0);
 
   QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
-  QCOMPARE(c.session.library.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(c.session.library.currentStoryName, QStringLiteral("いぬ"));
 
   // No stories: row 1 highlighted, no text, no story selected.
   StoryClass empty;
   const QImage& none = empty.session.library.storyListImage;
   QCOMPARE(Count(none, QRect(3, 184, 181, 20), kHighlight), 181 * 20);
   QCOMPARE(Count(none, QRect(0, 183, 190, 435), kRed), 0);
-  QVERIFY(empty.session.library.CurrentStoryName.isEmpty());
+  QVERIFY(empty.session.library.currentStoryName.isEmpty());
   QCOMPARE(empty.session.deck.storyFolder, StoryClass::Folder() + u'\\');
 }
 
@@ -110,12 +110,12 @@ void StoryPanelTest::namesPastTheBox() {
   QVERIFY(Count(img, below, kRed) > 0);  // the 21st name runs on below the box
 
   // Story 21 deleted: its name and highlight leave no trace below the box.
-  c.session.library.CurrentStoryIndex = 21;
+  c.session.library.selectedStory = 20;
   DrawStoryList(c.session.library, c.session.deck);
   QVERIFY(Count(img, below, kHighlight) > 0);
   c.dialogs.answers = {true};
   DeleteStory(c.session.library, c.session.deck, c.session.dialogs);
-  QCOMPARE(c.session.library.StoryCount, 20);
+  QCOMPARE(c.session.library.storyNames.size(), 20);
   QCOMPARE(Count(img, below, kRed), 0);
   QCOMPARE(Count(img, below, kHighlight), 0);
 }
@@ -144,7 +144,7 @@ void StoryPanelTest::pickRow() {
   QFETCH(double, y);
   QFETCH(int, row);
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-  c.session.library.CurrentStoryIndex = 2;
+  c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
   c.session.deck.currentCard = 6;
   int draws = 0;
@@ -152,14 +152,14 @@ void StoryPanelTest::pickRow() {
 
   PickStoryAt(c.session.library, c.session.deck, QPointF(x, y));
   if (row == 0) {
-    QCOMPARE(c.session.library.CurrentStoryIndex, 2);
+    QCOMPARE(c.session.library.selectedStory, 1);
     QCOMPARE(c.session.deck.currentCard, 6);
     QCOMPARE(draws, 0);
   } else {
-    QCOMPARE(int(c.session.library.CurrentStoryIndex), row);
+    QCOMPARE(c.session.library.selectedStory, row - 1);
     QCOMPARE(c.session.deck.currentCard, 0);
     QCOMPARE(draws, 1);
-    QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + c.session.library.StoryNames[row] + u'\\');
+    QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + c.session.library.storyNames[row - 1] + u'\\');
     QVERIFY(Count(c.session.library.storyListImage, Row(row), kHighlight) > 0);
   }
 }
@@ -179,7 +179,7 @@ void StoryPanelTest::nameDialog() {
   QCOMPARE(c.dialogs.told.size(), 1);
   QVERIFY(dialog.isVisible());
   QCOMPARE(dialog.nameBox->text(), QStringLiteral("ねこ?"));
-  QCOMPARE(c.session.library.StoryCount, 1);
+  QCOMPARE(c.session.library.storyNames.size(), 1);
 
   // Return saves, once.
   dialog.nameBox->setText(QStringLiteral("ねこ"));
@@ -195,7 +195,7 @@ void StoryPanelTest::nameDialog() {
   QTest::mouseClick(dialog.cancelButton, Qt::LeftButton);
   QVERIFY(!dialog.isVisible());
   QCOMPARE(c.snapshot(), before);
-  QCOMPARE(c.session.library.StoryCount, 2);
+  QCOMPARE(c.session.library.storyNames.size(), 2);
 }
 
 void StoryPanelTest::mainWindow() {
@@ -214,14 +214,14 @@ void StoryPanelTest::mainWindow() {
 
   // A press on row 2 picks it; the buttons act on it.
   QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(60, 215));
-  QCOMPARE(session.library.CurrentStoryIndex, 2);
+  QCOMPARE(session.library.selectedStory, 1);
   dialogs.inputs = {QStringLiteral("Z")};
   dialogs.answers = {true};
   form.storyPanel->renameButton->click();
-  QCOMPARE(session.library.StoryNames[2], QStringLiteral("Z"));
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("Z"));
   dialogs.answers = {true};
   form.storyPanel->deleteButton->click();
-  QCOMPARE(session.library.StoryCount, 2);
+  QCOMPARE(session.library.storyNames.size(), 2);
   QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))),
            Sjis({QStringLiteral("A"), QStringLiteral("C")}));
 
@@ -233,8 +233,8 @@ void StoryPanelTest::mainWindow() {
     if (d->isVisible()) d->reject();
   });
   form.storyPanel->makeButton->click();
-  QCOMPARE(session.library.StoryCount, 3);
-  QCOMPARE(session.library.CurrentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(session.library.storyNames.size(), 3);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("いぬ"));
   QCOMPARE(form.nameDialog()->nameBox->text(), QStringLiteral("いぬ"));
 }
 

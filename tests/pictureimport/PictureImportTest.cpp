@@ -11,7 +11,7 @@
 #include "support/EditorFixture.h"
 #include "drawing/Canvas.h"
 #include "pictureimport/PictureBrowser.h"
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 #include "platform/Imaging.h"
 #include "platform/RemovableDrives.h"
 
@@ -121,7 +121,7 @@ class PictureImportTest : public QObject {
   void missingDrivesAndNoFile() {
     BrowserFixture f;
     TempDrives d(QStringLiteral("CD"));
-    f.session.library.ExchangeDrive = QStringLiteral("F:\\");  // not there
+    f.session.library.exchangeDrive = QStringLiteral("F:\\");  // not there
     const QImage before = f.session.editor.canvasImage.copy();
     f.browser.Open();
     QCOMPARE(f.dialogs.told, QStringList(3, QStringLiteral("フロッピーディスクをF:\\にセットしてください。")));

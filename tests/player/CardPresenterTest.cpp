@@ -67,16 +67,16 @@ void CardPresenterTest::wipesStepByStep() {
   QCOMPARE(Xs(in.front()), qMakePair(0, 792));
   QCOMPARE(Xs(in.back()), qMakePair(392, 400));
 
-  // Forward, backward and any other direction (counted as backward): each
-  // step uncovers just its columns; the end shows the new card whole.
-  for (int phase : {kForward, kBackward, 0, 3}) {
+  // Forward and backward: each step uncovers just its columns; the end
+  // shows the new card whole.
+  for (Direction direction : {Direction::Forward, Direction::Backward}) {
     CardPresenter presenter(kPanel);
     presenter.setTimed(false);
     presenter.visibleImage() = Filled({799, 600}, kOld);
     QSignalSpy finished(&presenter, &CardPresenter::finished);
-    presenter.PresentCard(Filled({800, 600}, kNew), phase, kNormalShow);
+    presenter.PresentCard(Filled({800, 600}, kNew), direction, ShowMode::Normal);
     const auto& steps = presenter.steps();
-    QCOMPARE(Xs(steps.front()), phase == kForward ? qMakePair(400, 392) : qMakePair(0, 792));
+    QCOMPARE(Xs(steps.front()), direction == Direction::Forward ? qMakePair(400, 392) : qMakePair(0, 792));
     for (size_t k = 0; k < steps.size(); ++k) {
       QVERIFY2(ShowsColumns(presenter.visibleImage(), steps, k), qPrintable(QString::number(k)));
       QCOMPARE(presenter.Advance(), k + 1 < steps.size());
@@ -90,10 +90,10 @@ void CardPresenterTest::flipModeAndSurfaces() {
   // Flip mode replaces the card at once, whichever the direction.
   QImage card = Filled({800, 600}, kNew);
   card.setPixel(798, 599, qRgb(1, 1, 1));
-  for (int phase : {kForward, kBackward}) {
+  for (Direction direction : {Direction::Forward, Direction::Backward}) {
     CardPresenter presenter(kPanel);
     presenter.visibleImage() = Filled({799, 600}, kOld);
-    presenter.PresentCard(card, phase, kFlipMode);
+    presenter.PresentCard(card, direction, ShowMode::Flip);
     QVERIFY(!presenter.busy());
     QCOMPARE(presenter.visibleImage(), card.copy(0, 0, 799, 600));
   }
@@ -105,7 +105,7 @@ void CardPresenterTest::flipModeAndSurfaces() {
   QImage title = Filled({850, 650}, kOld);
   title.setPixel(798, 599, qRgb(1, 2, 3));
   presenter.visibleImage() = title;
-  presenter.PresentCard(card, kForward, kNormalShow);
+  presenter.PresentCard(card, Direction::Forward, ShowMode::Normal);
   QCOMPARE(presenter.previousImage(), title.copy(0, 0, 799, 600));
   QCOMPARE(presenter.newImage(), card.copy(0, 0, 799, 600));
   presenter.Finish();
@@ -127,7 +127,7 @@ void CardPresenterTest::wipeRunsOnTheFrameTimer() {
   paints.areas.clear();
 
   QSignalSpy finished(&presenter, &CardPresenter::finished);
-  presenter.PresentCard(Filled({800, 600}, kNew), kForward, kNormalShow);
+  presenter.PresentCard(Filled({800, 600}, kNew), Direction::Forward, ShowMode::Normal);
   QTRY_VERIFY(presenter.stepsDone() > 0 && presenter.busy());
   QVERIFY(finished.wait(5000));
   QCOMPARE(presenter.stepsDone(), 50);

@@ -165,7 +165,7 @@ void StoryPlayerTest::titleBackAndFlipMode() {
   show.host.loaded.clear();
   show.host.played.clear();
   show.click("Command5");
-  QCOMPARE(show.player().mode(), kFlipMode);
+  QCOMPARE(show.player().mode(), ShowMode::Flip);
   QVERIFY(show.shows(0) && show.presenter().busy() && !show.wiping());
   show.presenter().Advance();
   QVERIFY(show.shows(1));
@@ -188,7 +188,7 @@ void StoryPlayerTest::titleBackAndFlipMode() {
   // A new start is at the title in normal mode.
   show.press({"Command1", "Command4"});
   show.window.Start();
-  QVERIFY(show.position() == StoryPlayer::kTitle && show.player().mode() == kNormalShow && show.showsTitle() && !show.endShown());
+  QVERIFY(show.position() == StoryPlayer::kTitle && show.player().mode() == ShowMode::Normal && show.showsTitle() && !show.endShown());
   show.click("Command3");
   QVERIFY(show.wiping());
 }

@@ -115,7 +115,7 @@ void RecoveryTest::killedDrawingComesBack() {
   form.classPanel->classButtons[0]->click();
   QCOMPARE(dialogs.asked, (QStringList{QStringLiteral("１年１組でよろしいですか"), kOffer}));
   QVERIFY(session.drawing.IsOpen());
-  QCOMPARE(session.library.CurrentStoryName, QStringLiteral("ねこ"));
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ"));
   QCOMPARE(session.deck.currentCard, 0);
   const QImage drawn = QImage(reference).convertToFormat(QImage::Format_RGB32);
   QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), drawn);

@@ -42,15 +42,9 @@ void WaitForInputToClose() {
 }
 
 bool Select(Session& session, const QString& story) {
-  for (int i = 1; i <= session.library.StoryCount; ++i) {
-    if (session.library.StoryNames[i] != story) continue;
-    session.library.CurrentStoryIndex = int16_t(i);
-    DrawStoryList(session.library, session.deck);
-    ReadCardList(session.deck);
-    ShowFirstCard(session.deck);
-    return true;
-  }
-  return false;
+  const int row = int(session.library.storyNames.indexOf(story));
+  if (row >= 0) SelectStory(session.library, session.deck, row);
+  return row >= 0;
 }
 
 // The other computer: class 1-1 chosen, then one piece of work from argv.
@@ -67,7 +61,7 @@ int RunAsOtherComputer(int argc, char** argv) {
     return 0;
   }
   InitClassNames(session.library);
-  session.library.BaseFolder = QStringLiteral("C:\\A_PIKORA\\");
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
   ChooseClass(session, 0);
   const QString what = args.value(0);
@@ -138,7 +132,7 @@ void SharedClassTest::listsMergeAcrossComputers() {
     OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")});
     QCOMPARE(other.readLine(), QStringLiteral("ok"));
   }
-  session.library.CurrentStoryIndex = 3;  // やま, as the panel here still shows it
+  session.library.selectedStory = 2;  // やま, as the panel here still shows it
   DrawStoryList(session.library, session.deck);
   c.dialogs.inputs = {QStringLiteral("かわ")};
   c.dialogs.answers = {true};
@@ -264,7 +258,7 @@ void SharedClassTest::windowFollowsFolder() {
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine();
   QTRY_VERIFY_WITH_TIMEOUT(c.names().contains(QStringLiteral("そら")), within);
-  QCOMPARE(session.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(session.library.selectedStory, 0);
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(session.deck.cardCount(), 2, within);

@@ -110,9 +110,9 @@ void ShellTest::paletteAndClassNames() {
   QCOMPARE(s.palette[71], qRgb(240, 240, 240));
   QCOMPARE(s.paletteColour(72), qRgb(0, 0, 0));  // beyond the palette: black
 
-  QCOMPARE(library.ClassNames[1], QStringLiteral("１年１組"));
-  QCOMPARE(library.ClassNames[8], QStringLiteral("２年３組"));
-  QCOMPARE(library.ClassNames[30], QStringLiteral("６年５組"));
+  QCOMPARE(library.classNames[0], QStringLiteral("１年１組"));
+  QCOMPARE(library.classNames[7], QStringLiteral("２年３組"));
+  QCOMPARE(library.classNames[29], QStringLiteral("６年５組"));
   QCOMPARE(ClassFolderName(0), QStringLiteral("CLASS_11"));
   QCOMPARE(ClassFolderName(7), QStringLiteral("CLASS_23"));
   QCOMPARE(ClassFolderName(29), QStringLiteral("CLASS_65"));
@@ -124,8 +124,8 @@ void ShellTest::startupCreatesDataRoot() {
     ScriptedDialogs dialogs;
     Session session(dialogs);
     StartSession(session);
-    QCOMPARE(session.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-    QCOMPARE(session.library.dataRootCaption, QStringLiteral("C:\\A_PIKORA\\"));
+    QCOMPARE(session.library.dataRoot, QStringLiteral("C:\\A_PIKORA\\"));
+    QVERIFY(session.library.classFolder.isEmpty());
     QCOMPARE(PlacementCaption(session.editor.placement), QStringLiteral("じゆう"));
     QVERIFY(QFileInfo(drives.c(QStringLiteral("A_PIKORA"))).isDir());
   }
@@ -152,8 +152,8 @@ void ShellTest::choosingAClassOpensIt() {
   dialogs.answers = {true};
   form.classPanel->classButtons[7]->click();
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("２年３組でよろしいですか")});
-  QCOMPARE(session.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
-  QCOMPARE(session.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(session.library.classFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
+  QCOMPARE(session.library.selectedStory, 0);
   QCOMPARE(session.deck.currentCard, 0);
   QVERIFY(form.classPanel->isHidden());
   QVERIFY(!form.storyPanel->isHidden());
@@ -169,7 +169,7 @@ void ShellTest::choosingAClassOpensIt() {
   dialogs2.answers = {true};
   ChooseClass(m2, 29);
   QVERIFY(QFileInfo(other.c(QStringLiteral("A_PIKORA/CLASS_65"))).isDir());
-  QCOMPARE(m2.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
+  QCOMPARE(m2.library.classFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_65\\"));
   QVERIFY(m2.screen.current() == Screen::Stories);
 }
 
@@ -184,8 +184,8 @@ void ShellTest::decliningAClassChangesNothing() {
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("１年１組でよろしいですか")});
   QVERIFY(!form.classPanel->isHidden());
   QVERIFY(form.storyPanel->isHidden());
-  QCOMPARE(session.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
-  QCOMPARE(session.library.CurrentStoryIndex, int16_t(0));
+  QVERIFY(session.library.classFolder.isEmpty());
+  QCOMPARE(session.library.selectedStory, -1);
   QCOMPARE(Snapshot(drives.root(u'C')), before);
 }
 
@@ -202,22 +202,22 @@ void ShellTest::driveDialogMovesDataRoot() {
   // Closing the dialog without a drive button keeps the data root.
   dialog->show();
   dialog->reject();
-  QCOMPARE(session.library.BaseFolder, QStringLiteral("C:\\A_PIKORA\\"));
+  QCOMPARE(session.library.dataRoot, QStringLiteral("C:\\A_PIKORA\\"));
 
   // Another running copy on D: keeps this one where it is; then the lock
   // moves with the data root.
-  session.dataRootLock = InstanceLock::Acquire(session.library.BaseFolder);
+  session.dataRootLock = InstanceLock::Acquire(session.library.dataRoot);
   auto other = InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\"));
   dialog->show();
   dialog->driveButtons[2]->click();
-  QVERIFY(dialog->isVisible() && session.library.BaseFolder == QStringLiteral("C:\\A_PIKORA\\"));
+  QVERIFY(dialog->isVisible() && session.library.dataRoot == QStringLiteral("C:\\A_PIKORA\\"));
   QCOMPARE(dialogs.told.size(), 1);
   other.reset();
   dialog->driveButtons[2]->click();
   QVERIFY(dialog->isHidden());
   QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
   QVERIFY(InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\")));
-  QCOMPARE(session.library.BaseFolder, QStringLiteral("D:\\A_PIKORA\\"));
+  QCOMPARE(session.library.dataRoot, QStringLiteral("D:\\A_PIKORA\\"));
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
   // The dialog is kept, so it is the same window next time.
@@ -235,12 +235,12 @@ void ShellTest::missingDriveGivesEmptyClass() {
   Session session(dialogs);
   StartSession(session);
   MoveDataRoot(session, 7);
-  QCOMPARE(session.library.dataRootCaption, QStringLiteral("I:\\A_PIKORA\\"));
+  QCOMPARE(session.library.dataRoot, QStringLiteral("I:\\A_PIKORA\\"));
   dialogs.answers = {true};
   ChooseClass(session, 0);
-  QCOMPARE(session.library.BaseFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
-  QCOMPARE(session.library.StoryCount, int16_t(0));
-  QCOMPARE(session.library.CurrentStoryIndex, int16_t(1));
+  QCOMPARE(session.library.classFolder, QStringLiteral("I:\\A_PIKORA\\CLASS_11\\"));
+  QCOMPARE(session.library.storyNames.size(), 0);
+  QCOMPARE(session.library.selectedStory, 0);
   QVERIFY(session.screen.current() == Screen::Stories);
 }
 

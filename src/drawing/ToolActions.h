@@ -4,7 +4,7 @@
 #pragma once
 // The editor's buttons: the tool buttons, the fill colour swatch,
 // the erasers, "はくし" and "じゆう"/"こてい" ("もどす" and "やりなおす" are
-// in editor/Canvas.h). Each works on the
+// in drawing/Canvas.h). Each works on the
 // editor state (and "はくし" on the card text); the tool panel forwards its
 // clicks here and shows what they set.
 

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "drawing/ToolPalette.h"
+#include "drawing/ToolActions.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
