@@ -1,13 +1,15 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The card list file "CardData.txt" and the card file names.
+// The card list file "CardData.txt", read again while other computers
+// change it, and the card file names.
 
 #include <QFileInfo>
 #include <QTest>
 #include <memory>
 
 #include "deck/CardList.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "deck/DeckState.h"
 #include "support/TestSupport.h"
@@ -37,6 +39,7 @@ class CardListTest : public QObject {
   void readsFields();
   void keepsThirtyAndLeavesTheRest();
   void failedWriteKeepsTheOldList();
+  void rereadKeepsTheCurrentCard();
   void namesCardFiles();
 };
 
@@ -122,6 +125,38 @@ void CardListTest::failedWriteKeepsTheOldList() {
   QCOMPARE(ReadHostFile(list), QByteArray(" 1 \r\n 2 \r\n"));
   s.storyFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
   QVERIFY(!WriteCardList(s));
+}
+
+void CardListTest::rereadKeepsTheCurrentCard() {
+  TempDrives drives;
+  const auto story = Story({1, 2, 3, 4});
+  DeckState& s = *story;
+  const auto reread = [&](const QByteArray& list) {
+    WriteHostFile(drives.c(kList), list);
+    return RereadCardList(s);
+  };
+  // Card 4 is current; another computer moves it to the front, then erases
+  // cards 1 and 2: the current card is followed to its new position.
+  s.currentCard = 3;
+  QVERIFY(!reread(" 1 \r\n 2 \r\n 3 \r\n 4 \r\n"));
+  QVERIFY(reread(" 4 \r\n 1 \r\n 2 \r\n 3 \r\n"));
+  QCOMPARE(s.currentCard, 0);
+  QVERIFY(reread(" 3 \r\n 4 \r\n"));
+  QCOMPARE(s.currentCard, 1);
+  // The current card erased there: the position stays within the deck,
+  // on the last card, and is the new card once no card is left.
+  QVERIFY(reread(" 3 \r\n"));
+  QCOMPARE(s.currentCard, 0);
+  QVERIFY(reread(""));
+  QCOMPARE(s.currentCard, 0);
+  // The new card stays the new card however the deck grows, and a strip
+  // page with nothing left to show goes back to the first.
+  s.currentCard = s.cardCount();
+  QVERIFY(reread(" 5 \r\n 6 \r\n"));
+  QCOMPARE(s.currentCard, 2);
+  s.stripStart = 10;
+  QVERIFY(reread(" 5 \r\n"));
+  QCOMPARE(s.stripStart, 0);
 }
 
 void CardListTest::namesCardFiles() {

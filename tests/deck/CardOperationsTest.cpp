@@ -166,6 +166,16 @@ void CardOperationsTest::pageSwitch() {
   QCOMPARE(many.session.deck.stripStart, 20);
   many.click(460, 50);
   QCOMPARE(many.session.deck.currentCard, 24);
+
+  // A card shown from elsewhere (the show's last card, a drawing brought
+  // back) turns the strip to the page that holds it: the eleventh card
+  // begins the second page, the new card after 25 is on the third.
+  for (const auto& [position, start] :
+       std::initializer_list<std::pair<int, int>>{{9, 0}, {10, 10}, {19, 10}, {20, 20}, {25, 20}}) {
+    ShowCardAt(many.session.deck, position);
+    QCOMPARE(many.session.deck.currentCard, position);
+    QCOMPARE(many.session.deck.stripStart, start);
+  }
 }
 
 void CardOperationsTest::copy() {
