@@ -51,7 +51,8 @@ StripHit HitCardStrip(const DeckState& deck, QPointF at) {
       hit.zone = StripHit::Erase;
     else
       hit.zone = StripHit::Open;
-  } else if (t > 5 && t < 30 && p > 0 && card) {
+  } else if (t > 5 && t < 30 && hit.tile > 0 && card) {
+    // Only where the strip draws a "<": the first tile of a page has none.
     hit.zone = StripHit::MoveLeft;
   } else if (t > 60 && t < 90 && p < deck.cardCount() - 1) {
     hit.zone = StripHit::MoveRight;

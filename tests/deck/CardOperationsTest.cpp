@@ -257,6 +257,16 @@ void CardOperationsTest::move() {
   // No ">" on the last card.
   story.click(300, 10);
   QCOMPARE(story.deck(), (QList<int>{6, 4, 5}));
+
+  // The first tile of the second page draws no "<", and a press there
+  // moves nothing either.
+  Story longer({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  longer.click(1000, 50);  // the second page
+  QCOMPARE(longer.session.deck.stripStart, 10);
+  longer.click(40, 10);
+  QCOMPARE(longer.deck(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  longer.click(135, 10);  // "<" of the second tile there
+  QCOMPARE(longer.deck(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 11}));
 }
 
 void CardOperationsTest::refusedWhileDrawing() {
