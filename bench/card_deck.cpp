@@ -61,13 +61,12 @@ QImage Photo(QSize size, quint32 seed) {
 
 struct Story {
   Story() : session(dialogs) {
-    session.deck.StoryFolder = kStory;
-    session.deck.CardCount = 10;
-    for (int p = 1; p <= 10; ++p) {
-      session.deck.CardNumbers[p] = int16_t(p);
-      imaging::WriteThumbnail(CardFileStem(session.deck, p) + ".BMP", Drawing(imaging::kThumbnailSize, p));
+    session.deck.storyFolder = kStory;
+    for (int n = 1; n <= 10; ++n) {
+      session.deck.cardNumbers.append(n);
+      imaging::WriteThumbnail(CardFileStem(session.deck, n) + ".BMP", Drawing(imaging::kThumbnailSize, n));
     }
-    session.deck.CurrentCard = 3;
+    session.deck.currentCard = 2;  // card 3
     LayOutSession(session, QSize(1024, 768));
     imaging::WriteCardPicture(CardFileStem(session.deck, 3) + ".PNG", Drawing(imaging::kCardSize, 3));
     disk::WriteLines(CardFileStem(session.deck, 3) + ".txt", {QStringLiteral("ねこが あるいて いました。")});
@@ -92,7 +91,7 @@ BENCHMARK(BM_DrawCardStrip)->Unit(benchmark::kMillisecond);
 // A card shown: picture and text from their files onto the canvas.
 void BM_LoadCard(benchmark::State& state) {
   Session& session = g_story->session;
-  session.deck.CurrentCard = 3;
+  session.deck.currentCard = 2;
   for (auto _ : state) {
     LoadCard(session.deck);
     ShowCardPicture(session.editor, session.deck);
@@ -105,7 +104,7 @@ BENCHMARK(BM_LoadCard)->Unit(benchmark::kMillisecond);
 // A card saved: card list, thumbnail, PNG picture and text.
 void BM_SaveCard(benchmark::State& state) {
   Session& session = g_story->session;
-  session.deck.CurrentCard = 3;
+  session.deck.currentCard = 2;
   LoadCard(session.deck);
   for (auto _ : state) {
     if (!SaveDrawnCard(session.editor, session.deck, session.dialogs) || !WriteCardList(session.deck)) state.SkipWithError("save failed");

@@ -31,7 +31,7 @@ void BM_BrushStepWithRecovery(benchmark::State& state) {
   LayOutSession(session, QSize(1024, 768));
   PaintCanvasFrame(session.editor);
   session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-  session.deck.StoryFolder = session.library.classFolder + QStringLiteral("ねこ\\");
+  session.deck.storyFolder = session.library.classFolder + QStringLiteral("ねこ\\");
   session.editor.cardOpen = true;
   session.recovery.delayMs = int(state.range(1));
   session.recovery.maxDelayMs = 2 * session.recovery.delayMs;

@@ -70,9 +70,9 @@ int Setup(Session& session) {
   disk::CreateFolder(folder);
   for (const QString& name : names) disk::CreateFolder(folder + name);
   disk::WriteLines(folder + QStringLiteral("Menu.txt"), names);
-  session.deck.StoryFolder = folder + names[0] + u'\\';
+  session.deck.storyFolder = folder + names[0] + u'\\';
   for (int p = 1; p <= 30; ++p) {
-    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.currentCard = session.deck.cardCount();
     session.deck.cardText = QStringLiteral("カード%1").arg(p);
     if (SaveCard(session.deck, Drawing(quint32(p))) != CardSave::Saved) return 1;
   }
@@ -116,15 +116,15 @@ int main(int argc, char** argv) {
       clock.restart();
       PickStoryAt(session.library, session.deck, QPointF(50, 190));
       story.append(clock.nsecsElapsed() / 1e6);
-      if (session.deck.CardCount != 30) return 1;
+      if (session.deck.cardCount() != 30) return 1;
       // Another card of the strip shown: its picture and text.
-      session.deck.CurrentCard = int16_t(5 + round);
+      session.deck.currentCard = 4 + round;
       clock.restart();
       LoadCard(session.deck);
       card.append(clock.nsecsElapsed() / 1e6);
       // A tile's body pressed: the card opened for drawing, with its lock.
       clock.restart();
-      CardStripMouseDown(session.drawing, session.editor, session.deck, dialogs, QPointF(strip::TileLeft(3) + 45, 50));
+      CardStripMouseDown(session.drawing, session.editor, session.deck, dialogs, QPointF(strip::TileLeft(2) + 45, 50));
       drawing.append(clock.nsecsElapsed() / 1e6);
       if (!session.drawing.IsOpen()) return 1;
       // Closed again without saving: the lock goes, the card stays.

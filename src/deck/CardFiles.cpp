@@ -43,12 +43,12 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
 
 }  // namespace
 
-bool IsNewCard(const DeckState& deck) { return deck.CurrentCard > deck.CardCount || deck.CurrentCard < 1; }
+bool IsNewCard(const DeckState& deck) { return deck.currentCard >= deck.cardCount() || deck.currentCard < 0; }
 
-int16_t AssignCardNumber(const DeckState& s, int except) {
-  for (int16_t n = 1; n <= kMaxCards; ++n) {
+int AssignCardNumber(const DeckState& s, int except) {
+  for (int n = 1; n <= kMaxCards; ++n) {
     bool used = false;
-    for (int p = 1; p <= s.CardCount && !used; ++p) used = p != except && s.CardNumbers[p] == n;
+    for (int p = 0; p < s.cardCount() && !used; ++p) used = p != except && s.cardNumbers[p] == n;
     const QString stem = CardFileStem(s, n);
     for (const storyfiles::CardFile kind : storyfiles::kCardFiles)
       used = used || disk::FileExists(stem + storyfiles::CardFileSuffix(kind));
@@ -58,20 +58,20 @@ int16_t AssignCardNumber(const DeckState& s, int except) {
 }
 
 void LoadCard(DeckState& deck) {
-  if (deck.CurrentCard == 0) return;
+  if (deck.currentCard < 0) return;
   QString text;
   deck.pictureUnreadable = false;
   if (IsNewCard(deck)) {
     deck.cardImage = Blank(imaging::kCardSize);
   } else {
-    deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
+    deck.cardStem = CardFileStem(deck, deck.cardNumbers[deck.currentCard]);
     // A card whose picture is missing or broken shows blank paper, never
     // the picture of the card shown before.
-    const QString pictureFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
+    const QString pictureFile = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
     const auto picture = imaging::ReadCardPicture(pictureFile);
     deck.cardImage = picture.value_or(Blank(imaging::kCardSize));
     deck.pictureUnreadable = !picture && disk::FileExists(pictureFile);
-    if (const auto lines = disk::ReadLines(deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Text))) {
+    if (const auto lines = disk::ReadLines(deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Text))) {
       for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
     }
   }
@@ -81,13 +81,13 @@ void LoadCard(DeckState& deck) {
 }
 
 void ShowCardAt(DeckState& deck, int position) {
-  deck.CurrentCard = int16_t(position);
-  deck.CardStripOffset = int16_t(std::min((position - 1) / strip::kTiles * strip::kTiles, kMaxCards - strip::kTiles));
+  deck.currentCard = position;
+  deck.stripStart = std::min(position / strip::kTiles * strip::kTiles, kMaxCards - strip::kTiles);
   DrawCardStrip(deck);
   LoadCard(deck);
 }
 
-void ShowFirstCard(DeckState& deck) { ShowCardAt(deck, 1); }
+void ShowFirstCard(DeckState& deck) { ShowCardAt(deck, 0); }
 
 void SetCardPicture(DeckState& deck, const QImage& picture) {
   deck.cardImage = picture;
@@ -98,9 +98,9 @@ void SetCardPicture(DeckState& deck, const QImage& picture) {
 CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // A story folder that has gone (deleted by hand, or a list from another
   // computer) is made again, so the drawing has somewhere to go.
-  if (!disk::FolderExists(deck.StoryFolder)) disk::CreateFolder(deck.StoryFolder);
+  if (!disk::FolderExists(deck.storyFolder)) disk::CreateFolder(deck.storyFolder);
 
-  const int16_t currentBefore = deck.CurrentCard;
+  const int currentBefore = deck.currentCard;
   const bool isNew = IsNewCard(deck);
   // A new card's number is chosen under the card list's lock, with the list
   // as it is now, and reserved by the card's lock; the list names the card
@@ -109,20 +109,19 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
   if (isNew) {
     // The new card is the one right after the last card, and a deck holds
     // at most thirty: as the child sees it, and as the list now holds it.
-    if (deck.CardCount >= kMaxCards) return CardSave::Failed;
-    auto listLock = LockCardList(deck.StoryFolder);
+    if (deck.cardCount() >= kMaxCards) return CardSave::Failed;
+    auto listLock = LockCardList(deck.storyFolder);
     if (!listLock) return CardSave::Failed;
     RereadCardList(deck);
-    if (deck.CardCount >= kMaxCards) return CardSave::Failed;
-    const int16_t number = ReserveCardNumber(deck, reservation);
+    if (deck.cardCount() >= kMaxCards) return CardSave::Failed;
+    const int number = ReserveCardNumber(deck, reservation);
     if (number == 0) return CardSave::Failed;
-    deck.CurrentCard = int16_t(deck.CardCount + 1);
-    deck.CardCount = deck.CurrentCard;
-    deck.CardNumbers[deck.CardCount] = number;
+    deck.currentCard = deck.cardCount();
+    deck.cardNumbers.append(number);
   }
-  deck.CardFileBase = CardFileStem(deck, deck.CardNumbers[deck.CurrentCard]);
-  const QString pictureFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
-  const QString thumbnail = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail);
+  deck.cardStem = CardFileStem(deck, deck.cardNumbers[deck.currentCard]);
+  const QString pictureFile = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
+  const QString thumbnail = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail);
 
   // Without a picture the card's picture files stay as they are.
   const bool keepPicture = !isNew && picture.isNull();
@@ -140,9 +139,8 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     // The list names the new card only once its picture is on disk.
     bool listed = !isNew;
     if (written && isNew) {
-      const int16_t number = deck.CardNumbers[deck.CardCount];
-      deck.CardCount = int16_t(deck.CardCount - 1);
-      listed = AddCardToList(deck, number) != 0;
+      const int number = deck.cardNumbers.takeLast();
+      listed = AddCardToList(deck, number) >= 0;
     }
     if (!written || !listed) {
       deck.cardImage = cardBefore;
@@ -152,8 +150,8 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
         disk::DeleteFile(thumbnail);
         // The deck is as the list file holds it, without the new card,
         // which is still the one being drawn.
-        if (!written) deck.CardCount = int16_t(deck.CardCount - 1);
-        deck.CurrentCard = currentBefore < 1 ? currentBefore : int16_t(deck.CardCount + 1);
+        if (!written) deck.cardNumbers.removeLast();
+        deck.currentCard = currentBefore < 0 ? currentBefore : deck.cardCount();
       }
       return CardSave::Failed;
     }
@@ -161,7 +159,7 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     if (isNew) deck.drawingLock = std::move(reservation);
   }
 
-  const QString textFile = deck.CardFileBase + storyfiles::CardFileSuffix(storyfiles::CardFile::Text);
+  const QString textFile = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Text);
   // A text as it was loaded stays as its file holds it, byte for byte.
   if (!isNew && deck.cardText == deck.loadedText) return CardSave::Saved;
   if (deck.cardText.isEmpty()) {

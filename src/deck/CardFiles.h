@@ -4,11 +4,10 @@
 #pragma once
 // One card between its files and the deck: the picture in cardImage, the
 // thumbnail in thumbnailImage, the text in cardText. A card is new while
-// CurrentCard is past the deck (CardCount + 1): it has no number and no
-// files until its first save.
+// currentCard is past the deck (cardCount()): it has no number and no files
+// until its first save.
 
 #include <QImage>
-#include <cstdint>
 
 #include "deck/DeckState.h"
 
@@ -16,25 +15,26 @@
 // erased) the card drawn is new as well.
 bool IsNewCard(const DeckState& deck);
 
-// The lowest card number from 1 up that no card at positions 1..CardCount
-// other than `except` uses and that has no files in the story folder (a
+// The lowest card number from 1 up that no card in the deck but the one at
+// position `except` uses and that has no files in the story folder (a
 // damaged or lost list must not let a new card overwrite an old one's
 // files). 0 when every number a card can have is taken.
-int16_t AssignCardNumber(const DeckState& s, int except);
+int AssignCardNumber(const DeckState& s, int except);
 
-// Loads the card at CurrentCard into cardImage and cardText (only an open
-// drawing puts it on the canvas); does nothing when CurrentCard is 0. A
-// card without a readable picture is blank paper, one without a text file
-// an empty text, and the new card (past the deck) both. A picture file that
-// is there but cannot be read sets pictureUnreadable.
+// Loads the card at currentCard into cardImage and cardText (only an open
+// drawing puts it on the canvas); does nothing when there is no current
+// card (-1). A card without a readable picture is blank paper, one without
+// a text file an empty text, and the new card (past the deck) both. A
+// picture file that is there but cannot be read sets pictureUnreadable.
 void LoadCard(DeckState& deck);
 
-// Makes the card at `position` (1..CardCount + 1) the current card, turns
-// the strip to the page that shows it, draws the strip and loads the card.
+// Makes the card at `position` (0..cardCount(), counted from 0) the current
+// card, turns the strip to the page that shows it, draws the strip and
+// loads the card.
 void ShowCardAt(DeckState& deck, int position);
 
-// After a story is shown: its strip from the first page, with card 1 as
-// the current card, loaded.
+// After a story is shown: its strip from the first page, with the first
+// card (position 0) as the current card, loaded.
 void ShowFirstCard(DeckState& deck);
 
 // `picture` (800 x 600) as the card's picture, and the same reduced to
@@ -43,7 +43,7 @@ void SetCardPicture(DeckState& deck, const QImage& picture);
 
 enum class CardSave { Failed, Saved, TextNotSaved };
 
-// Saves `picture` and cardText as the card at CurrentCard, giving a new
+// Saves `picture` and cardText as the card at currentCard, giving a new
 // card its number. The picture and thumbnail are written before the card
 // list names a new card, so the list never names a card without them. A
 // story folder that has gone is made again. When the picture or the list

@@ -63,7 +63,7 @@ std::optional<QByteArray> ReadField(const QByteArray& b, qsizetype& i) {
 // number (halves to even): "3", " 3 ", "3.5" (4), "7 cards" (7). A field
 // without a number, or with one no card can have (cards are 1 to 30), gives
 // nothing.
-std::optional<int16_t> CardNumberOf(const QByteArray& field) {
+std::optional<int> CardNumberOf(const QByteArray& field) {
   QByteArray t;
   for (char c : field)
     if (!IsBlank(c)) t += c;
@@ -90,37 +90,32 @@ std::optional<int16_t> CardNumberOf(const QByteArray& field) {
   // Card numbers name files by their last two digits: a number beyond the
   // deck's range would alias another card's files, so it names no card.
   if (value < 0.5 || value > kMaxCards + 0.5) return std::nullopt;
-  return int16_t(RoundHalfEven(value));
+  return int(RoundHalfEven(value));
 }
 
 }  // namespace
 
-QString CardListFile(const DeckState& s) { return s.StoryFolder + storyfiles::kCardList; }
+QString CardListFile(const DeckState& s) { return s.storyFolder + storyfiles::kCardList; }
 
 QString CardFileStem(const QString& storyFolder, int number) {
   return storyFolder + storyfiles::CardStem(number);
 }
 
-QString CardFileStem(const DeckState& s, int number) { return CardFileStem(s.StoryFolder, number); }
+QString CardFileStem(const DeckState& s, int number) { return CardFileStem(s.storyFolder, number); }
 
 bool ReadCardList(DeckState& s) {
-  s.CardCount = 0;
+  s.cardNumbers.clear();
   const auto bytes = disk::ReadBytes(CardListFile(s));
   if (!bytes) return false;
   qsizetype i = 0;
   while (true) {
     const auto field = ReadField(*bytes, i);
-    if (!field || s.CardCount == kMaxCards) break;
+    if (!field || s.cardCount() == kMaxCards) break;
     // A line naming no card, or a card already in the deck, is left out:
     // two positions sharing one card's files would let erasing or saving
     // one of them destroy the other. The next write of the list drops it.
     const auto number = CardNumberOf(*field);
-    bool taken = !number;
-    for (int p = 1; p <= s.CardCount && !taken; ++p) taken = s.CardNumbers[p] == *number;
-    if (!taken) {
-      ++s.CardCount;
-      s.CardNumbers[s.CardCount] = *number;
-    }
+    if (number && !s.cardNumbers.contains(*number)) s.cardNumbers.append(*number);
     if (i >= bytes->size()) break;
   }
   return true;
@@ -128,9 +123,9 @@ bool ReadCardList(DeckState& s) {
 
 bool WriteCardList(const DeckState& s) {
   QByteArray bytes;
-  const int count = std::clamp<int>(s.CardCount, 0, kMaxCards);
-  for (int position = 1; position <= count; ++position) {
-    bytes += SignedText(s.CardNumbers[position]).toLatin1();
+  const int count = std::min(s.cardCount(), kMaxCards);
+  for (int position = 0; position < count; ++position) {
+    bytes += SignedText(s.cardNumbers[position]).toLatin1();
     bytes += " \r\n";
   }
   return disk::WriteBytes(CardListFile(s), bytes);

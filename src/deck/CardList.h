@@ -5,13 +5,12 @@
 // The story's deck on disk: "CardData.txt" in the story folder holds the
 // card numbers in deck order, one per line as number printing writes them
 // (" 3 " CR LF); an empty deck is an empty file. A card's files are named
-// from its number: StoryFolder & "Card_" & two digits, with ".PNG" (the
+// from its number: storyFolder & "Card_" & two digits, with ".PNG" (the
 // picture), ".BMP" (the thumbnail), ".txt" (the text) and "_x.wav" (the
 // narration) appended.
 
 #include <QByteArray>
 #include <QString>
-#include <cstdint>
 
 class DeckState;
 
@@ -22,21 +21,21 @@ inline constexpr int kMaxCards = 30;
 QString CardListFile(const DeckState& s);
 
 // The stem of card `number`'s files in the current story folder:
-// StoryFolder & "Card_07" for 7. The number is written as its last two
+// storyFolder & "Card_07" for 7. The number is written as its last two
 // digits ("Card_00" for 0).
 QString CardFileStem(const DeckState& s, int number);
 // The same for the story in `storyFolder`.
 QString CardFileStem(const QString& storyFolder, int number);
 
-// Fills CardNumbers(1..n) and CardCount = n from the list file, at most 30
-// numbers. Lines that name no card (not a number, or not 1 to 30) and
-// numbers already read are left out, so no two positions share files.
-// Slots above n, CurrentCard and the strip page stay as they are.
+// Fills cardNumbers from the list file, at most 30 numbers. Lines that name
+// no card (not a number, or not 1 to 30) and numbers already read are left
+// out, so no two positions share files. currentCard and the strip page stay
+// as they are.
 // A missing or empty file gives an empty deck. False when the file could
 // not be read.
 bool ReadCardList(DeckState& s);
 
-// Writes CardNumbers(1..CardCount) to the list file, replacing it whole:
+// Writes cardNumbers to the list file, replacing it whole:
 // the old file stays untouched when the write fails. False on failure.
 bool WriteCardList(const DeckState& s);
 

@@ -34,16 +34,16 @@ StripHit HitCardStrip(const DeckState& deck, QPointF at) {
     hit.zone = StripHit::PageSwitch;
     return hit;
   }
-  if (x <= strip::TileLeft(1)) {
+  if (x <= strip::TileLeft(0)) {
     hit.zone = StripHit::Label;
     return hit;
   }
-  const long k = RoundHalfEven(x - strip::TileLeft(1));
-  hit.tile = std::clamp(int(k / strip::kPitch) + 1, 1, strip::kTiles);
-  hit.position = hit.tile + deck.CardStripOffset;
+  const long k = RoundHalfEven(x - strip::TileLeft(0));
+  hit.tile = std::clamp(int(k / strip::kPitch), 0, strip::kTiles - 1);
+  hit.position = deck.stripStart + hit.tile;
   hit.offset = int(k % strip::kPitch);
   const int t = hit.offset, p = hit.position;
-  const bool card = p <= deck.CardCount;
+  const bool card = p < deck.cardCount();
   if (y >= 20) {
     if (t > 2 && t < 35 && y > 67 && y < 84 && card)
       hit.zone = StripHit::Copy;
@@ -51,35 +51,36 @@ StripHit HitCardStrip(const DeckState& deck, QPointF at) {
       hit.zone = StripHit::Erase;
     else
       hit.zone = StripHit::Open;
-  } else if (t > 5 && t < 30 && p > 1 && card) {
+  } else if (t > 5 && t < 30 && hit.tile > 0 && card) {
+    // Only where the strip draws a "<": the first tile of a page has none.
     hit.zone = StripHit::MoveLeft;
-  } else if (t > 60 && t < 90 && p < deck.CardCount) {
+  } else if (t > 60 && t < 90 && p < deck.cardCount() - 1) {
     hit.zone = StripHit::MoveRight;
   }
   return hit;
 }
 
 void CopyCard(DeckState& deck, Dialogs& dialogs) {
-  if (deck.CardCount >= kMaxCards) {
+  if (deck.cardCount() >= kMaxCards) {
     dialogs.Tell(kStoryFull);
     return;
   }
   if (!dialogs.Ask(QStringLiteral("このカードをコピーします。"))) return;
   // The card the child chose, in the list as it is now: other computers
   // may have changed the story since the strip was drawn.
-  const int source = deck.CardNumbers[deck.CurrentCard];
+  const int source = deck.numberAt(deck.currentCard);
   std::unique_ptr<SharedLock> reservation;
-  int16_t number = 0;
+  int number = 0;
   bool full = false;
-  if (auto listLock = LockCardList(deck.StoryFolder)) {
+  if (auto listLock = LockCardList(deck.storyFolder)) {
     RereadCardList(deck);
-    full = deck.CardCount >= kMaxCards;
+    full = deck.cardCount() >= kMaxCards;
     // The new number is reserved before the list lock goes; the copying
     // itself, the slow part, holds no lock other computers wait for.
-    if (!full && deck.CardNumbers[deck.CurrentCard] == source && deck.CurrentCard <= deck.CardCount)
+    if (!full && deck.numberAt(deck.currentCard) == source && deck.currentCard < deck.cardCount())
       number = ReserveCardNumber(deck, reservation);
   }
-  deck.CardFileBase = CardFileStem(deck, source);
+  deck.cardStem = CardFileStem(deck, source);
   const QString target = CardFileStem(deck, number);
   // The files first, the list after them: the list never names a card
   // whose files are not all there. The number has no files on disk, so a
@@ -87,10 +88,10 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
   bool copied = number != 0;
   for (const storyfiles::CardFile kind : storyfiles::kCardFiles) {
     // A file the card does not have is simply not copied.
-    const QString from = deck.CardFileBase + Suffix(kind);
+    const QString from = deck.cardStem + Suffix(kind);
     if (copied && disk::FileExists(from)) copied = disk::CopyFile(from, target + Suffix(kind));
   }
-  if (copied) copied = AddCardToList(deck, number) != 0;
+  if (copied) copied = AddCardToList(deck, number) >= 0;
   if (!copied) {
     if (number != 0)
       for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(target + Suffix(kind));
@@ -103,15 +104,15 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
 
 void EraseCard(DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("このカードを消します。"))) return;
-  const int number = deck.CardNumbers[deck.CurrentCard];
-  auto listLock = LockCardList(deck.StoryFolder);
+  const int number = deck.numberAt(deck.currentCard);
+  auto listLock = LockCardList(deck.storyFolder);
   if (!listLock) {
     dialogs.Tell(kNotErased);
     return;
   }
   RereadCardList(deck);
   // Erased on another computer already: the child sees the strip as it is.
-  if (deck.CurrentCard > deck.CardCount || deck.CardNumbers[deck.CurrentCard] != number) {
+  if (number == 0 || deck.numberAt(deck.currentCard) != number) {
     listLock.reset();
     DrawCardStrip(deck);
     LoadCard(deck);
@@ -119,33 +120,30 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
   }
   // A card being drawn on another computer stays.
   const auto cardLock =
-      SharedLock::Take(CardLockFile(deck.StoryFolder, number), SharedLock::kCardStale, SharedLock::Duration(0));
+      SharedLock::Take(CardLockFile(deck.storyFolder, number), SharedLock::kCardStale, SharedLock::Duration(0));
   if (!cardLock) {
     listLock.reset();
     DrawCardStrip(deck);
     dialogs.Tell(kCardInUse);
     return;
   }
-  deck.CardFileBase = CardFileStem(deck, number);
-  const auto numbersBefore = deck.CardNumbers;
-  const int16_t count = deck.CardCount;
-  for (int q = deck.CurrentCard; q < deck.CardCount; ++q) deck.CardNumbers[q] = deck.CardNumbers[q + 1];
-  deck.CardCount = int16_t(deck.CardCount - 1);
+  deck.cardStem = CardFileStem(deck, number);
+  const QList<int> numbersBefore = deck.cardNumbers;
+  deck.cardNumbers.removeAt(deck.currentCard);
   // The list goes first: a card is thrown away only once the list no
   // longer names it. Its files go while the list is still locked, so no
   // other computer gives their number to a new card before they are gone.
   if (!WriteCardList(deck)) {
-    deck.CardNumbers = numbersBefore;
-    deck.CardCount = count;
+    deck.cardNumbers = numbersBefore;
     dialogs.Tell(kNotErased);
     return;
   }
-  for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.CardFileBase + Suffix(kind));
+  for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.cardStem + Suffix(kind));
   listLock.reset();
-  if (deck.CardCount < deck.CurrentCard) deck.CurrentCard = deck.CardCount;
+  if (deck.currentCard >= deck.cardCount()) deck.currentCard = deck.cardCount() - 1;
   DrawCardStrip(deck);
   LoadCard(deck);
-  if (deck.CurrentCard == 0) {
+  if (deck.currentCard < 0) {
     // The only card is gone: its text must not stay either.
     deck.cardText.clear();
     deck.notifyChanged();
@@ -159,17 +157,17 @@ namespace {
 // without drawing; when it cannot be written the deck keeps its old order.
 // The current position stays: it now shows the neighbouring card.
 void MoveCard(DeckState& deck, Dialogs& dialogs, int step) {
-  auto listLock = LockCardList(deck.StoryFolder);
+  auto listLock = LockCardList(deck.storyFolder);
   if (!listLock) {
     dialogs.Tell(kNotMoved);
     return;
   }
   RereadCardList(deck);
-  const int left = step < 0 ? deck.CurrentCard - 1 : deck.CurrentCard;
-  if (left >= 1 && left + 1 <= deck.CardCount) {
-    std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+  const int left = step < 0 ? deck.currentCard - 1 : deck.currentCard;
+  if (left >= 0 && left + 1 < deck.cardCount()) {
+    deck.cardNumbers.swapItemsAt(left, left + 1);
     if (!WriteCardList(deck)) {
-      std::swap(deck.CardNumbers[left], deck.CardNumbers[left + 1]);
+      deck.cardNumbers.swapItemsAt(left, left + 1);
       dialogs.Tell(kNotMoved);
       return;
     }

@@ -72,7 +72,7 @@ class StripPainter {
   std::vector<qreal> ascents_;  // by Size
 };
 
-using Thumbnails = std::array<std::optional<QImage>, strip::kTiles + 1>;
+using Thumbnails = std::array<std::optional<QImage>, strip::kTiles>;
 
 void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnails) {
   using namespace strip;
@@ -86,33 +86,34 @@ void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnail
 
   // The page switch: "つぎへ" while it leads on, "まえへ" when it goes back.
   paint.Box(kPageSwitchLeft, 2, kPageSwitchRight, 86, kLabel);
-  const bool onward = s.CardStripOffset == 0 || NextCardStripOffset(s) > s.CardStripOffset;
+  const bool onward = s.stripStart == 0 || NextStripStart(s) > s.stripStart;
   const QString page = onward ? QStringLiteral("つぎへ") : QStringLiteral("まえへ");
   for (int k = 0; k < 3; ++k) paint.Text(987, 16 + 20 * k, page.mid(k, 1), StripPainter::Large);
 
-  for (int i = 1; i <= kTiles; ++i) {
-    const int p = i + s.CardStripOffset;
+  for (int i = 0; i < kTiles; ++i) {
+    const int p = s.stripStart + i;
     const int x = TileLeft(i);
     paint.Fill(x, 2, x + 90, 86, kBody);
-    paint.Fill(x, 2, x + 90, 22, p == s.CurrentCard ? kCurrentBand : kBand);
+    paint.Fill(x, 2, x + 90, 22, p == s.currentCard ? kCurrentBand : kBand);
 
-    if (p <= s.CardCount) {
-      paint.Text(x + 35, 6, SignedText(p).right(2), StripPainter::Large);
+    if (p < s.cardCount()) {
+      // The child counts the cards from 1.
+      paint.Text(x + 35, 6, SignedText(p + 1).right(2), StripPainter::Large);
       // A card without a readable thumbnail keeps its blank body.
       if (thumbnails[i]) paint.Blit(x + 1, 23, *thumbnails[i], 90, 64);
       paint.Box(x + 2, 68, x + 38, 84, kBody);
       paint.Text(x + 4, 70, QStringLiteral("ｺﾋﾟｰ"), StripPainter::Small);
       paint.Box(x + 50, 68, x + 86, 84, kBody);
       paint.Text(x + 54, 70, QStringLiteral("けす"), StripPainter::Small);
-      if (i > 1) {
+      if (i > 0) {
         paint.Box(x + 10, 4, x + 27, 21, kBody);
         paint.Text(x + 11, 4, QStringLiteral("<"), StripPainter::Large);
       }
-      if (p < s.CardCount) {
+      if (p < s.cardCount() - 1) {
         paint.Box(x + 63, 4, x + 80, 21, kBody);
         paint.Text(x + 65, 4, QStringLiteral(">"), StripPainter::Large);
       }
-    } else if (p == s.CardCount + 1) {
+    } else if (p == s.cardCount()) {
       paint.Box(x + 2, 25, x + 88, 84, kNewCard);
       paint.Text(x + 6, 36, QStringLiteral("あたらしい"), StripPainter::Medium);
       paint.Text(x + 6, 56, QStringLiteral("　カード"), StripPainter::Medium);
@@ -125,10 +126,10 @@ void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnail
 
 }  // namespace
 
-int16_t NextCardStripOffset(const DeckState& s) {
-  const int next = s.CardStripOffset + strip::kTiles;
-  // Position next + 1 is a card or the new-card tile.
-  if (next < kMaxCards && s.CardCount >= next) return int16_t(next);
+int NextStripStart(const DeckState& s) {
+  const int next = s.stripStart + strip::kTiles;
+  // Position next is a card or the new-card tile.
+  if (next < kMaxCards && s.cardCount() >= next) return next;
   return 0;
 }
 
@@ -142,15 +143,15 @@ void DrawCardStrip(DeckState& deck) {
   // The page's thumbnails, each file read once, all at the same time: on a
   // file server ten reads one after the other wait ten times as long.
   Thumbnails thumbnails;
-  std::array<std::future<std::optional<QImage>>, kTiles + 1> reads;
-  for (int i = 1; i <= kTiles; ++i) {
-    const int p = i + deck.CardStripOffset;
-    if (p >= 1 && p <= deck.CardCount && p < int(deck.CardNumbers.size()))
+  std::array<std::future<std::optional<QImage>>, kTiles> reads;
+  for (int i = 0; i < kTiles; ++i) {
+    const int p = deck.stripStart + i;
+    if (p >= 0 && p < deck.cardCount())
       reads[i] = std::async(std::launch::async, imaging::ReadThumbnail,
-                            CardFileStem(deck, deck.CardNumbers[p]) +
+                            CardFileStem(deck, deck.cardNumbers[p]) +
                                 storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail));
   }
-  for (int i = 1; i <= kTiles; ++i)
+  for (int i = 0; i < kTiles; ++i)
     if (reads[i].valid()) thumbnails[i] = reads[i].get();
 
   PaintStrip(deck.stripImage, deck, thumbnails);

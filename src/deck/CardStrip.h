@@ -4,12 +4,11 @@
 #pragma once
 // The card strip: ten card tiles of the current story side by side along
 // the bottom of the main window, a label on the left and the page switch on
-// the right. Tile i (1..10) shows deck position i + CardStripOffset; the
-// offset is 0, 10 or 20.
+// the right. Tile i (0..9) shows deck position stripStart + i; stripStart is
+// 0, 10 or 20.
 
 #include <QColor>
 #include <QSize>
-#include <cstdint>
 
 class DeckState;
 
@@ -17,8 +16,8 @@ namespace strip {
 inline constexpr QSize kSize{1012, 92};
 inline constexpr int kTiles = 10;
 inline constexpr int kPitch = 95;
-// Left edge of tile i (1..10).
-constexpr int TileLeft(int i) { return 30 + kPitch * (i - 1); }
+// Left edge of tile i (0..9).
+constexpr int TileLeft(int i) { return 30 + kPitch * i; }
 // The label's and the page switch's boxes span x = 2..26 and 982..1006.
 inline constexpr int kLabelLeft = 2;
 inline constexpr int kLabelRight = 26;
@@ -32,9 +31,9 @@ inline const QColor kBand{200, 255, 255};
 inline const QColor kNewCard{200, 200, 255};
 }  // namespace strip
 
-// The offset the page switch turns to: the next page while it has a card or
-// the new-card tile to show, otherwise back to the first page.
-int16_t NextCardStripOffset(const DeckState& s);
+// The stripStart the page switch turns to: the next page while it has a card
+// or the new-card tile to show, otherwise back to the first page.
+int NextStripStart(const DeckState& s);
 
 // Draws the whole strip on the strip surface from the deck in memory. The
 // thumbnails come from each card's ".BMP"; a card without a readable one

@@ -5,12 +5,11 @@
 // The deck of the story in hand: its folder, the card numbers in deck
 // order, the current card and the strip's page, and the card as loaded (its
 // picture, thumbnail and text). The strip surface is the one it shows.
-// Arrays keep their fixed index ranges (cards 1..30; index 0 unused).
+// Deck positions count from 0; the child sees them from 1.
 
 #include <QImage>
+#include <QList>
 #include <QString>
-#include <array>
-#include <cstdint>
 #include <memory>
 
 #include "platform/Notifier.h"
@@ -21,12 +20,25 @@ class DeckState : public Notifier {
   Q_OBJECT
  public:
   // The folder of the story whose deck this is, ending in "\".
-  QString StoryFolder;
-  std::array<int16_t, 31> CardNumbers{};
-  int16_t CardCount = 0;
-  int16_t CurrentCard = 0;
-  QString CardFileBase;
-  int16_t CardStripOffset = 0;
+  QString storyFolder;
+  // The card numbers (which name the card files) in deck order, at most 30.
+  QList<int> cardNumbers;
+  // The card the strip marks and the editor opens: a deck position;
+  // cardCount() is the new card, not yet saved; -1 is none (the last card
+  // was erased).
+  int currentCard = -1;
+  // The stem of the files of the card last loaded, saved, copied or erased
+  // (CardFileStem).
+  QString cardStem;
+  // The deck position the strip's first tile shows: 0, 10 or 20.
+  int stripStart = 0;
+
+  int cardCount() const { return int(cardNumbers.size()); }
+  // The number of the card at `position`; 0 where no card is (the new card,
+  // none).
+  int numberAt(int position) const {
+    return position >= 0 && position < cardCount() ? cardNumbers[position] : 0;
+  }
 
   QImage cardImage;       // the card's 800 x 600 picture as loaded or saved
   QImage thumbnailImage;  // its 90 x 64 thumbnail as saved

@@ -19,16 +19,8 @@ constexpr SharedLock::Duration kListWait{15000};
 
 const QString kNewCardPrefix = QStringLiteral("NewCard-");
 
-// The card at CurrentCard as a card number, 0 for the new card (or none).
-int CurrentNumber(const DeckState& deck) {
-  return deck.CurrentCard >= 1 && deck.CurrentCard <= deck.CardCount ? deck.CardNumbers[deck.CurrentCard] : 0;
-}
-
-int PositionOf(const DeckState& deck, int number) {
-  for (int p = 1; p <= deck.CardCount; ++p)
-    if (deck.CardNumbers[p] == number) return p;
-  return 0;
-}
+// The card at currentCard as a card number, 0 for the new card (or none).
+int CurrentNumber(const DeckState& deck) { return deck.numberAt(deck.currentCard); }
 
 }  // namespace
 
@@ -42,23 +34,20 @@ QString CardLockFile(const QString& storyFolder, int number) {
 }
 
 bool RereadCardList(DeckState& deck) {
-  const auto numbers = deck.CardNumbers;
-  const int16_t count = deck.CardCount;
-  const bool isNew = deck.CurrentCard == count + 1;
+  const QList<int> numbers = deck.cardNumbers;
+  const bool isNew = deck.currentCard == deck.cardCount();
   const int current = CurrentNumber(deck);
   ReadCardList(deck);
-  bool changed = count != deck.CardCount;
-  for (int p = 1; p <= deck.CardCount && !changed; ++p) changed = numbers[p] != deck.CardNumbers[p];
-  if (!changed) return false;
+  if (deck.cardNumbers == numbers) return false;
   if (isNew) {
-    deck.CurrentCard = int16_t(deck.CardCount + 1);
-  } else if (const int at = current ? PositionOf(deck, current) : 0) {
-    deck.CurrentCard = int16_t(at);
-  } else if (deck.CurrentCard > deck.CardCount) {
-    deck.CurrentCard = std::max<int16_t>(deck.CardCount, 1);
+    deck.currentCard = deck.cardCount();
+  } else if (const int at = current ? int(deck.cardNumbers.indexOf(current)) : -1; at >= 0) {
+    deck.currentCard = at;
+  } else if (deck.currentCard >= deck.cardCount()) {
+    deck.currentCard = std::max(deck.cardCount() - 1, 0);
   }
   // The strip's second page only while it has something to show.
-  if (deck.CardStripOffset > 0 && deck.CardStripOffset >= deck.CardCount + 1) deck.CardStripOffset = 0;
+  if (deck.stripStart > 0 && deck.stripStart > deck.cardCount()) deck.stripStart = 0;
   return true;
 }
 
@@ -70,50 +59,48 @@ bool RefreshCardList(DeckState& deck, bool loadCard) {
   return true;
 }
 
-int16_t ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reservation) {
+int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reservation) {
   // One listing of the folder, not a question per file: on a slow share
   // every question to the server counts.
   QSet<QString> present;
-  for (const QString& name : disk::ListFiles(deck.StoryFolder, QStringLiteral("Card_*")))
+  for (const QString& name : disk::ListFiles(deck.storyFolder, QStringLiteral("Card_*")))
     present.insert(name.toUpper());
-  QSet<int> inList;
-  for (int p = 1; p <= deck.CardCount; ++p) inList.insert(deck.CardNumbers[p]);
-  for (int16_t n = 1; n <= kMaxCards; ++n) {
-    if (inList.contains(n)) continue;
+  for (int n = 1; n <= kMaxCards; ++n) {
+    if (deck.cardNumbers.contains(n)) continue;
     const QString stem = CardFileStem(QString(), n).toUpper();
     bool used = false;
     for (const char* ext : {".PNG", ".BMP", ".TXT", "_X.WAV"}) used = used || present.contains(stem + QLatin1String(ext));
     if (used) continue;
-    reservation = SharedLock::Take(CardLockFile(deck.StoryFolder, n), SharedLock::kCardStale, SharedLock::Duration(0));
+    reservation = SharedLock::Take(CardLockFile(deck.storyFolder, n), SharedLock::kCardStale, SharedLock::Duration(0));
     if (reservation) return n;
   }
   return 0;
 }
 
 int AddCardToList(DeckState& deck, int number) {
-  const auto listLock = LockCardList(deck.StoryFolder);
-  if (!listLock) return 0;
+  const auto listLock = LockCardList(deck.storyFolder);
+  if (!listLock) return -1;
   RereadCardList(deck);
-  if (deck.CardCount >= kMaxCards || PositionOf(deck, number)) return 0;
-  const bool isNew = deck.CurrentCard == deck.CardCount + 1;
-  deck.CardCount = int16_t(deck.CardCount + 1);
-  deck.CardNumbers[deck.CardCount] = int16_t(number);
-  if (isNew) deck.CurrentCard = deck.CardCount;
+  if (deck.cardCount() >= kMaxCards || deck.cardNumbers.contains(number)) return -1;
+  // The new card, being drawn, becomes the card just added.
+  const bool isNew = deck.currentCard == deck.cardCount();
+  deck.cardNumbers.append(number);
   if (!WriteCardList(deck)) {
-    deck.CardCount = int16_t(deck.CardCount - 1);
-    if (isNew) deck.CurrentCard = int16_t(deck.CardCount + 1);
-    return 0;
+    deck.cardNumbers.removeLast();
+    return -1;
   }
-  return deck.CardCount;
+  const int position = deck.cardCount() - 1;
+  if (isNew) deck.currentCard = position;
+  return position;
 }
 
 DrawingLock LockCardForDrawing(DeckState& deck) {
   deck.drawingLock.reset();
-  if (deck.CurrentCard < 1 || deck.CurrentCard > deck.CardCount) {
+  if (deck.currentCard < 0 || deck.currentCard >= deck.cardCount()) {
     // A new card has no number yet; its lock tells other computers that the
     // story is in use. A folder that cannot hold it does not stop drawing.
     deck.drawingLock = SharedLock::Take(
-        SharedLock::LockFileFor(deck.StoryFolder,
+        SharedLock::LockFileFor(deck.storyFolder,
                                 kNewCardPrefix + QString::number(QRandomGenerator::global()->generate(), 36)),
         SharedLock::kCardStale, SharedLock::Duration(0));
     return DrawingLock::Taken;
@@ -121,13 +108,13 @@ DrawingLock LockCardForDrawing(DeckState& deck) {
   const int number = CurrentNumber(deck);
   // Under the list's lock: a card erased elsewhere is not opened, and an
   // erase elsewhere waits for this.
-  const auto listLock = LockCardList(deck.StoryFolder);
-  auto lock = SharedLock::Take(CardLockFile(deck.StoryFolder, number), SharedLock::kCardStale,
+  const auto listLock = LockCardList(deck.storyFolder);
+  auto lock = SharedLock::Take(CardLockFile(deck.storyFolder, number), SharedLock::kCardStale,
                                SharedLock::Duration(0));
   // Taking it over once stale is part of taking it.
   if (!lock) return DrawingLock::InUse;
   RereadCardList(deck);
-  if (!PositionOf(deck, number)) return DrawingLock::Gone;
+  if (!deck.cardNumbers.contains(number)) return DrawingLock::Gone;
   deck.drawingLock = std::move(lock);
   return DrawingLock::Taken;
 }

@@ -53,16 +53,16 @@ bool RefreshCardList(DeckState& deck, bool loadCard);
 // Under the list's lock (held by the caller, the deck just read again): the
 // lowest card number free in the list, on disk and among the reserved
 // numbers, reserved by its card lock. 0 when every number is taken.
-int16_t ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reservation);
+int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reservation);
 
 // Under the list's lock: reads the list again and puts card `number` at the
-// end of the deck and into the file. The position it got, or 0 when the deck
+// end of the deck and into the file. The position it got, or -1 when the deck
 // is full or the list cannot be had or written (the deck is then as the
 // file holds it).
 int AddCardToList(DeckState& deck, int number);
 
 enum class DrawingLock { Taken, InUse, Gone };
-// Before the card at CurrentCard opens for drawing: its lock (for the new
+// Before the card at currentCard opens for drawing: its lock (for the new
 // card a lock of its own), kept in the deck until ReleaseDrawingLock. InUse
 // when another computer draws it; Gone when another computer has erased it
 // (the deck is read again).

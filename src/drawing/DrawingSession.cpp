@@ -89,7 +89,7 @@ void DrawingSession::LoadOntoCanvas() {
 
 bool DrawingSession::Open(int position, bool penTool) {
   if (openingCheck_ && !openingCheck_()) return false;
-  deck_.CurrentCard = int16_t(position);
+  deck_.currentCard = position;
   // Not while another computer draws the card, nor once it erased it there.
   if (const DrawingLock lock = LockCardForDrawing(deck_); lock != DrawingLock::Taken) {
     DrawCardStrip(deck_);
@@ -130,7 +130,7 @@ bool DrawingSession::Start() {
   // The editor opens on the card the strip calls current, whatever the
   // canvas showed before: a press on a tile's header may have changed it
   // without loading it, and an erased last card leaves no current card.
-  return Open(deck_.CurrentCard < 1 ? deck_.CardCount + 1 : deck_.CurrentCard, false);
+  return Open(deck_.currentCard < 0 ? deck_.cardCount() : deck_.currentCard, false);
 }
 
 bool DrawingSession::OpenAt(int position) { return Open(position, true); }

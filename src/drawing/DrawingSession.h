@@ -27,9 +27,9 @@ class DrawingSession : public QObject {
 
   // A card is open for drawing.
   bool IsOpen() const { return editor_.cardOpen; }
-  // The deck position of the open card (CardCount + 1 for a new card); 0
-  // when none is open.
-  int OpenPosition() const { return IsOpen() ? deck_.CurrentCard : 0; }
+  // The deck position of the open card, counted from 0 (cardCount() for a
+  // new card); -1 when none is open.
+  int OpenPosition() const { return IsOpen() ? deck_.currentCard : -1; }
 
   // Asked before any card is opened; false refuses the opening (the check
   // has told the child why). None: every opening is allowed.
@@ -39,8 +39,9 @@ class DrawingSession : public QObject {
   // (the new card when there is none). With no story selected it only
   // beeps. True when a card was opened.
   bool Start();
-  // A press on a card tile's body: opens the card at `position` (or the new
-  // card) with the pen tool, the fill colour blue.
+  // A press on a card tile's body: opens the card at `position` (counted
+  // from 0; cardCount() the new card) with the pen tool, the fill colour
+  // blue.
   bool OpenAt(int position);
 
   // "えをかく おわり": saves the card, the order of the deck and what is kept
@@ -92,7 +93,7 @@ void ShowCardPicture(EditorState& editor, const DeckState& deck);
 // The canvas's picture area, 800 x 600.
 QImage CanvasPicture(EditorState& editor);
 
-// Saves the canvas and the card text as the card at CurrentCard (see
+// Saves the canvas and the card text as the card at currentCard (see
 // SaveCard); an outline following the pointer is not part of the picture.
 // False when the picture could not be written; the canvas keeps the
 // drawing. A text that could not be written is told.

@@ -343,13 +343,13 @@ void DrawStoryList(LibraryState& library, DeckState& deck) {
       DrawNameList(library.storyListImage, kStoryListTop, library.storyNames, library.selectedStory,
                    kPanelBackground);
   const QString name = library.storyNames.value(library.selectedStory);
-  deck.StoryFolder = library.classFolder + name + u'\\';
+  deck.storyFolder = library.classFolder + name + u'\\';
   library.currentStoryName = name;
   library.notifySurface(drawn);
 }
 
 bool StorySelected(const DeckState& deck) {
-  return !deck.StoryFolder.isEmpty() && !deck.StoryFolder.endsWith(QStringLiteral("\\\\"));
+  return !deck.storyFolder.isEmpty() && !deck.storyFolder.endsWith(QStringLiteral("\\\\"));
 }
 
 int ListRowAt(double y, int top) {
@@ -460,7 +460,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
     }
     dialogs.Tell(library.classFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
   }
-  deck.StoryFolder = storyFolder;
+  deck.storyFolder = storyFolder;
   ReadCardList(deck);  // a folder taken over keeps its cards; a new one has none
 
   library.storyNames.append(text);

@@ -40,10 +40,10 @@ enum class StoryListRefresh { Unchanged, Changed, SelectedStoryGone };
 StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck);
 
 // Draws the story list and makes the selected story the current one
-// (the deck's StoryFolder, currentStoryName).
+// (the deck's storyFolder, currentStoryName).
 void DrawStoryList(LibraryState& library, DeckState& deck);
 
-// True when a story is the current one: the deck's StoryFolder is a folder inside the
+// True when a story is the current one: the deck's storyFolder is a folder inside the
 // class, not the class folder followed by an empty name.
 bool StorySelected(const DeckState& deck);
 

@@ -36,7 +36,7 @@ void StoryPlayer::Start() {
     emit changed();
     return;
   }
-  position_ = 0;
+  position_ = kTitle;
   mode_ = ShowMode::Normal;
   direction_ = Direction::Forward;
   open_ = true;
@@ -92,9 +92,9 @@ void StoryPlayer::Run(Action action) {
       endShown_ = false;
       direction_ = Direction::Backward;
       const int count = host_.CardCount();
-      position_ = std::min(position_, count + 1) - 1;
-      if (position_ < 1) {
-        position_ = 1;
+      position_ = std::min(position_, count) - 1;
+      if (position_ < 0) {
+        position_ = 0;
         break;
       }
       presenter_.PresentCard(host_.LoadCard(position_), direction_, mode_);
@@ -117,7 +117,7 @@ void StoryPlayer::Run(Action action) {
       const int count = host_.CardCount();
       // The main window goes back to the last card shown: never the title,
       // never a place past the deck.
-      if (count > 0) host_.PlayerClosed(std::clamp(position_, 1, count));
+      if (count > 0) host_.PlayerClosed(std::clamp(position_, 0, count - 1));
       break;
     }
   }
@@ -128,8 +128,8 @@ void StoryPlayer::StepForward(bool flipping) {
   const int count = host_.CardCount();
   // Past the last card the show holds its place: further presses show the
   // end button again and read nothing beyond the deck.
-  position_ = std::min(position_ + 1, count + 1);
-  if (position_ > count) {
+  position_ = std::min(position_ + 1, count);
+  if (position_ >= count) {
     endShown_ = true;
     return;
   }
@@ -142,7 +142,7 @@ void StoryPlayer::StepForward(bool flipping) {
 }
 
 void StoryPlayer::AfterShown(bool flipping) {
-  if (mode_ == ShowMode::Flip && position_ < host_.CardCount()) {
+  if (mode_ == ShowMode::Flip && position_ < host_.CardCount() - 1) {
     // Flipping: every card stays up a moment, like the pages of a flip book.
     next_ = flipping ? Next::FlipStep : Next::ForwardStep;
     presenter_.Hold(kFlipCardMs);
@@ -153,7 +153,7 @@ void StoryPlayer::AfterShown(bool flipping) {
 
 void StoryPlayer::PlayNarrationAt(int position) {
   // The title and the place past the end have no narration.
-  if (position < 1 || position > host_.CardCount()) return;
+  if (position < 0 || position >= host_.CardCount()) return;
   const auto file = host_.NarrationFile(position);
   if (file && host_.FileExists(*file)) host_.PlayNarration(*file);
 }

@@ -44,7 +44,9 @@ class StoryPlayer : public QObject {
   // A button or a key; waits while a card change runs.
   void Do(Action action);
 
-  // `CurrentCard`: 0 the title, 1..CardCount a card, CardCount + 1 past the end.
+  // The place in the show: kTitle, a card's deck position
+  // (0..CardCount() - 1), or CardCount() past the end.
+  static constexpr int kTitle = -1;
   int position() const { return position_; }
   presentation::ShowMode mode() const { return mode_; }
   presentation::Direction direction() const { return direction_; }
@@ -69,7 +71,7 @@ class StoryPlayer : public QObject {
 
   PlayerHost& host_;
   CardPresenter presenter_;
-  int position_ = 0;
+  int position_ = kTitle;
   presentation::ShowMode mode_ = presentation::ShowMode::Normal;
   presentation::Direction direction_ = presentation::Direction::Forward;
   bool endShown_ = false;

@@ -147,8 +147,8 @@ void DrawingRecovery::WriteNow() {
   const qsizetype cut = folder.left(folder.size() - 1).lastIndexOf(u'\\');
   snapshot.dataRoot = folder.left(cut + 1);
   snapshot.classFolder = folder.mid(cut + 1).chopped(folder.endsWith(u'\\') ? 1 : 0);
-  snapshot.storyName = deck_.StoryFolder.mid(folder.size()).chopped(1);
-  snapshot.cardNumber = IsNewCard(deck_) ? 0 : deck_.CardNumbers[size_t(deck_.CurrentCard)];
+  snapshot.storyName = deck_.storyFolder.mid(folder.size()).chopped(1);
+  snapshot.cardNumber = IsNewCard(deck_) ? 0 : deck_.cardNumbers[deck_.currentCard];
   snapshot.writtenMs = QDateTime::currentMSecsSinceEpoch();
   snapshot.picture = picture;
   snapshot.text = deck_.cardText;
@@ -179,12 +179,12 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
   // Another class whose name happens to give the same file name.
   if (QString(snapshot->dataRoot + snapshot->classFolder + u'\\').compare(folder, Qt::CaseInsensitive) != 0)
     return std::nullopt;
-  PendingDrawing pending{*snapshot, -1, 0};
+  PendingDrawing pending{*snapshot, -1, -1};
   for (int i = 0; i < library_.storyNames.size() && pending.storyIndex < 0; ++i)
     if (library_.storyNames[i].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
   DeckState story;
-  if (pending.storyIndex >= 0) story.StoryFolder = folder + library_.storyNames[pending.storyIndex] + u'\\';
-  if (pending.storyIndex < 0 || !disk::FolderExists(story.StoryFolder)) {
+  if (pending.storyIndex >= 0) story.storyFolder = folder + library_.storyNames[pending.storyIndex] + u'\\';
+  if (pending.storyIndex < 0 || !disk::FolderExists(story.storyFolder)) {
     state::Remove(name);
     return std::nullopt;
   }
@@ -192,14 +192,13 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
   // deck is empty and the drawing is its new card.
   ReadCardList(story);
   if (snapshot->cardNumber == 0) {
-    pending.position = story.CardCount + 1;
+    pending.position = story.cardCount();
   } else {
-    for (int p = 1; p <= story.CardCount && !pending.position; ++p)
-      if (story.CardNumbers[size_t(p)] == snapshot->cardNumber) pending.position = p;
+    pending.position = int(story.cardNumbers.indexOf(snapshot->cardNumber));
     // The card's picture saved after the recovery was written holds more.
     const auto saved = disk::ModifiedMs(storyfiles::CardFilePath(
-        story.StoryFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
-    if (!pending.position || (saved && *saved >= snapshot->writtenMs)) {
+        story.storyFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
+    if (pending.position < 0 || (saved && *saved >= snapshot->writtenMs)) {
       state::Remove(name);
       return std::nullopt;
     }

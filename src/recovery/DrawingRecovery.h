@@ -45,7 +45,7 @@ QString RecoveryFileName(const QString& classFolder);
 struct PendingDrawing {
   DrawingSnapshot snapshot;
   int storyIndex = -1;  // row in the library's storyNames
-  int position = 0;    // deck position; CardCount + 1 for the new card
+  int position = -1;    // deck position from 0; cardCount() for the new card
 };
 
 class DrawingRecovery : public QObject {

@@ -9,8 +9,8 @@
 #include "shell/Session.h"
 
 std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
-  if (position < 1 || position > deck.CardCount) return std::nullopt;
-  return storyfiles::CardFilePath(deck.StoryFolder, deck.CardNumbers[size_t(position)],
+  if (position < 0 || position >= deck.cardCount()) return std::nullopt;
+  return storyfiles::CardFilePath(deck.storyFolder, deck.cardNumbers[position],
                                   storyfiles::CardFile::Narration);
 }
 

@@ -15,7 +15,7 @@ class DrawingSession;
 class Recorder;
 class Session;
 
-// The narration file of the card at `position` (1..CardCount): the card
+// The narration file of the card at `position` (0..cardCount() - 1): the card
 // file stem and "_x.wav". Nothing for any other position, a new card
 // included, so no narration can land on another card's file.
 std::optional<QString> NarrationFileAt(const DeckState& deck, int position);

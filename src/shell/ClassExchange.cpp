@@ -25,7 +25,7 @@ void ClassExchange::ReloadClassStories() {
   // show stays the current one as long as the deck still has it.
   if (!StorySelected(deck_)) return;
   ReadCardList(deck_);
-  ShowCardAt(deck_, std::clamp<int>(deck_.CurrentCard, 1, std::max<int>(deck_.CardCount, 1)));
+  ShowCardAt(deck_, std::clamp(deck_.currentCard, 0, std::max(deck_.cardCount() - 1, 0)));
 }
 
 QString ClassExchange::ExchangeDrive() const { return library_.exchangeDrive; }

@@ -51,7 +51,7 @@ void ChooseClass(Session& session, int k) {
   // Each step below goes on whatever the one before it managed.
   disk::CreateFolder(library.dataRoot + ClassFolderName(k));
   library.classFolder = library.dataRoot + ClassFolderName(k) + u'\\';
-  deck.StoryFolder = library.classFolder;
+  deck.storyFolder = library.classFolder;
   ReadStoryList(library);
   library.selectedStory = 0;
   DrawStoryList(library, deck);

@@ -107,9 +107,8 @@ void MainWindow::makeStoryPanel() {
   connect(storyPanel->drawButton, &QPushButton::clicked, &session_.drawing, &DrawingSession::Start);
   connect(storyPanel->playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
   connect(storyPanel->webPageButton, &QPushButton::clicked, this, [&, this] {
-    ExportStory story{library.currentStoryName, deck.StoryFolder, {}};
-    if (StorySelected(deck))
-      for (int position = 1; position <= deck.CardCount; ++position) story.cardNumbers.append(deck.CardNumbers[position]);
+    ExportStory story{library.currentStoryName, deck.storyFolder, {}};
+    if (StorySelected(deck)) story.cardNumbers = deck.cardNumbers;
     ExportStoryToChosenFile(story, dialogs, this);
   });
   connect(storyPanel->exchangeButton, &QPushButton::clicked, this, [this] { exchangeWindow()->Open(); });

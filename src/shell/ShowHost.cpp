@@ -13,10 +13,10 @@
 
 QString ShowHost::StoryName() const { return session_.library.currentStoryName; }
 
-int ShowHost::CardCount() const { return StorySelected(session_.deck) ? session_.deck.CardCount : 0; }
+int ShowHost::CardCount() const { return StorySelected(session_.deck) ? session_.deck.cardCount() : 0; }
 
 const QImage& ShowHost::LoadCard(int position) {
-  session_.deck.CurrentCard = int16_t(position);
+  session_.deck.currentCard = position;
   ::LoadCard(session_.deck);
   return session_.deck.cardImage;
 }
@@ -33,8 +33,8 @@ void ShowHost::Beep() { session_.dialogs.Beep(); }
 
 void ShowHost::PlayerClosed(int position) {
   DeckState& deck = session_.deck;
-  if (deck.CardCount < 1) return;
+  if (deck.cardCount() < 1) return;
   // The strip turns to the page that shows the card, so the strip and
   // "えをかく" mean the same card.
-  ShowCardAt(deck, std::clamp(position, 1, int(deck.CardCount)));
+  ShowCardAt(deck, std::clamp(position, 0, deck.cardCount() - 1));
 }

@@ -34,9 +34,9 @@ void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState&
     case StripHit::Label:
       return;
     case StripHit::PageSwitch: {
-      const int16_t next = NextCardStripOffset(deck);
-      if (next != deck.CardStripOffset) {
-        deck.CardStripOffset = next;
+      const int next = NextStripStart(deck);
+      if (next != deck.stripStart) {
+        deck.stripStart = next;
         DrawCardStrip(deck);
       }
       return;
@@ -45,15 +45,15 @@ void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState&
       break;
   }
   // A tile past the new-card tile is empty: the deck never gets a gap.
-  if (hit.position > deck.CardCount + 1) return;
-  deck.CurrentCard = int16_t(hit.position);
+  if (hit.position > deck.cardCount()) return;
+  deck.currentCard = hit.position;
   switch (hit.zone) {
     case StripHit::Copy:
       CopyCard(deck, dialogs);
       break;
     case StripHit::Erase:
       EraseCard(deck, dialogs);
-      if (deck.CurrentCard == 0) {
+      if (deck.currentCard < 0) {
         // The only card is gone: it must not stay on the canvas either.
         ClearCanvas(editor);
         PaintCanvasFrame(editor);

@@ -34,7 +34,7 @@ struct Story : DeckStory {
   QImage pictureArea() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 800, 600); }
   // The picture area less its last column, which the frame covers.
   QImage shown() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 799, 600); }
-  // The card at CurrentCard counts as open for drawing, with what the
+  // The card at currentCard counts as open for drawing, with what the
   // canvas shows now.
   void openEditor() {
     session.editor.cardOpen = true;
@@ -80,14 +80,14 @@ void CardFilesTest::numbering() {
   QFETCH(QList<int>, deck);
   QFETCH(int, number);
   Story story(deck);
-  story.session.deck.CurrentCard = int16_t(deck.size() + 1);
+  story.session.deck.currentCard = int(deck.size());
   QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(story.deck(), deck + QList<int>{number});
-  QCOMPARE(int(story.session.deck.CurrentCard), deck.size() + 1);
+  QCOMPARE(story.session.deck.currentCard, deck.size());
   const QString stem = QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
   QVERIFY(story.exists(stem + QStringLiteral(".PNG")));
   QVERIFY(story.exists(stem + QStringLiteral(".BMP")));
-  QCOMPARE(story.session.deck.CardFileBase, kStory + stem);
+  QCOMPARE(story.session.deck.cardStem, kStory + stem);
 }
 
 void CardFilesTest::fullDiskKeepsEveryFile() {
@@ -98,8 +98,8 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
   CopyFolder(story.drives.root(u'C'), full.root());
   const QStringList before = Snapshot(full.root());
   full.WhileFull([&] {
-    for (int card : {3, 1}) {
-      story.session.deck.CurrentCard = int16_t(card);
+    for (int card : {2, 0}) {
+      story.session.deck.currentCard = card;
       story.openEditor();
       const QImage shown = story.session.deck.cardImage;
       story.paintQuarters();
@@ -109,7 +109,7 @@ void CardFilesTest::fullDiskKeepsEveryFile() {
     }
     story.dialogs.answers = {true};
     EraseCard(story.session.deck, story.session.dialogs);
-    story.session.deck.CurrentCard = 1;
+    story.session.deck.currentCard = 0;
     MoveCardRight(story.session.deck, story.session.dialogs);
   });
   QCOMPARE(story.dialogs.asked.size(), 3);  // leave without saving? (twice), erase?
@@ -124,7 +124,7 @@ void CardFilesTest::damagedListsLoseNoCard() {
   Story lost({1, 2, 3}, true);
   QFile::remove(lost.host(QStringLiteral("CardData.txt")));
   QVERIFY(!ReadCardList(lost.session.deck));
-  lost.session.deck.CurrentCard = 1;
+  lost.session.deck.currentCard = 0;
   QVERIFY(SaveDrawnCard(lost.session.editor, lost.session.deck, lost.session.dialogs));
   QCOMPARE(lost.deck(), QList<int>{4});
   for (int n : {1, 2, 3}) QCOMPARE(lost.bytes(DeckStory::Stem(n) + QStringLiteral(".PNG")), QByteArray::number(n));
@@ -138,7 +138,7 @@ void CardFilesTest::fullDeckTakesNoCard() {
   thirty.append(31);
   Story story(thirty, true);
   const QStringList before = Snapshot(story.host(QString()));
-  story.session.deck.CurrentCard = 31;
+  story.session.deck.currentCard = 30;
   story.paintQuarters();
   QVERIFY(!SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
   QCOMPARE(Snapshot(story.host(QString())), before);
@@ -149,7 +149,7 @@ void CardFilesTest::unreadablePictureIsKept() {
   // A picture that cannot be read ("1") is told when the card opens and
   // stays as it is unless the child draws.
   Story story({1}, true);
-  story.session.deck.CurrentCard = 1;
+  story.session.deck.currentCard = 0;
   for (int drawn : {0, 1}) {
     story.session.drawing.Start();
     if (drawn) story.paintQuarters();
@@ -163,7 +163,7 @@ void CardFilesTest::unreadablePictureIsKept() {
 
 void CardFilesTest::pictureAndThumbnail() {
   Story story;
-  story.session.deck.CurrentCard = 1;
+  story.session.deck.currentCard = 0;
   story.paintQuarters();
   PaintCanvasFrame(story.session.editor);
   QVERIFY(SaveDrawnCard(story.session.editor, story.session.deck, story.session.dialogs));
@@ -192,7 +192,7 @@ void CardFilesTest::pictureAndThumbnail() {
 
   // A thin black line stays visible in the small picture.
   Story lined;
-  lined.session.deck.CurrentCard = 1;
+  lined.session.deck.currentCard = 0;
   QPainter(&lined.session.editor.canvasImage).fillRect(7 + 400, 7, 1, 600, Qt::black);
   QVERIFY(SaveDrawnCard(lined.session.editor, lined.session.deck, lined.session.dialogs));
   const auto lineThumb = imaging::ReadThumbnail(kStory + QStringLiteral("Card_01.BMP"));
@@ -201,7 +201,7 @@ void CardFilesTest::pictureAndThumbnail() {
 
 void CardFilesTest::textFile() {
   Story story({5});
-  story.session.deck.CurrentCard = 1;
+  story.session.deck.currentCard = 0;
   // Opening and finishing without typing leaves the file byte for byte.
   WriteHostFile(story.host(QStringLiteral("Card_05.TXT")), "abc\nd");
   LoadCard(story.session.deck);
@@ -227,13 +227,13 @@ void CardFilesTest::loadShowsBlankForMissingPicture() {
   Story story({1, 2});
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::red));
   WriteHostFile(story.host(QStringLiteral("Card_02.PNG")), "not a picture");
-  story.session.deck.CurrentCard = 1;
+  story.session.deck.currentCard = 0;
   LoadCard(story.session.deck);
   QCOMPARE(story.session.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::red));
-  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_01"));
+  QCOMPARE(story.session.deck.cardStem, kStory + QStringLiteral("Card_01"));
   // Card 2's picture is broken: blank paper, not card 1's picture, also
   // on the canvas when it is opened for drawing.
-  story.session.deck.CurrentCard = 2;
+  story.session.deck.currentCard = 1;
   LoadCard(story.session.deck);
   QCOMPARE(story.session.deck.cardImage.convertToFormat(QImage::Format_RGB32), Filled(Qt::white));
   story.paintQuarters();
@@ -241,18 +241,18 @@ void CardFilesTest::loadShowsBlankForMissingPicture() {
   QCOMPARE(story.shown(), Filled(Qt::white, 799));
   // The frame is painted around the picture.
   QCOMPARE(QColor(story.session.editor.canvasImage.pixel(3, 3)), QColor(255, 255, 130));
-  // Position 0 loads nothing.
+  // No current card loads nothing.
   const QImage before = story.session.deck.cardImage.copy();
-  story.session.deck.CurrentCard = 0;
+  story.session.deck.currentCard = -1;
   LoadCard(story.session.deck);
   QCOMPARE(story.session.deck.cardImage, before);
 }
 
 void CardFilesTest::endDrawing() {
   Story story({4, 5, 6});
-  story.session.deck.CurrentCard = 3;
-  story.session.deck.CardNumbers[2] = 6;  // an order only in memory
-  story.session.deck.CardNumbers[3] = 5;
+  story.session.deck.currentCard = 2;
+  story.session.deck.cardNumbers[1] = 6;  // an order only in memory
+  story.session.deck.cardNumbers[2] = 5;
   story.session.editor.tool = Tool::MediumBrush;
   story.openEditor();
   story.session.drawing.Finish();
@@ -269,7 +269,7 @@ void CardFilesTest::endDrawing() {
 
 void CardFilesTest::startOver() {
   Story story({1});
-  story.session.deck.CurrentCard = 1;
+  story.session.deck.currentCard = 0;
   imaging::WriteCardPicture(kStory + QStringLiteral("Card_01.PNG"), Filled(Qt::green));
   WriteHostFile(story.host(QStringLiteral("Card_01.txt")), "saved\r\n");
   LoadCard(story.session.deck);
@@ -295,7 +295,7 @@ void CardFilesTest::startOver() {
   QCOMPARE(story.session.deck.cardText, QStringLiteral("new text"));
 
   // A new card starts over on blank paper and no text.
-  story.session.deck.CurrentCard = 2;
+  story.session.deck.currentCard = 1;
   story.paintQuarters();
   story.dialogs.answers = {true};
   story.session.drawing.StartOver();
@@ -307,7 +307,7 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   // The class's folders have gone (the USB stick was pulled out).
   Story story({1, 2});
   const QByteArray list = story.bytes(QStringLiteral("CardData.txt"));
-  story.session.deck.CurrentCard = 3;
+  story.session.deck.currentCard = 2;
   story.openEditor();
   story.paintQuarters();
   const QImage drawn = story.session.editor.canvasImage.copy();
@@ -316,7 +316,7 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   story.dialogs.answers = {false};
   story.session.drawing.Finish();
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
-  QCOMPARE(int(story.session.deck.CurrentCard), 3);
+  QCOMPARE(story.session.deck.currentCard, 2);
   QCOMPARE(story.dialogs.asked, QStringList{leave});
   // いいえ: the editor stays open on the drawing.
   QVERIFY(story.session.drawing.IsOpen());
@@ -331,7 +331,7 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
 
   // A story folder deleted by hand is made again for the card.
   Story gone;
-  gone.session.deck.CurrentCard = 1;
+  gone.session.deck.currentCard = 0;
   QDir(gone.host(QString())).removeRecursively();
   QVERIFY(SaveDrawnCard(gone.session.editor, gone.session.deck, gone.session.dialogs));
   QVERIFY(gone.exists(QStringLiteral("Card_01.PNG")));
@@ -340,7 +340,7 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   // The list could be written but the picture could not: the list is put
   // back and no half card is left.
   Story full({1, 2});
-  full.session.deck.CurrentCard = 3;
+  full.session.deck.currentCard = 2;
   QDir().mkpath(full.host(QStringLiteral("Card_03.PNG")));  // in the way
   QVERIFY(!SaveDrawnCard(full.session.editor, full.session.deck, full.session.dialogs));
   QCOMPARE(full.deck(), (QList<int>{1, 2}));
@@ -349,7 +349,7 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
 
   // A saved card whose picture cannot be replaced keeps its place.
   Story old({1});
-  old.session.deck.CurrentCard = 1;
+  old.session.deck.currentCard = 0;
   QDir().mkpath(old.host(QStringLiteral("Card_01.PNG")));
   QVERIFY(!SaveDrawnCard(old.session.editor, old.session.deck, old.session.dialogs));
   QCOMPARE(old.deck(), QList<int>{1});

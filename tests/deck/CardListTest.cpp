@@ -1,13 +1,15 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The card list file "CardData.txt" and the card file names.
+// The card list file "CardData.txt", read again while other computers
+// change it, and the card file names.
 
 #include <QFileInfo>
 #include <QTest>
 #include <memory>
 
 #include "deck/CardList.h"
+#include "deck/SharedDeck.h"
 #include "platform/Disk.h"
 #include "deck/DeckState.h"
 #include "support/TestSupport.h"
@@ -20,17 +22,12 @@ const QString kList = QStringLiteral("A_PIKORA/CLASS_11/story/CardData.txt");
 std::unique_ptr<DeckState> Story(QList<int> deck = {}) {
   auto story = std::make_unique<DeckState>();
   DeckState& s = *story;
-  s.StoryFolder = kStory;
-  s.CardCount = int16_t(deck.size());
-  for (int p = 1; p <= deck.size(); ++p) s.CardNumbers[p] = int16_t(deck[p - 1]);
+  s.storyFolder = kStory;
+  s.cardNumbers = deck;
   return story;
 }
 
-QList<int> Deck(const DeckState& s) {
-  QList<int> deck;
-  for (int p = 1; p <= s.CardCount; ++p) deck.append(s.CardNumbers[p]);
-  return deck;
-}
+QList<int> Deck(const DeckState& s) { return s.cardNumbers; }
 
 }  // namespace
 
@@ -42,6 +39,7 @@ class CardListTest : public QObject {
   void readsFields();
   void keepsThirtyAndLeavesTheRest();
   void failedWriteKeepsTheOldList();
+  void rereadKeepsTheCurrentCard();
   void namesCardFiles();
 };
 
@@ -60,7 +58,7 @@ void CardListTest::writesAndReadsBack() {
   QVERIFY(QFileInfo::exists(drives.c(kList)));
   QCOMPARE(ReadHostFile(drives.c(kList)).size(), 0);
   QVERIFY(ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(0));
+  QCOMPARE(s.cardCount(), 0);
 }
 
 void CardListTest::readsFields_data() {
@@ -99,24 +97,22 @@ void CardListTest::keepsThirtyAndLeavesTheRest() {
   const auto story = Story();
   DeckState& s = *story;
   QVERIFY(ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(30));
-  QCOMPARE(s.CardNumbers[30], int16_t(30));
+  QCOMPARE(s.cardCount(), 30);
+  QCOMPARE(s.cardNumbers[29], 30);
 
-  // Slots above the count, the current card and the page stay as they were.
-  s.CurrentCard = 4;
-  s.CardStripOffset = 10;
+  // The current card and the page stay as they were.
+  s.currentCard = 3;
+  s.stripStart = 10;
   WriteHostFile(drives.c(kList), " 2 \r\n 1 \r\n");
   QVERIFY(ReadCardList(s));
   QCOMPARE(Deck(s), (QList<int>{2, 1}));
-  for (int p = 3; p <= 30; ++p) QCOMPARE(s.CardNumbers[p], int16_t(p));
-  QCOMPARE(s.CurrentCard, int16_t(4));
-  QCOMPARE(s.CardStripOffset, int16_t(10));
+  QCOMPARE(s.currentCard, 3);
+  QCOMPARE(s.stripStart, 10);
 
   // A story without a list is an empty deck.
-  s.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\other\\");
+  s.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\other\\");
   QVERIFY(!ReadCardList(s));
-  QCOMPARE(s.CardCount, int16_t(0));
-  QCOMPARE(s.CardNumbers[1], int16_t(2));
+  QCOMPARE(s.cardCount(), 0);
 }
 
 void CardListTest::failedWriteKeepsTheOldList() {
@@ -127,8 +123,40 @@ void CardListTest::failedWriteKeepsTheOldList() {
   DeckState& s = *story;
   full.WhileFull([&] { QVERIFY(!WriteCardList(s)); });
   QCOMPARE(ReadHostFile(list), QByteArray(" 1 \r\n 2 \r\n"));
-  s.StoryFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
+  s.storyFolder = QStringLiteral("Q:\\story\\");  // a drive that is not there
   QVERIFY(!WriteCardList(s));
+}
+
+void CardListTest::rereadKeepsTheCurrentCard() {
+  TempDrives drives;
+  const auto story = Story({1, 2, 3, 4});
+  DeckState& s = *story;
+  const auto reread = [&](const QByteArray& list) {
+    WriteHostFile(drives.c(kList), list);
+    return RereadCardList(s);
+  };
+  // Card 4 is current; another computer moves it to the front, then erases
+  // cards 1 and 2: the current card is followed to its new position.
+  s.currentCard = 3;
+  QVERIFY(!reread(" 1 \r\n 2 \r\n 3 \r\n 4 \r\n"));
+  QVERIFY(reread(" 4 \r\n 1 \r\n 2 \r\n 3 \r\n"));
+  QCOMPARE(s.currentCard, 0);
+  QVERIFY(reread(" 3 \r\n 4 \r\n"));
+  QCOMPARE(s.currentCard, 1);
+  // The current card erased there: the position stays within the deck,
+  // on the last card, and is the new card once no card is left.
+  QVERIFY(reread(" 3 \r\n"));
+  QCOMPARE(s.currentCard, 0);
+  QVERIFY(reread(""));
+  QCOMPARE(s.currentCard, 0);
+  // The new card stays the new card however the deck grows, and a strip
+  // page with nothing left to show goes back to the first.
+  s.currentCard = s.cardCount();
+  QVERIFY(reread(" 5 \r\n 6 \r\n"));
+  QCOMPARE(s.currentCard, 2);
+  s.stripStart = 10;
+  QVERIFY(reread(" 5 \r\n"));
+  QCOMPARE(s.stripStart, 0);
 }
 
 void CardListTest::namesCardFiles() {

@@ -25,7 +25,7 @@ namespace {
 struct Story : DeckStory {
   explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
     session.screen.Show(Screen::Stories);
-    session.deck.CurrentCard = 1;
+    session.deck.currentCard = 0;
   }
   void click(double x, double y) { CardStripMouseDown(session.drawing, session.editor, session.deck, session.dialogs, QPointF(x, y)); }
 };
@@ -56,21 +56,21 @@ class CardOperationsTest : public QObject {
 void CardOperationsTest::clickZones_data() {
   QTest::addColumn<QPointF>("at");
   QTest::addColumn<StripHit::Zone>("zone");
-  QTest::addColumn<int>("position");
-  QTest::newRow("(130, 50) opens card 2") << QPointF(130, 50) << StripHit::Open << 2;
-  QTest::newRow("(124.4, 50) opens card 1") << QPointF(124.4, 50) << StripHit::Open << 1;
-  QTest::newRow("(124.5, 50) halves to even") << QPointF(124.5, 50) << StripHit::Open << 1;
-  QTest::newRow("(40, 75) copy") << QPointF(40, 75) << StripHit::Copy << 1;
-  QTest::newRow("(110, 75) erase") << QPointF(110, 75) << StripHit::Erase << 1;
-  QTest::newRow("(40, 84) below the copy button") << QPointF(40, 84) << StripHit::Open << 1;
-  QTest::newRow("(40, 10) no move left for the first") << QPointF(40, 10) << StripHit::None << 1;
-  QTest::newRow("(135, 10) move left") << QPointF(135, 10) << StripHit::MoveLeft << 2;
-  QTest::newRow("(110, 10) move right") << QPointF(110, 10) << StripHit::MoveRight << 1;
-  QTest::newRow("(500, 10) nothing") << QPointF(500, 10) << StripHit::None << 5;
-  QTest::newRow("(1000, 10) page") << QPointF(1000, 10) << StripHit::PageSwitch << 0;
-  QTest::newRow("(30, 50) label") << QPointF(30, 50) << StripHit::Label << 0;
-  QTest::newRow("(975, 50) clamps to tile 10") << QPointF(975, 50) << StripHit::Open << 10;
-  QTest::newRow("(420, 75) copy of the new card tile") << QPointF(420, 75) << StripHit::Open << 5;
+  QTest::addColumn<int>("position");  // counted from 0; -1 for none to check
+  QTest::newRow("(130, 50) opens card 2") << QPointF(130, 50) << StripHit::Open << 1;
+  QTest::newRow("(124.4, 50) opens card 1") << QPointF(124.4, 50) << StripHit::Open << 0;
+  QTest::newRow("(124.5, 50) halves to even") << QPointF(124.5, 50) << StripHit::Open << 0;
+  QTest::newRow("(40, 75) copy") << QPointF(40, 75) << StripHit::Copy << 0;
+  QTest::newRow("(110, 75) erase") << QPointF(110, 75) << StripHit::Erase << 0;
+  QTest::newRow("(40, 84) below the copy button") << QPointF(40, 84) << StripHit::Open << 0;
+  QTest::newRow("(40, 10) no move left for the first") << QPointF(40, 10) << StripHit::None << 0;
+  QTest::newRow("(135, 10) move left") << QPointF(135, 10) << StripHit::MoveLeft << 1;
+  QTest::newRow("(110, 10) move right") << QPointF(110, 10) << StripHit::MoveRight << 0;
+  QTest::newRow("(500, 10) nothing") << QPointF(500, 10) << StripHit::None << 4;
+  QTest::newRow("(1000, 10) page") << QPointF(1000, 10) << StripHit::PageSwitch << -1;
+  QTest::newRow("(30, 50) label") << QPointF(30, 50) << StripHit::Label << -1;
+  QTest::newRow("(975, 50) clamps to tile 10") << QPointF(975, 50) << StripHit::Open << 9;
+  QTest::newRow("(420, 75) copy of the new card tile") << QPointF(420, 75) << StripHit::Open << 4;
 }
 
 void CardOperationsTest::clickZones() {
@@ -80,7 +80,7 @@ void CardOperationsTest::clickZones() {
   Story story({1, 2, 3, 4});
   const StripHit hit = HitCardStrip(story.session.deck, at);
   QCOMPARE(hit.zone, zone);
-  if (position) QCOMPARE(hit.position, position);
+  if (position >= 0) QCOMPARE(hit.position, position);
 
   // A press that reaches a tile but no button only sets the current card.
   if (zone == StripHit::None) {
@@ -88,7 +88,7 @@ void CardOperationsTest::clickZones() {
     for (Notifier* part : std::initializer_list<Notifier*>{&story.session.library, &story.session.deck, &story.session.editor})
       connect(part, &Notifier::surfaceChanged, this, [&] { ++draws; });
     story.click(at.x(), at.y());
-    QCOMPARE(int(story.session.deck.CurrentCard), position);
+    QCOMPARE(story.session.deck.currentCard, position);
     QCOMPARE(draws, 0);
   }
 }
@@ -99,8 +99,8 @@ void CardOperationsTest::openACard() {
   const QStringList files = story.files();
   story.session.editor.placement = Placement::Fixed;
   story.click(130, 50);
-  QCOMPARE(int(story.session.deck.CurrentCard), 2);
-  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_02"));
+  QCOMPARE(story.session.deck.currentCard, 1);
+  QCOMPARE(story.session.deck.cardStem, kStory + QStringLiteral("Card_02"));
   QCOMPARE(story.session.deck.cardText, QStringLiteral("2\r\n"));
   QVERIFY(story.session.drawing.IsOpen() && story.session.screen.current() == Screen::Drawing);
   // The medium brush in force and lit, the swatch blue, free placement.
@@ -118,7 +118,7 @@ void CardOperationsTest::openTheNewCard() {
   story.session.deck.cardText = QStringLiteral("の こり");
   const QStringList files = story.files();
   story.click(230, 75);  // the new-card tile, also where a copy button would be
-  QCOMPARE(int(story.session.deck.CurrentCard), 3);
+  QCOMPARE(story.session.deck.currentCard, 2);
   QVERIFY(story.session.drawing.IsOpen());
   QCOMPARE(story.session.deck.cardText, QString());
   for (int y = 7; y < 607; y += 50)
@@ -129,7 +129,7 @@ void CardOperationsTest::openTheNewCard() {
   // A tile beyond the new-card tile is empty and does nothing.
   Story gap({1, 2});
   gap.click(420, 50);
-  QCOMPARE(int(gap.session.deck.CurrentCard), 1);
+  QCOMPARE(gap.session.deck.currentCard, 0);
   QVERIFY(!gap.session.drawing.IsOpen());
 }
 
@@ -143,34 +143,44 @@ void CardOperationsTest::pageSwitch() {
   }
   Story story(twelve);
   story.click(1000, 50);
-  QCOMPARE(int(story.session.deck.CardStripOffset), 10);
+  QCOMPARE(story.session.deck.stripStart, 10);
   story.click(1000, 50);
-  QCOMPARE(int(story.session.deck.CardStripOffset), 0);
+  QCOMPARE(story.session.deck.stripStart, 0);
 
   // With ten cards the new card on the second page can be reached.
   Story full(ten);
   full.click(1000, 50);
-  QCOMPARE(int(full.session.deck.CardStripOffset), 10);
+  QCOMPARE(full.session.deck.stripStart, 10);
   full.click(40, 50);
-  QCOMPARE(int(full.session.deck.CurrentCard), 11);
+  QCOMPARE(full.session.deck.currentCard, 10);
   QVERIFY(full.session.drawing.IsOpen());
 
   Story few(nine);
   few.click(1000, 50);
-  QCOMPARE(int(few.session.deck.CardStripOffset), 0);
+  QCOMPARE(few.session.deck.stripStart, 0);
 
   // Every card can be seen: 25 cards take three pages.
   Story many(twentyFive);
   many.click(1000, 50);
   many.click(1000, 50);
-  QCOMPARE(int(many.session.deck.CardStripOffset), 20);
+  QCOMPARE(many.session.deck.stripStart, 20);
   many.click(460, 50);
-  QCOMPARE(int(many.session.deck.CurrentCard), 25);
+  QCOMPARE(many.session.deck.currentCard, 24);
+
+  // A card shown from elsewhere (the show's last card, a drawing brought
+  // back) turns the strip to the page that holds it: the eleventh card
+  // begins the second page, the new card after 25 is on the third.
+  for (const auto& [position, start] :
+       std::initializer_list<std::pair<int, int>>{{9, 0}, {10, 10}, {19, 10}, {20, 20}, {25, 20}}) {
+    ShowCardAt(many.session.deck, position);
+    QCOMPARE(many.session.deck.currentCard, position);
+    QCOMPARE(many.session.deck.stripStart, start);
+  }
 }
 
 void CardOperationsTest::copy() {
   Story story({1, 2, 3});
-  story.session.deck.CurrentCard = 2;
+  story.session.deck.currentCard = 1;
   story.dialogs.answers = {false};
   story.click(135, 75);
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードをコピーします。")});
@@ -180,7 +190,7 @@ void CardOperationsTest::copy() {
   story.click(135, 75);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3, 4}));
   QCOMPARE(story.list(), ListBytes({1, 2, 3, 4}));
-  QCOMPARE(int(story.session.deck.CurrentCard), 2);
+  QCOMPARE(story.session.deck.currentCard, 1);
   for (const char* ext : {".BMP", ".PNG", ".TXT", "_x.wav"})
     QCOMPARE(ReadHostFile(story.host(QStringLiteral("Card_04") + QLatin1String(ext))), QByteArray("2"));
 
@@ -207,21 +217,21 @@ void CardOperationsTest::erase() {
   QCOMPARE(story.dialogs.asked, QStringList{QStringLiteral("このカードを消します。")});
   QCOMPARE(story.deck(), (QList<int>{5, 9}));
   QCOMPARE(story.list(), ListBytes({5, 9}));
-  QCOMPARE(int(story.session.deck.CurrentCard), 2);
-  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_09"));
+  QCOMPARE(story.session.deck.currentCard, 1);
+  QCOMPARE(story.session.deck.cardStem, kStory + QStringLiteral("Card_09"));
   for (const QString& name : story.files()) QVERIFY2(!name.startsWith(QStringLiteral("Card_07")), qPrintable(name));
 
   Story last({5, 7});
   last.dialogs.answers = {true};
   last.click(205, 75);
   QCOMPARE(last.deck(), QList<int>{5});
-  QCOMPARE(int(last.session.deck.CurrentCard), 1);
+  QCOMPARE(last.session.deck.currentCard, 0);
 
   Story only({3});
   only.dialogs.answers = {true};
   only.click(110, 75);
   QCOMPARE(only.deck(), QList<int>{});
-  QCOMPARE(int(only.session.deck.CurrentCard), 0);
+  QCOMPARE(only.session.deck.currentCard, -1);
   QCOMPARE(only.list(), QByteArray());
   QCOMPARE(only.files(), QStringList{QStringLiteral("CardData.txt")});
 
@@ -237,8 +247,8 @@ void CardOperationsTest::move() {
   Story story({4, 5, 6});
   story.click(230, 10);  // "<" of position 3
   QCOMPARE(story.deck(), (QList<int>{4, 6, 5}));
-  QCOMPARE(int(story.session.deck.CurrentCard), 3);
-  QCOMPARE(story.session.deck.CardFileBase, kStory + QStringLiteral("Card_05"));
+  QCOMPARE(story.session.deck.currentCard, 2);
+  QCOMPARE(story.session.deck.cardStem, kStory + QStringLiteral("Card_05"));
   QCOMPARE(story.list(), ListBytes({4, 6, 5}));  // kept even if the child leaves the story now
 
   story.click(110, 10);  // ">" of position 1
@@ -247,6 +257,16 @@ void CardOperationsTest::move() {
   // No ">" on the last card.
   story.click(300, 10);
   QCOMPARE(story.deck(), (QList<int>{6, 4, 5}));
+
+  // The first tile of the second page draws no "<", and a press there
+  // moves nothing either.
+  Story longer({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  longer.click(1000, 50);  // the second page
+  QCOMPARE(longer.session.deck.stripStart, 10);
+  longer.click(40, 10);
+  QCOMPARE(longer.deck(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  longer.click(135, 10);  // "<" of the second tile there
+  QCOMPARE(longer.deck(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 11}));
 }
 
 void CardOperationsTest::refusedWhileDrawing() {
@@ -261,7 +281,7 @@ void CardOperationsTest::refusedWhileDrawing() {
   // The first notice is the opened card's picture file, which is no picture.
   QCOMPARE(story.dialogs.told.mid(1),
            QStringList(2, QStringLiteral("「えをかく」をおわってください。")));
-  QCOMPARE(int(story.session.deck.CurrentCard), 2);
+  QCOMPARE(story.session.deck.currentCard, 1);
   QCOMPARE(story.deck(), (QList<int>{1, 2, 3}));
   QCOMPARE(story.list(), list);
 }
@@ -269,7 +289,7 @@ void CardOperationsTest::refusedWhileDrawing() {
 void CardOperationsTest::editorOpensOnTheCurrentCard() {
   // No story selected: the strip opens nothing.
   Story none({});
-  none.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
+  none.session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");
   none.click(40, 50);
   QCOMPARE(none.dialogs.beeps, 1);
   QVERIFY(!none.session.drawing.IsOpen());
@@ -280,10 +300,10 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   Story header({1, 2, 3});
   LoadCard(header.session.deck);
   header.click(240 + 40, 10);
-  QCOMPARE(int(header.session.deck.CurrentCard), 3);
+  QCOMPARE(header.session.deck.currentCard, 2);
   header.session.drawing.Start();
   QCOMPARE(header.session.deck.cardText, QStringLiteral("3\r\n"));
-  QCOMPARE(header.session.deck.CardFileBase, kStory + QStringLiteral("Card_03"));
+  QCOMPARE(header.session.deck.cardStem, kStory + QStringLiteral("Card_03"));
 
   // After the only card is erased the canvas is blank, and what is drawn
   // next becomes card 1 of the deck.
@@ -294,7 +314,7 @@ void CardOperationsTest::editorOpensOnTheCurrentCard() {
   QCOMPARE(QColor(only.session.editor.canvasImage.pixel(400, 300)), QColor(Qt::white));
   QCOMPARE(only.session.deck.cardText, QString());
   only.session.drawing.Start();
-  QCOMPARE(int(only.session.deck.CurrentCard), 1);
+  QCOMPARE(only.session.deck.currentCard, 0);
   only.session.drawing.Finish();
   QCOMPARE(only.list(), ListBytes({1}));
   QVERIFY(QFileInfo::exists(only.host(QStringLiteral("Card_01.PNG"))));

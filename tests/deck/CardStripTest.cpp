@@ -28,18 +28,17 @@ enum class Tile { Card, New, Empty };
 // thumbnails in their colour with a marker at (1, 1).
 struct Fixture {
   explicit Fixture(int cards) {
-    deck.StoryFolder = QStringLiteral("C:\\story\\");
-    deck.CardCount = int16_t(cards);
-    for (int p = 1; p <= cards; ++p) {
-      deck.CardNumbers[p] = int16_t(cards + 1 - p);
+    deck.storyFolder = QStringLiteral("C:\\story\\");
+    for (int p = 0; p < cards; ++p) {
+      deck.cardNumbers.append(cards - p);
       QImage thumbnail(imaging::kThumbnailSize, QImage::Format_RGB32);
-      thumbnail.fill(CardColour(deck.CardNumbers[p]));
+      thumbnail.fill(CardColour(deck.cardNumbers[p]));
       thumbnail.setPixel(1, 1, kMarker);
       WriteHostFile(
-          drives.c(QStringLiteral("story/Card_%1.BMP").arg(deck.CardNumbers[p], 2, 10, QChar(u'0'))),
+          drives.c(QStringLiteral("story/Card_%1.BMP").arg(deck.cardNumbers[p], 2, 10, QChar(u'0'))),
           imaging::EncodeBmp(thumbnail));
     }
-    deck.CurrentCard = 1;
+    deck.currentCard = 0;
     deck.stripImage = QImage(strip::kSize, QImage::Format_RGB32);
     deck.stripImage.fill(kOld);
   }
@@ -89,9 +88,9 @@ void CardStripTest::emptyDeck() {
   DrawCardStrip(f.deck);
   QCOMPARE(changed.count(), 1);
   QCOMPARE(changed.at(0).at(0).toRect(), QRect());  // the whole strip
-  QCOMPARE(f.Kind(1), Tile::New);
-  QCOMPARE(f.Band(1), kPink);
-  for (int i = 2; i <= 10; ++i) {
+  QCOMPARE(f.Kind(0), Tile::New);
+  QCOMPARE(f.Band(0), kPink);
+  for (int i = 1; i < 10; ++i) {
     QCOMPARE(f.Kind(i), Tile::Empty);
     QCOMPARE(f.Band(i), kBlue);
     QCOMPARE(f.Body(i), kWhite);
@@ -100,7 +99,7 @@ void CardStripTest::emptyDeck() {
   QCOMPARE(f.At(10, 10), qRgb(255, 255, 120));
   QCOMPARE(f.At(1006, 86), kBlack);
   QCOMPARE(f.At(28, 50), kOld);
-  QCOMPARE(f.At(X(1) + 91, 50), kOld);
+  QCOMPARE(f.At(X(0) + 91, 50), kOld);
   QCOMPARE(f.At(500, 88), kOld);
 }
 
@@ -114,32 +113,32 @@ void CardStripTest::firstPage() {
   QFETCH(int, cards);
   Fixture f(cards);
   DrawCardStrip(f.deck);
-  for (int i = 1; i <= 10; ++i) {
-    if (i <= cards) {
+  for (int i = 0; i < 10; ++i) {
+    if (i < cards) {
       QCOMPARE(f.Kind(i), Tile::Card);
-      QCOMPARE(f.Body(i), CardColour(f.deck.CardNumbers[i]));
-      QCOMPARE(f.HasTens(i), i == 10);  // " 1" .. " 9", "10"
-      QCOMPARE(f.HasLeft(i), i > 1);
-      QCOMPARE(f.HasRight(i), i < cards);
+      QCOMPARE(f.Body(i), CardColour(f.deck.cardNumbers[i]));
+      QCOMPARE(f.HasTens(i), i == 9);  // " 1" .. " 9", "10"
+      QCOMPARE(f.HasLeft(i), i > 0);
+      QCOMPARE(f.HasRight(i), i < cards - 1);
     } else {
-      QCOMPARE(f.Kind(i), i == cards + 1 ? Tile::New : Tile::Empty);
+      QCOMPARE(f.Kind(i), i == cards ? Tile::New : Tile::Empty);
     }
   }
   // The tile's frame, the line under its band, and the thumbnail placed at
   // (x + 1, 23): its marker at (1, 1) shows at (x + 2, 24).
-  const int x = X(2);
+  const int x = X(1);
   QCOMPARE(f.At(x, 2), kBlack);
   QCOMPARE(f.At(x + 90, 86), kBlack);
   QCOMPARE(f.At(x + 45, 23), kBlack);
   QCOMPARE(f.At(x + 2, 24), kMarker);
-  QCOMPARE(f.At(x + 1, 24), f.Body(2));
-  QCOMPARE(f.At(x + 89, 60), f.Body(2));
+  QCOMPARE(f.At(x + 1, 24), f.Body(1));
+  QCOMPARE(f.At(x + 89, 60), f.Body(1));
   QCOMPARE(f.At(x + 37, 69), kWhite);  // inside "ｺﾋﾟｰ"
 }
 
 void CardStripTest::laterPages_data() {
   QTest::addColumn<int>("cards");
-  QTest::addColumn<int>("offset");
+  QTest::addColumn<int>("start");
   QTest::addColumn<bool>("onward");  // the page switch reads "つぎへ" as on page 1
   QTest::newRow("15 cards, page 2") << 15 << 10 << false;
   QTest::newRow("25 cards, page 2") << 25 << 10 << true;
@@ -149,52 +148,52 @@ void CardStripTest::laterPages_data() {
 
 void CardStripTest::laterPages() {
   QFETCH(int, cards);
-  QFETCH(int, offset);
+  QFETCH(int, start);
   QFETCH(bool, onward);
   Fixture f(cards);
   DrawCardStrip(f.deck);
   const QImage firstPageSwitch = f.PageSwitch();
-  f.deck.CardStripOffset = int16_t(offset);
-  f.deck.CurrentCard = int16_t(offset + 1);
+  f.deck.stripStart = start;
+  f.deck.currentCard = start;
   DrawCardStrip(f.deck);
-  const int shown = std::min(cards - offset, 10);
-  for (int i = 1; i <= 10; ++i) {
-    const int p = offset + i;
-    if (i <= shown) {
+  const int shown = std::min(cards - start, 10);
+  for (int i = 0; i < 10; ++i) {
+    const int p = start + i;
+    if (i < shown) {
       QCOMPARE(f.Kind(i), Tile::Card);
-      QCOMPARE(f.Body(i), CardColour(f.deck.CardNumbers[p]));
+      QCOMPARE(f.Body(i), CardColour(f.deck.cardNumbers[p]));
       QVERIFY(f.HasTens(i));
-      QCOMPARE(f.HasLeft(i), i > 1);
-      QCOMPARE(f.HasRight(i), p < cards);
+      QCOMPARE(f.HasLeft(i), i > 0);
+      QCOMPARE(f.HasRight(i), p < cards - 1);
     } else {
-      QCOMPARE(f.Kind(i), i == shown + 1 ? Tile::New : Tile::Empty);
+      QCOMPARE(f.Kind(i), i == shown ? Tile::New : Tile::Empty);
     }
   }
-  QCOMPARE(f.Band(1), kPink);
+  QCOMPARE(f.Band(0), kPink);
   QCOMPARE(f.PageSwitch() == firstPageSwitch, onward);
-  QCOMPARE(NextCardStripOffset(f.deck), int16_t(onward ? offset + 10 : 0));
+  QCOMPARE(NextStripStart(f.deck), onward ? start + 10 : 0);
 }
 
 void CardStripTest::onlyTheCurrentTileIsPink() {
   Fixture f(12);
-  const auto pinkTiles = [&f](int current, int offset) {
-    f.deck.CurrentCard = int16_t(current);
-    f.deck.CardStripOffset = int16_t(offset);
+  const auto pinkTiles = [&f](int current, int start) {
+    f.deck.currentCard = current;
+    f.deck.stripStart = start;
     DrawCardStrip(f.deck);
-    QList<int> tiles;  // a band of neither colour counts as -i
-    for (int i = 1; i <= 10; ++i) {
+    QList<int> tiles;  // a band of neither colour counts as -1 - i
+    for (int i = 0; i < 10; ++i) {
       if (f.Band(i) == kPink)
         tiles.append(i);
       else if (f.Band(i) != kBlue)
-        tiles.append(-i);
+        tiles.append(-1 - i);
     }
     return tiles;
   };
-  QCOMPARE(pinkTiles(2, 0), QList<int>{2});
-  QCOMPARE(pinkTiles(10, 0), QList<int>{10});
-  QCOMPARE(pinkTiles(12, 0), QList<int>{});
-  QCOMPARE(pinkTiles(12, 10), QList<int>{2});
-  QCOMPARE(pinkTiles(13, 10), QList<int>{3});  // a new card being drawn
+  QCOMPARE(pinkTiles(1, 0), QList<int>{1});
+  QCOMPARE(pinkTiles(9, 0), QList<int>{9});
+  QCOMPARE(pinkTiles(11, 0), QList<int>{});
+  QCOMPARE(pinkTiles(11, 10), QList<int>{1});
+  QCOMPARE(pinkTiles(12, 10), QList<int>{2});  // a new card being drawn
 }
 
 void CardStripTest::cardsWithoutThumbnailsStayBlank() {
@@ -205,12 +204,12 @@ void CardStripTest::cardsWithoutThumbnailsStayBlank() {
   small.fill(CardColour(1));
   WriteHostFile(f.drives.c(QStringLiteral("story/Card_01.BMP")), imaging::EncodeBmp(small));
   DrawCardStrip(f.deck);
-  QCOMPARE(f.Body(1), CardColour(4));
-  QCOMPARE(f.Body(2), kWhite);  // not card 4's thumbnail
+  QCOMPARE(f.Body(0), CardColour(4));
+  QCOMPARE(f.Body(1), kWhite);  // not card 4's thumbnail
+  QCOMPARE(f.Body(2), kWhite);
+  QCOMPARE(f.At(X(3) + 20, 30), CardColour(1));
   QCOMPARE(f.Body(3), kWhite);
-  QCOMPARE(f.At(X(4) + 20, 30), CardColour(1));
-  QCOMPARE(f.Body(4), kWhite);
-  for (int i = 1; i <= 4; ++i) QCOMPARE(f.Kind(i), Tile::Card);
+  for (int i = 0; i < 4; ++i) QCOMPARE(f.Kind(i), Tile::Card);
 }
 
 QTEST_MAIN(CardStripTest)

@@ -34,15 +34,12 @@ struct DeckStory {
     // stories draw on it without opening a card through the editor.
     StartPictureHistory(session.editor);
     session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
-    session.deck.StoryFolder = kStory;
-    session.deck.CardCount = int16_t(deck.size());
-    for (int p = 1; p <= deck.size(); ++p) {
-      const int n = deck[p - 1];
-      session.deck.CardNumbers[p] = int16_t(n);
-      if (!withFiles) continue;
-      for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
-        WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
-    }
+    session.deck.storyFolder = kStory;
+    session.deck.cardNumbers = deck;
+    if (withFiles)
+      for (const int n : deck)
+        for (const char* ext : {".BMP", ".PNG", ".txt", "_x.wav"})
+          WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
     WriteCardList(session.deck);
   }
   static QString Stem(int n) { return storyfiles::CardStem(n); }
@@ -58,9 +55,5 @@ struct DeckStory {
     names.removeIf([](const QString& name) { return SharedLock::IsLockName(name); });
     return names;
   }
-  QList<int> deck() const {
-    QList<int> numbers;
-    for (int p = 1; p <= session.deck.CardCount; ++p) numbers.append(session.deck.CardNumbers[p]);
-    return numbers;
-  }
+  QList<int> deck() const { return session.deck.cardNumbers; }
 };

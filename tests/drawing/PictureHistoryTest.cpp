@@ -185,7 +185,7 @@ class PictureHistoryTest : public QObject {
   // two take the card text with them.
   void blankStartOverAndPaste() {
     Drawing d;
-    d.session.deck.CurrentCard = 1;  // a new card: "はじめから" is blank paper
+    d.session.deck.currentCard = 0;  // a new card: "はじめから" is blank paper
     d.session.deck.cardText = QStringLiteral("むかし\r\n");
     d.use(Tool::MediumBrush);
     d.drag({{100, 100}, {300, 300}});

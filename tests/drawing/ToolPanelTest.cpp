@@ -100,12 +100,12 @@ class ToolPanelTest : public QObject {
   void drawButton() {
     EditorFixture f;
     f.session.screen.Show(Screen::Stories);
-    f.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
+    f.session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\\\");  // no story in the class
     QVERIFY(!f.session.drawing.Start());
     QCOMPARE(f.dialogs.beeps, 1);
     QVERIFY(f.session.screen.current() == Screen::Stories && !f.session.drawing.IsOpen());
 
-    f.session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    f.session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
     f.session.screen.Show(Screen::CardText);
     ChooseTool(f.session.editor, f.session.dialogs, Tool::MediumBrush);
     ToggleFixMode(f.session.editor);

@@ -746,7 +746,7 @@ void ExchangeTest::classHostAfterCopy() {
   session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
   dialogs.answers = {true};
   ChooseClass(session, 0);
-  QCOMPARE(int(session.deck.CardCount), 1);
+  QCOMPARE(session.deck.cardCount(), 1);
   const QImage panelBefore = session.library.storyListImage.copy();
   QSignalSpy redrawn(&session.library, &Notifier::surfaceChanged);
 
@@ -758,14 +758,14 @@ void ExchangeTest::classHostAfterCopy() {
   QCOMPARE(session.library.storyNames[1], QStringLiteral("kame"));
   QVERIFY(redrawn.count() > 0);
   QVERIFY(session.library.storyListImage != panelBefore);
-  QCOMPARE(int(session.deck.CardCount), 1);  // the story on show is still kaeru
+  QCOMPARE(session.deck.cardCount(), 1);  // the story on show is still kaeru
 
   // The story on show is replaced: its deck is read again.
   x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
   dialogs.answers = {true};
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
   QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
-  QCOMPARE(int(session.deck.CardCount), 3);
+  QCOMPARE(session.deck.cardCount(), 3);
   QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
   disk::testing::SetMountTable({});
 }

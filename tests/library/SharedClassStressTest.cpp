@@ -81,14 +81,14 @@ struct Computer {
   // Positions of this computer's own cards in the deck in hand.
   QList<int> ownCards() {
     QList<int> own;
-    for (int p = 1; p <= session.deck.CardCount; ++p) {
-      const auto lines = disk::ReadLines(CardFileStem(session.deck, session.deck.CardNumbers[p]) + QStringLiteral(".txt"));
+    for (int p = 0; p < session.deck.cardCount(); ++p) {
+      const auto lines = disk::ReadLines(CardFileStem(session.deck, session.deck.cardNumbers[p]) + QStringLiteral(".txt"));
       if (lines && !lines->isEmpty() && lines->first().startsWith(QStringLiteral("c%1-").arg(k))) own.append(p);
     }
     return own;
   }
   QString textOf(int position) {
-    return disk::ReadLines(CardFileStem(session.deck, session.deck.CardNumbers[position]) + QStringLiteral(".txt"))
+    return disk::ReadLines(CardFileStem(session.deck, session.deck.cardNumbers[position]) + QStringLiteral(".txt"))
         .value_or(QStringList{QString()})
         .value(0);
   }
@@ -127,7 +127,7 @@ struct Computer {
       const bool own = op == 6 && !mine.isEmpty();
       const QString where = own ? mine[int(random.bounded(qsizetype(mine.size())))] : story;
       if (!select(where)) return;
-      session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+      session.deck.currentCard = session.deck.cardCount();
       if (LockCardForDrawing(session.deck) != DrawingLock::Taken) return;
       const QString id = fresh("c");
       session.deck.cardText = id;
@@ -140,8 +140,8 @@ struct Computer {
       if (!select(story)) return;
       const QList<int> own = ownCards();
       if (own.isEmpty()) return;
-      session.deck.CurrentCard = int16_t(own[int(random.bounded(qsizetype(own.size())))]);
-      const QString id = textOf(session.deck.CurrentCard);
+      session.deck.currentCard = own[int(random.bounded(qsizetype(own.size())))];
+      const QString id = textOf(session.deck.currentCard);
       note(QStringLiteral("begin %1 %2 %3").arg(op == 7 ? QStringLiteral("copy") : QStringLiteral("erase"), story, id));
       if (op == 7)
         CopyCard(session.deck, dialogs);
@@ -150,8 +150,8 @@ struct Computer {
       note(dialogs.told.isEmpty() ? QStringLiteral("ok") : QStringLiteral("fail"));
     } else if (op <= 10) {
       // Move any card, or draw any card again (its text stays).
-      if (!select(story) || session.deck.CardCount == 0) return;
-      session.deck.CurrentCard = int16_t(1 + random.bounded(int(session.deck.CardCount)));
+      if (!select(story) || session.deck.cardCount() == 0) return;
+      session.deck.currentCard = int(random.bounded(session.deck.cardCount()));
       if (op == 9) {
         if (random.bounded(2)) MoveCardLeft(session.deck, dialogs);
         else MoveCardRight(session.deck, dialogs);
@@ -281,12 +281,12 @@ void SharedClassStressTest::run(const QString& folder) {
     QVERIFY2(disk::FolderExists(storyFolder), qPrintable(QStringLiteral("no folder: ") + name));
     const auto raw = disk::ReadLines(storyFolder + QStringLiteral("CardData.txt")).value_or(QStringList());
     DeckState deck;
-    deck.StoryFolder = storyFolder;
+    deck.storyFolder = storyFolder;
     ReadCardList(deck);
     // ReadCardList leaves out a number listed twice: every line is a card.
-    QCOMPARE(raw.size(), qsizetype(deck.CardCount));
-    for (int p = 1; p <= deck.CardCount; ++p) {
-      const QString stem = CardFileStem(deck, deck.CardNumbers[p]);
+    QCOMPARE(raw.size(), qsizetype(deck.cardCount()));
+    for (const int number : deck.cardNumbers) {
+      const QString stem = CardFileStem(deck, number);
       QVERIFY2(disk::FileExists(stem + QStringLiteral(".PNG")) && disk::FileExists(stem + QStringLiteral(".BMP")),
                qPrintable(QStringLiteral("card without files: ") + stem));
       const auto text = disk::ReadLines(stem + QStringLiteral(".txt"));

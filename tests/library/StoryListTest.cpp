@@ -29,10 +29,10 @@ void OneOperation(int op) {
   library.selectedStory = op / 5 % 2;
   DrawStoryList(library, deck);
   ReadCardList(deck);
-  deck.CurrentCard = int16_t(op % 5 == 1 ? deck.CardCount + 1 : op % 5 == 3 ? deck.CardCount : 1);
-  if (op % 5 < 2 && deck.CardCount < 6) SaveCard(deck, QImage(800, 600, QImage::Format_RGB32));
-  if (op % 5 == 2 && deck.CardCount < 6) CopyCard(deck, dialogs);
-  if (op % 5 == 3 && deck.CardCount > 1) EraseCard(deck, dialogs);
+  deck.currentCard = op % 5 == 1 ? deck.cardCount() : op % 5 == 3 ? deck.cardCount() - 1 : 0;
+  if (op % 5 < 2 && deck.cardCount() < 6) SaveCard(deck, QImage(800, 600, QImage::Format_RGB32));
+  if (op % 5 == 2 && deck.cardCount() < 6) CopyCard(deck, dialogs);
+  if (op % 5 == 3 && deck.cardCount() > 1) EraseCard(deck, dialogs);
   if (op % 5 == 4) {
     const QString name = library.currentStoryName;
     dialogs.inputs = {name.endsWith(u'2') ? name.chopped(1) : name + u'2'};
@@ -99,18 +99,18 @@ void StoryListTest::readList() {
 
 void StoryListTest::makeAndCancel() {
   StoryClass c({QStringLiteral("A")});
-  c.session.deck.CurrentCard = 3;
+  c.session.deck.currentCard = 2;
   const QString name = QStringLiteral("ｶｴﾙの①たび");
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, name), NameDialogStep::Close);
   QVERIFY(c.hasFolder(name));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name}));
   QCOMPARE(c.session.library.selectedStory, 1);
-  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + name + u'\\');
   QCOMPARE(c.session.library.currentStoryName, name);
-  QCOMPARE(int(c.session.deck.CardCount), 0);
+  QCOMPARE(c.session.deck.cardCount(), 0);
   // The new story opens on its new first card, not on the card number of
   // the story shown before.
-  QCOMPARE(int(c.session.deck.CurrentCard), 1);
+  QCOMPARE(c.session.deck.currentCard, 0);
   QVERIFY(c.dialogs.told.isEmpty());
 
   // An empty text changes nothing.
@@ -123,8 +123,8 @@ void StoryListTest::makeAndCancel() {
   // the next save does not replace its first card.
   WriteHostFile(c.host(QStringLiteral("のこり/CardData.txt")), " 2 \r\n 1 \r\n");
   QCOMPARE(SaveStoryName(c.session.library, c.session.deck, c.session.dialogs, QStringLiteral("のこり")), NameDialogStep::Close);
-  QCOMPARE(int(c.session.deck.CardCount), 2);
-  QCOMPARE(int(c.session.deck.CardNumbers[1]), 2);
+  QCOMPARE(c.session.deck.cardCount(), 2);
+  QCOMPARE(c.session.deck.cardNumbers[0], 2);
 
   // The first story of a class makes the list file.
   StoryClass empty;
@@ -165,7 +165,7 @@ void StoryListTest::refusals() {
     QCOMPARE(c.dialogs.told.size(), 1);
     QCOMPARE(c.snapshot(), before);
     QCOMPARE(c.names(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
-    QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+    QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("A\\"));
   }
 }
 
@@ -190,7 +190,7 @@ void StoryListTest::listFileCannotBeAppended() {
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("ねこ/Menu.txt"))), Sjis({QStringLiteral("ねこ")}));
   QCOMPARE(c.dialogs.told.size(), 1);
   QCOMPARE(c.session.library.selectedStory, 1);  // selected in memory as on screen
-  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
+  QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("ねこ\\"));
 
   // Neither file can be written (a full disk): the story is not made and
   // nothing on disk changes.
@@ -212,7 +212,7 @@ void StoryListTest::rename() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("C")});
   c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
-  c.session.deck.CurrentCard = 5;
+  c.session.deck.currentCard = 4;
   const QString name = QStringLiteral("ﾈｺ①");
   c.dialogs.inputs = {name};
   c.dialogs.answers = {true};
@@ -221,8 +221,8 @@ void StoryListTest::rename() {
   QVERIFY(!c.hasFolder(QStringLiteral("b")));
   QCOMPARE(ReadHostFile(c.host(name + QStringLiteral("/CardData.txt"))), QByteArray(" 1 \r\n"));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), name, QStringLiteral("C")}));
-  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + name + u'\\');
-  QCOMPARE(int(c.session.deck.CurrentCard), 1);
+  QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + name + u'\\');
+  QCOMPARE(c.session.deck.currentCard, 0);
 
   // The same name, and the same name in other letter case.
   c.dialogs.inputs = {name, QStringLiteral("c")};
@@ -251,7 +251,7 @@ void StoryListTest::renameStopped() {
 
   // With no story selected nothing is asked.
   StoryClass empty;
-  QVERIFY(empty.session.deck.StoryFolder.endsWith(QStringLiteral("\\\\")));
+  QVERIFY(empty.session.deck.storyFolder.endsWith(QStringLiteral("\\\\")));
   RenameStory(empty.session.library, empty.session.deck, empty.session.dialogs);
   DeleteStory(empty.session.library, empty.session.deck, empty.session.dialogs);
   QVERIFY(empty.dialogs.asked.isEmpty());
@@ -313,10 +313,10 @@ void StoryListTest::killedAtRandomLosesNothing() {
     for (int i = 0; i < library.storyNames.size(); ++i) {
       listed.append(library.storyNames[i]);
       DeckState deck;
-      deck.StoryFolder = kClass + library.storyNames[i] + u'\\';
-      QVERIFY(ReadCardList(deck) && deck.CardCount >= 1);
-      for (int p = 1; p <= deck.CardCount; ++p) {
-        const QString stem = CardFileStem(deck, deck.CardNumbers[p]);
+      deck.storyFolder = kClass + library.storyNames[i] + u'\\';
+      QVERIFY(ReadCardList(deck) && deck.cardCount() >= 1);
+      for (const int number : deck.cardNumbers) {
+        const QString stem = CardFileStem(deck, number);
         QVERIFY2(imaging::ReadCardPicture(stem + QStringLiteral(".PNG")), qPrintable(stem));
         QVERIFY2(imaging::ReadThumbnail(stem + QStringLiteral(".BMP")), qPrintable(stem));
       }
@@ -417,7 +417,7 @@ void StoryListTest::deleteStories() {
   QVERIFY(!c.hasFolder(QStringLiteral("B")));
   QVERIFY(c.hasFolder(QStringLiteral("A")) && c.hasFolder(QStringLiteral("C")));
   QCOMPARE(c.listBytes(), Sjis({QStringLiteral("A"), QStringLiteral("C")}));
-  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("A\\"));
+  QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("A\\"));
 
   // The only story: folder and list file go, and nothing is selected.
   StoryClass one({QStringLiteral("ひとつ")});
@@ -426,7 +426,7 @@ void StoryListTest::deleteStories() {
   QVERIFY(!one.hasFolder(QStringLiteral("ひとつ")));
   QVERIFY(!one.hasListFile());
   QCOMPARE(one.session.library.storyNames.size(), 0);
-  QCOMPARE(one.session.deck.StoryFolder, StoryClass::Folder() + u'\\');
+  QCOMPARE(one.session.deck.storyFolder, StoryClass::Folder() + u'\\');
   one.dialogs.asked.clear();
   DeleteStory(one.session.library, one.session.deck, one.session.dialogs);
   RenameStory(one.session.library, one.session.deck, one.session.dialogs);

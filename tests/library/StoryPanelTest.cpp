@@ -89,7 +89,7 @@ void StoryPanelTest::drawnList() {
   }
   QCOMPARE(Count(img, QRect(3, 184, 2, 20), kRed), 0);
 
-  QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
+  QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("いぬ\\"));
   QCOMPARE(c.session.library.currentStoryName, QStringLiteral("いぬ"));
 
   // No stories: row 1 highlighted, no text, no story selected.
@@ -98,7 +98,7 @@ void StoryPanelTest::drawnList() {
   QCOMPARE(Count(none, QRect(3, 184, 181, 20), kHighlight), 181 * 20);
   QCOMPARE(Count(none, QRect(0, 183, 190, 435), kRed), 0);
   QVERIFY(empty.session.library.currentStoryName.isEmpty());
-  QCOMPARE(empty.session.deck.StoryFolder, StoryClass::Folder() + u'\\');
+  QCOMPARE(empty.session.deck.storyFolder, StoryClass::Folder() + u'\\');
 }
 
 void StoryPanelTest::namesPastTheBox() {
@@ -146,20 +146,20 @@ void StoryPanelTest::pickRow() {
   StoryClass c({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   c.session.library.selectedStory = 1;
   DrawStoryList(c.session.library, c.session.deck);
-  c.session.deck.CurrentCard = 7;
+  c.session.deck.currentCard = 6;
   int draws = 0;
   connect(&c.session.library, &LibraryState::surfaceChanged, this, [&] { ++draws; });
 
   PickStoryAt(c.session.library, c.session.deck, QPointF(x, y));
   if (row == 0) {
     QCOMPARE(c.session.library.selectedStory, 1);
-    QCOMPARE(c.session.deck.CurrentCard, 7);
+    QCOMPARE(c.session.deck.currentCard, 6);
     QCOMPARE(draws, 0);
   } else {
     QCOMPARE(c.session.library.selectedStory, row - 1);
-    QCOMPARE(c.session.deck.CurrentCard, 1);
+    QCOMPARE(c.session.deck.currentCard, 0);
     QCOMPARE(draws, 1);
-    QCOMPARE(c.session.deck.StoryFolder, StoryClass::Folder() + c.session.library.storyNames[row - 1] + u'\\');
+    QCOMPARE(c.session.deck.storyFolder, StoryClass::Folder() + c.session.library.storyNames[row - 1] + u'\\');
     QVERIFY(Count(c.session.library.storyListImage, Row(row), kHighlight) > 0);
   }
 }

@@ -102,62 +102,62 @@ void StoryPlayerTest::forwardBackAndTheEnd() {
   QVERIFY(empty.host.beeps == 1 && !empty.window.isVisible() && empty.showsTitle());
 
   Show show(3);
-  show.host.narrated = {1, 3};
+  show.host.narrated = {0, 2};
   show.window.Start();
-  QVERIFY(show.position() == 0 && show.showsTitle());
+  QVERIFY(show.position() == StoryPlayer::kTitle && show.showsTitle());
   show.click("Command6");  // the title has no narration
 
   // "＞" from the title: card 1 opens from the middle, then its narration.
   show.click("Command3");
   QVERIFY(show.wiping() && show.presenter().steps().front().first.x() == 400 && show.host.played.isEmpty());
   show.presenter().Finish();
-  QVERIFY(show.shows(1));
+  QVERIFY(show.shows(0));
   QCOMPARE(show.host.played, QStringList{QStringLiteral("Card_01_x.wav")});
   show.press({"Command3", "Command3"});  // card 2 has no narration
-  QVERIFY(show.shows(3));
+  QVERIFY(show.shows(2));
   QCOMPARE(show.host.played.join(' '), QStringLiteral("Card_01_x.wav Card_03_x.wav"));
 
   // Past the last card: "おしまい", nothing played or loaded, and the place
   // holds however often "＞" is pressed; "音声" there plays nothing.
   for (int i = 0; i < 3; ++i) {
     show.click("Command3");
-    QVERIFY(show.endShown() && !show.presenter().busy() && show.position() == 4);
+    QVERIFY(show.endShown() && !show.presenter().busy() && show.position() == 3);
   }
   show.click("Command6");
-  QVERIFY(show.host.played.size() == 2 && show.host.loaded == (std::vector<int>{1, 2, 3}));
+  QVERIFY(show.host.played.size() == 2 && show.host.loaded == (std::vector<int>{0, 1, 2}));
 
   // "＜" brings the last card back, closing in from the edges.
   show.click("Command2");
   QVERIFY(!show.endShown() && show.presenter().steps().front().first.x() == 0);
   show.press({"Command6"});
-  QVERIFY(show.shows(3) && show.host.played.size() == 3);
+  QVERIFY(show.shows(2) && show.host.played.size() == 3);
 
   // "■" only shows "おしまい", which hides the window and sends the main
   // window back to the card last shown: past the end the last card, on the
   // title the first.
   show.click("Command1");
-  QCOMPARE(show.position(), 3);
+  QCOMPARE(show.position(), 2);
   show.click("Command4");
   QVERIFY(!show.window.isVisible());
   show.window.Start();
   show.press({"Command5", "Command3", "Command4"});
   show.window.Start();
   show.press({"Command1", "Command4"});
-  QCOMPARE(show.host.closed, (std::vector<int>{3, 3, 1}));
+  QCOMPARE(show.host.closed, (std::vector<int>{2, 2, 0}));
 }
 
 void StoryPlayerTest::titleBackAndFlipMode() {
   Show show(3);
-  show.host.narrated = {1, 2, 3};
+  show.host.narrated = {0, 1, 2};
   show.window.Start();
-  // "＜" on the title: place 1, nothing drawn; then "＞" shows card 2. At
-  // card 1, "＜" keeps it and draws nothing.
+  // "＜" on the title: card 1's place, nothing drawn; then "＞" shows card
+  // 2. At card 1, "＜" keeps it and draws nothing.
   show.click("Command2");
-  QVERIFY(show.position() == 1 && show.showsTitle());
+  QVERIFY(show.position() == 0 && show.showsTitle());
   show.press({"Command3"});
-  QVERIFY(show.shows(2));
+  QVERIFY(show.shows(1));
   show.press({"Command2", "Command2"});
-  QCOMPARE(show.host.loaded, (std::vector<int>{2, 1}));
+  QCOMPARE(show.host.loaded, (std::vector<int>{1, 0}));
 
   // "ﾊﾟﾗﾊﾟﾗ" from the title: cards 1, 2, 3 at once, each held a moment, no
   // narration, "おしまい" hidden; again: "おしまい".
@@ -166,36 +166,36 @@ void StoryPlayerTest::titleBackAndFlipMode() {
   show.host.played.clear();
   show.click("Command5");
   QCOMPARE(show.player().mode(), ShowMode::Flip);
-  QVERIFY(show.shows(1) && show.presenter().busy() && !show.wiping());
+  QVERIFY(show.shows(0) && show.presenter().busy() && !show.wiping());
   show.presenter().Advance();
-  QVERIFY(show.shows(2));
+  QVERIFY(show.shows(1));
   show.presenter().Finish();
-  QVERIFY(show.shows(3) && show.host.played.isEmpty() && !show.endShown());
-  QCOMPARE(show.host.loaded, (std::vector<int>{1, 2, 3}));
+  QVERIFY(show.shows(2) && show.host.played.isEmpty() && !show.endShown());
+  QCOMPARE(show.host.loaded, (std::vector<int>{0, 1, 2}));
   show.click("Command5");
   QVERIFY(show.endShown());
 
   // Back without animation; "＞" runs on to the last card and plays only
   // its narration.
   show.click("Command2");
-  QVERIFY(show.shows(3) && !show.presenter().busy());
+  QVERIFY(show.shows(2) && !show.presenter().busy());
   show.press({"Command2", "Command2"});
-  QVERIFY(show.shows(1));
+  QVERIFY(show.shows(0));
   show.press({"Command3"});
-  QVERIFY(show.shows(3));
+  QVERIFY(show.shows(2));
   QCOMPARE(show.host.played, QStringList{QStringLiteral("Card_03_x.wav")});
 
   // A new start is at the title in normal mode.
   show.press({"Command1", "Command4"});
   show.window.Start();
-  QVERIFY(show.position() == 0 && show.player().mode() == ShowMode::Normal && show.showsTitle() && !show.endShown());
+  QVERIFY(show.position() == StoryPlayer::kTitle && show.player().mode() == ShowMode::Normal && show.showsTitle() && !show.endShown());
   show.click("Command3");
   QVERIFY(show.wiping());
 }
 
 void StoryPlayerTest::clicksDuringAWipeWaitTheirTurn() {
   Show show(3);
-  show.host.narrated = {1, 2};
+  show.host.narrated = {0, 1};
   show.window.Start();
   show.click("Command3");
   show.presenter().Advance();
@@ -207,9 +207,9 @@ void StoryPlayerTest::clicksDuringAWipeWaitTheirTurn() {
   QCOMPARE(show.player().waiting(), size_t(4));
   QVERIFY(show.host.loaded.size() == 1 && show.presenter().stepsDone() == 1 && !show.endShown());
   show.presenter().Finish();
-  QCOMPARE(show.host.loaded, (std::vector<int>{1, 2, 1}));
+  QCOMPARE(show.host.loaded, (std::vector<int>{0, 1, 0}));
   QCOMPARE(show.host.played.join(' '), QStringLiteral("Card_01_x.wav Card_02_x.wav Card_01_x.wav"));
-  QVERIFY(show.shows(1) && show.endShown());
+  QVERIFY(show.shows(0) && show.endShown());
 
   // The same on the frame timer, ending with the window closed.
   show.presenter().setTimed(true);
@@ -218,8 +218,8 @@ void StoryPlayerTest::clicksDuringAWipeWaitTheirTurn() {
   QTest::keyClick(&show.window, Qt::Key_Escape);
   QVERIFY(show.window.isVisible() && show.presenter().busy());
   QTRY_VERIFY_WITH_TIMEOUT(!show.window.isVisible(), 5000);
-  QVERIFY(show.shows(2));
-  QCOMPARE(show.host.closed, std::vector<int>{2});
+  QVERIFY(show.shows(1));
+  QCOMPARE(show.host.closed, std::vector<int>{1});
 }
 
 void StoryPlayerTest::keys() {
@@ -227,7 +227,7 @@ void StoryPlayerTest::keys() {
   show.window.Start();
   for (Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_PageDown, Qt::Key_Left, Qt::Key_PageUp})
     show.key(key);
-  QCOMPARE(show.host.loaded, (std::vector<int>{1, 2, 3, 2, 1}));
+  QCOMPARE(show.host.loaded, (std::vector<int>{0, 1, 2, 1, 0}));
   show.key(Qt::Key_Return);  // nothing while "おしまい" is hidden
   show.key(Qt::Key_Escape);
   QVERIFY(show.window.isVisible() && show.endShown());
@@ -240,7 +240,7 @@ void StoryPlayerTest::keys() {
   // Closed by the system, the show ends as with "おしまい".
   show.window.Start();
   show.window.close();
-  QCOMPARE(show.host.closed, (std::vector<int>{1, 1, 1}));
+  QCOMPARE(show.host.closed, (std::vector<int>{0, 0, 0}));
 }
 
 QTEST_MAIN(StoryPlayerTest)

@@ -15,6 +15,7 @@
 
 static const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\");
 static void Click(QWidget* window, const char* name) { window->findChild<QPushButton*>(QLatin1String(name))->click(); }
+// A press on the body of the first page's tile for deck `position`.
 static void PressTile(MainWindow& form, int position) {
   QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(strip::TileLeft(position) + 45, 50));
 }
@@ -60,7 +61,7 @@ class RecorderAndPlayerTest : public QObject {
     QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
     if (sound) QVERIFY(ReadHostFile(drives_->c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01_x.wav"))).startsWith("RIFF"));
     Click(form_.get(), "Command3"), Click(form_.get(), "Command10");  // back, then the new-card tile
-    PressTile(*form_, 2);
+    PressTile(*form_, 1);
     QVERIFY(!recorder.NarrationFile());
     if (!sound) QSKIP(qPrintable(SoundServer::Problem()));
     // A recording left without "保存" is offered at "えをかく おわり".
@@ -103,21 +104,21 @@ class RecorderAndPlayerTest : public QObject {
     QCOMPARE(dialogs_->beeps, 1);
     QVERIFY(!player->isVisible());
     const QRgb colours[] = {qRgb(250, 0, 0), qRgb(0, 250, 0), qRgb(0, 0, 250)};
-    for (int p = 1; p <= 3; ++p) PressTile(*form_, p), session.editor.canvasImage.fill(colours[p - 1]), Click(form_.get(), "Command10");
+    for (int p = 0; p < 3; ++p) PressTile(*form_, p), session.editor.canvasImage.fill(colours[p]), Click(form_.get(), "Command10");
     Click(form_.get(), "Command6");
-    QVERIFY(player->isVisible() && player->player().position() == 0);
+    QVERIFY(player->isVisible() && player->player().position() == StoryPlayer::kTitle);
     // While the show is on, nothing in the main window can change the cards.
     QCOMPARE(QApplication::activeModalWidget(), player);
-    for (int p = 1; p <= 2; ++p) {
+    for (int p = 0; p < 2; ++p) {
       Click(player, "Command3");
       QTRY_VERIFY(!player->player().presenter().busy());
-      QCOMPARE(session.deck.CurrentCard, int16_t(p));
-      QCOMPARE(session.deck.cardImage.pixel(400, 300), colours[p - 1]);
+      QCOMPARE(session.deck.currentCard, p);
+      QCOMPARE(session.deck.cardImage.pixel(400, 300), colours[p]);
     }
     Click(player, "Command1"), Click(player, "Command4");
-    QCOMPARE(session.deck.stripImage.pixel(strip::TileLeft(2) + 45, 5), strip::kCurrentBand.rgb());
+    QCOMPARE(session.deck.stripImage.pixel(strip::TileLeft(1) + 45, 5), strip::kCurrentBand.rgb());
     Click(form_.get(), "Command3");  // "えをかく" opens card 2
-    QVERIFY(!player->isVisible() && session.deck.CurrentCard == 2 && CanvasCentre(session) == colours[1]);
+    QVERIFY(!player->isVisible() && session.deck.currentCard == 1 && CanvasCentre(session) == colours[1]);
     QCOMPARE(session.narration.recorder.NarrationFile(), kStory + QStringLiteral("Card_02_x.wav"));
   }
 };

@@ -116,7 +116,7 @@ void RecoveryTest::killedDrawingComesBack() {
   QCOMPARE(dialogs.asked, (QStringList{QStringLiteral("１年１組でよろしいですか"), kOffer}));
   QVERIFY(session.drawing.IsOpen());
   QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ"));
-  QCOMPARE(session.deck.CurrentCard, int16_t(1));
+  QCOMPARE(session.deck.currentCard, 0);
   const QImage drawn = QImage(reference).convertToFormat(QImage::Format_RGB32);
   QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), drawn);
   QCOMPARE(session.deck.cardText, QStringLiteral("あかい せん\r\nおわり"));

@@ -72,12 +72,12 @@ int RunAsOtherComputer(int argc, char** argv) {
     Say(Select(session, args.value(1)) ? (DeleteStory(session.library, session.deck, dialogs), "ok") : "missing");
   } else if (what == u"add") {
     if (!Select(session, args.value(1))) return Say("missing"), 1;
-    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.currentCard = session.deck.cardCount();
     session.deck.cardText = args.value(2);
     Say(SaveCard(session.deck, Paper()) == CardSave::Saved ? "ok" : "failed");
   } else if (what == u"draw") {
     if (!Select(session, args.value(1))) return Say("missing"), 1;
-    session.deck.CurrentCard = int16_t(args.value(2).toInt());
+    session.deck.currentCard = args.value(2).toInt();  // a deck position from 0
     Say(LockCardForDrawing(session.deck) == DrawingLock::Taken ? "held" : "busy");
     WaitForInputToClose();
   }
@@ -107,7 +107,7 @@ void SharedClassTest::listsMergeAcrossComputers() {
   StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("やま")});
   Session& session = c.session;
   // A new card is being drawn here while the other computer adds one.
-  session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+  session.deck.currentCard = session.deck.cardCount();
   session.deck.cardText = QStringLiteral("ここ");
   {
     OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("あっち")});
@@ -117,8 +117,8 @@ void SharedClassTest::listsMergeAcrossComputers() {
   ReleaseDrawingLock(session.deck);
   // Both new cards stay, each with its own number and files.
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "2", "3"}));
-  QCOMPARE(session.deck.CardCount, int16_t(3));
-  QCOMPARE(session.deck.CurrentCard, int16_t(3));
+  QCOMPARE(session.deck.cardCount(), 3);
+  QCOMPARE(session.deck.currentCard, 2);
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_02.txt"))), QByteArray(*text::Encode(QStringLiteral("あっち\r\n"))));
   QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_03.txt"))), QByteArray(*text::Encode(QStringLiteral("ここ\r\n"))));
 
@@ -153,24 +153,24 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   StoryClass c({QStringLiteral("みんな")});
   Session& session = c.session;
   for (const char* text : {"いち", "に"}) {
-    session.deck.CurrentCard = int16_t(session.deck.CardCount + 1);
+    session.deck.currentCard = session.deck.cardCount();
     session.deck.cardText = QString::fromUtf8(text);
     QCOMPARE(SaveCard(session.deck, Paper()), CardSave::Saved);
   }
   ReleaseDrawingLock(session.deck);
-  QCOMPARE(session.deck.CardCount, int16_t(3));
+  QCOMPARE(session.deck.cardCount(), 3);
   ShowFirstCard(session.deck);
 
-  OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("draw"), QStringLiteral("みんな"), QStringLiteral("2")});
+  OtherComputer other(QStringLiteral("pc-b"), {QStringLiteral("draw"), QStringLiteral("みんな"), QStringLiteral("1")});
   QCOMPARE(other.readLine(), QStringLiteral("held"));
   // The card is named in the strip's lock listing nowhere the child sees.
   QVERIFY(!disk::ListFiles(StoryClass::Folder() + QStringLiteral("みんな\\"), QStringLiteral("*.*")).join(u' ').contains(QStringLiteral("lock")));
 
-  // Opening card 2 (tile 2's body) for drawing is refused; it is shown.
+  // Opening card 2 (the second tile's body) for drawing is refused; it is shown.
   CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(130, 50));
   QCOMPARE(c.dialogs.told, QStringList{kCardInUse});
   QVERIFY(!session.drawing.IsOpen());
-  QCOMPARE(session.deck.CurrentCard, int16_t(2));
+  QCOMPARE(session.deck.currentCard, 1);
   session.drawing.Start();
   QCOMPARE(c.dialogs.told, (QStringList{kCardInUse, kCardInUse}));
   QVERIFY(!session.drawing.IsOpen());
@@ -193,12 +193,12 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   c.dialogs.told.clear();
 
   // Its other cards: copied, moved, erased, drawn.
-  session.deck.CurrentCard = 3;
+  session.deck.currentCard = 2;
   c.dialogs.answers = {true};
   CopyCard(session.deck, c.dialogs);
   MoveCardLeft(session.deck, c.dialogs);  // card 3 before card 2
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2", "4"}));
-  session.deck.CurrentCard = 4;
+  session.deck.currentCard = 3;
   c.dialogs.answers = {true};
   EraseCard(session.deck, c.dialogs);
   QCOMPARE(ListedNumbers(c, QStringLiteral("みんな")), (QStringList{"1", "3", "2"}));
@@ -210,7 +210,7 @@ void SharedClassTest::cardDrawnElsewhereIsRefused() {
   // Once the other computer lets it go the card opens here.
   other.closeInput();
   QCOMPARE(other.wait(), 0);
-  CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(225, 50));  // tile 3: card 2
+  CardStripMouseDown(session.drawing, session.editor, session.deck, c.dialogs, QPointF(225, 50));  // the third tile: card 2
   QVERIFY(session.drawing.IsOpen());
   QCOMPARE(c.dialogs.told, QStringList());
 }
@@ -261,13 +261,13 @@ void SharedClassTest::windowFollowsFolder() {
   QCOMPARE(session.library.selectedStory, 0);
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
-  QTRY_COMPARE_WITH_TIMEOUT(session.deck.CardCount, int16_t(2), within);
-  QCOMPARE(session.deck.CurrentCard, int16_t(1));
+  QTRY_COMPARE_WITH_TIMEOUT(session.deck.cardCount(), 2, within);
+  QCOMPARE(session.deck.currentCard, 0);
 
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("みんな")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.told, QStringList{QStringLiteral("この おはなしは ほかの コンピュータで すてられました。")}, within);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("うみ"), QStringLiteral("そら")}));
-  QCOMPARE(session.deck.StoryFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
+  QCOMPARE(session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
 }
 
 int main(int argc, char** argv) {

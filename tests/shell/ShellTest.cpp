@@ -157,7 +157,7 @@ void ShellTest::choosingAClassOpensIt() {
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("２年３組でよろしいですか")});
   QCOMPARE(session.library.classFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_23\\"));
   QCOMPARE(session.library.selectedStory, 0);
-  QCOMPARE(session.deck.CurrentCard, int16_t(1));
+  QCOMPARE(session.deck.currentCard, 0);
   QVERIFY(form.classPanel->isHidden());
   QVERIFY(!form.storyPanel->isHidden());
   QVERIFY(!form.cardStrip->isHidden());
@@ -253,14 +253,14 @@ void ShellTest::quitting() {
   Session session(dialogs);
   MainWindow form(session, QSize(1024, 768));
   form.show();
-  session.deck.CardCount = 3;
+  session.deck.cardNumbers = {1, 2, 3};
 
   // いいえ to the close request keeps everything as it was.
   dialogs.answers = {false};
   QVERIFY(!form.close());
   QVERIFY(form.isVisible());
   QVERIFY(!dialogs.ended);
-  QCOMPARE(session.deck.CardCount, int16_t(3));
+  QCOMPARE(session.deck.cardCount(), 3);
   QCOMPARE(dialogs.asked, QStringList{QStringLiteral("「ぴこらまつくろ」をおわります。")});
 
   // The quit button asks the same; いいえ does nothing, はい ends.
@@ -313,14 +313,14 @@ void ShellTest::windowPassesClicksToEachPart() {
   MainWindow form(session, QSize(1024, 768));
   dialogs.answers = {true};
   form.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
-  QCOMPARE(session.deck.StoryFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\"));
+  QCOMPARE(session.deck.storyFolder, QStringLiteral("C:\\A_PIKORA\\CLASS_11\\neko\\"));
   QVERIFY(!form.storyPanel->isHidden());
 
   form.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
   QVERIFY(form.storyPanel->isHidden());
   QVERIFY(!form.toolPanel->isHidden());
   QVERIFY(!form.canvas->isHidden());
-  QCOMPARE(session.deck.CurrentCard, int16_t(1));
+  QCOMPARE(session.deck.currentCard, 0);
 
   QTest::mouseClick(form.cardStrip, Qt::LeftButton, {}, QPoint(100, 50));
   QCOMPARE(dialogs.told, QStringList{QStringLiteral("「えをかく」をおわってください。")});
@@ -329,7 +329,7 @@ void ShellTest::windowPassesClicksToEachPart() {
   form.findChild<QPushButton*>(QStringLiteral("Command10"))->click();
   QVERIFY(!form.storyPanel->isHidden());
   QVERIFY(form.toolPanel->isHidden());
-  QCOMPARE(session.deck.CardCount, int16_t(1));
+  QCOMPARE(session.deck.cardCount(), 1);
   QCOMPARE(session.deck.cardImage.pixel(393, 293), qRgb(255, 0, 0));
   QVERIFY(QFileInfo::exists(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko/Card_01.PNG"))));
 

@@ -23,7 +23,7 @@ struct EditorFixture {
   EditorFixture() {
     StartSession(session);
     LayOutSession(session, QSize(1024, 768));
-    session.deck.StoryFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
+    session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
     // The canvas and its history, as opening a card makes them.
     StartPictureHistory(session.editor);
   }
