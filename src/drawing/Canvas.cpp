@@ -43,10 +43,10 @@ void PaintCanvasFrame(EditorState& editor) {
   if (canvas.isNull()) return;
   if (canvas.format() != QImage::Format_RGB32 && canvas.format() != QImage::Format_ARGB32)
     canvas.convertTo(QImage::Format_RGB32);
-  const int x = editor.CanvasOffsetX;
-  const int y = editor.CanvasOffsetY;
-  const int w = editor.CanvasPanelWidth;
-  const int h = editor.CanvasPanelHeight;
+  const int x = editor.canvasOffsetX;
+  const int y = editor.canvasOffsetY;
+  const int w = editor.canvasPanelWidth;
+  const int h = editor.canvasPanelHeight;
   const QRgb colour = kCanvasFrameColour;
   // Each strip is a filled box with both corners included. Only the pixels
   // that were not frame-coloured yet are shown again, so the frontier after
@@ -110,8 +110,8 @@ void EndPictureHistory(EditorState& editor) {
 bool PastePicture(EditorState& editor, const QImage& picture) {
   if (picture.isNull()) return false;
   const QImage flat = OnWhite(picture);
-  const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + editor.CanvasOffsetX;
-  const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + editor.CanvasOffsetY;
+  const int x = int(RoundHalfEven((800 - picture.width()) / 2.0)) + editor.canvasOffsetX;
+  const int y = int(RoundHalfEven((600 - picture.height()) / 2.0)) + editor.canvasOffsetY;
   if (QImage& canvas = editor.canvas(); !canvas.isNull()) {
     QPainter painter(&canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

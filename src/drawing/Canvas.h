@@ -3,7 +3,7 @@
 
 #pragma once
 // The drawing canvas. The card's 800 x 600 picture lies at
-// (CanvasOffsetX, CanvasOffsetY) inside it; a yellow frame covers the rest.
+// (canvasOffsetX, canvasOffsetY) inside it; a yellow frame covers the rest.
 // Every finished action on it is one step of the picture's history.
 
 #include <QImage>

@@ -38,14 +38,14 @@ void ShowCardPicture(EditorState& editor, const DeckState& deck) {
   if (canvas.isNull()) return;
   QPainter painter(&canvas);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), deck.cardImage,
+  painter.drawImage(QPoint(editor.canvasOffsetX, editor.canvasOffsetY), deck.cardImage,
                     QRect(0, 0, 800, 600));
   painter.end();
-  editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
+  editor.notifySurface(QRect(editor.canvasOffsetX, editor.canvasOffsetY, 800, 600));
 }
 
 QImage CanvasPicture(EditorState& editor) {
-  return editor.canvas().copy(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600);
+  return editor.canvas().copy(editor.canvasOffsetX, editor.canvasOffsetY, 800, 600);
 }
 
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {

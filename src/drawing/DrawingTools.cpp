@@ -117,8 +117,8 @@ void Stroke(EditorState& editor, const ToolInfo& tool, QPointF to) {
 // repaint at mouse-up covers it again.
 void FloodFill(EditorState& editor, QPointF at) {
   QImage& canvas = Canvas(editor);
-  const int ox = editor.CanvasOffsetX, oy = editor.CanvasOffsetY;
-  const int w = editor.CanvasPanelWidth, h = editor.CanvasPanelHeight;
+  const int ox = editor.canvasOffsetX, oy = editor.canvasOffsetY;
+  const int w = editor.canvasPanelWidth, h = editor.canvasPanelHeight;
   BoxChanged(editor, raster::Box(canvas, {ox - 1, oy - 1}, {w - 2 * ox - 2, h - 2 * oy - 1}, kBlack));
   Changed(editor, raster::BorderFill(canvas, Pixel(at), kBlack, editor.paletteColour(editor.fillColourIndex)));
 }
@@ -145,7 +145,7 @@ void Click(EditorState& editor, const TwoClickKind& kind, QPointF at) {
 }  // namespace
 
 void ClampCanvasPoint(const EditorState& editor, float& x, float& y) {
-  const float left = editor.CanvasOffsetX, top = editor.CanvasOffsetY;
+  const float left = editor.canvasOffsetX, top = editor.canvasOffsetY;
   const float right = left + 798, bottom = top + 599;
   if (std::isnan(x)) x = left;
   if (std::isnan(y)) y = top;

@@ -19,8 +19,8 @@ inline constexpr int kMiddleButton = 4;
 // The grid of "こてい", in pixels.
 inline constexpr int kSnapStep = 8;
 
-// Pulls a point into the drawable area, columns CanvasOffsetX .. + 798 and
-// rows CanvasOffsetY .. + 599, and in "こてい" placement onto the grid,
+// Pulls a point into the drawable area, columns canvasOffsetX .. + 798 and
+// rows canvasOffsetY .. + 599, and in "こてい" placement onto the grid,
 // halves going to the even grid line.
 void ClampCanvasPoint(const EditorState& editor, float& x, float& y);
 

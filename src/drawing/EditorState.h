@@ -29,10 +29,10 @@ class EditorState : public Notifier {
   // The state a run starts with: no tool, the palette, free placement.
   EditorState() { InitPalette(*this); }
 
-  int CanvasOffsetX = 7;
-  int CanvasOffsetY = 7;
-  int CanvasPanelWidth = 0;
-  int CanvasPanelHeight = 0;
+  int canvasOffsetX = 7;
+  int canvasOffsetY = 7;
+  int canvasPanelWidth = 0;
+  int canvasPanelHeight = 0;
 
   Tool tool = Tool::None;
   // The tool whose button is lit: the last one chosen. "えをかく" leaves

@@ -214,10 +214,10 @@ void RestoreDrawing(EditorState& editor, DeckState& deck, const DrawingSnapshot&
   if (editor.canvas().isNull()) return;
   QPainter painter(&editor.canvas());
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(QPoint(editor.CanvasOffsetX, editor.CanvasOffsetY), snapshot.picture);
+  painter.drawImage(QPoint(editor.canvasOffsetX, editor.canvasOffsetY), snapshot.picture);
   painter.end();
   PaintCanvasFrame(editor);
-  editor.notifySurface(QRect(editor.CanvasOffsetX, editor.CanvasOffsetY, 800, 600));
+  editor.notifySurface(QRect(editor.canvasOffsetX, editor.canvasOffsetY, 800, 600));
   StartPictureHistory(editor);  // the card opens as it was drawn, with no steps before
   deck.cardText = snapshot.text;
   deck.notifyChanged();

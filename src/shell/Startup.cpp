@@ -24,13 +24,13 @@ void LayOutSession(Session& session, QSize screen) {
   LibraryState& library = session.library;
   DeckState& deck = session.deck;
   EditorState& editor = session.editor;
-  editor.CanvasOffsetX = 7;
-  editor.CanvasOffsetY = 7;
+  editor.canvasOffsetX = 7;
+  editor.canvasOffsetY = 7;
   session.layout = ChooseLayout(screen);
   // The canvas keeps its full logical size in both layouts: the small one
   // shows it scaled.
-  editor.CanvasPanelWidth = session.layout.canvas.width() + 4;
-  editor.CanvasPanelHeight = session.layout.canvas.height() + 4;
+  editor.canvasPanelWidth = session.layout.canvas.width() + 4;
+  editor.canvasPanelHeight = session.layout.canvas.height() + 4;
 
   const auto surface = [](QSize size, QColor fill) {
     QImage image(size, QImage::Format_RGB32);

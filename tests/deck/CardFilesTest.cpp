@@ -25,15 +25,15 @@ struct Story : DeckStory {
   // Paints the picture area of the canvas in four coloured quarters.
   void paintQuarters() {
     QPainter painter(&session.editor.canvasImage);
-    const int x = session.editor.CanvasOffsetX, y = session.editor.CanvasOffsetY;
+    const int x = session.editor.canvasOffsetX, y = session.editor.canvasOffsetY;
     painter.fillRect(x, y, 400, 300, Qt::red);
     painter.fillRect(x + 400, y, 400, 300, Qt::green);
     painter.fillRect(x, y + 300, 400, 300, Qt::blue);
     painter.fillRect(x + 400, y + 300, 400, 300, Qt::black);
   }
-  QImage pictureArea() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 800, 600); }
+  QImage pictureArea() const { return session.editor.canvasImage.copy(session.editor.canvasOffsetX, session.editor.canvasOffsetY, 800, 600); }
   // The picture area less its last column, which the frame covers.
-  QImage shown() const { return session.editor.canvasImage.copy(session.editor.CanvasOffsetX, session.editor.CanvasOffsetY, 799, 600); }
+  QImage shown() const { return session.editor.canvasImage.copy(session.editor.canvasOffsetX, session.editor.canvasOffsetY, 799, 600); }
   // The card at currentCard counts as open for drawing, with what the
   // canvas shows now.
   void openEditor() {

@@ -26,7 +26,7 @@ static void WaitForSound(const Recorder& recorder) {
   QTest::qWait(300);
 }
 static QRgb CanvasCentre(const Session& session) {
-  return session.editor.canvasImage.pixel(session.editor.CanvasOffsetX + 400, session.editor.CanvasOffsetY + 300);
+  return session.editor.canvasImage.pixel(session.editor.canvasOffsetX + 400, session.editor.canvasOffsetY + 300);
 }
 
 class RecorderAndPlayerTest : public QObject {

@@ -185,7 +185,7 @@ void RecoveryTest::leftDrawingsGoAway() {
   QVERIFY(!session.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
-  QVERIFY(saved.pixel(300 - session.editor.CanvasOffsetX, 300 - session.editor.CanvasOffsetY) != qRgb(255, 255, 255));
+  QVERIFY(saved.pixel(300 - session.editor.canvasOffsetX, 300 - session.editor.canvasOffsetY) != qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(RecoveryTest)

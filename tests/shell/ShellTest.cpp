@@ -59,8 +59,8 @@ void ShellTest::layoutFollowsScreenSize() {
   QCOMPARE(session.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
   // The canvas keeps its full size in both layouts, so a card is the same
   // card on any screen.
-  QCOMPARE(session.editor.CanvasPanelWidth, 822);
-  QCOMPARE(session.editor.CanvasPanelHeight, 622);
+  QCOMPARE(session.editor.canvasPanelWidth, 822);
+  QCOMPARE(session.editor.canvasPanelHeight, 622);
   // The canvas and the card's picture are made on first use, the canvas
   // at its full size: the class screen needs neither.
   QVERIFY(session.editor.canvasImage.isNull() && session.deck.cardImage.isNull());
