@@ -85,15 +85,16 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
   driveList_->setAccessibleName(QStringLiteral("ﾌﾛｯﾋﾟﾃﾞｨｽｸ"));
   driveList_->setSurface(&exchange_.ListImage(StoryExchange::DriveSide));
   placements.add(driveList_, {304, 78, 191, 431});
+  connect(&exchange_, &StoryExchange::listDrawn, this, [this](StoryExchange::Side side) {
+    (side == StoryExchange::ClassSide ? classList_ : driveList_)->showSurface();
+  });
   connect(classList_, &PicturePanel::mousePressed, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
             exchange_.PressList(StoryExchange::ClassSide, at.y());
-            showLists();
           });
   connect(driveList_, &PicturePanel::mousePressed, this,
           [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF at) {
             exchange_.PressList(StoryExchange::DriveSide, at.y());
-            showLists();
           });
 
   toDriveButton_ =
@@ -119,7 +120,6 @@ void ExchangeWindow::Open() {
     exchange_.Reopen();
   }
   showDriveColours();
-  showLists();
   exec();
 }
 
@@ -129,16 +129,10 @@ void ExchangeWindow::showDriveColours() {
     driveButtons_[i]->setFace(drive == QLatin1Char(kDriveLetters[i]) ? kChosenDrive : kOtherDrive);
 }
 
-void ExchangeWindow::showLists() {
-  classList_->showSurface();
-  driveList_->showSurface();
-}
-
 void ExchangeWindow::onDriveClicked(int index) {
   if (exchange_.Copying()) return;
   exchange_.ChooseDrive(QLatin1Char(kDriveLetters[index]));
   showDriveColours();
-  showLists();
 }
 
 void ExchangeWindow::onCopyClicked(StoryExchange::Side from) {
@@ -154,5 +148,4 @@ void ExchangeWindow::onCopyClicked(StoryExchange::Side from) {
   else
     exchange_.CopyToClass(&progress);
   for (QWidget* w : controls) w->setEnabled(true);
-  showLists();
 }

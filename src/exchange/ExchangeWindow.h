@@ -33,7 +33,6 @@ class ExchangeWindow : public QDialog {
   void onDriveClicked(int index);
   void onCopyClicked(StoryExchange::Side from);
   void showDriveColours();
-  void showLists();
 
   StoryExchange exchange_;
   bool loaded_ = false;

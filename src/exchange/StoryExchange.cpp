@@ -117,8 +117,11 @@ void StoryExchange::Draw(Side side) {
   List& list = lists_[side];
   DrawNameList(list.image, kListTop, list.names, list.selected, kWindowBackground);
   // The line that sets the numbers apart from the names.
-  QPainter p(&list.image);
-  p.fillRect(QRect(22, kListTop, 1, 419), Qt::black);
+  {
+    QPainter p(&list.image);
+    p.fillRect(QRect(22, kListTop, 1, 419), Qt::black);
+  }
+  emit listDrawn(side);
 }
 
 void StoryExchange::Load() {

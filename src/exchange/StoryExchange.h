@@ -10,6 +10,7 @@
 // lists the stories, each in a folder at the root.
 
 #include <QImage>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -34,7 +35,8 @@ enum class ExchangeOutcome {
   Busy,        // another copy is running
 };
 
-class StoryExchange {
+class StoryExchange : public QObject {
+  Q_OBJECT
  public:
   enum Side { ClassSide, DriveSide };
 
@@ -67,6 +69,11 @@ class StoryExchange {
 
   static constexpr int kListTop = 3;
   static constexpr QSize kListSize{191, 431};
+
+ signals:
+  // The list of `side` was drawn anew, also just before a message that
+  // asks the child to look at it and choose again.
+  void listDrawn(StoryExchange::Side side);
 
  private:
   struct List {

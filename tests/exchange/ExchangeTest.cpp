@@ -580,7 +580,17 @@ void ExchangeTest::listsReadAgainAtTheClick() {
   MakeStory(other.path() + QStringLiteral("/neko"), 3, "other");
   qputenv("PIKORAMA_DRIVE_D", QFile::encodeName(other.path()));
   const QStringList classBefore = Snapshot(drives.drives.root(u'C'));
+  // While the message is up, the window already shows the new list.
+  QSignalSpy drawn(&x, &StoryExchange::listDrawn);
+  QString shownWhileTold;
+  host.dialogs.whenTold = [&](const QString&) {
+    for (const auto& args : drawn)
+      if (args.at(0).value<StoryExchange::Side>() == StoryExchange::DriveSide)
+        shownWhileTold = x.Name(StoryExchange::DriveSide, 0);
+  };
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Changed);
+  host.dialogs.whenTold = nullptr;
+  QCOMPARE(shownWhileTold, QStringLiteral("inu"));
   QCOMPARE(host.dialogs.told.last(), QStringLiteral("USBメモリの なかみが かわりました。もういちど えらんでください。"));
   QVERIFY(host.dialogs.asked.isEmpty());
   QCOMPARE(Snapshot(drives.drives.root(u'C')), classBefore);

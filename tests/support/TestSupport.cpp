@@ -29,7 +29,10 @@ bool ScriptedDialogs::Ask(const QString& text) {
   return answer;
 }
 
-void ScriptedDialogs::Tell(const QString& text) { told.append(text); }
+void ScriptedDialogs::Tell(const QString& text) {
+  told.append(text);
+  if (whenTold) whenTold(text);
+}
 
 std::optional<QString> ScriptedDialogs::Input(const QString& prompt) {
   asked.append(prompt);

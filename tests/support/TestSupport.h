@@ -25,6 +25,7 @@ class ScriptedDialogs : public Dialogs {
 
   QStringList asked;  // every question and input prompt, in order
   QStringList told;   // every notice
+  std::function<void(const QString&)> whenTold;  // runs while a notice is up
   int beeps = 0;
   bool ended = false;
 
