@@ -45,18 +45,6 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
 
 bool IsNewCard(const DeckState& deck) { return deck.currentCard >= deck.cardCount() || deck.currentCard < 0; }
 
-int AssignCardNumber(const DeckState& s, int except) {
-  for (int n = 1; n <= kMaxCards; ++n) {
-    bool used = false;
-    for (int p = 0; p < s.cardCount() && !used; ++p) used = p != except && s.cardNumbers[p] == n;
-    const QString stem = CardFileStem(s, n);
-    for (const storyfiles::CardFile kind : storyfiles::kCardFiles)
-      used = used || disk::FileExists(stem + storyfiles::CardFileSuffix(kind));
-    if (!used) return n;
-  }
-  return 0;
-}
-
 void LoadCard(DeckState& deck) {
   if (deck.currentCard < 0) return;
   QString text;

@@ -15,12 +15,6 @@
 // erased) the card drawn is new as well.
 bool IsNewCard(const DeckState& deck);
 
-// The lowest card number from 1 up that no card in the deck but the one at
-// position `except` uses and that has no files in the story folder (a
-// damaged or lost list must not let a new card overwrite an old one's
-// files). 0 when every number a card can have is taken.
-int AssignCardNumber(const DeckState& s, int except);
-
 // Loads the card at currentCard into cardImage and cardText (only an open
 // drawing puts it on the canvas); does nothing when there is no current
 // card (-1). A card without a readable picture is blank paper, one without
