@@ -13,10 +13,6 @@
 
 namespace {
 
-// Long enough for thirty computers changing one list, and for a lock left by
-// a computer that went off to turn stale.
-constexpr SharedLock::Duration kListWait{15000};
-
 const QString kNewCardPrefix = QStringLiteral("NewCard-");
 
 // The card at currentCard as a card number, 0 for the new card (or none).
@@ -26,7 +22,7 @@ int CurrentNumber(const DeckState& deck) { return deck.numberAt(deck.currentCard
 
 std::unique_ptr<SharedLock> LockCardList(const QString& storyFolder) {
   return SharedLock::Take(SharedLock::LockFileFor(storyFolder, QStringLiteral("CardData.txt")),
-                          SharedLock::kListStale, kListWait);
+                          SharedLock::kListStale, SharedLock::kListWait);
 }
 
 QString CardLockFile(const QString& storyFolder, int number) {

@@ -310,7 +310,7 @@ ExchangeOutcome StoryExchange::Copy(Side from, CopyProgress* progress) {
     std::unique_ptr<SharedLock> classListLock;
     if (to == ClassSide) {
       classListLock = SharedLock::Take(SharedLock::LockFileFor(root, kListName), SharedLock::kListStale,
-                                       SharedLock::Duration(15000));
+                                       SharedLock::kListWait);
       if (classListLock && disk::FileExists(root + kListName))
         target.names = ReadNameList(root + kListName);
     }

@@ -206,7 +206,7 @@ int RowOf(const LibraryState& library, const QString& name) {
 // the lock beside Menu.txt, on the list read again just before.
 std::unique_ptr<SharedLock> LockStoryList(const LibraryState& library) {
   return SharedLock::Take(SharedLock::LockFileFor(library.classFolder, QStringLiteral("Menu.txt")),
-                          SharedLock::kListStale, SharedLock::Duration(15000));
+                          SharedLock::kListStale, SharedLock::kListWait);
 }
 
 // A list file that is there but cannot be read (a folder in its place, no

@@ -35,6 +35,10 @@ class SharedLock {
   // How long a lock lives without renewal, by what it guards.
   static constexpr Duration kListStale{6000};   // a list read, changed and written
   static constexpr Duration kCardStale{30000};  // a card open for drawing
+  // How long a change of a shared list waits for the list's lock: long
+  // enough for thirty computers changing one list, and for a lock left by a
+  // computer that went off to turn stale. The one wait for a list lock.
+  static constexpr Duration kListWait{15000};
 
   // Takes the lock file `lockFile` (a path text such as
   // "C:\A_PIKORA\CLASS_11\Menu.txt.~pikorama-lock"), waiting up to `wait` while another holds it
