@@ -88,8 +88,13 @@ std::optional<QString> AskWebPageFile(QWidget* parent) {
   return files.first();
 }
 
-void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
-                        QWidget* dialogParent) {
+namespace {
+
+// Makes the video on a worker thread while this thread keeps the windows
+// live and shows how far it is. The progress window and the hold on input
+// live only as long as this call: whatever is shown after it can be
+// answered.
+VideoResult EncodeVideo(const ExportStory& story, const QString& chosenHostPath, QWidget* dialogParent) {
   std::atomic<bool> cancel{false};
   VideoResult result;
   QProgressDialog progress(QStringLiteral("どうがを つくっています。"), QStringLiteral("やめる"), 0, 1000,
@@ -110,8 +115,6 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
   });
   QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
 
-  // The encoding runs on a worker thread; this thread keeps the windows
-  // live and shows how far it is.
   std::atomic<int> shown{-1};
   std::unique_ptr<QThread> worker(QThread::create([&] {
     result = WriteStoryVideo(story, chosenHostPath, &cancel, [&](int done, int total) {
@@ -130,6 +133,16 @@ void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath,
   loop.exec();
   worker->wait();
   progress.hide();
+  return result;
+}
+
+}  // namespace
+
+void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
+                        QWidget* dialogParent) {
+  const VideoResult result = EncodeVideo(story, chosenHostPath, dialogParent);
+  // Only now, with the encoding's hold on clicks and keys gone, may the
+  // child be told: a message box under that hold takes no answer.
   const QString message = VideoMessage(result);
   if (!message.isEmpty()) dialogs.Tell(message);
 }

@@ -8,6 +8,9 @@
 #include "platform/Dialogs.h"
 
 // Message boxes titled "ぴこらまつくろ" with はい / いいえ / OK / キャンセル.
+// Their text (and the input box's prompt) is broken into lines here, one
+// sentence a line and only at the spaces between words, to fit a box on the
+// smallest screen: Qt would break Japanese inside a word.
 class QtDialogs : public Dialogs {
  public:
   void SetParent(QWidget* parent) { parent_ = parent; }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
 #include <QProgressDialog>
@@ -18,6 +19,7 @@
 
 #include "export/ExportDialog.h"
 #include "export/StoryVideo.h"
+#include "platform/QtDialogs.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -368,6 +370,38 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     QCOMPARE(otherClicks, 1);  // and again afterwards
     QCOMPARE(dialogs.told, QStringList());
     QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+  }
+
+  // The message after the video in a real box: Return answers it, and the
+  // window takes a click afterwards.
+  void lastMessageTakesTheAnswer() {
+    if (!EncodersInstalled()) QSKIP("the GStreamer encoders are not installed");
+    Picture(1, CardPicture(QColor(200, 120, 40)));
+    const QString video = out_->path() + QStringLiteral("/one.mp4");
+    QPushButton window(QStringLiteral("えをかく"));
+    int clicks = 0;
+    QObject::connect(&window, &QPushButton::clicked, [&] { ++clicks; });
+    window.show();
+    QString shown;
+    int returns = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      if (returns++ > 0) return box->done(QDialog::Rejected);  // Return did not reach it
+      shown = box->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    answer.start(100);
+    QtDialogs dialogs;
+    dialogs.SetParent(&window);
+    ExportStoryToChosenFile({QStringLiteral("ひとつ"), kFolder, {1}}, dialogs, &window,
+                          [&](QWidget*) { return std::optional<QString>(video); });
+    answer.stop();
+    QCOMPARE(shown, QStringLiteral("どうがが できました。"));
+    QCOMPARE(returns, 1);
+    QTest::mouseClick(&window, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
   }
 };
 

@@ -3,19 +3,29 @@
 
 // Start-up, layouts, palette, data root, class selection and quitting.
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "drawing/CanvasView.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
+#include "platform/QtDialogs.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
 #include "shell/DataFolderDialog.h"
+#include "shell/Layout.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
@@ -35,6 +45,7 @@ class ShellTest : public QObject {
   void quitting();
   void controlsCarryTheirNames();
   void windowPassesClicksToEachPart();
+  void messageBoxesBreakBetweenWords();
 };
 
 void ShellTest::layoutFollowsScreenSize_data() {
@@ -344,6 +355,65 @@ void ShellTest::windowPassesClicksToEachPart() {
   QVERIFY(next.drawing.IsOpen());
   QCOMPARE(next.editor.canvasImage.pixel(400, 300), qRgb(255, 0, 0));
   QCOMPARE(next.editor.canvasImage.pixel(401, 300), qRgb(255, 255, 255));
+}
+
+// The longest messages in real boxes over the small layout's window: every
+// line ends between two words or at a sentence's end (or after the 、 of a
+// word wider than a line: つかえないので、コピーしませんでした。), Qt wraps
+// nothing itself, and no line is wider than the box's text. Each box is
+// answered with Return: はい for a question.
+void ShellTest::messageBoxesBreakBetweenWords() {
+  const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+  if (ChooseLayout(screen).large) QSKIP("the screen is large enough for the large layout");
+  TempDrives drives;
+  ScriptedDialogs scripted;
+  Session session(scripted);
+  MainWindow form(session, screen);
+  form.show();
+  QtDialogs dialogs;
+  dialogs.SetParent(&form);
+  QStringList faults, buttons;
+  const auto answerWithReturn = [&](const QString& text) {
+    QTimer::singleShot(0, [&, text] {
+      QWidget* box = QApplication::activeModalWidget();
+      auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      if (!label) label = box->findChild<QLabel*>();
+      const auto words = [](QString s) {
+        static const QRegularExpression breaks(QStringLiteral("\\s+|(?<=[。、])"));
+        return s.split(breaks, Qt::SkipEmptyParts);
+      };
+      if (words(label->text()) != words(text)) faults << QStringLiteral("broken in a word: ") + label->text();
+      if (label->wordWrap()) faults << QStringLiteral("wrapped by Qt: ") + text;
+      const int room = label->contentsRect().width() - std::max(0, label->indent());
+      for (const QString& line : label->text().split(u'\n'))
+        if (label->fontMetrics().horizontalAdvance(line) > room)
+          faults << QStringLiteral("wider than %1: %2").arg(room).arg(line);
+      if (box->frameGeometry().width() > screen.width()) faults << QStringLiteral("box too wide: ") + text;
+      buttons.clear();
+      for (auto* button : box->findChildren<QPushButton*>()) buttons << button->text();
+      buttons.sort();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+  };
+  for (const QString& text :
+       {QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。"),
+        QStringLiteral("この ぴこらまは なまえに つかえない もじが あるので、かえたり すてたり できません。"),
+        QStringLiteral("コピーできなかった ファイルが あります。USBメモリが いっぱいでないか、ぬけていないか たしかめてください。"),
+        QStringLiteral("「ねこと いぬと うさぎの ながい おはなし」の フォルダは つかえないので、コピーしませんでした。"),
+        QStringLiteral("3まいめの え が ありません。\n3まいめの こえ が よめません。\nどうがが できました。")}) {
+    answerWithReturn(text);
+    dialogs.Tell(text);
+    QCOMPARE(buttons, QStringList{QStringLiteral("OK")});
+  }
+  const QString question = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
+  answerWithReturn(question);
+  QVERIFY(dialogs.Ask(question));
+  QCOMPARE(buttons, (QStringList{QStringLiteral("いいえ"), QStringLiteral("はい")}));
+  const QString prompt = QStringLiteral("この おはなしの あたらしい なまえを いれて ください。なまえは みじかく してね。");
+  answerWithReturn(prompt);
+  QCOMPARE(dialogs.Input(prompt), std::optional<QString>(QString()));
+  QCOMPARE(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
+  QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
 }
 
 QTEST_MAIN(ShellTest)
