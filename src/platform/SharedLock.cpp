@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 
+#include <atomic>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -28,12 +29,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using SharedClock = std::chrono::system_clock;
 
 constexpr char kMark[] = ".~pikorama-lock";
-// A clock of another computer may be this far off before an old lock file
-// counts as stale by its time alone.
-constexpr std::chrono::seconds kClockSkew{30};
 
 QByteArray RandomText(int length) {
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -42,42 +39,133 @@ QByteArray RandomText(int length) {
   return text;
 }
 
-QByteArray HostName() {
-  static const QByteArray name = [] {
-    QByteArray n = QSysInfo::machineHostName().toUtf8();
-    n.replace(' ', '_');
-    return n.isEmpty() ? QByteArrayLiteral("unknown") : n;
-  }();
-  return name;
+QByteArray ReadSmallFile(const char* path) {
+  QByteArray text;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[128];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  if (n > 0) text = QByteArray(buffer, n).trimmed();
+  ::close(fd);
+  return text;
 }
 
-// The lock file's text: "pikorama <host> <pid> <token> <renewal>" and a line
-// end; the renewal count has a fixed width, so a renewal rewrites it in place.
+// This computer as its locks name it: the host name, which computers set
+// up from one disk image share, with the kernel's boot id, which differs
+// from computer to computer and from boot to boot, and the PID namespace,
+// which differs between containers on one host. Process numbers mean the
+// same only where all three agree. One field of the lock file's text.
+QByteArray ThisComputer() {
+  static const QByteArray identity = [] {
+    QByteArray host = QSysInfo::machineHostName().toUtf8();
+    if (host.isEmpty()) host = QByteArrayLiteral("unknown");
+    struct stat ns {};
+    const QByteArray pidSpace =
+        ::stat("/proc/self/ns/pid", &ns) == 0 ? QByteArray::number(quint64(ns.st_ino)) : QByteArray();
+    QByteArray id = host + '/' + ReadSmallFile("/proc/sys/kernel/random/boot_id") + '/' + pidSpace;
+    for (char& c : id)
+      if (uchar(c) <= ' ') c = '_';
+    return id;
+  }();
+  return identity;
+}
+
+// The lock file's text: "pikorama <computer> <pid> <token> <renewal>" and a
+// line end; the renewal count has a fixed width, so a renewal rewrites it in
+// place.
 QByteArray Content(const QByteArray& token, quint64 renewal) {
-  return "pikorama " + HostName() + ' ' + QByteArray::number(qint64(::getpid())) + ' ' + token + ' ' +
+  return "pikorama " + ThisComputer() + ' ' + QByteArray::number(qint64(::getpid())) + ' ' + token + ' ' +
          QByteArray::number(renewal).rightJustified(10, '0') + '\n';
 }
 
+// A lock file as seen now. Its text when it is a regular file this process
+// may read; otherwise (another user's file, a pipe, a folder, a link) only
+// what stat shows of it.
 struct Seen {
+  bool readable = false;
   QByteArray content;
+  mode_t type = 0;
+  qint64 size = -1;
   qint64 mtimeNs = -1;
+  dev_t device = 0;
+  ino_t inode = 0;
 };
 
-// A lock file as read now; nothing when it is gone.
+void Describe(Seen& seen, const struct stat& st) {
+  seen.type = st.st_mode & S_IFMT;
+  seen.size = qint64(st.st_size);
+  seen.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  seen.device = st.st_dev;
+  seen.inode = st.st_ino;
+}
+
+// Nothing when the lock file is gone. The open never waits (a pipe opened
+// for reading would wait for a writer) and never passes a link.
 std::optional<Seen> ReadLock(const QByteArray& path) {
-  const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
   Seen seen;
-  char buffer[256];
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0 && seen.content.size() < 1024) seen.content.append(buffer, n);
   struct stat st {};
-  if (::fstat(fd, &st) == 0) seen.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    if (::lstat(path.constData(), &st) == 0) Describe(seen, st);
+    else if (errno == ENOENT) return std::nullopt;
+    return seen;
+  }
+  if (::fstat(fd, &st) == 0) Describe(seen, st);
+  if (S_ISREG(st.st_mode)) {
+    seen.readable = true;
+    char buffer[256];
+    ssize_t n;
+    while (seen.content.size() < 1024 && (n = ::read(fd, buffer, sizeof buffer)) != 0) {
+      if (n < 0) {
+        seen.readable = false;
+        break;
+      }
+      seen.content.append(buffer, n);
+    }
+  }
   ::close(fd);
   return seen;
 }
 
+// Whether a lock file is as it was: no renewal came in between.
+bool Unchanged(const Seen& before, const Seen& now) {
+  if (before.readable != now.readable) return false;
+  if (now.readable) return before.content == now.content;
+  return before.type == now.type && before.size == now.size && before.mtimeNs == now.mtimeNs &&
+         before.device == now.device && before.inode == now.inode;
+}
+
+// Whether the file a takeover moved aside is the one judged stale. A rename
+// may give the file another inode number on some network shares, so an
+// unreadable file is known here by its kind, size and time.
+bool SameAfterMove(const Seen& judged, const Seen& moved) {
+  if (judged.readable != moved.readable) return false;
+  if (moved.readable) return judged.content == moved.content;
+  return judged.type == moved.type && judged.size == moved.size && judged.mtimeNs == moved.mtimeNs;
+}
+
+}  // namespace
+
 // ---- The locks this process holds, renewed by a thread of their own ------
+
+// What the holder knows of its lock without asking the disk.
+struct SharedLock::Renewal {
+  // The start of the last renewal that reached the file, on this
+  // computer's monotonic clock: nobody judges the lock stale before a stale
+  // period has passed from then.
+  std::atomic<Clock::rep> lastRenewed{0};
+  // Set once the file is seen to be gone or another's.
+  std::atomic<bool> lost{false};
+  Clock::duration trusted{};  // how long after a renewal the lock is surely still this one's
+
+  void renewed(Clock::time_point started) { lastRenewed = started.time_since_epoch().count(); }
+  bool fresh() const {
+    return Clock::now() - Clock::time_point(Clock::duration(lastRenewed.load())) < trusted;
+  }
+};
+
+namespace {
 
 struct Held {
   QByteArray path;
@@ -85,7 +173,7 @@ struct Held {
   quint64 renewal = 0;
   Clock::duration every;
   Clock::time_point next;
-  bool lost = false;
+  std::shared_ptr<SharedLock::Renewal> state;
 };
 
 struct Registry {
@@ -94,22 +182,22 @@ struct Registry {
   std::map<const void*, Held> held;
   bool running = false;
 
-  // Rewrites the renewal count of a lock still this holder's.
+  // Rewrites the renewal count of a lock still this holder's. A file that
+  // cannot be opened or read for a moment is tried again at the next turn.
   static void Renew(Held& h) {
-    const int fd = ::open(h.path.constData(), O_RDWR | O_CLOEXEC);
+    const auto started = Clock::now();
+    const int fd = ::open(h.path.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-      h.lost = true;
+      if (errno == ENOENT) h.state->lost = true;
       return;
     }
-    char buffer[256];
+    char buffer[512];
     const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
-    const QByteArray content = n > 0 ? QByteArray(buffer, n) : QByteArray();
-    if (!content.contains(' ' + h.token + ' ')) {
-      h.lost = true;
-    } else {
+    if (n >= 0 && !QByteArray(buffer, int(n)).contains(' ' + h.token + ' ')) {
+      h.state->lost = true;
+    } else if (n >= 0) {
       const QByteArray fresh = Content(h.token, ++h.renewal);
-      // A renewal that cannot be written is tried again at the next turn.
-      (void)::pwrite(fd, fresh.constData(), size_t(fresh.size()), 0);
+      if (::pwrite(fd, fresh.constData(), size_t(fresh.size()), 0) == fresh.size()) h.state->renewed(started);
     }
     ::close(fd);
   }
@@ -119,11 +207,11 @@ struct Registry {
     for (;;) {
       auto next = Clock::now() + std::chrono::seconds(60);
       for (auto& [key, h] : held)
-        if (!h.lost && h.next < next) next = h.next;
+        if (!h.state->lost && h.next < next) next = h.next;
       wake.wait_until(guard, next);
       const auto now = Clock::now();
       for (auto& [key, h] : held) {
-        if (h.lost || h.next > now) continue;
+        if (h.state->lost || h.next > now) continue;
         Renew(h);
         h.next = now + h.every;
       }
@@ -160,6 +248,8 @@ Registry& Locks() {
 }
 
 // ---- Staleness ----------------------------------------------------------
+// Judged by this computer's monotonic clock alone: the file times are the
+// file server's and another computer's clock may be minutes off.
 
 struct Watch {
   Seen seen;
@@ -169,46 +259,54 @@ struct Watch {
 std::mutex watchMutex;
 std::map<QByteArray, Watch> watched;
 
-bool IsStale(const QByteArray& path, const Seen& seen, SharedLock::Duration staleAfter) {
+void Forget(const QByteArray& path) {
+  std::lock_guard<std::mutex> guard(watchMutex);
+  watched.erase(path);
+}
+
+// A lock of this very computer whose process is no longer running.
+bool HolderEnded(const Seen& seen) {
+  if (!seen.readable) return false;
   const QList<QByteArray> fields = seen.content.trimmed().split(' ');
-  if (fields.size() == 5 && fields[0] == "pikorama" && fields[1] == HostName()) {
-    // A lock of this computer whose process has ended.
-    const qint64 pid = fields[2].toLongLong();
-    if (pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) return true;
-  }
-  const qint64 ageNs =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(SharedClock::now().time_since_epoch()).count() -
-      seen.mtimeNs;
-  if (seen.mtimeNs >= 0 &&
-      ageNs > std::chrono::duration_cast<std::chrono::nanoseconds>(staleAfter + kClockSkew).count())
-    return true;
+  if (fields.size() != 5 || fields[0] != "pikorama" || fields[1] != ThisComputer()) return false;
+  const qint64 pid = fields[2].toLongLong();
+  return pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+bool IsStale(const QByteArray& path, const Seen& seen, SharedLock::Duration staleAfter) {
+  if (HolderEnded(seen)) return true;
   // Not renewed for the stale period as this process has watched it.
   std::lock_guard<std::mutex> guard(watchMutex);
   const auto now = Clock::now();
   auto it = watched.find(path);
-  if (it == watched.end() || it->second.seen.content != seen.content || it->second.seen.mtimeNs != seen.mtimeNs) {
+  if (it == watched.end() || !Unchanged(it->second.seen, seen)) {
     watched[path] = Watch{seen, now};
     return false;
   }
   return now - it->second.since >= staleAfter;
 }
 
+void RemoveAside(const QByteArray& aside) {
+  if (::unlink(aside.constData()) != 0) ::rmdir(aside.constData());  // a folder left as a lock
+}
+
 // Moves the stale lock file away; true when the lock name is free of it.
-// The file moved is checked against the one judged stale: when another
-// computer took the lock over in between, its fresh file goes back.
+// Renaming needs only the folder's write permission, so a file of another
+// user goes as well. The file moved is checked against the one judged
+// stale: when another computer took the lock over in between, its fresh
+// file goes back.
 bool TakeAway(const QByteArray& path, const Seen& judged) {
   const QByteArray aside = path + '-' + RandomText(6);
   if (::rename(path.constData(), aside.constData()) != 0) return errno == ENOENT;
   const auto moved = ReadLock(aside);
-  if (moved && moved->content != judged.content) {
+  if (moved && !SameAfterMove(judged, *moved)) {
     if (::link(aside.constData(), path.constData()) != 0 && errno != EEXIST)
       ::rename(aside.constData(), path.constData());
     ::unlink(aside.constData());
     return false;
   }
-  ::unlink(aside.constData());
-  std::lock_guard<std::mutex> guard(watchMutex);
-  watched.erase(path);
+  RemoveAside(aside);
+  Forget(path);
   return true;
 }
 
@@ -220,15 +318,20 @@ std::optional<QByteArray> HostFile(const QString& lockFile) {
 
 }  // namespace
 
-SharedLock::SharedLock(QString file, QString hostPath, QByteArray token)
-    : file_(std::move(file)), hostPath_(std::move(hostPath)), token_(std::move(token)) {}
+SharedLock::SharedLock(QString file, QString hostPath, QByteArray token, std::shared_ptr<Renewal> renewal)
+    : file_(std::move(file)),
+      hostPath_(std::move(hostPath)),
+      token_(std::move(token)),
+      renewal_(std::move(renewal)) {}
 
 std::unique_ptr<SharedLock> SharedLock::Take(const QString& lockFile, Duration staleAfter, Duration wait) {
   const auto path = HostFile(lockFile);
   if (!path) return nullptr;
   const auto deadline = Clock::now() + wait;
   int pause = 5;
+  int quickTries = 0;
   for (;;) {
+    const auto started = Clock::now();
     const int fd = ::open(path->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       const QByteArray token = RandomText(12);
@@ -238,26 +341,31 @@ std::unique_ptr<SharedLock> SharedLock::Take(const QString& lockFile, Duration s
         ::unlink(path->constData());
         return nullptr;
       }
-      std::unique_ptr<SharedLock> lock(new SharedLock(lockFile, QFile::decodeName(*path), token));
       Held h;
       h.path = *path;
       h.token = token;
       h.every = staleAfter / 5;
       h.next = Clock::now() + h.every;
+      h.state = std::make_shared<Renewal>();
+      h.state->trusted = staleAfter - h.every;
+      h.state->renewed(started);
+      std::unique_ptr<SharedLock> lock(new SharedLock(lockFile, QFile::decodeName(*path), token, h.state));
       Locks().Add(lock.get(), std::move(h));
       return lock;
     }
     // A folder that is gone or may not be written never frees up.
     if (errno != EEXIST) return nullptr;
-    if (const auto seen = ReadLock(*path)) {
-      if (IsStale(*path, *seen, staleAfter) && TakeAway(*path, *seen)) continue;
-    } else {
-      continue;  // let go between the create and the read
-    }
-    if (Clock::now() >= deadline) return nullptr;
+    // Whatever is there, readable or not, is waited on like a held lock.
+    bool freed = true;  // let go between the create and the read
+    if (const auto seen = ReadLock(*path)) freed = IsStale(*path, *seen, staleAfter) && TakeAway(*path, *seen);
+    else Forget(*path);
+    if (freed && ++quickTries <= 3) continue;
+    const auto now = Clock::now();
+    if (now >= deadline) return nullptr;
     // Thirty computers asking at once: each waits a little longer and at
     // random, so they do not all ask again at the same moment.
-    std::this_thread::sleep_for(std::chrono::milliseconds(pause + QRandomGenerator::global()->bounded(pause + 1)));
+    const Duration nap(pause + QRandomGenerator::global()->bounded(pause + 1));
+    std::this_thread::sleep_for(std::min<Clock::duration>(nap, deadline - now));
     pause = std::min(pause * 2, 80);
   }
 }
@@ -267,8 +375,11 @@ SharedLock::State SharedLock::Inspect(const QString& lockFile, Duration staleAft
   if (!path) return State::Free;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const auto seen = ReadLock(*path);
-    if (!seen) return State::Free;
-    if (Locks().HoldsToken(seen->content)) return State::HeldHere;
+    if (!seen) {
+      Forget(*path);
+      return State::Free;
+    }
+    if (seen->readable && Locks().HoldsToken(seen->content)) return State::HeldHere;
     if (!IsStale(*path, *seen, staleAfter)) return State::HeldElsewhere;
     if (TakeAway(*path, *seen)) return State::Free;
   }
@@ -279,12 +390,14 @@ SharedLock::~SharedLock() {
   Locks().Remove(this);
   const QByteArray path = QFile::encodeName(hostPath_);
   const auto seen = ReadLock(path);
-  if (seen && seen->content.contains(' ' + token_ + ' ')) ::unlink(path.constData());
+  if (seen && seen->readable && seen->content.contains(' ' + token_ + ' ')) ::unlink(path.constData());
 }
 
 bool SharedLock::stillHeld() const {
+  // Not renewed within the stale period: another computer may be taking it.
+  if (renewal_->lost || !renewal_->fresh()) return false;
   const auto seen = ReadLock(QFile::encodeName(hostPath_));
-  return seen && seen->content.contains(' ' + token_ + ' ');
+  return seen && seen->readable && seen->content.contains(' ' + token_ + ' ');
 }
 
 QString SharedLock::LockFileFor(const QString& folderText, const QString& name) {

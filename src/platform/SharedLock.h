@@ -8,16 +8,20 @@
 // file beside what it guards, made by the file system's own exclusive
 // create, so it holds on a local disk, on NFS and on a Samba share alike.
 //
-// The file holds the computer's name, the process and a random token, and a
-// renewal count the holder rewrites a few times per stale period from a
-// thread of its own, also while the program waits for the disk. A lock is
-// stale, and taken over, when
-// - its computer is this one and its process is no longer running, or
-// - it has not been renewed for its stale period, as this process has seen
-//   it (no clock of another computer counts), or its time on the server is
-//   older than the stale period and a minute for clocks that disagree.
-// Taking over renames the stale file away and checks that it was the one
-// judged stale, so two computers taking over at once never both win.
+// The file holds the computer's name (its host name, boot id and PID
+// namespace, which computers cloned from one disk image do not share), the
+// process, a random token and a renewal count the holder rewrites in place
+// a few times per stale period from a thread of its own, also while the
+// program waits for the disk. A lock is stale, and taken over, when
+// - its computer is this very one and its process is no longer running, or
+// - this process has watched it unchanged for its stale period on its own
+//   monotonic clock. The file's times on the server are never compared with
+//   this computer's clock, which may be minutes off.
+// A lock file that cannot be read (another user's, a pipe, a folder) or
+// holds no lock text is waited on like a held one and turns stale the same
+// way, watched by what stat shows of it. Taking over renames the stale file
+// away and checks that it was the one judged stale, so two computers taking
+// over at once never both win.
 //
 // Lock files are named "<name>.~pikorama-lock" beside the file or card they
 // guard; a lock taken over passes for a moment through
@@ -43,7 +47,8 @@ class SharedLock {
   // Takes the lock file `lockFile` (a path text such as
   // "C:\A_PIKORA\CLASS_11\Menu.txt.~pikorama-lock"), waiting up to `wait` while another holds it
   // and taking it over once stale. Nothing when it is held elsewhere all
-  // that time or its folder is gone or cannot be written.
+  // that time or its folder is gone or cannot be written. Returns by the
+  // end of `wait` whatever lies at the lock's name.
   static std::unique_ptr<SharedLock> Take(const QString& lockFile, Duration staleAfter, Duration wait);
 
   enum class State { Free, HeldHere, HeldElsewhere };
@@ -66,11 +71,19 @@ class SharedLock {
   const QString& file() const { return file_; }
   // False once another computer took the lock over (this one was not renewed
   // in time, for example a computer woken from sleep).
+  // Also false when the lock has not been renewed for most of its stale
+  // period (the computer slept, the renewal could not be written): another
+  // computer may be taking it over. One read of the lock file; check it
+  // right before each write made under the lock.
   bool stillHeld() const;
 
+  // The holder's own record of its renewals (SharedLock.cpp).
+  struct Renewal;
+
  private:
-  SharedLock(QString file, QString hostPath, QByteArray token);
+  SharedLock(QString file, QString hostPath, QByteArray token, std::shared_ptr<Renewal> renewal);
   QString file_;
   QString hostPath_;
   QByteArray token_;
+  std::shared_ptr<Renewal> renewal_;
 };

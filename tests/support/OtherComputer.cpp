@@ -9,10 +9,12 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,7 +46,19 @@ bool OtherComputer::OwnHostNames() {
   return own;
 }
 
-OtherComputer::OtherComputer(const QString& name, const QStringList& args) {
+bool OtherComputer::OwnPidNamespaces() {
+  static const bool own = [] {
+    if (::geteuid() != 0) return false;
+    const pid_t probe = ::fork();
+    if (probe == 0) _exit(::unshare(CLONE_NEWPID | CLONE_NEWUTS) == 0 ? 0 : 1);
+    int status = 0;
+    ::waitpid(probe, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }();
+  return own;
+}
+
+OtherComputer::OtherComputer(const QString& name, const QStringList& args, const ComputerSetup& setup) {
   // Its own runtime folder, as on a computer of its own; left for the
   // system's temporary folder cleaning like any runtime folder.
   const QString runtime = QDir::tempPath() + QStringLiteral("/pikorama-computer-") + name + u'-' +
@@ -64,20 +78,27 @@ OtherComputer::OtherComputer(const QString& name, const QStringList& args) {
   for (char** e = environ; *e; ++e)
     if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0) envBytes.emplace_back(*e);
   envBytes.push_back("XDG_RUNTIME_DIR=" + QFile::encodeName(runtime));
+  for (const QString& e : setup.environment) envBytes.push_back(e.toUtf8());
   std::vector<char*> envp;
   for (QByteArray& e : envBytes) envp.push_back(e.data());
   envp.push_back(nullptr);
-  const bool ownHost = OwnHostNames();
+  const bool ownHost = OwnHostNames() && !setup.sameComputer;
 
   int out[2], in[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) return;
-  pid_ = ::fork();
+  // In a PID namespace of its own the child is that namespace's first
+  // process, started as fork() starts one.
+  pid_ = setup.ownPidNamespace ? pid_t(::syscall(SYS_clone, CLONE_NEWPID | SIGCHLD, nullptr, nullptr, nullptr, nullptr))
+                               : ::fork();
   if (pid_ == 0) {
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    ::dup2(out[1], 1);
-    ::dup2(in[0], 0);
     if (ownHost && (::unshare(CLONE_NEWUTS) != 0 || ::sethostname(host.constData(), size_t(host.size())) != 0))
       _exit(120);
+    if (setup.asNobody &&
+        (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0))
+      _exit(122);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // after the change of user, which clears it
+    ::dup2(out[1], 1);
+    ::dup2(in[0], 0);
     ::execve(self.constData(), argvv.data(), envp.data());
     _exit(121);
   }

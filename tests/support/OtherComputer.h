@@ -17,11 +17,25 @@
 
 bool IsOtherComputer(int argc, char** argv);
 
+// More about another computer than its name.
+struct ComputerSetup {
+  // This very computer: no host name of its own (a second run here).
+  bool sameComputer = false;
+  // A PID namespace of its own as well (root only), as on another computer
+  // or in a container; with this one's host name it is a computer installed
+  // from the same disk image.
+  bool ownPidNamespace = false;
+  // Runs as the user nobody (root only).
+  bool asNobody = false;
+  // More "NAME=value" entries for its environment (LD_PRELOAD=...).
+  QStringList environment;
+};
+
 class OtherComputer {
  public:
   // Starts computer `name` (a host name) running `args`; its standard
   // output comes to this process through a pipe.
-  OtherComputer(const QString& name, const QStringList& args);
+  OtherComputer(const QString& name, const QStringList& args, const ComputerSetup& setup = {});
   // Closes its input and waits for its end; kills it when it does not end
   // within ten seconds.
   ~OtherComputer();
@@ -38,6 +52,8 @@ class OtherComputer {
   pid_t pid() const { return pid_; }
   // Whether computers got host names of their own (root only).
   static bool OwnHostNames();
+  // Whether computers may get PID namespaces of their own (root only).
+  static bool OwnPidNamespaces();
 
  private:
   pid_t pid_ = -1;
