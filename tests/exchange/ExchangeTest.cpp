@@ -813,6 +813,13 @@ void ExchangeTest::driveButtonKeepsItsStick() {
   plugIn("ONE", 17);
   window.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
   QCOMPARE(window.exchange().Name(StoryExchange::DriveSide, 0), QStringLiteral("ONE"));
+  // The drive dialog's data root keeps its letter the same way.
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  QVERIFY(MoveDataRoot(session, 3));  // Ｅ, whose stick FOUR is out
+  plugIn("FIVE", 81);
+  QCOMPARE(disk::DriveRoot(u'E'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/FIVE")));
   disk::testing::SetMountTable({});
 }
 
