@@ -119,6 +119,7 @@ void ExchangeWindow::Open() {
   } else {
     exchange_.Reopen();
   }
+  driveHold_.Hold(exchange_.DriveLetter());
   showDriveColours();
   exec();
 }
@@ -131,7 +132,9 @@ void ExchangeWindow::showDriveColours() {
 
 void ExchangeWindow::onDriveClicked(int index) {
   if (exchange_.Copying()) return;
+  driveHold_.Hold(QChar());
   exchange_.ChooseDrive(QLatin1Char(kDriveLetters[index]));
+  driveHold_.Hold(exchange_.DriveLetter());
   showDriveColours();
 }
 

@@ -6,11 +6,18 @@
 // exchange drive's on the right, a copy button for each direction and the
 // drive buttons. It is made once and afterwards only hidden and shown, so
 // it opens again as it was left.
+//
+// The window holds the letter of the drive whose list it shows, so a stick
+// pulled meanwhile keeps its letter and another child's stick plugged in
+// takes another one (RemovableDrives.h). A drive button lets go first and
+// reads the drive as it is now: a stick that waited on a later letter
+// comes onto the letter pressed when that letter's own stick is gone.
 
 #include <QDialog>
 #include <array>
 
 #include "exchange/StoryExchange.h"
+#include "platform/RemovableDrives.h"
 
 class ExchangeHost;
 class FaceButton;
@@ -35,6 +42,7 @@ class ExchangeWindow : public QDialog {
   void showDriveColours();
 
   StoryExchange exchange_;
+  disk::DriveLetterHold driveHold_;
   bool loaded_ = false;
   FaceButton* closeButton_ = nullptr;
   std::array<FaceButton*, 4> driveButtons_{};

@@ -35,6 +35,8 @@ bool MoveDataRoot(Session& session, int i) {
     }
     session.dataRootLock = std::move(lock);
   }
+  // Its stick, if it is one, keeps the letter for the run, pulled or not.
+  session.dataRootDrive.Hold(DataRootOnDrive(i).at(0));
   disk::CreateFolder(DataRootOnDrive(i));  // a missing drive or an existing folder is fine
   library.dataRoot = DataRootOnDrive(i) + u'\\';
   library.notifyChanged();

@@ -18,6 +18,7 @@
 #include "library/LibraryState.h"
 #include "narration/Narration.h"
 #include "platform/InstanceLock.h"
+#include "platform/RemovableDrives.h"
 #include "platform/Dialogs.h"
 #include "shell/Layout.h"
 #include "shell/Screen.h"
@@ -32,6 +33,8 @@ class Session {
   Layout layout;
   // The lock of the data root in use: it moves with the data root.
   std::unique_ptr<InstanceLock> dataRootLock;
+  // The data root's drive letter: a stick holding it keeps it while pulled.
+  disk::DriveLetterHold dataRootDrive;
 
   ScreenState screen;
   LibraryState library;

@@ -104,6 +104,7 @@ class ExchangeTest : public QObject {
   void linkedAndUnreadableStories();
   void killedCopiesLeaveNothing();
   void classHostAfterCopy();
+  void driveButtonKeepsItsStick();
 };
 
 void ExchangeTest::copyToDrive() {
@@ -453,18 +454,21 @@ void ExchangeTest::driveLetters() {
   qunsetenv("PIKORAMA_DRIVE_D");
 
   // "STICK A" is pulled: D: is a missing drive, the others keep their
-  // letters; a stick never seen before takes a letter never given out; the
-  // same stick back, wherever it is mounted, is D: again.
-  current.replace("90 27 8:17 / " + mounts + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n", "");
+  // letters; the same stick back, wherever it is mounted, is D: again.
+  const QByteArray stickA = "90 27 8:17 / " + mounts + "/STICK\\040A rw,nosuid - vfat /dev/sdb1 rw\n";
+  current.replace(stickA, "");
   QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/B")));
   QDir(media.path()).mkpath(QStringLiteral("N"));
-  current += "95 27 8:97 / " + mounts + "/N rw - vfat /dev/sdg1 rw\n";
-  QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
-  QCOMPARE(disk::DriveRoot(u'G'), std::optional<QString>(media.path() + QStringLiteral("/N")));
-  current += "96 27 8:17 / " + mounts + "/C rw - vfat /dev/sdb1 rw\n";
-  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/C")));
-  QCOMPARE(disk::DriveRoot(u'F'), std::nullopt);  // its stick's place was taken
+  const QByteArray again = "95 27 8:17 / " + mounts + "/N rw - vfat /dev/sdb1 rw\n";
+  current += again;
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/N")));
+  // Pulled again: with D:, E:, F: all given out, a stick never seen before
+  // takes the one whose stick is gone.
+  current.replace(again, "96 27 8:97 / " + mounts + "/N rw - vfat /dev/sdg1 rw\n");
+  QCOMPARE(disk::DriveRoot(u'D'), std::optional<QString>(media.path() + QStringLiteral("/N")));
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/C")));
+  QCOMPARE(disk::DriveRoot(u'G'), std::nullopt);
   disk::testing::SetMountTable({});
 }
 
@@ -777,6 +781,45 @@ void ExchangeTest::classHostAfterCopy() {
   QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
   QCOMPARE(session.deck.cardCount(), 3);
   QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
+  disk::testing::SetMountTable({});
+}
+
+void ExchangeTest::driveButtonKeepsItsStick() {
+  // The window's Ｄ keeps D: for its stick while it is out: with D:, E:,
+  // F: all given out, the next stick takes E:, and the stick back is D:.
+  TempDrives drives(QStringLiteral("C"));
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11")));
+  QTemporaryDir media;
+  QByteArray table;
+  disk::testing::SetMountTable([&] { return table; }, {media.path()});
+  auto plugIn = [&](const QByteArray& name, int minor) {
+    QDir(media.path()).mkpath(QString::fromLatin1(name));
+    WriteHostFile(media.path() + u'/' + QString::fromLatin1(name) + QStringLiteral("/Menu.txt"), name + "\r\n");
+    table = QByteArray::number(90 + minor) + " 27 8:" + QByteArray::number(minor) + " / " +
+            QFile::encodeName(media.path()) + '/' + name + " rw - vfat /dev/sdx rw\n";
+  };
+  TestHost host;
+  ExchangeWindow window(host, nullptr);
+  plugIn("ONE", 17);
+  window.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  QCOMPARE(window.exchange().Name(StoryExchange::DriveSide, 0), QStringLiteral("ONE"));
+  plugIn("TWO", 33);
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/TWO")));
+  plugIn("THREE", 49);
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/THREE")));
+  plugIn("FOUR", 65);
+  QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'E'), std::optional<QString>(media.path() + QStringLiteral("/FOUR")));
+  plugIn("ONE", 17);
+  window.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
+  QCOMPARE(window.exchange().Name(StoryExchange::DriveSide, 0), QStringLiteral("ONE"));
+  // The drive dialog's data root keeps its letter the same way.
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  QVERIFY(MoveDataRoot(session, 3));  // Ｅ, whose stick FOUR is out
+  plugIn("FIVE", 81);
+  QCOMPARE(disk::DriveRoot(u'E'), std::nullopt);
+  QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/FIVE")));
   disk::testing::SetMountTable({});
 }
 

@@ -14,6 +14,7 @@
 #include "platform/Disk.h"
 #include "platform/FileCopy.h"
 #include "platform/HostFiles.h"
+#include "platform/RemovableDrives.h"
 #include "platform/WholeFile.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
@@ -35,6 +36,68 @@ void Age(const QString& folder, int seconds) {
   }
 }
 
+// USB sticks in a mount table of the test's own, with the device links
+// the desktop keeps for them: by-uuid names the file system, by-id the
+// device's serial. Like udev, a UUID's link goes to the stick plugged in
+// last and, when that one is pulled, back to a clone still in.
+struct FakeSticks {
+  struct Stick {
+    QString name, device, uuid, serial;
+    int mountId = 0;
+  };
+  FakeSticks() {
+    for (const char* folder : {"media/taro", "disk/by-uuid", "disk/by-id", "dev"})
+      QDir().mkpath(base.filePath(QString::fromLatin1(folder)));
+    disk::testing::SetMountTable([this] { return Table(); }, {base.filePath(QStringLiteral("media/taro"))},
+                                 base.filePath(QStringLiteral("disk")));
+  }
+  ~FakeSticks() { disk::testing::SetMountTable({}); }
+  QString Point(const QString& name) const { return base.filePath(QStringLiteral("media/taro/") + name); }
+  // Plugs in a stick on device /dev/sd<device> (number 8:<minor>) mounted
+  // at media/taro/<name>.
+  void PlugIn(const QString& name, const QString& device, int minor, const QString& uuid,
+              const QString& serial = {}) {
+    const QString dev = base.filePath(QStringLiteral("dev/sd") + device);
+    WriteHostFile(dev, {});
+    QDir().mkpath(Point(name));
+    Link(QStringLiteral("by-uuid/") + uuid, dev);
+    if (!serial.isEmpty()) Link(QStringLiteral("by-id/usb-") + serial + QStringLiteral("-0:0-part1"), dev);
+    in.append({name, QStringLiteral("8:%1 %2").arg(minor).arg(dev), uuid, serial, nextMount++});
+  }
+  void Pull(const QString& name) {
+    const auto it = std::find_if(in.begin(), in.end(), [&](const Stick& s) { return s.name == name; });
+    const Stick gone = *it;
+    in.erase(it);
+    QFile::remove(base.filePath(QStringLiteral("disk/by-uuid/") + gone.uuid));
+    if (!gone.serial.isEmpty())
+      QFile::remove(base.filePath(QStringLiteral("disk/by-id/usb-") + gone.serial + QStringLiteral("-0:0-part1")));
+    for (const Stick& clone : in)
+      if (clone.uuid == gone.uuid) Link(QStringLiteral("by-uuid/") + clone.uuid, clone.device.section(u' ', 1));
+  }
+  // The exchange letter that reaches a stick now, or a blank.
+  QChar LetterOf(const QString& name) const {
+    for (QChar letter : QStringLiteral("DEF"))
+      if (disk::DriveRoot(letter) == std::optional<QString>(Point(name))) return letter;
+    return u' ';
+  }
+  void Link(const QString& at, const QString& to) {
+    QFile::remove(base.filePath(QStringLiteral("disk/") + at));
+    QFile::link(to, base.filePath(QStringLiteral("disk/") + at));
+  }
+  QByteArray Table() const {
+    QByteArray table = "22 27 0:21 / /proc rw - proc proc rw\n";
+    for (const Stick& s : in)
+      table += QByteArray::number(s.mountId) + " 27 " + s.device.section(u' ', 0, 0).toLatin1() + " / " +
+               QFile::encodeName(Point(s.name)) + " rw - vfat " + QFile::encodeName(s.device.section(u' ', 1)) +
+               " rw\n";
+    return table;
+  }
+  QTemporaryDir tmp;
+  QDir base{tmp.path()};
+  QList<Stick> in;
+  int nextMount = 90;
+};
+
 }  // namespace
 
 class DiskTest : public QObject {
@@ -50,6 +113,7 @@ class DiskTest : public QObject {
   void unsafePathsNeverReachTheHost();
   void linksLeadNowhere();
   void foldersAndPatterns();
+  void sticksTakeTurnsOnTheLetters();
 };
 
 void DiskTest::drivesMapToFolders() {
@@ -399,6 +463,66 @@ void DiskTest::foldersAndPatterns() {
   QVERIFY(disk::CopyFile(QStringLiteral("C:\\a.bin"), QStringLiteral("C:\\B.BIN")));
   QCOMPARE(ReadHostFile(drives.c(QStringLiteral("b.bin"))), QByteArray("new"));
   QVERIFY(!disk::CopyFile(QStringLiteral("C:\\missing.bin"), QStringLiteral("C:\\b.bin")));
+}
+
+void DiskTest::sticksTakeTurnsOnTheLetters() {
+  TempDrives drives;
+  {
+    // Four sticks in turn, each pulled before the next: every one is on
+    // a letter of the exchange window's Ｄ Ｅ Ｆ. The letter the exchange
+    // holds keeps its stick while it is out.
+    FakeSticks sticks;
+    disk::DriveLetterHold exchange;
+    QString letters;
+    for (int i = 0; i < 4; ++i) {
+      const QString name = QStringLiteral("STICK%1").arg(i);
+      sticks.PlugIn(name, QString(QChar(u'b' + i)), 17 + 16 * i, QStringLiteral("UUID-%1").arg(i));
+      letters += sticks.LetterOf(name);
+      if (i == 0) exchange.Hold(letters.back());
+      if (i < 3) sticks.Pull(name);
+    }
+    QCOMPARE(letters, QStringLiteral("DEFE"));
+    // Put back while still known: its letter, wherever it is mounted now.
+    sticks.PlugIn(QStringLiteral("AGAIN"), QStringLiteral("x"), 99, QStringLiteral("UUID-0"));
+    QCOMPARE(sticks.LetterOf(QStringLiteral("AGAIN")), u'D');
+    QCOMPARE(sticks.LetterOf(QStringLiteral("STICK3")), u'E');
+  }
+  for (const QString& serial : {QStringLiteral("SERIAL"), QString()}) {
+    // Two sticks made from one image: one UUID, other devices.
+    FakeSticks sticks;
+    const QString uuid = QStringLiteral("4A1B-77C0");
+    const auto serialOf = [&](char16_t n) { return serial.isEmpty() ? QString() : serial + QChar(n); };
+    sticks.PlugIn(QStringLiteral("TARO"), QStringLiteral("b1"), 17, uuid, serialOf(u'1'));
+    QCOMPARE(sticks.LetterOf(QStringLiteral("TARO")), u'D');
+    sticks.PlugIn(QStringLiteral("HANAKO"), QStringLiteral("c1"), 33, uuid, serialOf(u'2'));
+    QCOMPARE(sticks.LetterOf(QStringLiteral("HANAKO")), u'E');
+    QCOMPARE(sticks.LetterOf(QStringLiteral("TARO")), u'D');
+    sticks.Pull(QStringLiteral("TARO"));  // its UUID's link goes to HANAKO
+    QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
+    QCOMPARE(sticks.LetterOf(QStringLiteral("HANAKO")), u'E');
+    if (serial.isEmpty()) continue;
+    // Both out; HANAKO back first, on TARO's first device: still E:.
+    sticks.Pull(QStringLiteral("HANAKO"));
+    sticks.PlugIn(QStringLiteral("HANAKO"), QStringLiteral("b1"), 17, uuid, serial + u'2');
+    sticks.PlugIn(QStringLiteral("TARO"), QStringLiteral("d1"), 49, uuid, serial + u'1');
+    QCOMPARE(sticks.LetterOf(QStringLiteral("HANAKO")), u'E');
+    QCOMPARE(sticks.LetterOf(QStringLiteral("TARO")), u'D');
+  }
+  {
+    // Four in at once: the fourth waits on G:, and moves onto the first
+    // letter of Ｄ Ｅ Ｆ that is free; a held letter is not free.
+    FakeSticks sticks;
+    for (int i = 0; i < 4; ++i)
+      sticks.PlugIn(QStringLiteral("S%1").arg(i), QString(QChar(u'b' + i)), 17 + 16 * i, QStringLiteral("U%1").arg(i));
+    QCOMPARE(disk::DriveRoot(u'G'), std::optional<QString>(sticks.Point(QStringLiteral("S3"))));
+    disk::DriveLetterHold dataRoot(u'd');
+    sticks.Pull(QStringLiteral("S0"));
+    QCOMPARE(disk::DriveRoot(u'D'), std::nullopt);
+    QCOMPARE(disk::DriveRoot(u'G'), std::optional<QString>(sticks.Point(QStringLiteral("S3"))));
+    dataRoot.Hold(QChar());
+    QCOMPARE(sticks.LetterOf(QStringLiteral("S3")), u'D');
+    QCOMPARE(disk::DriveRoot(u'G'), std::nullopt);
+  }
 }
 
 QTEST_GUILESS_MAIN(DiskTest)
