@@ -8,7 +8,6 @@
 #include <QStyle>
 
 #include "drawing/EditorState.h"
-#include "library/LibraryState.h"
 #include "platform/Dialogs.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
@@ -25,9 +24,9 @@ const QColor kWindowFace(212, 208, 200);
 
 }  // namespace
 
-PictureBrowser::PictureBrowser(EditorState& editor, const LibraryState& library, Dialogs& dialogs,
+PictureBrowser::PictureBrowser(EditorState& editor, std::function<QString()> exchangeDrive, Dialogs& dialogs,
                                QWidget* parent)
-    : QWidget(parent, Qt::Window), editor_(editor), library_(library), dialogs_(dialogs),
+    : QWidget(parent, Qt::Window), editor_(editor), exchangeDrive_(std::move(exchangeDrive)), dialogs_(dialogs),
       state_(pictures::NewBrowser()) {
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("ファイル"));
@@ -113,7 +112,7 @@ void PictureBrowser::Open() {
   show();
   raise();
   activateWindow();
-  pictures::OpenBrowser(state_, editor_, library_.exchangeDrive, dialogs_);
+  pictures::OpenBrowser(state_, editor_, exchangeDrive_(), dialogs_);
   syncControls();
 }
 

@@ -13,17 +13,20 @@
 #include <QWidget>
 #include <array>
 
+#include <functional>
+
 #include "pictureimport/PictureImport.h"
 #include "platform/Widgets.h"
 
 class Dialogs;
 class EditorState;
-class LibraryState;
 
 class PictureBrowser : public QWidget {
   Q_OBJECT
  public:
-  PictureBrowser(EditorState& editor, const LibraryState& library, Dialogs& dialogs, QWidget* parent);
+  // `exchangeDrive` tells the exchange drive's root ("D:\\") at the time the
+  // browser opens.
+  PictureBrowser(EditorState& editor, std::function<QString()> exchangeDrive, Dialogs& dialogs, QWidget* parent);
 
   // "ﾌｧｲﾙ読込": shows the browser (brought forward when it is open), takes
   // the undo image and goes to the exchange drive.
@@ -49,7 +52,7 @@ class PictureBrowser : public QWidget {
   void syncControls();
 
   EditorState& editor_;
-  const LibraryState& library_;
+  std::function<QString()> exchangeDrive_;
   Dialogs& dialogs_;
   pictures::BrowserState state_;
 };

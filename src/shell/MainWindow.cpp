@@ -126,7 +126,7 @@ void MainWindow::makeToolPanel() {
           [&] { BlankPaper(editor, session_.deck, dialogs); });
   connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
     auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!browser) browser = new PictureBrowser(editor, session_.library, dialogs, this);
+    if (!browser) browser = new PictureBrowser(editor, [this] { return session_.library.exchangeDrive; }, dialogs, this);
     browser->Open();
   });
 

@@ -18,7 +18,7 @@
 namespace {
 
 struct BrowserFixture : EditorFixture {
-  PictureBrowser browser{session.editor, session.library, dialogs, nullptr};
+  PictureBrowser browser{session.editor, [this] { return session.library.exchangeDrive; }, dialogs, nullptr};
 
   BrowserFixture() {
     session.editor.cardOpen = true;
