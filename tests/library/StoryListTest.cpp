@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "StoryClass.h"
@@ -56,6 +57,7 @@ class StoryListTest : public QObject {
   void rename();
   void renameStopped();
   void interruptedRewriteKeepsOldList();
+  void readOnlyFoldersAreNotInUse();
   void deleteStories();
   void killedAtRandomLosesNothing();
   void killedDeletionIsWholeOrNothing();
@@ -274,6 +276,52 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
   // The deletion stops before anything is moved: not even the list's lock
   // can be written.
   QCOMPARE(c.dialogs.told.last(), QStringLiteral("C:\\A_PIKORA\\CLASS_11\\menu.txt がほぞんできません。"));
+}
+
+// Folders that cannot be written are told as not saved, never as a story in
+// use on another computer. Root writes anywhere, so as root the operations
+// run as an unprivileged user.
+void StoryListTest::readOnlyFoldersAreNotInUse() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  const bool root = geteuid() == 0;
+  if (root)
+    QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534"), c.drives.root(u'C')}), 0);
+  const QStringList before = c.snapshot();
+  const QString notSaved = kClass + QStringLiteral("menu.txt がほぞんできません。");
+  const QStringList expected{QStringLiteral("なまえを かえられませんでした。"),
+                             QStringLiteral("ぴこらまを すてられませんでした。"), notSaved, notSaved, notSaved};
+  const auto attempt = [&] {
+    // A's folder read-only in a class folder that may be written: its card
+    // list's lock cannot be made, which is not a lock held elsewhere.
+    QFile::setPermissions(c.host(QStringLiteral("A")), QFile::ReadOwner | QFile::ExeOwner);
+    c.dialogs.inputs = {QStringLiteral("Z")};
+    c.dialogs.answers = {true, true};
+    RenameStory(c.session.library, c.session.deck, c.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.dialogs);
+    // The whole class folder read-only: not even the list's lock.
+    QFile::setPermissions(c.host(QString()), QFile::ReadOwner | QFile::ExeOwner);
+    SaveStoryName(c.session.library, c.session.deck, c.dialogs, QStringLiteral("Y"));
+    c.dialogs.inputs = {QStringLiteral("Z")};
+    c.dialogs.answers = {true, true};
+    RenameStory(c.session.library, c.session.deck, c.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.dialogs);
+    if (c.dialogs.told != expected) qWarning() << c.dialogs.told;
+    return c.dialogs.told == expected;
+  };
+  if (root) {
+    const pid_t child = fork();
+    if (child == 0) _exit(::setuid(65534) == 0 && attempt() ? 0 : 1);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+  } else {
+    QVERIFY(attempt());
+  }
+  const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  QFile::setPermissions(c.host(QString()), writable);
+  QFile::setPermissions(c.host(QStringLiteral("A")), writable);
+  QCOMPARE(c.snapshot(), before);
 }
 
 void StoryListTest::longAndDamagedListsKeptWhole() {
