@@ -13,6 +13,7 @@
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
 #include "deck/StoryFiles.h"
+#include "library/ClassList.h"
 #include "platform/Imaging.h"
 
 namespace {
@@ -58,6 +59,7 @@ class StoryListTest : public QObject {
   void renameStopped();
   void interruptedRewriteKeepsOldList();
   void readOnlyFoldersAreNotInUse();
+  void lockTakenOverWritesNothing();
   void deleteStories();
   void killedAtRandomLosesNothing();
   void killedDeletionIsWholeOrNothing();
@@ -322,6 +324,28 @@ void StoryListTest::readOnlyFoldersAreNotInUse() {
   QFile::setPermissions(c.host(QString()), writable);
   QFile::setPermissions(c.host(QStringLiteral("A")), writable);
   QCOMPARE(c.snapshot(), before);
+}
+
+// A computer whose list lock was taken over while it worked (it slept past
+// the stale period) writes nothing under it.
+void StoryListTest::lockTakenOverWritesNothing() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  const QByteArray before = c.listBytes();
+  const QString lockFile = c.host(QStringLiteral("Menu.txt.~pikorama-lock"));
+  bool settled = false;
+  const ClassListResult result = ChangeClassList(
+      kClass, {[&](ClassListLines& list) {
+                 WriteHostFile(lockFile, "pc-b 4242 takenoverxxxx 0\n");
+                 list.Append(QStringLiteral("C"));
+                 return ListChange::Write;
+               },
+               [&](ClassListResult written) { settled = written == ClassListResult::LockLost; }});
+  QCOMPARE(result, ClassListResult::LockLost);
+  QVERIFY(settled);
+  QCOMPARE(c.listBytes(), before);
+  // The other computer's lock stays its own.
+  QCOMPARE(ReadHostFile(lockFile), QByteArray("pc-b 4242 takenoverxxxx 0\n"));
+  QFile::remove(lockFile);
 }
 
 void StoryListTest::longAndDamagedListsKeptWhole() {
