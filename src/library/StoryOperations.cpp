@@ -198,32 +198,38 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   const QString newFolder = library.classFolder + *answer;
   const QString journal = RenameJournal(library.classFolder);
   std::unique_ptr<SharedLock> deckLock;
+  // The list stays as it is, for this reason.
+  const auto keep = [&](Renamed why) {
+    renamed = why;
+    return ListChange::Keep;
+  };
   const ClassListResult result = ChangeClassList(
       library.classFolder,
       {[&](ClassListLines& list) {
-         if (!list.readable) return renamed = Renamed::NotRenamed, ListChange::Keep;
+         if (!list.readable) return keep(Renamed::NotRenamed);
          names = list.Names();
          const int row = RowOf(names, oldName);
-         if (row < 0) return renamed = Renamed::Gone, ListChange::Keep;
-         if (list.LineNamed(*answer, row) >= 0) return renamed = Renamed::Duplicate, ListChange::Keep;
+         if (row < 0) return keep(Renamed::Gone);
+         if (list.LineNamed(*answer, row) >= 0) return keep(Renamed::Duplicate);
          switch (HoldStory(oldFolder + u'\\', deckLock)) {
-           case StoryHold::InUse: return renamed = Renamed::InUse, ListChange::Keep;
-           case StoryHold::NotWritable: return renamed = Renamed::NotRenamed, ListChange::Keep;
+           case StoryHold::InUse: return keep(Renamed::InUse);
+           case StoryHold::NotWritable: return keep(Renamed::NotRenamed);
            case StoryHold::Held: break;
          }
          // The journal first: a rename cut short between the folder and the
          // list is finished or undone when the class is opened again.
-         if (!disk::WriteLines(journal, {oldName, *answer})) return renamed = Renamed::NotRenamed, ListChange::Keep;
+         if (!disk::WriteLines(journal, {oldName, *answer})) return keep(Renamed::NotRenamed);
          if (!disk::RenameFolder(oldFolder, newFolder)) {
            disk::DeleteFile(journal);
-           return renamed = Renamed::NotRenamed, ListChange::Keep;
+           return keep(Renamed::NotRenamed);
          }
          // The card list's lock went along with the folder.
          deckLock.reset();
          disk::DeleteFile(SharedLock::LockFileFor(newFolder + u'\\', storyfiles::kCardList));
          list.Replace(row, *answer);
          renamedNames = list.Names();
-         return renamed = Renamed::Renamed, ListChange::Write;
+         renamed = Renamed::Renamed;
+         return ListChange::Write;
        },
        [&](ClassListResult written) {
          if (renamed != Renamed::Renamed) return;
@@ -298,16 +304,21 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   const QString storyFolder = WithoutFinalBackslash(folder);
   QString hidden;
   std::unique_ptr<SharedLock> deckLock;
+  // The list stays as it is, for this reason.
+  const auto keep = [&](Deleted why) {
+    deleted = why;
+    return ListChange::Keep;
+  };
   const ClassListResult result = ChangeClassList(
       library.classFolder,
       {[&](ClassListLines& list) {
-         if (!list.readable) return deleted = Deleted::NotDeleted, ListChange::Keep;
+         if (!list.readable) return keep(Deleted::NotDeleted);
          names = list.Names();
          const int row = RowOf(names, name);
-         if (row < 0) return deleted = Deleted::Gone, ListChange::Keep;
+         if (row < 0) return keep(Deleted::Gone);
          switch (HoldStory(folder, deckLock)) {
-           case StoryHold::InUse: return deleted = Deleted::InUse, ListChange::Keep;
-           case StoryHold::NotWritable: return deleted = Deleted::NotDeleted, ListChange::Keep;
+           case StoryHold::InUse: return keep(Deleted::InUse);
+           case StoryHold::NotWritable: return keep(Deleted::NotDeleted);
            case StoryHold::Held: break;
          }
          // A folder that another line also names (also one past the
@@ -319,7 +330,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
            if (!moved) {
              disk::DeleteFile(DeletionJournal(hidden));
              hidden.clear();
-             return deleted = Deleted::NotDeleted, ListChange::Keep;
+             return keep(Deleted::NotDeleted);
            }
            // The card list's lock went along with the folder.
            deckLock.reset();
@@ -327,7 +338,8 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
          }
          list.lines.removeAt(row);
          remainingNames = list.Names();
-         return deleted = Deleted::Deleted, ListChange::Write;
+         deleted = Deleted::Deleted;
+         return ListChange::Write;
        },
        [&](ClassListResult written) {
          if (deleted != Deleted::Deleted || written == ClassListResult::Written) return;
