@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "deck/CardOperations.h"
 #include "deck/SharedDeck.h"
 #include "drawing/DrawingSession.h"
+#include "exchange/ExchangeWindow.h"
 #include "exchange/StoryExchange.h"
 #include "shell/ClassExchange.h"
 #include "platform/SharedLock.h"
@@ -330,15 +332,22 @@ void SharedClassTest::exchangeFollowsClassFolder() {
     }
   }
   ClassExchange host(c.session.library, c.session.deck, c.dialogs);
-  StoryExchange x(host);
-  x.Load();
-  QCOMPARE(x.Count(StoryExchange::ClassSide), 1);
+  ExchangeWindow window(host, nullptr);
+  StoryExchange& x = window.exchange();
 
-  // そら is made on another computer, with a card, while the window is open.
-  QCOMPARE(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine(), QStringLiteral("ok"));
-  QCOMPARE(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("そら"), QStringLiteral("あたらしい")}).readLine(), QStringLiteral("ok"));
-  x.RefreshClassList();
-  QCOMPARE(x.Count(StoryExchange::ClassSide), 2);
+  // そら is made on another computer, with a card, while the window is open:
+  // the window's list shows it within the refresh period.
+  QStringList said;
+  bool shown = false;
+  QTimer::singleShot(0, &window, [&] {
+    said.append(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine());
+    said.append(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("そら"), QStringLiteral("あたらしい")}).readLine());
+    shown = QTest::qWaitFor([&] { return x.Count(StoryExchange::ClassSide) == 2; }, StoryExchange::kRefreshMs + 2000);
+    window.hide();
+  });
+  window.Open();
+  QCOMPARE(said, (QStringList{QStringLiteral("ok"), QStringLiteral("ok")}));
+  QVERIFY(shown);
   const QByteArray newer = ReadHostFile(c.host(QStringLiteral("そら/Card_01.txt")));
   c.dialogs.answers = {false};
   QCOMPARE(x.CopyToClass(), ExchangeOutcome::Declined);
