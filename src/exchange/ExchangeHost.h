@@ -17,7 +17,8 @@ class ExchangeHost {
   // The chosen class's folder as a path text ending in "\"
   // ("C:\A_PIKORA\CLASS_11\"); its Menu.txt lists the stories.
   virtual QString ClassFolder() const = 0;
-  // The class's story names in list order (the list in memory).
+  // The class's story names in list order, as its Menu.txt holds them now:
+  // other computers of the class change it while the window is open.
   virtual QStringList ClassStories() const = 0;
   // A story was copied into the class (its name maybe added to the end of
   // the class's Menu.txt): read the list again, redraw the story panel

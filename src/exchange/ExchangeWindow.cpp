@@ -3,6 +3,7 @@
 
 #include "exchange/ExchangeWindow.h"
 
+#include <QApplication>
 #include <QProgressDialog>
 
 #include "exchange/ExchangeHost.h"
@@ -110,6 +111,12 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
 
   placements.apply(1.0);
   setFixedSize(499, 515);
+
+  refreshTimer_.setInterval(StoryExchange::kRefreshMs);
+  connect(&refreshTimer_, &QTimer::timeout, this, [this] {
+    // Not while a message of its own is up over it.
+    if (QApplication::activeModalWidget() == this) exchange_.RefreshClassList();
+  });
 }
 
 void ExchangeWindow::Open() {
@@ -121,7 +128,9 @@ void ExchangeWindow::Open() {
   }
   driveHold_.Hold(exchange_.DriveLetter());
   showDriveColours();
+  refreshTimer_.start();
   exec();
+  refreshTimer_.stop();
 }
 
 void ExchangeWindow::showDriveColours() {

@@ -5,7 +5,8 @@
 // The exchange window "交換メニュー": the class's stories on the left, the
 // exchange drive's on the right, a copy button for each direction and the
 // drive buttons. It is made once and afterwards only hidden and shown, so
-// it opens again as it was left.
+// it opens again as it was left. While it is open the class's list follows
+// the class folder, which other computers change too.
 //
 // The window holds the letter of the drive whose list it shows, so a stick
 // pulled meanwhile keeps its letter and another child's stick plugged in
@@ -14,6 +15,7 @@
 // comes onto the letter pressed when that letter's own stick is gone.
 
 #include <QDialog>
+#include <QTimer>
 #include <array>
 
 #include "exchange/StoryExchange.h"
@@ -44,6 +46,8 @@ class ExchangeWindow : public QDialog {
   StoryExchange exchange_;
   disk::DriveLetterHold driveHold_;
   bool loaded_ = false;
+  // Reads the class's list again every few seconds while the window is open.
+  QTimer refreshTimer_;
   FaceButton* closeButton_ = nullptr;
   std::array<FaceButton*, 4> driveButtons_{};
   FaceButton* toDriveButton_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 
 class ExchangeHost;
 
@@ -46,14 +47,22 @@ class StoryExchange : public QObject {
   // and draws both lists.
   void Load();
   // Every later opening: takes the class's list again (it may have changed
-  // in the main window), keeping the rest as it was left.
+  // in the main window or on another computer), keeping the rest as it was
+  // left.
   void Reopen();
+  // Reads the class's list again while the window waits (other computers
+  // change it); the chosen story stays chosen by its name.
+  void RefreshClassList();
+  // How often the window reads the class's list again while open.
+  static constexpr int kRefreshMs = 3000;
   // A drive button, "A" "D" "E" or "F".
   void ChooseDrive(QChar letter);
   // The letter of the exchange drive in use.
   QChar DriveLetter() const;
 
   // A press at height y on a list: selects that row when it holds a story.
+  // The class's list is read again first; the story the child saw in that
+  // row is chosen where it is now.
   void PressList(Side side, double y);
 
   // "＞＞＞" and "＜＜＜".
@@ -82,11 +91,20 @@ class StoryExchange : public QObject {
     QImage image;
   };
 
+  struct CopyPlan;
+
   QString Root(Side side) const;
   void ReadClassList();
   void ReadDriveList();
   void Draw(Side side);
   ExchangeOutcome Copy(Side from, CopyProgress* progress);
+  // The steps of a copy. Each returns how the copy ended when it ends it.
+  std::optional<ExchangeOutcome> ChooseSource(CopyPlan& plan);
+  std::optional<ExchangeOutcome> ChooseTarget(CopyPlan& plan);
+  std::optional<ExchangeOutcome> HoldClassStory(CopyPlan& plan);
+  int CopyFiles(CopyPlan& plan, CopyProgress* progress);
+  bool ListCopiedStory(CopyPlan& plan, int failed);
+  ExchangeOutcome Tell(const CopyPlan& plan, int failed, bool listed);
 
   ExchangeHost& host_;
   std::array<List, 2> lists_;

@@ -32,6 +32,9 @@ class LibraryState : public Notifier {
   // The selected row of storyNames; a row outside the list selects none.
   int selectedStory = -1;
   QString currentStoryName;
+  // Which folder the selected story's is (ClassList.h), to know the story
+  // again when another computer renames it; empty when it has none.
+  QString shownFolderIdentity;
   // The drive that stories and pictures are exchanged with ("D:\").
   QString exchangeDrive = QStringLiteral("D:\\");
 

@@ -2,10 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The class's story list: the list file Menu.txt beside the story folders,
-// the numbered list on the story panel, and making, renaming, deleting and
-// picking stories. Everything here works on the library and the deck of the
-// story in hand, so it runs without any window.
+// The class's story list: the list as the story panel shows it, the
+// numbered list on the panel, and making, renaming, deleting and picking
+// stories. Everything here works on the library and the deck of the story
+// in hand, so it runs without any window. The list file itself and the
+// one way it is changed are in ClassList.h; making, renaming and deleting
+// (StoryOperations.cpp) decide under its lock and tell the child after.
 
 #include <QPointF>
 #include <QString>
@@ -30,13 +32,21 @@ constexpr int kMaxStories = 100;
 void ReadStoryList(LibraryState& library);
 
 // What reading the list again found.
-enum class StoryListRefresh { Unchanged, Changed, SelectedStoryGone };
+enum class StoryListRefresh { Unchanged, Changed, SelectedStoryRenamed, SelectedStoryGone };
+
+// What the child is told when the story in hand changed on another computer.
+inline const QString kStoryThrownAwayElsewhere =
+    QStringLiteral("この おはなしは ほかの コンピュータで すてられました。");
+inline const QString kStoryRenamedElsewhere =
+    QStringLiteral("この おはなしは ほかの コンピュータで なまえが かわりました。");
 
 // Reads Menu.txt again, as other computers may have changed it, and draws
-// the list when it changed. The selected story stays selected by its name;
-// when it is gone (thrown away elsewhere) the first story and its first
-// card are shown instead, unless `keepDeck` (a card of it is open for
-// drawing), when the list waits until it may change.
+// the list when it changed. The selected story stays selected by its name.
+// When its name is gone but a name new to the list names the very folder
+// it had, it was renamed elsewhere: that row is selected and the story
+// stays shown as it was. When it is gone (thrown away elsewhere) the first
+// story and its first card are shown instead, unless `keepDeck` (a card of
+// it is open for drawing), when the list waits until it may change.
 StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool keepDeck);
 
 // Draws the story list and makes the selected story the current one
@@ -71,6 +81,12 @@ int ListRowAt(double y, int top);
 // when it can be one. A story name must be a folder name on the school PCs
 // (Windows and Linux) and fit into the windows-31j list file.
 std::optional<QString> StoryNameProblem(const QString& name);
+
+// The selected story and its first card become the current ones.
+void ShowSelectedStory(LibraryState& library, DeckState& deck);
+
+// What the child is told when the class's list cannot be written.
+QString ListNotSaved(const LibraryState& library);
 
 // ---- Story operations -----------------------------------------------------
 

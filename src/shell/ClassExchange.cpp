@@ -7,20 +7,23 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "library/LibraryState.h"
 #include "library/StoryList.h"
 
 QString ClassExchange::ClassFolder() const { return library_.classFolder; }
 
 QStringList ClassExchange::ClassStories() const {
-  return library_.storyNames;
+  // The file as it is now; the story panel behind follows on its own.
+  return ReadNameList(library_.classFolder + storyfiles::kStoryList);
 }
 
 void ClassExchange::ReloadClassStories() {
-  ReadStoryList(library_);
-  if (library_.selectedStory >= library_.storyNames.size())
-    library_.selectedStory = int(library_.storyNames.size()) - 1;
-  DrawStoryList(library_, deck_);
+  // The story in hand stays selected by its name; one changed elsewhere
+  // meanwhile is told as the idle refresh tells it.
+  const StoryListRefresh refresh = RefreshStoryList(library_, deck_, false);
+  if (refresh == StoryListRefresh::SelectedStoryGone) dialogs_.Tell(kStoryThrownAwayElsewhere);
+  if (refresh == StoryListRefresh::SelectedStoryRenamed) dialogs_.Tell(kStoryRenamedElsewhere);
   // The copy may have replaced the cards of the story on show; the card on
   // show stays the current one as long as the deck still has it.
   if (!StorySelected(deck_)) return;

@@ -11,12 +11,6 @@
 #include "library/StoryList.h"
 #include "shell/Session.h"
 
-namespace {
-
-const QString kStoryGone = QStringLiteral("この おはなしは ほかの コンピュータで すてられました。");
-
-}  // namespace
-
 ClassFolderWatch::ClassFolderWatch(Session& session, QWidget* window, std::function<bool()> busy)
     : QObject(window), session_(session), busy_(std::move(busy)) {
   window->installEventFilter(this);
@@ -31,8 +25,9 @@ void ClassFolderWatch::Refresh(bool redrawStrip) {
   refreshing_ = true;
   const bool drawing = session_.drawing.IsOpen();
   const StoryListRefresh stories = RefreshStoryList(session_.library, session_.deck, drawing);
-  if (stories == StoryListRefresh::SelectedStoryGone) {
-    session_.dialogs.Tell(kStoryGone);
+  if (stories == StoryListRefresh::SelectedStoryGone || stories == StoryListRefresh::SelectedStoryRenamed) {
+    session_.dialogs.Tell(stories == StoryListRefresh::SelectedStoryGone ? kStoryThrownAwayElsewhere
+                                                                         : kStoryRenamedElsewhere);
   } else if (!RefreshCardList(session_.deck, !drawing) && redrawStrip) {
     DrawCardStrip(session_.deck);
   }

@@ -7,7 +7,8 @@
 // window comes back to the front and every few seconds while the program
 // waits for the child (file-change notices do not cross a network share).
 // A story made elsewhere appears, one thrown away there disappears (its
-// deck, when it was in hand here, is closed with a short message), a card
+// deck, when it was in hand here, is closed with a short message), one
+// renamed there stays in hand under its new name (also told), a card
 // added there appears on the strip. Each operation on the lists reads them
 // again by itself, under their locks.
 

@@ -27,8 +27,9 @@ struct StoryClass {
   Session session{dialogs};
 
   // Menu.txt lists `names` (no names: no file); every name a folder can
-  // carry has its folder with a card list.
-  explicit StoryClass(const QStringList& names = {}) {
+  // carry has its folder with a card list. `letters`: the drives there are.
+  explicit StoryClass(const QStringList& names = {}, const QString& letters = QStringLiteral("C"))
+      : drives(letters) {
     QDir().mkpath(drives.c(QStringLiteral("A_PIKORA")));
     for (const QString& name : names) {
       if (!StoryNameProblem(name)) WriteHostFile(host(name + QStringLiteral("/CardData.txt")), " 1 \r\n");

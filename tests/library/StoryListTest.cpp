@@ -6,12 +6,14 @@
 
 #include <QtTest>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "StoryClass.h"
 #include "deck/CardDeck.h"
 #include "deck/CardOperations.h"
 #include "deck/StoryFiles.h"
+#include "library/ClassList.h"
 #include "platform/Imaging.h"
 
 namespace {
@@ -56,6 +58,8 @@ class StoryListTest : public QObject {
   void rename();
   void renameStopped();
   void interruptedRewriteKeepsOldList();
+  void readOnlyFoldersAreNotInUse();
+  void lockTakenOverWritesNothing();
   void deleteStories();
   void killedAtRandomLosesNothing();
   void killedDeletionIsWholeOrNothing();
@@ -274,6 +278,74 @@ void StoryListTest::interruptedRewriteKeepsOldList() {
   // The deletion stops before anything is moved: not even the list's lock
   // can be written.
   QCOMPARE(c.dialogs.told.last(), QStringLiteral("C:\\A_PIKORA\\CLASS_11\\menu.txt がほぞんできません。"));
+}
+
+// Folders that cannot be written are told as not saved, never as a story in
+// use on another computer. Root writes anywhere, so as root the operations
+// run as an unprivileged user.
+void StoryListTest::readOnlyFoldersAreNotInUse() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  const bool root = geteuid() == 0;
+  if (root)
+    QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534"), c.drives.root(u'C')}), 0);
+  const QStringList before = c.snapshot();
+  const QString notSaved = kClass + QStringLiteral("menu.txt がほぞんできません。");
+  const QStringList expected{QStringLiteral("なまえを かえられませんでした。"),
+                             QStringLiteral("ぴこらまを すてられませんでした。"), notSaved, notSaved, notSaved};
+  const auto attempt = [&] {
+    // A's folder read-only in a class folder that may be written: its card
+    // list's lock cannot be made, which is not a lock held elsewhere.
+    QFile::setPermissions(c.host(QStringLiteral("A")), QFile::ReadOwner | QFile::ExeOwner);
+    c.dialogs.inputs = {QStringLiteral("Z")};
+    c.dialogs.answers = {true, true};
+    RenameStory(c.session.library, c.session.deck, c.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.dialogs);
+    // The whole class folder read-only: not even the list's lock.
+    QFile::setPermissions(c.host(QString()), QFile::ReadOwner | QFile::ExeOwner);
+    SaveStoryName(c.session.library, c.session.deck, c.dialogs, QStringLiteral("Y"));
+    c.dialogs.inputs = {QStringLiteral("Z")};
+    c.dialogs.answers = {true, true};
+    RenameStory(c.session.library, c.session.deck, c.dialogs);
+    DeleteStory(c.session.library, c.session.deck, c.dialogs);
+    if (c.dialogs.told != expected) qWarning() << c.dialogs.told;
+    return c.dialogs.told == expected;
+  };
+  if (root) {
+    const pid_t child = fork();
+    if (child == 0) _exit(::setuid(65534) == 0 && attempt() ? 0 : 1);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+  } else {
+    QVERIFY(attempt());
+  }
+  const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  QFile::setPermissions(c.host(QString()), writable);
+  QFile::setPermissions(c.host(QStringLiteral("A")), writable);
+  QCOMPARE(c.snapshot(), before);
+}
+
+// A computer whose list lock was taken over while it worked (it slept past
+// the stale period) writes nothing under it.
+void StoryListTest::lockTakenOverWritesNothing() {
+  StoryClass c({QStringLiteral("A"), QStringLiteral("B")});
+  const QByteArray before = c.listBytes();
+  const QString lockFile = c.host(QStringLiteral("Menu.txt.~pikorama-lock"));
+  bool settled = false;
+  const ClassListResult result = ChangeClassList(
+      kClass, {[&](ClassListLines& list) {
+                 WriteHostFile(lockFile, "pc-b 4242 takenoverxxxx 0\n");
+                 list.Append(QStringLiteral("C"));
+                 return ListChange::Write;
+               },
+               [&](ClassListResult written) { settled = written == ClassListResult::LockLost; }});
+  QCOMPARE(result, ClassListResult::LockLost);
+  QVERIFY(settled);
+  QCOMPARE(c.listBytes(), before);
+  // The other computer's lock stays its own.
+  QCOMPARE(ReadHostFile(lockFile), QByteArray("pc-b 4242 takenoverxxxx 0\n"));
+  QFile::remove(lockFile);
 }
 
 void StoryListTest::longAndDamagedListsKeptWhole() {

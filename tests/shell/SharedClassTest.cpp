@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -17,6 +18,9 @@
 #include "deck/CardOperations.h"
 #include "deck/SharedDeck.h"
 #include "drawing/DrawingSession.h"
+#include "exchange/ExchangeWindow.h"
+#include "exchange/StoryExchange.h"
+#include "shell/ClassExchange.h"
 #include "platform/SharedLock.h"
 #include "shell/ClassFolderWatch.h"
 #include "shell/StripClicks.h"
@@ -67,6 +71,10 @@ int RunAsOtherComputer(int argc, char** argv) {
   const QString what = args.value(0);
   if (what == u"make") {
     Say(SaveStoryName(session.library, session.deck, dialogs, args.value(1)) == NameDialogStep::Close ? "ok" : "failed");
+  } else if (what == u"rename") {
+    dialogs.inputs = {args.value(2)};
+    dialogs.answers = {true};
+    Say(Select(session, args.value(1)) ? (RenameStory(session.library, session.deck, dialogs), "ok") : "missing");
   } else if (what == u"delete") {
     dialogs.answers = {true};
     Say(Select(session, args.value(1)) ? (DeleteStory(session.library, session.deck, dialogs), "ok") : "missing");
@@ -99,6 +107,8 @@ class SharedClassTest : public QObject {
   void cardDrawnElsewhereIsRefused();
   void locksOfGoneComputersAreTakenOver();
   void windowFollowsFolder();
+  void noWaitUnderTheListLock();
+  void exchangeFollowsClassFolder();
 };
 
 // Both computers change one list; neither writes back a list it read before
@@ -264,10 +274,104 @@ void SharedClassTest::windowFollowsFolder() {
   QTRY_COMPARE_WITH_TIMEOUT(session.deck.cardCount(), 2, within);
   QCOMPARE(session.deck.currentCard, 0);
 
-  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("みんな")}).readLine();
+  // Renamed there: told as a rename, and the story stays in hand with its
+  // cards under the new name.
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("rename"), QStringLiteral("みんな"), QStringLiteral("なかま")}).readLine();
+  QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.told, QStringList{kStoryRenamedElsewhere}, within);
+  QCOMPARE(c.names(), (QStringList{QStringLiteral("なかま"), QStringLiteral("うみ"), QStringLiteral("そら")}));
+  QCOMPARE(session.library.selectedStory, 0);
+  QCOMPARE(session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("なかま\\"));
+  QCOMPARE(session.deck.cardCount(), 2);
+  c.dialogs.told.clear();
+
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("delete"), QStringLiteral("なかま")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(c.dialogs.told, QStringList{QStringLiteral("この おはなしは ほかの コンピュータで すてられました。")}, within);
   QCOMPARE(c.names(), (QStringList{QStringLiteral("うみ"), QStringLiteral("そら")}));
   QCOMPARE(session.deck.storyFolder, StoryClass::Folder() + QStringLiteral("うみ\\"));
+}
+
+// A message up on one computer holds no list lock: the other computer makes
+// a story meanwhile, well within the wait for the lock.
+void SharedClassTest::noWaitUnderTheListLock() {
+  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
+  Session& session = c.session;
+  QStringList madeElsewhere;
+  int made = 0;
+  c.dialogs.whenTold = [&](const QString&) {
+    QElapsedTimer clock;
+    clock.start();
+    const QString story = QStringLiteral("ほし%1").arg(++made);
+    const QString said = OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), story}).readLine();
+    if (said == u"ok" && clock.elapsed() < SharedLock::kListWait.count() / 3) madeElsewhere.append(story);
+  };
+  // The duplicate-name notice of つくる, and that of 名前変更.
+  QCOMPARE(SaveStoryName(session.library, session.deck, c.dialogs, QStringLiteral("うみ")), NameDialogStep::StayOpen);
+  c.dialogs.inputs = {QStringLiteral("ほし1")};
+  c.dialogs.answers = {true};
+  RenameStory(session.library, session.deck, c.dialogs);
+  c.dialogs.whenTold = nullptr;
+  QCOMPARE(c.dialogs.told, (QStringList{QStringLiteral("おなじ なまえの ぴこらまが もう あります。"),
+                                        QStringLiteral("おなじ なまえの ぴこらまが もう あります。")}));
+  QCOMPARE(madeElsewhere, (QStringList{QStringLiteral("ほし1"), QStringLiteral("ほし2")}));
+  QCOMPARE(c.listBytes(), Sjis({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("ほし1"), QStringLiteral("ほし2")}));
+}
+
+// The exchange window follows the class folder: a story made elsewhere
+// after it opened is an existing story for ＜＜＜, with the newer-work
+// question; a story with a card drawn elsewhere is not copied over.
+void SharedClassTest::exchangeFollowsClassFolder() {
+  StoryClass c({QStringLiteral("みんな")}, QStringLiteral("CD"));
+  const QString stick = c.drives.root(u'D');
+  WriteHostFile(stick + QStringLiteral("/Menu.txt"), Sjis({QStringLiteral("そら"), QStringLiteral("みんな")}));
+  const QDateTime old = QDateTime::currentDateTime().addDays(-3);
+  for (const QString& story : {QStringLiteral("そら"), QStringLiteral("みんな")}) {
+    for (const QString& file : {QStringLiteral("CardData.txt"), QStringLiteral("Card_01.txt")}) {
+      WriteHostFile(stick + u'/' + story + u'/' + file, file == u"CardData.txt" ? " 1 \r\n" : "stick\r\n");
+      QFile f(stick + u'/' + story + u'/' + file);
+      QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+  }
+  ClassExchange host(c.session.library, c.session.deck, c.dialogs);
+  ExchangeWindow window(host, nullptr);
+  StoryExchange& x = window.exchange();
+
+  // そら is made on another computer, with a card, while the window is open:
+  // the window's list shows it within the refresh period.
+  QStringList said;
+  bool shown = false;
+  QTimer::singleShot(0, &window, [&] {
+    said.append(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("make"), QStringLiteral("そら")}).readLine());
+    said.append(OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("そら"), QStringLiteral("あたらしい")}).readLine());
+    shown = QTest::qWaitFor([&] { return x.Count(StoryExchange::ClassSide) == 2; }, StoryExchange::kRefreshMs + 2000);
+    window.hide();
+  });
+  window.Open();
+  QCOMPARE(said, (QStringList{QStringLiteral("ok"), QStringLiteral("ok")}));
+  QVERIFY(shown);
+  const QByteArray newer = ReadHostFile(c.host(QStringLiteral("そら/Card_01.txt")));
+  c.dialogs.answers = {false};
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Declined);
+  QCOMPARE(c.dialogs.asked, QStringList{QStringLiteral("クラスのほうが あたらしいです。うわがきしますか？")});
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("そら/Card_01.txt"))), newer);
+  QCOMPARE(c.dialogs.told, QStringList());
+
+  // A card of みんな is being drawn on another computer: not copied over.
+  OtherComputer drawing(QStringLiteral("pc-b"), {QStringLiteral("draw"), QStringLiteral("みんな"), QStringLiteral("0")});
+  QCOMPARE(drawing.readLine(), QStringLiteral("held"));
+  const QByteArray cardList = ReadHostFile(c.host(QStringLiteral("みんな/CardData.txt")));
+  x.PressList(StoryExchange::DriveSide, StoryExchange::kListTop + 21 + 5);
+  QCOMPARE(x.Name(StoryExchange::DriveSide, x.SelectedRow(StoryExchange::DriveSide)), QStringLiteral("みんな"));
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Refused);
+  QCOMPARE(c.dialogs.told, QStringList{kStoryInUse});
+  QVERIFY(!QFileInfo::exists(c.host(QStringLiteral("みんな/Card_01.txt"))));
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/CardData.txt"))), cardList);
+  // Once it is let go, the copy goes in under the card list's lock.
+  drawing.closeInput();
+  QCOMPARE(drawing.wait(), 0);
+  c.dialogs.answers = {true};
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
+  QCOMPARE(ReadHostFile(c.host(QStringLiteral("みんな/Card_01.txt"))), QByteArray("stick\r\n"));
+  QCOMPARE(SharedLock::LockNamesIn(StoryClass::Folder() + QStringLiteral("みんな\\")), QStringList());
 }
 
 int main(int argc, char** argv) {
