@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QRandomGenerator>
@@ -221,15 +222,20 @@ class SharedClassStressTest : public QObject {
  private slots:
   void onTmpfs();
   void onLocalDisk();
+  void onShare();
 
  private:
-  void run(const QString& folder);
+  void run(const QString& folder, const QString& otherComputersFolder = {});
 };
 
-void SharedClassStressTest::run(const QString& folder) {
+// The class folder in `folder`; the other computers reach it through
+// `otherComputersFolder` when they mount the share elsewhere.
+void SharedClassStressTest::run(const QString& folder, const QString& otherComputersFolder) {
   QTemporaryDir drive(folder + QStringLiteral("/pikorama-stress-XXXXXX"));
   QVERIFY(drive.isValid());
   qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
+  if (otherComputersFolder.isEmpty()) qunsetenv("PIKORAMA_OTHER_DRIVE_C");
+  else qputenv("PIKORAMA_OTHER_DRIVE_C", (otherComputersFolder + u'/' + QFileInfo(drive.path()).fileName()).toUtf8());
   QDir().mkpath(drive.path() + QStringLiteral("/A_PIKORA/CLASS_11"));
   {
     ScriptedDialogs dialogs;
@@ -343,13 +349,16 @@ void SharedClassStressTest::onTmpfs() {
   run(QStringLiteral("/dev/shm"));
 }
 
-void SharedClassStressTest::onLocalDisk() {
-  run(QDir::tempPath());
-  // And on a folder of an NFS or Samba mount, when whoever runs the test
-  // names one (a loopback export needs the kernel's NFS server, which a
-  // test machine seldom has).
-  const QString share = qEnvironmentVariable("PIKORAMA_STRESS_SHARE");
-  if (!share.isEmpty()) run(share);
+void SharedClassStressTest::onLocalDisk() { run(QDir::tempPath()); }
+
+// On a file server: the Samba share of tests/support/samba_share.sh, this
+// computer on one mount of it and the others on another, or a folder of an
+// NFS or Samba mount named in PIKORAMA_TEST_SHARE.
+void SharedClassStressTest::onShare() {
+  const TestShare share = TestShare::FromEnvironment();
+  if (!share.missing.isEmpty()) QSKIP(qPrintable(share.missing));
+  if (share.here.isEmpty()) QSKIP("no share: run through tests/support/samba_share.sh or name one in PIKORAMA_TEST_SHARE");
+  run(share.here, share.there);
 }
 
 }  // namespace

@@ -95,11 +95,19 @@ QStringList ListedNumbers(const StoryClass& c, const QString& story) {
 class SharedClassTest : public QObject {
   Q_OBJECT
  private slots:
+  void initTestCase();
   void listsMergeAcrossComputers();
   void cardDrawnElsewhereIsRefused();
   void locksOfGoneComputersAreTakenOver();
   void windowFollowsFolder();
 };
+
+// Run on a share (tests/support/samba_share.sh), the class is there: no
+// share, nothing to test.
+void SharedClassTest::initTestCase() {
+  const QString missing = TestShare::FromEnvironment().missing;
+  if (!missing.isEmpty()) QSKIP(qPrintable(missing));
+}
 
 // Both computers change one list; neither writes back a list it read before
 // the other's change.
