@@ -60,7 +60,7 @@ fi
 
 # Into a mount namespace of its own first.
 if [[ -z ${PIKORAMA_SAMBA_NAMESPACE:-} ]]; then
-  PIKORAMA_SAMBA_NAMESPACE=1 exec unshare --mount --propagation private "$0" "$@"
+  PIKORAMA_SAMBA_NAMESPACE=1 exec unshare --mount --propagation private bash "$0" "$@"
   missing "unshare could not make a mount namespace" "$@"
 fi
 unset PIKORAMA_SAMBA_NAMESPACE
