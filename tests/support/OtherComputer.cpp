@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <vector>
@@ -27,6 +28,7 @@ extern char** environ;
 namespace {
 
 constexpr char kFlag[] = "--other-computer";
+constexpr char kOtherDrive[] = "PIKORAMA_OTHER_DRIVE_";
 
 QString SelfPath() { return QFile::symLinkTarget(QStringLiteral("/proc/self/exe")); }
 
@@ -74,9 +76,25 @@ OtherComputer::OtherComputer(const QString& name, const QStringList& args, const
   std::vector<char*> argvv;
   for (QByteArray& a : argBytes) argvv.push_back(a.data());
   argvv.push_back(nullptr);
+  // Its drives are this test's, except those named in
+  // PIKORAMA_OTHER_DRIVE_<letter>: a share mounted elsewhere on the other
+  // computers (tests/support/samba_share.sh).
   std::vector<QByteArray> envBytes;
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "XDG_RUNTIME_DIR=", 16) != 0) envBytes.emplace_back(*e);
+  QList<QByteArray> ownDrives;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, kOtherDrive, sizeof kOtherDrive - 1) == 0) {
+      const QByteArray drive = QByteArray("PIKORAMA_DRIVE_") + (*e + sizeof kOtherDrive - 1);
+      ownDrives.append(drive.left(drive.indexOf('=') + 1));
+      envBytes.push_back(drive);
+    }
+  }
+  for (char** e = environ; *e; ++e) {
+    const QByteArray entry(*e);
+    if (entry.startsWith("XDG_RUNTIME_DIR=") || entry.startsWith(kOtherDrive)) continue;
+    if (std::any_of(ownDrives.cbegin(), ownDrives.cend(), [&](const QByteArray& d) { return entry.startsWith(d); }))
+      continue;
+    envBytes.push_back(entry);
+  }
   envBytes.push_back("XDG_RUNTIME_DIR=" + QFile::encodeName(runtime));
   for (const QString& e : setup.environment) envBytes.push_back(e.toUtf8());
   std::vector<char*> envp;

@@ -5,7 +5,10 @@
 // Another computer working in the same class folder: this test program
 // started again as a process of its own, with its own runtime folder and,
 // where the tests run as root, a host name of its own in a UTS namespace.
-// The drives are the test's own (the environment is inherited).
+// The drives are the test's own (the environment is inherited), but for a
+// letter whose folder PIKORAMA_OTHER_DRIVE_<letter> names: that is the
+// drive's folder there, as for a share that the other computers mount
+// elsewhere (TempDrives sets it when the tests run on a share).
 //
 // A test program using it starts with
 //   if (IsOtherComputer(argc, argv)) return RunAsOtherComputer(argc, argv);

@@ -42,20 +42,42 @@ std::optional<QString> ScriptedDialogs::Input(const QString& prompt) {
   return answer;
 }
 
-TempDrives::TempDrives(const QString& letters) {
-  for (char l = 'A'; l <= 'Z'; ++l) qunsetenv(QByteArray("PIKORAMA_DRIVE_") + l);
-  QString all = letters.toUpper();
-  if (!all.contains(u'C')) all += u'C';
-  for (QChar letter : all) {
-    auto dir = std::make_shared<QTemporaryDir>();
-    dirs_.insert(letter, dir);
-    qputenv(QByteArray("PIKORAMA_DRIVE_") + char(letter.unicode()), dir->path().toUtf8());
+TestShare TestShare::FromEnvironment() {
+  TestShare share{qEnvironmentVariable("PIKORAMA_TEST_SHARE"), qEnvironmentVariable("PIKORAMA_TEST_OTHER_SHARE"),
+                  qEnvironmentVariable("PIKORAMA_TEST_SHARE_MISSING")};
+  if (share.there.isEmpty()) share.there = share.here;
+  return share;
+}
+
+namespace {
+
+void UnsetDrives() {
+  for (char l = 'A'; l <= 'Z'; ++l) {
+    qunsetenv(QByteArray("PIKORAMA_DRIVE_") + l);
+    qunsetenv(QByteArray("PIKORAMA_OTHER_DRIVE_") + l);
   }
 }
 
-TempDrives::~TempDrives() {
-  for (char l = 'A'; l <= 'Z'; ++l) qunsetenv(QByteArray("PIKORAMA_DRIVE_") + l);
+}  // namespace
+
+TempDrives::TempDrives(const QString& letters) {
+  UnsetDrives();
+  QString all = letters.toUpper();
+  if (!all.contains(u'C')) all += u'C';
+  const TestShare share = TestShare::FromEnvironment();
+  for (QChar letter : all) {
+    const QByteArray drive = QByteArray(1, char(letter.unicode()));
+    const bool shared = letter == u'C' && !share.here.isEmpty();
+    auto dir = shared ? std::make_shared<QTemporaryDir>(share.here + QStringLiteral("/drive-XXXXXX"))
+                      : std::make_shared<QTemporaryDir>();
+    dirs_.insert(letter, dir);
+    qputenv("PIKORAMA_DRIVE_" + drive, QFile::encodeName(dir->path()));
+    if (shared)
+      qputenv("PIKORAMA_OTHER_DRIVE_" + drive, QFile::encodeName(share.there + u'/' + QFileInfo(dir->path()).fileName()));
+  }
 }
+
+TempDrives::~TempDrives() { UnsetDrives(); }
 
 QString TempDrives::root(QChar letter) const { return dirs_.value(letter.toUpper())->path(); }
 

@@ -36,8 +36,21 @@ class ScriptedDialogs : public Dialogs {
   void EndProgram() override { ended = true; }
 };
 
+// A class folder on a file server, which tests/support/samba_share.sh
+// gives the program it runs (or whoever runs a test names, for a share of
+// their own): the same folder as this computer and as the other computers
+// (OtherComputer) see it.
+struct TestShare {
+  QString here;     // PIKORAMA_TEST_SHARE
+  QString there;    // PIKORAMA_TEST_OTHER_SHARE; `here` when not set
+  QString missing;  // PIKORAMA_TEST_SHARE_MISSING: why no share could be made
+  static TestShare FromEnvironment();
+};
+
 // Temporary folders for drive letters. Drive C always gets one; the others
 // only when asked for. Every other drive is missing while this lives.
+// Where the tests run on a share (TestShare::here), drive C's folder is made
+// on the share, and the other computers find it through their own mount.
 class TempDrives {
  public:
   explicit TempDrives(const QString& letters = QStringLiteral("C"));
