@@ -158,6 +158,12 @@ void DrawingRecovery::WriteNow() {
 
 void DrawingRecovery::WaitForWrites() { writer_.waitForDone(); }
 
+void DrawingRecovery::Keep() {
+  timer_.stop();
+  WriteNow();
+  WaitForWrites();
+}
+
 void DrawingRecovery::Discard() {
   timer_.stop();
   firstChangeMs_ = -1;

@@ -65,6 +65,9 @@ class DrawingRecovery : public QObject {
   void WriteNow();
   // Waits until every write asked for so far has ended.
   void WaitForWrites();
+  // The drawing open now could not be saved into its story: it is written
+  // at once, and is on disk when this returns.
+  void Keep();
   // The drawing is saved, started over or given up: this run's recovery
   // file goes, and nothing more is written until the next change.
   void Discard();
