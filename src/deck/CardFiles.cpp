@@ -86,8 +86,12 @@ void SetCardPicture(DeckState& deck, const QImage& picture) {
 CardSave SaveCard(DeckState& deck, const QImage& picture) {
   // A story renamed or thrown away on another computer has moved its folder
   // away first: its drawing is not saved into a folder made again, which no
-  // list would name.
-  if (!disk::FolderExists(deck.storyFolder)) return CardSave::StoryGone;
+  // list would name. Where the class folder has gone with it (a stick
+  // pulled out) the save simply fails, and may work once it is back.
+  if (!disk::FolderExists(deck.storyFolder)) {
+    const QString classFolder = deck.storyFolder.left(deck.storyFolder.chopped(1).lastIndexOf(u'\\') + 1);
+    return disk::FolderExists(classFolder) ? CardSave::StoryGone : CardSave::Failed;
+  }
 
   const int currentBefore = deck.currentCard;
   const bool isNew = IsNewCard(deck);

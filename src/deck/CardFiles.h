@@ -40,7 +40,8 @@ enum class CardSave {
   Saved,
   TextNotSaved,  // the picture is saved, the text is not
   DeckFull,      // a new card in a deck of thirty
-  StoryGone,     // the story's folder is gone (renamed or thrown away elsewhere)
+  StoryGone,     // the story's folder is gone from its class folder (renamed or
+                 // thrown away elsewhere)
   TakenOver,     // the card's drawing lock went to another computer
 };
 

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <functional>
 
+#include "deck/CardFiles.h"
 #include "deck/DeckState.h"
 #include "drawing/EditorState.h"
 #include "platform/Dialogs.h"
