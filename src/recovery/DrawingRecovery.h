@@ -66,7 +66,8 @@ class DrawingRecovery : public QObject {
   // Waits until every write asked for so far has ended.
   void WaitForWrites();
   // The drawing open now could not be saved into its story: it is written
-  // at once, and is on disk when this returns.
+  // at once, is on disk when this returns, and stays there, neither
+  // removed nor written over in this run, until the class is chosen again.
   void Keep();
   // The drawing is saved, started over or given up: this run's recovery
   // file goes, and nothing more is written until the next change.

@@ -137,6 +137,13 @@ void SharedCardSaveTest::cardTakenOverIsNotWrittenOver() {
   QCOMPARE(kept->cardNumber, 0);
   QCOMPARE(kept->picture.pixel(10, 10), qRgb(255, 0, 0));
   QCOMPARE(kept->text, QStringLiteral("ここで かいた\r\n"));
+  // Another card drawn and saved afterwards leaves it as it is.
+  QVERIFY(story.session.drawing.OpenAt(1));
+  story.session.editor.canvasImage.fill(Qt::blue);
+  story.session.recovery.WriteNow();
+  story.session.recovery.WaitForWrites();
+  QVERIFY(story.session.drawing.Finish());
+  QVERIFY(KeptDrawing() && KeptDrawing()->picture.pixel(10, 10) == qRgb(255, 0, 0));
 }
 
 void SharedCardSaveTest::storyGoneElsewhereGetsNoFolder() {
