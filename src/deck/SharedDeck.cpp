@@ -21,8 +21,8 @@ const QString kNewCardPrefix = QStringLiteral("NewCard-");
 int CurrentNumber(const DeckState& deck) { return deck.numberAt(deck.currentCard); }
 
 // How long a failed read of the card list waits before it is tried again:
-// long enough for a share that reconnects, short enough for the window.
-constexpr std::chrono::milliseconds kRereadPause{150};
+// a moment for a share that reconnects, too short to be felt in the window.
+constexpr std::chrono::milliseconds kRereadPause{50};
 
 // Reads the list into the deck; false when it cannot be read. A story folder
 // without a list (a story whose first card is not saved yet) is an empty

@@ -21,13 +21,6 @@ const QString kLeaveUnsaved =
     QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
 const QString kLeaveWithoutVoice = QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？");
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
-const QString kSavedAsNewCard =
-    QStringLiteral("この カードは ほかの コンピュータで かきかえられたので、あたらしい カードに しました。");
-const QString kKeptDeckFull =
-    QStringLiteral("カードが いっぱいなので ほぞんできませんでした。かいた えは この コンピュータに とっておきます。");
-const QString kKeptStoryGone = QStringLiteral(
-    "この おはなしは ほかの コンピュータで なくなったので、ほぞんできませんでした。かいた えは この コンピュータに "
-    "とっておきます。");
 const QString kPictureUnreadable =
     QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
 

@@ -21,6 +21,15 @@
 #include "drawing/EditorState.h"
 #include "platform/Dialogs.h"
 
+// What the child is told when a drawing cannot go where it was opened.
+inline const QString kSavedAsNewCard =
+    QStringLiteral("この カードは ほかの コンピュータで かきかえられたので、あたらしい カードに しました。");
+inline const QString kKeptDeckFull =
+    QStringLiteral("カードが いっぱいなので ほぞんできませんでした。かいた えは この コンピュータに とっておきます。");
+inline const QString kKeptStoryGone = QStringLiteral(
+    "この おはなしは ほかの コンピュータで なくなったので、ほぞんできませんでした。かいた えは この コンピュータに "
+    "とっておきます。");
+
 class DrawingSession : public QObject {
   Q_OBJECT
  public:
