@@ -84,12 +84,21 @@ void SetCardPicture(DeckState& deck, const QImage& picture) {
 }
 
 CardSave SaveCard(DeckState& deck, const QImage& picture) {
-  // A story folder that has gone (deleted by hand, or a list from another
-  // computer) is made again, so the drawing has somewhere to go.
-  if (!disk::FolderExists(deck.storyFolder)) disk::CreateFolder(deck.storyFolder);
+  // A story renamed or thrown away on another computer has moved its folder
+  // away first: its drawing is not saved into a folder made again, which no
+  // list would name. Where the class folder has gone with it (a stick
+  // pulled out) the save simply fails, and may work once it is back.
+  if (!disk::FolderExists(deck.storyFolder)) {
+    const QString classFolder = deck.storyFolder.left(deck.storyFolder.chopped(1).lastIndexOf(u'\\') + 1);
+    return disk::FolderExists(classFolder) ? CardSave::StoryGone : CardSave::Failed;
+  }
 
   const int currentBefore = deck.currentCard;
   const bool isNew = IsNewCard(deck);
+  // An old card is written only under its own lock: one taken over while
+  // this computer slept is another computer's card now.
+  std::unique_ptr<SharedLock> lockForWrite;
+  if (!isNew && !CardStillOurs(deck, lockForWrite)) return CardSave::TakenOver;
   // A new card's number is chosen under the card list's lock, with the list
   // as it is now, and reserved by the card's lock; the list names the card
   // only once its picture is on disk.
@@ -97,13 +106,16 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
   if (isNew) {
     // The new card is the one right after the last card, and a deck holds
     // at most thirty: as the child sees it, and as the list now holds it.
-    if (deck.cardCount() >= kMaxCards) return CardSave::Failed;
-    auto listLock = LockCardList(deck.storyFolder);
-    if (!listLock) return CardSave::Failed;
-    RereadCardList(deck);
-    if (deck.cardCount() >= kMaxCards) return CardSave::Failed;
-    const int number = ReserveCardNumber(deck, reservation);
-    if (number == 0) return CardSave::Failed;
+    if (deck.cardCount() >= kMaxCards) return CardSave::DeckFull;
+    bool full = false;
+    int number = 0;
+    const ListChange reserved = ChangeCardList(deck, [&](DeckState& d) {
+      full = d.cardCount() >= kMaxCards;
+      if (!full) number = ReserveCardNumber(d, reservation);
+      return ListEdit::Leave;
+    });
+    if (reserved == ListChange::Left && full) return CardSave::DeckFull;
+    if (reserved != ListChange::Left || number == 0) return CardSave::Failed;
     deck.currentCard = deck.cardCount();
     deck.cardNumbers.append(number);
   }

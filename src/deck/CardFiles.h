@@ -35,15 +35,26 @@ void ShowFirstCard(DeckState& deck);
 // 88 x 62 into the top-left of the 90 x 64 thumbnail.
 void SetCardPicture(DeckState& deck, const QImage& picture);
 
-enum class CardSave { Failed, Saved, TextNotSaved };
+enum class CardSave {
+  Failed,        // the picture or the list could not be written
+  Saved,
+  TextNotSaved,  // the picture is saved, the text is not
+  DeckFull,      // a new card in a deck of thirty
+  StoryGone,     // the story's folder is gone from its class folder (renamed or
+                 // thrown away elsewhere)
+  TakenOver,     // the card's drawing lock went to another computer
+};
 
 // Saves `picture` and cardText as the card at currentCard, giving a new
 // card its number. The picture and thumbnail are written before the card
-// list names a new card, so the list never names a card without them. A
-// story folder that has gone is made again. When the picture or the list
-// cannot be written, the deck, the card list and the card files are put
-// back as they were (Failed). A text that cannot be written leaves the
-// saved picture (TextNotSaved). A null `picture` keeps an old card's
-// picture files as they are (a picture that could not be read and was not
-// drawn on); a text unchanged since LoadCard leaves its file byte for byte.
+// list names a new card, so the list never names a card without them.
+// Nothing is written, and no folder made, into a story folder that is gone
+// (StoryGone); an old card whose lock is no longer this computer's
+// (CardStillOurs) is not written over (TakenOver): the other computer's card
+// stays as it is. When the picture or the list cannot be written, the deck,
+// the card list and the card files are put back as they were (Failed). A
+// text that cannot be written leaves the saved picture (TextNotSaved). A
+// null `picture` keeps an old card's picture files as they are (a picture
+// that could not be read and was not drawn on); a text unchanged since
+// LoadCard leaves its file byte for byte.
 CardSave SaveCard(DeckState& deck, const QImage& picture);

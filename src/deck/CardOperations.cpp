@@ -72,14 +72,14 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
   std::unique_ptr<SharedLock> reservation;
   int number = 0;
   bool full = false;
-  if (auto listLock = LockCardList(deck.storyFolder)) {
-    RereadCardList(deck);
-    full = deck.cardCount() >= kMaxCards;
-    // The new number is reserved before the list lock goes; the copying
-    // itself, the slow part, holds no lock other computers wait for.
-    if (!full && deck.numberAt(deck.currentCard) == source && deck.currentCard < deck.cardCount())
-      number = ReserveCardNumber(deck, reservation);
-  }
+  // The new number is reserved before the list lock goes; the copying
+  // itself, the slow part, holds no lock other computers wait for.
+  ChangeCardList(deck, [&](DeckState& d) {
+    full = d.cardCount() >= kMaxCards;
+    if (!full && d.numberAt(d.currentCard) == source && d.currentCard < d.cardCount())
+      number = ReserveCardNumber(d, reservation);
+    return ListEdit::Leave;
+  });
   deck.cardStem = CardFileStem(deck, source);
   const QString target = CardFileStem(deck, number);
   // The files first, the list after them: the list never names a card
@@ -105,41 +105,38 @@ void CopyCard(DeckState& deck, Dialogs& dialogs) {
 void EraseCard(DeckState& deck, Dialogs& dialogs) {
   if (!dialogs.Ask(QStringLiteral("このカードを消します。"))) return;
   const int number = deck.numberAt(deck.currentCard);
-  auto listLock = LockCardList(deck.storyFolder);
-  if (!listLock) {
-    dialogs.Tell(kNotErased);
-    return;
-  }
-  RereadCardList(deck);
-  // Erased on another computer already: the child sees the strip as it is.
-  if (number == 0 || deck.numberAt(deck.currentCard) != number) {
-    listLock.reset();
-    DrawCardStrip(deck);
-    LoadCard(deck);
-    return;
-  }
-  // A card being drawn on another computer stays.
-  const auto cardLock =
-      SharedLock::Take(CardLockFile(deck.storyFolder, number), SharedLock::kCardStale, SharedLock::Duration(0));
-  if (!cardLock) {
-    listLock.reset();
+  enum class Found { Erasable, Gone, InUse } found = Found::Gone;
+  std::unique_ptr<SharedLock> cardLock;
+  // The list goes first: a card is thrown away only once the list no
+  // longer names it. Its files go while the list is still locked, so no
+  // other computer gives their number to a new card before they are gone.
+  const ListChange outcome = ChangeCardList(
+      deck,
+      [&](DeckState& d) {
+        // Erased on another computer already: the child sees the strip as it is.
+        if (number == 0 || d.numberAt(d.currentCard) != number) return ListEdit::Leave;
+        // A card being drawn on another computer stays.
+        cardLock = SharedLock::Take(CardLockFile(d.storyFolder, number), SharedLock::kCardStale,
+                                    SharedLock::Duration(0));
+        found = cardLock ? Found::Erasable : Found::InUse;
+        if (!cardLock) return ListEdit::Leave;
+        d.cardNumbers.removeAt(d.currentCard);
+        return ListEdit::Write;
+      },
+      [&] {
+        deck.cardStem = CardFileStem(deck, number);
+        for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.cardStem + Suffix(kind));
+      });
+  cardLock.reset();
+  if (outcome == ListChange::Left && found == Found::InUse) {
     DrawCardStrip(deck);
     dialogs.Tell(kCardInUse);
     return;
   }
-  deck.cardStem = CardFileStem(deck, number);
-  const QList<int> numbersBefore = deck.cardNumbers;
-  deck.cardNumbers.removeAt(deck.currentCard);
-  // The list goes first: a card is thrown away only once the list no
-  // longer names it. Its files go while the list is still locked, so no
-  // other computer gives their number to a new card before they are gone.
-  if (!WriteCardList(deck)) {
-    deck.cardNumbers = numbersBefore;
+  if (outcome != ListChange::Written && outcome != ListChange::Left) {
     dialogs.Tell(kNotErased);
     return;
   }
-  for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.cardStem + Suffix(kind));
-  listLock.reset();
   if (deck.currentCard >= deck.cardCount()) deck.currentCard = deck.cardCount() - 1;
   DrawCardStrip(deck);
   LoadCard(deck);
@@ -157,22 +154,16 @@ namespace {
 // without drawing; when it cannot be written the deck keeps its old order.
 // The current position stays: it now shows the neighbouring card.
 void MoveCard(DeckState& deck, Dialogs& dialogs, int step) {
-  auto listLock = LockCardList(deck.storyFolder);
-  if (!listLock) {
+  const ListChange outcome = ChangeCardList(deck, [&](DeckState& d) {
+    const int left = step < 0 ? d.currentCard - 1 : d.currentCard;
+    if (left < 0 || left + 1 >= d.cardCount()) return ListEdit::Leave;
+    d.cardNumbers.swapItemsAt(left, left + 1);
+    return ListEdit::Write;
+  });
+  if (outcome != ListChange::Written && outcome != ListChange::Left) {
     dialogs.Tell(kNotMoved);
     return;
   }
-  RereadCardList(deck);
-  const int left = step < 0 ? deck.currentCard - 1 : deck.currentCard;
-  if (left >= 0 && left + 1 < deck.cardCount()) {
-    deck.cardNumbers.swapItemsAt(left, left + 1);
-    if (!WriteCardList(deck)) {
-      deck.cardNumbers.swapItemsAt(left, left + 1);
-      dialogs.Tell(kNotMoved);
-      return;
-    }
-  }
-  listLock.reset();
   DrawCardStrip(deck);
   LoadCard(deck);
 }

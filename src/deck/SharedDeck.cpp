@@ -5,6 +5,8 @@
 
 #include <QRandomGenerator>
 #include <QSet>
+#include <chrono>
+#include <thread>
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
@@ -18,6 +20,19 @@ const QString kNewCardPrefix = QStringLiteral("NewCard-");
 // The card at currentCard as a card number, 0 for the new card (or none).
 int CurrentNumber(const DeckState& deck) { return deck.numberAt(deck.currentCard); }
 
+// How long a failed read of the card list waits before it is tried again:
+// a moment for a share that reconnects, too short to be felt in the window.
+constexpr std::chrono::milliseconds kRereadPause{50};
+
+// Reads the list into the deck; false when it cannot be read. A story folder
+// without a list (a story whose first card is not saved yet) is an empty
+// deck; a list that is there but cannot be read, or a folder that is gone,
+// is no deck at all.
+bool ReadListOnce(DeckState& deck) {
+  if (ReadCardList(deck)) return true;
+  return !disk::Exists(CardListFile(deck)) && disk::FolderExists(deck.storyFolder);
+}
+
 }  // namespace
 
 std::unique_ptr<SharedLock> LockCardList(const QString& storyFolder) {
@@ -29,12 +44,22 @@ QString CardLockFile(const QString& storyFolder, int number) {
   return SharedLock::LockFileFor(storyFolder, CardFileStem(QString(), number));
 }
 
-bool RereadCardList(DeckState& deck) {
+ListRead ReadCardListAgain(DeckState& deck) {
   const QList<int> numbers = deck.cardNumbers;
   const bool isNew = deck.currentCard == deck.cardCount();
   const int current = CurrentNumber(deck);
-  ReadCardList(deck);
-  if (deck.cardNumbers == numbers) return false;
+  bool read = ReadListOnce(deck);
+  if (!read) {
+    std::this_thread::sleep_for(kRereadPause);
+    read = ReadListOnce(deck);
+  }
+  if (!read) {
+    // Never an empty deck for a list that could not be read: the open card
+    // would turn into a new one, and its next save into a card of its own.
+    deck.cardNumbers = numbers;
+    return ListRead::Unreadable;
+  }
+  if (deck.cardNumbers == numbers) return ListRead::Same;
   if (isNew) {
     deck.currentCard = deck.cardCount();
   } else if (const int at = current ? int(deck.cardNumbers.indexOf(current)) : -1; at >= 0) {
@@ -44,8 +69,10 @@ bool RereadCardList(DeckState& deck) {
   }
   // The strip's second page only while it has something to show.
   if (deck.stripStart > 0 && deck.stripStart > deck.cardCount()) deck.stripStart = 0;
-  return true;
+  return ListRead::Changed;
 }
+
+bool RereadCardList(DeckState& deck) { return ReadCardListAgain(deck) == ListRead::Changed; }
 
 bool RefreshCardList(DeckState& deck, bool loadCard) {
   const int before = CurrentNumber(deck);
@@ -73,21 +100,57 @@ int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reserv
   return 0;
 }
 
-int AddCardToList(DeckState& deck, int number) {
-  const auto listLock = LockCardList(deck.storyFolder);
-  if (!listLock) return -1;
-  RereadCardList(deck);
-  if (deck.cardCount() >= kMaxCards || deck.cardNumbers.contains(number)) return -1;
-  // The new card, being drawn, becomes the card just added.
-  const bool isNew = deck.currentCard == deck.cardCount();
-  deck.cardNumbers.append(number);
-  if (!WriteCardList(deck)) {
-    deck.cardNumbers.removeLast();
-    return -1;
+ListChange ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
+                          const std::function<void()>& whileLocked) {
+  const auto lock = LockCardList(deck.storyFolder);
+  if (!lock) return ListChange::Busy;
+  if (ReadCardListAgain(deck) == ListRead::Unreadable) return ListChange::Unreadable;
+  const QList<int> numbers = deck.cardNumbers;
+  const int current = deck.currentCard;
+  const auto undo = [&] {
+    deck.cardNumbers = numbers;
+    deck.currentCard = current;
+  };
+  if (change(deck) == ListEdit::Leave) {
+    undo();
+    return ListChange::Left;
   }
-  const int position = deck.cardCount() - 1;
-  if (isNew) deck.currentCard = position;
-  return position;
+  // A computer that slept past the lock's stale period lost it: another
+  // computer may have written the list since it was read.
+  if (!lock->stillHeld()) {
+    undo();
+    return ListChange::LockLost;
+  }
+  if (!WriteCardList(deck)) {
+    undo();
+    return ListChange::NotWritten;
+  }
+  if (whileLocked) whileLocked();
+  return ListChange::Written;
+}
+
+int AddCardToList(DeckState& deck, int number) {
+  int position = -1;
+  const ListChange outcome = ChangeCardList(deck, [&](DeckState& d) {
+    if (d.cardCount() >= kMaxCards || d.cardNumbers.contains(number)) return ListEdit::Leave;
+    // The new card, being drawn, becomes the card just added.
+    const bool isNew = d.currentCard == d.cardCount();
+    d.cardNumbers.append(number);
+    position = d.cardCount() - 1;
+    if (isNew) d.currentCard = position;
+    return ListEdit::Write;
+  });
+  return outcome == ListChange::Written ? position : -1;
+}
+
+bool CardStillOurs(const DeckState& deck, std::unique_ptr<SharedLock>& lockForWrite) {
+  const QString lockFile = CardLockFile(deck.storyFolder, CurrentNumber(deck));
+  if (deck.drawingLock && deck.drawingLock->file() == lockFile) return deck.drawingLock->stillHeld();
+  lockForWrite = SharedLock::Take(lockFile, SharedLock::kCardStale, SharedLock::Duration(0));
+  // A folder that cannot hold the lock file (a full disk) fails the write
+  // itself; only a lock another computer holds keeps the card from it.
+  return lockForWrite ||
+         SharedLock::Inspect(lockFile, SharedLock::kCardStale) != SharedLock::State::HeldElsewhere;
 }
 
 DrawingLock LockCardForDrawing(DeckState& deck) {

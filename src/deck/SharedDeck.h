@@ -24,6 +24,7 @@
 // CardData.txt lock, then card locks (taken without waiting).
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "deck/DeckState.h"
@@ -40,26 +41,64 @@ std::unique_ptr<SharedLock> LockCardList(const QString& storyFolder);
 // The lock file of card `number` in `storyFolder`.
 QString CardLockFile(const QString& storyFolder, int number);
 
+// What reading the card list again found.
+enum class ListRead { Same, Changed, Unreadable };
 // Reads the card list again. The current card stays the same card where it
 // still is in the deck (its position follows it), the new card stays the new
 // card; a card gone from the list leaves the position it had, within the
-// deck. True when the deck changed.
+// deck. A read that fails (a share reconnecting) is tried once more; when it
+// fails again the deck stays as it was (Unreadable): a list that cannot be
+// read is never taken for an empty deck. A story folder without a list is an
+// empty deck.
+ListRead ReadCardListAgain(DeckState& deck);
+// The same; true when the deck changed.
 bool RereadCardList(DeckState& deck);
 
 // The same, and when the deck changed the strip is drawn again and, with
 // `loadCard`, a current card that is now another card loaded.
 bool RefreshCardList(DeckState& deck, bool loadCard);
 
-// Under the list's lock (held by the caller, the deck just read again): the
+// What a change of the card list made of the deck just read again.
+enum class ListEdit {
+  Write,  // the deck in memory is the list to write
+  Leave,  // nothing to write: refused, or only looked at (a number reserved)
+};
+// How a change of the card list ended.
+enum class ListChange {
+  Written,     // the change is in the file
+  Left,        // the change wrote nothing (ListEdit::Leave)
+  Busy,        // the list's lock could not be had, or the story folder is gone
+  Unreadable,  // the list could not be read, twice
+  LockLost,    // the lock was taken over before the write: nothing written
+  NotWritten,  // the write failed; the old file stays
+};
+
+// The one way CardData.txt is changed: takes the list's lock (waiting up
+// to SharedLock::kListWait), reads the list again (ReadCardListAgain),
+// applies `change` to the deck just read, checks the lock is still this
+// computer's and writes the list; `whileLocked` then runs, the lock still
+// held (a card's files erased before another computer may reuse its
+// number), and the lock is let go. When nothing is written the deck is the
+// list as read, `change` undone. Nothing here waits for the child.
+ListChange ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
+                          const std::function<void()>& whileLocked = {});
+
+// Under the list's lock (inside a ChangeCardList change): the
 // lowest card number free in the list, on disk and among the reserved
 // numbers, reserved by its card lock. 0 when every number is taken.
 int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reservation);
 
-// Under the list's lock: reads the list again and puts card `number` at the
-// end of the deck and into the file. The position it got, or -1 when the deck
-// is full or the list cannot be had or written (the deck is then as the
-// file holds it).
+// Puts card `number` at the end of the deck and into the file
+// (ChangeCardList). The position it got, or -1 when the deck is full or the
+// list cannot be had, read or written (the deck is then as the file holds
+// it).
 int AddCardToList(DeckState& deck, int number);
+
+// Whether the card at currentCard may be written now: its drawing lock is
+// still this computer's. Without a drawing lock (a card saved without the
+// editor) the card's lock is taken for the write into `lockForWrite`; false
+// when another computer holds it.
+bool CardStillOurs(const DeckState& deck, std::unique_ptr<SharedLock>& lockForWrite);
 
 enum class DrawingLock { Taken, InUse, Gone };
 // Before the card at currentCard opens for drawing: its lock (for the new

@@ -13,7 +13,6 @@
 #include "drawing/Canvas.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/ToolActions.h"
-#include "library/StoryList.h"
 
 namespace {
 
@@ -24,6 +23,11 @@ const QString kLeaveWithoutVoice = QStringLiteral("こえを ほぞんしない�
 const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞんできませんでした。");
 const QString kPictureUnreadable =
     QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
+
+// A story is in hand: its folder has a name ("...\CLASS_11\\" is none).
+bool HasStory(const DeckState& deck) {
+  return !deck.storyFolder.isEmpty() && !deck.storyFolder.endsWith(QStringLiteral("\\\\"));
+}
 
 // A card opened for drawing whose picture file could not be read: the
 // child sees blank paper and is told why.
@@ -48,28 +52,27 @@ QImage CanvasPicture(EditorState& editor) {
   return editor.canvas().copy(editor.canvasOffsetX, editor.canvasOffsetY, 800, 600);
 }
 
-bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
+CardSave SaveCanvasAsCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
   // An outline following the pointer is not part of the picture.
   CancelShape(editor);
   // A picture that could not be read is replaced only by a drawing: the
   // blank paper shown in its place is not one. The frame covers the
-  // picture's last column, which is left out of the comparison.
+  // picture's last column, which is left out of the comparison. A new card
+  // always takes the picture.
   QImage picture = CanvasPicture(editor);
-  if (deck.pictureUnreadable && picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32) ==
-                                    deck.cardImage.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32))
+  if (deck.pictureUnreadable && !IsNewCard(deck) &&
+      picture.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32) ==
+          deck.cardImage.copy(0, 0, 799, 600).convertToFormat(QImage::Format_RGB32))
     picture = QImage();
-  switch (SaveCard(deck, picture)) {
-    case CardSave::Failed:
-      return false;
-    case CardSave::TextNotSaved:
-      // The picture is saved, the text is not: the editor stays open (or
-      // the child chooses to leave), so the typed text is not lost unseen.
-      dialogs.Tell(kTextNotSaved);
-      return false;
-    case CardSave::Saved:
-      return true;
-  }
-  return false;
+  const CardSave saved = SaveCard(deck, picture);
+  // The picture is saved, the text is not: the editor stays open (or the
+  // child chooses to leave), so the typed text is not lost unseen.
+  if (saved == CardSave::TextNotSaved) dialogs.Tell(kTextNotSaved);
+  return saved;
+}
+
+bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs) {
+  return SaveCanvasAsCard(editor, deck, dialogs) == CardSave::Saved;
 }
 
 DrawingSession::DrawingSession(EditorState& editor, DeckState& deck, Dialogs& dialogs)
@@ -123,7 +126,7 @@ bool DrawingSession::Open(int position, bool penTool) {
 
 bool DrawingSession::Start() {
   // Without a story the card files would have no folder of their own.
-  if (!StorySelected(deck_)) {
+  if (!HasStory(deck_)) {
     dialogs_.Beep();
     return false;
   }
@@ -136,10 +139,30 @@ bool DrawingSession::Start() {
 bool DrawingSession::OpenAt(int position) { return Open(position, true); }
 
 DrawingSession::Outcome DrawingSession::SaveAll(bool tell) {
-  const bool firstSave = IsNewCard(deck_);
-  if (!SaveDrawnCard(editor_, deck_, dialogs_)) {
-    if (tell) dialogs_.Tell(kNotSaved);
-    return Outcome::CardNotSaved;
+  bool firstSave = IsNewCard(deck_);
+  CardSave saved = SaveCanvasAsCard(editor_, deck_, dialogs_);
+  if (saved == CardSave::TakenOver) {
+    // Another computer drew this card while this one slept: its card stays
+    // as it is, and this drawing becomes a new card of the story, with its
+    // text and (through cardSaved) its narration.
+    deck_.currentCard = deck_.cardCount();
+    firstSave = true;
+    saved = SaveCanvasAsCard(editor_, deck_, dialogs_);
+    if (saved == CardSave::Saved || saved == CardSave::TextNotSaved) dialogs_.Tell(kSavedAsNewCard);
+  } else if (saved == CardSave::DeckFull && firstSave) {
+    // A new card the child made in a full deck is an ordinary failure.
+    saved = CardSave::Failed;
+  }
+  switch (saved) {
+    case CardSave::StoryGone:
+      return Outcome::StoryGone;
+    case CardSave::DeckFull:
+      return Outcome::DeckFull;
+    case CardSave::Saved:
+      break;
+    default:
+      if (tell) dialogs_.Tell(kNotSaved);
+      return Outcome::CardNotSaved;
   }
   // The deck's order is written by each move itself: the deck in memory is
   // never written back whole over what other computers wrote meanwhile.
@@ -150,9 +173,19 @@ DrawingSession::Outcome DrawingSession::SaveAll(bool tell) {
   return std::exchange(partNotSaved_, false) ? Outcome::PartNotSaved : Outcome::Saved;
 }
 
+void DrawingSession::KeepDrawing(Outcome outcome) {
+  DrawCardStrip(deck_);
+  emit drawingKept();
+  dialogs_.Tell(outcome == Outcome::StoryGone ? kKeptStoryGone : kKeptDeckFull);
+}
+
 bool DrawingSession::Finish() {
   const Outcome outcome = SaveAll(false);
-  if (outcome != Outcome::Saved) {
+  if (outcome == Outcome::StoryGone || outcome == Outcome::DeckFull) {
+    // No later save could succeed: the drawing waits in the recovery file
+    // and the child is not kept in the editor.
+    KeepDrawing(outcome);
+  } else if (outcome != Outcome::Saved) {
     DrawCardStrip(deck_);  // a card that did get its number shows in the strip
     // The drawing (and its narration) stays unless the child chooses to
     // leave without it: a drive that is gone for good must not trap the
@@ -172,6 +205,7 @@ bool DrawingSession::Finish() {
 
 bool DrawingSession::Save() {
   const Outcome outcome = SaveAll(true);
+  if (outcome == Outcome::StoryGone || outcome == Outcome::DeckFull) KeepDrawing(outcome);
   DrawCardStrip(deck_);
   return outcome == Outcome::Saved;
 }

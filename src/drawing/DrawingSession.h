@@ -16,9 +16,19 @@
 #include <QObject>
 #include <functional>
 
+#include "deck/CardFiles.h"
 #include "deck/DeckState.h"
 #include "drawing/EditorState.h"
 #include "platform/Dialogs.h"
+
+// What the child is told when a drawing cannot go where it was opened.
+inline const QString kSavedAsNewCard =
+    QStringLiteral("この カードは ほかの コンピュータで かきかえられたので、あたらしい カードに しました。");
+inline const QString kKeptDeckFull =
+    QStringLiteral("カードが いっぱいなので ほぞんできませんでした。かいた えは この コンピュータに とっておきます。");
+inline const QString kKeptStoryGone = QStringLiteral(
+    "この おはなしは ほかの コンピュータで なくなったので、ほぞんできませんでした。かいた えは この コンピュータに "
+    "とっておきます。");
 
 class DrawingSession : public QObject {
   Q_OBJECT
@@ -45,12 +55,21 @@ class DrawingSession : public QObject {
   bool OpenAt(int position);
 
   // "えをかく おわり": saves the card, the order of the deck and what is kept
-  // with the card (its narration), then closes. The failure policy: when
-  // any of them cannot be written, the child has been told, the strip shows
-  // what was saved, and the child is asked whether to leave without it;
-  // いいえ keeps the card open with everything on it (nothing lost), はい
-  // closes with the card as it is on disk. closed(false) then leaves the
-  // recovery file in place. True when everything was saved.
+  // with the card (its narration), then closes. The failure policy, here
+  // and nowhere else:
+  // - when any of them cannot be written, the child has been told, the strip
+  //   shows what was saved, and the child is asked whether to leave without
+  //   it; いいえ keeps the card open with everything on it (nothing lost),
+  //   はい closes with the card as it is on disk;
+  // - an old card whose lock another computer took over (this one slept) is
+  //   never written over: the drawing, its text and its narration become a
+  //   new card of the story, and the child is told so;
+  // - where that new card does not fit (thirty cards), or the story is gone
+  //   (renamed or thrown away on another computer), nothing is written: the
+  //   drawing is kept against its loss (drawingKept), the child is told, and
+  //   the editor closes, as no later save could succeed.
+  // closed(false) leaves the recovery file in place. True when everything
+  // was saved.
   bool Finish();
   // "ほぞん": saves as Finish does without closing; a failure is told.
   bool Save();
@@ -66,6 +85,9 @@ class DrawingSession : public QObject {
  signals:
   // A card was opened for drawing.
   void cardOpened();
+  // The drawing open now could not be saved into its story (gone, or full
+  // for a card taken over): it is to be kept against its loss at once.
+  void drawingKept();
   // The open card's picture and text were written; `firstSave` when a new
   // card got its number by this save.
   void cardSaved(bool firstSave);
@@ -75,9 +97,11 @@ class DrawingSession : public QObject {
   void closed(bool saved);
 
  private:
-  enum class Outcome { Saved, CardNotSaved, PartNotSaved };
+  enum class Outcome { Saved, CardNotSaved, PartNotSaved, StoryGone, DeckFull };
   bool Open(int position, bool penTool);
   Outcome SaveAll(bool tell);
+  // Tells why a drawing was kept rather than saved, and keeps it.
+  void KeepDrawing(Outcome outcome);
   void LoadOntoCanvas();
 
   EditorState& editor_;
@@ -95,6 +119,8 @@ QImage CanvasPicture(EditorState& editor);
 
 // Saves the canvas and the card text as the card at currentCard (see
 // SaveCard); an outline following the pointer is not part of the picture.
-// False when the picture could not be written; the canvas keeps the
-// drawing. A text that could not be written is told.
+// A text that could not be written is told.
+CardSave SaveCanvasAsCard(EditorState& editor, DeckState& deck, Dialogs& dialogs);
+// The same; false when the picture could not be written; the canvas keeps
+// the drawing.
 bool SaveDrawnCard(EditorState& editor, DeckState& deck, Dialogs& dialogs);

@@ -47,21 +47,35 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
   device_.Close();
   narrationFile_ = std::move(narrationFile);
   pending_.reset();
+  savedTake_.reset();
   unsaved_ = false;
   SetBar(0);
 }
 
 bool Recorder::SavePendingNarration(const QString& narrationFile) {
+  // The card moved to a number of its own: what was saved to its old file
+  // in this opening goes with it.
+  if (!pending_ && savedTake_ && narrationFile_ && *narrationFile_ != narrationFile) pending_ = savedTake_;
   narrationFile_ = narrationFile;
   if (!pending_) return true;
   // A take that could not be written stays kept, to be written with the
   // card's next save; it is never dropped without a word.
   const bool saved = WriteNarration(*pending_, narrationFile);
-  if (saved)
+  if (saved) {
+    savedTake_ = std::move(pending_);
     pending_.reset();
-  else
+  } else {
     Tell(AudioError::CannotSave);
+  }
   return saved;
+}
+
+void Recorder::KeepForCardSave() {
+  unsaved_ = false;
+  auto recording = device_.CurrentRecording();
+  if (!recording) return;
+  if (recording->frames() == 0) return Tell(AudioError::NothingRecorded);
+  pending_ = std::move(recording);
 }
 
 void Recorder::Record() {
@@ -91,9 +105,10 @@ void Recorder::Stop() { device_.Stop(); }
 
 void Recorder::Save() {
   unsaved_ = false;
-  if (!narrationFile_) {
-    // A new card has no file of its own yet: keep the recording until the
-    // card's first save names it.
+  if (!narrationFile_ || !MayWrite()) {
+    // A new card has no file of its own yet, and a card taken over by
+    // another computer no longer has one: keep the recording until the
+    // card's next save names its file.
     auto recording = device_.CurrentRecording();
     if (recording && recording->frames() == 0) return Tell(AudioError::NothingRecorded);
     if (recording) pending_ = std::move(recording);
@@ -103,14 +118,19 @@ void Recorder::Save() {
   // A recording that could not be written can be saved again; one that was
   // written replaces a take kept from before.
   if (error == AudioError::CannotSave) unsaved_ = true;
-  if (error == AudioError::None) pending_.reset();
+  if (error == AudioError::None) {
+    pending_.reset();
+    savedTake_ = device_.CurrentRecording();
+  }
   Tell(error);
 }
 
 void Recorder::Delete() {
   pending_.reset();
+  savedTake_.reset();
   unsaved_ = false;
-  if (narrationFile_) disk::DeleteFile(*narrationFile_);
+  // Another computer's narration is not this card's to delete.
+  if (narrationFile_ && MayWrite()) disk::DeleteFile(*narrationFile_);
 }
 
 void Recorder::Play() {

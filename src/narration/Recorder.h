@@ -19,6 +19,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "narration/AudioDevice.h"
@@ -50,9 +51,19 @@ class Recorder : public QObject {
   void CardOpened(std::optional<QString> narrationFile);
   // The open card has just been saved for the first time and so has its
   // number and narration file (or a save after one that failed): a pending
-  // recording is written there. False (and the child is told) when it could
-  // not be written; the recording then stays pending.
+  // recording is written there. A card saved under a number of its own
+  // after its old one was taken over elsewhere takes along the take saved
+  // to the old file since it was opened. False (and the child is told) when
+  // it could not be written; the recording then stays pending.
   bool SavePendingNarration(const QString& narrationFile);
+  // Before "えをかく おわり": the take recorded and not yet saved is kept
+  // pending, to be written by the card's save that follows (and to stay,
+  // with the card open, when it cannot be).
+  void KeepForCardSave();
+  // Asked before the card's own narration file is written or deleted: false
+  // when the card is no longer this computer's to write (its lock was taken
+  // over). A take saved then stays pending instead. None: always.
+  void SetWriteCheck(std::function<bool()> check) { writeCheck_ = std::move(check); }
 
   // The buttons.
   void Record();  // "録音"
@@ -84,12 +95,16 @@ class Recorder : public QObject {
   void SetBar(int value);
   void Failed(AudioError error);
   void Tell(AudioError error);
+  bool MayWrite() const { return !writeCheck_ || writeCheck_(); }
 
   AudioDevice& device_;
   NarrationPlayer& player_;
   Dialogs& dialogs_;
   std::optional<QString> narrationFile_;
   std::optional<Recording> pending_;
+  // The take last written to the card's file since the card was opened.
+  std::optional<Recording> savedTake_;
+  std::function<bool()> writeCheck_;
   int16_t recordMax_ = kRecordMax;
   int16_t recordPosition_ = 0;
   int barMax_ = kRecordMax;

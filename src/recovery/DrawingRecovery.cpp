@@ -143,6 +143,9 @@ void DrawingRecovery::WriteNow() {
     }
     return;
   }
+  // A drawing kept earlier in this run (one that could not be saved into
+  // its story) is not written over by the next one.
+  if (ownFile_.isEmpty() && state::Exists(name)) return;
   DrawingSnapshot snapshot;
   const qsizetype cut = folder.left(folder.size() - 1).lastIndexOf(u'\\');
   snapshot.dataRoot = folder.left(cut + 1);
@@ -157,6 +160,15 @@ void DrawingRecovery::WriteNow() {
 }
 
 void DrawingRecovery::WaitForWrites() { writer_.waitForDone(); }
+
+void DrawingRecovery::Keep() {
+  timer_.stop();
+  WriteNow();
+  WaitForWrites();
+  // No longer this run's to remove or write over: it waits for the class
+  // to be chosen again.
+  ownFile_.clear();
+}
 
 void DrawingRecovery::Discard() {
   timer_.stop();

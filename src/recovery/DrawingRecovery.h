@@ -65,6 +65,10 @@ class DrawingRecovery : public QObject {
   void WriteNow();
   // Waits until every write asked for so far has ended.
   void WaitForWrites();
+  // The drawing open now could not be saved into its story: it is written
+  // at once, is on disk when this returns, and stays there, neither
+  // removed nor written over in this run, until the class is chosen again.
+  void Keep();
   // The drawing is saved, started over or given up: this run's recovery
   // file goes, and nothing more is written until the next change.
   void Discard();

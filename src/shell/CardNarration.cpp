@@ -5,7 +5,9 @@
 
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
+#include "deck/DeckState.h"
 #include "deck/StoryFiles.h"
+#include "platform/SharedLock.h"
 #include "shell/Session.h"
 
 std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
@@ -15,6 +17,9 @@ std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
 }
 
 void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, Recorder& recorder) {
+  // The card's narration file is written only while the card is this
+  // computer's: a card taken over elsewhere keeps the take for its save.
+  recorder.SetWriteCheck([&deck] { return !deck.drawingLock || deck.drawingLock->stillHeld(); });
   QObject::connect(&drawing, &DrawingSession::cardOpened, &recorder, [&drawing, &deck, &recorder] {
     recorder.CardOpened(NarrationFileAt(deck, drawing.OpenPosition()));
   });
@@ -32,5 +37,7 @@ void OfferUnsavedRecording(Session& session) {
   if (!recorder.HasUnsavedRecording()) return;
   if (!session.dialogs.Ask(QStringLiteral("ろくおんした こえを ほぞんしますか？"))) return;
   recorder.Stop();
-  recorder.Save();
+  // Written by the card's save that follows, under the drawing's failure
+  // policy: a take that cannot be written offers to stay with the card.
+  recorder.KeepForCardSave();
 }

@@ -27,5 +27,7 @@ std::optional<QString> NarrationFileAt(const DeckState& deck, int position);
 void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, Recorder& recorder);
 
 // Before "えをかく おわり": a recording the child made but did not save with
-// "保存" is offered for saving rather than dropped without a word.
+// "保存" is offered for saving rather than dropped without a word; はい keeps
+// it for the card's save, which writes it (or, when it cannot, offers to
+// stay with it).
 void OfferUnsavedRecording(Session& session);

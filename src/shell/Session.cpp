@@ -25,4 +25,6 @@ Session::Session(Dialogs& dialogs) : dialogs(dialogs), narration(dialogs) {
     if (saved) recovery.Discard();
   });
   QObject::connect(&drawing, &DrawingSession::startedOver, &recovery, &DrawingRecovery::Discard);
+  // One that cannot be saved into its story (gone, or full) is kept now.
+  QObject::connect(&drawing, &DrawingSession::drawingKept, &recovery, &DrawingRecovery::Keep);
 }

@@ -329,13 +329,12 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   QVERIFY(story.session.screen.current() == Screen::Stories);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 
-  // A story folder deleted by hand is made again for the card.
+  // A story folder that is gone is not made again: no list names it.
   Story gone;
   gone.session.deck.currentCard = 0;
   QDir(gone.host(QString())).removeRecursively();
-  QVERIFY(SaveDrawnCard(gone.session.editor, gone.session.deck, gone.session.dialogs));
-  QVERIFY(gone.exists(QStringLiteral("Card_01.PNG")));
-  QCOMPARE(gone.list(), QByteArray(" 1 \r\n"));
+  QCOMPARE(SaveCard(gone.session.deck, gone.pictureArea()), CardSave::StoryGone);
+  QVERIFY(!QFileInfo::exists(gone.host(QString())));
 
   // The list could be written but the picture could not: the list is put
   // back and no half card is left.

@@ -4,6 +4,8 @@
 // The card list file "CardData.txt", read again while other computers
 // change it, and the card file names.
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 #include <memory>
@@ -40,6 +42,7 @@ class CardListTest : public QObject {
   void keepsThirtyAndLeavesTheRest();
   void failedWriteKeepsTheOldList();
   void rereadKeepsTheCurrentCard();
+  void listNotReadOrNotOursChangesNothing();
   void namesCardFiles();
 };
 
@@ -157,6 +160,45 @@ void CardListTest::rereadKeepsTheCurrentCard() {
   s.stripStart = 10;
   QVERIFY(reread(" 5 \r\n"));
   QCOMPARE(s.stripStart, 0);
+}
+
+void CardListTest::listNotReadOrNotOursChangesNothing() {
+  TempDrives drives;
+  const auto story = Story({1, 2, 3});
+  DeckState& s = *story;
+  s.currentCard = 1;
+  const auto eraseFirst = [](DeckState& d) {
+    d.cardNumbers.removeFirst();
+    return ListEdit::Write;
+  };
+  // The list is there but cannot be read (a share reconnecting): the deck
+  // stays, card 2 stays the card open rather than becoming a new card, and
+  // no change is made.
+  QDir().mkpath(drives.c(kList));
+  QVERIFY(!RereadCardList(s));
+  QCOMPARE(Deck(s), (QList<int>{1, 2, 3}));
+  QCOMPARE(s.currentCard, 1);
+  QCOMPARE(ChangeCardList(s, eraseFirst), ListChange::Unreadable);
+  QCOMPARE(AddCardToList(s, 4), -1);
+  QCOMPARE(Deck(s), (QList<int>{1, 2, 3}));
+
+  // The list's lock taken over while the change was made (this computer
+  // slept): nothing is written, the other's lock stays, the deck is the
+  // list as read.
+  QDir().rmdir(drives.c(kList));
+  WriteHostFile(drives.c(kList), " 3 \r\n 1 \r\n 2 \r\n");
+  const QString lock = drives.c(kList + QStringLiteral(".~pikorama-lock"));
+  const QByteArray others = "pikorama pc-b 4242 AbCdEfGhIjKl 0000000001\n";
+  const auto takenOver = [&](DeckState& d) {
+    QFile::remove(lock);
+    WriteHostFile(lock, others);
+    return eraseFirst(d);
+  };
+  QCOMPARE(ChangeCardList(s, takenOver), ListChange::LockLost);
+  QCOMPARE(ReadHostFile(drives.c(kList)), QByteArray(" 3 \r\n 1 \r\n 2 \r\n"));
+  QCOMPARE(ReadHostFile(lock), others);
+  QCOMPARE(Deck(s), (QList<int>{3, 1, 2}));
+  QCOMPARE(s.currentCard, 2);
 }
 
 void CardListTest::namesCardFiles() {

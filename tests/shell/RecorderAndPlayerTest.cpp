@@ -95,6 +95,23 @@ class RecorderAndPlayerTest : public QObject {
     QVERIFY(!session_->drawing.IsOpen());
     const QByteArray written = ReadHostFile(wave);
     QVERIFY(written.startsWith("RIFF") && written.size() > 44 + 2 * kNarrationRate);  // over a second
+
+    // A saved card's new take that cannot be written gets the same choice:
+    // いいえ keeps the card open with the take, the old narration stays, and
+    // the next "えをかく おわり" writes the take.
+    Click(form_.get(), "Command3");
+    QCOMPARE(recorder.NarrationFile(), kStory + QStringLiteral("Card_01_x.wav"));
+    Click(form_.get(), "Command22"), QTest::qWait(3000), Click(form_.get(), "Command21");
+    dialogs_->answers = {true, false}, dialogs_->asked.clear(), dialogs_->told.clear();
+    disk.WhileFull([&] { Click(form_.get(), "Command10"); }, 48 * 1024);
+    QCOMPARE(dialogs_->asked, (QStringList{QStringLiteral("ろくおんした こえを ほぞんしますか？"),
+                                           QStringLiteral("こえを ほぞんしないで「えをかく」を おわりますか？")}));
+    QCOMPARE(dialogs_->told, QStringList{QStringLiteral("こえを ほぞんできませんでした。")});
+    QVERIFY(session_->drawing.IsOpen() && recorder.HasPendingNarration());
+    QCOMPARE(ReadHostFile(wave), written);
+    Click(form_.get(), "Command10");
+    QVERIFY(!session_->drawing.IsOpen());
+    QVERIFY(ReadHostFile(wave).size() > written.size() + kNarrationRate);  // the longer take
   }
 
   void showEndsOnItsLastCard() {
