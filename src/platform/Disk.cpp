@@ -5,7 +5,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -18,6 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <functional>
 
 #include "platform/HeldFolder.h"
@@ -89,6 +92,33 @@ bool ForEachEntry(int folder, const std::function<void(const QByteArray&, const 
   return complete;
 }
 
+FileStamp StampOf(const struct stat& st) {
+  return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// The whole of an open plain file, in as few reads as can be (on a share
+// each call is a round trip): the size the file has now is read at once,
+// and a read that stops short of the buffer at that size is the end.
+std::optional<QByteArray> ReadOpenFile(int fd, FileStamp* stamp) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (stamp) *stamp = StampOf(st);
+  const qsizetype expected = qsizetype(st.st_size);
+  QByteArray bytes(std::max<qsizetype>(expected + 1, 4096), Qt::Uninitialized);
+  qsizetype size = 0;
+  for (;;) {
+    if (size == bytes.size()) bytes.resize(size * 2 + 4096);
+    const qsizetype wanted = bytes.size() - size;
+    const ssize_t n = ::read(fd, bytes.data() + size, size_t(wanted));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    size += n;
+    if (n == 0 || (n < wanted && size >= expected)) break;
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
 void SortWithoutCase(QStringList& names) {
   std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -115,7 +145,11 @@ std::optional<QStringList> Names(const QString& folder, bool files, const QStrin
 
 }  // namespace
 
-std::optional<QString> DriveRoot(QChar letter) {
+namespace {
+
+// The host folder drive `letter` stands for as configured, not yet asked
+// whether it exists.
+std::optional<QString> RootText(QChar letter) {
   letter = letter.toUpper();
   if (letter < u'A' || letter > u'Z') return std::nullopt;
   const QByteArray var = "PIKORAMA_DRIVE_" + QByteArray(1, char(letter.unicode()));
@@ -125,9 +159,25 @@ std::optional<QString> DriveRoot(QChar letter) {
   if (root.isEmpty() && letter == u'C') root = qEnvironmentVariable("HOME");
   if (root.isEmpty()) root = RemovableDriveRoot(letter).value_or(QString());
   if (root.isEmpty()) return std::nullopt;
-  QFileInfo info(root);
-  if (!info.isDir()) return std::nullopt;
-  return QDir::cleanPath(info.absoluteFilePath());
+  return QDir::cleanPath(QFileInfo(root).absoluteFilePath());
+}
+
+// `parts` below the held drive folder `root`, opened in one question when
+// spelled exactly as on disk and no step is a link.
+Fd OpenBeneath(int root, const QStringList& parts, int flags) {
+  struct open_how how {};
+  how.flags = std::uint64_t(flags | O_NOFOLLOW | O_CLOEXEC);
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+  const QByteArray relative = QFile::encodeName(parts.join(u'/'));
+  return Fd(int(::syscall(SYS_openat2, root, relative.constData(), &how, sizeof how)));
+}
+
+}  // namespace
+
+std::optional<QString> DriveRoot(QChar letter) {
+  const auto root = RootText(letter);
+  if (!root || !QFileInfo(*root).isDir()) return std::nullopt;
+  return root;
 }
 
 bool IsSafeName(const QString& name) {
@@ -138,12 +188,33 @@ bool IsSafeName(const QString& name) {
 std::optional<QString> HostPath(const QString& path) {
   const auto parsed = ParsePathText(path);
   if (!parsed) return std::nullopt;
-  const auto root = DriveRoot(parsed->drive);
+  const auto root = RootText(parsed->drive);
   if (!root) return std::nullopt;
-  if (Fd exact = OpenExact(*parsed, O_PATH); exact.ok()) return *root + u'/' + parsed->parts.join(u'/');
-  Fd folder(::open(QFile::encodeName(*root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // The drive's folder, held for every step below: a missing one is a
+  // missing drive.
+  const Fd rootFolder(::open(QFile::encodeName(*root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!rootFolder.ok()) return std::nullopt;
+  const QStringList& parts = parsed->parts;
+  if (parts.isEmpty()) return *root;
+  if (OpenBeneath(rootFolder.get(), parts, O_PATH).ok()) return *root + u'/' + parts.join(u'/');
+  // The folder spelled exactly and only the last name looked for in it: a
+  // file about to be made (a lock file) costs one listing of its folder,
+  // not a walk of the whole path.
+  if (parts.size() > 1) {
+    const QStringList folderParts = parts.mid(0, parts.size() - 1);
+    if (const Fd folder = OpenBeneath(rootFolder.get(), folderParts, O_PATH | O_DIRECTORY); folder.ok()) {
+      const QString host = *root + u'/' + folderParts.join(u'/') + u'/';
+      struct stat st {};
+      if (const auto name = FindName(folder.get(), parts.last(), &st)) {
+        if (S_ISLNK(st.st_mode)) return std::nullopt;
+        return host + QFile::decodeName(*name);
+      }
+      return host + parts.last();
+    }
+  }
+  Fd folder(::dup(rootFolder.get()));
   QString host = *root;
-  for (const QString& part : parsed->parts) {
+  for (const QString& part : parts) {
     if (folder.ok()) {
       struct stat st {};
       if (const auto name = FindName(folder.get(), part, &st)) {
@@ -300,23 +371,12 @@ bool CopyFile(const QString& from, const QString& to) {
   return bytes && WriteBytes(to, *bytes);
 }
 
-std::optional<QByteArray> ReadBytes(const QString& file) {
+std::optional<QByteArray> ReadBytes(const QString& file) { return ReadBytes(file, nullptr); }
+
+std::optional<QByteArray> ReadBytes(const QString& file, FileStamp* stamp) {
   const Fd fd = OpenFile(file);
   if (!fd.ok()) return std::nullopt;
-  // Plain reads, as few as can be (on a share each call is a round trip):
-  // a story's text files fit the first.
-  QByteArray bytes(64 * 1024, Qt::Uninitialized);
-  qsizetype size = 0;
-  for (;;) {
-    if (size == bytes.size()) bytes.resize(size * 2 + 4096);
-    const ssize_t n = ::read(fd.get(), bytes.data() + size, size_t(bytes.size() - size));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    size += n;
-  }
-  bytes.resize(size);
-  return bytes;
+  return ReadOpenFile(fd.get(), stamp);
 }
 
 bool WriteBytes(const QString& file, const QByteArray& bytes) {
@@ -402,6 +462,81 @@ bool WriteImage(const QString& file, const QImage& image, const char* format) {
   if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) return false;
   buffer.close();
   return WriteBytes(file, bytes);
+}
+
+HeldFiles::HeldFiles(const QString& folder) {
+  // Spelled exactly as on disk, the folder is one question below its
+  // drive's; otherwise it is found step by step.
+  Fd fd;
+  const auto parsed = ParsePathText(folder);
+  const auto root = parsed ? RootText(parsed->drive) : std::nullopt;
+  if (root && !parsed->parts.isEmpty()) {
+    const Fd rootFolder(::open(QFile::encodeName(*root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (rootFolder.ok()) fd = OpenBeneath(rootFolder.get(), parsed->parts, O_RDONLY | O_DIRECTORY);
+  }
+  if (!fd.ok()) fd = OpenFolder(folder);
+  if (fd.ok()) fd_ = std::shared_ptr<const int>(new int(fd.release()), [](const int* held) {
+    ::close(*held);
+    delete held;
+  });
+}
+
+namespace {
+
+// The names of the plain files in a held folder that match `patterns`, as
+// spelled on disk, the program's working files left out.
+std::optional<QList<QByteArray>> MatchingFiles(int folder, const QString& patterns) {
+  const auto regexes = Patterns(patterns);
+  QList<QByteArray> matching;
+  const bool read = ForEachEntry(folder, [&](const QByteArray& raw, const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return;
+    const QString name = QFile::decodeName(raw);
+    if (!IsHiddenName(name) && Matches(regexes, name)) matching.append(raw);
+  });
+  if (!read) return std::nullopt;
+  return matching;
+}
+
+}  // namespace
+
+std::optional<QList<StampedFile>> HeldFiles::List(const QString& patterns) const {
+  if (!fd_) return std::nullopt;
+  const auto matching = MatchingFiles(*fd_, patterns);
+  if (!matching) return std::nullopt;
+  QList<StampedFile> files;
+  for (const QByteArray& raw : *matching) {
+    struct stat st {};
+    // Gone since the listing, or no plain file after all: left out.
+    if (::fstatat(*fd_, raw.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+      files.append(StampedFile{QFile::decodeName(raw), StampOf(st)});
+  }
+  return files;
+}
+
+std::optional<QStringList> HeldFiles::Names(const QString& patterns) const {
+  if (!fd_) return std::nullopt;
+  const auto matching = MatchingFiles(*fd_, patterns);
+  if (!matching) return std::nullopt;
+  QStringList names;
+  for (const QByteArray& raw : *matching) names.append(QFile::decodeName(raw));
+  SortWithoutCase(names);
+  return names;
+}
+
+std::optional<FileStamp> HeldFiles::Stamp(const QString& name) const {
+  if (!fd_ || !IsSafeName(name)) return std::nullopt;
+  struct stat st {};
+  if (::fstatat(*fd_, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+    return std::nullopt;
+  return StampOf(st);
+}
+
+std::optional<QByteArray> HeldFiles::Read(const QString& name, FileStamp* stamp) const {
+  if (!fd_ || !IsSafeName(name)) return std::nullopt;
+  // Never a link, and never waiting on a pipe someone put there.
+  const Fd fd(::openat(*fd_, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!fd.ok()) return std::nullopt;
+  return ReadOpenFile(fd.get(), stamp);
 }
 
 }  // namespace disk

@@ -6,7 +6,7 @@
 #include <QEvent>
 #include <QWidget>
 
-#include "deck/CardStrip.h"
+#include "deck/CardFiles.h"
 #include "deck/SharedDeck.h"
 #include "library/StoryList.h"
 #include "shell/Session.h"
@@ -25,7 +25,7 @@ ClassFolderWatch::ClassFolderWatch(Session& session, QWidget* window, std::funct
   timer_.start();
 }
 
-void ClassFolderWatch::Refresh(bool redrawStrip) {
+void ClassFolderWatch::Refresh() {
   // Before a class is chosen there is nothing to follow.
   if (session_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
   refreshing_ = true;
@@ -33,13 +33,16 @@ void ClassFolderWatch::Refresh(bool redrawStrip) {
   const StoryListRefresh stories = RefreshStoryList(session_.library, session_.deck, drawing);
   if (stories == StoryListRefresh::SelectedStoryGone) {
     session_.dialogs.Tell(kStoryGone);
-  } else if (!RefreshCardList(session_.deck, !drawing) && redrawStrip) {
-    DrawCardStrip(session_.deck);
+  } else if (!RefreshCardList(session_.deck, !drawing)) {
+    // The same cards: a card saved again elsewhere has a new thumbnail,
+    // and the card shown here (unless it is open for drawing) a new
+    // picture or text.
+    RefreshCardFiles(session_.deck, !drawing);
   }
   refreshing_ = false;
 }
 
 bool ClassFolderWatch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Refresh(true);
+  if (event->type() == QEvent::WindowActivate) Refresh();
   return QObject::eventFilter(watched, event);
 }
