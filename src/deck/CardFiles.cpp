@@ -4,7 +4,6 @@
 #include "deck/CardFiles.h"
 
 #include <algorithm>
-#include <future>
 
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
@@ -61,11 +60,9 @@ QString TextName(const QString& stem) { return stem + storyfiles::CardFileSuffix
 // copy on a school PC spells it).
 CardRead ReadCardFiles(const disk::HeldFiles& folder, const QString& stem) {
   CardRead card;
-  auto picture = std::async(std::launch::async, [&folder, &stem, &card] {
-    return folder.Read(PictureName(stem), &card.pictureStamp);
-  });
-  card.text = folder.Read(TextName(stem), &card.textStamp);
-  std::optional<QByteArray> pictureBytes = picture.get();
+  std::optional<QByteArray> pictureBytes;
+  disk::AskTogether({[&] { pictureBytes = folder.Read(PictureName(stem), &card.pictureStamp); },
+                     [&] { card.text = folder.Read(TextName(stem), &card.textStamp); }});
   if (!pictureBytes || !card.text) {
     for (const QString& name : folder.Names(stem + QStringLiteral(".*")).value_or(QStringList())) {
       if (!pictureBytes && Key(name) == Key(PictureName(stem))) {
@@ -142,15 +139,16 @@ void ShowCardAt(DeckState& deck, int position) {
   // One hold of the story folder for the strip and the card, and the card's
   // files read while the strip reads its thumbnails.
   const disk::HeldFiles folder(deck.storyFolder);
-  std::future<CardRead> card;
-  if (position >= 0 && !IsNewCard(deck))
-    card = std::async(std::launch::async, ReadCardFiles, std::cref(folder),
-                      storyfiles::CardStem(deck.cardNumbers[position]));
-  DrawCardStrip(deck, folder);
-  if (card.valid())
-    TakeCardRead(deck, card.get());
-  else if (position >= 0)
-    LoadNewCard(deck);
+  if (position < 0 || IsNewCard(deck)) {
+    DrawCardStrip(deck, folder);
+    if (position >= 0) LoadNewCard(deck);
+    return;
+  }
+  // The strip is drawn on this thread, as the deck is only changed here.
+  CardRead card;
+  const QString stem = storyfiles::CardStem(deck.cardNumbers[position]);
+  disk::AskTogether({[&] { DrawCardStrip(deck, folder); }, [&] { card = ReadCardFiles(folder, stem); }});
+  TakeCardRead(deck, card);
 }
 
 bool RefreshCardFiles(DeckState& deck, bool loadCard) {
@@ -171,7 +169,7 @@ bool RefreshCardFiles(DeckState& deck, bool loadCard) {
 
   // One listing of the story folder, with sizes and times.
   const disk::HeldFiles folder(deck.storyFolder);
-  const auto listed = folder.List(names.join(u';'));
+  const auto listed = folder.ListNamed(names);
   if (!listed) return false;  // a folder that cannot be read now tells nothing
   QHash<QString, disk::FileStamp> now;
   for (const disk::StampedFile& file : *listed) now.insert(Key(file.name), file.stamp);

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <array>
-#include <future>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -169,20 +169,22 @@ void DrawCardStrip(DeckState& deck, const disk::HeldFiles& folder) {
   // on a file server ten questions one after the other wait ten times as
   // long. A thumbnail unchanged since it was read is not read again.
   std::array<QString, kTiles> names;
-  std::array<std::future<ThumbnailRead>, kTiles> reads;
+  std::array<ThumbnailRead, kTiles> reads;
+  std::vector<std::function<void()>> questions;
   for (int i = 0; i < kTiles; ++i) {
     const int number = deck.numberAt(deck.stripStart + i);
     if (number == 0) continue;
     names[i] = storyfiles::CardFileName(number, storyfiles::CardFile::Thumbnail);
     std::optional<disk::FileStamp> seen;
     if (const auto it = deck.seenStamps.constFind(names[i].toUpper()); it != deck.seenStamps.cend()) seen = *it;
-    reads[i] = std::async(std::launch::async, ReadThumbnailOf, std::cref(folder), names[i], seen);
+    questions.push_back([&folder, &names, &reads, i, seen] { reads[i] = ReadThumbnailOf(folder, names[i], seen); });
   }
+  disk::AskTogether(questions);
   std::optional<QStringList> listed;  // for thumbnails spelled another way
   Thumbnails thumbnails;
   for (int i = 0; i < kTiles; ++i) {
-    if (!reads[i].valid()) continue;
-    ThumbnailRead thumbnail = reads[i].get();
+    if (names[i].isEmpty()) continue;
+    ThumbnailRead& thumbnail = reads[i];
     const QString key = names[i].toUpper();
     if (thumbnail.read && !thumbnail.found) {
       if (!listed) listed = folder.Names(QStringLiteral("Card_*.BMP")).value_or(QStringList());

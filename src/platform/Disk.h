@@ -35,8 +35,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace disk {
 
@@ -163,6 +165,8 @@ class HeldFiles {
   // listing on NFS and Samba shares, whose clients keep what the listing
   // told; locally each is a status question to the disk's cache.
   std::optional<QList<StampedFile>> List(const QString& patterns) const;
+  // The same for the files of these names, in any letter case.
+  std::optional<QList<StampedFile>> ListNamed(const QStringList& names) const;
   // The same names without their stamps: the listing alone.
   std::optional<QStringList> Names(const QString& patterns) const;
   // The stamp of the plain file `name`; nothing when there is no plain
@@ -174,6 +178,14 @@ class HeldFiles {
  private:
   std::shared_ptr<const int> fd_;  // closed with the last copy
 };
+
+// Runs every one of `questions` at the same time and returns once all are
+// done: on a file server each question waits for its round trip, so ten
+// asked together wait about as long as one. The first runs on the calling
+// thread, the others on threads kept for this (making a thread for each
+// would itself cost calls to the system). A question may ask others
+// together in turn.
+void AskTogether(const std::vector<std::function<void()>>& questions);
 
 // Pictures: PNG, BMP or JPEG by content.
 std::optional<QImage> ReadImage(const QString& file);
