@@ -236,6 +236,13 @@ class RecentFolder {
     return fd_;
   }
 
+  // A folder renamed or removed here is walked again at once.
+  void Forget() {
+    std::shared_ptr<const int> old;
+    std::lock_guard<std::mutex> guard(mutex_);
+    old = std::move(fd_);
+  }
+
   void Keep(const QString& root, const QStringList& parts, std::shared_ptr<const int> fd) {
     std::shared_ptr<const int> old;
     {
@@ -391,12 +398,14 @@ bool CreateFolder(const QString& folder) {
 }
 
 bool RemoveFolder(const QString& folder) {
+  RecentFolder::Instance().Forget();
   const auto entry = Locate(folder);
   if (!entry || !entry->isFolder()) return false;
   return ::unlinkat(entry->folder.get(), entry->name.constData(), AT_REMOVEDIR) == 0;
 }
 
 bool RenameFolder(const QString& from, const QString& to) {
+  RecentFolder::Instance().Forget();
   const auto source = Locate(from);
   const auto target = Locate(to);
   if (!source || !target || !source->isFolder()) return false;
