@@ -41,38 +41,149 @@ void Reduce(const QImage& picture, QImage& thumbnail, int width, int height) {
   }
 }
 
+// A card's picture and text as read from its files, with their stamps.
+struct CardRead {
+  std::optional<QImage> picture;
+  bool pictureThere = false;  // the picture file is there, read or not
+  disk::FileStamp pictureStamp, textStamp;
+  std::optional<QByteArray> text;
+};
+
+QString Key(const QString& name) { return name.toUpper(); }
+QString PictureName(const QString& stem) { return stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture); }
+QString TextName(const QString& stem) { return stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Text); }
+
+// Reads the picture and the text of the card whose files are named from
+// `stem` ("Card_07") in the held story folder: both at the same time, each
+// in one question by the spelling this program saves, and a file not found
+// so by the spelling one listing of the folder finds (".TXT" as a card
+// copy on a school PC spells it).
+CardRead ReadCardFiles(const disk::HeldFiles& folder, const QString& stem) {
+  CardRead card;
+  std::optional<QByteArray> pictureBytes;
+  disk::AskTogether({[&] { pictureBytes = folder.Read(PictureName(stem), &card.pictureStamp); },
+                     [&] { card.text = folder.Read(TextName(stem), &card.textStamp); }});
+  if (!pictureBytes || !card.text) {
+    for (const QString& name : folder.Names(stem + QStringLiteral(".*")).value_or(QStringList())) {
+      if (!pictureBytes && Key(name) == Key(PictureName(stem))) {
+        card.pictureThere = true;
+        pictureBytes = folder.Read(name, &card.pictureStamp);
+      } else if (!card.text && Key(name) == Key(TextName(stem))) {
+        card.text = folder.Read(name, &card.textStamp);
+      }
+    }
+  }
+  if (pictureBytes) {
+    card.pictureThere = true;
+    if (const auto image = imaging::Decode(*pictureBytes)) card.picture = imaging::ToCardPicture(*image);
+  }
+  return card;
+}
+
+// Puts a card read into the deck as its current card, and records the
+// stamps of the files it came from.
+void TakeCardRead(DeckState& deck, const CardRead& card) {
+  const QString stem = storyfiles::CardStem(deck.cardNumbers[deck.currentCard]);
+  deck.cardStem = CardFileStem(deck, deck.cardNumbers[deck.currentCard]);
+  // A card whose picture is missing or broken shows blank paper, never
+  // the picture of the card shown before.
+  deck.cardImage = card.picture.value_or(Blank(imaging::kCardSize));
+  deck.pictureUnreadable = !card.picture && card.pictureThere;
+  QString text;
+  if (card.text) {
+    for (const QString& line : text::SplitLines(text::Decode(*card.text))) text += line + QStringLiteral("\r\n");
+  }
+  deck.cardText = text;
+  deck.loadedText = text;
+  deck.keepSeenForStory();
+  deck.seenStamps.insert(Key(PictureName(stem)), card.pictureStamp);
+  deck.seenStamps.insert(Key(TextName(stem)), card.textStamp);
+  deck.notifyChanged();
+}
+
+void ForgetSeenCard(DeckState& deck) {
+  const QString stem = storyfiles::CardStem(deck.cardNumbers[deck.currentCard]);
+  for (const QString& name : {PictureName(stem), TextName(stem),
+                              stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail)}) {
+    deck.seenStamps.remove(Key(name));
+    deck.seenThumbnails.remove(Key(name));
+  }
+}
+
+// Loads the current card through the held story folder.
+void LoadCardFrom(DeckState& deck, const disk::HeldFiles& folder) {
+  TakeCardRead(deck, ReadCardFiles(folder, storyfiles::CardStem(deck.cardNumbers[deck.currentCard])));
+}
+
+void LoadNewCard(DeckState& deck) {
+  deck.pictureUnreadable = false;
+  deck.cardImage = Blank(imaging::kCardSize);
+  deck.cardText.clear();
+  deck.loadedText.clear();
+  deck.notifyChanged();
+}
+
 }  // namespace
 
 bool IsNewCard(const DeckState& deck) { return deck.currentCard >= deck.cardCount() || deck.currentCard < 0; }
 
 void LoadCard(DeckState& deck) {
   if (deck.currentCard < 0) return;
-  QString text;
-  deck.pictureUnreadable = false;
-  if (IsNewCard(deck)) {
-    deck.cardImage = Blank(imaging::kCardSize);
-  } else {
-    deck.cardStem = CardFileStem(deck, deck.cardNumbers[deck.currentCard]);
-    // A card whose picture is missing or broken shows blank paper, never
-    // the picture of the card shown before.
-    const QString pictureFile = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
-    const auto picture = imaging::ReadCardPicture(pictureFile);
-    deck.cardImage = picture.value_or(Blank(imaging::kCardSize));
-    deck.pictureUnreadable = !picture && disk::FileExists(pictureFile);
-    if (const auto lines = disk::ReadLines(deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Text))) {
-      for (const QString& line : *lines) text += line + QStringLiteral("\r\n");
-    }
-  }
-  deck.cardText = text;
-  deck.loadedText = text;
-  deck.notifyChanged();
+  if (IsNewCard(deck)) return LoadNewCard(deck);
+  LoadCardFrom(deck, disk::HeldFiles(deck.storyFolder));
 }
 
 void ShowCardAt(DeckState& deck, int position) {
   deck.currentCard = position;
   deck.stripStart = std::min(position / strip::kTiles * strip::kTiles, kMaxCards - strip::kTiles);
-  DrawCardStrip(deck);
-  LoadCard(deck);
+  // One hold of the story folder for the strip and the card, and the card's
+  // files read while the strip reads its thumbnails.
+  const disk::HeldFiles folder(deck.storyFolder);
+  if (position < 0 || IsNewCard(deck)) {
+    DrawCardStrip(deck, folder);
+    if (position >= 0) LoadNewCard(deck);
+    return;
+  }
+  // The strip is drawn on this thread, as the deck is only changed here.
+  CardRead card;
+  const QString stem = storyfiles::CardStem(deck.cardNumbers[position]);
+  disk::AskTogether({[&] { DrawCardStrip(deck, folder); }, [&] { card = ReadCardFiles(folder, stem); }});
+  TakeCardRead(deck, card);
+}
+
+bool RefreshCardFiles(DeckState& deck, bool loadCard) {
+  // Nothing seen of this story yet: its next drawing reads everything.
+  if (deck.seenFolder != deck.storyFolder || deck.storyFolder.isEmpty()) return false;
+  QStringList names;
+  for (int i = 0; i < strip::kTiles; ++i)
+    if (const int number = deck.numberAt(deck.stripStart + i))
+      names.append(storyfiles::CardFileName(number, storyfiles::CardFile::Thumbnail));
+  const int thumbnails = int(names.size());
+  // The card shown, when it is the one last loaded (a press on a tile's
+  // header makes a card current without loading it).
+  const int number = deck.numberAt(deck.currentCard);
+  const QString stem = storyfiles::CardStem(number);
+  const bool cardShown = loadCard && number != 0 && deck.cardStem == CardFileStem(deck, number);
+  if (cardShown) names << PictureName(stem) << TextName(stem);
+  if (names.isEmpty()) return false;
+
+  // One listing of the story folder, with sizes and times.
+  const disk::HeldFiles folder(deck.storyFolder);
+  const auto listed = folder.ListNamed(names);
+  if (!listed) return false;  // a folder that cannot be read now tells nothing
+  QHash<QString, disk::FileStamp> now;
+  for (const disk::StampedFile& file : *listed) now.insert(Key(file.name), file.stamp);
+  // A file not seen yet counts as changed: a card saved here is read once
+  // more after its save.
+  const auto changed = [&](const QString& name) {
+    const auto seen = deck.seenStamps.constFind(Key(name));
+    return seen == deck.seenStamps.cend() || *seen != now.value(Key(name));
+  };
+  const bool stripChanged = std::any_of(names.cbegin(), names.cbegin() + thumbnails, changed);
+  const bool cardChanged = cardShown && std::any_of(names.cbegin() + thumbnails, names.cend(), changed);
+  if (stripChanged) DrawCardStrip(deck, folder);
+  if (cardChanged) LoadCardFrom(deck, folder);
+  return stripChanged || cardChanged;
 }
 
 void ShowFirstCard(DeckState& deck) { ShowCardAt(deck, 0); }
@@ -120,6 +231,8 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     deck.cardNumbers.append(number);
   }
   deck.cardStem = CardFileStem(deck, deck.cardNumbers[deck.currentCard]);
+  // Written here: the strip and the card shown read these files once more.
+  ForgetSeenCard(deck);
   const QString pictureFile = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
   const QString thumbnail = deck.cardStem + storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail);
 

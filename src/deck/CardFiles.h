@@ -27,6 +27,14 @@ void LoadCard(DeckState& deck);
 // loads the card.
 void ShowCardAt(DeckState& deck, int position);
 
+// What other computers saved since this one last read the story's card
+// files, found with one listing of the story folder (sizes and times)
+// against what was seen: a changed thumbnail of the strip's page draws the
+// strip again, and with `loadCard` (not while the card is open for drawing
+// here) a changed picture or text of the card shown loads it again. An
+// unchanged folder reads no file. True when something was read again.
+bool RefreshCardFiles(DeckState& deck, bool loadCard);
+
 // After a story is shown: its strip from the first page, with the first
 // card (position 0) as the current card, loaded.
 void ShowFirstCard(DeckState& deck);

@@ -8,13 +8,14 @@
 #include <QImage>
 #include <QPainter>
 #include <array>
-#include <future>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "deck/CardList.h"
 #include "deck/DeckState.h"
 #include "deck/StoryFiles.h"
+#include "platform/Disk.h"
 #include "platform/Imaging.h"
 #include "platform/Fonts.h"
 #include "platform/Numbers.h"
@@ -124,6 +125,27 @@ void PaintStrip(QImage& surface, const DeckState& s, const Thumbnails& thumbnail
   }
 }
 
+// A tile's thumbnail: read again, or kept as last read.
+struct ThumbnailRead {
+  bool read = false;
+  bool found = false;  // by the name as this program spells it
+  disk::FileStamp stamp;
+  QImage image;  // null when unreadable
+};
+
+// The thumbnail `name` unless its stamp is still `seen`, in one question
+// to the file system; a missing file that was missing before stays so.
+ThumbnailRead ReadThumbnailOf(const disk::HeldFiles& folder, const QString& name,
+                              std::optional<disk::FileStamp> seen) {
+  ThumbnailRead thumbnail;
+  if (seen && folder.Stamp(name).value_or(disk::FileStamp()) == *seen) return thumbnail;
+  thumbnail.read = true;
+  const auto bytes = folder.Read(name, &thumbnail.stamp);
+  thumbnail.found = bytes.has_value();
+  if (bytes) thumbnail.image = imaging::Decode(*bytes).value_or(QImage());
+  return thumbnail;
+}
+
 }  // namespace
 
 int NextStripStart(const DeckState& s) {
@@ -133,26 +155,51 @@ int NextStripStart(const DeckState& s) {
   return 0;
 }
 
-void DrawCardStrip(DeckState& deck) {
+void DrawCardStrip(DeckState& deck) { DrawCardStrip(deck, disk::HeldFiles(deck.storyFolder)); }
+
+void DrawCardStrip(DeckState& deck, const disk::HeldFiles& folder) {
   using namespace strip;
   if (deck.stripImage.isNull()) {
     deck.stripImage = QImage(kSize, QImage::Format_RGB32);
     deck.stripImage.fill(kBackground);
   }
+  deck.keepSeenForStory();
 
-  // The page's thumbnails, each file read once, all at the same time: on a
-  // file server ten reads one after the other wait ten times as long.
-  Thumbnails thumbnails;
-  std::array<std::future<std::optional<QImage>>, kTiles> reads;
+  // The page's thumbnails, each file asked for once, all at the same time:
+  // on a file server ten questions one after the other wait ten times as
+  // long. A thumbnail unchanged since it was read is not read again.
+  std::array<QString, kTiles> names;
+  std::array<ThumbnailRead, kTiles> reads;
+  std::vector<std::function<void()>> questions;
   for (int i = 0; i < kTiles; ++i) {
-    const int p = deck.stripStart + i;
-    if (p >= 0 && p < deck.cardCount())
-      reads[i] = std::async(std::launch::async, imaging::ReadThumbnail,
-                            CardFileStem(deck, deck.cardNumbers[p]) +
-                                storyfiles::CardFileSuffix(storyfiles::CardFile::Thumbnail));
+    const int number = deck.numberAt(deck.stripStart + i);
+    if (number == 0) continue;
+    names[i] = storyfiles::CardFileName(number, storyfiles::CardFile::Thumbnail);
+    std::optional<disk::FileStamp> seen;
+    if (const auto it = deck.seenStamps.constFind(names[i].toUpper()); it != deck.seenStamps.cend()) seen = *it;
+    questions.push_back([&folder, &names, &reads, i, seen] { reads[i] = ReadThumbnailOf(folder, names[i], seen); });
   }
-  for (int i = 0; i < kTiles; ++i)
-    if (reads[i].valid()) thumbnails[i] = reads[i].get();
+  disk::AskTogether(questions);
+  std::optional<QStringList> listed;  // for thumbnails spelled another way
+  Thumbnails thumbnails;
+  for (int i = 0; i < kTiles; ++i) {
+    if (names[i].isEmpty()) continue;
+    ThumbnailRead& thumbnail = reads[i];
+    const QString key = names[i].toUpper();
+    if (thumbnail.read && !thumbnail.found) {
+      if (!listed) listed = folder.Names(QStringLiteral("Card_*.BMP")).value_or(QStringList());
+      for (const QString& name : *listed)
+        if (name.toUpper() == key)
+          if (const auto bytes = folder.Read(name, &thumbnail.stamp))
+            thumbnail.image = imaging::Decode(*bytes).value_or(QImage());
+    }
+    if (thumbnail.read) {
+      deck.seenStamps.insert(key, thumbnail.stamp);
+      deck.seenThumbnails.insert(key, thumbnail.image);
+    }
+    const QImage image = deck.seenThumbnails.value(key);
+    if (!image.isNull()) thumbnails[i] = image;
+  }
 
   PaintStrip(deck.stripImage, deck, thumbnails);
 

@@ -11,6 +11,9 @@
 #include <QSize>
 
 class DeckState;
+namespace disk {
+class HeldFiles;
+}
 
 namespace strip {
 inline constexpr QSize kSize{1012, 92};
@@ -37,5 +40,8 @@ int NextStripStart(const DeckState& s);
 
 // Draws the whole strip on the strip surface from the deck in memory. The
 // thumbnails come from each card's ".BMP"; a card without a readable one
-// shows a blank body.
+// shows a blank body. A thumbnail whose file has the stamp it had when
+// last read (DeckState's seenStamps) is not read again.
 void DrawCardStrip(DeckState& deck);
+// The same through the story folder already held (`folder`).
+void DrawCardStrip(DeckState& deck, const disk::HeldFiles& folder);

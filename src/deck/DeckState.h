@@ -7,11 +7,13 @@
 // picture, thumbnail and text). The strip surface is the one it shows.
 // Deck positions count from 0; the child sees them from 1.
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
 #include <memory>
 
+#include "platform/Disk.h"
 #include "platform/Notifier.h"
 
 class SharedLock;
@@ -49,6 +51,23 @@ class DeckState : public Notifier {
   // blank paper standing in for it, and the file is kept unless the child
   // draws.
   bool pictureUnreadable = false;
+  // What this computer last read of the story's card files, by file name
+  // in upper case ("CARD_07.BMP"): each file's stamp (size and modification
+  // time; the default stamp for a file that was missing) and the
+  // thumbnails as read (a null image for one missing or unreadable). The
+  // strip and the card shown follow what other computers save by them, and
+  // a strip drawn again reads only the thumbnails that changed. They are of
+  // the story in seenFolder only: another story starts afresh.
+  QString seenFolder;
+  QHash<QString, disk::FileStamp> seenStamps;
+  QHash<QString, QImage> seenThumbnails;
+  // Starts that record afresh when the story is another than it was for.
+  void keepSeenForStory() {
+    if (seenFolder == storyFolder) return;
+    seenFolder = storyFolder;
+    seenStamps.clear();
+    seenThumbnails.clear();
+  }
   // The lock of the card open for drawing, while it is open (SharedDeck.h).
   std::shared_ptr<SharedLock> drawingLock;
 };

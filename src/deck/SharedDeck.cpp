@@ -165,15 +165,17 @@ DrawingLock LockCardForDrawing(DeckState& deck) {
     return DrawingLock::Taken;
   }
   const int number = CurrentNumber(deck);
-  // Under the list's lock: a card erased elsewhere is not opened, and an
-  // erase elsewhere waits for this.
-  const auto listLock = LockCardList(deck.storyFolder);
+  // The card's lock first, then the list read again, without the list's
+  // lock: an erase holds the card's lock from before it writes the list
+  // until the card's files are gone (EraseCard), so a card whose lock is
+  // taken here and that the list still names after it is not erased, nor
+  // can be while the lock holds. Taking it over once stale is part of
+  // taking it.
   auto lock = SharedLock::Take(CardLockFile(deck.storyFolder, number), SharedLock::kCardStale,
                                SharedLock::Duration(0));
-  // Taking it over once stale is part of taking it.
-  if (!lock) return DrawingLock::InUse;
   RereadCardList(deck);
   if (!deck.cardNumbers.contains(number)) return DrawingLock::Gone;
+  if (!lock) return DrawingLock::InUse;
   deck.drawingLock = std::move(lock);
   return DrawingLock::Taken;
 }

@@ -32,9 +32,13 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace disk {
 
@@ -123,6 +127,65 @@ std::optional<QList<QByteArray>> ReadRawLines(const QString& file);
 bool WriteRawLines(const QString& file, const QList<QByteArray>& lines);
 // Adds one line with CR LF at the end of the file, creating it if missing.
 bool AppendLine(const QString& file, const QString& line);
+
+// What tells that a file was written again, here or on another computer:
+// its size and modification time as the file system reports them. A
+// missing file has the default stamp.
+struct FileStamp {
+  qint64 size = -1;
+  qint64 modifiedNs = -1;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// A plain file of a listing with its stamp; `name` as spelled on disk.
+struct StampedFile {
+  QString name;
+  FileStamp stamp;
+};
+
+// The same as ReadBytes, with the stamp of the file as it was read (from
+// the open file, so it belongs to these very bytes).
+std::optional<QByteArray> ReadBytes(const QString& file, FileStamp* stamp);
+
+// A folder held open: its path is walked once (never through a link), and
+// then its files are listed, stamped and read by name, each in one question
+// to the file system. On a file server every question is a round trip, so a
+// story's strip and card are read through one held folder, not by walking
+// the path again for every file. It may be used from several threads at
+// once. Names here are spelled exactly as on disk; a file spelled another
+// way is not found (the path-text procedures above find it).
+class HeldFiles {
+ public:
+  explicit HeldFiles(const QString& folder);
+  bool ok() const { return fd_ != nullptr; }
+
+  // The plain files matching `patterns` (as ListFiles takes them) with
+  // their stamps, in one listing; the program's working files left out.
+  // Nothing when the folder cannot be read. The stamps come with the
+  // listing on NFS and Samba shares, whose clients keep what the listing
+  // told; locally each is a status question to the disk's cache.
+  std::optional<QList<StampedFile>> List(const QString& patterns) const;
+  // The same for the files of these names, in any letter case.
+  std::optional<QList<StampedFile>> ListNamed(const QStringList& names) const;
+  // The same names without their stamps: the listing alone.
+  std::optional<QStringList> Names(const QString& patterns) const;
+  // The stamp of the plain file `name`; nothing when there is no plain
+  // file of exactly that name.
+  std::optional<FileStamp> Stamp(const QString& name) const;
+  // The bytes of the plain file `name` and their stamp.
+  std::optional<QByteArray> Read(const QString& name, FileStamp* stamp = nullptr) const;
+
+ private:
+  std::shared_ptr<const int> fd_;  // closed with the last copy
+};
+
+// Runs every one of `questions` at the same time and returns once all are
+// done: on a file server each question waits for its round trip, so ten
+// asked together wait about as long as one. The first runs on the calling
+// thread, the others on threads kept for this (making a thread for each
+// would itself cost calls to the system). A question may ask others
+// together in turn.
+void AskTogether(const std::vector<std::function<void()>>& questions);
 
 // Pictures: PNG, BMP or JPEG by content.
 std::optional<QImage> ReadImage(const QString& file);

@@ -6,7 +6,7 @@
 #include <QEvent>
 #include <QWidget>
 
-#include "deck/CardStrip.h"
+#include "deck/CardFiles.h"
 #include "deck/SharedDeck.h"
 #include "library/StoryList.h"
 #include "shell/Session.h"
@@ -19,7 +19,7 @@ ClassFolderWatch::ClassFolderWatch(Session& session, QWidget* window, std::funct
   timer_.start();
 }
 
-void ClassFolderWatch::Refresh(bool redrawStrip) {
+void ClassFolderWatch::Refresh() {
   // Before a class is chosen there is nothing to follow.
   if (session_.screen.current() == Screen::ClassChoice || refreshing_ || (busy_ && busy_())) return;
   refreshing_ = true;
@@ -28,13 +28,16 @@ void ClassFolderWatch::Refresh(bool redrawStrip) {
   if (stories == StoryListRefresh::SelectedStoryGone || stories == StoryListRefresh::SelectedStoryRenamed) {
     session_.dialogs.Tell(stories == StoryListRefresh::SelectedStoryGone ? kStoryThrownAwayElsewhere
                                                                          : kStoryRenamedElsewhere);
-  } else if (!RefreshCardList(session_.deck, !drawing) && redrawStrip) {
-    DrawCardStrip(session_.deck);
+  } else if (!RefreshCardList(session_.deck, !drawing)) {
+    // The same cards: a card saved again elsewhere has a new thumbnail,
+    // and the card shown here (unless it is open for drawing) a new
+    // picture or text.
+    RefreshCardFiles(session_.deck, !drawing);
   }
   refreshing_ = false;
 }
 
 bool ClassFolderWatch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) Refresh(true);
+  if (event->type() == QEvent::WindowActivate) Refresh();
   return QObject::eventFilter(watched, event);
 }

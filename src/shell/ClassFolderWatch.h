@@ -8,8 +8,10 @@
 // waits for the child (file-change notices do not cross a network share).
 // A story made elsewhere appears, one thrown away there disappears (its
 // deck, when it was in hand here, is closed with a short message), one
-// renamed there stays in hand under its new name (also told), a card
-// added there appears on the strip. Each operation on the lists reads them
+// renamed there stays in hand under its new name (also told), a card added
+// there appears on the strip, and a card drawn again there shows its new
+// thumbnail and, when it is the card shown, its new picture and text. Each
+// operation on the lists reads them
 // again by itself, under their locks.
 
 #include <QObject>
@@ -29,9 +31,9 @@ class ClassFolderWatch : public QObject {
   // must stay as they are (a question is open, the story is playing).
   ClassFolderWatch(Session& session, QWidget* window, std::function<bool()> busy);
 
-  // Reads both lists again now; with `redrawStrip` the strip is drawn
-  // again also when its list did not change (thumbnails changed elsewhere).
-  void Refresh(bool redrawStrip = false);
+  // Reads both lists again now, and the card files that changed elsewhere
+  // (the strip's thumbnails, the card shown).
+  void Refresh();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

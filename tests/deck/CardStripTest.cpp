@@ -4,8 +4,12 @@
 // The card strip drawn from the deck: which tiles show cards, thumbnails,
 // buttons, the new-card tile and the current card's band, on every page.
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "deck/CardDeck.h"
 #include "platform/Imaging.h"
@@ -80,6 +84,7 @@ class CardStripTest : public QObject {
   void laterPages();
   void onlyTheCurrentTileIsPink();
   void cardsWithoutThumbnailsStayBlank();
+  void followsCardsSavedElsewhere();
 };
 
 void CardStripTest::emptyDeck() {
@@ -210,6 +215,69 @@ void CardStripTest::cardsWithoutThumbnailsStayBlank() {
   QCOMPARE(f.At(X(3) + 20, 30), CardColour(1));
   QCOMPARE(f.Body(3), kWhite);
   for (int i = 0; i < 4; ++i) QCOMPARE(f.Kind(i), Tile::Card);
+}
+
+// Cards saved again on another computer: the next re-reading of the card
+// files shows the new thumbnail and loads the card shown again (not while
+// it is open for drawing here); files with the stamps they had are never
+// read again, neither by the re-reading nor by a strip drawn again.
+void CardStripTest::followsCardsSavedElsewhere() {
+  Fixture f(3);  // cards 3, 2, 1
+  const auto path = [&f](const char* name) { return f.drives.c(QStringLiteral("story/") + QLatin1String(name)); };
+  const auto png = [](QRgb colour) {
+    QImage picture(imaging::kCardSize, QImage::Format_RGB32);
+    picture.fill(colour);
+    return imaging::EncodePng(picture);
+  };
+  const auto bmp = [](QRgb colour) {
+    QImage thumbnail(imaging::kThumbnailSize, QImage::Format_RGB32);
+    thumbnail.fill(colour);
+    return imaging::EncodeBmp(thumbnail);
+  };
+  // Writes `bytes` and gives the file the time it had (`seconds` = 0) or a later one.
+  const auto rewrite = [&path](const char* name, const QByteArray& bytes, int seconds) {
+    const QByteArray file = QFile::encodeName(path(name));
+    struct stat st {};
+    QCOMPARE(::stat(file.constData(), &st), 0);
+    WriteHostFile(path(name), bytes);
+    timespec times[2] = {st.st_atim, st.st_mtim};
+    times[1].tv_sec += seconds;
+    QCOMPARE(::utimensat(AT_FDCWD, file.constData(), times, 0), 0);
+  };
+  WriteHostFile(path("Card_03.PNG"), png(CardColour(3)));
+  WriteHostFile(path("Card_03.txt"), "ab\r\n");
+  ShowFirstCard(f.deck);
+  QCOMPARE(f.Body(1), CardColour(2));
+  QCOMPARE(f.deck.cardImage.pixel(400, 300), CardColour(3));
+
+  // Other bytes behind the same size and time: taken as unchanged, so
+  // nothing is read (these bytes would show blank paper).
+  rewrite("Card_02.BMP", QByteArray(bmp(0).size(), 'x'), 0);
+  rewrite("Card_03.PNG", QByteArray(png(CardColour(3)).size(), 'x'), 0);
+  QSignalSpy drawn(&f.deck, &DeckState::surfaceChanged), loaded(&f.deck, &DeckState::changed);
+  QVERIFY(!RefreshCardFiles(f.deck, true));
+  QCOMPARE(drawn.count() + loaded.count(), 0);
+  DrawCardStrip(f.deck);
+  QCOMPARE(f.Body(1), CardColour(2));
+
+  // Saved elsewhere: the thumbnail of card 2 and the picture and text of
+  // card 3, the card shown.
+  rewrite("Card_02.BMP", bmp(kMarker), 2);
+  rewrite("Card_03.PNG", png(kMarker), 2);
+  rewrite("Card_03.txt", "xyz\r\n", 2);
+  QVERIFY(RefreshCardFiles(f.deck, true));
+  QCOMPARE(f.Body(1), kMarker);
+  QCOMPARE(f.Body(0), CardColour(3));
+  QCOMPARE(f.deck.cardImage.pixel(400, 300), kMarker);
+  QCOMPARE(f.deck.cardText, QStringLiteral("xyz\r\n"));
+  QVERIFY(!RefreshCardFiles(f.deck, true));
+
+  // Open for drawing here: the strip follows, the card stays as drawn.
+  rewrite("Card_02.BMP", bmp(kWhite), 2);
+  rewrite("Card_03.PNG", png(kWhite), 2);
+  QVERIFY(RefreshCardFiles(f.deck, false));
+  QCOMPARE(f.Body(1), kWhite);
+  QCOMPARE(f.deck.cardImage.pixel(400, 300), kMarker);
 }
 
 QTEST_MAIN(CardStripTest)

@@ -16,6 +16,7 @@
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
+#include "deck/CardStrip.h"
 #include "deck/SharedDeck.h"
 #include "drawing/DrawingSession.h"
 #include "exchange/ExchangeWindow.h"
@@ -83,6 +84,15 @@ int RunAsOtherComputer(int argc, char** argv) {
     session.deck.currentCard = session.deck.cardCount();
     session.deck.cardText = args.value(2);
     Say(SaveCard(session.deck, Paper()) == CardSave::Saved ? "ok" : "failed");
+  } else if (what == u"redraw") {
+    // The card at deck position argv[2] drawn again in colour argv[4], with text argv[3].
+    if (!Select(session, args.value(1))) return Say("missing"), 1;
+    session.deck.currentCard = args.value(2).toInt();
+    LoadCard(session.deck);
+    session.deck.cardText = args.value(3);
+    QImage picture = Paper();
+    picture.fill(QColor(args.value(4)));
+    Say(SaveCard(session.deck, picture) == CardSave::Saved ? "ok" : "failed");
   } else if (what == u"draw") {
     if (!Select(session, args.value(1))) return Say("missing"), 1;
     session.deck.currentCard = args.value(2).toInt();  // a deck position from 0
@@ -271,8 +281,9 @@ void SharedClassTest::locksOfGoneComputersAreTakenOver() {
 }
 
 // The window follows the class folder: a story made elsewhere appears within
-// the idle period, a card added there appears on the strip, the story in
-// hand thrown away there is closed with a message.
+// the idle period, a card added there appears on the strip, a card drawn
+// again there shows anew, the story in hand thrown away there is closed
+// with a message.
 void SharedClassTest::windowFollowsFolder() {
   StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
   Session& session = c.session;
@@ -287,6 +298,14 @@ void SharedClassTest::windowFollowsFolder() {
   OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("add"), QStringLiteral("みんな"), QStringLiteral("x")}).readLine();
   QTRY_COMPARE_WITH_TIMEOUT(session.deck.cardCount(), 2, within);
   QCOMPARE(session.deck.currentCard, 0);
+
+  // The card shown here drawn again there: its new thumbnail on the strip,
+  // and its picture and text loaded again.
+  OtherComputer(QStringLiteral("pc-b"), {QStringLiteral("redraw"), QStringLiteral("みんな"), QStringLiteral("0"),
+                                         QStringLiteral("あお"), QStringLiteral("#0000ff")}).readLine();
+  QTRY_COMPARE_WITH_TIMEOUT(session.deck.cardImage.pixel(400, 300), qRgb(0, 0, 255), within);
+  QCOMPARE(session.deck.cardText, QStringLiteral("あお\r\n"));
+  QCOMPARE(session.deck.stripImage.pixel(strip::TileLeft(0) + 45, 45), qRgb(0, 0, 255));
 
   // Renamed there: told as a rename, and the story stays in hand with its
   // cards under the new name.
