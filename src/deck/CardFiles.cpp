@@ -220,13 +220,13 @@ CardSave SaveCard(DeckState& deck, const QImage& picture) {
     if (deck.cardCount() >= kMaxCards) return CardSave::DeckFull;
     bool full = false;
     int number = 0;
-    const ListChange reserved = ChangeCardList(deck, [&](DeckState& d) {
+    const CardListResult reserved = ChangeCardList(deck, [&](DeckState& d) {
       full = d.cardCount() >= kMaxCards;
       if (!full) number = ReserveCardNumber(d, reservation);
       return ListEdit::Leave;
     });
-    if (reserved == ListChange::Left && full) return CardSave::DeckFull;
-    if (reserved != ListChange::Left || number == 0) return CardSave::Failed;
+    if (reserved == CardListResult::Left && full) return CardSave::DeckFull;
+    if (reserved != CardListResult::Left || number == 0) return CardSave::Failed;
     deck.currentCard = deck.cardCount();
     deck.cardNumbers.append(number);
   }

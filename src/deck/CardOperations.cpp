@@ -110,7 +110,7 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
   // The list goes first: a card is thrown away only once the list no
   // longer names it. Its files go while the list is still locked, so no
   // other computer gives their number to a new card before they are gone.
-  const ListChange outcome = ChangeCardList(
+  const CardListResult outcome = ChangeCardList(
       deck,
       [&](DeckState& d) {
         // Erased on another computer already: the child sees the strip as it is.
@@ -128,12 +128,12 @@ void EraseCard(DeckState& deck, Dialogs& dialogs) {
         for (const storyfiles::CardFile kind : storyfiles::kCardFiles) disk::DeleteFile(deck.cardStem + Suffix(kind));
       });
   cardLock.reset();
-  if (outcome == ListChange::Left && found == Found::InUse) {
+  if (outcome == CardListResult::Left && found == Found::InUse) {
     DrawCardStrip(deck);
     dialogs.Tell(kCardInUse);
     return;
   }
-  if (outcome != ListChange::Written && outcome != ListChange::Left) {
+  if (outcome != CardListResult::Written && outcome != CardListResult::Left) {
     dialogs.Tell(kNotErased);
     return;
   }
@@ -154,13 +154,13 @@ namespace {
 // without drawing; when it cannot be written the deck keeps its old order.
 // The current position stays: it now shows the neighbouring card.
 void MoveCard(DeckState& deck, Dialogs& dialogs, int step) {
-  const ListChange outcome = ChangeCardList(deck, [&](DeckState& d) {
+  const CardListResult outcome = ChangeCardList(deck, [&](DeckState& d) {
     const int left = step < 0 ? d.currentCard - 1 : d.currentCard;
     if (left < 0 || left + 1 >= d.cardCount()) return ListEdit::Leave;
     d.cardNumbers.swapItemsAt(left, left + 1);
     return ListEdit::Write;
   });
-  if (outcome != ListChange::Written && outcome != ListChange::Left) {
+  if (outcome != CardListResult::Written && outcome != CardListResult::Left) {
     dialogs.Tell(kNotMoved);
     return;
   }

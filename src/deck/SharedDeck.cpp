@@ -100,11 +100,11 @@ int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reserv
   return 0;
 }
 
-ListChange ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
+CardListResult ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
                           const std::function<void()>& whileLocked) {
   const auto lock = LockCardList(deck.storyFolder);
-  if (!lock) return ListChange::Busy;
-  if (ReadCardListAgain(deck) == ListRead::Unreadable) return ListChange::Unreadable;
+  if (!lock) return CardListResult::Busy;
+  if (ReadCardListAgain(deck) == ListRead::Unreadable) return CardListResult::Unreadable;
   const QList<int> numbers = deck.cardNumbers;
   const int current = deck.currentCard;
   const auto undo = [&] {
@@ -113,25 +113,25 @@ ListChange ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckStat
   };
   if (change(deck) == ListEdit::Leave) {
     undo();
-    return ListChange::Left;
+    return CardListResult::Left;
   }
   // A computer that slept past the lock's stale period lost it: another
   // computer may have written the list since it was read.
   if (!lock->stillHeld()) {
     undo();
-    return ListChange::LockLost;
+    return CardListResult::LockLost;
   }
   if (!WriteCardList(deck)) {
     undo();
-    return ListChange::NotWritten;
+    return CardListResult::NotWritten;
   }
   if (whileLocked) whileLocked();
-  return ListChange::Written;
+  return CardListResult::Written;
 }
 
 int AddCardToList(DeckState& deck, int number) {
   int position = -1;
-  const ListChange outcome = ChangeCardList(deck, [&](DeckState& d) {
+  const CardListResult outcome = ChangeCardList(deck, [&](DeckState& d) {
     if (d.cardCount() >= kMaxCards || d.cardNumbers.contains(number)) return ListEdit::Leave;
     // The new card, being drawn, becomes the card just added.
     const bool isNew = d.currentCard == d.cardCount();
@@ -140,7 +140,7 @@ int AddCardToList(DeckState& deck, int number) {
     if (isNew) d.currentCard = position;
     return ListEdit::Write;
   });
-  return outcome == ListChange::Written ? position : -1;
+  return outcome == CardListResult::Written ? position : -1;
 }
 
 bool CardStillOurs(const DeckState& deck, std::unique_ptr<SharedLock>& lockForWrite) {

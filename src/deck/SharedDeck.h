@@ -64,7 +64,7 @@ enum class ListEdit {
   Leave,  // nothing to write: refused, or only looked at (a number reserved)
 };
 // How a change of the card list ended.
-enum class ListChange {
+enum class CardListResult {
   Written,     // the change is in the file
   Left,        // the change wrote nothing (ListEdit::Leave)
   Busy,        // the list's lock could not be had, or the story folder is gone
@@ -80,7 +80,7 @@ enum class ListChange {
 // held (a card's files erased before another computer may reuse its
 // number), and the lock is let go. When nothing is written the deck is the
 // list as read, `change` undone. Nothing here waits for the child.
-ListChange ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
+CardListResult ChangeCardList(DeckState& deck, const std::function<ListEdit(DeckState&)>& change,
                           const std::function<void()>& whileLocked = {});
 
 // Under the list's lock (inside a ChangeCardList change): the

@@ -314,9 +314,9 @@ bool StoryExchange::ListCopiedStory(CopyPlan& plan, int failed) {
       plan.listed = ChangeClassList(plan.root, {[&](ClassListLines& list) {
                                       if (list.LineNamed(plan.name) >= 0) {
                                         listedElsewhere = true;
-                                        return ListChange::Keep;
+                                        return ClassListEdit::Keep;
                                       }
-                                      return list.Append(plan.name) ? ListChange::Write : ListChange::Keep;
+                                      return list.Append(plan.name) ? ClassListEdit::Write : ClassListEdit::Keep;
                                     }});
       listed = plan.listed == ClassListResult::Written ||
                (plan.listed == ClassListResult::Unchanged && listedElsewhere);

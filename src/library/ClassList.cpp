@@ -113,14 +113,14 @@ ClassListResult ChangeClassList(const QString& classFolder, const ClassListChang
   const bool mended = list.lines != before;
   ClassListResult result = ClassListResult::Unchanged;
   if (!lock->stillHeld()) return ClassListResult::LockLost;
-  const ListChange decided = step.change ? step.change(list) : ListChange::Keep;
+  const ClassListEdit decided = step.change ? step.change(list) : ClassListEdit::Keep;
   bool writtenOut = false;
-  if (decided == ListChange::Write || mended) {
+  if (decided == ClassListEdit::Write || mended) {
     if (!list.readable) result = ClassListResult::NotWritten;
     else if (!lock->stillHeld()) result = ClassListResult::LockLost;
     else result = (writtenOut = WriteList(classFolder, list)) ? ClassListResult::Written : ClassListResult::NotWritten;
     // A mend alone is not the caller's change.
-    if (decided == ListChange::Keep) result = ClassListResult::Unchanged;
+    if (decided == ClassListEdit::Keep) result = ClassListResult::Unchanged;
   }
   // The journal stays while the list still waits for its mend; one the
   // change wrote anew is the change's own.
@@ -195,7 +195,7 @@ bool FinishStoryDeletions(const QString& classFolder) {
            const auto bytes = text::Encode(*one.name);
            changed = (bytes && list.lines.removeOne(*bytes)) || changed;
          }
-         return changed ? ListChange::Write : ListChange::Keep;
+         return changed ? ClassListEdit::Write : ClassListEdit::Keep;
        },
        [&](ClassListResult result) {
          // The journals stay for the next time when the list could not be

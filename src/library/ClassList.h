@@ -42,7 +42,7 @@ struct ClassListLines {
 };
 
 // What a change decided: write the lines as it left them, or keep the file.
-enum class ListChange { Keep, Write };
+enum class ClassListEdit { Keep, Write };
 
 enum class ClassListResult {
   Written,     // the change is in the file
@@ -58,7 +58,7 @@ enum class ClassListResult {
 // runs under the lock after the write with its result, to finish or undo
 // what `change` did beside the list. Neither may wait for the child.
 struct ClassListChange {
-  std::function<ListChange(ClassListLines&)> change;
+  std::function<ClassListEdit(ClassListLines&)> change;
   std::function<void(ClassListResult)> settle;
 };
 

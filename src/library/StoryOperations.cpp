@@ -119,7 +119,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
              else names.append(text);
            }
          }
-         return made == Made::Made ? ListChange::Write : ListChange::Keep;
+         return made == Made::Made ? ClassListEdit::Write : ClassListEdit::Keep;
        },
        [&](ClassListResult written) {
          if (made != Made::Made || written == ClassListResult::Written) return;
@@ -201,7 +201,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   // The list stays as it is, for this reason.
   const auto keep = [&](Renamed why) {
     renamed = why;
-    return ListChange::Keep;
+    return ClassListEdit::Keep;
   };
   const ClassListResult result = ChangeClassList(
       library.classFolder,
@@ -229,7 +229,7 @@ void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
          list.Replace(row, *answer);
          renamedNames = list.Names();
          renamed = Renamed::Renamed;
-         return ListChange::Write;
+         return ClassListEdit::Write;
        },
        [&](ClassListResult written) {
          if (renamed != Renamed::Renamed) return;
@@ -307,7 +307,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
   // The list stays as it is, for this reason.
   const auto keep = [&](Deleted why) {
     deleted = why;
-    return ListChange::Keep;
+    return ClassListEdit::Keep;
   };
   const ClassListResult result = ChangeClassList(
       library.classFolder,
@@ -339,7 +339,7 @@ void DeleteStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {
          list.lines.removeAt(row);
          remainingNames = list.Names();
          deleted = Deleted::Deleted;
-         return ListChange::Write;
+         return ClassListEdit::Write;
        },
        [&](ClassListResult written) {
          if (deleted != Deleted::Deleted || written == ClassListResult::Written) return;

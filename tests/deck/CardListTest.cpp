@@ -178,7 +178,7 @@ void CardListTest::listNotReadOrNotOursChangesNothing() {
   QVERIFY(!RereadCardList(s));
   QCOMPARE(Deck(s), (QList<int>{1, 2, 3}));
   QCOMPARE(s.currentCard, 1);
-  QCOMPARE(ChangeCardList(s, eraseFirst), ListChange::Unreadable);
+  QCOMPARE(ChangeCardList(s, eraseFirst), CardListResult::Unreadable);
   QCOMPARE(AddCardToList(s, 4), -1);
   QCOMPARE(Deck(s), (QList<int>{1, 2, 3}));
 
@@ -194,7 +194,7 @@ void CardListTest::listNotReadOrNotOursChangesNothing() {
     WriteHostFile(lock, others);
     return eraseFirst(d);
   };
-  QCOMPARE(ChangeCardList(s, takenOver), ListChange::LockLost);
+  QCOMPARE(ChangeCardList(s, takenOver), CardListResult::LockLost);
   QCOMPARE(ReadHostFile(drives.c(kList)), QByteArray(" 3 \r\n 1 \r\n 2 \r\n"));
   QCOMPARE(ReadHostFile(lock), others);
   QCOMPARE(Deck(s), (QList<int>{3, 1, 2}));

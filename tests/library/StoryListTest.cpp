@@ -337,7 +337,7 @@ void StoryListTest::lockTakenOverWritesNothing() {
       kClass, {[&](ClassListLines& list) {
                  WriteHostFile(lockFile, "pc-b 4242 takenoverxxxx 0\n");
                  list.Append(QStringLiteral("C"));
-                 return ListChange::Write;
+                 return ClassListEdit::Write;
                },
                [&](ClassListResult written) { settled = written == ClassListResult::LockLost; }});
   QCOMPARE(result, ClassListResult::LockLost);
