@@ -32,21 +32,30 @@ void ReadNames(LibraryState& library) {
   library.storyNames = std::move(names);
 }
 
-// The row, new to the list since `namesBefore`, whose folder is the folder
-// `identity` names: the story in hand under the name another computer gave
-// it. -1 when there is none.
-int RenamedRow(const LibraryState& library, const QStringList& namesBefore, const QString& identity) {
-  if (identity.isEmpty()) return -1;
+// The row, new to the list since `namesBefore`, that is the story in hand
+// (`oldName`, with the cards `cardNumbers`) under the name another computer
+// gave it. Its folder is the folder `identity` names; where a file server
+// does not keep a folder's identity through a rename, it is the one name
+// new to the list while the old folder is gone, and it holds the same
+// cards. -1 when there is none.
+int RenamedRow(const LibraryState& library, const QStringList& namesBefore, const QString& identity,
+               const QString& oldName, const QList<int>& cardNumbers) {
+  QList<int> newRows;
   for (int i = 0; i < library.storyNames.size(); ++i) {
     const QString& name = library.storyNames[i];
     const bool isNew = std::none_of(namesBefore.begin(), namesBefore.end(), [&](const QString& before) {
       return before.compare(name, Qt::CaseInsensitive) == 0;
     });
-    if (isNew && !StoryNameProblem(name) &&
+    if (!isNew || StoryNameProblem(name)) continue;
+    if (!identity.isEmpty() &&
         StoryFolderIdentity(library.classFolder + name + u'\\') == std::optional<QString>(identity))
       return i;
+    newRows.append(i);
   }
-  return -1;
+  if (newRows.size() != 1 || cardNumbers.isEmpty() || disk::Exists(library.classFolder + oldName)) return -1;
+  DeckState renamed;
+  renamed.storyFolder = library.classFolder + library.storyNames[newRows.first()] + u'\\';
+  return ReadCardList(renamed) && renamed.cardNumbers == cardNumbers ? newRows.first() : -1;
 }
 
 }  // namespace
@@ -119,7 +128,7 @@ StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool k
       return StoryListRefresh::Unchanged;
     }
     // Renamed elsewhere: the same folder, the same cards, under its new name.
-    if (const int row = RenamedRow(library, namesBefore, identity); row >= 0) {
+    if (const int row = RenamedRow(library, namesBefore, identity, name, deck.cardNumbers); row >= 0) {
       library.selectedStory = row;
       DrawStoryList(library, deck);
       RereadCardList(deck);
