@@ -3,6 +3,8 @@
 
 #include "platform/Disk.h"
 
+#include "platform/BusyRetry.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/openat2.h>
@@ -401,7 +403,7 @@ bool RemoveFolder(const QString& folder) {
   RecentFolder::Instance().Forget();
   const auto entry = Locate(folder);
   if (!entry || !entry->isFolder()) return false;
-  return ::unlinkat(entry->folder.get(), entry->name.constData(), AT_REMOVEDIR) == 0;
+  return RetryWhileBusy([&] { return ::unlinkat(entry->folder.get(), entry->name.constData(), AT_REMOVEDIR); }) == 0;
 }
 
 bool RenameFolder(const QString& from, const QString& to) {
@@ -416,24 +418,30 @@ bool RenameFolder(const QString& from, const QString& to) {
     if (target->st.st_dev != source->st.st_dev || target->st.st_ino != source->st.st_ino)
       return false;
     if (spelled == source->name) return true;
-    return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
-                      spelled.constData()) == 0;
+    return RetryWhileBusy([&] {
+             return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
+                               spelled.constData());
+           }) == 0;
   }
   // Never over a folder that has come meanwhile.
-  if (::renameat2(source->folder.get(), source->name.constData(), target->folder.get(),
-                  spelled.constData(), RENAME_NOREPLACE) == 0)
+  if (RetryWhileBusy([&] {
+        return ::renameat2(source->folder.get(), source->name.constData(), target->folder.get(),
+                           spelled.constData(), RENAME_NOREPLACE);
+      }) == 0)
     return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   struct stat st {};
   if (::fstatat(target->folder.get(), spelled.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
-  return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
-                    spelled.constData()) == 0;
+  return RetryWhileBusy([&] {
+           return ::renameat(source->folder.get(), source->name.constData(), target->folder.get(),
+                             spelled.constData());
+         }) == 0;
 }
 
 bool DeleteFile(const QString& file) {
   const auto entry = Locate(file);
   if (!entry || !(entry->isFile() || entry->isLink())) return false;
-  return ::unlinkat(entry->folder.get(), entry->name.constData(), 0) == 0;
+  return RetryWhileBusy([&] { return ::unlinkat(entry->folder.get(), entry->name.constData(), 0); }) == 0;
 }
 
 QStringList ListFiles(const QString& folder, const QString& patterns) {
@@ -493,7 +501,8 @@ int DeleteFiles(const QString& folder, const QString& pattern) {
     }
   });
   int deleted = 0;
-  for (const QByteArray& name : files) deleted += ::unlinkat(fd.get(), name.constData(), 0) == 0;
+  for (const QByteArray& name : files)
+    deleted += RetryWhileBusy([&] { return ::unlinkat(fd.get(), name.constData(), 0); }) == 0;
   for (const QByteArray& name : others) ::unlinkat(fd.get(), name.constData(), 0);
   return deleted;
 }

@@ -3,6 +3,8 @@
 
 #include "platform/WholeFile.h"
 
+#include "platform/BusyRetry.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -111,7 +113,8 @@ bool WholeFile::Commit() {
 
 bool WholeFile::Place() {
   if (!file_.ok()) return false;
-  if (!file_.close() || ::renameat(folder_, temp_.constData(), folder_, name_.constData()) != 0) {
+  if (!file_.close() ||
+      disk::RetryWhileBusy([&] { return ::renameat(folder_, temp_.constData(), folder_, name_.constData()); }) != 0) {
     Discard();
     return false;
   }
