@@ -23,7 +23,10 @@ void OfferRecoveredDrawing(DrawingRecovery& recovery, DrawingSession& drawing, D
   DrawStoryList(library, deck);
   ReadCardList(deck);
   ShowCardAt(deck, pending->position);
-  drawing.Start();
+  // A card being drawn on another computer is not opened (the child has
+  // been told): its drawing stays kept, neither taken up by this run nor
+  // written over, and is offered again when the class is chosen again.
+  if (!drawing.Start()) return;
   RestoreDrawing(editor, deck, pending->snapshot);
   recovery.Adopt(*pending);
 }

@@ -12,9 +12,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "deck/SharedDeck.h"
 #include "drawing/DrawingSession.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/ToolPanel.h"
+#include "library/StoryList.h"
 #include "library/StoryPanel.h"
 #include "platform/Disk.h"
 #include "shell/ClassPanel.h"
@@ -154,6 +156,27 @@ void RecoveryTest::leftDrawingsGoAway() {
     file = RecoveryFiles().value(0);
     QVERIFY(!file.isEmpty());
     left = ReadHostFile(file);
+  }
+  // Its card drawn on another computer: はい opens nothing, and the drawing
+  // stays kept, also through another card drawn and finished here.
+  {
+    WriteHostFile(file, left);
+    const auto held = SharedLock::Take(CardLockFile(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\"), 1),
+                                       SharedLock::kCardStale, SharedLock::Duration(0));
+    QVERIFY(held);
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, true};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QCOMPARE(dialogs.told, QStringList{kCardInUse});
+    QVERIFY(!session.drawing.IsOpen());
+    SelectStory(session.library, session.deck, 1);
+    DrawDotAndKeep(form, session);
+    form.toolPanel->finishButton->click();
+    QVERIFY(!session.drawing.IsOpen());
+    QCOMPARE(RecoveryFiles(), QStringList{file});
+    QCOMPARE(ReadHostFile(file), left);
   }
   // Another class leaves it where it is; いいえ in its own class removes it.
   for (int k : {1, 0}) {
