@@ -12,6 +12,7 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "platform/Disk.h"
+#include "deck/StoryFiles.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ bool ReadListOnce(DeckState& deck) {
 }  // namespace
 
 std::unique_ptr<SharedLock> LockCardList(const QString& storyFolder) {
-  return SharedLock::Take(SharedLock::LockFileFor(storyFolder, QStringLiteral("CardData.txt")),
+  return SharedLock::Take(SharedLock::LockFileFor(storyFolder, storyfiles::kCardList),
                           SharedLock::kListStale, SharedLock::kListWait);
 }
 

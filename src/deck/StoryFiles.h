@@ -16,8 +16,15 @@
 
 namespace storyfiles {
 
+// The data root a run starts with, before the drive dialog moves it: the
+// folder "A_PIKORA" at the root of drive C:.
+inline const QString kDataRootFolder = QStringLiteral("A_PIKORA");
+inline const QString kDefaultDataRoot = QStringLiteral("C:\\") + kDataRootFolder + u'\\';
+
 // The story list of a class folder or an exchange drive.
 inline const QString kStoryList = QStringLiteral("Menu.txt");
+// Beside it while a story is renamed: the old and the new name.
+inline const QString kRenameJournal = QStringLiteral("Menu_rename.txt");
 // The card list of a story folder.
 inline const QString kCardList = QStringLiteral("CardData.txt");
 

@@ -130,13 +130,13 @@ ClassListResult ChangeClassList(const QString& classFolder, const ClassListChang
   return result;
 }
 
-QString RenameJournal(const QString& classFolder) { return classFolder + QStringLiteral("Menu_rename.txt"); }
+QString RenameJournal(const QString& classFolder) { return classFolder + storyfiles::kRenameJournal; }
 
 void RecoverStoryRename(const QString& classFolder) {
   // The journal is only ever spelled as this program writes it: one
   // question to the file server, not a search of the class folder.
   const auto host = disk::HostPath(classFolder);
-  if (!host || !QFile::exists(*host + QStringLiteral("/Menu_rename.txt"))) return;
+  if (!host || !QFile::exists(*host + u'/' + storyfiles::kRenameJournal)) return;
   // A rename another computer has under way holds the lock: left to it.
   ChangeClassList(classFolder, {}, ListWait::DontWait);
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <array>
 
+#include "deck/StoryFiles.h"
 #include "platform/Notifier.h"
 
 class LibraryState;
@@ -23,7 +24,7 @@ class LibraryState : public Notifier {
   LibraryState() { InitClassNames(*this); }
 
   // The data root, ending in "\" ("C:\A_PIKORA\"); the class panel shows it.
-  QString dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  QString dataRoot = storyfiles::kDefaultDataRoot;
   // The class folder once a class is chosen ("C:\A_PIKORA\CLASS_11\"),
   // empty before.
   QString classFolder;

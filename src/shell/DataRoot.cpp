@@ -10,6 +10,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Numbers.h"
 #include "shell/Session.h"
+#include "deck/StoryFiles.h"
 
 QString ClassFolderName(int k) {
   const QString grade = SignedText(k / 5 + 1).mid(1);
@@ -19,7 +20,7 @@ QString ClassFolderName(int k) {
 
 QString DataRootOnDrive(int i) {
   static const char kLetters[] = "ACDEFGHI";
-  return QChar(kLetters[i]) + QStringLiteral(":\\A_PIKORA");
+  return QChar(kLetters[i]) + QStringLiteral(":\\") + storyfiles::kDataRootFolder;
 }
 
 bool MoveDataRoot(Session& session, int i) {

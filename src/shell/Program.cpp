@@ -10,6 +10,7 @@
 #include "platform/QtDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
+#include "deck/StoryFiles.h"
 
 int RunProgram(int argc, char** argv, const std::function<void(QWidget&)>& beforeShow) {
   QApplication app(argc, argv);
@@ -19,7 +20,7 @@ int RunProgram(int argc, char** argv, const std::function<void(QWidget&)>& befor
   InstallJapanese(app);
   QtDialogs dialogs;
   // One copy per data folder: a second one would overwrite the first one's work.
-  auto lock = InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\"));
+  auto lock = InstanceLock::Acquire(storyfiles::kDefaultDataRoot);
   if (!lock) {
     dialogs.Tell(QStringLiteral("ぴこらまつくろ は もう うごいています。"));
     return 0;

@@ -8,12 +8,13 @@
 #include "deck/CardStrip.h"
 #include "platform/Disk.h"
 #include "shell/Session.h"
+#include "deck/StoryFiles.h"
 
 void StartSession(Session& session) {
   LibraryState& library = session.library;
   EditorState& editor = session.editor;
   InitPalette(editor);
-  library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  library.dataRoot = storyfiles::kDefaultDataRoot;
   disk::CreateFolder(library.dataRoot);  // a missing drive or an existing folder is fine
   InitClassNames(library);
   library.notifyChanged();
