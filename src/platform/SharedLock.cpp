@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/Disk.h"
 
@@ -87,6 +89,7 @@ struct Seen {
   mode_t type = 0;
   qint64 size = -1;
   qint64 mtimeNs = -1;
+  qint64 ctimeNs = -1;
   dev_t device = 0;
   ino_t inode = 0;
 };
@@ -95,16 +98,49 @@ void Describe(Seen& seen, const struct stat& st) {
   seen.type = st.st_mode & S_IFMT;
   seen.size = qint64(st.st_size);
   seen.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  seen.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   seen.device = st.st_dev;
   seen.inode = st.st_ino;
 }
 
-// Nothing when the lock file is gone. The open never waits (a pipe opened
-// for reading would wait for a writer) and never passes a link.
+// Opens a lock file for reading past every cache this computer keeps of it:
+// with O_DIRECT where the file system allows it, so that another computer's
+// renewal is seen as soon as the server has it. An open never waits (a pipe
+// opened for reading would wait for a writer) and never passes a link.
+int OpenToRead(const char* path, bool& direct) {
+  constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+  direct = true;
+  const int fd = ::open(path, kFlags | O_DIRECT);
+  if (fd >= 0 || errno != EINVAL) return fd;
+  direct = false;
+  return ::open(path, kFlags);
+}
+
+// Reads what a lock file holds (the first 4096 bytes are more than a lock
+// text) into `content`; false when it cannot be read.
+bool ReadText(int fd, bool direct, const char* path, QByteArray& content) {
+  // Direct reads want a buffer, a length and an offset aligned to the
+  // device's blocks; a page is aligned for every one of them.
+  alignas(4096) static thread_local char buffer[4096];
+  ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+  if (n < 0 && direct && errno == EINVAL) {
+    // The file system took O_DIRECT on the open but not on the read.
+    const int plain = ::open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (plain < 0) return false;
+    n = ::pread(plain, buffer, sizeof buffer, 0);
+    ::close(plain);
+  }
+  if (n < 0) return false;
+  content = QByteArray(buffer, int(n));
+  return true;
+}
+
+// Nothing when the lock file is gone.
 std::optional<Seen> ReadLock(const QByteArray& path) {
   Seen seen;
   struct stat st {};
-  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+  bool direct = false;
+  const int fd = OpenToRead(path.constData(), direct);
   if (fd < 0) {
     if (errno == ENOENT) return std::nullopt;
     if (::lstat(path.constData(), &st) == 0) Describe(seen, st);
@@ -112,28 +148,21 @@ std::optional<Seen> ReadLock(const QByteArray& path) {
     return seen;
   }
   if (::fstat(fd, &st) == 0) Describe(seen, st);
-  if (S_ISREG(st.st_mode)) {
-    seen.readable = true;
-    char buffer[256];
-    ssize_t n;
-    while (seen.content.size() < 1024 && (n = ::read(fd, buffer, sizeof buffer)) != 0) {
-      if (n < 0) {
-        seen.readable = false;
-        break;
-      }
-      seen.content.append(buffer, n);
-    }
-  }
+  if (S_ISREG(st.st_mode)) seen.readable = ReadText(fd, direct, path.constData(), seen.content);
   ::close(fd);
   return seen;
 }
 
-// Whether a lock file is as it was: no renewal came in between.
+// Whether a lock file is as it was: no renewal came in between. A renewal
+// shows in the text, and where a share hands out an older text for a while,
+// in the size and times stat shows; any of them changed is a renewal.
 bool Unchanged(const Seen& before, const Seen& now) {
   if (before.readable != now.readable) return false;
-  if (now.readable) return before.content == now.content;
-  return before.type == now.type && before.size == now.size && before.mtimeNs == now.mtimeNs &&
-         before.device == now.device && before.inode == now.inode;
+  if (now.readable && before.content != now.content) return false;
+  if (before.type != now.type || before.size != now.size || before.mtimeNs != now.mtimeNs ||
+      before.ctimeNs != now.ctimeNs)
+    return false;
+  return now.readable || (before.device == now.device && before.inode == now.inode);
 }
 
 // Whether the file a takeover moved aside is the one judged stale. A rename
@@ -155,9 +184,14 @@ struct SharedLock::Renewal {
   // computer's monotonic clock: nobody judges the lock stale before a stale
   // period has passed from then.
   std::atomic<Clock::rep> lastRenewed{0};
-  // Set once the file is seen to be gone or another's.
+  // Set once the file is seen to be another's, or the lock is let go.
   std::atomic<bool> lost{false};
-  Clock::duration trusted{};  // how long after a renewal the lock is surely still this one's
+  std::atomic<quint64> count{0};  // the renewal count last written
+  // How long after the start of a renewal the lock is surely still this
+  // one's: half the stale period, which leaves the other half for a write
+  // made under the lock to reach a slow file server before anyone may judge
+  // the lock stale.
+  Clock::duration trusted{};
 
   void renewed(Clock::time_point started) { lastRenewed = started.time_since_epoch().count(); }
   bool fresh() const {
@@ -170,7 +204,6 @@ namespace {
 struct Held {
   QByteArray path;
   QByteArray token;
-  quint64 renewal = 0;
   Clock::duration every;
   Clock::time_point next;
   std::shared_ptr<SharedLock::Renewal> state;
@@ -183,25 +216,27 @@ struct Registry {
   bool running = false;
 
   // Rewrites the renewal count of a lock still this holder's. A file that
-  // cannot be opened or read for a moment is tried again at the next turn.
-  static void Renew(Held& h) {
+  // cannot be opened or read for a moment (gone while another computer
+  // puts it back, empty while it is being put back) is tried again at the
+  // next turn; stillHeld reads the file itself.
+  static void Renew(const Held& h) {
+    if (h.state->lost) return;
     const auto started = Clock::now();
     const int fd = ::open(h.path.constData(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-      if (errno == ENOENT) h.state->lost = true;
-      return;
-    }
+    if (fd < 0) return;
     char buffer[512];
     const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
-    if (n >= 0 && !QByteArray(buffer, int(n)).contains(' ' + h.token + ' ')) {
+    if (n > 0 && !QByteArray(buffer, int(n)).contains(' ' + h.token + ' ')) {
       h.state->lost = true;
-    } else if (n >= 0) {
-      const QByteArray fresh = Content(h.token, ++h.renewal);
+    } else if (n > 0 && !h.state->lost) {
+      const QByteArray fresh = Content(h.token, ++h.state->count);
       if (::pwrite(fd, fresh.constData(), size_t(fresh.size()), 0) == fresh.size()) h.state->renewed(started);
     }
     ::close(fd);
   }
 
+  // The file work is done with the registry open, so that taking and
+  // letting go of locks never waits for a slow file server.
   void Run() {
     std::unique_lock<std::mutex> guard(mutex);
     for (;;) {
@@ -210,11 +245,15 @@ struct Registry {
         if (!h.state->lost && h.next < next) next = h.next;
       wake.wait_until(guard, next);
       const auto now = Clock::now();
+      std::vector<Held> due;
       for (auto& [key, h] : held) {
         if (h.state->lost || h.next > now) continue;
-        Renew(h);
+        due.push_back(h);
         h.next = now + h.every;
       }
+      guard.unlock();
+      for (const Held& h : due) Renew(h);
+      guard.lock();
     }
   }
 
@@ -286,23 +325,70 @@ bool IsStale(const QByteArray& path, const Seen& seen, SharedLock::Duration stal
   return now - it->second.since >= staleAfter;
 }
 
+// Runs `step` (an unlink or a rename) again while it fails with EBUSY, for
+// up to `bound`. On a Windows or Samba share a file another computer has
+// open at that moment can be neither removed nor renamed, and lock files
+// are opened for a moment all the time by every computer watching them.
+template <typename Step>
+bool UnlessBusy(Step step, Clock::duration bound) {
+  const auto until = Clock::now() + bound;
+  auto pause = std::chrono::milliseconds(2);
+  for (;;) {
+    if (step() == 0) return true;
+    if (errno != EBUSY || Clock::now() + pause > until) return false;
+    std::this_thread::sleep_for(pause + std::chrono::milliseconds(QRandomGenerator::global()->bounded(int(pause.count()) + 1)));
+    pause = std::min(pause * 2, std::chrono::milliseconds(40));
+  }
+}
+
+constexpr std::chrono::milliseconds kBusyBound{500};
+
 void RemoveAside(const QByteArray& aside) {
-  if (::unlink(aside.constData()) != 0) ::rmdir(aside.constData());  // a folder left as a lock
+  if (!UnlessBusy([&] { return ::unlink(aside.constData()); }, kBusyBound) && errno != ENOENT)
+    ::rmdir(aside.constData());  // a folder left as a lock
+}
+
+// Puts a lock file moved aside back at its name unless the name has been
+// taken since: never over another lock. By a second name where the file
+// system has them, by a rename that does not replace, and where neither
+// works (a Samba share through FUSE or the kernel's client) by an exclusive
+// create of its text; the holder's renewals go on into that copy. A file
+// that cannot be put back stays aside: its holder sees the lock gone at its
+// next check and lets go.
+void PutBack(const QByteArray& aside, const QByteArray& path, const Seen& moved) {
+  if (::link(aside.constData(), path.constData()) == 0 || errno == EEXIST) {
+    RemoveAside(aside);
+    return;
+  }
+  if (::renameat2(AT_FDCWD, aside.constData(), AT_FDCWD, path.constData(), RENAME_NOREPLACE) == 0) return;
+  if (errno == EEXIST) {
+    RemoveAside(aside);
+    return;
+  }
+  if (!moved.readable) return;
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    const bool written = ::write(fd, moved.content.constData(), size_t(moved.content.size())) == moved.content.size();
+    if (::close(fd) != 0 || !written) {
+      UnlessBusy([&] { return ::unlink(path.constData()); }, kBusyBound);
+      return;
+    }
+  }
+  RemoveAside(aside);
 }
 
 // Moves the stale lock file away; true when the lock name is free of it.
 // Renaming needs only the folder's write permission, so a file of another
 // user goes as well. The file moved is checked against the one judged
-// stale: when another computer took the lock over in between, its fresh
-// file goes back.
+// stale: when another computer renewed it or took the lock over in
+// between, the file goes back (PutBack).
 bool TakeAway(const QByteArray& path, const Seen& judged) {
   const QByteArray aside = path + '-' + RandomText(6);
-  if (::rename(path.constData(), aside.constData()) != 0) return errno == ENOENT;
+  if (!UnlessBusy([&] { return ::rename(path.constData(), aside.constData()); }, kBusyBound))
+    return errno == ENOENT;
   const auto moved = ReadLock(aside);
   if (moved && !SameAfterMove(judged, *moved)) {
-    if (::link(aside.constData(), path.constData()) != 0 && errno != EEXIST)
-      ::rename(aside.constData(), path.constData());
-    ::unlink(aside.constData());
+    PutBack(aside, path, *moved);
     return false;
   }
   RemoveAside(aside);
@@ -347,7 +433,7 @@ std::unique_ptr<SharedLock> SharedLock::Take(const QString& lockFile, Duration s
       h.every = staleAfter / 5;
       h.next = Clock::now() + h.every;
       h.state = std::make_shared<Renewal>();
-      h.state->trusted = staleAfter - h.every;
+      h.state->trusted = staleAfter / 2;
       h.state->renewed(started);
       std::unique_ptr<SharedLock> lock(new SharedLock(lockFile, QFile::decodeName(*path), token, h.state));
       Locks().Add(lock.get(), std::move(h));
@@ -387,10 +473,15 @@ SharedLock::State SharedLock::Inspect(const QString& lockFile, Duration staleAft
 }
 
 SharedLock::~SharedLock() {
+  renewal_->lost = true;
   Locks().Remove(this);
   const QByteArray path = QFile::encodeName(hostPath_);
   const auto seen = ReadLock(path);
-  if (seen && seen->readable && seen->content.contains(' ' + token_ + ' ')) ::unlink(path.constData());
+  if (!seen || !seen->readable || !seen->content.contains(' ' + token_ + ' ')) return;
+  // Another computer reading the lock at this moment keeps it from going
+  // on a share: tried again while nobody may judge it stale yet.
+  const auto left = renewal_->trusted - (Clock::now() - Clock::time_point(Clock::duration(renewal_->lastRenewed.load())));
+  if (left > Clock::duration::zero()) UnlessBusy([&] { return ::unlink(path.constData()); }, left);
 }
 
 bool SharedLock::stillHeld() const {

@@ -21,7 +21,14 @@
 // holds no lock text is waited on like a held one and turns stale the same
 // way, watched by what stat shows of it. Taking over renames the stale file
 // away and checks that it was the one judged stale, so two computers taking
-// over at once never both win.
+// over at once never both win; a file that was not is put back without
+// replacing whatever took its name meanwhile.
+//
+// On a file server a lock file is read past this computer's caches, and a
+// renewal counts when the text or the size and times stat shows changed, so
+// a renewal held back by a cache never lets a live lock look stale. A lock
+// file another computer has open for a moment can be neither removed nor
+// renamed on a Samba or Windows share (EBUSY): both are tried again briefly.
 //
 // Lock files are named "<name>.~pikorama-lock" beside the file or card they
 // guard; a lock taken over passes for a moment through

@@ -12,8 +12,12 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "platform/SharedLock.h"
@@ -69,7 +73,8 @@ class SharedLockTest : public QObject {
 };
 
 // A lock held and renewed here is not taken by a computer with this one's
-// host name (one disk image) nor by one whose clock is ten minutes off.
+// host name (one disk image) nor by one whose clock is ten minutes off, and
+// one renewed where only stat sees it is not taken either.
 void SharedLockTest::othersKeepOffALiveLock() {
   TempDrives drives;
   const auto mine = SharedLock::Take(kLock, Ms(1000), Ms(0));
@@ -99,6 +104,25 @@ void SharedLockTest::othersKeepOffALiveLock() {
     notRun << QStringLiteral("no libfaketime");
   }
   QVERIFY(mine->stillHeld());
+
+  // A holder whose renewals a file server's cache hands out late: its text
+  // stays as it was, but the times stat shows move on. Live, not stale.
+  const QString d = drives.c(QStringLiteral("Card_01.~pikorama-lock"));
+  WriteHostFile(d, "pikorama pc-x/y/z 123 abcdefghijkl 0000000001\n");
+  std::atomic<bool> done{false};
+  std::thread renewing([&] {
+    while (!done) {
+      ::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), nullptr, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+  });
+  OtherComputer cached(QStringLiteral("pc-cache"), {QStringLiteral("take"), QStringLiteral("C:\\Card_01.~pikorama-lock"),
+                                                    QStringLiteral("1000"), QStringLiteral("0"), QStringLiteral("2500")});
+  const QString first = cached.readLine(10000), second = cached.readLine(10000);
+  done = true;
+  renewing.join();
+  QCOMPARE(first.section(u' ', 0, 0), QStringLiteral("busy"));
+  QCOMPARE(second.section(u' ', 0, 0), QStringLiteral("busy"));
   if (!notRun.isEmpty()) QSKIP(qPrintable(notRun.join(QStringLiteral(", "))));
 }
 

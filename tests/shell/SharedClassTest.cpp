@@ -270,13 +270,7 @@ void SharedClassTest::locksOfGoneComputersAreTakenOver() {
     // This computer's: its process is gone.
     QVERIFY(SharedLock::Take(file, stale, SharedLock::Duration(0)));
   }
-  // On the Samba share a file that is still open on the server (a
-  // computer's handle not closed yet) cannot be removed: EBUSY, and a lock
-  // let go stays behind until it turns stale.
-  const QStringList left = SharedLock::LockNamesIn(QStringLiteral("C:\\"));
-  if (!TestShare::FromEnvironment().here.isEmpty() && !left.isEmpty())
-    QEXPECT_FAIL("", "on the share a lock file still open elsewhere is not removed (EBUSY) when its lock is let go", Continue);
-  QCOMPARE(left, QStringList());
+  QCOMPARE(SharedLock::LockNamesIn(QStringLiteral("C:\\")), QStringList());
   QCOMPARE(SharedLock::Inspect(file, stale), SharedLock::State::Free);
 }
 
