@@ -114,7 +114,8 @@ bool WholeFile::Commit() {
 bool WholeFile::Place() {
   if (!file_.ok()) return false;
   if (!file_.close() ||
-      disk::RetryWhileBusy([&] { return ::renameat(folder_, temp_.constData(), folder_, name_.constData()); }) != 0) {
+      disk::RetryWhileBusy([&] { return ::renameat(folder_, temp_.constData(), folder_, name_.constData()); },
+                           EEXIST) != 0) {
     Discard();
     return false;
   }
