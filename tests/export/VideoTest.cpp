@@ -187,6 +187,7 @@ class VideoTest : public QObject {
     Narration(4, ToneWav(880, 0.6, 11025, 2));  // another rate, in stereo
     Narration(2, "RIFF, but no sound in it");    // card 2 has neither picture nor voice
     Picture(3, last);
+    Narration(3, ToneWav(660, 0.5, 22050, 1));
     const QString video = out_->path() + QStringLiteral("/Neko.mp4");
     ScriptedDialogs dialogs;
     ExportStoryToChosenFile({QStringLiteral("ねこの おはなし"), kFolder, {1, 4, 2, 3}}, dialogs, nullptr,
@@ -200,10 +201,11 @@ class VideoTest : public QObject {
                  boxes.indexOf(QStringLiteral("moov")) < boxes.indexOf(QStringLiteral("mdat")),
              qPrintable(boxes.join(u' ')));
 
-    // Title 2 s; per card a wipe of 25 frames, then the voice and 1 s, or
-    // 3 s without a voice. 0.6 s of voice takes 18 frames.
+    // Title 2 s; per card a wipe of 25 frames, then the voice and 1 s (2 s
+    // after the last card's), or 3 s without a voice. 0.6 s of voice takes
+    // 18 frames, 0.5 s 15.
     const double card1 = 2.0, card2 = card1 + (25 + 30 + 30) / 30.0, card3 = card2 + (25 + 18 + 30) / 30.0,
-                 card4 = card3 + (25 + 90) / 30.0, end = card4 + (25 + 90) / 30.0;
+                 card4 = card3 + (25 + 90) / 30.0, end = card4 + (25 + 15 + 60) / 30.0;
     const QString probe = QString::fromUtf8(
         Tool(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries",
                                          "format=duration:stream=codec_name,codec_type,width,height,r_frame_rate",
@@ -242,6 +244,8 @@ class VideoTest : public QObject {
     const double high = Hertz(SoundAt(video, card2 + whole + 0.1));
     QVERIFY2(std::abs(high - 880) < 25, qPrintable(QString::number(high)));
     QVERIFY(Loudness(SoundAt(video, card3 + whole + 0.5)) < 100);
+    const double lastVoice = Hertz(SoundAt(video, card4 + whole + 0.1));
+    QVERIFY2(std::abs(lastVoice - 660) < 20, qPrintable(QString::number(lastVoice)));
 
     // Chromium reads its length and plays it.
     const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
