@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "platform/Disk.h"
 #include "platform/FileCopy.h"
 #include "platform/HostFiles.h"
@@ -419,6 +421,13 @@ void DiskTest::linksLeadNowhere() {
   QVERIFY(disk::DeleteFile(card));
   QVERIFY(!QFileInfo(d + QStringLiteral("/いぬ/Card_01.txt")).isSymLink());
   QCOMPARE(Snapshot(computer.path()), before);
+
+  // A link to a folder of the same stick is no way in either.
+  QVERIFY(::symlink("いぬ", QFile::encodeName(d + QStringLiteral("/とり")).constData()) == 0);
+  QVERIFY(disk::IsBehindLink(QStringLiteral("D:\\とり\\")));
+  QVERIFY(!disk::FolderExists(QStringLiteral("D:\\とり\\")));
+  QVERIFY(!disk::ReadBytes(QStringLiteral("D:\\とり\\CardData.txt")));
+  QVERIFY(!disk::HostPath(QStringLiteral("D:\\とり\\CardData.txt")));
 
   // The drive's own folder may be a link: that is how it is set up.
   QVERIFY(QFile::link(d, computer.path() + QStringLiteral("/stick")));
