@@ -26,6 +26,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/BusyRetry.h"
 #include "platform/Disk.h"
 
 namespace {
@@ -325,26 +326,11 @@ bool IsStale(const QByteArray& path, const Seen& seen, SharedLock::Duration stal
   return now - it->second.since >= staleAfter;
 }
 
-// Runs `step` (an unlink or a rename) again while it fails with EBUSY, for
-// up to `bound`. On a Windows or Samba share a file another computer has
-// open at that moment can be neither removed nor renamed, and lock files
-// are opened for a moment all the time by every computer watching them.
-template <typename Step>
-bool UnlessBusy(Step step, Clock::duration bound) {
-  const auto until = Clock::now() + bound;
-  auto pause = std::chrono::milliseconds(2);
-  for (;;) {
-    if (step() == 0) return true;
-    if (errno != EBUSY || Clock::now() + pause > until) return false;
-    std::this_thread::sleep_for(pause + std::chrono::milliseconds(QRandomGenerator::global()->bounded(int(pause.count()) + 1)));
-    pause = std::min(pause * 2, std::chrono::milliseconds(40));
-  }
-}
-
+// A busy lock file (BusyRetry.h) is waited on this long at most.
 constexpr std::chrono::milliseconds kBusyBound{500};
 
 void RemoveAside(const QByteArray& aside) {
-  if (!UnlessBusy([&] { return ::unlink(aside.constData()); }, kBusyBound) && errno != ENOENT)
+  if (disk::RetryWhileBusy([&] { return ::unlink(aside.constData()); }, kBusyBound) != 0 && errno != ENOENT)
     ::rmdir(aside.constData());  // a folder left as a lock
 }
 
@@ -370,7 +356,7 @@ void PutBack(const QByteArray& aside, const QByteArray& path, const Seen& moved)
   if (fd >= 0) {
     const bool written = ::write(fd, moved.content.constData(), size_t(moved.content.size())) == moved.content.size();
     if (::close(fd) != 0 || !written) {
-      UnlessBusy([&] { return ::unlink(path.constData()); }, kBusyBound);
+      disk::RetryWhileBusy([&] { return ::unlink(path.constData()); }, kBusyBound);
       return;
     }
   }
@@ -384,7 +370,7 @@ void PutBack(const QByteArray& aside, const QByteArray& path, const Seen& moved)
 // between, the file goes back (PutBack).
 bool TakeAway(const QByteArray& path, const Seen& judged) {
   const QByteArray aside = path + '-' + RandomText(6);
-  if (!UnlessBusy([&] { return ::rename(path.constData(), aside.constData()); }, kBusyBound))
+  if (disk::RetryWhileBusy([&] { return ::rename(path.constData(), aside.constData()); }, kBusyBound) != 0)
     return errno == ENOENT;
   const auto moved = ReadLock(aside);
   if (moved && !SameAfterMove(judged, *moved)) {
@@ -481,7 +467,7 @@ SharedLock::~SharedLock() {
   // Another computer reading the lock at this moment keeps it from going
   // on a share: tried again while nobody may judge it stale yet.
   const auto left = renewal_->trusted - (Clock::now() - Clock::time_point(Clock::duration(renewal_->lastRenewed.load())));
-  if (left > Clock::duration::zero()) UnlessBusy([&] { return ::unlink(path.constData()); }, left);
+  if (left > Clock::duration::zero()) disk::RetryWhileBusy([&] { return ::unlink(path.constData()); }, left);
 }
 
 bool SharedLock::stillHeld() const {

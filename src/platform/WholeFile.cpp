@@ -115,7 +115,7 @@ bool WholeFile::Place() {
   if (!file_.ok()) return false;
   if (!file_.close() ||
       disk::RetryWhileBusy([&] { return ::renameat(folder_, temp_.constData(), folder_, name_.constData()); },
-                           EEXIST) != 0) {
+                           disk::kBusyWait, EEXIST) != 0) {
     Discard();
     return false;
   }
