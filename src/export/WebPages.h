@@ -19,12 +19,8 @@
 #include <QString>
 #include <QStringList>
 
-// What the export needs of a story.
-struct ExportStory {
-  QString name;            // the story's name, for the titles
-  QString folder;          // the story folder's path text, ending in "\"
-  QList<int> cardNumbers;  // the deck, first card first
-};
+#include "export/ExportFormat.h"
+
 
 struct ExportResult {
   QStringList written;         // host paths of the files written, in order
