@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "export/ExportDialog.h"
+#include "export/WebPages.h"
 #include "platform/Fonts.h"
 #include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
@@ -29,6 +30,12 @@ QByteArray Sjis(const QString& s) { return text::Encode(s).value(); }
 
 // Each line ended by CR LF.
 QByteArray Lines(const QByteArrayList& lines) { return lines.join("\r\n") + "\r\n"; }
+
+const WebPagesFormat kPages;
+
+ExportOutcome WriteWebPages(const ExportStory& story, const QString& chosenHostPath) {
+  return kPages.Write(story, chosenHostPath, {}, nullptr);
+}
 
 }  // namespace
 
@@ -94,8 +101,8 @@ class WebPagesTest : public QObject {
     // Again with capitals, after card 2 left the deck: pages and copies are
     // replaced, the files of card 2 stay.
     Card("Card_04.png", "new4");
-    const ExportResult again = WriteWebPages({QStringLiteral("おはなし"), kFolder, {1, 4}}, Web("STORY.HTM"));
-    QVERIFY(again.Succeeded());
+    const ExportOutcome again = WriteWebPages({QStringLiteral("おはなし"), kFolder, {1, 4}}, Web("STORY.HTM"));
+    QVERIFY(again.Complete());
     QCOMPARE(WebNames().size(), 7);
     QCOMPARE(WebFile("story_card_04.png"), QByteArray("new4"));
     QVERIFY(!WebFile("story_02cd.htm").contains("<A href"));
@@ -111,8 +118,8 @@ class WebPagesTest : public QObject {
     Card("Card_09.txt", Sjis("a<b>&\"c\"\r\n\r\nえ\r\n"));
     const QString name = QStringLiteral("<も&じ>\"😀\"");
     QDir().mkpath(Web("my.site"));
-    const ExportResult result = WriteWebPages({name, kFolder, {7, 8, 9}}, Web("my.site/Pages.v2.html"));
-    QVERIFY(result.Succeeded());
+    const ExportOutcome result = WriteWebPages({name, kFolder, {7, 8, 9}}, Web("my.site/Pages.v2.html"));
+    QVERIFY(result.Complete());
     const QString table = QStringLiteral("<TABLE WIDTH=65%><TR><TD>\r\n</TD></TR></TABLE>\r\n");
     QVERIFY(text::Decode(WebFile("my.site/pages_01cd.htm")).contains(table));
     QVERIFY(text::Decode(WebFile("my.site/pages_02cd.htm")).contains(table));
@@ -127,7 +134,7 @@ class WebPagesTest : public QObject {
     QVERIFY(!WebFile("one_01cd.htm").contains("<A href"));
     // Pages on a USB stick are flushed to it, and that is no failure.
     disk::testing::SetMountTable([] { return QByteArray(); }, {QFileInfo(web_->path()).absolutePath()});
-    QVERIFY(WriteWebPages({name, kFolder, {7}}, Web("stick.html")).Succeeded());
+    QVERIFY(WriteWebPages({name, kFolder, {7}}, Web("stick.html")).Complete());
     disk::testing::SetMountTable({});
   }
 
@@ -147,8 +154,8 @@ class WebPagesTest : public QObject {
     QCOMPARE(WebNames().size(), 5);
 
     // A folder that is not there.
-    const ExportResult nowhere = WriteWebPages({"s", kFolder, {1}}, Web("none/s.html"));
-    QCOMPARE(ExportMessage(nowhere), QStringLiteral("ホームページが かけませんでした。"));
+    const ExportOutcome nowhere = WriteWebPages({"s", kFolder, {1}}, Web("none/s.html"));
+    QCOMPARE(kPages.Message(nowhere), QStringLiteral("ホームページが かけませんでした。"));
 
     // Files may grow to 100 KB only: the second card's picture cannot be
     // written. The old copy stays whole and no temporary file is left.
@@ -160,11 +167,11 @@ class WebPagesTest : public QObject {
     rlimit small = old;
     small.rlim_cur = 100000;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ExportResult full = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("s.html"));
+    const ExportOutcome full = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("s.html"));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    QCOMPARE(full.stoppedAt, 2);
-    QCOMPARE(ExportMessage(full), QStringLiteral("2まいめから あとが かけませんでした。"));
+    QCOMPARE(full.notWrittenFrom, 1);
+    QCOMPARE(kPages.Message(full), QStringLiteral("2まいめから あとが かけませんでした。"));
     QCOMPARE(Snapshot(web_->path()), before);
     QCOMPARE(WebFile("s_card_02.png"), QByteArray(300000, 'a'));
 
@@ -178,15 +185,15 @@ class WebPagesTest : public QObject {
                                                 drives_->root(u'C'), web_->path()});
     QVERIFY(::chmod(wav.constData(), 0) == 0 && ::chmod(txt.constData(), 0) == 0);
     QVERIFY(AsUnprivilegedUser([&] {
-      const ExportResult unread = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("u.html"));
-      return !unread.Succeeded() && unread.unreadableCards == QList<int>{1, 3} &&
-             ExportMessage(unread) == QStringLiteral("1、3まいめの カードが よめませんでした。");
+      const ExportOutcome unread = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("u.html"));
+      return !unread.Complete() && unread.unreadableCards == QList<int>{0, 2} &&
+             kPages.Message(unread) == QStringLiteral("1、3まいめの カードが よめませんでした。");
     }));
   }
 
   void japaneseSaveDialog() {
     InstallJapanese(*qApp);
-    std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(nullptr));
+    std::unique_ptr<QFileDialog> dialog(MakeExportDialog(nullptr));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->nameFilters(),
@@ -211,7 +218,7 @@ class WebPagesTest : public QObject {
     Picture("Card_03.PNG", Qt::red);
     Card("Card_03_x.wav", "RIFF");
     Picture("Card_05.PNG", Qt::blue);
-    QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Succeeded());
+    QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Complete());
     QTemporaryDir profile;
     auto run = [&](const QStringList& extra, const QUrl& url) {
       QProcess browser;
