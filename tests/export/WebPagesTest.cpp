@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -191,19 +192,39 @@ class WebPagesTest : public QObject {
     }));
   }
 
-  void japaneseSaveDialog() {
+  // The dialog is built from the list of kinds: their filters in the list's
+  // order with すべて second, and a name typed without ending, with a filter
+  // chosen in the dialog's own list, gets that kind's ending and goes to it.
+  void japaneseSaveDialogFromTheKinds() {
     InstallJapanese(*qApp);
     std::unique_ptr<QFileDialog> dialog(MakeExportDialog(nullptr));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->nameFilters(),
              (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)", "どうが (*.mp4)"}));
-    emit dialog->filterSelected(QStringLiteral("えほん (*.pdf)"));  // the picture book: a PDF by default
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("pdf"));
-    emit dialog->filterSelected(QStringLiteral("どうが (*.mp4)"));  // the video: an MP4 by default
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("mp4"));
-    emit dialog->filterSelected(QStringLiteral("ホームページ (*.htm *.html)"));
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
+    const std::vector<const ExportFormat*>& formats = ExportFormats();
+    QStringList rows;
+    for (const ExportFormat* format : formats) rows << format->Filter();
+    rows.insert(1, QStringLiteral("すべて (*)"));
+    QCOMPARE(dialog->nameFilters(), rows);
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types);
+    const auto typed = [&](const QString& filter) {
+      const int row = types->findText(filter);
+      types->setCurrentIndex(row);
+      emit types->activated(row);
+      emit types->textActivated(filter);
+      dialog->selectFile(QStringLiteral("おはなし"));
+      return QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    };
+    for (const ExportFormat* format : formats) {
+      const QString name = typed(format->Filter());
+      QCOMPARE(name, QStringLiteral("おはなし.") + format->Extension());
+      QVERIFY(format->Accepts(name));
+      for (const ExportFormat* other : formats) QVERIFY(other == format || !other->Accepts(name));
+    }
+    QCOMPARE(typed(QStringLiteral("すべて (*)")), QStringLiteral("おはなし.") + formats.front()->Extension());
+    QVERIFY(formats.front()->Accepts(QStringLiteral("おはなし.txt")));  // the first kind takes the rest
     QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     QVERIFY(buttons->button(QDialogButtonBox::Save)->text().startsWith(QStringLiteral("保存")));
