@@ -88,7 +88,7 @@ class WebPagesTest : public QObject {
                     "<BR>", "<IMG SRC=\"story_card_01.png\">", "<AUDIO SRC=\"story_card_01.wav\" CONTROLS AUTOPLAY></AUDIO>",
                     "<TABLE WIDTH=65%><TR><TD>", Sjis("はじめ") + "<br>", "", "</TD></TR></TABLE>", "</CENTER>",
                     "</BODY>", "</HTML>"}));
-    // Card 4 at position 2: no narration, no text file.
+    // Card 4, second in the deck (page [2]): no narration, no text file.
     QCOMPARE(WebFile("story_02cd.htm"),
              Lines({"<HTML>", "<HEAD>" + kMeta + "<TITLE>" + Sjis("おはなし") + "</TITLE></HEAD>",
                     "<BODY  bgcolor=\"#CCFFCC\">", "<CENTER>", "<H1>" + Sjis("おはなし") + "[2]</H1>",
