@@ -59,8 +59,8 @@ void BM_ExportThirtyCards(benchmark::State& state) {
   TheStory();
   for (auto _ : state) {
     QTemporaryDir web;
-    const ExportResult result = WriteWebPages(story, web.path() + QStringLiteral("/Story.html"));
-    if (!result.Succeeded()) state.SkipWithError("export failed");
+    const ExportOutcome result = WebPagesFormat().Write(story, web.path() + QStringLiteral("/Story.html"), {}, nullptr);
+    if (!result.Complete()) state.SkipWithError("export failed");
   }
 }
 BENCHMARK(BM_ExportThirtyCards)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -109,13 +109,13 @@ void BM_ThirtyCardVideo(benchmark::State& state) {
     });
     const double cpuBefore = ProcessSeconds();
     const auto start = std::chrono::steady_clock::now();
-    const VideoResult result = WriteStoryVideo(deck, out.path() + QStringLiteral("/story.mp4"));
+    const ExportOutcome result = VideoFormat().Write(
+        deck, out.path() + QStringLiteral("/story.mp4"), [&](int, int total) { frames = total; }, nullptr);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     cpu = ProcessSeconds() - cpuBefore;
     sampling = false;
     sampler.join();
-    frames = result.frames;
-    if (!result.Succeeded()) state.SkipWithError("the video was not made");
+    if (!result.Complete()) state.SkipWithError("the video was not made");
   }
   const double length = double(frames) / video::kFramesPerSecond;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -3,9 +3,6 @@
 
 #include "export/ExportDialog.h"
 
-#include "export/PictureBook.h"
-#include "export/StoryVideo.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
@@ -26,7 +23,7 @@ QString& LastFolder() {
   return folder;
 }
 
-// While the video is made, the windows repaint but take no clicks or keys
+// While a slow kind is made, the windows repaint but take no clicks or keys
 // except in the progress window, also before it shows: a second export or a
 // card erased half-way must wait.
 class InputOnlyFor : public QObject {
@@ -59,28 +56,32 @@ class InputOnlyFor : public QObject {
 
 }  // namespace
 
-QFileDialog* MakeWebPageDialog(QWidget* parent) {
+QFileDialog* MakeExportDialog(QWidget* parent) {
+  const std::vector<const ExportFormat*>& formats = ExportFormats();
   auto* dialog = new QFileDialog(parent, QStringLiteral("ホームページのファイル名入力"), LastFolder());
   dialog->setObjectName(QStringLiteral("CommonDialog1"));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::DontConfirmOverwrite);
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
-  dialog->setDefaultSuffix(QStringLiteral("html"));
-  dialog->setNameFilters({QStringLiteral("ホームページ (*.htm *.html)"), QStringLiteral("すべて (*)"),
-                          QStringLiteral("えほん (*.pdf)"), QStringLiteral("どうが (*.mp4)")});
-  // The picture book and the video are one file each: a name typed without
-  // ending gets the ending of the kind chosen.
+  dialog->setDefaultSuffix(formats.front()->Extension());
+  QStringList filters;
+  for (const ExportFormat* format : formats) filters << format->Filter();
+  filters.insert(1, QStringLiteral("すべて (*)"));
+  dialog->setNameFilters(filters);
+  // A name typed without ending gets the ending of the kind chosen.
   QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
-    dialog->setDefaultSuffix(filter.contains(QStringLiteral("*.pdf"))   ? QStringLiteral("pdf")
-                             : filter.contains(QStringLiteral("*.mp4")) ? QStringLiteral("mp4")
-                                                                        : QStringLiteral("html"));
+    const ExportFormat* chosen = ExportFormats().front();
+    for (const ExportFormat* format : ExportFormats()) {
+      if (format->Filter() == filter) chosen = format;
+    }
+    dialog->setDefaultSuffix(chosen->Extension());
   });
   return dialog;
 }
 
-std::optional<QString> AskWebPageFile(QWidget* parent) {
-  std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(parent));
+std::optional<QString> AskExportFile(QWidget* parent) {
+  std::unique_ptr<QFileDialog> dialog(MakeExportDialog(parent));
   if (dialog->exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog->selectedFiles();
   if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
@@ -90,17 +91,17 @@ std::optional<QString> AskWebPageFile(QWidget* parent) {
 
 namespace {
 
-// Makes the video on a worker thread while this thread keeps the windows
+// Makes a slow kind on a worker thread while this thread keeps the windows
 // live and shows how far it is. The progress window and the hold on input
 // live only as long as this call: whatever is shown after it can be
 // answered.
-VideoResult EncodeVideo(const ExportStory& story, const QString& chosenHostPath, QWidget* dialogParent) {
+ExportOutcome WriteInBackground(const ExportFormat& format, const ExportStory& story, const QString& chosenHostPath,
+                                QWidget* dialogParent) {
   std::atomic<bool> cancel{false};
-  VideoResult result;
-  QProgressDialog progress(QStringLiteral("どうがを つくっています。"), QStringLiteral("やめる"), 0, 1000,
-                           dialogParent);
-  progress.setObjectName(QStringLiteral("VideoProgress"));
-  progress.setWindowTitle(QStringLiteral("どうが"));
+  ExportOutcome outcome;
+  QProgressDialog progress(format.ProgressText(), QStringLiteral("やめる"), 0, 1000, dialogParent);
+  progress.setObjectName(QStringLiteral("ExportProgress"));
+  progress.setWindowTitle(format.ProgressTitle());
   progress.setWindowModality(Qt::ApplicationModal);
   progress.setAutoClose(false);
   progress.setAutoReset(false);
@@ -116,39 +117,38 @@ VideoResult EncodeVideo(const ExportStory& story, const QString& chosenHostPath,
   QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancel = true; });
 
   std::atomic<int> shown{-1};
-  std::unique_ptr<QThread> worker(QThread::create([&] {
-    result = WriteStoryVideo(story, chosenHostPath, &cancel, [&](int done, int total) {
-      const int permille = total > 0 ? int(qint64(done) * 1000 / total) : 0;
-      if (shown.exchange(permille) == permille) return;
-      QMetaObject::invokeMethod(
-          &progress, [&progress, permille] { if (!progress.wasCanceled()) progress.setValue(permille); },
-          Qt::QueuedConnection);
-    });
-  }));
+  const ExportProgress report = [&](int done, int total) {
+    const int permille = total > 0 ? int(qint64(done) * 1000 / total) : 0;
+    if (shown.exchange(permille) == permille) return;
+    QMetaObject::invokeMethod(
+        &progress, [&progress, permille] { if (!progress.wasCanceled()) progress.setValue(permille); },
+        Qt::QueuedConnection);
+  };
+  std::unique_ptr<QThread> worker(
+      QThread::create([&] { outcome = format.Write(story, chosenHostPath, report, &cancel); }));
   const InputOnlyFor input(&progress);
   QEventLoop loop;
   QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
   worker->start();
-  showLater.start(kVideoProgressDelayMs);
+  showLater.start(kExportProgressDelayMs);
   loop.exec();
   worker->wait();
   progress.hide();
-  return result;
+  return outcome;
+}
+
+const ExportFormat& FormatFor(const QString& chosenHostPath) {
+  const std::vector<const ExportFormat*>& formats = ExportFormats();
+  for (const ExportFormat* format : formats) {
+    if (format->Accepts(chosenHostPath)) return *format;
+  }
+  return *formats.front();
 }
 
 }  // namespace
 
-void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
-                        QWidget* dialogParent) {
-  const VideoResult result = EncodeVideo(story, chosenHostPath, dialogParent);
-  // Only now, with the encoding's hold on clicks and keys gone, may the
-  // child be told: a message box under that hold takes no answer.
-  const QString message = VideoMessage(result);
-  if (!message.isEmpty()) dialogs.Tell(message);
-}
-
 void ExportStoryToChosenFile(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
-                           const ChooseWebPageFile& choose) {
+                             const ChooseExportFile& choose) {
   const std::optional<QString> chosen = choose(dialogParent);
   if (!chosen || QFileInfo(*chosen).fileName().isEmpty()) {
     dialogs.Beep();
@@ -158,13 +158,11 @@ void ExportStoryToChosenFile(const ExportStory& story, Dialogs& dialogs, QWidget
     dialogs.Beep();  // nothing to write
     return;
   }
-  if (IsPictureBookName(*chosen)) {
-    dialogs.Tell(PictureBookMessage(WritePictureBook(story, *chosen)));
-    return;
-  }
-  if (IsVideoName(*chosen)) {
-    ExportStoryAsVideo(story, *chosen, dialogs, dialogParent);
-    return;
-  }
-  dialogs.Tell(ExportMessage(WriteWebPages(story, *chosen)));
+  const ExportFormat& format = FormatFor(*chosen);
+  const ExportOutcome outcome = format.Slow() ? WriteInBackground(format, story, *chosen, dialogParent)
+                                              : format.Write(story, *chosen, {}, nullptr);
+  // Only now, with a slow kind's hold on clicks and keys gone, may the
+  // child be told: a message box under that hold takes no answer.
+  const QString message = format.Message(outcome);
+  if (!message.isEmpty()) dialogs.Tell(message);
 }

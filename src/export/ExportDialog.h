@@ -2,43 +2,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// The "HＰ変換" button's work: ask where the pages go, write them, tell the
-// child how it went.
+// The "HＰ変換" button's work: ask where the export goes and so which kind
+// it is, write it, tell the child how it went.
 
 #include <QString>
 #include <functional>
 #include <optional>
 
-#include "export/WebPages.h"
+#include "export/ExportFormat.h"
 #include "platform/Dialogs.h"
 
 class QFileDialog;
 class QWidget;
 
-// Asks for the file name of the pages: the chosen host path, or nothing when
-// the child cancelled.
-using ChooseWebPageFile = std::function<std::optional<QString>(QWidget* parent)>;
+// Asks for the file name of the export: the chosen host path, or nothing
+// when the child cancelled.
+using ChooseExportFile = std::function<std::optional<QString>(QWidget* parent)>;
 
-// Qt's own save dialog "ホームページのファイル名入力" set up for the pages
-// (html by default, no overwrite question: the chosen file is not written).
-// The caller owns it.
-QFileDialog* MakeWebPageDialog(QWidget* parent);
+// Qt's own save dialog "ホームページのファイル名入力" set up for the export
+// kinds (ExportFormats()): their filters in the list's order, with
+// 「すべて (*)」 after the first; a name typed without ending gets the
+// ending of the filter chosen (the first kind's for すべて). No overwrite
+// question: the pages leave the chosen file alone, and the other kinds
+// replace it whole or not at all. The caller owns it.
+QFileDialog* MakeExportDialog(QWidget* parent);
 
 // Shows that dialog; it starts in the folder chosen last time.
-std::optional<QString> AskWebPageFile(QWidget* parent);
+std::optional<QString> AskExportFile(QWidget* parent);
 
-// The video of the story (StoryVideo.h) made on a worker thread while the
-// windows stay live: after kVideoProgressDelayMs a progress window shows
-// how far it is, and its 「やめる」 stops it, leaving no file and saying
-// nothing. Otherwise one message tells the child how it went.
-inline constexpr int kVideoProgressDelayMs = 500;
-void ExportStoryAsVideo(const ExportStory& story, const QString& chosenHostPath, Dialogs& dialogs,
-                        QWidget* dialogParent);
+// A slow kind (the video) is made on a worker thread while the windows stay
+// live but take no clicks or keys: after kExportProgressDelayMs a progress
+// window with the kind's title and text shows how far it is, and its
+// 「やめる」 stops it, leaving no file and saying nothing.
+inline constexpr int kExportProgressDelayMs = 500;
 
 // Cancel beeps and writes nothing; a story without cards beeps after the
-// dialog. A name ending in ".pdf" gets the picture book (PictureBook.h)
-// and one ending in ".mp4" the video (ExportStoryAsVideo) instead of the
-// pages. Otherwise the pages are written and one message tells the child
-// what could not be written, or that they are done.
+// dialog. The chosen name goes to the first kind that accepts it (the
+// first kind when none does), which writes the export, quick kinds here
+// and slow ones as above; then one message tells the child how it went.
 void ExportStoryToChosenFile(const ExportStory& story, Dialogs& dialogs, QWidget* dialogParent,
-                           const ChooseWebPageFile& choose = AskWebPageFile);
+                             const ChooseExportFile& choose = AskExportFile);

@@ -81,3 +81,7 @@ class ExportFormat {
 // Every kind, in the save dialog's order; the first is the default and
 // takes a name no other kind accepts.
 const std::vector<const ExportFormat*>& ExportFormats();
+
+// The cards' places as the child counts them, for the messages: "1、3" for
+// the deck indexes 0 and 2.
+QString CardPlaces(const QList<int>& indexes);

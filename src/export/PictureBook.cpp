@@ -47,7 +47,7 @@ void DrawTitlePage(QPainter& painter, const QRect& page, const QString& name) {
 
 // The card's picture scaled to fit the upper part, its text below it.
 void DrawCardPage(QPainter& painter, const QRect& page, const std::optional<QImage>& picture,
-                  const QString& text, int position) {
+                  const QString& text, int index) {
   painter.setFont(PrintFont(kFootPoints));
   const int footHeight = painter.fontMetrics().height() * 2;
   painter.setFont(PrintFont(kTextPoints));
@@ -70,7 +70,7 @@ void DrawCardPage(QPainter& painter, const QRect& page, const std::optional<QIma
   QTextOption wrapped(Qt::AlignLeft | Qt::AlignTop);
   wrapped.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   painter.drawText(QRectF(textArea), text, wrapped);
-  DrawFoot(painter, page, position);
+  DrawFoot(painter, page, index + 1);
 }
 
 }  // namespace
@@ -92,47 +92,55 @@ QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures,
     const QRect page = writer.pageLayout().paintRectPixels(writer.resolution()).translated(
         -writer.pageLayout().paintRectPixels(writer.resolution()).topLeft());
     DrawTitlePage(painter, page, story.name);
-    for (int position = 1; position <= story.cardNumbers.size(); ++position) {
-      const int number = story.cardNumbers.at(position - 1);
+    for (int index = 0; index < story.cardNumbers.size(); ++index) {
+      const int number = story.cardNumbers.at(index);
       using storyfiles::CardFile;
       const std::optional<QImage> picture =
           imaging::ReadCardPicture(storyfiles::CardFilePath(story.folder, number, CardFile::Picture));
-      if (!picture && missingPictures) missingPictures->append(position);
+      if (!picture && missingPictures) missingPictures->append(index);
       const QString textFile = storyfiles::CardFilePath(story.folder, number, CardFile::Text);
       const auto read = disk::ReadLines(textFile);
-      if (!read && disk::Exists(textFile) && unreadableTexts) unreadableTexts->append(position);
+      if (!read && disk::Exists(textFile) && unreadableTexts) unreadableTexts->append(index);
       QStringList lines = read.value_or(QStringList());
       while (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
       if (!writer.newPage()) return {};
-      DrawCardPage(painter, page, picture, lines.join(u'\n'), position);
+      DrawCardPage(painter, page, picture, lines.join(u'\n'), index);
     }
     if (!painter.end()) return {};
   }
   return bytes;
 }
 
-PictureBookResult WritePictureBook(const ExportStory& story, const QString& chosenHostPath) {
-  PictureBookResult result;
-  const QByteArray pdf = PictureBookPdf(story, &result.missingPictures, &result.unreadableTexts);
-  result.written = !pdf.isEmpty() && host::WriteWholeFile(chosenHostPath, pdf);
-  return result;
-}
+QString PictureBookFormat::Filter() const { return QStringLiteral("えほん (*.pdf)"); }
 
-QString PictureBookMessage(const PictureBookResult& result) {
-  if (!result.written) return QStringLiteral("えほんが かけませんでした。");
-  const auto places = [](const QList<int>& positions) {
-    QStringList texts;
-    for (int position : positions) texts << QString::number(position);
-    return texts.join(u'、');
-  };
-  QStringList parts;
-  if (!result.missingPictures.isEmpty()) parts << places(result.missingPictures) + QStringLiteral("まいめの え が ありません。");
-  // "Done" only when every card is in the book as it is on disk.
-  if (!result.unreadableTexts.isEmpty())
-    return (parts << places(result.unreadableTexts) + QStringLiteral("まいめの カードが よめませんでした。")).join(u'\n');
-  return (parts << QStringLiteral("えほんが できました。")).join(u'\n');
-}
+QString PictureBookFormat::Extension() const { return QStringLiteral("pdf"); }
 
-bool IsPictureBookName(const QString& chosenHostPath) {
+bool PictureBookFormat::Accepts(const QString& chosenHostPath) const {
   return chosenHostPath.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+}
+
+ExportOutcome PictureBookFormat::Write(const ExportStory& story, const QString& chosenHostPath,
+                                       const ExportProgress& /*progress*/, const std::atomic<bool>* stop) const {
+  ExportOutcome outcome;
+  const QByteArray pdf = PictureBookPdf(story, &outcome.missingPictures, &outcome.unreadableCards);
+  if (stop && stop->load()) {
+    outcome.result = ExportOutcome::Result::Stopped;
+    return outcome;
+  }
+  if (pdf.isEmpty() || !host::WriteWholeFile(chosenHostPath, pdf)) return outcome;  // NotWritten
+  outcome.result = ExportOutcome::Result::Written;
+  outcome.written << chosenHostPath;
+  return outcome;
+}
+
+QString PictureBookFormat::Message(const ExportOutcome& outcome) const {
+  if (outcome.result == ExportOutcome::Result::Stopped) return {};
+  if (outcome.result != ExportOutcome::Result::Written) return QStringLiteral("えほんが かけませんでした。");
+  QStringList parts;
+  if (!outcome.missingPictures.isEmpty())
+    parts << CardPlaces(outcome.missingPictures) + QStringLiteral("まいめの え が ありません。");
+  // "Done" only when every card is in the book as it is on disk.
+  if (!outcome.unreadableCards.isEmpty())
+    return (parts << CardPlaces(outcome.unreadableCards) + QStringLiteral("まいめの カードが よめませんでした。")).join(u'\n');
+  return (parts << QStringLiteral("えほんが できました。")).join(u'\n');
 }

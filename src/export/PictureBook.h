@@ -9,30 +9,28 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QString>
 
-#include "export/WebPages.h"
+#include "export/ExportFormat.h"
 
-struct PictureBookResult {
-  bool written = false;        // the file is there, whole
-  QList<int> missingPictures;  // deck positions whose picture was missing
-  QList<int> unreadableTexts;  // deck positions whose text is there but cannot be read
-
-  bool Succeeded() const { return written && missingPictures.isEmpty() && unreadableTexts.isEmpty(); }
-};
-
-// The book's PDF bytes; the positions without a picture file are added to
-// `missingPictures` (their pages have the text only), those whose text file
-// is there but cannot be read to `unreadableTexts`. Empty on failure.
+// The book's PDF bytes; the indexes of the cards without a picture file are
+// added to `missingPictures` (their pages have the text only), those whose
+// text file is there but cannot be read to `unreadableTexts`. Empty on
+// failure.
 QByteArray PictureBookPdf(const ExportStory& story, QList<int>* missingPictures = nullptr,
                           QList<int>* unreadableTexts = nullptr);
 
-// Writes the book to the host path the user chose, whole or not at all:
-// a file that was there stays as it was when the write fails.
-PictureBookResult WritePictureBook(const ExportStory& story, const QString& chosenHostPath);
-
-// The child's message for `result`.
-QString PictureBookMessage(const PictureBookResult& result);
-
-// True for a chosen file name that asks for the picture book (ends in ".pdf").
-bool IsPictureBookName(const QString& chosenHostPath);
+// 「えほん (*.pdf)」: a name ending in ".pdf".
+//
+// Write: the book at the host path the user chose, whole or not at all: a
+// file that was there stays as it was when the write fails. A text that
+// cannot be read is in `unreadableCards`. Quick: `progress` is not called;
+// `stop` set before the write leaves the file alone.
+class PictureBookFormat : public ExportFormat {
+ public:
+  QString Filter() const override;
+  QString Extension() const override;
+  bool Accepts(const QString& chosenHostPath) const override;
+  ExportOutcome Write(const ExportStory& story, const QString& chosenHostPath, const ExportProgress& progress,
+                      const std::atomic<bool>* stop) const override;
+  QString Message(const ExportOutcome& outcome) const override;
+};

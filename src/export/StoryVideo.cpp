@@ -141,20 +141,26 @@ struct CardPlan {
   int holdFrames = 0;
 };
 
-QString Places(const QList<int>& positions) {
-  QStringList places;
-  for (int position : positions) places << QString::number(position);
-  return places.join(u'、');
-}
-
 }  // namespace
 
-VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostPath,
-                            const std::atomic<bool>* cancel, const VideoProgress& progress) {
-  VideoResult result;
+QString VideoFormat::Filter() const { return QStringLiteral("どうが (*.mp4)"); }
+
+QString VideoFormat::Extension() const { return QStringLiteral("mp4"); }
+
+bool VideoFormat::Accepts(const QString& chosenHostPath) const {
+  return chosenHostPath.endsWith(QStringLiteral(".mp4"), Qt::CaseInsensitive);
+}
+
+QString VideoFormat::ProgressTitle() const { return QStringLiteral("どうが"); }
+
+QString VideoFormat::ProgressText() const { return QStringLiteral("どうがを つくっています。"); }
+
+ExportOutcome VideoFormat::Write(const ExportStory& story, const QString& chosenHostPath,
+                                 const ExportProgress& progress, const std::atomic<bool>* cancel) const {
+  ExportOutcome result;
   media::Module* media = media::Get();
   if (!media || !media->HasElements(kElements)) {
-    result.outcome = VideoResult::Outcome::EncoderMissing;
+    result.result = ExportOutcome::Result::EncoderMissing;
     return result;
   }
   auto cancelled = [&] { return cancel && cancel->load(); };
@@ -163,25 +169,24 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
   std::vector<CardPlan> plan;
   const int count = int(story.cardNumbers.size());
   int total = kTitleFrames;
-  for (int position = 1; position <= count; ++position) {
-    const QString stem = CardFileStem(story.folder, story.cardNumbers.at(position - 1));
+  for (int index = 0; index < count; ++index) {
+    const QString stem = CardFileStem(story.folder, story.cardNumbers.at(index));
     CardPlan card;
     card.pictureFile = stem + QStringLiteral(".PNG");
     card.narration = ProbeNarration(*media, stem + QStringLiteral("_x.wav"));
-    card.holdFrames = HoldFrames(card.narration.samples, position == count);
+    card.holdFrames = HoldFrames(card.narration.samples, index == count - 1);
     total += WipeFrames() + card.holdFrames;
     plan.push_back(card);
   }
-  result.frames = total;
 
   const std::unique_ptr<media::VideoEncoder> encoder =
       media->StartVideo({kPipeline, kFramesPerSecond, kSampleRate, kSamplesPerFrame, kQueuedVideoBytes});
   if (!encoder) {
-    result.outcome = VideoResult::Outcome::Failed;
+    result.result = ExportOutcome::Result::NotWritten;
     return result;
   }
   auto stop = [&] {
-    result.outcome = cancelled() ? VideoResult::Outcome::Cancelled : VideoResult::Outcome::Failed;
+    result.result = cancelled() ? ExportOutcome::Result::Stopped : ExportOutcome::Result::NotWritten;
     return result;
   };
 
@@ -204,12 +209,12 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
   for (int i = 0; i < kTitleFrames; ++i)
     if (!push(title, nullptr)) return stop();
 
-  for (int position = 1; position <= count; ++position) {
-    const CardPlan& card = plan[size_t(position - 1)];
+  for (int index = 0; index < count; ++index) {
+    const CardPlan& card = plan[size_t(index)];
     bool missing = false;
     presenter.PresentCard(CardBuffer(card.pictureFile, &missing), presentation::Direction::Forward,
                           presentation::ShowMode::Normal);
-    if (missing) result.missingPictures << position;
+    if (missing) result.missingPictures << index;
     for (int j = 0; j < WipeFrames(); ++j) {
       while (presenter.busy() && presenter.stepsDone() < 2 * j + 1) presenter.Advance();
       if (!push(Frame(presenter.visibleImage()), nullptr)) return stop();
@@ -218,13 +223,13 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
 
     std::vector<int16_t> voice;
     if (card.narration.unreadable) {
-      result.unreadableNarrations << position;
+      result.unreadableNarrations << index;
     } else if (card.narration.samples > 0) {
       const auto read = media->ReadWave(*card.narration.hostPath, kSampleRate, card.narration.samples);
       if (read) {
         voice = *read;
       } else {
-        result.unreadableNarrations << position;
+        result.unreadableNarrations << index;
       }
     }
     const QImage whole = Frame(presenter.visibleImage());
@@ -246,33 +251,30 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
   if (!bytes || bytes->isEmpty()) return stop();
   if (cancelled()) return stop();
   if (!host::WriteWholeFile(chosenHostPath, *bytes) || !host::FlushRemovable(QFileInfo(chosenHostPath).absolutePath())) {
-    result.outcome = VideoResult::Outcome::Failed;
+    result.result = ExportOutcome::Result::NotWritten;
     return result;
   }
-  result.outcome = VideoResult::Outcome::Written;
+  result.result = ExportOutcome::Result::Written;
+  result.written << chosenHostPath;
   return result;
 }
 
-QString VideoMessage(const VideoResult& result) {
-  switch (result.outcome) {
-    case VideoResult::Outcome::Cancelled:
+QString VideoFormat::Message(const ExportOutcome& result) const {
+  switch (result.result) {
+    case ExportOutcome::Result::Stopped:
       return {};
-    case VideoResult::Outcome::EncoderMissing:
+    case ExportOutcome::Result::EncoderMissing:
       return QStringLiteral("どうがを つくる どうぐが ありません。\nせんせいに いってね。");
-    case VideoResult::Outcome::Failed:
+    case ExportOutcome::Result::NotWritten:
       return QStringLiteral("どうがが かけませんでした。");
-    case VideoResult::Outcome::Written:
+    case ExportOutcome::Result::Written:
       break;
   }
   QStringList parts;
   if (!result.missingPictures.isEmpty())
-    parts << Places(result.missingPictures) + QStringLiteral("まいめの え が ありません。");
+    parts << CardPlaces(result.missingPictures) + QStringLiteral("まいめの え が ありません。");
   if (!result.unreadableNarrations.isEmpty())
-    parts << Places(result.unreadableNarrations) + QStringLiteral("まいめの こえ が よめません。");
+    parts << CardPlaces(result.unreadableNarrations) + QStringLiteral("まいめの こえ が よめません。");
   parts << QStringLiteral("どうがが できました。");
   return parts.join(u'\n');
-}
-
-bool IsVideoName(const QString& chosenHostPath) {
-  return chosenHostPath.endsWith(QStringLiteral(".mp4"), Qt::CaseInsensitive);
 }

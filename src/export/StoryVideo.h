@@ -19,12 +19,9 @@
 // Encoded by GStreamer (x264enc, avenc_aac, mp4mux) into memory and written
 // whole or not at all.
 
-#include <QList>
 #include <QString>
-#include <atomic>
-#include <functional>
 
-#include "export/WebPages.h"
+#include "export/ExportFormat.h"
 
 namespace video {
 
@@ -46,37 +43,26 @@ int HoldFrames(qint64 narrationSamples, bool last);
 
 }  // namespace video
 
-struct VideoResult {
-  enum class Outcome {
-    Written,         // the file is there, whole
-    Cancelled,       // the child stopped it; nothing written
-    EncoderMissing,  // a GStreamer element is not installed; nothing written
-    Failed,          // encoding or writing failed; nothing written
-  };
-  Outcome outcome = Outcome::Failed;
-  QList<int> missingPictures;        // deck positions shown blank
-  QList<int> unreadableNarrations;   // deck positions left silent
-  int frames = 0;                    // frames in the video
-
-  bool Succeeded() const {
-    return outcome == Outcome::Written && missingPictures.isEmpty() && unreadableNarrations.isEmpty();
-  }
+// 「どうが (*.mp4)」: a name ending in ".mp4". Slow: made on a worker thread
+// with the progress window 「どうが」.
+//
+// Write: the video at the host path the user chose, whole or not at all: a
+// file already there stays byte for byte unless the new one is complete. A
+// card whose picture is missing or unreadable is shown blank; a narration
+// file that is there but cannot be read leaves its card silent for 3 s
+// (`unreadableNarrations`). `progress` hears of frames encoded out of all
+// the video's frames, on the encoding thread; `stop` set from another
+// thread ends the work within a frame. Runs on the calling thread.
+class VideoFormat : public ExportFormat {
+ public:
+  QString Filter() const override;
+  QString Extension() const override;
+  bool Accepts(const QString& chosenHostPath) const override;
+  bool Slow() const override { return true; }
+  QString ProgressTitle() const override;
+  QString ProgressText() const override;
+  ExportOutcome Write(const ExportStory& story, const QString& chosenHostPath, const ExportProgress& progress,
+                      const std::atomic<bool>* stop) const override;
+  // Empty for a stopped video.
+  QString Message(const ExportOutcome& outcome) const override;
 };
-
-// Reports frames encoded out of all frames; called on the encoding thread.
-using VideoProgress = std::function<void(int done, int total)>;
-
-// Makes the video of `story` and writes it to the host path the user chose,
-// whole or not at all: a file already there stays byte for byte unless the
-// new one is complete. A card whose picture is missing or unreadable is
-// shown blank; a narration file that is there but cannot be read leaves its
-// card silent for 3 s. `cancel` set from another thread stops the work
-// within a frame. Runs on the calling thread; safe on a worker thread.
-VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostPath,
-                            const std::atomic<bool>* cancel = nullptr, const VideoProgress& progress = {});
-
-// The child's message for `result`; empty for a cancelled video.
-QString VideoMessage(const VideoResult& result);
-
-// True for a chosen file name that asks for the video (ends in ".mp4").
-bool IsVideoName(const QString& chosenHostPath);

@@ -68,7 +68,9 @@ struct PageNames {
   QString folder;  // host folder of the chosen file, ending in "/"
   QString prefix;  // lower-case stem & "_"
 
-  QString Page(int position) const { return prefix + TwoDigits(position) + QStringLiteral("cd.htm"); }
+  // The page of the card at deck `index`, named by its place as the child
+  // counts.
+  QString Page(int index) const { return prefix + TwoDigits(index + 1) + QStringLiteral("cd.htm"); }
   QString Picture(int number) const { return prefix + QStringLiteral("card_") + TwoDigits(number) + QStringLiteral(".png"); }
   QString Sound(int number) const { return prefix + QStringLiteral("card_") + TwoDigits(number) + QStringLiteral(".wav"); }
 };
@@ -84,7 +86,7 @@ PageNames NamesFor(const QString& chosenHostPath) {
 }
 
 struct Card {
-  int position = 0;
+  int index = 0;
   int number = 0;
   bool hasSound = false;
   std::optional<QStringList> textLines;  // nothing: the card has no text file
@@ -92,7 +94,7 @@ struct Card {
 
 QByteArray Page(const QString& storyName, const PageNames& names, const Card& card, bool last) {
   const QString title = HtmlText(storyName);
-  const QString place = u'[' + QString::number(card.position) + u']';
+  const QString place = u'[' + QString::number(card.index + 1) + u']';
   const QString meta =
       QStringLiteral("<META http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
   QStringList lines{QStringLiteral("<HTML>")};
@@ -108,7 +110,7 @@ QByteArray Page(const QString& storyName, const PageNames& names, const Card& ca
   lines << QStringLiteral("<BODY  bgcolor=\"#CCFFCC\">") << QStringLiteral("<CENTER>");
   lines << QStringLiteral("<H1>") + title + place + QStringLiteral("</H1>");
   if (!last) {
-    lines << QStringLiteral("<A href=") + Quoted(LinkName(names.Page(card.position + 1))) +
+    lines << QStringLiteral("<A href=") + Quoted(LinkName(names.Page(card.index + 1))) +
                  QStringLiteral(">つぎのカード</A>");
   }
   lines << QStringLiteral("<BR>");
@@ -132,27 +134,44 @@ QByteArray Page(const QString& storyName, const PageNames& names, const Card& ca
 
 }  // namespace
 
-ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPath) {
-  ExportResult result;
+QString WebPagesFormat::Filter() const { return QStringLiteral("ホームページ (*.htm *.html)"); }
+
+QString WebPagesFormat::Extension() const { return QStringLiteral("html"); }
+
+bool WebPagesFormat::Accepts(const QString& chosenHostPath) const {
+  for (const ExportFormat* format : ExportFormats()) {
+    if (format != this && format->Accepts(chosenHostPath)) return false;
+  }
+  return true;
+}
+
+ExportOutcome WebPagesFormat::Write(const ExportStory& story, const QString& chosenHostPath,
+                                    const ExportProgress& progress, const std::atomic<bool>* /*stop*/) const {
+  ExportOutcome outcome;
+  const auto stopAt = [&](int index) {
+    outcome.notWrittenFrom = index;
+    outcome.result = index == 0 ? ExportOutcome::Result::NotWritten : ExportOutcome::Result::Written;
+    return outcome;
+  };
   const PageNames names = NamesFor(chosenHostPath);
   const int count = int(story.cardNumbers.size());
-  for (int position = 1; position <= count; ++position) {
+  for (int index = 0; index < count; ++index) {
     Card card;
-    card.position = position;
-    card.number = story.cardNumbers.at(position - 1);
+    card.index = index;
+    card.number = story.cardNumbers.at(index);
     using storyfiles::CardFile;
     const auto source = [&](CardFile kind) {
       return storyfiles::CardFilePath(story.folder, card.number, kind);
     };
     const auto unreadable = [&] {
-      if (!result.unreadableCards.contains(position)) result.unreadableCards << position;
+      if (!outcome.unreadableCards.contains(index)) outcome.unreadableCards << index;
     };
 
     const QString soundFile = names.folder + names.Sound(card.number);
     switch (host::CopyToHost(source(CardFile::Narration), soundFile)) {
       case host::FileCopyResult::Copied:
         card.hasSound = true;
-        result.written << soundFile;
+        outcome.written << soundFile;
         break;
       case host::FileCopyResult::SourceMissing:
         break;
@@ -160,24 +179,22 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
         unreadable();
         break;
       case host::FileCopyResult::WriteFailed:
-        result.stoppedAt = position;
-        return result;
+        return stopAt(index);
     }
 
     const QString pictureFile = names.folder + names.Picture(card.number);
     switch (host::CopyToHost(source(CardFile::Picture), pictureFile)) {
       case host::FileCopyResult::Copied:
-        result.written << pictureFile;
+        outcome.written << pictureFile;
         break;
       case host::FileCopyResult::SourceMissing:
-        result.missingPictures << position;
+        outcome.missingPictures << index;
         break;
       case host::FileCopyResult::SourceUnreadable:
         unreadable();
         break;
       case host::FileCopyResult::WriteFailed:
-        result.stoppedAt = position;
-        return result;
+        return stopAt(index);
     }
 
     if (disk::Exists(source(CardFile::Text))) {
@@ -185,35 +202,29 @@ ExportResult WriteWebPages(const ExportStory& story, const QString& chosenHostPa
       if (!card.textLines) unreadable();
     }
 
-    const QString pageFile = names.folder + names.Page(position);
-    if (!host::WriteWholeFile(pageFile, Page(story.name, names, card, position == count))) {
-      result.stoppedAt = position;
-      return result;
-    }
-    result.written << pageFile;
+    const QString pageFile = names.folder + names.Page(index);
+    if (!host::WriteWholeFile(pageFile, Page(story.name, names, card, index == count - 1))) return stopAt(index);
+    outcome.written << pageFile;
+    if (progress) progress(index + 1, count);
   }
   // On a USB stick the copies reach the device before the child is told
   // the pages are done, so a stick pulled at once holds them whole.
-  if (count > 0 && !host::FlushRemovable(names.folder)) result.stoppedAt = 1;
-  return result;
+  if (count > 0 && !host::FlushRemovable(names.folder)) return stopAt(0);
+  outcome.result = ExportOutcome::Result::Written;
+  return outcome;
 }
 
-QString ExportMessage(const ExportResult& result) {
+QString WebPagesFormat::Message(const ExportOutcome& outcome) const {
+  if (outcome.result == ExportOutcome::Result::Stopped) return {};
   QStringList parts;
-  if (!result.missingPictures.isEmpty()) {
-    QStringList places;
-    for (int position : result.missingPictures) places << QString::number(position);
-    parts << places.join(u'、') + QStringLiteral("まいめの え が ありません。");
-  }
-  if (!result.unreadableCards.isEmpty()) {
-    QStringList places;
-    for (int position : result.unreadableCards) places << QString::number(position);
-    parts << places.join(u'、') + QStringLiteral("まいめの カードが よめませんでした。");
-  }
-  if (result.stoppedAt == 1) {
+  if (!outcome.missingPictures.isEmpty())
+    parts << CardPlaces(outcome.missingPictures) + QStringLiteral("まいめの え が ありません。");
+  if (!outcome.unreadableCards.isEmpty())
+    parts << CardPlaces(outcome.unreadableCards) + QStringLiteral("まいめの カードが よめませんでした。");
+  if (outcome.result == ExportOutcome::Result::NotWritten || outcome.notWrittenFrom == 0) {
     parts << QStringLiteral("ホームページが かけませんでした。");
-  } else if (result.stoppedAt > 1) {
-    parts << QString::number(result.stoppedAt) + QStringLiteral("まいめから あとが かけませんでした。");
+  } else if (outcome.notWrittenFrom > 0) {
+    parts << CardPlaces({outcome.notWrittenFrom}) + QStringLiteral("まいめから あとが かけませんでした。");
   }
   if (parts.isEmpty()) return QStringLiteral("ホームページが できました。");
   return parts.join(u'\n');

@@ -15,6 +15,7 @@
 namespace {
 
 const QString kFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
+const PictureBookFormat kBook;
 
 // The output of a poppler tool, or nothing when it is not installed.
 std::optional<QString> Run(const QString& tool, const QStringList& arguments) {
@@ -108,14 +109,14 @@ class PictureBookTest : public QObject {
     const QString pdf = full.root() + QStringLiteral("/book.pdf");
     const QStringList before = Snapshot(full.root());
     full.WhileFull([&] {
-      const PictureBookResult result = WritePictureBook(story, pdf);
-      QVERIFY(!result.written);
-      QCOMPARE(PictureBookMessage(result), QStringLiteral("えほんが かけませんでした。"));
+      const ExportOutcome result = kBook.Write(story, pdf, {}, nullptr);
+      QCOMPARE(result.result, ExportOutcome::Result::NotWritten);
+      QCOMPARE(kBook.Message(result), QStringLiteral("えほんが かけませんでした。"));
     });
     QCOMPARE(Snapshot(full.root()), before);
 
     WriteHostFile(pdf, "older book");
-    full.WhileFull([&] { QVERIFY(!WritePictureBook(story, pdf).written); }, 4096);
+    full.WhileFull([&] { QVERIFY(kBook.Write(story, pdf, {}, nullptr).result != ExportOutcome::Result::Written); }, 4096);
     QCOMPARE(ReadHostFile(pdf), QByteArray("older book"));
     QCOMPARE(QDir(full.root()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("book.pdf")});
   }
@@ -129,9 +130,11 @@ class PictureBookTest : public QObject {
     QFile::remove(stem + QStringLiteral("2.PNG"));
     QFile::rename(stem + QStringLiteral("3.txt"), out_->path() + QStringLiteral("/elsewhere.txt"));
     QVERIFY(QFile::link(out_->path() + QStringLiteral("/elsewhere.txt"), stem + QStringLiteral("3.txt")));
-    const PictureBookResult result = WritePictureBook(story, out_->path() + QStringLiteral("/book.pdf"));
-    QVERIFY(result.written && !result.Succeeded());
-    QCOMPARE(PictureBookMessage(result),
+    const ExportOutcome result = kBook.Write(story, out_->path() + QStringLiteral("/book.pdf"), {}, nullptr);
+    QVERIFY(result.result == ExportOutcome::Result::Written && !result.Complete());
+    QCOMPARE(result.missingPictures, QList<int>{2});  // card 2, third in the deck
+    QCOMPARE(result.unreadableCards, QList<int>{1});
+    QCOMPARE(kBook.Message(result),
              QStringLiteral("3まいめの え が ありません。\n2まいめの カードが よめませんでした。"));
   }
 };

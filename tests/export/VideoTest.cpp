@@ -26,6 +26,7 @@ namespace {
 
 const QString kFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
 const QString kStoryPath = QStringLiteral("A_PIKORA/CLASS_11/ねこ/");
+const VideoFormat kVideo;
 
 // A 16-bit PCM WAV file with a sine tone.
 QByteArray ToneWav(double hertz, double seconds, int rate, int channels) {
@@ -115,8 +116,8 @@ bool EncodersInstalled() {
   // A story without cards is only the title: quick, and says whether the
   // GStreamer elements are there.
   QTemporaryDir dir;
-  return WriteStoryVideo({QStringLiteral("t"), kFolder, {}}, dir.path() + QStringLiteral("/t.mp4")).outcome !=
-         VideoResult::Outcome::EncoderMissing;
+  return kVideo.Write({QStringLiteral("t"), kFolder, {}}, dir.path() + QStringLiteral("/t.mp4"), {}, nullptr).result !=
+         ExportOutcome::Result::EncoderMissing;
 }
 
 }  // namespace
@@ -288,23 +289,24 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     WriteHostFile(video, "older video");
     const QStringList before = Snapshot(full.root());
     full.WhileFull([&] {
-      const VideoResult result = WriteStoryVideo(story, video);
-      QCOMPARE(result.outcome, VideoResult::Outcome::Failed);
-      QCOMPARE(VideoMessage(result), QStringLiteral("どうがが かけませんでした。"));
+      const ExportOutcome result = kVideo.Write(story, video, {}, nullptr);
+      QCOMPARE(result.result, ExportOutcome::Result::NotWritten);
+      QCOMPARE(kVideo.Message(result), QStringLiteral("どうがが かけませんでした。"));
     });
     QCOMPARE(Snapshot(full.root()), before);
     QCOMPARE(ReadHostFile(video), QByteArray("older video"));
 
     // Stopped half-way, from another thread as the dialog does.
     std::atomic<bool> stop{false};
-    int last = 0;
-    const VideoResult stopped = WriteStoryVideo(story, video, &stop, [&](int done, int total) {
+    int last = 0, frames = 0;
+    const ExportOutcome stopped = kVideo.Write(story, video, [&](int done, int total) {
       last = done;
+      frames = total;
       if (done * 2 >= total) stop = true;
-    });
-    QCOMPARE(stopped.outcome, VideoResult::Outcome::Cancelled);
-    QVERIFY(last < stopped.frames);
-    QCOMPARE(VideoMessage(stopped), QString());
+    }, &stop);
+    QCOMPARE(stopped.result, ExportOutcome::Result::Stopped);
+    QVERIFY(last < frames);
+    QCOMPARE(kVideo.Message(stopped), QString());
     QCOMPARE(Snapshot(full.root()), before);
 
     // Without the encoder plugins (a GStreamer that finds no plugins, in a
@@ -345,14 +347,14 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
     QObject::connect(&early, &QTimer::timeout, [&] {
       const QProgressDialog* progress = nullptr;
       for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QStringLiteral("VideoProgress")) progress = qobject_cast<QProgressDialog*>(w);
+        if (w->objectName() == QStringLiteral("ExportProgress")) progress = qobject_cast<QProgressDialog*>(w);
       hiddenEarly = progress && !progress->isVisible();
       QTest::mouseClick(&other, Qt::LeftButton);
     });
     QObject::connect(&watch, &QTimer::timeout, [&] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() != QStringLiteral("VideoProgress") || !w->isVisible() || clicked) continue;
-        QVERIFY2(clock.elapsed() >= kVideoProgressDelayMs, qPrintable(QString::number(clock.elapsed())));
+        if (w->objectName() != QStringLiteral("ExportProgress") || !w->isVisible() || clicked) continue;
+        QVERIFY2(clock.elapsed() >= kExportProgressDelayMs, qPrintable(QString::number(clock.elapsed())));
         for (auto* button : w->findChildren<QPushButton*>()) {
           if (button->text() != QStringLiteral("やめる")) continue;
           button->click();
@@ -361,7 +363,7 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
       }
     });
     early.setSingleShot(true);
-    early.start(kVideoProgressDelayMs / 2);
+    early.start(kExportProgressDelayMs / 2);
     watch.start(20);
     clock.start();
     ScriptedDialogs dialogs;
@@ -413,9 +415,9 @@ int main(int argc, char** argv) {
   // The child of failedOrStoppedVideoLeavesNoFile: one video, its message.
   if (qEnvironmentVariableIsSet("PIKORAMA_VIDEO_TEST_CHILD")) {
     QGuiApplication app(argc, argv);
-    const VideoResult result =
-        WriteStoryVideo({QStringLiteral("ねこ"), kFolder, {1}}, qEnvironmentVariable("PIKORAMA_VIDEO_TEST_CHILD"));
-    fputs(VideoMessage(result).toUtf8().constData(), stdout);
+    const ExportOutcome result =
+        kVideo.Write({QStringLiteral("ねこ"), kFolder, {1}}, qEnvironmentVariable("PIKORAMA_VIDEO_TEST_CHILD"), {}, nullptr);
+    fputs(kVideo.Message(result).toUtf8().constData(), stdout);
     return 0;
   }
   QApplication app(argc, argv);

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 #include "export/ExportDialog.h"
+#include "export/WebPages.h"
 #include "platform/Fonts.h"
 #include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
@@ -29,6 +31,12 @@ QByteArray Sjis(const QString& s) { return text::Encode(s).value(); }
 
 // Each line ended by CR LF.
 QByteArray Lines(const QByteArrayList& lines) { return lines.join("\r\n") + "\r\n"; }
+
+const WebPagesFormat kPages;
+
+ExportOutcome WriteWebPages(const ExportStory& story, const QString& chosenHostPath) {
+  return kPages.Write(story, chosenHostPath, {}, nullptr);
+}
 
 }  // namespace
 
@@ -80,7 +88,7 @@ class WebPagesTest : public QObject {
                     "<BR>", "<IMG SRC=\"story_card_01.png\">", "<AUDIO SRC=\"story_card_01.wav\" CONTROLS AUTOPLAY></AUDIO>",
                     "<TABLE WIDTH=65%><TR><TD>", Sjis("はじめ") + "<br>", "", "</TD></TR></TABLE>", "</CENTER>",
                     "</BODY>", "</HTML>"}));
-    // Card 4 at position 2: no narration, no text file.
+    // Card 4, second in the deck (page [2]): no narration, no text file.
     QCOMPARE(WebFile("story_02cd.htm"),
              Lines({"<HTML>", "<HEAD>" + kMeta + "<TITLE>" + Sjis("おはなし") + "</TITLE></HEAD>",
                     "<BODY  bgcolor=\"#CCFFCC\">", "<CENTER>", "<H1>" + Sjis("おはなし") + "[2]</H1>",
@@ -94,8 +102,8 @@ class WebPagesTest : public QObject {
     // Again with capitals, after card 2 left the deck: pages and copies are
     // replaced, the files of card 2 stay.
     Card("Card_04.png", "new4");
-    const ExportResult again = WriteWebPages({QStringLiteral("おはなし"), kFolder, {1, 4}}, Web("STORY.HTM"));
-    QVERIFY(again.Succeeded());
+    const ExportOutcome again = WriteWebPages({QStringLiteral("おはなし"), kFolder, {1, 4}}, Web("STORY.HTM"));
+    QVERIFY(again.Complete());
     QCOMPARE(WebNames().size(), 7);
     QCOMPARE(WebFile("story_card_04.png"), QByteArray("new4"));
     QVERIFY(!WebFile("story_02cd.htm").contains("<A href"));
@@ -111,8 +119,8 @@ class WebPagesTest : public QObject {
     Card("Card_09.txt", Sjis("a<b>&\"c\"\r\n\r\nえ\r\n"));
     const QString name = QStringLiteral("<も&じ>\"😀\"");
     QDir().mkpath(Web("my.site"));
-    const ExportResult result = WriteWebPages({name, kFolder, {7, 8, 9}}, Web("my.site/Pages.v2.html"));
-    QVERIFY(result.Succeeded());
+    const ExportOutcome result = WriteWebPages({name, kFolder, {7, 8, 9}}, Web("my.site/Pages.v2.html"));
+    QVERIFY(result.Complete());
     const QString table = QStringLiteral("<TABLE WIDTH=65%><TR><TD>\r\n</TD></TR></TABLE>\r\n");
     QVERIFY(text::Decode(WebFile("my.site/pages_01cd.htm")).contains(table));
     QVERIFY(text::Decode(WebFile("my.site/pages_02cd.htm")).contains(table));
@@ -127,7 +135,7 @@ class WebPagesTest : public QObject {
     QVERIFY(!WebFile("one_01cd.htm").contains("<A href"));
     // Pages on a USB stick are flushed to it, and that is no failure.
     disk::testing::SetMountTable([] { return QByteArray(); }, {QFileInfo(web_->path()).absolutePath()});
-    QVERIFY(WriteWebPages({name, kFolder, {7}}, Web("stick.html")).Succeeded());
+    QVERIFY(WriteWebPages({name, kFolder, {7}}, Web("stick.html")).Complete());
     disk::testing::SetMountTable({});
   }
 
@@ -147,8 +155,8 @@ class WebPagesTest : public QObject {
     QCOMPARE(WebNames().size(), 5);
 
     // A folder that is not there.
-    const ExportResult nowhere = WriteWebPages({"s", kFolder, {1}}, Web("none/s.html"));
-    QCOMPARE(ExportMessage(nowhere), QStringLiteral("ホームページが かけませんでした。"));
+    const ExportOutcome nowhere = WriteWebPages({"s", kFolder, {1}}, Web("none/s.html"));
+    QCOMPARE(kPages.Message(nowhere), QStringLiteral("ホームページが かけませんでした。"));
 
     // Files may grow to 100 KB only: the second card's picture cannot be
     // written. The old copy stays whole and no temporary file is left.
@@ -160,11 +168,11 @@ class WebPagesTest : public QObject {
     rlimit small = old;
     small.rlim_cur = 100000;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ExportResult full = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("s.html"));
+    const ExportOutcome full = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("s.html"));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    QCOMPARE(full.stoppedAt, 2);
-    QCOMPARE(ExportMessage(full), QStringLiteral("2まいめから あとが かけませんでした。"));
+    QCOMPARE(full.notWrittenFrom, 1);
+    QCOMPARE(kPages.Message(full), QStringLiteral("2まいめから あとが かけませんでした。"));
     QCOMPARE(Snapshot(web_->path()), before);
     QCOMPARE(WebFile("s_card_02.png"), QByteArray(300000, 'a'));
 
@@ -178,25 +186,45 @@ class WebPagesTest : public QObject {
                                                 drives_->root(u'C'), web_->path()});
     QVERIFY(::chmod(wav.constData(), 0) == 0 && ::chmod(txt.constData(), 0) == 0);
     QVERIFY(AsUnprivilegedUser([&] {
-      const ExportResult unread = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("u.html"));
-      return !unread.Succeeded() && unread.unreadableCards == QList<int>{1, 3} &&
-             ExportMessage(unread) == QStringLiteral("1、3まいめの カードが よめませんでした。");
+      const ExportOutcome unread = WriteWebPages({"s", kFolder, {1, 2, 3}}, Web("u.html"));
+      return !unread.Complete() && unread.unreadableCards == QList<int>{0, 2} &&
+             kPages.Message(unread) == QStringLiteral("1、3まいめの カードが よめませんでした。");
     }));
   }
 
-  void japaneseSaveDialog() {
+  // The dialog is built from the list of kinds: their filters in the list's
+  // order with すべて second, and a name typed without ending, with a filter
+  // chosen in the dialog's own list, gets that kind's ending and goes to it.
+  void japaneseSaveDialogFromTheKinds() {
     InstallJapanese(*qApp);
-    std::unique_ptr<QFileDialog> dialog(MakeWebPageDialog(nullptr));
+    std::unique_ptr<QFileDialog> dialog(MakeExportDialog(nullptr));
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->nameFilters(),
              (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)", "どうが (*.mp4)"}));
-    emit dialog->filterSelected(QStringLiteral("えほん (*.pdf)"));  // the picture book: a PDF by default
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("pdf"));
-    emit dialog->filterSelected(QStringLiteral("どうが (*.mp4)"));  // the video: an MP4 by default
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("mp4"));
-    emit dialog->filterSelected(QStringLiteral("ホームページ (*.htm *.html)"));
-    QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
+    const std::vector<const ExportFormat*>& formats = ExportFormats();
+    QStringList rows;
+    for (const ExportFormat* format : formats) rows << format->Filter();
+    rows.insert(1, QStringLiteral("すべて (*)"));
+    QCOMPARE(dialog->nameFilters(), rows);
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types);
+    const auto typed = [&](const QString& filter) {
+      const int row = types->findText(filter);
+      types->setCurrentIndex(row);
+      emit types->activated(row);
+      emit types->textActivated(filter);
+      dialog->selectFile(QStringLiteral("おはなし"));
+      return QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    };
+    for (const ExportFormat* format : formats) {
+      const QString name = typed(format->Filter());
+      QCOMPARE(name, QStringLiteral("おはなし.") + format->Extension());
+      QVERIFY(format->Accepts(name));
+      for (const ExportFormat* other : formats) QVERIFY(other == format || !other->Accepts(name));
+    }
+    QCOMPARE(typed(QStringLiteral("すべて (*)")), QStringLiteral("おはなし.") + formats.front()->Extension());
+    QVERIFY(formats.front()->Accepts(QStringLiteral("おはなし.txt")));  // the first kind takes the rest
     QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     QVERIFY(buttons->button(QDialogButtonBox::Save)->text().startsWith(QStringLiteral("保存")));
@@ -211,7 +239,7 @@ class WebPagesTest : public QObject {
     Picture("Card_03.PNG", Qt::red);
     Card("Card_03_x.wav", "RIFF");
     Picture("Card_05.PNG", Qt::blue);
-    QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Succeeded());
+    QVERIFY(WriteWebPages({QStringLiteral("うさぎの おはなし"), kFolder, {3, 5}}, Web("Usagi.html")).Complete());
     QTemporaryDir profile;
     auto run = [&](const QStringList& extra, const QUrl& url) {
       QProcess browser;
