@@ -9,9 +9,9 @@
 // time one of them is wanted: the class screen never waits for them.
 //
 // media::Get() loads the module; nothing when it cannot be loaded (a
-// broken installation, or a module of another interface version). Then nothing records, plays or encodes, and each
-// caller treats it as a missing microphone, an unplayable file or a
-// missing encoder.
+// broken installation, or a module of another interface version). Then
+// nothing records, plays or encodes, and each caller treats it as a missing
+// microphone, an unplayable file or a missing encoder.
 
 // QAudioFormat is used as a value only, from its header: the program
 // itself does not link Qt Multimedia.
@@ -101,7 +101,8 @@ class VideoEncoder {
  public:
   virtual ~VideoEncoder() = default;
   // One frame of picture (none for a sound-only file) and its sound
-  // (silence without samples); false when the encoder failed or `cancel` was set while waiting for room.
+  // (silence without samples); false when the encoder failed or `cancel`
+  // was set while waiting for room.
   virtual bool Push(const QImage& frame, const int16_t* samples, const std::atomic<bool>* cancel) = 0;
   // Ends both streams and waits for the whole file; nothing on failure or
   // when cancelled.
@@ -146,7 +147,7 @@ struct LoadedModule {
 };
 // The module at `path` (a host path), as Get() loads the installed one: a
 // file that is not a module of kMediaInterfaceVersion is refused and let go
-// again before anything of it runs but its version.
+// again, its module never asked for.
 LoadedModule LoadModule(const QByteArray& path);
 
 }  // namespace media
