@@ -119,21 +119,13 @@ QImage Frame(const QImage& panel) {
 
 // ---- the encoder ------------------------------------------------------
 
-const std::vector<const char*> kElements = {"appsrc", "videoconvert", "x264enc", "audioconvert",
-                                            "avenc_aac", "mp4mux", "queue", "appsink"};
-
-constexpr char kPipeline[] =
-    "appsrc name=video format=time caps=video/x-raw,format=BGRx,width=800,height=600,framerate=30/1 "
-    "! videoconvert ! video/x-raw,format=I420 "
-    "! x264enc speed-preset=veryfast pass=qual quantizer=20 key-int-max=60 rc-lookahead=10 "
-    "! video/x-h264,profile=main ! queue ! mux. "
-    "appsrc name=audio format=time caps=audio/x-raw,format=S16LE,rate=22050,channels=1,layout=interleaved "
-    "! audioconvert ! avenc_aac bitrate=64000 ! queue ! mux. "
-    "mp4mux name=mux faststart=true ! appsink name=out sync=false";
-
-// Frames waiting for the encoder at most: the worker waits beyond that, so
-// memory stays bounded however long the story.
-constexpr quint64 kQueuedVideoBytes = 4ull * kWidth * kHeight * 4;
+// H.264 and AAC in MP4, its index at the front so that a browser starts
+// playing before the whole file is loaded. Frames waiting for the encoder
+// are bounded: the worker waits beyond that, so memory stays bounded
+// however long the story.
+constexpr media::VideoFormat kFormat{kWidth, kHeight, kFramesPerSecond, kSampleRate, kSamplesPerFrame,
+                                     media::VideoCodec::H264, media::AudioCodec::Aac, media::Container::Mp4,
+                                     true, 4ull * kWidth * kHeight * 4};
 
 struct CardPlan {
   QString pictureFile;
@@ -159,7 +151,7 @@ ExportOutcome VideoFormat::Write(const ExportStory& story, const QString& chosen
                                  const ExportProgress& progress, const std::atomic<bool>* cancel) const {
   ExportOutcome result;
   media::Module* media = media::Get();
-  if (!media || !media->HasElements(kElements)) {
+  if (!media || !media->CanEncode(kFormat)) {
     result.result = ExportOutcome::Result::EncoderMissing;
     return result;
   }
@@ -179,8 +171,7 @@ ExportOutcome VideoFormat::Write(const ExportStory& story, const QString& chosen
     plan.push_back(card);
   }
 
-  const std::unique_ptr<media::VideoEncoder> encoder =
-      media->StartVideo({kPipeline, kFramesPerSecond, kSampleRate, kSamplesPerFrame, kQueuedVideoBytes});
+  const std::unique_ptr<media::VideoEncoder> encoder = media->StartVideo(kFormat);
   if (!encoder) {
     result.result = ExportOutcome::Result::NotWritten;
     return result;

@@ -27,16 +27,45 @@ QByteArray ModulePath() {
   return QByteArrayLiteral(PIKORAMA_MEDIA_BUILD_MODULE);
 }
 
-Module* Load() {
-  const QByteArray path = ModulePath();
-  // Never unloaded: the objects it made live as long as the program.
+}  // namespace
+
+LoadedModule LoadModule(const QByteArray& path) {
+  LoadedModule loaded;
+  // Never unloaded once taken: the objects it made live as long as the
+  // program.
   void* handle = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    std::fprintf(stderr, "pikorama: no sound or video: %s\n", ::dlerror());
-    return nullptr;
+    loaded.problem = QString::fromLocal8Bit(::dlerror());
+    return loaded;
+  }
+  // The version before anything else: a module of another version may not
+  // even agree on what the entry point returns.
+  auto* version = reinterpret_cast<PikoramaMediaVersion*>(::dlsym(handle, kPikoramaMediaVersion));
+  const int found = version ? version() : 0;
+  if (found != kMediaInterfaceVersion) {
+    const QString kind = version ? QStringLiteral("interface version %1").arg(found)
+                                 : QStringLiteral("no interface version (an older one)");
+    loaded.problem = QStringLiteral("%1: a module of %2, not of version %3")
+                         .arg(QString::fromLocal8Bit(path), kind)
+                         .arg(kMediaInterfaceVersion);
+    ::dlclose(handle);
+    return loaded;
   }
   auto* entry = reinterpret_cast<PikoramaMediaEntry*>(::dlsym(handle, kPikoramaMediaEntry));
-  return entry ? entry() : nullptr;
+  loaded.module = entry ? entry() : nullptr;
+  if (!loaded.module) {
+    loaded.problem = QStringLiteral("%1: no module in it").arg(QString::fromLocal8Bit(path));
+    ::dlclose(handle);
+  }
+  return loaded;
+}
+
+namespace {
+
+Module* Load() {
+  const LoadedModule loaded = LoadModule(ModulePath());
+  if (!loaded.module) std::fprintf(stderr, "pikorama: no sound or video: %s\n", qPrintable(loaded.problem));
+  return loaded.module;
 }
 
 }  // namespace

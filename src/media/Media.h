@@ -9,9 +9,9 @@
 // time one of them is wanted: the class screen never waits for them.
 //
 // media::Get() loads the module; nothing when it cannot be loaded (a
-// broken installation). Then nothing records, plays or encodes, and each
-// caller treats it as a missing microphone, an unplayable file or a
-// missing encoder.
+// broken installation, or a module of another interface version). Then
+// nothing records, plays or encodes, and each caller treats it as a missing
+// microphone, an unplayable file or a missing encoder.
 
 // QAudioFormat is used as a value only, from its header: the program
 // itself does not link Qt Multimedia.
@@ -74,14 +74,25 @@ struct WaveInfo {
   qint64 frames = 0;
 };
 
-// What the video encoder is given: a GStreamer pipeline with the sources
-// "video" (BGRx pictures) and "audio" (mono 16-bit samples) and the sink
-// "out", and the pace of its frames.
+// What the encoder makes, said plainly: which streams, coded how, in which
+// container. The module knows the libraries and elements behind each kind
+// and their settings, so the same description always gives the same file.
+enum class VideoCodec { None, H264 };  // None: a sound-only file
+enum class AudioCodec { Aac };
+enum class Container { Mp4 };
+
+// The pictures come as QImage::Format_RGB32 frames of width x height, the
+// sound as mono 16-bit samples, `samplesPerFrame` of them with each frame.
 struct VideoFormat {
-  const char* pipeline = nullptr;
+  int width = 0;
+  int height = 0;
   int framesPerSecond = 0;
   int sampleRate = 0;
   int samplesPerFrame = 0;
+  VideoCodec video = VideoCodec::H264;
+  AudioCodec audio = AudioCodec::Aac;
+  Container container = Container::Mp4;
+  bool indexAtFront = true;      // the index before the data: playback starts while the file loads
   quint64 queuedVideoBytes = 0;  // pictures waiting for the encoder at most
 };
 
@@ -89,13 +100,20 @@ struct VideoFormat {
 class VideoEncoder {
  public:
   virtual ~VideoEncoder() = default;
-  // One frame of picture and its sound (silence without samples); false
-  // when the pipeline failed or `cancel` was set while waiting for room.
+  // One frame of picture (none for a sound-only file) and its sound
+  // (silence without samples); false when the encoder failed or `cancel`
+  // was set while waiting for room.
   virtual bool Push(const QImage& frame, const int16_t* samples, const std::atomic<bool>* cancel) = 0;
   // Ends both streams and waits for the whole file; nothing on failure or
   // when cancelled.
   virtual std::optional<QByteArray> Finish(const std::atomic<bool>* cancel) = 0;
 };
+
+// The version of the interface below, which a module is built for. It
+// must go up by one whenever Module, a class or type it passes, or the entry
+// points at the end change: the loader refuses a module of another version
+// (an older one left installed, say) exactly as a missing one.
+inline constexpr int kMediaInterfaceVersion = 1;
 
 class Module {
  public:
@@ -109,9 +127,10 @@ class Module {
   // The file's sound mixed to mono at `rate`, exactly `samples` long (cut
   // or padded with silence); nothing when it cannot be read.
   virtual std::optional<std::vector<int16_t>> ReadWave(const QString& hostPath, int rate, qint64 samples) = 0;
-  // Every GStreamer element named is installed.
-  virtual bool HasElements(const std::vector<const char*>& names) = 0;
-  // Nothing when the pipeline cannot be started.
+  // Everything the format needs is installed (a system without the
+  // encoders says no).
+  virtual bool CanEncode(const VideoFormat& format) = 0;
+  // Nothing when the encoder cannot be started.
   virtual std::unique_ptr<VideoEncoder> StartVideo(const VideoFormat& format) = 0;
 
  protected:
@@ -122,8 +141,20 @@ class Module {
 // cannot be loaded.
 Module* Get();
 
+struct LoadedModule {
+  Module* module = nullptr;  // nothing when it was not loaded
+  QString problem;           // why not
+};
+// The module at `path` (a host path), as Get() loads the installed one: a
+// file that is not a module of kMediaInterfaceVersion is refused and let go
+// again, its module never asked for.
+LoadedModule LoadModule(const QByteArray& path);
+
 }  // namespace media
 
-// The module's entry point.
+// The module's entry points: its interface version, asked first, then the
+// module itself.
+using PikoramaMediaVersion = int();
+inline constexpr char kPikoramaMediaVersion[] = "pikorama_media_interface_version";
 using PikoramaMediaEntry = media::Module*();
 inline constexpr char kPikoramaMediaEntry[] = "pikorama_media_module";

@@ -20,35 +20,30 @@ bool NarrationPlayer::EnsurePlayer() {
   return bool(player_);
 }
 
-void NarrationPlayer::SetCommand(const QString& command) {
-  const QString c = command.trimmed().toLower();
-  if (c == QLatin1String("close")) {
-    if (player_) {
-      player_->Stop();
-      player_->Open(QString());
-    }
-    openFile_.clear();
-  } else if (c == QLatin1String("open")) {
-    SetCommand(QStringLiteral("close"));
-    const auto host = disk::HostPath(fileName_);
-    if (!host || !disk::FileExists(fileName_) || !EnsurePlayer()) return;
-    player_->Open(*host);
-    openFile_ = fileName_;
-  } else if (c == QLatin1String("play")) {
-    if (player_ && !openFile_.isEmpty()) player_->Play();
-  }
+void NarrationPlayer::Open(const QString& pathText) {
+  Stop();
+  const auto host = disk::HostPath(pathText);
+  if (!host || !disk::FileExists(pathText) || !EnsurePlayer()) return;
+  player_->Open(*host);
+  openFile_ = pathText;
 }
 
-void NarrationPlayer::SetFileName(const QString& pathText) { fileName_ = pathText; }
+void NarrationPlayer::Play() {
+  if (player_ && !openFile_.isEmpty()) player_->Play();
+}
 
 void NarrationPlayer::Play(const QString& pathText) {
-  SetCommand(QStringLiteral("close"));
-  SetFileName(pathText);
-  SetCommand(QStringLiteral("OPEN"));
-  SetCommand(QStringLiteral("PLAY"));
+  Open(pathText);
+  Play();
 }
 
-void NarrationPlayer::Stop() { SetCommand(QStringLiteral("close")); }
+void NarrationPlayer::Stop() {
+  if (player_) {
+    player_->Stop();
+    player_->Open(QString());
+  }
+  openFile_.clear();
+}
 
 bool NarrationPlayer::IsPlaying() const {
   return player_ && player_->IsPlaying();

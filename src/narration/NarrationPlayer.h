@@ -2,11 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// Playback of narration files, as a multimedia control is driven: for each
-// playback the command "close", then the file name (a path text), then the
-// commands "OPEN" and "PLAY". A new playback ends the one before; nothing
-// waits for the sound system, and a file that cannot be played is silently
-// not heard.
+// Playback of narration files: a file is opened, then played, and stopped
+// (which closes it). Opening or playing another file ends the playback
+// before; nothing waits for the sound system, and a file that cannot be
+// played is silently not heard.
 
 #include <QObject>
 #include <QString>
@@ -22,15 +21,14 @@ class NarrationPlayer : public QObject {
   explicit NarrationPlayer(QObject* parent = nullptr);
   ~NarrationPlayer() override;
 
-  // "close", "OPEN" or "PLAY" (any letter case); anything else is ignored.
-  void SetCommand(const QString& command);
-  // The file the next "OPEN" opens, as a path text.
-  void SetFileName(const QString& pathText);
-  QString FileName() const { return fileName_; }
-
-  // The whole sequence for one file: close, file name, OPEN, PLAY.
+  // Closes what was open and opens `pathText` (a path text); nothing is
+  // open afterwards when the file is missing or nothing can play here.
+  void Open(const QString& pathText);
+  // Plays the open file, if any.
+  void Play();
+  // Opens `pathText` and plays it.
   void Play(const QString& pathText);
-  // Ends the playback, if any ("close").
+  // Ends the playback, if any, and closes its file.
   void Stop();
 
   // The path text of the file now open for playback; empty when none is.
@@ -41,6 +39,5 @@ class NarrationPlayer : public QObject {
   bool EnsurePlayer();
 
   std::unique_ptr<media::Playback> player_;
-  QString fileName_;
   QString openFile_;
 };

@@ -164,14 +164,26 @@ class RecorderTest : public QObject {
     click("Command20");
     QCOMPARE(player->OpenFile(), kCard1);
     QCOMPARE(ReadHostFile(file), first);
+    QTRY_VERIFY(player->IsPlaying());
+    // Stopped, the player has closed the file; opened again it waits for
+    // Play.
+    player->Stop();
+    QVERIFY(!player->IsPlaying() && player->OpenFile().isEmpty());
+    player->Open(kCard1);
+    QCOMPARE(player->OpenFile(), kCard1);
+    QVERIFY(!player->IsPlaying());
+    player->Play();
+    QTRY_VERIFY(player->IsPlaying());
     click("Command19");
     CheckNarration(file, bar->value() / 1000.0, 0.2);
     QVERIFY(ReadWave(file).seconds < 0.7);
 
-    // Delete, then play has nothing to play.
+    // Delete, then play has nothing to play; opening the file that is gone
+    // closes the one the player had.
     click("Command18");
     QVERIFY(!QFileInfo::exists(file));
-    player->Stop();
+    player->Open(kCard1);
+    QVERIFY(player->OpenFile().isEmpty());
     click("Command20");
     QVERIFY(player->OpenFile().isEmpty());
     QVERIFY(dialogs->told.isEmpty());
