@@ -41,7 +41,7 @@
 #include "shell/DataRoot.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
-#include "shell/StripClicks.h"
+#include "drawing/StripClicks.h"
 
 namespace {
 

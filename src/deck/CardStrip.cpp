@@ -148,6 +148,13 @@ ThumbnailRead ReadThumbnailOf(const disk::HeldFiles& folder, const QString& name
 
 }  // namespace
 
+void LayOutStrip(DeckState& deck, QSize size) {
+  deck.stripImage = QImage(size, QImage::Format_RGB32);
+  deck.stripImage.fill(strip::kBackground);
+  deck.thumbnailImage = QImage(QSize(90, 64), QImage::Format_RGB32);
+  deck.thumbnailImage.fill(Qt::white);
+}
+
 int NextStripStart(const DeckState& s) {
   const int next = s.stripStart + strip::kTiles;
   // Position next is a card or the new-card tile.

@@ -34,6 +34,10 @@ inline const QColor kBand{200, 255, 255};
 inline const QColor kNewCard{200, 200, 255};
 }  // namespace strip
 
+// The strip's surface at `size` (the layout's card strip) in its background
+// colour, and the white thumbnail buffer.
+void LayOutStrip(DeckState& deck, QSize size);
+
 // The stripStart the page switch turns to: the next page while it has a card
 // or the new-card tile to show, otherwise back to the first page.
 int NextStripStart(const DeckState& s);

@@ -24,11 +24,6 @@ const QString kTextNotSaved = QStringLiteral("カードの もじを ほぞん�
 const QString kPictureUnreadable =
     QStringLiteral("この カードの えが よみこめませんでした。\nえを かかなければ、いまの ファイルは そのまま のこります。");
 
-// A story is in hand: its folder has a name ("...\CLASS_11\\" is none).
-bool HasStory(const DeckState& deck) {
-  return !deck.storyFolder.isEmpty() && !deck.storyFolder.endsWith(QStringLiteral("\\\\"));
-}
-
 // A card opened for drawing whose picture file could not be read: the
 // child sees blank paper and is told why.
 void TellUnreadablePicture(const DeckState& deck, Dialogs& dialogs) {
@@ -231,4 +226,8 @@ bool DrawingSession::StartOver() {
   RecordStep(editor_, PictureHistory::TextChange{text, deck_.cardText});  // one step, text and all
   emit startedOver();
   return true;
+}
+
+bool HasStory(const DeckState& deck) {
+  return !deck.storyFolder.isEmpty() && !deck.storyFolder.endsWith(QStringLiteral("\\\\"));
 }

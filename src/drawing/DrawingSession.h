@@ -111,6 +111,9 @@ class DrawingSession : public QObject {
   bool partNotSaved_ = false;
 };
 
+// A story is in hand: its folder has a name ("...\CLASS_11\\" is none).
+bool HasStory(const DeckState& deck);
+
 // Copies the deck's cardImage onto the canvas's picture area.
 void ShowCardPicture(EditorState& editor, const DeckState& deck);
 

@@ -11,6 +11,14 @@ QImage& EditorState::canvas() {
   return canvasImage;
 }
 
+void LayOutCanvas(EditorState& editor, QSize panel) {
+  editor.canvasOffsetX = 7;
+  editor.canvasOffsetY = 7;
+  editor.canvasPanelWidth = panel.width() + 4;
+  editor.canvasPanelHeight = panel.height() + 4;
+  editor.canvasSize = panel;
+}
+
 void InitPalette(EditorState& editor) {
   static constexpr int kColours[72][3] = {
       {0, 0, 0},       {0, 0, 255},     {255, 0, 0},     {255, 0, 255},   {0, 255, 0},

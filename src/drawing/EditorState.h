@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QRgb>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <optional>
@@ -22,6 +23,11 @@ enum class Placement { Free, Fixed };
 class EditorState;
 // Fills the palette: 56 colours offered in the colour dialog, then 16 more.
 void InitPalette(EditorState& editor);
+// The canvas panel's designed size: the 800 x 600 picture inside its frame.
+inline constexpr QSize kCanvasPanelSize{818, 618};
+// Sets the canvas's geometry for a canvas panel of `panel` logical pixels,
+// as the main window lays it out; the canvas itself is made on first use.
+void LayOutCanvas(EditorState& editor, QSize panel);
 
 class EditorState : public Notifier {
   Q_OBJECT

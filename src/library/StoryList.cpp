@@ -183,3 +183,13 @@ std::optional<QString> StoryNameProblem(const QString& name) {
   return std::nullopt;
 }
 
+void OpenClass(LibraryState& library, DeckState& deck, const QString& classFolder) {
+  disk::CreateFolder(classFolder);
+  library.classFolder = classFolder + u'\\';
+  deck.storyFolder = library.classFolder;
+  ReadStoryList(library);
+  library.selectedStory = 0;
+  DrawStoryList(library, deck);
+  ReadCardList(deck);
+  ShowFirstCard(deck);
+}

@@ -53,6 +53,11 @@ StoryListRefresh RefreshStoryList(LibraryState& library, DeckState& deck, bool k
 // (the deck's storyFolder, currentStoryName).
 void DrawStoryList(LibraryState& library, DeckState& deck);
 
+// Opens the class folder `classFolder` (its path without the final '\')
+// for the rest of the run: made when missing, its list read and its first
+// story and card shown. Each step goes on whatever the one before managed.
+void OpenClass(LibraryState& library, DeckState& deck, const QString& classFolder);
+
 // True when a story is the current one: the deck's storyFolder is a folder inside the
 // class, not the class folder followed by an empty name.
 bool StorySelected(const DeckState& deck);

@@ -51,13 +51,5 @@ void ChooseClass(Session& session, int k) {
   if (!dialogs.Ask(library.classNames[size_t(k)] + QStringLiteral("でよろしいですか"))) return;
   session.screen.Show(Screen::Stories);
 
-  // Each step below goes on whatever the one before it managed.
-  disk::CreateFolder(library.dataRoot + ClassFolderName(k));
-  library.classFolder = library.dataRoot + ClassFolderName(k) + u'\\';
-  deck.storyFolder = library.classFolder;
-  ReadStoryList(library);
-  library.selectedStory = 0;
-  DrawStoryList(library, deck);
-  ReadCardList(deck);
-  ShowFirstCard(deck);
+  OpenClass(library, deck, library.dataRoot + ClassFolderName(k));
 }

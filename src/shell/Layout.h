@@ -11,12 +11,14 @@
 #include <QRect>
 #include <QSize>
 
+#include "drawing/EditorState.h"
+
 struct Layout {
   bool large = true;
   QSize window{1024, 740};  // window size in screen pixels
   double scale = 1.0;       // screen pixels per logical pixel
   QRect storyPanel{2, 1, 190, 618};
-  QRect canvas{196, 1, 818, 618};
+  QRect canvas{QPoint(196, 1), kCanvasPanelSize};
   QRect classPanel{203, 200, 617, 293};
   QRect cardStrip{1, 620, 1012, 92};
   QRect toolPanel{2, 1, 190, 618};

@@ -33,7 +33,7 @@
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
-#include "shell/StripClicks.h"
+#include "drawing/StripClicks.h"
 
 namespace {
 

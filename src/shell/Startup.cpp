@@ -25,13 +25,10 @@ void LayOutSession(Session& session, QSize screen) {
   LibraryState& library = session.library;
   DeckState& deck = session.deck;
   EditorState& editor = session.editor;
-  editor.canvasOffsetX = 7;
-  editor.canvasOffsetY = 7;
   session.layout = ChooseLayout(screen);
   // The canvas keeps its full logical size in both layouts: the small one
-  // shows it scaled.
-  editor.canvasPanelWidth = session.layout.canvas.width() + 4;
-  editor.canvasPanelHeight = session.layout.canvas.height() + 4;
+  // shows it scaled. It is made when the first card is opened.
+  LayOutCanvas(editor, session.layout.canvas.size());
 
   const auto surface = [](QSize size, QColor fill) {
     QImage image(size, QImage::Format_RGB32);
@@ -39,11 +36,9 @@ void LayOutSession(Session& session, QSize screen) {
     return image;
   };
   library.storyListImage = surface(session.layout.storyPanel.size(), QColor(192, 255, 255));
-  deck.stripImage = surface(session.layout.cardStrip.size(), strip::kBackground);
-  deck.thumbnailImage = surface({90, 64}, Qt::white);
-  // The canvas is made when the first card is opened, and the card's
-  // picture when a card is loaded: the class screen shows neither.
-  editor.canvasSize = session.layout.canvas.size();
+  LayOutStrip(deck, session.layout.cardStrip.size());
+  // The card's picture is made when a card is loaded: the class screen
+  // does not show it.
   library.notifyChanged();
   deck.notifyChanged();
   editor.notifyChanged();

@@ -1,6 +1,9 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QtTest>
 
@@ -9,6 +12,15 @@
 #include "cardtext/HiraganaKeyboard.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
+
+namespace {
+
+void Type(QWidget* widget, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+  QApplication::sendEvent(widget, &press);
+}
+
+}  // namespace
 
 class HiraganaKeyboardTest : public QObject {
   Q_OBJECT
@@ -107,6 +119,48 @@ class HiraganaKeyboardTest : public QObject {
     QTest::mouseClick(keyboard->showHideButton(), Qt::LeftButton);
     QVERIFY(keyboard->key(QStringLiteral("あ"))->isVisible());
     QVERIFY(box.viewport()->geometry().bottom() < box.height() - shownHeight);
+  }
+
+  void keepEncodable_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("kana, kanji, ascii, line ends") << "むかし昔ｶﾅ a\r\n" << "むかし昔ｶﾅ a\r\n";
+    QTest::newRow("circled digit and IBM kanji") << "①髙" << "①髙";
+    QTest::newRow("hangul") << "a한b" << "ab";
+    QTest::newRow("emoji (surrogate pair)") << QString::fromUtf8("え\xF0\x9F\x98\x80ほん") << "えほん";
+  }
+  void keepEncodable() {
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QCOMPARE(KeepEncodable(typed), kept);
+  }
+
+  // The card text box: letters Shift_JIS cannot keep are refused as typed
+  // or pasted, and its text follows the deck's.
+  void textBox() {
+    DeckState deck;
+    ScriptedDialogs dialogs;
+    CardTextBox box(deck, dialogs, nullptr);
+    Type(&box, QStringLiteral("う"));
+    Type(&box, QStringLiteral("한"));
+    Type(&box, QStringLiteral("み"));
+    QCOMPARE(box.toPlainText(), QStringLiteral("うみ"));
+    QCOMPARE(dialogs.beeps, 1);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("と\xF0\x9F\x90\x9fり"));
+    box.paste();
+    QCOMPARE(deck.cardText, QStringLiteral("うみとり"));
+    QCOMPARE(dialogs.beeps, 2);
+
+    // The deck's text keeps CR LF; the box shows plain line breaks.
+    deck.cardText = QStringLiteral("abc\r\n");
+    deck.notifyChanged();
+    QCOMPARE(box.toPlainText(), QStringLiteral("abc\n"));
+    box.moveCursor(QTextCursor::End);
+    Type(&box, QStringLiteral("x"));
+    QCOMPARE(deck.cardText, QStringLiteral("abc\r\nx"));
+    // The deck told again without a new text leaves the child's typing alone.
+    deck.notifyChanged();
+    QVERIFY(box.document()->isUndoAvailable());
   }
 };
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "deck/CardDeck.h"
@@ -15,7 +16,6 @@
 #include "drawing/Canvas.h"
 #include "platform/Disk.h"
 #include "platform/Imaging.h"
-#include "shell/Session.h"
 #include "DeckStory.h"
 
 namespace {
@@ -36,10 +36,7 @@ struct Story : DeckStory {
   QImage shown() const { return session.editor.canvasImage.copy(session.editor.canvasOffsetX, session.editor.canvasOffsetY, 799, 600); }
   // The card at currentCard counts as open for drawing, with what the
   // canvas shows now.
-  void openEditor() {
-    session.editor.cardOpen = true;
-    session.screen.Show(Screen::Drawing);
-  }
+  void openEditor() { session.editor.cardOpen = true; }
 };
 
 QImage Filled(QColor colour, int width = 800) {
@@ -255,6 +252,7 @@ void CardFilesTest::endDrawing() {
   story.session.deck.cardNumbers[2] = 5;
   story.session.editor.tool = Tool::MediumBrush;
   story.openEditor();
+  QSignalSpy closed(&story.session.drawing, &DrawingSession::closed);
   story.session.drawing.Finish();
   // The card list changes only by the one change each operation makes:
   // a deck in memory is never written back whole over what other
@@ -262,7 +260,8 @@ void CardFilesTest::endDrawing() {
   QCOMPARE(story.bytes(QStringLiteral("CardData.txt")), QByteArray(" 4 \r\n 5 \r\n 6 \r\n"));
   QVERIFY(story.exists(QStringLiteral("Card_05.PNG")));
   QVERIFY(!story.session.drawing.IsOpen());
-  QVERIFY(story.session.screen.current() == Screen::Stories);
+  QCOMPARE(closed.count(), 1);
+  QCOMPARE(closed[0][0].toBool(), true);
   QVERIFY(story.session.editor.tool == Tool::None);
   QVERIFY(story.dialogs.told.isEmpty());
 }
@@ -275,7 +274,7 @@ void CardFilesTest::startOver() {
   LoadCard(story.session.deck);
   story.paintQuarters();
   story.session.deck.cardText = QStringLiteral("new text");
-  story.session.screen.Show(Screen::CardText);
+  QSignalSpy pictureWanted(&story.session.editor, &EditorState::pictureWanted);
   const QImage drawn = story.session.editor.canvasImage.copy();
 
   story.dialogs.answers = {false};
@@ -288,7 +287,7 @@ void CardFilesTest::startOver() {
   story.session.drawing.StartOver();
   QCOMPARE(story.shown(), Filled(Qt::green, 799));
   QCOMPARE(story.session.deck.cardText, QStringLiteral("saved\r\n"));
-  QVERIFY(story.session.screen.current() == Screen::Drawing);
+  QCOMPARE(pictureWanted.count(), 1);  // the picture in view, not the text box
   // The drawing and its text can still be brought back with "もどす".
   Undo(story.session.editor);
   QCOMPARE(story.session.editor.canvasImage, drawn);
@@ -313,20 +312,21 @@ void CardFilesTest::failedSaveKeepsDeckConsistent() {
   const QImage drawn = story.session.editor.canvasImage.copy();
   QDir(story.drives.c(QStringLiteral("A_PIKORA"))).removeRecursively();
   const QString leave = QStringLiteral("カードを ほぞんできませんでした。\nほぞんしないで「えをかく」を おわりますか？");
+  QSignalSpy closed(&story.session.drawing, &DrawingSession::closed);
   story.dialogs.answers = {false};
   story.session.drawing.Finish();
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
   QCOMPARE(story.session.deck.currentCard, 2);
   QCOMPARE(story.dialogs.asked, QStringList{leave});
   // いいえ: the editor stays open on the drawing.
-  QVERIFY(story.session.drawing.IsOpen());
-  QVERIFY(story.session.screen.current() == Screen::Drawing);
+  QVERIFY(story.session.drawing.IsOpen() && closed.isEmpty());
   QCOMPARE(story.session.editor.canvasImage, drawn);
   // はい: the child leaves without the drawing rather than being trapped.
   story.dialogs.answers = {true};
   story.session.drawing.Finish();
   QVERIFY(!story.session.drawing.IsOpen());
-  QVERIFY(story.session.screen.current() == Screen::Stories);
+  QCOMPARE(closed.count(), 1);
+  QCOMPARE(closed[0][0].toBool(), false);
   QCOMPARE(story.deck(), (QList<int>{1, 2}));
 
   // A story folder that is gone is not made again: no list names it.

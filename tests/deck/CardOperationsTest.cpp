@@ -14,8 +14,7 @@
 #include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
 #include "platform/Imaging.h"
-#include "shell/Session.h"
-#include "shell/StripClicks.h"
+#include "drawing/StripClicks.h"
 #include "DeckStory.h"
 
 Q_DECLARE_METATYPE(StripHit::Zone)
@@ -24,7 +23,6 @@ namespace {
 
 struct Story : DeckStory {
   explicit Story(const QList<int>& deck) : DeckStory(deck, true) {
-    session.screen.Show(Screen::Stories);
     session.deck.currentCard = 0;
   }
   void click(double x, double y) { CardStripMouseDown(session.drawing, session.editor, session.deck, session.dialogs, QPointF(x, y)); }
@@ -85,7 +83,7 @@ void CardOperationsTest::clickZones() {
   // A press that reaches a tile but no button only sets the current card.
   if (zone == StripHit::None) {
     int draws = 0;
-    for (Notifier* part : std::initializer_list<Notifier*>{&story.session.library, &story.session.deck, &story.session.editor})
+    for (Notifier* part : std::initializer_list<Notifier*>{&story.session.deck, &story.session.editor})
       connect(part, &Notifier::surfaceChanged, this, [&] { ++draws; });
     story.click(at.x(), at.y());
     QCOMPARE(story.session.deck.currentCard, position);
@@ -102,7 +100,7 @@ void CardOperationsTest::openACard() {
   QCOMPARE(story.session.deck.currentCard, 1);
   QCOMPARE(story.session.deck.cardStem, kStory + QStringLiteral("Card_02"));
   QCOMPARE(story.session.deck.cardText, QStringLiteral("2\r\n"));
-  QVERIFY(story.session.drawing.IsOpen() && story.session.screen.current() == Screen::Drawing);
+  QVERIFY(story.session.drawing.IsOpen());
   // The medium brush in force and lit, the swatch blue, free placement.
   QVERIFY(story.session.editor.tool == Tool::MediumBrush);
   QCOMPARE(ToolButtonFace(story.session.editor, 2), QColor(0, 255, 16));

@@ -3,37 +3,42 @@
 
 #pragma once
 // A story folder "ねこ" in class 1年1組 on a temporary drive C:, with the
-// main window's state set up and a deck in memory and in its card list.
+// editor and the card strip set up as the program's start-up lays them out
+// and a deck in memory and in its card list. `Parts` holds the state:
+// EditorParts (the deck, the editor and the card open for drawing), or a
+// whole Session for the cases that need the program's wiring.
 
 #include <QDir>
 #include <QFileInfo>
 
 #include "deck/CardDeck.h"
+#include "deck/CardStrip.h"
 #include "deck/StoryFiles.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
-#include "shell/Session.h"
-#include "shell/Startup.h"
+#include "support/EditorFixture.h"
 #include "support/TestSupport.h"
 
 inline const QString kStory = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\");
 
-struct DeckStory {
+template <class Parts>
+struct StoryOf {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session session{dialogs};
+  Parts session{dialogs};
 
   // With `withFiles`, every card has its four files, each holding the
   // card's number as text.
-  explicit DeckStory(const QList<int>& deck = {}, bool withFiles = false) {
+  explicit StoryOf(const QList<int>& deck = {}, bool withFiles = false) {
     QDir().mkpath(host(QString()));
-    StartSession(session);
-    LayOutSession(session, QSize(1024, 768));
+    LayOutCanvas(session.editor, kCanvasPanelSize);
+    LayOutStrip(session.deck, strip::kSize);
     // The canvas and its history, as opening a card makes them: these
     // stories draw on it without opening a card through the editor.
     StartPictureHistory(session.editor);
-    session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+    if constexpr (requires { session.library; })
+      session.library.classFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
     session.deck.storyFolder = kStory;
     session.deck.cardNumbers = deck;
     if (withFiles)
@@ -57,3 +62,5 @@ struct DeckStory {
   }
   QList<int> deck() const { return session.deck.cardNumbers; }
 };
+
+using DeckStory = StoryOf<EditorParts>;

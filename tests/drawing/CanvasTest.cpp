@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "support/EditorFixture.h"
@@ -54,17 +55,17 @@ class CanvasTest : public QObject {
     EditorFixture f;
     f.paint({200, 200, 30, 30}, Qt::green);
     f.session.deck.cardText = QStringLiteral("むかしむかし\r\n");
-    f.session.screen.Show(Screen::CardText);
+    QSignalSpy pictureWanted(&f.session.editor, &EditorState::pictureWanted);
     f.dialogs.answers = {false, true};
     BlankPaper(f.session.editor, f.session.deck, f.session.dialogs);  // いいえ: nothing happens
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));
-    QVERIFY(f.session.screen.current() == Screen::CardText);
+    QCOMPARE(pictureWanted.count(), 0);
     BlankPaper(f.session.editor, f.session.deck, f.session.dialogs);
     QCOMPARE(f.dialogs.asked.value(1), QStringLiteral("かいたえをけします。"));
     QCOMPARE(f.canvasAt(210, 210), kWhite);
     QCOMPARE(f.canvasAt(3, 3), kFrame);
     QCOMPARE(f.session.deck.cardText, QString());
-    QVERIFY(f.session.screen.current() == Screen::Drawing);  // the blank paper, not an empty space
+    QCOMPARE(pictureWanted.count(), 1);  // the blank paper in view, not the text box
 
     Undo(f.session.editor);  // the text comes back with the picture
     QCOMPARE(f.canvasAt(210, 210), QColor(Qt::green));

@@ -22,10 +22,6 @@
 #include "platform/RemovableDrives.h"
 #include "platform/Widgets.h"
 #include "platform/WholeFile.h"
-#include "shell/ClassExchange.h"
-#include "shell/DataRoot.h"
-#include "shell/Session.h"
-#include "library/LibraryState.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -103,7 +99,6 @@ class ExchangeTest : public QObject {
   void listsReadAgainAtTheClick();
   void linkedAndUnreadableStories();
   void killedCopiesLeaveNothing();
-  void classHostAfterCopy();
   void driveButtonKeepsItsStick();
 };
 
@@ -734,47 +729,6 @@ void ExchangeTest::killedCopiesLeaveNothing() {
   qDebug("copies cut with their temporary files on the stick: %d of 20", cut);
 }
 
-void ExchangeTest::classHostAfterCopy() {
-  // The program's own host: the class's story panel and the deck on show
-  // follow a copy into the class.
-  TempDrives drives(QStringLiteral("CD"));
-  disk::testing::SetMountTable([] { return QByteArray(); }, {QStringLiteral("/nowhere")});
-  const QString cls = drives.c(QStringLiteral("A_PIKORA/CLASS_11/"));
-  WriteHostFile(cls + QStringLiteral("Menu.txt"), "kaeru\r\n");
-  MakeStory(cls + QStringLiteral("kaeru"), 1, "old");
-  MakeStory(drives.root(u'D') + QStringLiteral("/kaeru"), 3, "new");
-  MakeStory(drives.root(u'D') + QStringLiteral("/kame"), 1);
-  WriteHostFile(drives.root(u'D') + QStringLiteral("/Menu.txt"), "kame\r\nkaeru\r\n");
-  ScriptedDialogs dialogs;
-  Session session(dialogs);
-  InitClassNames(session.library);
-  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
-  dialogs.answers = {true};
-  ChooseClass(session, 0);
-  QCOMPARE(session.deck.cardCount(), 1);
-  const QImage panelBefore = session.library.storyListImage.copy();
-  QSignalSpy redrawn(&session.library, &Notifier::surfaceChanged);
-
-  ClassExchange host(session.library, session.deck, dialogs);
-  StoryExchange x(host);
-  x.Load();
-  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);  // "kame", a new story
-  QCOMPARE(session.library.storyNames.size(), 2);
-  QCOMPARE(session.library.storyNames[1], QStringLiteral("kame"));
-  QVERIFY(redrawn.count() > 0);
-  QVERIFY(session.library.storyListImage != panelBefore);
-  QCOMPARE(session.deck.cardCount(), 1);  // the story on show is still kaeru
-
-  // The story on show is replaced: its deck is read again.
-  x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
-  dialogs.answers = {true};
-  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
-  QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
-  QCOMPARE(session.deck.cardCount(), 3);
-  QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
-  disk::testing::SetMountTable({});
-}
-
 void ExchangeTest::driveButtonKeepsItsStick() {
   // The window's Ｄ keeps D: for its stick while it is out: with D:, E:,
   // F: all given out, the next stick takes E:, and the stick back is D:.
@@ -804,10 +758,9 @@ void ExchangeTest::driveButtonKeepsItsStick() {
   plugIn("ONE", 17);
   window.findChild<QPushButton*>(QStringLiteral("Command5"))->click();
   QCOMPARE(window.exchange().Name(StoryExchange::DriveSide, 0), QStringLiteral("ONE"));
-  // The drive dialog's data root keeps its letter the same way.
-  ScriptedDialogs dialogs;
-  Session session(dialogs);
-  QVERIFY(MoveDataRoot(session, 3));  // Ｅ, whose stick FOUR is out
+  // A letter held the way the drive dialog holds its data root's keeps it
+  // the same way.
+  disk::DriveLetterHold dataRootDrive(u'E');  // Ｅ, whose stick FOUR is out
   plugIn("FIVE", 81);
   QCOMPARE(disk::DriveRoot(u'E'), std::nullopt);
   QCOMPARE(disk::DriveRoot(u'F'), std::optional<QString>(media.path() + QStringLiteral("/FIVE")));

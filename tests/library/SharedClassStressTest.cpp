@@ -57,7 +57,7 @@ struct Computer {
   int k;
   QRandomGenerator random;
   ScriptedDialogs dialogs;
-  Session session{dialogs};
+  LibraryParts session{dialogs};
   int fd = -1;
   int counter = 0;
   QStringList mine;
@@ -174,10 +174,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   Computer c{args.value(0).toInt(), QRandomGenerator(args.value(3).toUInt())};
   c.fd = ::open(QFile::encodeName(args.value(2)).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (c.fd < 0) return 2;
-  InitClassNames(c.session.library);
-  c.session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
-  c.dialogs.answers = {true};
-  ChooseClass(c.session, 0);
+  OpenClass11(c.session);
   std::puts("ready");
   std::fflush(stdout);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(args.value(1).toInt());
@@ -239,11 +236,8 @@ void SharedClassStressTest::run(const QString& folder, const QString& otherCompu
   QDir().mkpath(drive.path() + QStringLiteral("/A_PIKORA/CLASS_11"));
   {
     ScriptedDialogs dialogs;
-    Session session{dialogs};
-    InitClassNames(session.library);
-    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
-    dialogs.answers = {true};
-    ChooseClass(session, 0);
+    LibraryParts session{dialogs};
+    OpenClass11(session);
     for (const QString& name : kShared)
       QCOMPARE(SaveStoryName(session.library, session.deck, dialogs, name), NameDialogStep::Close);
   }

@@ -2,8 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// A class folder CLASS_11 on a temporary drive C:, opened the way a child
-// opens it, with a story folder holding one file for every listed name.
+// A class folder CLASS_11 on a temporary drive C:, opened as choosing its
+// class button opens it, with a story folder holding one file for every
+// listed name.
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,9 +12,29 @@
 #include "library/StoryList.h"
 #include "platform/Disk.h"
 #include "platform/TextCodec.h"
-#include "shell/DataRoot.h"
-#include "shell/Session.h"
+#include "deck/DeckState.h"
+#include "library/LibraryState.h"
+#include "platform/Dialogs.h"
 #include "support/TestSupport.h"
+
+// The parts of a run the story list works on.
+struct LibraryParts {
+  explicit LibraryParts(Dialogs& dialogs) : dialogs(dialogs) {}
+  LibraryParts(const LibraryParts&) = delete;
+  LibraryParts& operator=(const LibraryParts&) = delete;
+  Dialogs& dialogs;
+  LibraryState library;
+  DeckState deck;
+};
+
+// Class 1年1組 of the data root on C:, opened as its class button opens it.
+// A test that holds a whole run opens it through the run's own procedure,
+// with an OpenClass11 of its own for that.
+inline void OpenClass11(LibraryParts& parts) {
+  InitClassNames(parts.library);
+  parts.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  OpenClass(parts.library, parts.deck, parts.library.dataRoot + QStringLiteral("CLASS_11"));
+}
 
 inline QByteArray Sjis(const QStringList& lines) {
   QByteArray bytes;
@@ -21,25 +42,22 @@ inline QByteArray Sjis(const QStringList& lines) {
   return bytes;
 }
 
-struct StoryClass {
+template <class Parts>
+struct StoryClassOf {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session session{dialogs};
+  Parts session{dialogs};
 
   // Menu.txt lists `names` (no names: no file); every name a folder can
   // carry has its folder with a card list. `letters`: the drives there are.
-  explicit StoryClass(const QStringList& names = {}, const QString& letters = QStringLiteral("C"))
+  explicit StoryClassOf(const QStringList& names = {}, const QString& letters = QStringLiteral("C"))
       : drives(letters) {
     QDir().mkpath(drives.c(QStringLiteral("A_PIKORA")));
     for (const QString& name : names) {
       if (!StoryNameProblem(name)) WriteHostFile(host(name + QStringLiteral("/CardData.txt")), " 1 \r\n");
     }
     if (!names.isEmpty()) WriteHostFile(host(QStringLiteral("Menu.txt")), Sjis(names));
-    InitClassNames(session.library);
-    session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
-    dialogs.answers = {true};
-    ChooseClass(session, 0);
-    dialogs.asked.clear();
+    OpenClass11(session);
   }
 
   static QString Folder() { return QStringLiteral("C:\\A_PIKORA\\CLASS_11\\"); }
@@ -56,3 +74,5 @@ struct StoryClass {
     return list;
   }
 };
+
+using StoryClass = StoryClassOf<LibraryParts>;

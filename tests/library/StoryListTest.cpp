@@ -93,7 +93,7 @@ void StoryListTest::readList() {
   QFETCH(QStringList, expected);
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session session(dialogs);
+  LibraryParts session(dialogs);
   if (exists) WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), file);
   session.library.storyNames = QStringList(100, QStringLiteral("old"));  // a list read before leaves nothing behind
   session.library.classFolder = StoryClass::Folder();  // the class folder, once chosen

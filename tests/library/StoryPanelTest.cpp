@@ -1,16 +1,14 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The story panel: the drawn list, picking a row with the mouse, the name
-// dialog and the panel's buttons in the main window.
+// The story panel: the drawn list, picking a row with the mouse and the
+// name dialog.
 
 #include <QtTest>
 
 #include "StoryClass.h"
 #include "library/StoryNameDialog.h"
 #include "library/StoryPanel.h"
-#include "shell/ClassPanel.h"
-#include "shell/MainWindow.h"
 
 namespace {
 
@@ -45,7 +43,6 @@ class StoryPanelTest : public QObject {
   void pickRow_data();
   void pickRow();
   void nameDialog();
-  void mainWindow();
 };
 
 void StoryPanelTest::rowText() {
@@ -196,46 +193,6 @@ void StoryPanelTest::nameDialog() {
   QVERIFY(!dialog.isVisible());
   QCOMPARE(c.snapshot(), before);
   QCOMPARE(c.session.library.storyNames.size(), 2);
-}
-
-void StoryPanelTest::mainWindow() {
-  TempDrives drives;
-  ScriptedDialogs dialogs;
-  Session session(dialogs);
-  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")),
-                Sjis({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
-  for (const char* name : {"A", "B", "C"})
-    WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
-  MainWindow form(session, QSize(1024, 768));
-  form.show();
-  dialogs.answers = {true};
-  form.classPanel->classButtons[0]->click();
-  QVERIFY(form.storyPanel->isVisible());
-
-  // A press on row 2 picks it; the buttons act on it.
-  QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(60, 215));
-  QCOMPARE(session.library.selectedStory, 1);
-  dialogs.inputs = {QStringLiteral("Z")};
-  dialogs.answers = {true};
-  form.storyPanel->renameButton->click();
-  QCOMPARE(session.library.storyNames[1], QStringLiteral("Z"));
-  dialogs.answers = {true};
-  form.storyPanel->deleteButton->click();
-  QCOMPARE(session.library.storyNames.size(), 2);
-  QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))),
-           Sjis({QStringLiteral("A"), QStringLiteral("C")}));
-
-  // "つくる" opens the one name dialog modally.
-  QTimer::singleShot(0, this, [&] {
-    StoryNameDialog* d = form.nameDialog();
-    d->nameBox->setText(QStringLiteral("いぬ"));
-    d->saveButton->click();
-    if (d->isVisible()) d->reject();
-  });
-  form.storyPanel->makeButton->click();
-  QCOMPARE(session.library.storyNames.size(), 3);
-  QCOMPARE(session.library.currentStoryName, QStringLiteral("いぬ"));
-  QCOMPARE(form.nameDialog()->nameBox->text(), QStringLiteral("いぬ"));
 }
 
 QTEST_MAIN(StoryPanelTest)

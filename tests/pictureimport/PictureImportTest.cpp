@@ -18,7 +18,9 @@
 namespace {
 
 struct BrowserFixture : EditorFixture {
-  PictureBrowser browser{session.editor, [this] { return session.library.exchangeDrive; }, dialogs, nullptr};
+  // The drive the exchange window last showed, where the browser starts.
+  QString exchangeDrive = QStringLiteral("D:\\");
+  PictureBrowser browser{session.editor, [this] { return exchangeDrive; }, dialogs, nullptr};
 
   BrowserFixture() {
     session.editor.cardOpen = true;
@@ -121,7 +123,7 @@ class PictureImportTest : public QObject {
   void missingDrivesAndNoFile() {
     BrowserFixture f;
     TempDrives d(QStringLiteral("CD"));
-    f.session.library.exchangeDrive = QStringLiteral("F:\\");  // not there
+    f.exchangeDrive = QStringLiteral("F:\\");  // not there
     const QImage before = f.session.editor.canvasImage.copy();
     f.browser.Open();
     QCOMPARE(f.dialogs.told, QStringList(3, QStringLiteral("フロッピーディスクをF:\\にセットしてください。")));

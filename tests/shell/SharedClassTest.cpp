@@ -13,6 +13,8 @@
 #include <cstdio>
 
 #include "../library/StoryClass.h"
+#include "shell/DataRoot.h"
+#include "shell/Session.h"
 #include "deck/CardFiles.h"
 #include "deck/CardList.h"
 #include "deck/CardOperations.h"
@@ -24,10 +26,23 @@
 #include "shell/ClassExchange.h"
 #include "platform/SharedLock.h"
 #include "shell/ClassFolderWatch.h"
-#include "shell/StripClicks.h"
+#include "drawing/StripClicks.h"
 #include "support/OtherComputer.h"
 
+// Class 1年1組 opened in a whole run as the child opens it: its button and はい.
+void OpenClass11(Session& session) {
+  InitClassNames(session.library);
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  ScriptedDialogs& dialogs = static_cast<ScriptedDialogs&>(session.dialogs);
+  dialogs.answers = {true};
+  ChooseClass(session, 0);
+  dialogs.asked.clear();
+}
+
 namespace {
+
+// The class in a whole run, with the folder watch and the exchange window's view.
+using SessionClass = StoryClassOf<Session>;
 
 QImage Paper() {
   QImage image(800, 600, QImage::Format_RGB32);
@@ -102,7 +117,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   return 0;
 }
 
-QStringList ListedNumbers(const StoryClass& c, const QString& story) {
+QStringList ListedNumbers(const SessionClass& c, const QString& story) {
   return QString::fromLatin1(ReadHostFile(c.host(story + QStringLiteral("/CardData.txt"))))
       .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
       .replaceInStrings(QStringLiteral(" "), QString());
@@ -132,7 +147,7 @@ void SharedClassTest::initTestCase() {
 // Both computers change one list; neither writes back a list it read before
 // the other's change.
 void SharedClassTest::listsMergeAcrossComputers() {
-  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("やま")});
+  SessionClass c({QStringLiteral("みんな"), QStringLiteral("うみ"), QStringLiteral("やま")});
   Session& session = c.session;
   // A new card is being drawn here while the other computer adds one.
   session.deck.currentCard = session.deck.cardCount();
@@ -178,7 +193,7 @@ void SharedClassTest::listsMergeAcrossComputers() {
 // A card open for drawing on another computer: not drawn here, not erased,
 // its story neither renamed nor thrown away; its other cards stay free.
 void SharedClassTest::cardDrawnElsewhereIsRefused() {
-  StoryClass c({QStringLiteral("みんな")});
+  SessionClass c({QStringLiteral("みんな")});
   Session& session = c.session;
   for (const char* text : {"いち", "に"}) {
     session.deck.currentCard = session.deck.cardCount();
@@ -279,7 +294,7 @@ void SharedClassTest::locksOfGoneComputersAreTakenOver() {
 // again there shows anew, the story in hand thrown away there is closed
 // with a message.
 void SharedClassTest::windowFollowsFolder() {
-  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
+  SessionClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
   Session& session = c.session;
   QWidget window;
   ClassFolderWatch watch(session, &window, [] { return false; });
@@ -320,7 +335,7 @@ void SharedClassTest::windowFollowsFolder() {
 // A message up on one computer holds no list lock: the other computer makes
 // a story meanwhile, well within the wait for the lock.
 void SharedClassTest::noWaitUnderTheListLock() {
-  StoryClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
+  SessionClass c({QStringLiteral("みんな"), QStringLiteral("うみ")});
   Session& session = c.session;
   QStringList madeElsewhere;
   int made = 0;
@@ -347,7 +362,7 @@ void SharedClassTest::noWaitUnderTheListLock() {
 // after it opened is an existing story for ＜＜＜, with the newer-work
 // question; a story with a card drawn elsewhere is not copied over.
 void SharedClassTest::exchangeFollowsClassFolder() {
-  StoryClass c({QStringLiteral("みんな")}, QStringLiteral("CD"));
+  SessionClass c({QStringLiteral("みんな")}, QStringLiteral("CD"));
   const QString stick = c.drives.root(u'D');
   WriteHostFile(stick + QStringLiteral("/Menu.txt"), Sjis({QStringLiteral("そら"), QStringLiteral("みんな")}));
   const QDateTime old = QDateTime::currentDateTime().addDays(-3);

@@ -1,7 +1,9 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Start-up, layouts, palette, data root, class selection and quitting.
+// Start-up, layouts, palette, data root, class selection and quitting, and
+// the wiring between the parts: the screen following the editor, the story
+// panel in the window, the exchange window's view of the class.
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,10 +19,17 @@
 #include <QTest>
 #include <QTimer>
 
+#include "drawing/Canvas.h"
 #include "drawing/CanvasView.h"
+#include "drawing/StripClicks.h"
+#include "drawing/ToolActions.h"
+#include "exchange/StoryExchange.h"
+#include "library/StoryNameDialog.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "platform/QtDialogs.h"
+#include "platform/RemovableDrives.h"
+#include "shell/ClassExchange.h"
 #include "shell/ClassPanel.h"
 #include "shell/DataRoot.h"
 #include "shell/MainWindow.h"
@@ -29,6 +38,22 @@
 #include "shell/Session.h"
 #include "shell/Startup.h"
 #include "support/TestSupport.h"
+
+namespace {
+
+// A story folder of `cards` cards, each file holding its kind and `mark`.
+void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
+  QByteArray list;
+  for (int n = 1; n <= cards; ++n) {
+    const QString stem = folder + QStringLiteral("/Card_%1").arg(n, 2, 10, QLatin1Char('0'));
+    for (const char* kind : {".PNG:png", ".BMP:bmp", ".txt:text", "_x.wav:wav"})
+      WriteHostFile(stem + QString::fromLatin1(kind).section(u':', 0, 0), QByteArray(kind).split(':')[1] + mark);
+    list += " " + QByteArray::number(n) + " \r\n";
+  }
+  WriteHostFile(folder + QStringLiteral("/CardData.txt"), list);
+}
+
+}  // namespace
 
 class ShellTest : public QObject {
   Q_OBJECT
@@ -45,6 +70,9 @@ class ShellTest : public QObject {
   void quitting();
   void controlsCarryTheirNames();
   void windowPassesClicksToEachPart();
+  void screenFollowsTheEditor();
+  void storyPanelInTheWindow();
+  void classExchangeFollowsCopy();
   void messageBoxesBreakBetweenWords();
 };
 
@@ -232,6 +260,7 @@ void ShellTest::driveDialogMovesDataRoot() {
   QVERIFY(!InstanceLock::Acquire(QStringLiteral("D:\\A_PIKORA\\")));
   QVERIFY(InstanceLock::Acquire(QStringLiteral("C:\\A_PIKORA\\")));
   QCOMPARE(session.library.dataRoot, QStringLiteral("D:\\A_PIKORA\\"));
+  QCOMPARE(session.dataRootDrive.letter(), QChar(u'D'));  // a stick there keeps the letter
   QCOMPARE(form.classPanel->dataRootLabel->text(), QStringLiteral("D:\\A_PIKORA\\"));
   QVERIFY(QFileInfo(drives.root(u'D') + QStringLiteral("/A_PIKORA")).isDir());
   // The dialog is kept, so it is the same window next time.
@@ -355,6 +384,131 @@ void ShellTest::windowPassesClicksToEachPart() {
   QVERIFY(next.drawing.IsOpen());
   QCOMPARE(next.editor.canvasImage.pixel(400, 300), qRgb(255, 0, 0));
   QCOMPARE(next.editor.canvasImage.pixel(401, 300), qRgb(255, 255, 255));
+}
+
+// The screen follows the editor: a card opened shows the canvas, "文記入"
+// swaps the text box and the picture each time, another tool, "はくし" and
+// "はじめから" bring the picture back, the swatch and the erasers leave it
+// as it is, and drawing ended shows the stories again.
+void ShellTest::screenFollowsTheEditor() {
+  TempDrives drives;
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  StartSession(session);
+  LayOutSession(session, QSize(1024, 768));
+  dialogs.answers = {true};
+  ChooseClass(session, 0);
+  const auto shown = [&] { return session.screen.current(); };
+  QVERIFY(shown() == Screen::Stories);
+  QVERIFY(session.drawing.Start());
+  QVERIFY(shown() == Screen::Drawing);
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  QVERIFY(shown() == Screen::CardText);
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  QVERIFY(shown() == Screen::Drawing);
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  ChooseEraser(session.editor, Tool::SmallEraser);
+  ChooseFillColour(session.editor, [] {});
+  QVERIFY(shown() == Screen::CardText);
+  ChooseTool(session.editor, dialogs, Tool::MediumBrush);
+  QVERIFY(shown() == Screen::Drawing);
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  dialogs.answers = {true};
+  BlankPaper(session.editor, session.deck, dialogs);
+  QVERIFY(shown() == Screen::Drawing);
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  dialogs.answers = {true};
+  QVERIFY(session.drawing.StartOver());
+  QVERIFY(shown() == Screen::Drawing);
+  QVERIFY(session.drawing.Finish());
+  QVERIFY(shown() == Screen::Stories);
+  // A card opened from the strip, the one just saved.
+  CardStripMouseDown(session.drawing, session.editor, session.deck, dialogs, QPointF(60, 50));
+  QVERIFY(session.drawing.IsOpen());
+  QVERIFY(shown() == Screen::Drawing);
+}
+
+// The story panel's buttons in the main window act on the row picked with
+// the mouse; "つくる" opens the one name dialog modally.
+void ShellTest::storyPanelInTheWindow() {
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "A\r\nB\r\nC\r\n");
+  for (const char* name : {"A", "B", "C"})
+    WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
+  MainWindow form(session, QSize(1024, 768));
+  form.show();
+  dialogs.answers = {true};
+  form.classPanel->classButtons[0]->click();
+  QVERIFY(form.storyPanel->isVisible());
+
+  // A press on row 2 picks it; the buttons act on it.
+  QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(60, 215));
+  QCOMPARE(session.library.selectedStory, 1);
+  dialogs.inputs = {QStringLiteral("Z")};
+  dialogs.answers = {true};
+  form.storyPanel->renameButton->click();
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("Z"));
+  dialogs.answers = {true};
+  form.storyPanel->deleteButton->click();
+  QCOMPARE(session.library.storyNames.size(), 2);
+  QCOMPARE(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt"))), QByteArray("A\r\nC\r\n"));
+
+  // "つくる"
+  QTimer::singleShot(0, this, [&] {
+    StoryNameDialog* d = form.nameDialog();
+    d->nameBox->setText(QStringLiteral("いぬ"));
+    d->saveButton->click();
+    if (d->isVisible()) d->reject();
+  });
+  form.storyPanel->makeButton->click();
+  QCOMPARE(session.library.storyNames.size(), 3);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(form.nameDialog()->nameBox->text(), QStringLiteral("いぬ"));
+}
+
+void ShellTest::classExchangeFollowsCopy() {
+  // The program's own host: the class's story panel and the deck on show
+  // follow a copy into the class.
+  TempDrives drives(QStringLiteral("CD"));
+  disk::testing::SetMountTable([] { return QByteArray(); }, {QStringLiteral("/nowhere")});
+  const QString cls = drives.c(QStringLiteral("A_PIKORA/CLASS_11/"));
+  WriteHostFile(cls + QStringLiteral("Menu.txt"), "kaeru\r\n");
+  MakeStory(cls + QStringLiteral("kaeru"), 1, "old");
+  MakeStory(drives.root(u'D') + QStringLiteral("/kaeru"), 3, "new");
+  MakeStory(drives.root(u'D') + QStringLiteral("/kame"), 1);
+  WriteHostFile(drives.root(u'D') + QStringLiteral("/Menu.txt"), "kame\r\nkaeru\r\n");
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  InitClassNames(session.library);
+  session.library.dataRoot = QStringLiteral("C:\\A_PIKORA\\");
+  dialogs.answers = {true};
+  ChooseClass(session, 0);
+  QCOMPARE(session.deck.cardCount(), 1);
+  const QImage panelBefore = session.library.storyListImage.copy();
+  QSignalSpy redrawn(&session.library, &Notifier::surfaceChanged);
+
+  ClassExchange host(session.library, session.deck, dialogs);
+  StoryExchange x(host);
+  x.Load();
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);  // "kame", a new story
+  QCOMPARE(session.library.storyNames.size(), 2);
+  QCOMPARE(session.library.storyNames[1], QStringLiteral("kame"));
+  QVERIFY(redrawn.count() > 0);
+  QVERIFY(session.library.storyListImage != panelBefore);
+  QCOMPARE(session.deck.cardCount(), 1);  // the story on show is still kaeru
+
+  // The story on show is replaced: its deck is read again.
+  x.PressList(StoryExchange::DriveSide, 3 + 21 + 5);
+  dialogs.answers = {true};
+  QCOMPARE(x.CopyToClass(), ExchangeOutcome::Copied);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("kaeru"));
+  QCOMPARE(session.deck.cardCount(), 3);
+  QCOMPARE(session.deck.cardText, QStringLiteral("textnew\r\n"));
+  disk::testing::SetMountTable({});
 }
 
 // The longest messages in real boxes over the small layout's window: every

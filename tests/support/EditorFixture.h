@@ -2,27 +2,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
-// A started program without its main window: state, palette and the
-// surfaces of the large layout, drives in temporary folders.
+// The picture editor as the program's start-up sets it up, without the main
+// window: its state with the palette, the canvas of the large layout, the
+// deck it draws into and the card open for drawing, drives in temporary
+// folders.
 
 #include <QColor>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 
+#include "deck/DeckState.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingSession.h"
-#include "shell/Session.h"
-#include "shell/Startup.h"
+#include "drawing/EditorState.h"
 #include "support/TestSupport.h"
+
+// The parts of a run the editor works on.
+struct EditorParts {
+  explicit EditorParts(Dialogs& dialogs) : dialogs(dialogs) {}
+  EditorParts(const EditorParts&) = delete;
+  EditorParts& operator=(const EditorParts&) = delete;
+  Dialogs& dialogs;
+  DeckState deck;
+  EditorState editor;
+  DrawingSession drawing{editor, deck, dialogs};
+};
 
 struct EditorFixture {
   TempDrives drives;
   ScriptedDialogs dialogs;
-  Session session{dialogs};
+  EditorParts session{dialogs};
 
   EditorFixture() {
-    StartSession(session);
-    LayOutSession(session, QSize(1024, 768));
+    QDir().mkpath(drives.c(QStringLiteral("A_PIKORA")));
+    LayOutCanvas(session.editor, kCanvasPanelSize);
     session.deck.storyFolder = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\うみ\\");
     // The canvas and its history, as opening a card makes them.
     StartPictureHistory(session.editor);

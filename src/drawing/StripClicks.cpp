@@ -1,13 +1,12 @@
 // SPDX-FileCopyrightText: 2026 pikorama contributors
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "shell/StripClicks.h"
+#include "drawing/StripClicks.h"
 
 #include "deck/CardOperations.h"
 #include "deck/CardStrip.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingSession.h"
-#include "library/StoryList.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ void CardStripMouseDown(DrawingSession& drawing, EditorState& editor, DeckState&
     return;
   }
   // Without a story the card files would land in the class folder.
-  if (!StorySelected(deck)) {
+  if (!HasStory(deck)) {
     dialogs.Beep();
     return;
   }

@@ -12,13 +12,18 @@
 #include <QTest>
 #include <cstdio>
 
-#include "DeckStory.h"
+#include "deck/DeckStory.h"
+#include "shell/Session.h"
 #include "deck/SharedDeck.h"
 #include "platform/Imaging.h"
 #include "recovery/DrawingRecovery.h"
 #include "support/OtherComputer.h"
 
 namespace {
+
+// The story in a whole run: the recovery file follows the editor as the
+// program wires it.
+using SessionStory = StoryOf<Session>;
 
 // The other computer: holds the card lock file argv[2] until its input closes.
 int RunAsOtherComputer(int argc, char** argv) {
@@ -30,7 +35,7 @@ int RunAsOtherComputer(int argc, char** argv) {
   return 0;
 }
 
-void OpenAndDraw(DeckStory& story, int position) {
+void OpenAndDraw(SessionStory& story, int position) {
   Session& s = story.session;
   QVERIFY(s.drawing.OpenAt(position));
   QPainter(&s.editor.canvasImage).fillRect(s.editor.canvasOffsetX, s.editor.canvasOffsetY, 400, 300, Qt::red);
@@ -39,7 +44,7 @@ void OpenAndDraw(DeckStory& story, int position) {
 
 // While this computer slept past the stale period, the other computer moved
 // its stale lock file of card 1 away, took the lock and saved its own card 1.
-std::unique_ptr<OtherComputer> TakeOverCard1(DeckStory& story) {
+std::unique_ptr<OtherComputer> TakeOverCard1(SessionStory& story) {
   QFile::remove(story.host(QStringLiteral("Card_01.~pikorama-lock")));
   auto other = std::make_unique<OtherComputer>(QStringLiteral("pc-b"), QStringList{CardLockFile(kStory, 1)});
   if (other->readLine() != u"held") return nullptr;
@@ -72,7 +77,7 @@ class SharedCardSaveTest : public QObject {
 
 void SharedCardSaveTest::cardTakenOverIsNotWrittenOver() {
   {
-    DeckStory story({1, 2});
+    SessionStory story({1, 2});
     OpenAndDraw(story, 0);
     const auto other = TakeOverCard1(story);
     QVERIFY(other);
@@ -92,7 +97,7 @@ void SharedCardSaveTest::cardTakenOverIsNotWrittenOver() {
   // also after another card is drawn and saved.
   QList<int> thirty;
   for (int n = 1; n <= kMaxCards; ++n) thirty.append(n);
-  DeckStory story(thirty);
+  SessionStory story(thirty);
   OpenAndDraw(story, 0);
   const auto other = TakeOverCard1(story);
   QVERIFY(other);
@@ -116,7 +121,7 @@ void SharedCardSaveTest::storyGoneElsewhereGetsNoFolder() {
   // there (its folder first moved to the hidden deleted name).
   for (const bool renamed : {true, false}) {
     {
-      DeckStory story({1});
+      SessionStory story({1});
       OpenAndDraw(story, renamed ? 1 : 0);
       const QString moved = story.drives.c(QStringLiteral("A_PIKORA/CLASS_11/") +
                                            (renamed ? QStringLiteral("とら") : QStringLiteral(".pikorama-deleted-x1y2z3w4")));
