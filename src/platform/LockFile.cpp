@@ -3,7 +3,6 @@
 
 #include "platform/LockFile.h"
 
-#include <QRandomGenerator>
 #include <QString>
 #include <QSysInfo>
 
@@ -14,13 +13,6 @@
 #include <cerrno>
 
 namespace lockfile {
-
-QByteArray RandomText(int length) {
-  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  QByteArray text(length, 'x');
-  for (char& c : text) c = kChars[QRandomGenerator::global()->bounded(62)];
-  return text;
-}
 
 namespace {
 

@@ -17,8 +17,6 @@ namespace lockfile {
 
 using Clock = std::chrono::steady_clock;
 
-QByteArray RandomText(int length);
-
 // This computer as its locks name it (host name, boot id, PID namespace).
 QByteArray ThisComputer();
 

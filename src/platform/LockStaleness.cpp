@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "platform/BusyRetry.h"
+#include "platform/HiddenNames.h"
 
 namespace lockfile {
 
@@ -64,6 +65,10 @@ namespace {
 // A busy lock file (BusyRetry.h) is waited on this long at most.
 constexpr std::chrono::milliseconds kBusyBound{500};
 
+// The random part of a lock's name while it is taken over: seven of 36
+// characters, no fewer names than six of upper and lower case gave.
+constexpr int kAsideLength = 7;
+
 void RemoveAside(const QByteArray& aside) {
   if (disk::RetryWhileBusy([&] { return ::unlink(aside.constData()); }, kBusyBound) != 0 && errno != ENOENT)
     ::rmdir(aside.constData());  // a folder left as a lock
@@ -101,7 +106,7 @@ void PutBack(const QByteArray& aside, const QByteArray& path, const Seen& moved)
 }  // namespace
 
 bool TakeAway(const QByteArray& path, const Seen& judged) {
-  const QByteArray aside = path + '-' + RandomText(6);
+  const QByteArray aside = path + '-' + disk::RandomNamePart(kAsideLength).toLatin1();
   if (disk::RetryWhileBusy([&] { return ::rename(path.constData(), aside.constData()); }, kBusyBound) != 0)
     return errno == ENOENT;
   const auto moved = ReadLock(aside);

@@ -18,6 +18,7 @@
 
 #include "platform/BusyRetry.h"
 #include "platform/Disk.h"
+#include "platform/HiddenNames.h"
 #include "platform/LockFile.h"
 #include "platform/LockRenewal.h"
 #include "platform/LockStaleness.h"
@@ -27,6 +28,10 @@ using namespace lockfile;
 namespace {
 
 constexpr char kMark[] = ".~pikorama-lock";
+
+// A holder's token in the lock file's text: fourteen of 36 characters, no
+// fewer tokens than twelve of upper and lower case gave.
+constexpr int kTokenLength = 14;
 
 std::optional<QByteArray> HostFile(const QString& lockFile) {
   const auto host = disk::HostPath(lockFile);
@@ -52,7 +57,7 @@ std::unique_ptr<SharedLock> SharedLock::Take(const QString& lockFile, Duration s
     const auto started = Clock::now();
     const int fd = ::open(path->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      const QByteArray token = RandomText(12);
+      const QByteArray token = disk::RandomNamePart(kTokenLength).toLatin1();
       const QByteArray content = Content(token, 0);
       const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
       if (::close(fd) != 0 || !written) {
@@ -128,7 +133,7 @@ QString SharedLock::LockFileFor(const QString& folderText, const QString& name) 
 }
 
 bool SharedLock::IsLockName(const QString& fileName) {
-  static const QRegularExpression re(QStringLiteral("\\.~pikorama-lock(-[A-Za-z0-9]{6})?$"));
+  static const QRegularExpression re(QStringLiteral("\\.~pikorama-lock(-[A-Za-z0-9]{6,7})?$"));
   return re.match(fileName).hasMatch();
 }
 
