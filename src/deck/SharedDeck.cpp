@@ -3,7 +3,6 @@
 
 #include "deck/SharedDeck.h"
 
-#include <QRandomGenerator>
 #include <QSet>
 #include <chrono>
 #include <thread>
@@ -12,11 +11,15 @@
 #include "deck/CardList.h"
 #include "deck/CardStrip.h"
 #include "platform/Disk.h"
+#include "platform/HiddenNames.h"
 #include "deck/StoryFiles.h"
 
 namespace {
 
 const QString kNewCardPrefix = QStringLiteral("NewCard-");
+// The random part after it: seven of 36 characters, more names than a
+// random 32-bit number gave.
+constexpr int kNewCardNameLength = 7;
 
 // The card at currentCard as a card number, 0 for the new card (or none).
 int CurrentNumber(const DeckState& deck) { return deck.numberAt(deck.currentCard); }
@@ -161,7 +164,7 @@ DrawingLock LockCardForDrawing(DeckState& deck) {
     // story is in use. A folder that cannot hold it does not stop drawing.
     deck.drawingLock = SharedLock::Take(
         SharedLock::LockFileFor(deck.storyFolder,
-                                kNewCardPrefix + QString::number(QRandomGenerator::global()->generate(), 36)),
+                                kNewCardPrefix + disk::RandomNamePart(kNewCardNameLength)),
         SharedLock::kCardStale, SharedLock::Duration(0));
     return DrawingLock::Taken;
   }

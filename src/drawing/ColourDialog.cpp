@@ -55,19 +55,20 @@ ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(paren
   QPalette pal = palette();
   pal.setColor(QPalette::Window, kDialogFace);
   setPalette(pal);
-  // Sizes as designed in twips, 15 to a pixel: client 8040 x 7485.
-  setFixedSize(536, 499);
+  // The client area as designed.
+  setFixedSize(Twips(0, 0, 8040, 7485).size());
 
   cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
   cancelButton->setObjectName(QStringLiteral("Command1"));
   cancelButton->setAccessibleName(cancelButton->text());
-  cancelButton->setGeometry(0, 0, 97, 25);
+  cancelButton->setGeometry(Twips(0, 0, 1455, 375));
   cancelButton->setFont(Gothic(9));
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);  // the colour stays
 
   grid = new PicturePanel(QStringLiteral("Picture1"), kDialogFace, this);
-  grid->setGeometry(0, 28, 533, 467);
-  grid_ = QImage(533, 467, QImage::Format_RGB32);
+  const QRect gridPlace = Twips(0, 420, 7995, 7005);
+  grid->setGeometry(gridPlace);
+  grid_ = QImage(gridPlace.size(), QImage::Format_RGB32);
   grid_.fill(kDialogFace);
   DrawPaletteGrid(grid_, editor_.palette);
   ++gridDrawings_;

@@ -18,12 +18,6 @@
 
 namespace {
 
-// A designed place in twips, 15 to a pixel.
-QRect Twips(int left, int top, int width, int height) {
-  const auto px = [](int twips) { return int(RoundHalfEven(twips / 15.0)); };
-  return {px(left), px(top), px(width), px(height)};
-}
-
 const QColor kPanelColour(255, 255, 192);
 const QColor kToolLit(0, 255, 16);
 const QColor kToolPlain(192, 255, 192);

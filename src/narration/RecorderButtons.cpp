@@ -21,12 +21,6 @@ constexpr int kBarTop = kRowTop + kRowHeight + 30;
 constexpr int kBarWidth = 2685;
 constexpr int kBarHeight = 195;
 
-int Px(int twips) { return int(RoundHalfEven(twips / 15.0)); }
-
-QRect Twips(int left, int top, int width, int height) {
-  return {Px(left), Px(top), Px(width), Px(height)};
-}
-
 const QColor kRecordFace(255, 128, 128);
 const QColor kFace(192, 255, 192);
 constexpr double kPoints = 9;

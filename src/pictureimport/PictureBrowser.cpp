@@ -14,12 +14,6 @@
 
 namespace {
 
-// A designed place in twips, 15 to a pixel.
-QRect Twips(int left, int top, int width, int height) {
-  const auto px = [](int twips) { return int(RoundHalfEven(twips / 15.0)); };
-  return {px(left), px(top), px(width), px(height)};
-}
-
 const QColor kWindowFace(212, 208, 200);
 
 }  // namespace

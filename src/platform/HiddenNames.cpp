@@ -16,13 +16,6 @@ const QString kMark = QStringLiteral(".pikorama-");
 const QString kDeleted = QStringLiteral(".pikorama-deleted-");
 constexpr int kRandomLength = 8;
 
-QString RandomPart() {
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  QString part(kRandomLength, u'x');
-  for (QChar& c : part) c = QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
-  return part;
-}
-
 bool IsRandomPart(QStringView part) {
   if (part.size() != kRandomLength) return false;
   for (const QChar c : part)
@@ -31,6 +24,13 @@ bool IsRandomPart(QStringView part) {
 }
 
 }  // namespace
+
+QString RandomNamePart(int length) {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  QString part(length, u'x');
+  for (QChar& c : part) c = QLatin1Char(kChars[QRandomGenerator::global()->bounded(36)]);
+  return part;
+}
 
 // Temporary files as earlier versions named them, beside the target
 // ("Menu.txt.~pikorama-Ab12Cd") or on their own (".pikorama-Ab12Cd",
@@ -47,7 +47,7 @@ bool IsHiddenName(QStringView name) {
   return name.startsWith(kMark) || IsEarlierTempName(name) || SharedLock::IsLockName(name.toString());
 }
 
-QString NewTempName() { return kMark + RandomPart() + QStringLiteral(".tmp"); }
+QString NewTempName() { return kMark + RandomNamePart(kRandomLength) + QStringLiteral(".tmp"); }
 
 bool IsTempName(QStringView name) {
   return (name.startsWith(kMark) && name.endsWith(u".tmp") &&
@@ -55,7 +55,7 @@ bool IsTempName(QStringView name) {
          IsEarlierTempName(name);
 }
 
-QString NewDeletedFolderName() { return kDeleted + RandomPart(); }
+QString NewDeletedFolderName() { return kDeleted + RandomNamePart(kRandomLength); }
 
 bool IsDeletedFolderName(QStringView name) {
   return name.startsWith(kDeleted) && IsRandomPart(name.mid(kDeleted.size()));

@@ -13,6 +13,12 @@
 
 namespace disk {
 
+// A random part of a name or token: `length` lower-case letters and digits,
+// new at every call. Names match without regard to letter case (on a USB
+// stick or a Windows share as well), so a name may never rely on it; the
+// same 36 characters are safe in every file name.
+QString RandomNamePart(int length);
+
 // True for every name that is the program's own working file or folder,
 // and for the lock files of a shared folder.
 bool IsHiddenName(QStringView name);

@@ -32,7 +32,8 @@
 //
 // Lock files are named "<name>.~pikorama-lock" beside the file or card they
 // guard; a lock taken over passes for a moment through
-// "<name>.~pikorama-lock-XXXXXX". Listings never show either (Disk.h).
+// "<name>.~pikorama-lock-xxxxxxx" (six letters and digits from earlier
+// versions). Listings never show either (Disk.h).
 
 #include <QString>
 #include <QStringList>
