@@ -65,10 +65,10 @@ std::optional<QString> CardText(const QString& file) {
   return lines->join(u'\n');
 }
 
-// The narration's samples at kSpeechRate; empty for none, nothing when the
-// file is there but cannot be read.
+// The samples of a narration that is there, at kSpeechRate; nothing when
+// it cannot be read (not a plain file, or no sound in it).
 std::optional<std::vector<int16_t>> NarrationSamples(media::Module& media, const QString& file) {
-  if (!disk::FileExists(file)) return std::vector<int16_t>();
+  if (!disk::FileExists(file)) return std::nullopt;
   const std::optional<QString> hostPath = disk::HostPath(file);
   if (!hostPath) return std::nullopt;
   const std::optional<media::WaveInfo> info = media.ProbeWave(*hostPath);
