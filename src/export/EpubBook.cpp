@@ -3,7 +3,6 @@
 
 #include "export/EpubBook.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QUuid>
