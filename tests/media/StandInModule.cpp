@@ -22,6 +22,7 @@ class StandIn : public media::Module {
   std::optional<std::vector<int16_t>> ReadWave(const QString&, int, qint64) override { return std::nullopt; }
   bool CanEncode(const media::VideoFormat&) override { return false; }
   std::unique_ptr<media::VideoEncoder> StartVideo(const media::VideoFormat&) override { return nullptr; }
+  media::SpeechResult EncodeSpeech(const std::vector<int16_t>&, int, const std::atomic<bool>*) override { return {}; }
 };
 
 }  // namespace

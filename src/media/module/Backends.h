@@ -8,6 +8,7 @@
 //   Resampling.cpp  libsamplerate: rate conversion and float to 16-bit
 //   WaveFiles.cpp   libsndfile: wave files in memory and on disk
 //   GstVideo.cpp    GStreamer: the encoders, from a VideoFormat
+//   Speech.cpp      a narration as AAC in MP4, through those encoders
 
 #include "media/Media.h"
 
@@ -36,5 +37,7 @@ std::optional<std::vector<float>> ReadMonoWaveFile(const QString& hostPath, int*
 // ---- GStreamer ----
 bool GstCanEncode(const VideoFormat& format);
 std::unique_ptr<VideoEncoder> StartGstEncoder(const VideoFormat& format);
+// A narration as AAC in an MP4 file, with its length as the file says.
+SpeechResult EncodeSpeechAac(const std::vector<int16_t>& samples, int sampleRate, const std::atomic<bool>* stop);
 
 }  // namespace media

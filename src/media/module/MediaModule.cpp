@@ -49,6 +49,11 @@ class MediaModule : public Module {
   bool CanEncode(const VideoFormat& format) override { return GstCanEncode(format); }
 
   std::unique_ptr<VideoEncoder> StartVideo(const VideoFormat& format) override { return StartGstEncoder(format); }
+
+  SpeechResult EncodeSpeech(const std::vector<int16_t>& samples, int sampleRate,
+                            const std::atomic<bool>* stop) override {
+    return EncodeSpeechAac(samples, sampleRate, stop);
+  }
 };
 
 }  // namespace
