@@ -97,6 +97,21 @@ class VideoEncoder {
   virtual std::optional<QByteArray> Finish(const std::atomic<bool>* cancel) = 0;
 };
 
+// A narration encoded for an ePub book: AAC in an MP4 file (audio/mp4).
+struct SpeechResult {
+  enum class Outcome {
+    Encoded,         // `bytes` hold the whole file
+    Stopped,         // `stop` was set; nothing made
+    EncoderMissing,  // the AAC encoder or the MP4 writer is not installed
+    Failed,          // the encoder failed
+  };
+  Outcome outcome = Outcome::Failed;
+  QByteArray bytes;
+  // The sound's length as the file's header says it, in seconds: what a
+  // reader plays, the encoder's short lead-in of silence included.
+  double seconds = 0;
+};
+
 class Module {
  public:
   virtual std::unique_ptr<Microphone> OpenMicrophone() = 0;
@@ -113,6 +128,10 @@ class Module {
   virtual bool HasElements(const std::vector<const char*>& names) = 0;
   // Nothing when the pipeline cannot be started.
   virtual std::unique_ptr<VideoEncoder> StartVideo(const VideoFormat& format) = 0;
+  // Mono 16-bit samples at `sampleRate` as an AAC sound in an MP4 file;
+  // `stop` set from another thread ends it soon.
+  virtual SpeechResult EncodeSpeech(const std::vector<int16_t>& samples, int sampleRate,
+                                    const std::atomic<bool>* stop) = 0;
 
  protected:
   ~Module() = default;

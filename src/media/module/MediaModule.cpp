@@ -19,12 +19,14 @@
 #include <QFile>
 #include <QMediaDevices>
 #include <QMediaPlayer>
+#include <QString>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iterator>
 #include <mutex>
+#include <utility>
 
 #include <samplerate.h>
 #include <sndfile.h>
@@ -295,6 +297,117 @@ class GstVideoEncoder : public VideoEncoder {
   bool failed_ = false;
 };
 
+// ---- narrations for ePub books (GStreamer) -------------------------------
+//
+// A narration as AAC in an MP4 file. The encoder puts a lead-in of silence
+// (its 1024 priming samples) before the sound and fills its last block; the
+// length a reader plays, lead-in and all, is read back from the file's own
+// header.
+
+const char* const kSpeechElements[] = {"appsrc", "audioconvert", "avenc_aac", "mp4mux", "appsink"};
+
+// The movie header's length in seconds ("mvhd" inside "moov"), 0 when the
+// file has none.
+double MovieSeconds(const QByteArray& file) {
+  auto u32 = [&](qint64 at) {
+    const auto* p = reinterpret_cast<const uchar*>(file.constData() + at);
+    return (quint64(p[0]) << 24) | (quint64(p[1]) << 16) | (quint64(p[2]) << 8) | quint64(p[3]);
+  };
+  auto find = [&](qint64 from, qint64 end, const char* type) -> std::pair<qint64, qint64> {
+    for (qint64 at = from; at + 8 <= end;) {
+      const qint64 size = qint64(u32(at));
+      if (size < 8 || at + size > end) return {-1, -1};
+      if (std::memcmp(file.constData() + at + 4, type, 4) == 0) return {at + 8, at + size};
+      at += size;
+    }
+    return {-1, -1};
+  };
+  const auto [moov, moovEnd] = find(0, file.size(), "moov");
+  if (moov < 0) return 0;
+  const auto [mvhd, mvhdEnd] = find(moov, moovEnd, "mvhd");
+  if (mvhd < 0 || mvhdEnd - mvhd < 32) return 0;
+  const bool wide = file.at(mvhd) == 1;
+  const quint64 scale = u32(mvhd + (wide ? 20 : 12));
+  const quint64 duration = wide ? (u32(mvhd + 24) << 32) | u32(mvhd + 28) : u32(mvhd + 16);
+  return scale ? double(duration) / double(scale) : 0;
+}
+
+SpeechResult EncodeSpeechWithGStreamer(const std::vector<int16_t>& samples, int sampleRate,
+                                       const std::atomic<bool>* stop) {
+  SpeechResult result;
+  auto stopped = [&] { return stop && stop->load(); };
+  for (const char* name : kSpeechElements) {
+    GstElementFactory* factory = gst_element_factory_find(name);
+    if (!factory) {
+      result.outcome = SpeechResult::Outcome::EncoderMissing;
+      return result;
+    }
+    gst_object_unref(factory);
+  }
+  const QByteArray description =
+      QStringLiteral("appsrc name=speech format=time caps=audio/x-raw,format=S16LE,rate=%1,channels=1,"
+                     "layout=interleaved ! audioconvert ! avenc_aac bitrate=64000 "
+                     "! mp4mux faststart=true ! appsink name=out sync=false")
+          .arg(sampleRate)
+          .toUtf8();
+  GError* error = nullptr;
+  GstElement* pipeline = gst_parse_launch(description.constData(), &error);
+  if (error) {
+    g_error_free(error);
+    if (pipeline) gst_object_unref(pipeline);
+    return result;
+  }
+  if (!pipeline) return result;
+  GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "speech");
+  GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+  GstBus* bus = gst_element_get_bus(pipeline);
+  Output output;
+  auto finish = [&](SpeechResult::Outcome outcome) {
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    if (source) gst_object_unref(source);
+    if (sink) gst_object_unref(sink);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline);
+    result.outcome = outcome;
+    if (outcome == SpeechResult::Outcome::Encoded) {
+      result.bytes = std::move(output.bytes);
+      result.seconds = MovieSeconds(result.bytes);
+    }
+    return result;
+  };
+  if (!source || !sink) return finish(SpeechResult::Outcome::Failed);
+  GstAppSinkCallbacks callbacks{};
+  callbacks.new_sample = OnSample;
+  gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, &output, nullptr);
+  if (gst_element_set_state(pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+    return finish(SpeechResult::Outcome::Failed);
+
+  // A second of sound at a time, so a stop is seen soon.
+  const size_t chunk = size_t(sampleRate);
+  for (size_t first = 0; first < samples.size(); first += chunk) {
+    if (stopped()) return finish(SpeechResult::Outcome::Stopped);
+    const size_t count = std::min(chunk, samples.size() - first);
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, count * sizeof(int16_t), nullptr);
+    gst_buffer_fill(buffer, 0, samples.data() + first, count * sizeof(int16_t));
+    GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(first, GST_SECOND, guint64(sampleRate));
+    GST_BUFFER_DURATION(buffer) =
+        gst_util_uint64_scale(first + count, GST_SECOND, guint64(sampleRate)) - GST_BUFFER_PTS(buffer);
+    if (gst_app_src_push_buffer(GST_APP_SRC(source), buffer) != GST_FLOW_OK)
+      return finish(SpeechResult::Outcome::Failed);
+  }
+  gst_app_src_end_of_stream(GST_APP_SRC(source));
+  for (;;) {
+    if (stopped()) return finish(SpeechResult::Outcome::Stopped);
+    GstMessage* message =
+        gst_bus_timed_pop_filtered(bus, 50 * GST_MSECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    if (!message) continue;
+    const bool ended = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    gst_message_unref(message);
+    if (!ended || output.bytes.isEmpty()) return finish(SpeechResult::Outcome::Failed);
+    return finish(SpeechResult::Outcome::Encoded);
+  }
+}
+
 // ---- the module ----------------------------------------------------------
 
 class MediaModule : public Module {
@@ -384,6 +497,12 @@ class MediaModule : public Module {
     auto encoder = std::make_unique<GstVideoEncoder>(format);
     if (!encoder->Start()) return nullptr;
     return encoder;
+  }
+
+  SpeechResult EncodeSpeech(const std::vector<int16_t>& samples, int sampleRate,
+                            const std::atomic<bool>* stop) override {
+    InitGStreamer();
+    return EncodeSpeechWithGStreamer(samples, sampleRate, stop);
   }
 };
 
