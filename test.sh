@@ -8,6 +8,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 "$here/tools/setup.sh"
 build="${PIKORAMA_BUILD_DIR:-$here/build}"
+# The ePub book's accessibility check runs Ace by DAISY from the build.
+"$here/tools/ace/install.sh" "$build"
 cd "$build"
 rm -rf test-results
 status=0
