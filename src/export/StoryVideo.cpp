@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "media/Media.h"
 #include "platform/Disk.h"
 #include "platform/HostFiles.h"
@@ -166,8 +167,8 @@ VideoResult WriteStoryVideo(const ExportStory& story, const QString& chosenHostP
   for (int position = 1; position <= count; ++position) {
     const QString stem = CardFileStem(story.folder, story.cardNumbers.at(position - 1));
     CardPlan card;
-    card.pictureFile = stem + QStringLiteral(".PNG");
-    card.narration = ProbeNarration(*media, stem + QStringLiteral("_x.wav"));
+    card.pictureFile = stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
+    card.narration = ProbeNarration(*media, stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Narration));
     card.holdFrames = HoldFrames(card.narration.samples, position == count);
     total += WipeFrames() + card.holdFrames;
     plan.push_back(card);
