@@ -194,7 +194,7 @@ void DrawCardStrip(DeckState& deck, const disk::HeldFiles& folder) {
     ThumbnailRead& thumbnail = reads[i];
     const QString key = names[i].toUpper();
     if (thumbnail.read && !thumbnail.found) {
-      if (!listed) listed = folder.Names(QStringLiteral("Card_*.BMP")).value_or(QStringList());
+      if (!listed) listed = folder.Names(storyfiles::CardFilePattern(storyfiles::CardFile::Thumbnail)).value_or(QStringList());
       for (const QString& name : *listed)
         if (name.toUpper() == key)
           if (const auto bytes = folder.Read(name, &thumbnail.stamp))

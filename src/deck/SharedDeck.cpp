@@ -16,9 +16,8 @@
 
 namespace {
 
-const QString kNewCardPrefix = QStringLiteral("NewCard-");
-// The random part after it: seven of 36 characters, more names than a
-// random 32-bit number gave.
+// The random part after the new card's prefix: seven of 36 characters,
+// more names than a random 32-bit number gave.
 constexpr int kNewCardNameLength = 7;
 
 // The card at currentCard as a card number, 0 for the new card (or none).
@@ -90,13 +89,13 @@ int ReserveCardNumber(const DeckState& deck, std::unique_ptr<SharedLock>& reserv
   // One listing of the folder, not a question per file: on a slow share
   // every question to the server counts.
   QSet<QString> present;
-  for (const QString& name : disk::ListFiles(deck.storyFolder, QStringLiteral("Card_*")))
+  for (const QString& name : disk::ListFiles(deck.storyFolder, storyfiles::kAnyCardFile))
     present.insert(name.toUpper());
   for (int n = 1; n <= kMaxCards; ++n) {
     if (deck.cardNumbers.contains(n)) continue;
-    const QString stem = CardFileStem(QString(), n).toUpper();
     bool used = false;
-    for (const char* ext : {".PNG", ".BMP", ".TXT", "_X.WAV"}) used = used || present.contains(stem + QLatin1String(ext));
+    for (const storyfiles::CardFile kind : storyfiles::kCardFiles)
+      used = used || present.contains(storyfiles::CardFileName(n, kind).toUpper());
     if (used) continue;
     reservation = SharedLock::Take(CardLockFile(deck.storyFolder, n), SharedLock::kCardStale, SharedLock::Duration(0));
     if (reservation) return n;
@@ -164,7 +163,7 @@ DrawingLock LockCardForDrawing(DeckState& deck) {
     // story is in use. A folder that cannot hold it does not stop drawing.
     deck.drawingLock = SharedLock::Take(
         SharedLock::LockFileFor(deck.storyFolder,
-                                kNewCardPrefix + disk::RandomNamePart(kNewCardNameLength)),
+                                storyfiles::kNewCardPrefix + disk::RandomNamePart(kNewCardNameLength)),
         SharedLock::kCardStale, SharedLock::Duration(0));
     return DrawingLock::Taken;
   }
@@ -188,8 +187,8 @@ void ReleaseDrawingLock(DeckState& deck) { deck.drawingLock.reset(); }
 
 bool StoryInUseElsewhere(const QString& storyFolder) {
   for (const QString& name : SharedLock::LockNamesIn(storyFolder)) {
-    if (!name.startsWith(QStringLiteral("Card_"), Qt::CaseInsensitive) && !name.startsWith(kNewCardPrefix)) continue;
-    if (name.contains(QStringLiteral("-lock-"))) continue;  // a takeover passing through
+    if (!storyfiles::IsCardName(name) && !name.startsWith(storyfiles::kNewCardPrefix)) continue;
+    if (SharedLock::IsTakeoverName(name)) continue;
     if (SharedLock::Inspect(storyFolder + name, SharedLock::kCardStale) == SharedLock::State::HeldElsewhere)
       return true;
   }

@@ -50,11 +50,18 @@ inline QString CardFileSuffix(CardFile kind, Spelling spelling = Spelling::Saved
   return {};
 }
 
+// What every card file's name begins with, followed by the card's number.
+inline const QString kCardPrefix = QStringLiteral("Card_");
+
 // "Card_07" for 7: the number's last two digits ("Card_00" for 0).
 inline QString CardStem(int number) {
   const QString digits = QStringLiteral("0") + QString::number(std::abs(number));
-  return QStringLiteral("Card_") + digits.right(2);
+  return kCardPrefix + digits.right(2);
 }
+
+// Whether `name` begins as a card file's does (any letter case): a card's
+// file, or its lock.
+inline bool IsCardName(const QString& name) { return name.startsWith(kCardPrefix, Qt::CaseInsensitive); }
 
 // "Card_07.PNG" and so on.
 inline QString CardFileName(int number, CardFile kind, Spelling spelling = Spelling::Saved) {
@@ -67,7 +74,17 @@ inline QString CardFilePath(const QString& storyFolder, int number, CardFile kin
   return storyFolder + CardFileName(number, kind, spelling);
 }
 
+// Every card file of a story, as a listing pattern: "Card_*".
+inline const QString kAnyCardFile = kCardPrefix + u'*';
+
+// One kind of card file of every card, as a listing pattern: "Card_*.BMP".
+inline QString CardFilePattern(CardFile kind) { return kAnyCardFile + CardFileSuffix(kind); }
+
 // The card files of a story and its card list, as a listing pattern.
-inline const QString kStoryWorkPattern = QStringLiteral("Card_*.*;") + kCardList;
+inline const QString kStoryWorkPattern = kAnyCardFile + QStringLiteral(".*;") + kCardList;
+
+// A new card has no number to name its lock after while it is drawn: its
+// lock is named this followed by a random text ("NewCard-1x2y3z").
+inline const QString kNewCardPrefix = QStringLiteral("NewCard-");
 
 }  // namespace storyfiles

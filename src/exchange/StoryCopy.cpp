@@ -56,8 +56,9 @@ QStringList Unreadable(const QString& folder, const QStringList& files) {
   for (const QString& file : files) {
     if (disk::CanRead(folder + file)) continue;
     QString part = QStringLiteral("ファイル");
-    static const QRegularExpression kCard(QStringLiteral("^card_(\\d\\d)"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kCard(
+        u'^' + QRegularExpression::escape(storyfiles::kCardPrefix) + QStringLiteral("(\\d\\d)"),
+        QRegularExpression::CaseInsensitiveOption);
     if (const auto m = kCard.match(file); m.hasMatch() && deck.contains(m.captured(1).toInt()))
       part = QStringLiteral("%1まいめの カード").arg(deck.indexOf(m.captured(1).toInt()) + 1);
     if (!parts.contains(part)) parts.append(part);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "deck/CardList.h"
+#include "deck/StoryFiles.h"
 #include "media/Media.h"
 #include "platform/Disk.h"
 #include "platform/HostFiles.h"
@@ -164,8 +165,8 @@ ExportOutcome VideoFormat::Write(const ExportStory& story, const QString& chosen
   for (int index = 0; index < count; ++index) {
     const QString stem = CardFileStem(story.folder, story.cardNumbers.at(index));
     CardPlan card;
-    card.pictureFile = stem + QStringLiteral(".PNG");
-    card.narration = ProbeNarration(*media, stem + QStringLiteral("_x.wav"));
+    card.pictureFile = stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Picture);
+    card.narration = ProbeNarration(*media, stem + storyfiles::CardFileSuffix(storyfiles::CardFile::Narration));
     card.holdFrames = HoldFrames(card.narration.samples, index == count - 1);
     total += WipeFrames() + card.holdFrames;
     plan.push_back(card);

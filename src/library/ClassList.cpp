@@ -141,7 +141,10 @@ void RecoverStoryRename(const QString& classFolder) {
   ChangeClassList(classFolder, {}, ListWait::DontWait);
 }
 
-QString DeletionJournal(const QString& hiddenFolder) { return hiddenFolder + QStringLiteral(".txt"); }
+// A deletion's journal is named after its hidden folder with this added.
+const QString kJournalEnd = QStringLiteral(".txt");
+
+QString DeletionJournal(const QString& hiddenFolder) { return hiddenFolder + kJournalEnd; }
 
 void RemoveDeletedFolder(const QString& folder, const std::optional<QString>& storyFolder) {
   disk::DeleteFiles(folder + u'\\', QStringLiteral("*.*"));
@@ -154,7 +157,7 @@ void RemoveDeletedFolder(const QString& folder, const std::optional<QString>& st
 namespace {
 
 bool IsDeletionJournalName(const QString& entry) {
-  return entry.endsWith(QStringLiteral(".txt")) && disk::IsDeletedFolderName(entry.chopped(4));
+  return entry.endsWith(kJournalEnd) && disk::IsDeletedFolderName(entry.chopped(kJournalEnd.size()));
 }
 
 }  // namespace

@@ -60,8 +60,11 @@ int RenamedRow(const LibraryState& library, const QStringList& namesBefore, cons
 
 }  // namespace
 
-QString ListNotSaved(const LibraryState& library) {
-  return library.classFolder + QStringLiteral("menu.txt がほぞんできません。");
+QString ListNotSaved(const LibraryState& library) { return ListNotSaved(library.classFolder); }
+
+QString ListNotSaved(const QString& folder) {
+  // The message spells the list's name in small letters.
+  return folder + storyfiles::kStoryList.toLower() + QStringLiteral(" がほぞんできません。");
 }
 
 int RowNamed(const QStringList& names, const QString& name, int except) {

@@ -92,6 +92,8 @@ void ShowSelectedStory(LibraryState& library, DeckState& deck);
 
 // What the child is told when the class's list cannot be written.
 QString ListNotSaved(const LibraryState& library);
+// The same for the story list in `folder` (path text ending in "\").
+QString ListNotSaved(const QString& folder);
 
 // ---- Story operations -----------------------------------------------------
 

@@ -141,7 +141,7 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
       case Made::NotAFolder: dialogs.Tell(kCannotUse); break;
       case Made::NoFolder: dialogs.Tell(QStringLiteral("ぴこらまの フォルダが つくれません。")); break;
       case Made::Made:
-        dialogs.Tell(result == ClassListResult::NotWritten ? storyFolder + QStringLiteral("menu.txt がほぞんできません。")
+        dialogs.Tell(result == ClassListResult::NotWritten ? ListNotSaved(storyFolder)
                                                            : ListTrouble(library, result));
         break;
       case Made::NotTried: dialogs.Tell(ListTrouble(library, result)); break;
@@ -158,7 +158,8 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   // The new story's first card is the new card, on a blank canvas, not the
   // card of the story shown before.
   ShowFirstCard(deck);
-  if (nameInStoryFolder) dialogs.Tell(library.classFolder + QStringLiteral("menu.txt に かきこめませんでした。"));
+  if (nameInStoryFolder) dialogs.Tell(library.classFolder + storyfiles::kStoryList.toLower() +
+                                            QStringLiteral(" に かきこめませんでした。"));
   return NameDialogStep::Close;
 }
 

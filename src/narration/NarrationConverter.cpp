@@ -94,13 +94,13 @@ void NarrationConverter::Add(const char* data, qint64 frames) {
     out_.insert(out_.end(), mono.begin(), mono.end());
     return;
   }
-  Run(mono.data(), long(mono.size()), false);
+  Run(mono.data(), qint64(mono.size()), false);
 }
 
 void NarrationConverter::Finish() {
   if (valid_ && resampler_) Run(nullptr, 0, true);
 }
 
-void NarrationConverter::Run(const float* in, long frames, bool last) {
+void NarrationConverter::Run(const float* in, qint64 frames, bool last) {
   if (!resampler_->Run(in, frames, last, out_)) valid_ = false;
 }

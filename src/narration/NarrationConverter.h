@@ -33,7 +33,7 @@ class NarrationConverter {
   const std::vector<float>& samples() const { return out_; }
 
  private:
-  void Run(const float* in, long frames, bool last);
+  void Run(const float* in, qint64 frames, bool last);
 
   QAudioFormat format_;
   std::unique_ptr<media::Resampler> resampler_;  // none when the input is at the narration rate

@@ -4,6 +4,7 @@
 #include "narration/Recorder.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "narration/NarrationPlayer.h"
 #include "platform/Dialogs.h"
@@ -139,6 +140,6 @@ void Recorder::Play() {
 
 void Recorder::Tick() {
   if (!timerEnabled_) return;
-  recordPosition_ = int16_t(std::min<qint64>(device_.PositionMs(), INT16_MAX));
+  recordPosition_ = int(std::min<qint64>(device_.PositionMs(), std::numeric_limits<int>::max()));
   SetBar(recordPosition_);
 }

@@ -18,7 +18,6 @@
 
 #include <QObject>
 #include <QString>
-#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -39,7 +38,7 @@ class Recorder : public QObject {
   Q_OBJECT
  public:
   // The longest recording and the bar's maximum, in milliseconds.
-  static constexpr int16_t kRecordMax = 30000;
+  static constexpr int kRecordMax = 30000;
 
   Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialogs,
            QObject* parent = nullptr);
@@ -74,10 +73,11 @@ class Recorder : public QObject {
   // The poll, every 100 ms while TimerEnabled().
   void Tick();
 
-  int16_t RecordMax() const { return recordMax_; }
+  int RecordMax() const { return recordMax_; }
   // A shorter limit, for trying the limit without waiting half a minute.
-  void SetRecordMax(int16_t ms) { recordMax_ = ms; }
-  int16_t RecordPosition() const { return recordPosition_; }
+  void SetRecordMax(int ms) { recordMax_ = ms; }
+  // Milliseconds recorded so far in the take being recorded.
+  int RecordPosition() const { return recordPosition_; }
   int BarMax() const { return barMax_; }
   int BarValue() const { return barValue_; }
   bool TimerEnabled() const { return timerEnabled_; }
@@ -105,8 +105,8 @@ class Recorder : public QObject {
   // The take last written to the card's file since the card was opened.
   std::optional<Recording> savedTake_;
   std::function<bool()> writeCheck_;
-  int16_t recordMax_ = kRecordMax;
-  int16_t recordPosition_ = 0;
+  int recordMax_ = kRecordMax;
+  int recordPosition_ = 0;
   int barMax_ = kRecordMax;
   int barValue_ = 0;
   bool timerEnabled_ = false;

@@ -133,8 +133,13 @@ QString SharedLock::LockFileFor(const QString& folderText, const QString& name) 
 }
 
 bool SharedLock::IsLockName(const QString& fileName) {
-  static const QRegularExpression re(QStringLiteral("\\.~pikorama-lock(-[A-Za-z0-9]{6,7})?$"));
+  static const QRegularExpression re(QRegularExpression::escape(QLatin1String(kMark)) +
+                                     QStringLiteral("(-[A-Za-z0-9]{6,7})?$"));
   return re.match(fileName).hasMatch();
+}
+
+bool SharedLock::IsTakeoverName(const QString& fileName) {
+  return IsLockName(fileName) && !fileName.endsWith(QLatin1String(kMark));
 }
 
 QStringList SharedLock::LockNamesIn(const QString& folderText) {

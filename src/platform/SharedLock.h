@@ -68,6 +68,8 @@ class SharedLock {
   static QString LockFileFor(const QString& folderText, const QString& name);
   // Whether a file name is a lock file or one passing through a takeover.
   static bool IsLockName(const QString& fileName);
+  // Whether it is one passing through a takeover ("<name>.~pikorama-lock-XXXXXX").
+  static bool IsTakeoverName(const QString& fileName);
   // The names of the lock files directly inside `folder` (path text).
   static QStringList LockNamesIn(const QString& folderText);
 

@@ -12,6 +12,7 @@
 
 #include "deck/CardList.h"
 #include "deck/SharedDeck.h"
+#include "deck/StoryFiles.h"
 #include "platform/Disk.h"
 #include "deck/DeckState.h"
 #include "support/TestSupport.h"
@@ -212,6 +213,10 @@ void CardListTest::namesCardFiles() {
   QCOMPARE(CardFileStem(s, 12), kStory + "Card_12");
   QCOMPARE(CardFileStem(s, 30), kStory + "Card_30");
   QCOMPARE(CardFileStem(s, 0), kStory + "Card_00");
+  // The listing patterns a story folder is searched with.
+  QCOMPARE(storyfiles::CardFilePattern(storyfiles::CardFile::Thumbnail), QStringLiteral("Card_*.BMP"));
+  QCOMPARE(storyfiles::kAnyCardFile, QStringLiteral("Card_*"));
+  QCOMPARE(storyfiles::kStoryWorkPattern, QStringLiteral("Card_*.*;CardData.txt"));
 
   // Files made on a PC with other spellings are found.
   TempDrives drives;

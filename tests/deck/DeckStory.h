@@ -13,7 +13,6 @@
 
 #include "deck/CardDeck.h"
 #include "deck/CardStrip.h"
-#include "deck/StoryFiles.h"
 #include "drawing/Canvas.h"
 #include "drawing/DrawingSession.h"
 #include "platform/SharedLock.h"
@@ -47,13 +46,14 @@ struct StoryOf {
           WriteHostFile(host(Stem(n) + QLatin1String(ext)), QByteArray::number(n));
     WriteCardList(session.deck);
   }
-  static QString Stem(int n) { return storyfiles::CardStem(n); }
+  // Spelled here, not taken from the program, so a wrong name fails.
+  static QString Stem(int n) { return QStringLiteral("Card_%1").arg(n, 2, 10, QLatin1Char('0')); }
   QString host(const QString& name) const {
     return drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/") + name);
   }
   QByteArray bytes(const QString& name) const { return ReadHostFile(host(name)); }
   bool exists(const QString& name) const { return QFileInfo::exists(host(name)); }
-  QByteArray list() const { return bytes(storyfiles::kCardList); }
+  QByteArray list() const { return bytes(QStringLiteral("CardData.txt")); }
   // The story's files; lock files are no files of the story.
   QStringList files() const {
     QStringList names = QDir(host(QString())).entryList(QDir::Files, QDir::Name);

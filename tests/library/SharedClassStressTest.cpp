@@ -292,7 +292,7 @@ void SharedClassStressTest::run(const QString& folder, const QString& otherCompu
     // ReadCardList leaves out a number listed twice: every line is a card.
     expect(raw.size() == qsizetype(deck.cardCount()), QStringLiteral("a card listed twice in ") + name);
     for (const int number : deck.cardNumbers) {
-      const QString stem = CardFileStem(deck, number);
+      const QString stem = storyFolder + QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
       expect(disk::FileExists(stem + QStringLiteral(".PNG")) && disk::FileExists(stem + QStringLiteral(".BMP")),
              QStringLiteral("card without files: ") + stem);
       const auto text = disk::ReadLines(stem + QStringLiteral(".txt"));

@@ -379,7 +379,7 @@ void StoryListTest::killedAtRandomLosesNothing() {
       deck.storyFolder = kClass + library.storyNames[i] + u'\\';
       QVERIFY(ReadCardList(deck) && deck.cardCount() >= 1);
       for (const int number : deck.cardNumbers) {
-        const QString stem = CardFileStem(deck, number);
+        const QString stem = deck.storyFolder + QStringLiteral("Card_%1").arg(number, 2, 10, QLatin1Char('0'));
         QVERIFY2(imaging::ReadCardPicture(stem + QStringLiteral(".PNG")), qPrintable(stem));
         QVERIFY2(imaging::ReadThumbnail(stem + QStringLiteral(".BMP")), qPrintable(stem));
       }

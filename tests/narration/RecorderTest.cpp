@@ -225,7 +225,7 @@ class RecorderTest : public QObject {
     recorder->CardOpened(kCard1);
     QCOMPARE(recorder->BarValue(), 0);
     recorder->Tick();
-    QCOMPARE(recorder->RecordPosition(), int16_t(0));
+    QCOMPARE(recorder->RecordPosition(), 0);
     QCOMPARE(recorder->BarValue(), 0);
     QVERIFY(!recorder->HasPendingNarration());
     recorder->Save();  // nothing recorded on this card
@@ -235,7 +235,7 @@ class RecorderTest : public QObject {
 
   // Recording stops by itself at the bar's end; file and bar agree.
   void recordingStopsAtTheLimit() {
-    QCOMPARE(recorder->RecordMax(), int16_t(30000));
+    QCOMPARE(recorder->RecordMax(), 30000);
     recorder->SetRecordMax(600);
     recorder->CardOpened(kCard1);
     recorder->Record();
@@ -244,9 +244,15 @@ class RecorderTest : public QObject {
     QVERIFY(device->IsOpen() && !device->IsRecording());
     QCOMPARE(recorder->BarMax(), 600);
     QCOMPARE(recorder->BarValue(), 600);
-    QCOMPARE(recorder->RecordPosition(), int16_t(600));
+    QCOMPARE(recorder->RecordPosition(), 600);
     recorder->Save();
     CheckNarration(story + QStringLiteral("/Card_01_x.wav"), 0.6, 0.01);
+
+    // A limit past 32767 ms is kept as it is: the bar of a minute's take.
+    recorder->SetRecordMax(60000);
+    RecordFor(100);
+    QCOMPARE(recorder->BarMax(), 60000);
+    QVERIFY(recorder->BarValue() > 0);
   }
 
   // A save that cannot be written tells the child and keeps the old file.

@@ -4,7 +4,8 @@
 // "えをかく おわり" in a story other computers change: a card taken over by
 // another computer while this one slept is not written over, and a story
 // renamed or thrown away there gets no folder made again. What cannot be
-// saved stays in the recovery file and the child is told.
+// saved stays in the recovery file and the child is told. A story is in use
+// elsewhere by its card locks alone.
 
 #include <QApplication>
 #include <QDirIterator>
@@ -73,6 +74,7 @@ class SharedCardSaveTest : public QObject {
   void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
   void cardTakenOverIsNotWrittenOver();
   void storyGoneElsewhereGetsNoFolder();
+  void storyInUseByItsCardLocksAlone();
 };
 
 void SharedCardSaveTest::cardTakenOverIsNotWrittenOver() {
@@ -137,6 +139,25 @@ void SharedCardSaveTest::storyGoneElsewhereGetsNoFolder() {
     QVERIFY(kept && kept->storyName == QStringLiteral("ねこ") && kept->cardNumber == (renamed ? 0 : 1));
     QCOMPARE(kept->picture.pixel(10, 10), qRgb(255, 0, 0));
   }
+}
+
+// Another computer's lock of a card, of a new card or of a card number held
+// in reserve makes the story in use; its card list's lock and a lock on its
+// way through a takeover do not.
+void SharedCardSaveTest::storyInUseByItsCardLocksAlone() {
+  DeckStory story({1, 2});
+  const QByteArray elsewhere = "pikorama pc-x/y/z 123 abcdefghijkl 0000000001\n";
+  const auto inUseWith = [&](const char* lockName) {
+    WriteHostFile(story.host(QLatin1String(lockName)), elsewhere);
+    const bool inUse = StoryInUseElsewhere(kStory);
+    QFile::remove(story.host(QLatin1String(lockName)));
+    return inUse;
+  };
+  QVERIFY(!StoryInUseElsewhere(kStory));
+  for (const char* name : {"Card_01.~pikorama-lock", "CARD_05.~pikorama-lock", "NewCard-1x2y3z.~pikorama-lock"})
+    QVERIFY2(inUseWith(name), name);
+  for (const char* name : {"CardData.txt.~pikorama-lock", "Card_01.~pikorama-lock-Ab12Cd"})
+    QVERIFY2(!inUseWith(name), name);
 }
 
 int main(int argc, char** argv) {
