@@ -29,12 +29,6 @@ constexpr double kLongestNarrationSeconds = 600;
 // The identifier stays the same for books made from the same story folder.
 const QUuid kBookNamespace(QStringLiteral("{6b3f0c2e-8d2a-4f51-9a57-2f4e0c9d7a10}"));
 
-QString Places(const QList<int>& indexes) {
-  QStringList places;
-  for (int index : indexes) places << QString::number(index + 1);
-  return places.join(u'、');
-}
-
 // The card's picture as PNG bytes for the book: the file itself when it is
 // an 800 x 600 PNG, else the picture as the program reads it. Blank paper
 // for a picture that is missing (`missing`) or cannot be read (`unreadable`).
@@ -184,10 +178,10 @@ QString EpubBookFormat::Message(const ExportOutcome& outcome) const {
   if (outcome.Complete()) return QStringLiteral("えほんが できました。");
   QStringList parts;
   if (!outcome.missingPictures.isEmpty())
-    parts << Places(outcome.missingPictures) + QStringLiteral("まいめの え が ありません。");
+    parts << CardPlaces(outcome.missingPictures) + QStringLiteral("まいめの え が ありません。");
   if (!outcome.unreadableCards.isEmpty())
-    parts << Places(outcome.unreadableCards) + QStringLiteral("まいめの カードが よめませんでした。");
+    parts << CardPlaces(outcome.unreadableCards) + QStringLiteral("まいめの カードが よめませんでした。");
   if (!outcome.unreadableNarrations.isEmpty())
-    parts << Places(outcome.unreadableNarrations) + QStringLiteral("まいめの こえ が よめません。");
+    parts << CardPlaces(outcome.unreadableNarrations) + QStringLiteral("まいめの こえ が よめません。");
   return parts.join(u'\n');
 }

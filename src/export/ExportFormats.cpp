@@ -3,6 +3,7 @@
 
 // The list of export kinds: one line per kind, in the save dialog's order.
 
+#include "export/EpubBook.h"
 #include "export/ExportFormat.h"
 #include "export/PictureBook.h"
 #include "export/StoryVideo.h"
@@ -12,7 +13,8 @@ const std::vector<const ExportFormat*>& ExportFormats() {
   static const WebPagesFormat webPages;
   static const PictureBookFormat pictureBook;
   static const VideoFormat video;
-  static const std::vector<const ExportFormat*> formats{&webPages, &pictureBook, &video};
+  static const EpubBookFormat epubBook;
+  static const std::vector<const ExportFormat*> formats{&webPages, &pictureBook, &video, &epubBook};
   return formats;
 }
 

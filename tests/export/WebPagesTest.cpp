@@ -201,7 +201,8 @@ class WebPagesTest : public QObject {
     QCOMPARE(dialog->windowTitle(), QStringLiteral("ホームページのファイル名入力"));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("html"));
     QCOMPARE(dialog->nameFilters(),
-             (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)", "どうが (*.mp4)"}));
+             (QStringList{"ホームページ (*.htm *.html)", "すべて (*)", "えほん (*.pdf)", "どうが (*.mp4)",
+                          "えほん (*.epub)"}));
     const std::vector<const ExportFormat*>& formats = ExportFormats();
     QStringList rows;
     for (const ExportFormat* format : formats) rows << format->Filter();
