@@ -54,6 +54,21 @@ bool NoFont(benchmark::State& state) {
   return true;
 }
 
+// The first open of a run: the box made and every tile of the first tab
+// rendered from the font (and the font loaded), measured once.
+void BM_OpenStampBoxFirst(benchmark::State& state) {
+  NoDialogs dialogs;
+  Session session{dialogs};
+  StartSession(session);
+  ToolPanel panel(session.editor, dialogs, nullptr);
+  if (NoFont(state)) return;
+  for (auto _ : state) {
+    panel.stampButton->click();
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_OpenStampBoxFirst)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // The stamp button to the box on the screen. Arg 1: a new panel each time,
 // so the box is made and its tiles drawn as on the first open of a run
 // (the tiles' pictures are kept for the run after the very first).

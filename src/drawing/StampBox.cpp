@@ -144,7 +144,6 @@ StampBox::StampBox(EditorState& editor, QWidget* parent)
 void StampBox::open() {
   redraw();
   show();
-  raise();
   activateWindow();
 }
 

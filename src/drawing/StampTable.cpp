@@ -7,7 +7,6 @@
 #include <QFontDatabase>
 #include <QHash>
 #include <QPainter>
-#include <QProcess>
 #include <array>
 
 namespace {
@@ -107,21 +106,7 @@ constexpr std::array<StampCategory, 7> kCategories = {{
     {"たてもの", kPlaces},
 }};
 
-// Where fontconfig keeps the colour emoji font; the usual place when there
-// is no fc-match to ask.
-QString EmojiFontFile() {
-  const QString chosen = qEnvironmentVariable("PIKORAMA_STAMP_FONT");
-  if (!chosen.isEmpty()) return chosen;
-  QProcess match;
-  match.start(QStringLiteral("fc-match"), {QStringLiteral("-f"), QStringLiteral("%{file}"),
-                                           QStringLiteral("Noto Color Emoji")});
-  if (match.waitForFinished(3000) && match.exitCode() == 0) {
-    const QString file = QString::fromLocal8Bit(match.readAllStandardOutput()).trimmed();
-    // fc-match names some other font when the emoji font is not installed.
-    if (file.contains(QStringLiteral("ColorEmoji"), Qt::CaseInsensitive)) return file;
-  }
-  return QStringLiteral("/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf");
-}
+constexpr char kEmojiFamily[] = "Noto Color Emoji";
 
 }  // namespace
 
@@ -134,14 +119,19 @@ int StampCount() {
 }
 
 QString StampFontFamily() {
-  // Loaded once for each file asked for; the lookup is made on first use.
+  // The installed font is one of the system's: Qt finds it through
+  // fontconfig, without reading the file. A file named instead is loaded
+  // once, on first use.
+  const QString file = qEnvironmentVariable("PIKORAMA_STAMP_FONT");
+  if (file.isEmpty()) {
+    const QString family = QString::fromLatin1(kEmojiFamily);
+    return QFontDatabase::hasFamily(family) ? family : QString();
+  }
   static QHash<QString, QString> loaded;
-  const QString file = EmojiFontFile();
   if (const auto found = loaded.constFind(file); found != loaded.constEnd()) return *found;
   QString family;
   if (QFile::exists(file)) {
-    const int id = QFontDatabase::addApplicationFont(file);
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    const QStringList families = QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(file));
     if (!families.isEmpty()) family = families.first();
   }
   loaded.insert(file, family);

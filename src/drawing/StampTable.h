@@ -25,9 +25,10 @@ struct StampCategory {
 std::span<const StampCategory> StampCategories();
 int StampCount();
 
-// The colour emoji font: the file named by $PIKORAMA_STAMP_FONT, else the
-// one fontconfig finds for "Noto Color Emoji". The family Qt loaded it as,
-// or empty when the file is missing or no font (then no stamp button).
+// The colour emoji font: the file named by $PIKORAMA_STAMP_FONT, else
+// "Noto Color Emoji" as fontconfig finds it among the system's fonts. Its
+// family, or empty when the file or the font is missing (then there is no
+// stamp button).
 QString StampFontFamily();
 
 // The stamp drawn into a transparent `size` x `size` ARGB32 picture,
