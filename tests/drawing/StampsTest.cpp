@@ -5,6 +5,7 @@
 // each size and mirrored with its undo and redo, the stamp box through the
 // real widget, and the panel without the font.
 
+#include <QDir>
 #include <QPainter>
 #include <QRawFont>
 #include <QtTest>
@@ -15,6 +16,7 @@
 #include "drawing/StampTable.h"
 #include "drawing/ToolActions.h"
 #include "drawing/ToolPanel.h"
+#include "platform/Imaging.h"
 
 namespace {
 
@@ -120,6 +122,23 @@ class StampsTest : public QObject {
         }
       }
     }
+    // The card saved with a stamp has it in its picture, which the player
+    // and every export read.
+    EditorFixture f;
+    QVERIFY(QDir().mkpath(f.drives.c(QStringLiteral("A_PIKORA/CLASS_11/うみ"))));
+    QVERIFY(f.session.drawing.Start());
+    EditorState& editor = f.session.editor;
+    ChooseStamp(editor, 0, 0);
+    CanvasMouseDown(editor, kLeftButton, 400, 300);
+    CanvasMouseUp(editor, kLeftButton, 400, 300);
+    const QImage stamped = editor.canvasImage.copy(PictureArea(editor)).convertToFormat(QImage::Format_RGB32);
+    QImage blank(stamped.size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QVERIFY(stamped != blank);
+    QVERIFY(f.session.drawing.Finish());
+    const auto saved = imaging::ReadCardPicture(f.session.deck.storyFolder + QStringLiteral("Card_01.PNG"));
+    QVERIFY(saved);
+    QCOMPARE(saved->convertToFormat(QImage::Format_RGB32), stamped);
   }
 
   // The stamp button opens the box; the box shows every category; a click
