@@ -82,10 +82,12 @@ program's texts are Japanese, mostly in hiragana.")
 # buttons, the GStreamer elements Qt Multimedia plays narrations with
 # (playbin, wavparse, pulsesink) and those the story's video is made with
 # (x264enc from the ugly set, avenc_aac from libav, mp4mux). Recording and playing go through a
-# PulseAudio server, which PipeWire provides on current desktops.
+# PulseAudio server, which PipeWire provides on current desktops. The
+# stamps of 「はんこ」 are drawn with the Noto Color Emoji font (SIL Open Font
+# License 1.1, not shipped in this package); without it the button is hidden.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "fonts-ipafont-gothic, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly, gstreamer1.0-libav")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pipewire-pulse | pulseaudio, fonts-noto-color-emoji")
 
 include(CPack)

@@ -3,6 +3,8 @@
 
 #include "drawing/CanvasView.h"
 
+#include <QPainter>
+
 #include "drawing/DrawingTools.h"
 #include "drawing/EditorState.h"
 
@@ -35,4 +37,22 @@ CanvasView::CanvasView(EditorState& editor, QWidget* parent)
   connect(this, &PicturePanel::mouseReleased, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF at) {
     CanvasMouseUp(editor_, ButtonValue(button), float(at.x()), float(at.y()));
   });
+}
+
+void CanvasView::paintEvent(QPaintEvent* event) {
+  PicturePanel::paintEvent(event);
+  if (editor_.tool != Tool::Stamp || !editor_.stampPreviewAt) return;
+  const QImage stamp = ChosenStampImage(editor_);
+  if (stamp.isNull()) return;
+  QPainter painter(this);
+  painter.scale(scale(), scale());
+  painter.setClipRect(PictureArea(editor_));
+  // A little see-through: it is not on the picture until the click.
+  painter.setOpacity(0.7);
+  painter.drawImage(StampRect(editor_, *editor_.stampPreviewAt).topLeft(), stamp);
+}
+
+void CanvasView::leaveEvent(QEvent* event) {
+  HideStampPreview(editor_);
+  PicturePanel::leaveEvent(event);
 }

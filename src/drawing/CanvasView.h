@@ -14,6 +14,11 @@ class CanvasView : public PicturePanel {
  public:
   CanvasView(EditorState& editor, QWidget* parent);
 
+ protected:
+  // The stamp tool's preview is painted over the surface, never into it.
+  void paintEvent(QPaintEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
  private:
   EditorState& editor_;
 };

@@ -3,10 +3,12 @@
 
 #include "drawing/DrawingTools.h"
 
+#include <QPainter>
 #include <cmath>
 
 #include "drawing/Canvas.h"
 #include "drawing/Raster.h"
+#include "drawing/StampTable.h"
 #include "platform/Numbers.h"
 
 namespace {
@@ -142,7 +144,67 @@ void Click(EditorState& editor, const TwoClickKind& kind, QPointF at) {
   PaintCanvasFrame(editor);
 }
 
+// The stamp preview moves to `centre`: the panel repaints where it was and
+// where it is now. The picture itself is not touched.
+void MoveStampPreview(EditorState& editor, QPoint centre) {
+  if (editor.stampPreviewAt == centre) return;
+  if (editor.stampPreviewAt) Changed(editor, StampRect(editor, *editor.stampPreviewAt));
+  editor.stampPreviewAt = centre;
+  Changed(editor, StampRect(editor, centre));
+}
+
+// A click with the stamp tool: the stamp centred there, over what is drawn,
+// cut off at the picture's edges. The release makes it one step.
+void PlaceStamp(EditorState& editor, QPoint centre) {
+  const QImage stamp = ChosenStampImage(editor);
+  if (stamp.isNull()) return;
+  const QRect place = StampRect(editor, centre);
+  {
+    QPainter painter(&Canvas(editor));
+    painter.setClipRect(PictureArea(editor));
+    painter.drawImage(place.topLeft(), stamp);
+  }
+  Changed(editor, place & PictureArea(editor));
+}
+
 }  // namespace
+
+QImage ChosenStampImage(const EditorState& editor) {
+  const StampChoice& choice = editor.stamp;
+  const auto categories = StampCategories();
+  if (choice.category < 0 || choice.category >= int(categories.size())) return {};
+  const auto stamps = categories[size_t(choice.category)].stamps;
+  if (choice.index < 0 || choice.index >= int(stamps.size())) return {};
+  // The preview asks on every move: the last picture is kept.
+  struct Kept {
+    int category = -1, index = -1, size = 0;
+    bool mirrored = false;
+    QImage image;
+  };
+  static Kept kept;
+  if (kept.category != choice.category || kept.index != choice.index || kept.size != choice.size ||
+      kept.mirrored != choice.mirrored || kept.image.isNull()) {
+    kept = {choice.category, choice.index, choice.size, choice.mirrored,
+            RenderStamp(stamps[size_t(choice.index)], choice.size, choice.mirrored)};
+  }
+  return kept.image;
+}
+
+QRect StampRect(const EditorState& editor, QPoint centre) {
+  const int size = editor.stamp.size;
+  return {centre.x() - size / 2, centre.y() - size / 2, size, size};
+}
+
+QRect PictureArea(const EditorState& editor) {
+  return {editor.canvasOffsetX, editor.canvasOffsetY, 800, 600};
+}
+
+void HideStampPreview(EditorState& editor) {
+  if (!editor.stampPreviewAt) return;
+  const QRect was = StampRect(editor, *editor.stampPreviewAt);
+  editor.stampPreviewAt.reset();
+  Changed(editor, was);
+}
 
 void ClampCanvasPoint(const EditorState& editor, float& x, float& y) {
   const float left = editor.canvasOffsetX, top = editor.canvasOffsetY;
@@ -175,6 +237,7 @@ void EraseRubberBand(EditorState& editor) {
 
 void CancelShape(EditorState& editor) {
   EraseRubberBand(editor);
+  HideStampPreview(editor);  // a tool change ends it too; the next move brings it back
   editor.shape.clicks = 0;
 }
 
@@ -208,6 +271,10 @@ void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
       editor.shape.clicks = 0;
       FloodFill(editor, at);
       return;
+    case ToolKind::Stamp:
+      editor.shape.clicks = 0;
+      PlaceStamp(editor, Pixel(at));
+      return;
     default:
       if (const TwoClickKind* kind = TwoClickKindOf(editor.tool)) Click(editor, *kind, at);
       return;  // no tool, the text box, paste: nothing
@@ -223,6 +290,8 @@ void CanvasMouseMove(EditorState& editor, int buttons, float x, float y) {
     if (buttons == kLeftButton) Stroke(editor, tool, at);
   } else if (tool.kind == ToolKind::Eraser) {
     if (shape.clicks != 0) Stroke(editor, tool, at);  // the button state is not looked at
+  } else if (tool.kind == ToolKind::Stamp) {
+    MoveStampPreview(editor, Pixel(at));
   } else if (const TwoClickKind* kind = TwoClickKindOf(editor.tool); kind && shape.clicks == 1) {
     const QPoint end = Pixel(at);
     if (shape.outlineEnd == end) return;

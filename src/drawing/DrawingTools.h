@@ -43,3 +43,14 @@ void CancelShape(EditorState& editor);
 void ForgetShape(EditorState& editor);
 // An outline of a half-drawn shape is on the canvas.
 bool OutlineShown(const EditorState& editor);
+
+// The stamp tool ("はんこ"): the picture of the chosen stamp at its size,
+// mirrored as chosen (null when none is chosen or there is no font), and
+// the square it covers when centred at `centre`.
+QImage ChosenStampImage(const EditorState& editor);
+QRect StampRect(const EditorState& editor, QPoint centre);
+// The 800 x 600 picture on the canvas: a stamp is cut off at its edges.
+QRect PictureArea(const EditorState& editor);
+// The stamp's preview goes from the canvas panel (the pointer left it, or
+// the tool changed).
+void HideStampPreview(EditorState& editor);

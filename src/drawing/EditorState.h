@@ -7,6 +7,7 @@
 // of the editor's panels are shown. The canvas is the surface it shows.
 
 #include <QImage>
+#include <QPoint>
 #include <QRgb>
 #include <QSize>
 #include <QString>
@@ -16,6 +17,18 @@
 #include "drawing/PictureHistory.h"
 #include "drawing/Tool.h"
 #include "platform/Notifier.h"
+
+// The stamp of 「はんこ」: which one (in the stamp table), how large and
+// whether mirrored. No stamp until one is chosen in the stamp box.
+struct StampChoice {
+  int category = 0;  // of the stamp chosen
+  int index = -1;    // in the category; -1: none chosen
+  int tab = 0;       // the category the stamp box shows
+  int size = 96;     // pixels, one of kStampSizes
+  bool mirrored = false;
+};
+// "ちいさい", "ふつう" and "おおきい".
+inline constexpr std::array<int, 3> kStampSizes = {48, 96, 160};
 
 // "じゆう" places points where the child clicks, "こてい" on a grid.
 enum class Placement { Free, Fixed };
@@ -50,6 +63,10 @@ class EditorState : public Notifier {
   std::array<QRgb, 72> palette{};
   Placement placement = Placement::Free;
   ShapeInProgress shape;  // changed only by the drawing tools
+  StampChoice stamp;
+  // Where the stamp tool's preview is centred, while the pointer is over
+  // the canvas: the canvas panel shows it over the picture, never in it.
+  std::optional<QPoint> stampPreviewAt;
 
   // The canvas, the picture area inside a frame, as its view shows it:
   // empty until canvas() first makes it.

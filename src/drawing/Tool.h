@@ -29,9 +29,10 @@ enum class Tool {
   Paste,  // "はりつけ": places the clipboard picture when chosen
   SmallEraser,
   LargeEraser,
+  Stamp,  // "はんこ": places the stamp chosen in the stamp box
 };
 
-enum class ToolKind { None, Pen, Eraser, Line, Box, Circle, Ellipse, Fill, Text, Paste };
+enum class ToolKind { None, Pen, Eraser, Line, Box, Circle, Ellipse, Fill, Text, Paste, Stamp };
 
 inline constexpr int kNoSlot = -1;
 // The tool panel's tool buttons, slots 0..14; four of them are never shown.
@@ -45,7 +46,7 @@ struct ToolInfo {
   int slot;   // its tool button, or kNoSlot
 };
 
-inline constexpr std::array<ToolInfo, 14> kTools = {{
+inline constexpr std::array<ToolInfo, 15> kTools = {{
     {Tool::None, ToolKind::None, 0, 0, kNoSlot},
     {Tool::ThinPen, ToolKind::Pen, 1, 0, 0},
     {Tool::SmallBrush, ToolKind::Pen, 11, 5, 1},
@@ -60,6 +61,7 @@ inline constexpr std::array<ToolInfo, 14> kTools = {{
     {Tool::Paste, ToolKind::Paste, 0, 0, 13},
     {Tool::SmallEraser, ToolKind::Eraser, 11, 7, kNoSlot},
     {Tool::LargeEraser, ToolKind::Eraser, 25, 15, kNoSlot},
+    {Tool::Stamp, ToolKind::Stamp, 0, 0, kNoSlot},  // its own button, beside the recorder
 }};
 
 constexpr bool ToolsInOrder() {

@@ -48,6 +48,16 @@ void ChooseFillColour(EditorState& editor, const std::function<void()>& showPale
   editor.notifyChanged();  // the swatch shows the colour chosen
 }
 
+void ChooseStamp(EditorState& editor, int category, int index) {
+  CancelShape(editor);
+  editor.stamp.category = category;
+  editor.stamp.index = index;
+  editor.tool = Tool::Stamp;
+  editor.litTool = Tool::Stamp;
+  editor.notifyChanged();
+  editor.notifyPictureWanted();
+}
+
 void ChooseEraser(EditorState& editor, Tool eraser) {
   CancelShape(editor);
   editor.tool = eraser;

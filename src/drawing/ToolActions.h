@@ -26,6 +26,10 @@ void ChooseTool(EditorState& editor, Dialogs& dialogs, Tool tool);
 // colour on its face.
 void ChooseFillColour(EditorState& editor, const std::function<void()>& showPalette);
 
+// A tile of the stamp box: that stamp, at the size and mirroring chosen in
+// the box, and the stamp tool in force with its button lit.
+void ChooseStamp(EditorState& editor, int category, int index);
+
 // The small and the large eraser; no tool button is lit.
 void ChooseEraser(EditorState& editor, Tool eraser);
 

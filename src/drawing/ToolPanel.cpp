@@ -14,6 +14,8 @@
 #include "drawing/ToolActions.h"
 #include "platform/Numbers.h"
 #include "drawing/EditorState.h"
+#include "drawing/StampBox.h"
+#include "drawing/StampTable.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -175,8 +177,18 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   loadFileButton = new FaceButton(QStringLiteral("Command15"), QStringLiteral("ﾌｧｲﾙ読込"), kBlue, this);
   controls().add(loadFileButton, Twips(300, 6900, 2115, 555), 12, true);
 
+  stampButton = new FaceButton(QStringLiteral("stampButton"), QStringLiteral("はんこ"), kToolPlain, this);
+  controls().add(stampButton, Twips(60, 8280, 1335, 555), 12, true);
+  stampButton->setVisible(!StampFontFamily().isEmpty());
+  connect(stampButton, &QPushButton::clicked, this, [this] { stampBox()->open(); });
+
   connect(&editor_, &EditorState::changed, this, &ToolPanel::syncControls);
   syncControls();
+}
+
+StampBox* ToolPanel::stampBox() {
+  if (!stampBox_) stampBox_ = new StampBox(editor_, window());
+  return stampBox_;
 }
 
 ColourDialog* ToolPanel::colourDialog() {
@@ -189,6 +201,8 @@ void ToolPanel::syncControls() {
     const QColor face = ToolButtonFace(editor_, i);
     if (toolButtons[i]->face() != face) toolButtons[i]->setFace(face);
   }
+  const QColor stampFace = editor_.litTool == Tool::Stamp ? kToolLit : kToolPlain;
+  if (stampButton->face() != stampFace) stampButton->setFace(stampFace);
   const QColor swatch = FillSwatchFace(editor_);
   if (fillSwatch->face() != swatch) fillSwatch->setFace(swatch);
   const QString caption = PlacementCaption(editor_.placement);

@@ -18,6 +18,7 @@
 #include "platform/Widgets.h"
 
 class ColourDialog;
+class StampBox;
 class Dialogs;
 
 // The 16 x 16 picture of a tipped paint bucket on the fill button.
@@ -51,9 +52,14 @@ class ToolPanel : public PicturePanel {
   FaceButton* saveButton;         // "ほぞん", never shown
   FaceButton* blankPaperButton;   // "はくし"
   FaceButton* loadFileButton;     // "ﾌｧｲﾙ読込"
+  // "はんこ", below the recorder on the left half (the right half is kept
+  // for one more button); hidden when there is no stamp font.
+  FaceButton* stampButton;
 
   // The colour dialog, made on first use and kept.
   ColourDialog* colourDialog();
+  // The stamp box, made on first use and kept.
+  StampBox* stampBox();
 
  private:
   void syncControls();
@@ -61,4 +67,5 @@ class ToolPanel : public PicturePanel {
   EditorState& editor_;
   Dialogs& dialogs_;
   QPointer<ColourDialog> colourDialog_;
+  QPointer<StampBox> stampBox_;
 };

@@ -123,6 +123,8 @@ class ToolPanelTest : public QObject {
     QTest::newRow("Command10") << "Command10" << QRect(4, 4, 177, 33) << "えをかく おわり" << QColor(255, 0, 0);
     QTest::newRow("Command7_0") << "Command7_0" << QRect(4, 84, 45, 45) << "・" << kLit;
     QTest::newRow("Command15") << "Command15" << QRect(20, 460, 141, 37) << "ﾌｧｲﾙ読込" << QColor(128, 128, 255);
+    // 「はんこ」 below the recorder, on the left half of its row.
+    QTest::newRow("stampButton") << "stampButton" << QRect(4, 552, 89, 37) << "はんこ" << kPlain;
   }
   void designedPlaces() {
     QFETCH(QString, name);
@@ -159,7 +161,11 @@ class ToolPanelTest : public QObject {
       }
       places.append(place);
     }
-    QCOMPARE(places.size(), 11 + 10);  // eleven tools and the other buttons but the hidden "ほぞん"
+    // Eleven tools and the other buttons but the hidden "ほぞん", with
+    // 「はんこ」 where the stamp font is; none of them where the main window
+    // puts the recorder's buttons.
+    QCOMPARE(places.size(), 11 + 10 + (panel.stampButton->isVisible() ? 1 : 0));
+    for (const QRect& place : places) QVERIFY(!place.intersects(QRect(4, 508, 179, 39)));
     QImage picture(10, 10, QImage::Format_RGB32);  // something for "はりつけ" to paste
     picture.fill(Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);
