@@ -3,18 +3,22 @@
 
 // The drawing tools, driven through the canvas mouse handlers on the large
 // layout's canvas: flood fills of the whole picture area, empty and maze-like,
-// one large-brush stroke segment, one step of a shape's outline following
+// one large-brush stroke segment, one event of a pen stroke with pressure
+// and of ten fingers drawing at once, one step of a shape's outline following
 // the pointer, and the picture's history: "もどす" and "やりなおす" of a
 // stroke across the whole picture, and the history's memory after 50 such
 // strokes. With shown = 1 the canvas panel also repaints what the step
 // signalled (2: the panel scaled for the small layout); offscreen platform
 // unless QT_QPA_PLATFORM says otherwise. The bar: one mouse-move step well under 1 ms, a fill of the
-// whole area within one 60 Hz frame (16 ms), an undo or a redo of a
+// whole area within one 60 Hz frame (16 ms), so a pen or a touch event
+// with its repaint, an undo or a redo of a
 // whole-picture stroke under 2 ms, 50 such steps under 60 MB.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QPointingDevice>
+#include <QTabletEvent>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <chrono>
@@ -155,6 +159,65 @@ BENCHMARK(BM_LargeBrushStep)
     ->Args({400, 1})
     ->Args({40, 2})
     ->Unit(benchmark::kMicrosecond);
+
+// A pen pressed ever harder and lighter along a 400-pixel stroke across
+// the picture: one event moves it 10 pixels on, its width changing with
+// the pressure. Shown, each event reaches the canvas panel as a tablet
+// event and what it drew is repainted. The bar: one event with its repaint
+// well within one 60 Hz frame (16 ms).
+void BM_PressureStrokeEvent(benchmark::State& state) {
+  Studio s(state.range(0) != 0);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::LargeBrush);
+  QPointingDevice pen(QStringLiteral("bench pen"), 4711, QInputDevice::DeviceType::Stylus,
+                      QPointingDevice::PointerType::Pen,
+                      QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 2);
+  const auto send = [&](QEvent::Type type, QPointF at, double pressure) {
+    if (s.view) {
+      QTabletEvent event(type, &pen, at, at, pressure, 0, 0, 0, 0, 0, {},
+                         type == QEvent::TabletMove ? Qt::NoButton : Qt::LeftButton,
+                         type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton);
+      QApplication::sendEvent(s.view.get(), &event);
+    } else if (type == QEvent::TabletPress) {
+      PointerDown(s.session.editor, kPenPointer, float(at.x()), float(at.y()), pressure);
+    } else if (type == QEvent::TabletMove) {
+      PointerMove(s.session.editor, kPenPointer, float(at.x()), float(at.y()), pressure);
+    } else {
+      PointerUp(s.session.editor, kPenPointer);
+    }
+  };
+  send(QEvent::TabletPress, {200, 300}, 0.0);
+  int step = 0;
+  for (auto _ : state) {
+    const int k = step % 80;  // 40 events there, 40 back
+    const double x = 200 + 10 * (k < 40 ? k + 1 : 79 - k);
+    send(QEvent::TabletMove, {x, 300 + double(k % 7)}, (x - 200) / 400.0);
+    s.settle();
+    ++step;
+  }
+  send(QEvent::TabletRelease, {200, 300}, 0.0);
+}
+BENCHMARK(BM_PressureStrokeEvent)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Ten fingers drawing with the medium brush at once: one touch update moves
+// every finger 10 pixels on, then (shown) the panel repaints. The bar: one
+// update with its repaint within one 60 Hz frame.
+void BM_TenFingersEvent(benchmark::State& state) {
+  Studio s(state.range(0) != 0);
+  ChooseTool(s.session.editor, s.session.dialogs, Tool::MediumBrush);
+  for (int finger = 0; finger < 10; ++finger)
+    PointerDown(s.session.editor, finger, 200, float(40 + 56 * finger), kNoPressure);
+  int step = 0;
+  for (auto _ : state) {
+    const int k = step % 80;
+    const float x = 200 + 10.0f * float(k < 40 ? k + 1 : 79 - k);
+    for (int finger = 0; finger < 10; ++finger)
+      PointerMove(s.session.editor, finger, x, float(40 + 56 * finger + k % 5), kNoPressure);
+    s.settle();
+    ++step;
+  }
+  for (int finger = 0; finger < 10; ++finger) PointerUp(s.session.editor, finger);
+}
+BENCHMARK(BM_TenFingersEvent)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One mouse-move of a shape's outline: the old outline removed, the new one
 // drawn, both with the exclusive-or pen.

@@ -3,7 +3,11 @@
 
 #include "drawing/CanvasView.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QPointingDevice>
+#include <QTabletEvent>
+#include <QTouchEvent>
 
 #include "drawing/DrawingTools.h"
 #include "drawing/EditorState.h"
@@ -28,6 +32,9 @@ CanvasView::CanvasView(EditorState& editor, QWidget* parent)
   setSurface(&editor_.canvasImage);
   // Shape outlines follow the pointer with no button held.
   setMouseTracking(true);
+  // Fingers are taken as touches here; elsewhere Qt makes mouse clicks of them.
+  setAttribute(Qt::WA_AcceptTouchEvents);
+  qApp->installEventFilter(this);
   connect(this, &PicturePanel::mousePressed, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF at) {
     CanvasMouseDown(editor_, ButtonValue(button), float(at.x()), float(at.y()));
   });
@@ -55,4 +62,120 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 void CanvasView::leaveEvent(QEvent* event) {
   HideStampPreview(editor_);
   PicturePanel::leaveEvent(event);
+}
+
+void CanvasView::penNear(bool near) {
+  penNear_ = near;
+  if (!near) endEraserEnd();
+}
+
+void CanvasView::endEraserEnd() {
+  if (!toolBeforeEraserEnd_ || penDown_) return;
+  editor_.tool = toolBeforeEraserEnd_->first;
+  editor_.litTool = toolBeforeEraserEnd_->second;
+  toolBeforeEraserEnd_.reset();
+  editor_.notifyChanged();
+}
+
+bool CanvasView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::TabletEnterProximity) penNear(true);
+  if (event->type() == QEvent::TabletLeaveProximity) penNear(false);
+  return PicturePanel::eventFilter(watched, event);
+}
+
+void CanvasView::tabletEvent(QTabletEvent* event) {
+  event->accept();  // no mouse events made from it
+  const QPointF at = event->position() / scale();
+  const float x = float(at.x()), y = float(at.y());
+  switch (event->type()) {
+    case QEvent::TabletPress: {
+      if (event->button() != Qt::LeftButton || penDown_) return;
+      penDown_ = true;
+      penNear_ = true;
+      if (event->pointerType() == QPointingDevice::PointerType::Eraser) {
+        // The eraser end: the eraser chosen, or the small one, while it is used.
+        if (!toolBeforeEraserEnd_) toolBeforeEraserEnd_ = {editor_.tool, editor_.litTool};
+        if (InfoOf(editor_.tool).kind != ToolKind::Eraser) editor_.tool = Tool::SmallEraser;
+        editor_.litTool = editor_.tool;
+        CancelShape(editor_);
+        editor_.notifyChanged();
+      }
+      penDrawing_ = PointerDown(editor_, kPenPointer, x, y, event->pressure());
+      if (!penDrawing_) CanvasMouseDown(editor_, kLeftButton, x, y);
+      return;
+    }
+    case QEvent::TabletMove:
+      if (penDrawing_) {
+        PointerMove(editor_, kPenPointer, x, y, event->pressure());
+      } else {
+        CanvasMouseMove(editor_, penDown_ ? kLeftButton : 0, x, y);
+      }
+      return;
+    case QEvent::TabletRelease:
+      if (!penDown_ || event->button() != Qt::LeftButton) return;
+      if (penDrawing_) {
+        PointerUp(editor_, kPenPointer);
+      } else {
+        CanvasMouseUp(editor_, kLeftButton, x, y);
+      }
+      penDown_ = penDrawing_ = false;
+      endEraserEnd();
+      return;
+    default:
+      return;
+  }
+}
+
+bool CanvasView::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::TabletEnterProximity:
+      penNear(true);
+      return true;
+    case QEvent::TabletLeaveProximity:
+      penNear(false);
+      return true;
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+      touch(static_cast<QTouchEvent*>(event));
+      return true;
+    default:
+      return PicturePanel::event(event);
+  }
+}
+
+void CanvasView::touch(QTouchEvent* event) {
+  event->accept();
+  const bool cancelled = event->type() == QEvent::TouchCancel;
+  for (const QEventPoint& point : event->points()) {
+    const int id = point.id();
+    const QPointF at = point.position() / scale();
+    const float x = float(at.x()), y = float(at.y());
+    const bool released = cancelled || point.state() == QEventPoint::State::Released;
+    if (released) {
+      if (id == clickingFinger_) {
+        CanvasMouseUp(editor_, kLeftButton, x, y);
+        clickingFinger_ = -1;
+      }
+      PointerUp(editor_, id);
+      continue;
+    }
+    // A palm resting while the pen is near or drawing starts nothing.
+    if (point.state() == QEventPoint::State::Pressed) {
+      if (penNear_ || penDown_) continue;
+      if (PointerDown(editor_, id, x, y, kNoPressure)) continue;
+      // Shapes, the fill and the stamp: the first finger is the mouse.
+      if (clickingFinger_ < 0 && editor_.strokes.empty()) {
+        clickingFinger_ = id;
+        CanvasMouseDown(editor_, kLeftButton, x, y);
+      }
+    } else if (point.state() == QEventPoint::State::Updated) {
+      if (id == clickingFinger_) {
+        CanvasMouseMove(editor_, kLeftButton, x, y);
+      } else {
+        PointerMove(editor_, id, x, y, kNoPressure);
+      }
+    }
+  }
 }

@@ -5,9 +5,14 @@
 // The canvas panel: shows the canvas surface, scaled in the small
 // layout, and reports pointer positions in canvas pixels.
 
+#include <optional>
+
+#include "drawing/Tool.h"
 #include "platform/Widgets.h"
 
 class EditorState;
+class QTabletEvent;
+class QTouchEvent;
 
 class CanvasView : public PicturePanel {
   Q_OBJECT
@@ -18,7 +23,23 @@ class CanvasView : public PicturePanel {
   // The stamp tool's preview is painted over the surface, never into it.
   void paintEvent(QPaintEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  // A pen draws with pressure; its eraser end erases. Fingers each draw
+  // their own stroke; a hand resting while the pen is near draws nothing.
+  void tabletEvent(QTabletEvent* event) override;
+  bool event(QEvent* event) override;
+  // The pen coming near and going away reaches the application, not us.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void touch(QTouchEvent* event);
+  void penNear(bool near);
+  void endEraserEnd();
+
   EditorState& editor_;
+  bool penNear_ = false;
+  bool penDown_ = false;
+  bool penDrawing_ = false;  // the pen's press began a stroke, not a click
+  // While the pen's eraser end is used: the child's tool and lit tool.
+  std::optional<std::pair<Tool, Tool>> toolBeforeEraserEnd_;
+  int clickingFinger_ = -1;  // the finger acting as a click (shapes), or -1
 };

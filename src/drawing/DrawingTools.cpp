@@ -4,6 +4,7 @@
 #include "drawing/DrawingTools.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "drawing/Canvas.h"
@@ -103,15 +104,49 @@ QRgb StrokeColour(const EditorState& editor, ToolKind kind) {
   return editor.paletteColour(kind == ToolKind::Eraser ? kEraserPaletteIndex : editor.penColourIndex);
 }
 
-void Dot(EditorState& editor, const ToolInfo& tool, QPointF at) {
-  editor.shape.anchor = at;
-  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), tool.dot, StrokeColour(editor, tool.kind)));
+// The press of pointer `pointer`: a disc, its radius following the width
+// (the tool's own disc at full width), and the stroke's start.
+void PointerDot(EditorState& editor, const ToolInfo& tool, int pointer, QPointF at, double width) {
+  editor.strokes[pointer] = {at, width};
+  const int radius = width >= tool.width ? tool.dot : int(RoundHalfEven(tool.dot * width / tool.width));
+  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), radius, StrokeColour(editor, tool.kind)));
   PaintCanvasFrame(editor);
 }
 
+// The stroke of `pointer` goes on to `to`, `width` wide there. At an
+// unchanged width it is one line; a width that changes is drawn in short
+// pieces, each a little wider or thinner than the one before.
+void ContinueStroke(EditorState& editor, const ToolInfo& tool, int pointer, QPointF to, double width) {
+  const auto found = editor.strokes.find(pointer);
+  const PointerStroke from =
+      found != editor.strokes.end() ? found->second : PointerStroke{editor.shape.anchor, width};
+  const QRgb colour = StrokeColour(editor, tool.kind);
+  const int w0 = int(RoundHalfEven(from.width)), w1 = int(RoundHalfEven(width));
+  if (w0 == w1) {
+    Changed(editor, raster::Line(Canvas(editor), Pixel(from.last), Pixel(to), w1, colour));
+  } else {
+    const QPointF d = to - from.last;
+    const int pieces = std::max(1, int(std::ceil(std::hypot(d.x(), d.y()) / 2.0)));
+    QPointF a = from.last;
+    for (int i = 1; i <= pieces; ++i) {
+      const double t = double(i) / pieces;
+      const QPointF b = from.last + d * t;
+      const int w = int(RoundHalfEven(from.width + (width - from.width) * t));
+      Changed(editor, raster::Line(Canvas(editor), Pixel(a), Pixel(b), std::max(1, w), colour));
+      a = b;
+    }
+  }
+  editor.strokes[pointer] = {to, width};
+}
+
+// The mouse draws at the tool's full width.
+void Dot(EditorState& editor, const ToolInfo& tool, QPointF at) {
+  editor.shape.anchor = at;
+  PointerDot(editor, tool, kMousePointer, at, tool.width);
+}
+
 void Stroke(EditorState& editor, const ToolInfo& tool, QPointF to) {
-  Changed(editor, raster::Line(Canvas(editor), Pixel(editor.shape.anchor), Pixel(to), tool.width,
-                               StrokeColour(editor, tool.kind)));
+  ContinueStroke(editor, tool, kMousePointer, to, tool.width);
   editor.shape.anchor = to;
 }
 
@@ -307,8 +342,39 @@ void CanvasMouseUp(EditorState& editor, int, float, float) {
   // release, so it can be dragged out and finished with a second click.
   const ToolKind kind = InfoOf(editor.tool).kind;
   if (kind == ToolKind::Pen || kind == ToolKind::Eraser || kind == ToolKind::None) editor.shape.clicks = 0;
+  editor.strokes.erase(kMousePointer);
   PaintCanvasFrame(editor);
   // Every action on the canvas ends with a release: what it drew is a step.
   // A shape whose outline still follows the pointer is not finished yet.
   if (!OutlineShown(editor)) RecordStep(editor);
 }
+
+double PressureWidth(int width, double pressure) {
+  if (pressure < 0) return width;
+  return std::max(1.0, width * (0.5 + 0.5 * std::clamp(pressure, 0.0, 1.0)));
+}
+
+bool PointerDown(EditorState& editor, int pointer, float x, float y, double pressure) {
+  const ToolInfo& tool = InfoOf(editor.tool);
+  if (tool.kind != ToolKind::Pen && tool.kind != ToolKind::Eraser) return false;
+  ClampCanvasPoint(editor, x, y);
+  EraseRubberBand(editor);
+  PointerDot(editor, tool, pointer, QPointF(x, y), PressureWidth(tool.width, pressure));
+  return true;
+}
+
+void PointerMove(EditorState& editor, int pointer, float x, float y, double pressure) {
+  if (!PointerDrawing(editor, pointer)) return;
+  const ToolInfo& tool = InfoOf(editor.tool);
+  if (tool.kind != ToolKind::Pen && tool.kind != ToolKind::Eraser) return;
+  ClampCanvasPoint(editor, x, y);
+  ContinueStroke(editor, tool, pointer, QPointF(x, y), PressureWidth(tool.width, pressure));
+}
+
+void PointerUp(EditorState& editor, int pointer) {
+  if (editor.strokes.erase(pointer) == 0) return;
+  PaintCanvasFrame(editor);
+  RecordStep(editor);
+}
+
+bool PointerDrawing(const EditorState& editor, int pointer) { return editor.strokes.count(pointer) != 0; }

@@ -33,6 +33,27 @@ void CanvasMouseMove(EditorState& editor, int buttons, float x, float y);
 // Mouse-up: ends a pen or eraser stroke and repaints the frame.
 void CanvasMouseUp(EditorState& editor, int button, float x, float y);
 
+// Pointers other than the mouse: the pen of a tablet and each finger on a
+// touch screen draw their own pen or eraser stroke, side by side. The mouse
+// is pointer kMousePointer; a finger is its touch point's id.
+inline constexpr int kMousePointer = -1;
+inline constexpr int kPenPointer = -2;
+// No pressure known (a finger): the full width of the tool.
+inline constexpr double kNoPressure = -1;
+// The width at `pressure` (0..1): from half the tool's width at the lightest
+// touch to all of it at the firmest, never below one pixel.
+double PressureWidth(int width, double pressure);
+// A pointer touches down: with a pen or an eraser in force it leaves its
+// disc and begins a stroke (true); with any other tool nothing happens
+// (false), and the caller treats the touch as a click.
+bool PointerDown(EditorState& editor, int pointer, float x, float y, double pressure);
+// The pointer moves: its stroke goes on, its width changing smoothly from
+// the last event's pressure to this one's.
+void PointerMove(EditorState& editor, int pointer, float x, float y, double pressure);
+// The pointer lifts: its stroke ends and is one step of the history.
+void PointerUp(EditorState& editor, int pointer);
+bool PointerDrawing(const EditorState& editor, int pointer);
+
 // Removes the outline of a half-drawn shape from the canvas; the shape
 // keeps its first point.
 void EraseRubberBand(EditorState& editor);

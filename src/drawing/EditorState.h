@@ -11,7 +11,9 @@
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QPointF>
 #include <array>
+#include <map>
 #include <optional>
 
 #include "drawing/PictureHistory.h"
@@ -29,6 +31,13 @@ struct StampChoice {
 };
 // "ちいさい", "ふつう" and "おおきい".
 inline constexpr std::array<int, 3> kStampSizes = {48, 96, 160};
+
+// A pen or eraser stroke of one pointer (the mouse, the pen, a finger):
+// where it last was and how wide it was drawn there.
+struct PointerStroke {
+  QPointF last;
+  double width = 0;
+};
 
 // "じゆう" places points where the child clicks, "こてい" on a grid.
 enum class Placement { Free, Fixed };
@@ -63,6 +72,8 @@ class EditorState : public Notifier {
   std::array<QRgb, 72> palette{};
   Placement placement = Placement::Free;
   ShapeInProgress shape;  // changed only by the drawing tools
+  // The pen and eraser strokes being drawn, by pointer (drawing/DrawingTools.h).
+  std::map<int, PointerStroke> strokes;
   StampChoice stamp;
   // Where the stamp tool's preview is centred, while the pointer is over
   // the canvas: the canvas panel shows it over the picture, never in it.
