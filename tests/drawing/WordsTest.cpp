@@ -13,6 +13,7 @@
 #include "drawing/CanvasView.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/ToolActions.h"
+#include "drawing/ToolPanel.h"
 #include "platform/Imaging.h"
 
 namespace {
@@ -119,14 +120,29 @@ class WordsTest : public QObject {
                 .inColour > 50);
   }
 
-  // Characters windows-31j has no code for are refused with a beep, as the
-  // card text refuses them, from the keys and from the input method;
-  // Backspace takes off one character, a pair of surrogates included.
-  void typingThroughTheCanvas() {
+  // Through the widgets: 「もじ」 lights and shows the size and bubble
+  // buttons, which set the words' look. Characters windows-31j has no code
+  // for are refused with a beep, as the card text refuses them, from the
+  // keys and from the input method; Backspace takes off one character, a
+  // pair of surrogates included.
+  void throughTheWidgets() {
     EditorFixture f;
     EditorState& editor = f.session.editor;
+    ToolPanel panel(editor, f.dialogs, nullptr);
+    panel.show();
     CanvasView view(editor, nullptr, &f.dialogs);
-    ChooseTool(editor, f.dialogs, Tool::Words);
+    QVERIFY(panel.bubbleButton->isHidden());
+    QTest::mouseClick(panel.wordsButton, Qt::LeftButton);
+    QVERIFY(editor.tool == Tool::Words);
+    QCOMPARE(panel.wordsButton->face(), QColor(0, 255, 16));
+    QVERIFY(panel.bubbleButton->isVisible() && panel.wordsSizeButtons[2]->isVisible());
+    QTest::mouseClick(panel.wordsSizeButtons[2], Qt::LeftButton);
+    QTest::mouseClick(panel.bubbleButton, Qt::LeftButton);
+    QCOMPARE(editor.words.size, 64);
+    QVERIFY(editor.words.bubble);
+    QCOMPARE(panel.wordsSizeButtons[2]->face(), QColor(0, 255, 16));
+    QTest::mouseClick(panel.wordsSizeButtons[0], Qt::LeftButton);
+    QCOMPARE(editor.words.size, 24);
     Click(editor, {100, 100});
     const auto press = [&view](const QString& text) {
       QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, text);
@@ -151,6 +167,10 @@ class WordsTest : public QObject {
     QTest::keyClick(&view, Qt::Key_Backspace);
     QCOMPARE(editor.wordsEditing->text, QStringLiteral("あ漢Aゆ"));
     QCOMPARE(editor.canvasImage.pixel(120, 100), qRgb(255, 255, 255));  // still only shown
+    const int steps = editor.history.StepsDone();
+    ChooseTool(editor, f.dialogs, Tool::ThinPen);
+    QVERIFY(panel.bubbleButton->isHidden());
+    QCOMPARE(editor.history.StepsDone(), steps + 1);  // the words finished, one step
   }
 };
 
