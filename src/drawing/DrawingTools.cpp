@@ -308,6 +308,7 @@ void ChangeWordsLook(EditorState& editor, WordsChoice choice) {
   const QRect was = WordsRect(editor);
   editor.words = choice;
   Changed(editor, was | WordsRect(editor));
+  editor.notifyChanged();  // the tool panel lights the choice
 }
 
 QImage ChosenStampImage(const EditorState& editor) {

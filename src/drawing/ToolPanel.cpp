@@ -196,7 +196,6 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
       WordsChoice choice = editor_.words;
       choice.size = kWordsSizes[size_t(i)];
       ChangeWordsLook(editor_, choice);
-      editor_.notifyChanged();
     });
     wordsSizeButtons[size_t(i)] = button;
   }
@@ -207,7 +206,6 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
     WordsChoice choice = editor_.words;
     choice.bubble = !choice.bubble;
     ChangeWordsLook(editor_, choice);
-    editor_.notifyChanged();
   });
 
   connect(&editor_, &EditorState::changed, this, &ToolPanel::syncControls);
