@@ -104,6 +104,9 @@ void StartPictureHistory(EditorState& editor) {
 }
 
 void EndPictureHistory(EditorState& editor) {
+  // Words still being typed were finished into the saved card, or are let
+  // go with a drawing the child leaves.
+  editor.wordsEditing.reset();
   ChangingSteps(editor, [&] { editor.history.Clear(); });
 }
 

@@ -4,6 +4,8 @@
 #include "drawing/CanvasView.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointingDevice>
 #include <QTabletEvent>
@@ -27,9 +29,12 @@ int ButtonValue(Qt::MouseButtons buttons) {
 
 }  // namespace
 
-CanvasView::CanvasView(EditorState& editor, QWidget* parent)
-    : PicturePanel(QStringLiteral("Picture2"), Qt::white, parent), editor_(editor) {
+CanvasView::CanvasView(EditorState& editor, QWidget* parent, Dialogs* dialogs)
+    : PicturePanel(QStringLiteral("Picture2"), Qt::white, parent), editor_(editor), dialogs_(dialogs) {
   setSurface(&editor_.canvasImage);
+  // The words tool types here; a click on the canvas brings the keyboard.
+  setFocusPolicy(Qt::ClickFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
   // Shape outlines follow the pointer with no button held.
   setMouseTracking(true);
   // Fingers are taken as touches here; elsewhere Qt makes mouse clicks of them.
@@ -48,6 +53,12 @@ CanvasView::CanvasView(EditorState& editor, QWidget* parent)
 
 void CanvasView::paintEvent(QPaintEvent* event) {
   PicturePanel::paintEvent(event);
+  if (editor_.wordsEditing) {
+    QPainter painter(this);
+    painter.scale(scale(), scale());
+    painter.setClipRect(PictureArea(editor_));
+    PaintWords(painter, editor_, true);
+  }
   if (editor_.tool != Tool::Stamp || !editor_.stampPreviewAt) return;
   const QImage stamp = ChosenStampImage(editor_);
   if (stamp.isNull()) return;
@@ -178,4 +189,53 @@ void CanvasView::touch(QTouchEvent* event) {
       }
     }
   }
+}
+
+void CanvasView::type(const QString& typed) {
+  if (dialogs_) TypeWords(editor_, *dialogs_, typed);
+}
+
+void CanvasView::keyPressEvent(QKeyEvent* event) {
+  if (!editor_.wordsEditing || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    PicturePanel::keyPressEvent(event);
+    return;
+  }
+  switch (event->key()) {
+    case Qt::Key_Backspace:
+      EraseLastCharacter(editor_);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      type(QStringLiteral("\n"));
+      break;
+    case Qt::Key_Escape:
+      FinishWords(editor_);
+      break;
+    default:
+      // Control characters are no words; a character outside the basic
+      // plane comes as a surrogate pair and is judged by TypeWords.
+      if (event->text().isEmpty() || event->text().at(0).category() == QChar::Other_Control) {
+        PicturePanel::keyPressEvent(event);
+        return;
+      }
+      type(event->text());
+  }
+  event->accept();
+}
+
+void CanvasView::inputMethodEvent(QInputMethodEvent* event) {
+  if (editor_.wordsEditing && !event->commitString().isEmpty()) {
+    type(event->commitString());
+  }
+  event->accept();
+}
+
+QVariant CanvasView::inputMethodQuery(Qt::InputMethodQuery query) const {
+  // The input method's candidates open beside the words.
+  if (query == Qt::ImCursorRectangle && editor_.wordsEditing) {
+    const QRect words = WordsRect(editor_);
+    return QRectF(words.right() * scale(), words.top() * scale(), 1, words.height() * scale());
+  }
+  if (query == Qt::ImEnabled) return editor_.tool == Tool::Words;
+  return PicturePanel::inputMethodQuery(query);
 }

@@ -10,6 +10,7 @@
 #include "drawing/Tool.h"
 #include "platform/Widgets.h"
 
+class Dialogs;
 class EditorState;
 class QTabletEvent;
 class QTouchEvent;
@@ -17,7 +18,9 @@ class QTouchEvent;
 class CanvasView : public PicturePanel {
   Q_OBJECT
  public:
-  CanvasView(EditorState& editor, QWidget* parent);
+  // `dialogs` beeps at characters the words tool refuses; without it the
+  // words tool takes no typing.
+  CanvasView(EditorState& editor, QWidget* parent, Dialogs* dialogs = nullptr);
 
  protected:
   // The stamp tool's preview is painted over the surface, never into it.
@@ -29,13 +32,19 @@ class CanvasView : public PicturePanel {
   bool event(QEvent* event) override;
   // The pen coming near and going away reaches the application, not us.
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The words tool's typing: keys and input method commit strings.
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
   void touch(QTouchEvent* event);
   void penNear(bool near);
   void endEraserEnd();
+  void type(const QString& typed);
 
   EditorState& editor_;
+  Dialogs* dialogs_;
   bool penNear_ = false;
   bool penDown_ = false;
   bool penDrawing_ = false;  // the pen's press began a stroke, not a click

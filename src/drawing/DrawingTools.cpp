@@ -3,14 +3,18 @@
 
 #include "drawing/DrawingTools.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
 #include "drawing/Canvas.h"
 #include "drawing/Raster.h"
 #include "drawing/StampTable.h"
+#include "platform/Dialogs.h"
 #include "platform/Numbers.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -202,7 +206,145 @@ void PlaceStamp(EditorState& editor, QPoint centre) {
   Changed(editor, place & PictureArea(editor));
 }
 
+// The words' layout: the rectangle of their lines and, around it, the
+// bubble's outline (with its tail) when one is chosen.
+struct WordsLayout {
+  QFont font;
+  QStringList lines;
+  int lineHeight = 0;
+  QRect text;
+  QPainterPath bubble;
+  QRect whole;  // everything painted, the caret included
+};
+
+WordsLayout LayOutWords(const WordsInProgress& words, const WordsChoice& choice) {
+  WordsLayout layout;
+  layout.font = WordsFont(choice.size);
+  const QFontMetrics metrics(layout.font);
+  layout.lines = words.text.split(u'\n');
+  layout.lineHeight = metrics.height();
+  int width = 0;
+  for (const QString& line : layout.lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const int caretRoom = std::max(2, choice.size / 8);
+  layout.text = QRect(words.at.x(), words.at.y() - layout.lineHeight / 2, width + caretRoom,
+                      layout.lineHeight * int(layout.lines.size()));
+  layout.whole = layout.text;
+  if (choice.bubble) {
+    const int pad = std::max(6, choice.size / 3);
+    const QRectF body = layout.text.adjusted(-pad, -pad / 2, pad, pad / 2);
+    QPainterPath round;
+    round.addRoundedRect(body, pad, pad);
+    // The tail points down and to the left, to whoever says the words.
+    const double x = body.left() + pad * 1.5, y = body.bottom();
+    QPainterPath tail;
+    tail.moveTo(x, y - 1);
+    tail.lineTo(x + pad, y - 1);
+    tail.lineTo(x - pad / 2.0, y + pad);
+    tail.closeSubpath();
+    layout.bubble = round.united(tail);
+    layout.whole = layout.bubble.boundingRect().toAlignedRect().adjusted(-2, -2, 2, 2);
+  }
+  return layout;
+}
+
+void PaintWordsAs(QPainter& painter, const WordsLayout& layout, QRgb colour, bool caret) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (!layout.bubble.isEmpty()) {
+    painter.setPen(QPen(Qt::black, 2));
+    painter.setBrush(Qt::white);
+    painter.drawPath(layout.bubble);
+  }
+  painter.setFont(layout.font);
+  painter.setPen(QColor(colour));
+  const QFontMetrics metrics(layout.font);
+  int y = layout.text.top();
+  for (const QString& line : layout.lines) {
+    painter.drawText(QPoint(layout.text.left(), y + metrics.ascent()), line);
+    y += layout.lineHeight;
+  }
+  if (caret) {
+    const int x = layout.text.left() + metrics.horizontalAdvance(layout.lines.back()) + 1;
+    const int top = layout.text.top() + layout.lineHeight * int(layout.lines.size() - 1);
+    painter.fillRect(QRect(x, top, std::max(2, layout.font.pixelSize() / 16), layout.lineHeight), QColor(colour));
+  }
+  painter.restore();
+}
+
+// A click with the words tool: on the words being typed it changes nothing;
+// elsewhere it finishes them and starts new ones there.
+void ClickWords(EditorState& editor, QPoint at) {
+  if (editor.wordsEditing && WordsRect(editor).contains(at)) return;
+  FinishWords(editor);
+  editor.wordsEditing = WordsInProgress{at, QString()};
+  Changed(editor, WordsRect(editor));
+}
+
 }  // namespace
+
+QFont WordsFont(int size) {
+  QFont font(QStringLiteral("IPAGothic"));
+  font.setPixelSize(size);
+  return font;
+}
+
+QRect WordsRect(const EditorState& editor) {
+  if (!editor.wordsEditing) return {};
+  return LayOutWords(*editor.wordsEditing, editor.words).whole;
+}
+
+void PaintWords(QPainter& painter, const EditorState& editor, bool caret) {
+  if (!editor.wordsEditing) return;
+  PaintWordsAs(painter, LayOutWords(*editor.wordsEditing, editor.words),
+               editor.paletteColour(editor.penColourIndex), caret);
+}
+
+bool TypeWords(EditorState& editor, Dialogs& dialogs, const QString& typed) {
+  if (!editor.wordsEditing || typed.isEmpty()) return false;
+  if (!text::CanEncode(QString(typed).remove(u'\n'))) {
+    dialogs.Beep();
+    return false;
+  }
+  const QRect was = WordsRect(editor);
+  editor.wordsEditing->text += typed;
+  Changed(editor, was | WordsRect(editor));
+  return true;
+}
+
+void EraseLastCharacter(EditorState& editor) {
+  if (!editor.wordsEditing || editor.wordsEditing->text.isEmpty()) return;
+  QString& text = editor.wordsEditing->text;
+  const QRect was = WordsRect(editor);
+  // A character outside the basic plane is a surrogate pair.
+  const bool pair = text.size() >= 2 && text.back().isLowSurrogate() && text.at(text.size() - 2).isHighSurrogate();
+  text.chop(pair ? 2 : 1);
+  Changed(editor, was | WordsRect(editor));
+}
+
+void FinishWords(EditorState& editor) {
+  if (!editor.wordsEditing) return;
+  const QRect was = WordsRect(editor);
+  const WordsLayout layout = LayOutWords(*editor.wordsEditing, editor.words);
+  const bool drawn = !editor.wordsEditing->text.trimmed().isEmpty();
+  editor.wordsEditing.reset();
+  if (drawn) {
+    {
+      QPainter painter(&Canvas(editor));
+      painter.setClipRect(PictureArea(editor));
+      PaintWordsAs(painter, layout, editor.paletteColour(editor.penColourIndex), false);
+    }
+    PaintCanvasFrame(editor);
+    RecordStep(editor);
+  }
+  Changed(editor, was);
+}
+
+void ChangeWordsLook(EditorState& editor, WordsChoice choice) {
+  const QRect was = WordsRect(editor);
+  editor.words = choice;
+  Changed(editor, was | WordsRect(editor));
+  editor.notifyChanged();  // the tool panel lights the choice
+}
 
 QImage ChosenStampImage(const EditorState& editor) {
   const StampChoice& choice = editor.stamp;
@@ -273,10 +415,14 @@ void EraseRubberBand(EditorState& editor) {
 void CancelShape(EditorState& editor) {
   EraseRubberBand(editor);
   HideStampPreview(editor);  // a tool change ends it too; the next move brings it back
+  FinishWords(editor);
   editor.shape.clicks = 0;
 }
 
-void ForgetShape(EditorState& editor) { editor.shape = ShapeInProgress(); }
+void ForgetShape(EditorState& editor) {
+  editor.shape = ShapeInProgress();
+  editor.wordsEditing.reset();
+}
 
 bool OutlineShown(const EditorState& editor) {
   return editor.shape.clicks == 1 && editor.shape.outlineEnd.has_value();
@@ -309,6 +455,10 @@ void CanvasMouseDown(EditorState& editor, int button, float x, float y) {
     case ToolKind::Stamp:
       editor.shape.clicks = 0;
       PlaceStamp(editor, Pixel(at));
+      return;
+    case ToolKind::Words:
+      editor.shape.clicks = 0;
+      ClickWords(editor, Pixel(at));
       return;
     default:
       if (const TwoClickKind* kind = TwoClickKindOf(editor.tool)) Click(editor, *kind, at);

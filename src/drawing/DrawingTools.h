@@ -9,7 +9,12 @@
 // editor state only; the canvas panel forwards its mouse events here in
 // canvas pixels. The shape being drawn (EditorState::shape) is theirs.
 
+#include <QFont>
+
 #include "drawing/EditorState.h"
+
+class Dialogs;
+class QPainter;
 
 // Mouse button values: the left button is 1; a button state is the sum.
 inline constexpr int kLeftButton = 1;
@@ -75,3 +80,27 @@ QRect PictureArea(const EditorState& editor);
 // The stamp's preview goes from the canvas panel (the pointer left it, or
 // the tool changed).
 void HideStampPreview(EditorState& editor);
+
+// The words tool ("もじ"). A click starts words there (finishing the words
+// before, unless it falls on them); typing adds to them and Backspace takes
+// the last character off. They are shown over the picture, with a caret,
+// until they are finished into it as one step: by a click elsewhere, another
+// tool, "もどす" or the card saved.
+QFont WordsFont(int size);
+// The place of the words being typed, their bubble included (empty when
+// none are).
+QRect WordsRect(const EditorState& editor);
+// Paints the words being typed where they are, in the pen colour, on their
+// bubble if chosen, and with the caret after the last character if `caret`.
+void PaintWords(QPainter& painter, const EditorState& editor, bool caret);
+// Adds `typed` to the words. Characters the card files cannot hold
+// (windows-31j) are refused with a beep, as the card text refuses them;
+// false then, and the words stay as they were.
+bool TypeWords(EditorState& editor, Dialogs& dialogs, const QString& typed);
+// Backspace: the last character goes.
+void EraseLastCharacter(EditorState& editor);
+// The words become part of the picture, cut off at its edges, as one step
+// of the history; no words or only spaces: nothing is drawn.
+void FinishWords(EditorState& editor);
+// The size or the bubble changed: the words being typed are shown anew.
+void ChangeWordsLook(EditorState& editor, WordsChoice choice);

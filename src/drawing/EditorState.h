@@ -39,6 +39,22 @@ struct PointerStroke {
   double width = 0;
 };
 
+// The words of 「もじ」: their size in pixels (one of kWordsSizes) and
+// whether they sit in a speech bubble.
+struct WordsChoice {
+  int size = 40;
+  bool bubble = false;
+};
+// "ちいさい", "ふつう" and "おおきい".
+inline constexpr std::array<int, 3> kWordsSizes = {24, 40, 64};
+// Words being typed: where the child clicked (the left end of the first
+// line, halfway up it) and the text so far, lines split by '\n'. Shown
+// over the picture until they are finished into it.
+struct WordsInProgress {
+  QPoint at;
+  QString text;
+};
+
 // "じゆう" places points where the child clicks, "こてい" on a grid.
 enum class Placement { Free, Fixed };
 
@@ -78,6 +94,9 @@ class EditorState : public Notifier {
   // Where the stamp tool's preview is centred, while the pointer is over
   // the canvas: the canvas panel shows it over the picture, never in it.
   std::optional<QPoint> stampPreviewAt;
+  WordsChoice words;
+  // The words of 「もじ」 still being typed; only the drawing tools change it.
+  std::optional<WordsInProgress> wordsEditing;
 
   // The canvas, the picture area inside a frame, as its view shows it:
   // empty until canvas() first makes it.

@@ -30,9 +30,10 @@ enum class Tool {
   SmallEraser,
   LargeEraser,
   Stamp,  // "はんこ": places the stamp chosen in the stamp box
+  Words,  // "もじ": words typed on the picture
 };
 
-enum class ToolKind { None, Pen, Eraser, Line, Box, Circle, Ellipse, Fill, Text, Paste, Stamp };
+enum class ToolKind { None, Pen, Eraser, Line, Box, Circle, Ellipse, Fill, Text, Paste, Stamp, Words };
 
 inline constexpr int kNoSlot = -1;
 // The tool panel's tool buttons, slots 0..14; four of them are never shown.
@@ -46,7 +47,7 @@ struct ToolInfo {
   int slot;   // its tool button, or kNoSlot
 };
 
-inline constexpr std::array<ToolInfo, 15> kTools = {{
+inline constexpr std::array<ToolInfo, 16> kTools = {{
     {Tool::None, ToolKind::None, 0, 0, kNoSlot},
     {Tool::ThinPen, ToolKind::Pen, 1, 0, 0},
     {Tool::SmallBrush, ToolKind::Pen, 11, 5, 1},
@@ -62,6 +63,7 @@ inline constexpr std::array<ToolInfo, 15> kTools = {{
     {Tool::SmallEraser, ToolKind::Eraser, 11, 7, kNoSlot},
     {Tool::LargeEraser, ToolKind::Eraser, 25, 15, kNoSlot},
     {Tool::Stamp, ToolKind::Stamp, 0, 0, kNoSlot},  // its own button, beside the recorder
+    {Tool::Words, ToolKind::Words, 0, 0, kNoSlot},  // its own button, beside 「はんこ」
 }};
 
 constexpr bool ToolsInOrder() {

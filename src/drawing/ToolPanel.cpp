@@ -11,6 +11,7 @@
 
 #include "drawing/Canvas.h"
 #include "drawing/ColourDialog.h"
+#include "drawing/DrawingTools.h"
 #include "drawing/ToolActions.h"
 #include "platform/Numbers.h"
 #include "drawing/EditorState.h"
@@ -182,6 +183,31 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   stampButton->setVisible(!StampFontFamily().isEmpty());
   connect(stampButton, &QPushButton::clicked, this, [this] { stampBox()->open(); });
 
+  wordsButton = new FaceButton(QStringLiteral("wordsButton"), QStringLiteral("もじ"), kToolPlain, this);
+  controls().add(wordsButton, Twips(1380, 8280, 1335, 555), 12, true);
+  connect(wordsButton, &QPushButton::clicked, this, [this] { ChooseTool(editor_, dialogs_, Tool::Words); });
+  const char* sizeCaptions[] = {"ちいさい", "ふつう", "おおきい"};
+  for (int i = 0; i < int(kWordsSizes.size()); ++i) {
+    auto* button = new FaceButton(QStringLiteral("wordsSize%1").arg(i), QString::fromUtf8(sizeCaptions[i]),
+                                  kToolPlain, this);
+    controls().add(button, Twips(60 + 664 * i, 8880, 664, 390), 7.5, true);
+    button->setFocusPolicy(Qt::NoFocus);  // the typing stays on the canvas
+    connect(button, &QPushButton::clicked, this, [this, i] {
+      WordsChoice choice = editor_.words;
+      choice.size = kWordsSizes[size_t(i)];
+      ChangeWordsLook(editor_, choice);
+    });
+    wordsSizeButtons[size_t(i)] = button;
+  }
+  bubbleButton = new FaceButton(QStringLiteral("bubbleButton"), QStringLiteral("ふきだし"), kToolPlain, this);
+  controls().add(bubbleButton, Twips(60 + 664 * 3, 8880, 663, 390), 7.5, true);
+  bubbleButton->setFocusPolicy(Qt::NoFocus);
+  connect(bubbleButton, &QPushButton::clicked, this, [this] {
+    WordsChoice choice = editor_.words;
+    choice.bubble = !choice.bubble;
+    ChangeWordsLook(editor_, choice);
+  });
+
   connect(&editor_, &EditorState::changed, this, &ToolPanel::syncControls);
   syncControls();
 }
@@ -203,6 +229,18 @@ void ToolPanel::syncControls() {
   }
   const QColor stampFace = editor_.litTool == Tool::Stamp ? kToolLit : kToolPlain;
   if (stampButton->face() != stampFace) stampButton->setFace(stampFace);
+  const QColor wordsFace = editor_.litTool == Tool::Words ? kToolLit : kToolPlain;
+  if (wordsButton->face() != wordsFace) wordsButton->setFace(wordsFace);
+  const bool wordsOptions = editor_.tool == Tool::Words;
+  for (int i = 0; i < int(kWordsSizes.size()); ++i) {
+    FaceButton* button = wordsSizeButtons[size_t(i)];
+    const QColor face = editor_.words.size == kWordsSizes[size_t(i)] ? kToolLit : kToolPlain;
+    if (button->face() != face) button->setFace(face);
+    button->setVisible(wordsOptions);
+  }
+  const QColor bubbleFace = editor_.words.bubble ? kToolLit : kToolPlain;
+  if (bubbleButton->face() != bubbleFace) bubbleButton->setFace(bubbleFace);
+  bubbleButton->setVisible(wordsOptions);
   const QColor swatch = FillSwatchFace(editor_);
   if (fillSwatch->face() != swatch) fillSwatch->setFace(swatch);
   const QString caption = PlacementCaption(editor_.placement);

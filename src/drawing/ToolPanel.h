@@ -55,6 +55,12 @@ class ToolPanel : public PicturePanel {
   // "はんこ", below the recorder on the left half (the right half is kept
   // for one more button); hidden when there is no stamp font.
   FaceButton* stampButton;
+  // "もじ", the right half of that row.
+  FaceButton* wordsButton;
+  // While "もじ" is in force, a strip below them: "ちいさい", "ふつう",
+  // "おおきい" and "ふきだし" (on and off), the choices lit.
+  std::array<FaceButton*, 3> wordsSizeButtons{};
+  FaceButton* bubbleButton;
 
   // The colour dialog, made on first use and kept.
   ColourDialog* colourDialog();

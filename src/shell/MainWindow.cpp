@@ -137,7 +137,7 @@ void MainWindow::makeToolPanel() {
 }
 
 void MainWindow::makeCanvasAndText() {
-  canvas = new CanvasView(session_.editor, this);
+  canvas = new CanvasView(session_.editor, this, &session_.dialogs);
   placements_.add(canvas, session_.layout.canvas);
 
   cardText = new CardTextBox(session_.deck, session_.dialogs, this);

@@ -125,6 +125,8 @@ class ToolPanelTest : public QObject {
     QTest::newRow("Command15") << "Command15" << QRect(20, 460, 141, 37) << "ﾌｧｲﾙ読込" << QColor(128, 128, 255);
     // 「はんこ」 below the recorder, on the left half of its row.
     QTest::newRow("stampButton") << "stampButton" << QRect(4, 552, 89, 37) << "はんこ" << kPlain;
+    // 「もじ」 on the right half.
+    QTest::newRow("wordsButton") << "wordsButton" << QRect(92, 552, 89, 37) << "もじ" << kPlain;
   }
   void designedPlaces() {
     QFETCH(QString, name);
@@ -161,10 +163,11 @@ class ToolPanelTest : public QObject {
       }
       places.append(place);
     }
-    // Eleven tools and the other buttons but the hidden "ほぞん", with
-    // 「はんこ」 where the stamp font is; none of them where the main window
-    // puts the recorder's buttons.
-    QCOMPARE(places.size(), 11 + 10 + (panel.stampButton->isVisible() ? 1 : 0));
+    // Eleven tools and the other buttons but the hidden "ほぞん" (「もじ」
+    // among them, its options hidden until it is chosen), with 「はんこ」
+    // where the stamp font is; none of them where the main window puts the
+    // recorder's buttons.
+    QCOMPARE(places.size(), 11 + 11 + (panel.stampButton->isVisible() ? 1 : 0));
     for (const QRect& place : places) QVERIFY(!place.intersects(QRect(4, 508, 179, 39)));
     QImage picture(10, 10, QImage::Format_RGB32);  // something for "はりつけ" to paste
     picture.fill(Qt::blue);
