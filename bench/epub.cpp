@@ -25,6 +25,7 @@
 #include <ctime>
 #include <thread>
 
+#include "DrawnStory.h"
 #include "export/EpubBook.h"
 
 namespace {
@@ -32,61 +33,6 @@ namespace {
 const QString kStory = QStringLiteral("C:\\story\\");
 constexpr int kCards = 30;
 constexpr int kNarrationSeconds = 30;
-
-QByteArray Wav(const std::vector<qint16>& samples) {
-  QByteArray wav("RIFF");
-  auto u32 = [&](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-  const quint32 bytes = quint32(samples.size() * 2);
-  u32(36 + bytes);
-  wav.append("WAVEfmt ");
-  u32(16), u16(1), u16(1), u32(22050), u32(44100), u16(2), u16(16);
-  wav.append("data");
-  u32(bytes);
-  wav.append(reinterpret_cast<const char*>(samples.data()), qsizetype(bytes));
-  return wav;
-}
-
-struct Story {
-  QTemporaryDir drive;
-
-  Story() {
-    qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
-    QDir(drive.path()).mkdir(QStringLiteral("story"));
-    QRandomGenerator random(13);
-    for (int n = 1; n <= kCards; ++n) {
-      const QString stem = drive.path() + QStringLiteral("/story/Card_%1").arg(n, 2, 10, QChar(u'0'));
-      // A child's drawing: a coloured ground, shapes and brush strokes.
-      QImage picture(800, 600, QImage::Format_RGB32);
-      picture.fill(QColor::fromHsv(int(random.bounded(360)), 60, 250));
-      QPainter painter(&picture);
-      painter.setRenderHint(QPainter::Antialiasing, false);
-      for (int s = 0; s < 40; ++s) {
-        painter.setPen(QPen(QColor::fromHsv(int(random.bounded(360)), 200, 200), 1 + random.bounded(30)));
-        painter.setBrush(s % 3 ? Qt::NoBrush : QBrush(QColor::fromHsv(int(random.bounded(360)), 180, 230)));
-        const QRect r(random.bounded(700), random.bounded(500), 20 + random.bounded(300), 20 + random.bounded(200));
-        if (s % 2) painter.drawEllipse(r);
-        else painter.drawLine(r.topLeft(), r.bottomRight());
-      }
-      painter.end();
-      picture.save(stem + QStringLiteral(".PNG"), "PNG");
-      // A line of text, as a child types it (Shift_JIS, CR LF).
-      QFile text(stem + QStringLiteral(".txt"));
-      text.open(QIODevice::WriteOnly);
-      text.write(QByteArray("\x82\xa8\x82\xa9\x82\xb5\x82\xcc \x82\xa8\x82\xcd\x82\xc8\x82\xb5\r\n"));
-      // 30 s of a voice-like sound: a wavering tone with some noise.
-      std::vector<qint16> samples(size_t(kNarrationSeconds) * 22050);
-      for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = double(i) / 22050;
-        samples[i] = qint16(6000 * std::sin(2 * M_PI * (200 + 80 * std::sin(3 * t)) * t) +
-                            int(random.bounded(2000)) - 1000);
-      }
-      QFile wav(stem + QStringLiteral("_x.wav"));
-      wav.open(QIODevice::WriteOnly);
-      wav.write(Wav(samples));
-    }
-  }
-};
 
 // The uncompressed sizes of a zip file's entries whose names end in one of
 // `endings`, added up, from its central directory.
@@ -108,22 +54,8 @@ qint64 EntryBytes(const QByteArray& zip, const QStringList& endings) {
   return sum;
 }
 
-// Resident memory now, in MB.
-double ResidentMb() {
-  QFile statm(QStringLiteral("/proc/self/statm"));
-  if (!statm.open(QIODevice::ReadOnly)) return 0;
-  const QList<QByteArray> fields = statm.readAll().split(' ');
-  return fields.size() > 1 ? fields[1].toDouble() * 4096 / 1e6 : 0;
-}
-
-double ProcessSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
 void BM_ThirtyCardBook(benchmark::State& state) {
-  static Story story;
+  static DrawnStory story(kCards, kNarrationSeconds, 13, true);
   ExportStory deck{QStringLiteral("ながい おはなし"), kStory, {}};
   for (int n = 1; n <= kCards; ++n) deck.cardNumbers << n;
   double peak = 0, seconds = 0, cpu = 0, bookMb = 0, partsMb = 0;
