@@ -143,6 +143,10 @@ StampBox::StampBox(EditorState& editor, QWidget* parent)
 
 void StampBox::open() {
   redraw();
+  // Over the middle of the window, clear of the tool panel at its left,
+  // where a desktop without a window manager would leave it at the corner.
+  if (QWidget* window = parentWidget() ? parentWidget()->window() : nullptr)
+    move(window->geometry().center() - rect().center());
   show();
   activateWindow();
 }
