@@ -40,24 +40,6 @@ QImage CardPicture(int n) {
   return image;
 }
 
-// A 16-bit PCM WAV file with a second of a 440 Hz tone.
-QByteArray ToneWav() {
-  QByteArray data;
-  for (int i = 0; i < 22050; ++i) {
-    const qint16 v = qint16(std::lround(9000 * std::sin(2 * M_PI * 440 * i / 22050.0)));
-    data.append(reinterpret_cast<const char*>(&v), 2);
-  }
-  QByteArray wav("RIFF");
-  auto u32 = [&](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-  u32(quint32(36 + data.size()));
-  wav.append("WAVEfmt ");
-  u32(16), u16(1), u16(1), u32(22050), u32(44100), u16(2), u16(16);
-  wav.append("data");
-  u32(quint32(data.size()));
-  return wav + data;
-}
-
 // Mean difference per colour channel between two pictures over rows
 // [top, bottom).
 double MeanDifference(const QImage& a, const QImage& b, int top, int bottom) {
@@ -108,7 +90,7 @@ class EpubPagesTest : public QObject {
       WriteHostFile(Story(QStringLiteral("Card_0%1.txt").arg(n)), text::Encode(texts_[n - 1] + "\r\n").value());
       CardPicture(n).save(Story(QStringLiteral("Card_0%1.PNG").arg(n)), "PNG");
     }
-    if (narrated) WriteHostFile(Story(QStringLiteral("Card_0%1_x.wav").arg(narrated)), ToneWav());
+    if (narrated) WriteHostFile(Story(QStringLiteral("Card_0%1_x.wav").arg(narrated)), ToneWav(440, 1.0));
     const QString book = out_->path() + QStringLiteral("/Umi.epub");
     const ExportOutcome outcome =
         EpubBookFormat().Write({QStringLiteral("うみの おはなし"), kFolder, {1, 2, 3}}, book, {}, nullptr);

@@ -7,7 +7,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QProcess>
 #include <QTest>
 
 #include <fcntl.h>
@@ -18,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
 #include <random>
 
@@ -93,6 +96,39 @@ void WriteHostFile(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).path());
   QFile f(path);
   if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+QByteArray ToneWav(double hertz, double seconds, int rate, int channels) {
+  const int frames = int(seconds * rate);
+  QByteArray data;
+  for (int i = 0; i < frames; ++i) {
+    const qint16 v = qint16(std::lround(12000 * std::sin(2 * M_PI * hertz * i / rate)));
+    for (int c = 0; c < channels; ++c) data.append(reinterpret_cast<const char*>(&v), 2);
+  }
+  QByteArray wav("RIFF");
+  auto u32 = [&](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [&](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
+  u32(quint32(36 + data.size()));
+  wav.append("WAVEfmt ");
+  u32(16), u16(1), u16(quint16(channels)), u32(quint32(rate)), u32(quint32(rate * channels * 2));
+  u16(quint16(channels * 2)), u16(16);
+  wav.append("data");
+  u32(quint32(data.size()));
+  return wav + data;
+}
+
+QString OutputWithoutGStreamerPlugins(const QString& childVariable, const QString& value) {
+  QTemporaryDir noPlugins;
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(childVariable, value);
+  env.insert(QStringLiteral("GST_PLUGIN_SYSTEM_PATH_1_0"), noPlugins.path());
+  env.insert(QStringLiteral("GST_PLUGIN_PATH_1_0"), noPlugins.path());
+  env.insert(QStringLiteral("GST_REGISTRY_1_0"), noPlugins.path() + QStringLiteral("/registry.bin"));
+  child.setProcessEnvironment(env);
+  child.start(QCoreApplication::applicationFilePath(), {});
+  if (!child.waitForFinished(60000)) return QStringLiteral("(the child did not finish)");
+  return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
 }
 
 QStringList Snapshot(const QString& folder) {

@@ -70,6 +70,13 @@ void WriteHostFile(const QString& path, const QByteArray& bytes);
 // Every file and folder under a host folder with sizes, for "nothing on
 // disk changed" checks.
 QStringList Snapshot(const QString& folder);
+// A 16-bit PCM wave file holding a sine tone.
+QByteArray ToneWav(double hertz, double seconds, int rate = 22050, int channels = 1);
+// What this test program prints when run again as a child process with
+// `childVariable` set to `value`, where GStreamer finds no plugins at all
+// (no encoders): main() of the test answers that variable.
+QString OutputWithoutGStreamerPlugins(const QString& childVariable, const QString& value);
+
 // Copies everything under host folder `from` into host folder `to`.
 void CopyFolder(const QString& from, const QString& to);
 
