@@ -88,7 +88,7 @@ namespace {
 
 constexpr int kMargin = 4;
 constexpr int kMinimumKey = 40;
-// The keys take at most this share of the box's height; the text keeps the rest.
+// The keys take at most this share of the host's height; the text keeps the rest.
 constexpr double kHeightShare = 0.55;
 const QColor kPanelColour(0xF0, 0xE6, 0xC8);
 const QColor kKeyFace(0xFF, 0xFF, 0xF4);
@@ -103,22 +103,72 @@ QFont KeyFont(int keySize, int width, const QString& caption) {
   return Gothic(std::max(18.0, std::min(letterPoints, fitPoints)));
 }
 
+
+// The card text box as the keys' target: a key is sent to it as a key
+// press, so that its own key handling refuses what the card text file
+// cannot hold, and the cursor stays in view.
+class BoxKeys : public KeyTarget {
+ public:
+  explicit BoxKeys(QPlainTextEdit& box) : box_(box) {}
+
+  void insert(const QString& letter) override { sendKey(Qt::Key_unknown, letter); }
+  QChar letterBeforeCursor() override {
+    // The mark belongs to the letter written last: a selection is given up.
+    QTextCursor cursor = box_.textCursor();
+    if (cursor.hasSelection()) {
+      cursor.clearSelection();
+      box_.setTextCursor(cursor);
+    }
+    const int position = cursor.position();
+    return position == 0 ? QChar() : box_.document()->characterAt(position - 1);
+  }
+  void eraseOne() override { sendKey(Qt::Key_Backspace, QString()); }
+  void newLine() override { sendKey(Qt::Key_Return, QStringLiteral("\r")); }
+
+ private:
+  void sendKey(int qtKey, const QString& text) {
+    QKeyEvent down(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&box_, &down);
+    QKeyEvent up(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&box_, &up);
+    box_.ensureCursorVisible();
+  }
+
+  QPlainTextEdit& box_;
+};
+
 }  // namespace
 
 HiraganaKeyboard::HiraganaKeyboard(QPlainTextEdit& box, Dialogs& dialogs)
-    : QWidget(&box), box_(box), dialogs_(dialogs) {
+    : HiraganaKeyboard(box, *new BoxKeys(box), dialogs) {
+  ownTarget_.reset(&target_);
+}
+
+HiraganaKeyboard::HiraganaKeyboard(QWidget& host, KeyTarget& target, Dialogs& dialogs)
+    : QWidget(&host), host_(host), target_(target), dialogs_(dialogs) {
   setObjectName(QStringLiteral("hiraganaKeyboard"));
   setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::ArrowCursor);
+  // A press between the keys is the keyboard's: it never reaches the host
+  // (on the canvas it would start new words there).
+  setAttribute(Qt::WA_NoMousePropagation);
   for (const Key& key : hiragana::Keys()) {
     auto* button = new FaceButton(QStringLiteral("hiraganaKey"), key.caption, kKeyFace, this);
-    button->setFocusPolicy(Qt::NoFocus);  // the text box keeps the keys
+    button->setFocusPolicy(Qt::NoFocus);  // the host keeps the keys
     connect(button, &QPushButton::clicked, this, [this, &key] { press(key); });
     keys_.append(button);
   }
   showHide_ = new FaceButton(QStringLiteral("hiraganaShowHide"), kHideCaption, kPanelColour.darker(115), this);
   showHide_->setFocusPolicy(Qt::NoFocus);
   connect(showHide_, &QPushButton::clicked, this, [this] { setKeysShown(!keysShown_); });
+  placeInside();
+}
+
+HiraganaKeyboard::~HiraganaKeyboard() = default;
+
+void HiraganaKeyboard::placeAlong(KeyboardEdge edge, int room) {
+  edge_ = edge;
+  room_ = room;
   placeInside();
 }
 
@@ -136,9 +186,10 @@ void HiraganaKeyboard::setKeysShown(bool shown) {
 }
 
 void HiraganaKeyboard::placeInside() {
-  const QSize area = box_.size();
+  const QSize area = host_.size();
   const int across = (area.width() - 2 * kMargin) / hiragana::kColumns;
-  const int down = int((area.height() * kHeightShare - 2 * kMargin) / hiragana::kRows);
+  int down = int((area.height() * kHeightShare - 2 * kMargin) / hiragana::kRows);
+  if (room_ > 0) down = std::min(down, (room_ - 2 * kMargin) / hiragana::kRows);
   const int keySize = std::max(kMinimumKey, std::min(across, down));
   const int tableWidth = keySize * hiragana::kColumns;
   const int left = std::max(kMargin, (area.width() - tableWidth) / 2);
@@ -162,14 +213,14 @@ void HiraganaKeyboard::placeInside() {
     showHide_->setFont(KeyFont(keySize, 2 * keySize, kHideCaption));
     showHide_->setCaption(kHideCaption);
   } else {
-    // Only the button that brings the keys back, at the bottom right.
+    // Only the button that brings the keys back, at the right.
     height = keySize + 2 * kMargin;
     const int width = 3 * keySize;
     showHide_->setGeometry(left + tableWidth - width, kMargin, width, keySize);
     showHide_->setFont(KeyFont(keySize, width, kShowCaption));
     showHide_->setCaption(kShowCaption);
   }
-  setGeometry(0, area.height() - height, area.width(), height);
+  setGeometry(0, edge_ == KeyboardEdge::Bottom ? area.height() - height : 0, area.width(), height);
   raise();
   if (height != covered_) {
     covered_ = height;
@@ -181,52 +232,37 @@ void HiraganaKeyboard::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), kPanelColour);
   painter.setPen(kPanelColour.darker(140));
-  painter.drawLine(0, 0, width(), 0);
-}
-
-void HiraganaKeyboard::sendKey(int qtKey, const QString& text) {
-  QKeyEvent down(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
-  QCoreApplication::sendEvent(&box_, &down);
-  QKeyEvent up(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
-  QCoreApplication::sendEvent(&box_, &up);
+  const int edgeLine = edge_ == KeyboardEdge::Bottom ? 0 : height() - 1;
+  painter.drawLine(0, edgeLine, width(), edgeLine);
 }
 
 void HiraganaKeyboard::applyMark(KeyKind mark) {
-  // The letter just before the cursor; a selection is given up first, as
-  // the mark belongs to the letter written last.
-  QTextCursor cursor = box_.textCursor();
-  if (cursor.hasSelection()) {
-    cursor.clearSelection();
-    box_.setTextCursor(cursor);
-  }
-  const int position = cursor.position();
+  const QChar before = target_.letterBeforeCursor();
   const std::optional<QChar> marked =
-      position == 0 ? std::nullopt
-                    : (mark == KeyKind::Voiced ? hiragana::WithVoicedMark : hiragana::WithSemiVoicedMark)(
-                          box_.document()->characterAt(position - 1));
+      before.isNull() ? std::nullopt
+                      : (mark == KeyKind::Voiced ? hiragana::WithVoicedMark : hiragana::WithSemiVoicedMark)(before);
   if (!marked) {
     dialogs_.Beep();  // nothing the mark can go on
     return;
   }
-  sendKey(Qt::Key_Backspace, QString());
-  sendKey(Qt::Key_unknown, QString(*marked));
+  target_.eraseOne();
+  target_.insert(QString(*marked));
 }
 
 void HiraganaKeyboard::press(const Key& key) {
   switch (key.kind) {
     case KeyKind::Letter:
-      sendKey(Qt::Key_unknown, key.letter);
+      target_.insert(key.letter);
       break;
     case KeyKind::Voiced:
     case KeyKind::SemiVoiced:
       applyMark(key.kind);
       break;
     case KeyKind::Erase:
-      sendKey(Qt::Key_Backspace, QString());
+      target_.eraseOne();
       break;
     case KeyKind::NewLine:
-      sendKey(Qt::Key_Return, QStringLiteral("\r"));
+      target_.newLine();
       break;
   }
-  box_.ensureCursorVisible();
 }

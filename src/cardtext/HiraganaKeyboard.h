@@ -3,16 +3,19 @@
 
 #pragma once
 // A hiragana keyboard on the screen, for children who cannot yet type: the
-// gojūon table in large keys, lying in the lower part of the card text box.
-// A key writes into the box as typing would (the box's own key handling
-// refuses what the card text file cannot hold), so the box keeps its focus
-// and its cursor, and the input method goes on working beside it.
+// gojūon table in large keys, lying along an edge of what it types into:
+// the lower part of the card text box, or the canvas while words are typed
+// on the picture. A key writes into its target as typing would (the
+// target's own checks refuse what the card files cannot hold), so the
+// target keeps its focus and its cursor, and the input method goes on
+// working beside it.
 //
 // The key logic (the table, the marks ゛ and ゜) is apart from the widget.
 
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 #include "platform/Widgets.h"
@@ -63,18 +66,46 @@ std::optional<QChar> WithSemiVoicedMark(QChar letter);
 
 }  // namespace hiragana
 
-// The keyboard panel, a child of the text box it writes into. It places
-// itself along the box's bottom edge (call placeInside() when the box's
-// size changes) and reports the height it covers, so that the box keeps its
-// text above it.
+// What the keys write into. Each does what typing would do there, with the
+// same refusals (a beep for what the card files cannot hold).
+class KeyTarget {
+ public:
+  virtual ~KeyTarget() = default;
+  // Writes `letter` at the cursor.
+  virtual void insert(const QString& letter) = 0;
+  // The letter just before the cursor, which ゛ and ゜ change (a selection
+  // is given up first); a null QChar when there is none.
+  virtual QChar letterBeforeCursor() = 0;
+  // The character before the cursor goes, a surrogate pair as one.
+  virtual void eraseOne() = 0;
+  // A new line begins at the cursor.
+  virtual void newLine() = 0;
+};
+
+// The edge of its host the keyboard lies along.
+enum class KeyboardEdge { Bottom, Top };
+
+// The keyboard panel, a child of the widget it lies over. It places itself
+// along the host's bottom or top edge (call placeInside() when the host's
+// size changes) and reports the height it covers, so that the host keeps
+// its text clear of it.
 class HiraganaKeyboard : public QWidget {
   Q_OBJECT
  public:
+  // Keys writing into the card text box, as typing into it would.
   HiraganaKeyboard(QPlainTextEdit& box, Dialogs& dialogs);
+  // Keys writing into `target`, lying over `host`.
+  HiraganaKeyboard(QWidget& host, KeyTarget& target, Dialogs& dialogs);
+  ~HiraganaKeyboard() override;
 
-  // Lays the panel out in the box's lower part, keys as large as fit.
+  // Lays the panel out along its edge of the host, keys as large as fit.
   void placeInside();
-  // The height the panel covers at the bottom of the box.
+  // Moves the panel to `edge`, taking at most `room` pixels of the host's
+  // height when keys of at least the smallest size fit there (0: no limit
+  // but the usual share of the host).
+  void placeAlong(KeyboardEdge edge, int room = 0);
+  KeyboardEdge edge() const { return edge_; }
+  // The height the panel covers at its edge of the host.
   int coveredHeight() const;
   bool keysShown() const { return keysShown_; }
   void setKeysShown(bool shown);
@@ -82,7 +113,7 @@ class HiraganaKeyboard : public QWidget {
   QPushButton* key(const QString& caption) const;
   QPushButton* showHideButton() const { return showHide_; }
 
-  // What a key does to the box.
+  // What a key does to the target.
   void press(const hiragana::Key& key);
 
  signals:
@@ -92,11 +123,14 @@ class HiraganaKeyboard : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void sendKey(int qtKey, const QString& text);
   void applyMark(hiragana::KeyKind mark);
 
-  QPlainTextEdit& box_;
+  QWidget& host_;
+  std::unique_ptr<KeyTarget> ownTarget_;  // the card text box's, when made for it
+  KeyTarget& target_;
   Dialogs& dialogs_;
+  KeyboardEdge edge_ = KeyboardEdge::Bottom;
+  int room_ = 0;
   QList<QPushButton*> keys_;  // in the order of hiragana::Keys()
   FaceButton* showHide_;
   bool keysShown_ = true;

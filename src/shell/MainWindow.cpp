@@ -33,6 +33,7 @@
 #include "shell/Session.h"
 #include "shell/ShowHost.h"
 #include "shell/Startup.h"
+#include "shell/WordsKeyboard.h"
 #include "drawing/StripClicks.h"
 
 namespace {
@@ -139,6 +140,8 @@ void MainWindow::makeToolPanel() {
 void MainWindow::makeCanvasAndText() {
   canvas = new CanvasView(session_.editor, this, &session_.dialogs);
   placements_.add(canvas, session_.layout.canvas);
+  // The hiragana keys for the words of 「もじ」, over the canvas while they are typed.
+  new WordsKeyboard(session_.editor, session_.dialogs, *canvas, this);
 
   cardText = new CardTextBox(session_.deck, session_.dialogs, this);
   placements_.add(cardText, session_.layout.cardText, 16);
