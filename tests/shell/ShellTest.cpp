@@ -17,10 +17,13 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTouchEvent>
 #include <QTimer>
 
+#include "cardtext/HiraganaKeyboard.h"
 #include "drawing/Canvas.h"
 #include "drawing/CanvasView.h"
+#include "drawing/DrawingTools.h"
 #include "drawing/StripClicks.h"
 #include "drawing/ToolActions.h"
 #include "exchange/StoryExchange.h"
@@ -74,6 +77,7 @@ class ShellTest : public QObject {
   void storyPanelInTheWindow();
   void classExchangeFollowsCopy();
   void messageBoxesBreakBetweenWords();
+  void hiraganaKeysTypeTheWords();
 };
 
 void ShellTest::layoutFollowsScreenSize_data() {
@@ -568,6 +572,89 @@ void ShellTest::messageBoxesBreakBetweenWords() {
   QCOMPARE(dialogs.Input(prompt), std::optional<QString>(QString()));
   QCOMPARE(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
   QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+}
+
+// The hiragana keys of the card text box type the words of 「もじ」: shown
+// over the canvas, away from the words, only while they are typed; a key,
+// a press between the keys or a finger on a key never takes the focus
+// from the canvas nor finishes the words; the words finished are one step.
+void ShellTest::hiraganaKeysTypeTheWords() {
+  TempDrives drives;
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  dialogs.answers = {true};
+  form.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
+  form.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+  EditorState& editor = session.editor;
+  CanvasView* canvas = form.canvas;
+  auto* keyboard = canvas->findChild<HiraganaKeyboard*>();
+  QVERIFY(keyboard && !keyboard->isVisible());
+  QTest::mouseClick(form.toolPanel->wordsButton, Qt::LeftButton);
+  QVERIFY(!keyboard->isVisible());  // no words yet
+  const auto click = [&](const QString& caption) {
+    QPushButton* key = keyboard->key(caption);
+    QVERIFY2(key && key->isVisible(), qPrintable(caption));
+    QTest::mouseClick(key, Qt::LeftButton);
+  };
+  // Away from the words: the canvas's pixels are the picture's here.
+  const auto clear = [&] {
+    return !keyboard->geometry().intersects(WordsRect(editor)) && keyboard->key(QStringLiteral("あ"))->height() >= 34;
+  };
+
+  // Words in the lower half: the keys along the top.
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(200, 450));
+  QVERIFY(canvas->hasFocus() && keyboard->isVisible());
+  QCOMPARE(keyboard->y(), 0);
+  QVERIFY(clear());
+  const QImage paper = editor.canvasImage.copy();
+  const int steps = editor.history.StepsDone();
+  for (const char* k : {"か", "゛", "き", "き", "けす", "かいぎょう", "い"}) click(QString::fromUtf8(k));
+  QTest::mouseClick(keyboard, Qt::LeftButton, {}, QPoint(1, 1));  // between the keys
+  QPointingDevice* finger = QTest::createTouchDevice();
+  const QPoint onKey = keyboard->key(QStringLiteral("ぬ"))->geometry().center() + keyboard->pos();
+  QTest::touchEvent(canvas, finger).press(0, onKey);
+  QTest::touchEvent(canvas, finger).release(0, onKey);
+  QCOMPARE(editor.wordsEditing->text, QStringLiteral("がき\nいぬ"));
+  QCOMPARE(editor.wordsEditing->at, QPoint(200, 450));
+  QVERIFY(canvas->hasFocus());
+  QTest::keyClick(canvas, Qt::Key_Backspace);  // the physical keys go on working
+  QCOMPARE(editor.wordsEditing->text, QStringLiteral("がき\nい"));
+  // Shown at once on the canvas panel, not yet in the picture.
+  const QRect words = WordsRect(editor);
+  QVERIFY(words.height() > 2 * 36);
+  const QImage shown = canvas->grab(words).toImage();
+  int inked = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) inked += shown.pixel(x, y) == qRgb(0, 0, 0);
+  QVERIFY2(inked > 50, qPrintable(QString::number(inked)));
+  QCOMPARE(editor.canvasImage, paper);
+  click(QStringLiteral("゜"));  // い takes no mark
+  QCOMPARE(dialogs.beeps, 1);
+  QTest::keyClick(canvas, Qt::Key_Escape);
+  QVERIFY(!keyboard->isVisible());
+  QCOMPARE(editor.history.StepsDone(), steps + 1);
+  QVERIFY(editor.canvasImage.copy(words) != paper.copy(words));
+
+  // Words in the upper half: the keys along the bottom; a click elsewhere
+  // starts new words and the keys stay, smaller when the words are near
+  // the middle; another tool hides them.
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(300, 120));
+  QVERIFY(keyboard->isVisible());
+  QCOMPARE(keyboard->geometry().bottom(), canvas->height() - 1);
+  QVERIFY(clear());
+  click(QStringLiteral("そ"));
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(500, 280));
+  QVERIFY(keyboard->isVisible() && clear());
+  QCOMPARE(editor.history.StepsDone(), steps + 2);
+  click(QStringLiteral("ら"));
+  QTest::mouseClick(form.toolPanel->toolButtons[0], Qt::LeftButton);
+  QVERIFY(!keyboard->isVisible());
+  QCOMPARE(editor.history.StepsDone(), steps + 3);
 }
 
 QTEST_MAIN(ShellTest)
