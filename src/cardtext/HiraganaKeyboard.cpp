@@ -149,8 +149,9 @@ HiraganaKeyboard::HiraganaKeyboard(QWidget& host, KeyTarget& target, Dialogs& di
   setObjectName(QStringLiteral("hiraganaKeyboard"));
   setFocusPolicy(Qt::NoFocus);
   setCursor(Qt::ArrowCursor);
-  // A press between the keys is the keyboard's: it never reaches the host
-  // (on the canvas it would start new words there).
+  // A press or a finger on the keyboard is the keyboard's, between the keys
+  // too: it never reaches the host (on the canvas it would start new words
+  // there).
   setAttribute(Qt::WA_NoMousePropagation);
   for (const Key& key : hiragana::Keys()) {
     auto* button = new FaceButton(QStringLiteral("hiraganaKey"), key.caption, kKeyFace, this);

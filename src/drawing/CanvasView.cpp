@@ -10,7 +10,6 @@
 #include <QPointingDevice>
 #include <QTabletEvent>
 #include <QTouchEvent>
-#include <algorithm>
 
 #include "drawing/DrawingTools.h"
 #include "drawing/EditorState.h"
@@ -158,19 +157,9 @@ bool CanvasView::event(QEvent* event) {
 }
 
 void CanvasView::touch(QTouchEvent* event) {
-  // A finger on a control lying over the canvas (the hiragana keys) is the
-  // control's: a touch begun there is left for Qt to make a click of.
-  const auto onControl = [this](const QEventPoint& point) {
-    return point.state() == QEventPoint::State::Pressed && childAt(point.position().toPoint());
-  };
-  if (event->type() == QEvent::TouchBegin && std::all_of(event->points().begin(), event->points().end(), onControl)) {
-    event->ignore();
-    return;
-  }
   event->accept();
   const bool cancelled = event->type() == QEvent::TouchCancel;
   for (const QEventPoint& point : event->points()) {
-    if (onControl(point)) continue;
     const int id = point.id();
     const QPointF at = point.position() / scale();
     const float x = float(at.x()), y = float(at.y());

@@ -601,7 +601,8 @@ void ShellTest::hiraganaKeysTypeTheWords() {
     QVERIFY2(key && key->isVisible(), qPrintable(caption));
     QTest::mouseClick(key, Qt::LeftButton);
   };
-  // Away from the words: the canvas's pixels are the picture's here.
+  // The keys clear of the words (the canvas panel at scale 1 here) and big
+  // enough for a finger.
   const auto clear = [&] {
     return !keyboard->geometry().intersects(WordsRect(editor)) && keyboard->key(QStringLiteral("あ"))->height() >= 34;
   };
