@@ -208,6 +208,10 @@ class StampedCardTest : public QObject {
     drawn_ = Measure(canvasPicture, stampRegion_, wordsRegion_);
     QVERIFY2(drawn_.cat.count > 3000 && drawn_.pen.count > 200 && drawn_.white.count > 1000 && drawn_.black.count > 100,
              qPrintable(Describe(drawn_)));
+    // The cat is centred where the child clicked, the words inside their bubble.
+    QVERIFY2(QLineF(drawn_.cat.centre, kStampAt).length() < 8, qPrintable(Describe(drawn_)));
+    QVERIFY2(words.contains(drawn_.pen.centre.toPoint()) && words.contains(drawn_.white.centre.toPoint()),
+             qPrintable(Describe(drawn_)));
     // The saved file is the canvas's picture.
     const auto saved = imaging::ReadCardPicture(story_.folder + QStringLiteral("Card_01.PNG"));
     QVERIFY(saved);
