@@ -17,6 +17,7 @@
 #include "export/EpubDocuments.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
+#include "support/Viewers.h"
 
 namespace {
 
@@ -114,25 +115,18 @@ class EpubPagesTest : public QObject {
   // card's own picture fills the page above the text band, and the card's
   // own text shows in the band.
   void pagesShowPicturesAndTexts() {
-    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-    if (chromium.isEmpty()) QSKIP("chromium is not installed");
+    if (viewers::Chromium().isEmpty()) QSKIP("chromium is not installed");
     if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty()) QSKIP("unzip is not installed");
     const QString book = MakeBook();
     QVERIFY(QFileInfo::exists(book));
     const QString unpacked = out_->path() + QStringLiteral("/book");
     QCOMPARE(Run(QStringLiteral("unzip"), {"-q", book, "-d", unpacked}), 0);
 
-    QTemporaryDir profile;
     QList<QSet<int>> texts;
     for (int index = 0; index < 3; ++index) {
       const QString page = unpacked + u'/' + epub::kFolder + epub::PageName(index);
       QVERIFY2(QFileInfo::exists(page), qPrintable(page));
-      const QString shot = profile.path() + QStringLiteral("/shot%1.png").arg(index);
-      Run(chromium, {"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--user-data-dir=" + profile.path(),
-                     "--screenshot=" + shot, "--window-size=800,600", "--hide-scrollbars",
-                     QUrl::fromLocalFile(page).toString()});
-      const QImage image = QImage(shot).convertToFormat(QImage::Format_RGB32);
+      const QImage image = viewers::Screenshot(page, {800, 600});
       QCOMPARE(image.size(), QSize(800, 600));
       // Its own picture, not another card's, and not blank paper.
       for (int n = 1; n <= 3; ++n) {

@@ -11,6 +11,7 @@
 #include "export/PictureBook.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
+#include "support/Viewers.h"
 
 namespace {
 
@@ -87,11 +88,7 @@ class PictureBookTest : public QObject {
 
     // Page 2 shows card 1's red picture in its upper part, page 3 card 3's blue.
     for (const auto& [page, colour] : {std::pair{2, QColor(Qt::red)}, std::pair{3, QColor(Qt::blue)}}) {
-      const QString prefix = out_->path() + QStringLiteral("/page");
-      Run(QStringLiteral("pdftoppm"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                       QString::number(page), QStringLiteral("-r"), QStringLiteral("30"),
-                                       QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf, prefix});
-      const QImage shot(prefix + QStringLiteral(".png"));
+      const QImage shot = viewers::PdfPage(pdf, page, 30);
       QVERIFY(!shot.isNull());
       const QColor seen = shot.pixelColor(shot.width() / 2, shot.height() / 3);
       QVERIFY2(std::abs(seen.red() - colour.red()) + std::abs(seen.green() - colour.green()) +

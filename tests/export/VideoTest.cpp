@@ -21,6 +21,7 @@
 #include "export/StoryVideo.h"
 #include "platform/QtDialogs.h"
 #include "support/TestSupport.h"
+#include "support/Viewers.h"
 
 namespace {
 
@@ -117,14 +118,6 @@ class VideoTest : public QObject {
     WriteHostFile(Story(QStringLiteral("Card_%1_x.wav").arg(number, 2, 10, QChar(u'0'))), wav);
   }
 
-  // One frame of the video at `seconds`, or a null image.
-  QImage FrameAt(const QString& video, double seconds) {
-    const QString png = out_->path() + QStringLiteral("/frame.png");
-    QFile::remove(png);
-    Tool(QStringLiteral("ffmpeg"), {"-v", "error", "-ss", QString::number(seconds, 'f', 3), "-i", video,
-                                    "-frames:v", "1", "-y", png});
-    return QImage(png).convertToFormat(QImage::Format_RGB32);
-  }
   // The sound at `seconds` for 0.3 s, mono 22050 Hz.
   std::vector<qint16> SoundAt(const QString& video, double seconds) {
     const QByteArray raw = Tool(QStringLiteral("ffmpeg"), {"-v", "error", "-ss", QString::number(seconds, 'f', 3),
@@ -204,14 +197,14 @@ class VideoTest : public QObject {
     blank.fill(Qt::white);
     for (const auto& [at, picture] : {std::pair{card1 + whole + 1.0, first}, std::pair{card2 + whole + 0.8, second},
                                       std::pair{card3 + whole + 1.5, blank}, std::pair{card4 + whole + 1.5, last}}) {
-      const QImage frame = FrameAt(video, at);
+      const QImage frame = viewers::VideoFrame(video, at);
       QCOMPARE(frame.size(), QSize(800, 600));
       const double psnr = Psnr(frame, picture, 799);
       QVERIFY2(psnr > 30, qPrintable(QStringLiteral("%1 s: %2 dB").arg(at).arg(psnr)));
     }
     // Half-way through the wipe from card 1 to card 2 (frame 12: 25 of its
     // 50 steps), the middle columns show card 2 and the edges still card 1.
-    const QImage wipe = FrameAt(video, card2 + 12.5 / 30.0);
+    const QImage wipe = viewers::VideoFrame(video, card2 + 12.5 / 30.0);
     QVERIFY(Near(ColumnColour(wipe, 400), second.pixelColor(400, 30)));
     QVERIFY(Near(ColumnColour(wipe, 250), second.pixelColor(250, 30)));
     QVERIFY(Near(ColumnColour(wipe, 40), first.pixelColor(40, 30)));
@@ -229,8 +222,7 @@ class VideoTest : public QObject {
     QVERIFY2(std::abs(lastVoice - 660) < 20, qPrintable(QString::number(lastVoice)));
 
     // Chromium reads its length and plays it.
-    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-    if (chromium.isEmpty()) QSKIP("chromium is not installed");
+    if (viewers::Chromium().isEmpty()) QSKIP("chromium is not installed");
     const QString page = out_->path() + QStringLiteral("/play.html");
     // Played with its sound: the time goes on and both streams are decoded.
     WriteHostFile(page, R"(<html><body><video id="v" src="Neko.mp4" autoplay></video><p id="out"></p><script>
@@ -243,11 +235,10 @@ v.addEventListener('error', () => { out.textContent = 'error ' + v.error.code; }
 </script></body></html>)");
     QTemporaryDir profile;
     QProcess browser;
-    browser.start(chromium, QStringList{"--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                                        "--disable-background-networking", "--disable-component-update",
-                                        "--autoplay-policy=no-user-gesture-required", "--virtual-time-budget=10000",
-                                        "--user-data-dir=" + profile.path(), "--dump-dom",
-                                        QUrl::fromLocalFile(page).toString()});
+    browser.start(viewers::Chromium(), viewers::ChromiumOptions(profile.path()) +
+                                           QStringList{"--autoplay-policy=no-user-gesture-required",
+                                                       "--virtual-time-budget=10000", "--dump-dom",
+                                                       QUrl::fromLocalFile(page).toString()});
     browser.waitForFinished(120000);
     const QString dom = QString::fromUtf8(browser.readAllStandardOutput());
     const QRegularExpressionMatch played =

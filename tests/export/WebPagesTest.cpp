@@ -21,6 +21,7 @@
 #include "platform/RemovableDrives.h"
 #include "platform/TextCodec.h"
 #include "support/TestSupport.h"
+#include "support/Viewers.h"
 
 namespace {
 
@@ -235,8 +236,7 @@ class WebPagesTest : public QObject {
   // Headless Chromium shows the first page of a two-card story from disk and
   // follows its link.
   void realBrowser() {
-    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-    if (chromium.isEmpty()) QSKIP("chromium is not installed");
+    if (viewers::Chromium().isEmpty()) QSKIP("chromium is not installed");
     Picture("Card_03.PNG", Qt::red);
     Card("Card_03_x.wav", "RIFF");
     Picture("Card_05.PNG", Qt::blue);
@@ -244,11 +244,7 @@ class WebPagesTest : public QObject {
     QTemporaryDir profile;
     auto run = [&](const QStringList& extra, const QUrl& url) {
       QProcess browser;
-      browser.start(chromium, QStringList{"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                                          "--no-first-run", "--disable-background-networking",
-                                          "--disable-component-update", "--disable-sync",
-                                          "--user-data-dir=" + profile.path()} +
-                                  extra + QStringList{url.toString()});
+      browser.start(viewers::Chromium(), viewers::ChromiumOptions(profile.path()) + extra + QStringList{url.toString()});
       browser.waitForFinished(120000);
       return QString::fromUtf8(browser.readAllStandardOutput());
     };
@@ -257,9 +253,7 @@ class WebPagesTest : public QObject {
     QVERIFY2(dom.contains(QStringLiteral("<title>うさぎの おはなし[1]</title>")), qPrintable(dom));
     QVERIFY(dom.contains(QStringLiteral("href=\"usagi_02cd.htm\"")));
     QVERIFY(run({"--dump-dom"}, first.resolved(QUrl("usagi_02cd.htm"))).contains(QStringLiteral("[2]</h1>")));
-    const QString shot = profile.path() + QStringLiteral("/shot.png");
-    run({"--screenshot=" + shot, "--window-size=1000,900", "--hide-scrollbars"}, first);
-    const QImage image(shot);
+    const QImage image = viewers::Screenshot(Web("usagi_01cd.htm"), {1000, 900});
     QVERIFY(!image.isNull());
     QCOMPARE(image.pixelColor(image.width() / 2, 500), QColor(255, 0, 0));
   }
