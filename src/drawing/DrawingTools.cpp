@@ -152,8 +152,13 @@ PointerStroke& StrokeOf(EditorState& editor, int pointer, QPointF from, double w
 // A piece of a stroke, on the canvas and, while other strokes go on, in its
 // mask.
 void StrokeLine(EditorState& editor, PointerStroke& stroke, QPoint a, QPoint b, int width, QRgb colour) {
-  Changed(editor, raster::Line(Canvas(editor), a, b, width, colour));
-  if (!stroke.touched.isNull()) stroke.touchedArea |= raster::MarkLine(stroke.touched, a, b, width);
+  if (stroke.touched.isNull()) {
+    Changed(editor, raster::Line(Canvas(editor), a, b, width, colour));
+    return;
+  }
+  const QRect painted = raster::MarkedLine(Canvas(editor), stroke.touched, a, b, width, colour);
+  stroke.touchedArea |= painted & stroke.touched.rect();
+  Changed(editor, painted);
 }
 
 // The stroke of `pointer` ends and is one step of the history. False when
@@ -187,8 +192,14 @@ void PointerDot(EditorState& editor, const ToolInfo& tool, int pointer, QPointF 
   stroke.last = at;
   stroke.width = width;
   const int radius = width >= tool.width ? tool.dot : int(RoundHalfEven(tool.dot * width / tool.width));
-  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), radius, StrokeColour(editor, tool.kind)));
-  if (!stroke.touched.isNull()) stroke.touchedArea |= raster::MarkDisc(stroke.touched, Pixel(at), radius);
+  const QRgb colour = StrokeColour(editor, tool.kind);
+  if (stroke.touched.isNull()) {
+    Changed(editor, raster::Disc(Canvas(editor), Pixel(at), radius, colour));
+  } else {
+    const QRect painted = raster::MarkedDisc(Canvas(editor), stroke.touched, Pixel(at), radius, colour);
+    stroke.touchedArea |= painted & stroke.touched.rect();
+    Changed(editor, painted);
+  }
   PaintCanvasFrame(editor);
 }
 

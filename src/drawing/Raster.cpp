@@ -331,17 +331,28 @@ void MarkRun(QImage& mask, int y, int first, int last) {
 
 }  // namespace
 
-QRect MarkLine(QImage& mask, QPoint a, QPoint b, int width) {
+QRect MarkedLine(QImage& image, QImage& mask, QPoint a, QPoint b, int width, QRgb colour) {
   if (width <= 1) {
-    ThinLinePixels(a, b, [&mask](int x, int y) { MarkRun(mask, y, x, x); });
-    return Bounds(a.x(), a.y(), b.x(), b.y()) & mask.rect();
+    const Plotter plot(image, colour, Mode::Copy);
+    ThinLinePixels(a, b, [&](int x, int y) {
+      plot(x, y);
+      MarkRun(mask, y, x, x);
+    });
+    return Bounds(a.x(), a.y(), b.x(), b.y());
   }
-  return WideLineRuns(mask.rect(), a, b, width, [&mask](int y, int from, int right) { MarkRun(mask, y, from, right); });
+  return WideLineRuns(image.rect(), a, b, width, [&](int y, int from, int right) {
+    QRgb* row = Row(image, y);
+    for (int px = from; px <= right; ++px) row[px] = 0xFF000000 | colour;
+    MarkRun(mask, y, from, right);
+  });
 }
 
-QRect MarkDisc(QImage& mask, QPoint c, int r) {
-  DiscRuns(c, r, [&mask](int y, int first, int last) { MarkRun(mask, y, first, last); });
-  return QRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1) & mask.rect();
+QRect MarkedDisc(QImage& image, QImage& mask, QPoint c, int r, QRgb colour) {
+  DiscRuns(c, r, [&](int y, int first, int last) {
+    Span(image, first, last, y, colour);
+    MarkRun(mask, y, first, last);
+  });
+  return QRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1);
 }
 
 }  // namespace raster
