@@ -4,8 +4,8 @@
 // The drawing tools, driven through the canvas mouse handlers on the large
 // layout's canvas: flood fills of the whole picture area, empty and maze-like,
 // one large-brush stroke segment, one event of a pen stroke with pressure
-// and of ten fingers drawing at once, one step of a shape's outline following
-// the pointer, and the picture's history: "もどす" and "やりなおす" of a
+// and of ten fingers drawing at once, a finger landing or lifted beside
+// others, one step of a shape's outline following the pointer, and the picture's history: "もどす" and "やりなおす" of a
 // stroke across the whole picture, and the history's memory after 50 such
 // strokes. With shown = 1 the canvas panel also repaints what the step
 // signalled (2: the panel scaled for the small layout); offscreen platform
@@ -218,6 +218,40 @@ void BM_TenFingersEvent(benchmark::State& state) {
   for (int finger = 0; finger < 10; ++finger) PointerUp(s.session.editor, finger);
 }
 BENCHMARK(BM_TenFingersEvent)->ArgName("shown")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Fingers landing and lifting beside others. lift = 0: a second finger
+// lands beside one that has drawn across the picture, and the first one's
+// mask is made from what is drawn and not yet recorded. lift = 1: the
+// first of ten fingers, each drawn down the picture, lifts, and its step is
+// recorded from its mask alone. Only that event is timed. The bar: within
+// one 60 Hz frame.
+void BM_FingerBesideOthers(benchmark::State& state) {
+  const bool lift = state.range(0) != 0;
+  Studio s(false);
+  EditorState& editor = s.session.editor;
+  ChooseTool(editor, s.session.dialogs, Tool::MediumBrush);
+  const int fingers = lift ? 10 : 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    PointerDown(editor, 0, 10, 10, kNoPressure);
+    PointerMove(editor, 0, 800, 600, kNoPressure);
+    for (int finger = 1; finger < fingers; ++finger) {
+      PointerDown(editor, finger, float(40 + 80 * finger), 20, kNoPressure);
+      PointerMove(editor, finger, float(40 + 80 * finger), 590, kNoPressure);
+    }
+    state.ResumeTiming();
+    if (lift) {
+      PointerUp(editor, 0);
+    } else {
+      PointerDown(editor, 1, 400, 50, kNoPressure);
+    }
+    state.PauseTiming();
+    for (int finger = 0; finger < 10; ++finger) PointerUp(editor, finger);
+    state.ResumeTiming();
+  }
+  if (!editor.strokes.empty()) state.SkipWithError("a finger was left drawing");
+}
+BENCHMARK(BM_FingerBesideOthers)->ArgName("lift")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One mouse-move of a shape's outline: the old outline removed, the new one
 // drawn, both with the exclusive-or pen.

@@ -77,6 +77,10 @@ void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> t
   ChangingSteps(editor, [&] { editor.history.Record(editor.canvas(), std::move(text)); });
 }
 
+void RecordStep(EditorState& editor, const QImage& touched, const QRect& area) {
+  ChangingSteps(editor, [&] { editor.history.Record(editor.canvas(), touched, area); });
+}
+
 void Undo(EditorState& editor) {
   // An outline is no part of the picture; what was drawn and is not yet a
   // step (a stroke still held) becomes one, and is the one taken back.

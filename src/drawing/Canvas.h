@@ -24,6 +24,9 @@ void PaintCanvasFrame(EditorState& editor);
 // the canvas since the step before and, for "はくし" and "はじめから", the
 // card text before and after. The undo and redo buttons follow.
 void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> text = std::nullopt);
+// Records as one step only the pixels `touched` marks inside `area` (a
+// stroke lifted while others are still drawn: drawing/DrawingTools.cpp).
+void RecordStep(EditorState& editor, const QImage& touched, const QRect& area);
 
 // "もどす": takes back the last step, picture and (where the step keeps it)
 // text; a half-drawn shape ends. Nothing to take back: nothing happens.

@@ -108,12 +108,98 @@ QRgb StrokeColour(const EditorState& editor, ToolKind kind) {
   return editor.paletteColour(kind == ToolKind::Eraser ? kEraserPaletteIndex : editor.penColourIndex);
 }
 
+// Several strokes at once. A stroke drawn alone is one step as every other
+// action is: its release records all that changed since the step before,
+// and it keeps nothing else. As soon as a second stroke begins beside it,
+// each stroke in progress keeps a mask of the pixels it goes over (the
+// first one's begins as what is drawn and not yet recorded, which is its
+// own), and a stroke lifted while others go on is recorded as a step of
+// its masked pixels only; the last one lifted records the rest, as a
+// stroke alone does. A stroke left alone lets its mask go.
+//
+// Where strokes cross, a pixel goes with the step of the first of them to
+// be lifted, with the value it has then; a stroke lifted later holds there
+// only what it changed after that. So undoing the later step leaves the
+// earlier stroke whole, its crossings included, and undoing both gives
+// back exactly the picture from before them. (With the same pen the
+// crossing looks the same either way; where the tool changed in between,
+// the earlier step keeps what was on top when it was lifted.)
+
+QImage BlankMask(EditorState& editor) {
+  QImage mask(Canvas(editor).size(), QImage::Format_Grayscale8);
+  mask.fill(0);
+  return mask;
+}
+
+// The stroke of `pointer`, begun at `from` if the pointer was not drawing.
+PointerStroke& StrokeOf(EditorState& editor, int pointer, QPointF from, double width) {
+  if (const auto found = editor.strokes.find(pointer); found != editor.strokes.end()) return found->second;
+  const bool beside = !editor.strokes.empty();
+  if (beside) {
+    for (auto& [id, other] : editor.strokes) {
+      if (!other.touched.isNull()) continue;
+      other.touched = BlankMask(editor);
+      other.touchedArea = editor.history.MarkUnrecorded(Canvas(editor), other.touched);
+    }
+  }
+  PointerStroke& stroke = editor.strokes[pointer];
+  stroke.last = from;
+  stroke.width = width;
+  if (beside) stroke.touched = BlankMask(editor);
+  return stroke;
+}
+
+// A piece of a stroke, on the canvas and, while other strokes go on, in its
+// mask.
+void StrokeLine(EditorState& editor, PointerStroke& stroke, QPoint a, QPoint b, int width, QRgb colour) {
+  if (stroke.touched.isNull()) {
+    Changed(editor, raster::Line(Canvas(editor), a, b, width, colour));
+    return;
+  }
+  const QRect painted = raster::MarkedLine(Canvas(editor), stroke.touched, a, b, width, colour);
+  stroke.touchedArea |= painted & stroke.touched.rect();
+  Changed(editor, painted);
+}
+
+// The stroke of `pointer` ends and is one step of the history. False when
+// the pointer was not drawing.
+bool EndStroke(EditorState& editor, int pointer) {
+  const auto found = editor.strokes.find(pointer);
+  if (found == editor.strokes.end()) return false;
+  const PointerStroke stroke = std::move(found->second);
+  editor.strokes.erase(found);
+  if (editor.strokes.size() == 1) {
+    PointerStroke& left = editor.strokes.begin()->second;
+    left.touched = QImage();
+    left.touchedArea = QRect();
+  }
+  PaintCanvasFrame(editor);
+  // A shape's outline following the pointer (the tool changed during the
+  // stroke) is no part of the picture: the next step takes the stroke.
+  if (OutlineShown(editor)) return true;
+  if (editor.strokes.empty() || stroke.touched.isNull()) {
+    RecordStep(editor);
+  } else {
+    RecordStep(editor, stroke.touched, stroke.touchedArea);
+  }
+  return true;
+}
+
 // The press of pointer `pointer`: a disc, its radius following the width
 // (the tool's own disc at full width), and the stroke's start.
 void PointerDot(EditorState& editor, const ToolInfo& tool, int pointer, QPointF at, double width) {
-  editor.strokes[pointer] = {at, width};
+  PointerStroke& stroke = StrokeOf(editor, pointer, at, width);
+  stroke.last = at;
+  stroke.width = width;
   const int radius = width >= tool.width ? tool.dot : int(RoundHalfEven(tool.dot * width / tool.width));
-  Changed(editor, raster::Disc(Canvas(editor), Pixel(at), radius, StrokeColour(editor, tool.kind)));
+  const QRgb colour = StrokeColour(editor, tool.kind);
+  if (stroke.touched.isNull()) {
+    Changed(editor, raster::Disc(Canvas(editor), Pixel(at), radius, colour));
+  } else {
+    const QRect painted = raster::MarkedDisc(Canvas(editor), stroke.touched, Pixel(at), radius, colour);
+    stroke.touchedArea |= painted & stroke.touched.rect();
+    Changed(editor, painted);
+  }
   PaintCanvasFrame(editor);
 }
 
@@ -121,26 +207,27 @@ void PointerDot(EditorState& editor, const ToolInfo& tool, int pointer, QPointF 
 // unchanged width it is one line; a width that changes is drawn in short
 // pieces, each a little wider or thinner than the one before.
 void ContinueStroke(EditorState& editor, const ToolInfo& tool, int pointer, QPointF to, double width) {
-  const auto found = editor.strokes.find(pointer);
-  const PointerStroke from =
-      found != editor.strokes.end() ? found->second : PointerStroke{editor.shape.anchor, width};
+  PointerStroke& stroke = StrokeOf(editor, pointer, editor.shape.anchor, width);
+  const QPointF last = stroke.last;
+  const double lastWidth = stroke.width;
   const QRgb colour = StrokeColour(editor, tool.kind);
-  const int w0 = int(RoundHalfEven(from.width)), w1 = int(RoundHalfEven(width));
+  const int w0 = int(RoundHalfEven(lastWidth)), w1 = int(RoundHalfEven(width));
   if (w0 == w1) {
-    Changed(editor, raster::Line(Canvas(editor), Pixel(from.last), Pixel(to), w1, colour));
+    StrokeLine(editor, stroke, Pixel(last), Pixel(to), w1, colour);
   } else {
-    const QPointF d = to - from.last;
+    const QPointF d = to - last;
     const int pieces = std::max(1, int(std::ceil(std::hypot(d.x(), d.y()) / 2.0)));
-    QPointF a = from.last;
+    QPointF a = last;
     for (int i = 1; i <= pieces; ++i) {
       const double t = double(i) / pieces;
-      const QPointF b = from.last + d * t;
-      const int w = int(RoundHalfEven(from.width + (width - from.width) * t));
-      Changed(editor, raster::Line(Canvas(editor), Pixel(a), Pixel(b), std::max(1, w), colour));
+      const QPointF b = last + d * t;
+      const int w = int(RoundHalfEven(lastWidth + (width - lastWidth) * t));
+      StrokeLine(editor, stroke, Pixel(a), Pixel(b), std::max(1, w), colour);
       a = b;
     }
   }
-  editor.strokes[pointer] = {to, width};
+  stroke.last = to;
+  stroke.width = width;
 }
 
 // The mouse draws at the tool's full width.
@@ -492,7 +579,7 @@ void CanvasMouseUp(EditorState& editor, int, float, float) {
   // release, so it can be dragged out and finished with a second click.
   const ToolKind kind = InfoOf(editor.tool).kind;
   if (kind == ToolKind::Pen || kind == ToolKind::Eraser || kind == ToolKind::None) editor.shape.clicks = 0;
-  editor.strokes.erase(kMousePointer);
+  if (EndStroke(editor, kMousePointer)) return;
   PaintCanvasFrame(editor);
   // Every action on the canvas ends with a release: what it drew is a step.
   // A shape whose outline still follows the pointer is not finished yet.
@@ -521,10 +608,6 @@ void PointerMove(EditorState& editor, int pointer, float x, float y, double pres
   ContinueStroke(editor, tool, pointer, QPointF(x, y), PressureWidth(tool.width, pressure));
 }
 
-void PointerUp(EditorState& editor, int pointer) {
-  if (editor.strokes.erase(pointer) == 0) return;
-  PaintCanvasFrame(editor);
-  RecordStep(editor);
-}
+void PointerUp(EditorState& editor, int pointer) { EndStroke(editor, pointer); }
 
 bool PointerDrawing(const EditorState& editor, int pointer) { return editor.strokes.count(pointer) != 0; }

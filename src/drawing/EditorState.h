@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 #include <QPointF>
+#include <QRect>
 #include <array>
 #include <map>
 #include <optional>
@@ -33,10 +34,15 @@ struct StampChoice {
 inline constexpr std::array<int, 3> kStampSizes = {48, 96, 160};
 
 // A pen or eraser stroke of one pointer (the mouse, the pen, a finger):
-// where it last was and how wide it was drawn there.
+// where it last was and how wide it was drawn there. While other strokes
+// are drawn beside it, `touched` (8 bits a pixel, the canvas's size) marks
+// every pixel it went over, inside `touchedArea`, so its step holds only
+// those; a stroke drawn alone keeps no mask.
 struct PointerStroke {
   QPointF last;
   double width = 0;
+  QImage touched;
+  QRect touchedArea;
 };
 
 // The words of 「もじ」: their size in pixels (one of kWordsSizes) and

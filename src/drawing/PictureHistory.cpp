@@ -117,6 +117,74 @@ bool PictureHistory::Record(const QImage& canvas, std::optional<TextChange> text
     }
     writer.finish();
   }
+  Push(std::move(step));
+  return true;
+}
+
+bool PictureHistory::Record(const QImage& canvas, const QImage& mask, const QRect& area) {
+  if (!Comparable(canvas, picture_) || mask.size() != canvas.size() || mask.depth() != 8) return Record(canvas);
+  const QRect within = area & canvas.rect();
+  if (within.isEmpty()) return false;
+  const auto taken = [&mask](int y) { return mask.constScanLine(y); };
+  int left = canvas.width(), right = -1, top = canvas.height(), bottom = -1;
+  for (int y = within.top(); y <= within.bottom(); ++y) {
+    const uint32_t* now = Row(canvas, y);
+    const uint32_t* was = Row(picture_, y);
+    const uchar* marked = taken(y);
+    for (int x = within.left(); x <= within.right(); ++x) {
+      if (!marked[x] || now[x] == was[x]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = y;
+    }
+  }
+  if (bottom < 0) return false;
+
+  Step step;
+  step.rect = QRect(QPoint(left, top), QPoint(right, bottom));
+  DeltaWriter writer(step.delta);
+  for (int y = top; y <= bottom; ++y) {
+    const uint32_t* now = Row(canvas, y);
+    uint32_t* was = Row(picture_, y);
+    const uchar* marked = taken(y);
+    for (int x = left; x <= right; ++x) {
+      if (!marked[x]) {
+        writer.add(0);
+        continue;
+      }
+      writer.add(now[x] ^ was[x]);
+      was[x] = now[x];
+    }
+  }
+  writer.finish();
+  Push(std::move(step));
+  return true;
+}
+
+QRect PictureHistory::MarkUnrecorded(const QImage& canvas, QImage& mask) const {
+  if (!Comparable(canvas, picture_) || mask.size() != canvas.size() || mask.depth() != 8) return {};
+  const int w = canvas.width();
+  const size_t rowBytes = size_t(w) * sizeof(uint32_t);
+  QRect marked;
+  for (int y = 0; y < canvas.height(); ++y) {
+    const uint32_t* now = Row(canvas, y);
+    const uint32_t* was = Row(picture_, y);
+    if (std::memcmp(now, was, rowBytes) == 0) continue;
+    uchar* out = mask.scanLine(y);
+    int first = -1, last = -1;
+    for (int x = 0; x < w; ++x) {
+      if (now[x] == was[x]) continue;
+      out[x] = 0xFF;
+      if (first < 0) first = x;
+      last = x;
+    }
+    marked |= QRect(first, y, last - first + 1, 1);
+  }
+  return marked;
+}
+
+void PictureHistory::Push(Step step) {
   steps_.erase(steps_.begin() + done_, steps_.end());
   steps_.push_back(std::move(step));
   ++done_;
@@ -124,7 +192,6 @@ bool PictureHistory::Record(const QImage& canvas, std::optional<TextChange> text
     steps_.pop_front();
     --done_;
   }
-  return true;
 }
 
 void PictureHistory::Apply(const Step& step, QImage& canvas) {

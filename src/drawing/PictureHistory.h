@@ -46,6 +46,17 @@ class PictureHistory {
   // one step, dropping the steps taken back. Nothing changed and no text
   // given: no step, and false.
   bool Record(const QImage& canvas, std::optional<TextChange> text = std::nullopt);
+  // Records as one step only the pixels inside `area` that `mask` (8 bits a
+  // pixel, the canvas's size, not 0 = taken) marks: one stroke's pixels
+  // while other strokes go on. They take the canvas's value into the
+  // history's picture; every other pixel keeps the value the history had
+  // for it, to be recorded by a later step. A mask of another size than
+  // the canvas records everything, as Record(canvas) does.
+  bool Record(const QImage& canvas, const QImage& mask, const QRect& area);
+  // Marks in `mask` (8 bits a pixel, the canvas's size) every pixel where
+  // `canvas` differs from the picture as the last step left it: what is
+  // drawn and not recorded yet. Returns the rectangle around them.
+  QRect MarkUnrecorded(const QImage& canvas, QImage& mask) const;
 
   bool CanUndo() const { return done_ > 0; }
   bool CanRedo() const { return done_ < int(steps_.size()); }
@@ -68,6 +79,7 @@ class PictureHistory {
     std::optional<TextChange> text;
   };
   void Apply(const Step& step, QImage& canvas);
+  void Push(Step step);
 
   QImage picture_;  // the canvas as the last step left it
   std::deque<Step> steps_;

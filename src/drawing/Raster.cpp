@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace raster {
@@ -119,38 +120,35 @@ void EllipsePoints(PixelSet& set, int cx, int cy, int rx, int ry) {
   }
 }
 
-}  // namespace
-
-QRect SetPixel(QImage& image, QPoint p, QRgb colour) {
-  Plotter(image, colour, Mode::Copy)(p.x(), p.y());
-  return QRect(p, QSize(1, 1));
+// The pixels of a 1-pixel line, Bresenham from a towards b; b itself is
+// left out.
+template <typename Plot>
+void ThinLinePixels(QPoint a, QPoint b, Plot&& plot) {
+  int x = a.x(), y = a.y();
+  const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
+  const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
+  int err = dx + dy;
+  while (!(x == b.x() && y == b.y())) {
+    plot(x, y);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
 }
 
-QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode) {
-  if (width <= 1) {
-    // Bresenham from a towards b; b itself is left out.
-    int x = a.x(), y = a.y();
-    const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
-    const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
-    int err = dx + dy;
-    const Plotter plot(image, colour, mode);
-    while (!(x == b.x() && y == b.y())) {
-      plot(x, y);
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y += sy;
-      }
-    }
-    return Bounds(a.x(), a.y(), b.x(), b.y());
-  }
-  // A wide pen: every pixel whose centre lies nearer than half the width to
-  // the segment, which gives round ends. An even width has its axis on the
-  // pixel corners, so a stroke 20 wide covers 20 rows, not 19 or 21.
+// A wide pen: every pixel whose centre lies nearer than half the width to
+// the segment, which gives round ends. An even width has its axis on the
+// pixel corners, so a stroke 20 wide covers 20 rows, not 19 or 21. Each
+// row's pixels inside `area` go to `run(y, first, last)`; the rectangle of
+// them all is returned.
+template <typename Run>
+QRect WideLineRuns(const QRect& area, QPoint a, QPoint b, int width, Run&& run) {
   const double r = width / 2.0;
   const double shift = width % 2 == 0 ? 0.5 : 0.0;
   const double ax = a.x() - shift, ay = a.y() - shift;
@@ -165,8 +163,7 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
     return ex * ex + ey * ey < r2;
   };
   const int reach = int(std::ceil(r));
-  const QRect box = Bounds(a.x(), a.y(), b.x(), b.y()).adjusted(-reach, -reach, reach, reach) &
-                    image.rect();
+  const QRect box = Bounds(a.x(), a.y(), b.x(), b.y()).adjusted(-reach, -reach, reach, reach) & area;
   QRect painted;
   for (int y = box.top(); y <= box.bottom(); ++y) {
     // The pen's pixels on a row form one run (the shape is convex) around
@@ -195,15 +192,44 @@ QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode)
       (inside(mid, y) ? in : out) = mid;
     }
     int right = in;
-    const int from = std::max(left, 0);
-    right = std::min(right, image.width() - 1);
+    const int from = std::max(left, area.left());
+    right = std::min(right, area.right());
     if (from > right) continue;
-    QRgb* row = Row(image, y);
-    for (int px = from; px <= right; ++px)
-      row[px] = mode == Mode::Xor ? (row[px] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+    run(y, from, right);
     painted |= QRect(from, y, right - from + 1, 1);
   }
   return painted;
+}
+
+// The rows of a solid disc of radius r: the pixels whose centre is nearer
+// than r + 1/2 to the centre, as `run(y, first, last)` before clipping.
+template <typename Run>
+void DiscRuns(QPoint c, int r, Run&& run) {
+  const long limit = long(r) * r + r;
+  for (int dy = -r; dy <= r; ++dy) {
+    const int half = int(std::floor(std::sqrt(double(limit - long(dy) * dy))));
+    run(c.y() + dy, c.x() - half, c.x() + half);
+  }
+}
+
+}  // namespace
+
+QRect SetPixel(QImage& image, QPoint p, QRgb colour) {
+  Plotter(image, colour, Mode::Copy)(p.x(), p.y());
+  return QRect(p, QSize(1, 1));
+}
+
+QRect Line(QImage& image, QPoint a, QPoint b, int width, QRgb colour, Mode mode) {
+  if (width <= 1) {
+    const Plotter plot(image, colour, mode);
+    ThinLinePixels(a, b, plot);
+    return Bounds(a.x(), a.y(), b.x(), b.y());
+  }
+  return WideLineRuns(image.rect(), a, b, width, [&](int y, int from, int right) {
+    QRgb* row = Row(image, y);
+    for (int px = from; px <= right; ++px)
+      row[px] = mode == Mode::Xor ? (row[px] ^ (colour & kRgbMask)) : (0xFF000000 | colour);
+  });
 }
 
 QRect Box(QImage& image, QPoint a, QPoint b, QRgb colour, Mode mode) {
@@ -232,12 +258,7 @@ QRect Circle(QImage& image, QPoint c, int r, QRgb colour, Mode mode) {
 }
 
 QRect Disc(QImage& image, QPoint c, int r, QRgb colour) {
-  // The pixels whose centre is nearer than r + 1/2 to the centre.
-  const long limit = long(r) * r + r;
-  for (int dy = -r; dy <= r; ++dy) {
-    const int half = int(std::floor(std::sqrt(double(limit - long(dy) * dy))));
-    Span(image, c.x() - half, c.x() + half, c.y() + dy, colour);
-  }
+  DiscRuns(c, r, [&](int y, int first, int last) { Span(image, first, last, y, colour); });
   return QRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1);
 }
 
@@ -295,6 +316,43 @@ QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill) {
     }
   }
   return QRect(QPoint(minX, minY), QPoint(maxX, maxY));
+}
+
+namespace {
+
+// One run of a row of an 8-bit mask marked, cut to the mask.
+void MarkRun(QImage& mask, int y, int first, int last) {
+  if (y < 0 || y >= mask.height()) return;
+  first = std::max(first, 0);
+  last = std::min(last, mask.width() - 1);
+  if (first > last) return;
+  std::memset(mask.scanLine(y) + first, kMarked, size_t(last - first + 1));
+}
+
+}  // namespace
+
+QRect MarkedLine(QImage& image, QImage& mask, QPoint a, QPoint b, int width, QRgb colour) {
+  if (width <= 1) {
+    const Plotter plot(image, colour, Mode::Copy);
+    ThinLinePixels(a, b, [&](int x, int y) {
+      plot(x, y);
+      MarkRun(mask, y, x, x);
+    });
+    return Bounds(a.x(), a.y(), b.x(), b.y());
+  }
+  return WideLineRuns(image.rect(), a, b, width, [&](int y, int from, int right) {
+    QRgb* row = Row(image, y);
+    for (int px = from; px <= right; ++px) row[px] = 0xFF000000 | colour;
+    MarkRun(mask, y, from, right);
+  });
+}
+
+QRect MarkedDisc(QImage& image, QImage& mask, QPoint c, int r, QRgb colour) {
+  DiscRuns(c, r, [&](int y, int first, int last) {
+    Span(image, first, last, y, colour);
+    MarkRun(mask, y, first, last);
+  });
+  return QRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1);
 }
 
 }  // namespace raster

@@ -35,4 +35,12 @@ QRect Ellipse(QImage& image, QPoint c, int rx, int ry, QRgb colour, Mode mode = 
 // painting it `fill`. Nothing happens when `start` is a border pixel.
 QRect BorderFill(QImage& image, QPoint start, QRgb border, QRgb fill);
 
+// Line and Disc of `colour` (not exclusive-or) that also mark every pixel
+// they paint kMarked in `mask`, an 8-bit mask (QImage::Format_Grayscale8)
+// of the image's size: where a stroke went, pixel for pixel, worked out
+// once for both.
+inline constexpr uchar kMarked = 0xFF;
+QRect MarkedLine(QImage& image, QImage& mask, QPoint a, QPoint b, int width, QRgb colour);
+QRect MarkedDisc(QImage& image, QImage& mask, QPoint c, int r, QRgb colour);
+
 }  // namespace raster

@@ -41,6 +41,13 @@ int PaintedRun(const EditorFixture& f, int x, int top, int bottom) {
   return run;
 }
 
+// The canvas panel on the screen at its designed size, taking touches.
+void ShowForTouches(CanvasView& view) {
+  view.resize(818, 618);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+}
+
 QByteArray CanvasHash(const QImage& canvas) {
   return QCryptographicHash::hash(QByteArrayView(canvas.constBits(), canvas.sizeInBytes()),
                                   QCryptographicHash::Md5).toHex();
@@ -112,18 +119,21 @@ class PenTouchTest : public QObject {
   }
 
   // Two fingers draw two strokes at once with nothing joining them; each
-  // finger lifted is a step. A palm resting while the pen is near draws
-  // nothing. A touch on the tool panel presses the button under it.
+  // finger lifted is a step holding its own stroke alone, though the other
+  // was drawing before, beside and after it. A palm resting while the pen
+  // is near draws nothing. A touch on the tool panel presses the button
+  // under it.
   void fingers() {
     EditorFixture f;
     EditorState& editor = f.session.editor;
     CanvasView view(editor, nullptr);
-    view.resize(818, 618);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    ShowForTouches(view);
     ChooseTool(editor, f.session.dialogs, Tool::SmallBrush);
+    const QImage paper = editor.canvasImage.copy();
     QPointingDevice* screen = QTest::createTouchDevice();
-    QTest::touchEvent(&view, screen).press(0, {100, 200}).press(1, {100, 400});
+    QTest::touchEvent(&view, screen).press(0, {100, 200});
+    QTest::touchEvent(&view, screen).move(0, {110, 200});
+    QTest::touchEvent(&view, screen).stationary(0).press(1, {100, 400});
     for (int x = 120; x <= 300; x += 20) QTest::touchEvent(&view, screen).move(0, {x, 200}).move(1, {x, 400});
     QTest::touchEvent(&view, screen).release(0, {300, 200}).stationary(1);
     QTest::touchEvent(&view, screen).move(1, {400, 400});
@@ -133,12 +143,25 @@ class PenTouchTest : public QObject {
     QCOMPARE(PaintedRun(f, 200, 215, 385), 0);     // no line from one finger to the other
     QCOMPARE(PaintedRun(f, 310, 100, 300), 0);     // nor past the first finger's end
     QVERIFY(PaintedRun(f, 350, 390, 410) >= 10);
-    Undo(editor);                                   // the second finger's last part
-    QCOMPARE(PaintedRun(f, 350, 390, 410), 0);
-    QVERIFY(PaintedRun(f, 200, 190, 210) >= 10);
+    const QImage both = editor.canvasImage.copy();
+
+    // The first finger drawn alone, for comparison.
+    EditorFixture alone;
+    CanvasView aloneView(alone.session.editor, nullptr);
+    ShowForTouches(aloneView);
+    ChooseTool(alone.session.editor, alone.session.dialogs, Tool::SmallBrush);
+    QTest::touchEvent(&aloneView, screen).press(0, {100, 200});
+    for (int x = 110; x <= 300; x += x < 120 ? 10 : 20) QTest::touchEvent(&aloneView, screen).move(0, {x, 200});
+    QTest::touchEvent(&aloneView, screen).release(0, {300, 200});
+
+    Undo(editor);                                   // the second finger's whole stroke
+    QVERIFY(editor.canvasImage == alone.session.editor.canvasImage);
     Undo(editor);
-    QCOMPARE(PaintedRun(f, 200, 190, 210), 0);
+    QVERIFY(editor.canvasImage == paper);
     QVERIFY(!editor.history.CanUndo());
+    Redo(editor);
+    Redo(editor);
+    QVERIFY(editor.canvasImage == both);
 
     // The pen near: a resting hand leaves nothing; gone again, fingers draw.
     const auto pen = Pen(QPointingDevice::PointerType::Pen);
@@ -162,6 +185,49 @@ class PenTouchTest : public QObject {
     QTest::touchEvent(&panel, screen).press(5, button);
     QTest::touchEvent(&panel, screen).release(5, button);
     QTRY_COMPARE(editor.tool, Tool::LargeEraser);
+  }
+
+  // Two fingers cross each other on a picture, the second lifted first.
+  // Taking back the later step leaves the earlier stroke whole, the
+  // crossing included; taking back both gives the picture exactly as it
+  // was, bringing both back the picture exactly as drawn.
+  void crossingFingers() {
+    const auto start = [](EditorFixture& f, CanvasView& view) {
+      ShowForTouches(view);
+      f.paint({250, 250, 100, 100}, Qt::red);
+      PaintCanvasFrame(f.session.editor);  // as a card opened for drawing has it
+      StartPictureHistory(f.session.editor);
+      ChooseTool(f.session.editor, f.session.dialogs, Tool::MediumBrush);
+    };
+    EditorFixture f;
+    EditorState& editor = f.session.editor;
+    CanvasView view(editor, nullptr);
+    start(f, view);
+    const QImage picture = editor.canvasImage.copy();
+    QPointingDevice* screen = QTest::createTouchDevice();
+    QTest::touchEvent(&view, screen).press(0, {100, 300}).press(1, {300, 100});
+    for (int k = 1; k <= 10; ++k) QTest::touchEvent(&view, screen).move(0, {100 + 40 * k, 300}).move(1, {300, 100 + 40 * k});
+    QTest::touchEvent(&view, screen).stationary(0).release(1, {300, 500});
+    QTest::touchEvent(&view, screen).move(0, {600, 320});
+    QTest::touchEvent(&view, screen).release(0, {600, 320});
+    const QImage drawn = editor.canvasImage.copy();
+
+    // The vertical stroke, lifted first, drawn alone on the same picture.
+    EditorFixture alone;
+    CanvasView aloneView(alone.session.editor, nullptr);
+    start(alone, aloneView);
+    QTest::touchEvent(&aloneView, screen).press(1, {300, 100});
+    for (int k = 1; k <= 10; ++k) QTest::touchEvent(&aloneView, screen).move(1, {300, 100 + 40 * k});
+    QTest::touchEvent(&aloneView, screen).release(1, {300, 500});
+
+    QCOMPARE(editor.history.StepsDone(), 2);
+    Undo(editor);
+    QVERIFY(editor.canvasImage == alone.session.editor.canvasImage);
+    Undo(editor);
+    QVERIFY(editor.canvasImage == picture);
+    Redo(editor);
+    Redo(editor);
+    QVERIFY(editor.canvasImage == drawn);
   }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QtTest>
 
 #include "support/EditorFixture.h"
@@ -223,6 +224,45 @@ class PictureHistoryTest : public QObject {
     QCOMPARE(d.session.editor.canvasImage.pixelColor(400, 300), QColor(Qt::blue));
     Undo(d.session.editor);
     QCOMPARE(d.session.editor.canvasImage, drawn);
+  }
+
+  // A step of the masked pixels only (one finger's stroke while another
+  // draws on): the others keep what the history had for them and are the
+  // next step's. Each step takes back and brings back just its own pixels.
+  void maskedStep() {
+    PictureHistory history;
+    QImage canvas(60, 40, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    history.Start(canvas);
+    const QImage paper = canvas.copy();
+    QPainter(&canvas).fillRect(5, 5, 10, 10, Qt::red);
+    QPainter(&canvas).fillRect(30, 20, 20, 10, Qt::blue);
+    QPainter(&canvas).fillRect(9, 9, 2, 2, Qt::green);  // over the red, not masked
+    const QImage both = canvas.copy();
+    QImage expected = paper.copy();
+    QPainter(&expected).fillRect(5, 5, 10, 10, Qt::red);
+    QPainter(&expected).fillRect(9, 9, 2, 2, Qt::white);
+
+    // Marked: the columns of the red block but for the green pixels, and
+    // the blue block, which lies outside the area recorded.
+    QImage mask(canvas.size(), QImage::Format_Grayscale8);
+    mask.fill(0);
+    QPainter(&mask).fillRect(0, 0, 25, 40, Qt::white);
+    QPainter(&mask).fillRect(30, 20, 20, 10, Qt::white);
+    QPainter(&mask).fillRect(9, 9, 2, 2, Qt::black);
+    QVERIFY(!history.Record(canvas, mask, QRect(0, 30, 60, 10)));  // nothing changed there
+    QVERIFY(history.Record(canvas, mask, QRect(0, 0, 25, 40)));
+    QVERIFY(history.Record(canvas));  // the rest: the blue block
+    QVERIFY(!history.Record(canvas));
+    QCOMPARE(history.StepsDone(), 2);
+    QCOMPARE(history.Undo(canvas)->rect, QRect(QPoint(9, 9), QPoint(49, 29)));
+    QCOMPARE(canvas, expected);
+    QCOMPARE(history.Undo(canvas)->rect, QRect(5, 5, 10, 10));
+    QCOMPARE(canvas, paper);
+    history.Redo(canvas);
+    QCOMPARE(canvas, expected);
+    history.Redo(canvas);
+    QCOMPARE(canvas, both);
   }
 
   // Opening a card starts an empty history; leaving the editor ends it.
