@@ -35,16 +35,7 @@
 #include "shell/Startup.h"
 #include "drawing/StripClicks.h"
 
-namespace {
-
-QSize ScreenSize() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-
-}  // namespace
-
-MainWindow::MainWindow(Session& session, std::optional<QSize> screen) : session_(session) {
+MainWindow::MainWindow(Session& session, std::optional<ScreenFacts> screen) : session_(session) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("ぴこらまつくろ 2002.6.30"));
   setAccessibleName(windowTitle());
@@ -56,7 +47,7 @@ MainWindow::MainWindow(Session& session, std::optional<QSize> screen) : session_
   setPalette(pal);
 
   StartSession(session_);
-  LayOutSession(session_, screen.value_or(ScreenSize()));
+  LayOutSession(session_, screen ? *screen : ThisScreen());
 
   makeStoryPanel();
   makeToolPanel();
@@ -182,7 +173,8 @@ MainWindow::~MainWindow() = default;
 ExchangeWindow* MainWindow::exchangeWindow() {
   if (!exchangeWindow_) {
     classExchange_ = std::make_unique<ClassExchange>(session_.library, session_.deck, session_.dialogs);
-    exchangeWindow_ = new ExchangeWindow(*classExchange_, this);
+    // Scaled up with the window for fingers, never down: it fits a small screen as it is.
+    exchangeWindow_ = new ExchangeWindow(*classExchange_, this, session_.layout.touch ? session_.layout.scale : 1.0);
   }
   return exchangeWindow_;
 }
