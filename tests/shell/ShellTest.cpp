@@ -5,6 +5,7 @@
 // the wiring between the parts: the screen following the editor, the story
 // panel in the window, the exchange window's view of the class.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -18,11 +19,13 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 #include "drawing/Canvas.h"
 #include "drawing/CanvasView.h"
 #include "drawing/StripClicks.h"
 #include "drawing/ToolActions.h"
+#include "exchange/ExchangeWindow.h"
 #include "exchange/StoryExchange.h"
 #include "library/StoryNameDialog.h"
 #include "drawing/ToolPanel.h"
@@ -55,12 +58,18 @@ void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(ScreenFacts)
+
 class ShellTest : public QObject {
   Q_OBJECT
  private slots:
   void layoutFollowsScreenSize_data();
   void layoutFollowsScreenSize();
   void smallLayoutFitsTheWindow();
+  void touchLayoutNeedsTouchAndRoom_data();
+  void touchLayoutNeedsTouchAndRoom();
+  void fingerTargetsOnEveryScreen_data();
+  void fingerTargetsOnEveryScreen();
   void paletteAndClassNames();
   void startupCreatesDataRoot();
   void choosingAClassOpensIt();
@@ -135,6 +144,146 @@ void ShellTest::smallLayoutFitsTheWindow() {
   QTest::mouseClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
   QTest::mouseDClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
   QCOMPARE(spy.size(), 2);
+}
+
+// The layout grows for fingers only with a touch screen and room for it: by
+// as much as brings the list rows to a finger's 34 pixels, or as much as the
+// available area holds; a mouse keeps the 1024 x 740 window.
+void ShellTest::touchLayoutNeedsTouchAndRoom_data() {
+  QTest::addColumn<ScreenFacts>("screen");
+  QTest::addColumn<bool>("touch");
+  QTest::newRow("mouse 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, false) << false;
+  QTest::newRow("touch 1024x768") << ScreenFacts({1024, 768}, {1024, 740}, true) << false;
+  QTest::newRow("touch 1280x800") << ScreenFacts({1280, 800}, {1280, 770}, true) << false;
+  QTest::newRow("touch 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, true) << true;
+  QTest::newRow("touch 2560x1440") << ScreenFacts({2560, 1440}, {2560, 1400}, true) << true;
+  QTest::newRow("touch 800x600") << ScreenFacts({800, 600}, {800, 570}, true) << false;
+}
+
+void ShellTest::touchLayoutNeedsTouchAndRoom() {
+  QFETCH(ScreenFacts, screen);
+  QFETCH(bool, touch);
+  // PIKORAMA_TOUCH says it both ways, whatever the devices are.
+  for (const bool forced : {true, false}) {
+    qputenv("PIKORAMA_TOUCH", forced ? "1" : "0");
+    QCOMPARE(ThisScreen().touch, forced);
+  }
+  qunsetenv("PIKORAMA_TOUCH");
+  const Layout layout = ChooseLayout(screen);
+  QCOMPARE(layout.touch, touch);
+  if (!touch) {
+    QCOMPARE(layout.window, layout.large ? QSize(1024, 740) : QSize(800, 600));
+    QVERIFY(layout.scale <= 1.0);
+    return;
+  }
+  // Inside the available area with its title bar, and either the rows reach
+  // a finger's size or the window fills the area one way.
+  QVERIFY(layout.window.width() <= screen.available.width());
+  QVERIFY(layout.window.height() + kTitleBarRoom <= screen.available.height());
+  QCOMPARE(layout.window, QSize(int(1024 * layout.scale), int(740 * layout.scale)));
+  const bool rowsReach = 21 * layout.scale >= 34 - 1e-9;
+  const bool filled = layout.window.width() >= screen.available.width() - 1 ||
+                      layout.window.height() + kTitleBarRoom >= screen.available.height() - 1;
+  QVERIFY(rowsReach || filled);
+  QVERIFY(layout.scale <= 34.0 / 21 + 1e-9);  // no larger than the rows need
+}
+
+// Every button shown on each screen, measured on the real widgets: inside
+// the window, clear of the others but for the edge they share, and at
+// least a finger's 34 pixels both ways in the touch layout. On 1024 x 740
+// the buttons the layout has no room for stay listed; the list rows are
+// measured by where presses pick them.
+void ShellTest::fingerTargetsOnEveryScreen_data() {
+  QTest::addColumn<ScreenFacts>("screen");
+  QTest::addColumn<QStringList>("smaller");  // under 34 pixels one way or both
+  QTest::addColumn<int>("smallest");         // the least side of any button
+  QTest::newRow("1024x768") << ScreenFacts({1024, 768}) << QStringList{
+      QStringLiteral("Command1"), QStringLiteral("Command3"), QStringLiteral("Command6"),
+      QStringLiteral("Command24"), QStringLiteral("Command23"), QStringLiteral("Command5"),
+      QStringLiteral("Command16"), QStringLiteral("Command9"), QStringLiteral("Command13"),
+      QStringLiteral("redoButton"), QStringLiteral("wordsSize0"), QStringLiteral("wordsSize1"),
+      QStringLiteral("wordsSize2"), QStringLiteral("bubbleButton")} << 31;
+  QTest::newRow("touch 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, true) << QStringList() << 34;
+  QTest::newRow("touch 2560x1440") << ScreenFacts({2560, 1440}, {2560, 1400}, true) << QStringList() << 34;
+}
+
+void ShellTest::fingerTargetsOnEveryScreen() {
+  QFETCH(ScreenFacts, screen);
+  QFETCH(QStringList, smaller);
+  QFETCH(int, smallest);
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "A\r\nB\r\nC\r\n");
+  for (const char* name : {"A", "B", "C"})
+    WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/%1/CardData.txt").arg(QLatin1String(name))), "");
+  MainWindow form(session, screen);
+  form.show();
+  const double scale = session.layout.scale;
+  // A logical pixel shared by two neighbours may cover two screen pixels.
+  const int edge = int(std::ceil(scale));
+
+  QStringList small;
+  int least = 1000;
+  const auto measure = [&](const char* where) {
+    QList<QPair<QString, QRect>> places;
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+      if (!button->isVisible() || button->window() != &form) continue;
+      const QString name = button->objectName();
+      const QRect place(button->mapTo(&form, QPoint(0, 0)), button->size());
+      QVERIFY2(form.rect().contains(place), qPrintable(QStringLiteral("%1: %2 outside").arg(where, name)));
+      for (const auto& [otherName, other] : places) {
+        const QRect both = place & other;
+        QVERIFY2(both.isEmpty() || both.width() <= edge || both.height() <= edge,
+                 qPrintable(QStringLiteral("%1: %2 over %3").arg(where, name, otherName)));
+      }
+      places.append({name, place});
+      least = std::min({least, place.width(), place.height()});
+      if ((place.width() < 34 || place.height() < 34) && !small.contains(name)) small << name;
+    }
+    QVERIFY2(places.size() >= 8, where);
+  };
+
+  QVERIFY(session.screen.current() == Screen::ClassChoice);
+  measure("class");
+  dialogs.answers = {true};
+  form.classPanel->classButtons[0]->click();
+  QVERIFY(session.screen.current() == Screen::Stories);
+  measure("stories");
+
+  // The list rows: the screen pixels across which a press picks row 2.
+  int rowPixels = 0;
+  const int top = int(183 * scale);
+  for (int y = top; y < int((183 + 21 * 3) * scale); ++y) {
+    QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(form.storyPanel->width() / 2, y));
+    if (session.library.selectedStory == 1) ++rowPixels;
+  }
+  QVERIFY2(std::abs(rowPixels - 21 * scale) <= 1, qPrintable(QString::number(rowPixels)));
+  if (session.layout.touch) {
+    // The rows reach 34 pixels where the screen has room; else the window
+    // fills the available area.
+    QVERIFY(rowPixels >= 34 || form.height() + kTitleBarRoom >= screen.available.height() - 1);
+    // The exchange window grows with the main one; its rows are the story list's.
+    ExchangeWindow* exchange = form.exchangeWindow();
+    QCOMPARE(exchange->size(), QSize(qRound(499 * scale), qRound(515 * scale)));
+    for (auto* list : exchange->findChildren<PicturePanel*>()) QCOMPARE(list->scale(), scale);
+    for (QAbstractButton* button : exchange->findChildren<QAbstractButton*>())
+      QVERIFY2(button->width() >= 34 && button->height() >= 34, qPrintable(button->objectName()));
+  }
+
+  form.storyPanel->drawButton->click();
+  QVERIFY(session.screen.current() == Screen::Drawing);
+  measure("drawing");
+  ChooseTool(session.editor, dialogs, Tool::Words);  // its strip of sizes shows
+  measure("drawing words");
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  QVERIFY(session.screen.current() == Screen::CardText);
+  measure("card text");
+
+  small.sort();
+  smaller.sort();
+  QCOMPARE(small, smaller);
+  QVERIFY2(least >= smallest, qPrintable(QString::number(least)));
 }
 
 void ShellTest::paletteAndClassNames() {
