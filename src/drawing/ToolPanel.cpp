@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
+#include <algorithm>
 
 #include "drawing/Canvas.h"
 #include "drawing/ColourDialog.h"
@@ -224,7 +225,8 @@ StampBox* ToolPanel::stampBox() {
 }
 
 ColourDialog* ToolPanel::colourDialog() {
-  if (!colourDialog_) colourDialog_ = new ColourDialog(editor_, window());
+  // Scaled up with the panel for fingers, never down: it fits a small screen as it is.
+  if (!colourDialog_) colourDialog_ = new ColourDialog(editor_, window(), std::max(scale(), 1.0));
   return colourDialog_;
 }
 
