@@ -117,7 +117,9 @@ void MainWindow::makeToolPanel() {
           [&] { BlankPaper(editor, session_.deck, dialogs); });
   connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
     auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!browser) browser = new PictureBrowser(editor, [this] { return session_.library.exchangeDrive; }, dialogs, this);
+    if (!browser)
+      browser = new PictureBrowser(editor, [this] { return session_.library.exchangeDrive; }, dialogs, this,
+                                   session_.layout.touch ? session_.layout.scale : 1.0);
     browser->Open();
   });
 

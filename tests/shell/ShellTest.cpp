@@ -29,6 +29,7 @@
 #include "exchange/ExchangeWindow.h"
 #include "exchange/StoryExchange.h"
 #include "library/StoryNameDialog.h"
+#include "pictureimport/PictureBrowser.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "platform/QtDialogs.h"
@@ -182,7 +183,8 @@ void ShellTest::fingerTargetsOnEveryScreen_data() {
   QTest::addColumn<int>("smallest");     // the least side of any button of the window
   QTest::newRow("1024x768") << ScreenFacts({1024, 768})
                             << "Command1 Command13 Command16 Command23 Command24 Command3 Command5 Command6 Command9 "
-                               "bubbleButton colourCancel redoButton wordsSize0 wordsSize1 wordsSize2" << 31;
+                               "browserCommand1 browserCommand4_0 browserCommand4_1 browserCommand4_2 bubbleButton "
+                               "colourCancel redoButton wordsSize0 wordsSize1 wordsSize2" << 31;
   QTest::newRow("touch 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, true) << "" << 34;
   QTest::newRow("touch 2560x1440") << ScreenFacts({2560, 1440}, {2560, 1400}, true) << "" << 34;
 }
@@ -244,9 +246,12 @@ void ShellTest::fingerTargetsOnEveryScreen() {
   ChooseTool(session.editor, dialogs, Tool::Text);
   QVERIFY(session.screen.current() == Screen::CardText);
   measure("card text");
-  // The colour dialog's 「キャンセル」 grows with the window.
+  // The colour dialog and the picture browser grow with the window.
   const QPushButton* cancel = form.toolPanel->colourDialog()->cancelButton;
   if (std::min(cancel->width(), cancel->height()) < 34) small << QStringLiteral("colourCancel");
+  form.toolPanel->loadFileButton->click();
+  for (QAbstractButton* button : form.findChild<PictureBrowser*>()->findChildren<QAbstractButton*>())
+    if (std::min(button->width(), button->height()) < 34) small << QStringLiteral("browser") + button->objectName();
   small.sort();
   QCOMPARE(small.join(u' '), smaller);
   QVERIFY2(least >= smallest, qPrintable(QString::number(least)));
