@@ -46,7 +46,11 @@ void DrawPaletteGrid(QImage& surface, const std::array<QRgb, 72>& colours) {
   }
 }
 
-ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
+ColourDialog::ColourDialog(EditorState& editor, QWidget* parent, double scale)
+    : QDialog(parent), editor_(editor) {
+  const auto scaled = [scale](QRect r) {
+    return QRect(qRound(r.x() * scale), qRound(r.y() * scale), qRound(r.width() * scale), qRound(r.height() * scale));
+  };
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("色をえらぶ"));
   setAccessibleName(windowTitle());
@@ -56,18 +60,19 @@ ColourDialog::ColourDialog(EditorState& editor, QWidget* parent) : QDialog(paren
   pal.setColor(QPalette::Window, kDialogFace);
   setPalette(pal);
   // The client area as designed.
-  setFixedSize(Twips(0, 0, 8040, 7485).size());
+  setFixedSize(scaled(Twips(0, 0, 8040, 7485)).size());
 
   cancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
   cancelButton->setObjectName(QStringLiteral("Command1"));
   cancelButton->setAccessibleName(cancelButton->text());
-  cancelButton->setGeometry(Twips(0, 0, 1455, 375));
-  cancelButton->setFont(Gothic(9));
+  cancelButton->setGeometry(scaled(Twips(0, 0, 1455, 375)));
+  cancelButton->setFont(Gothic(9, false, scale));
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);  // the colour stays
 
   grid = new PicturePanel(QStringLiteral("Picture1"), kDialogFace, this);
   const QRect gridPlace = Twips(0, 420, 7995, 7005);
-  grid->setGeometry(gridPlace);
+  grid->setGeometry(scaled(gridPlace));
+  grid->setScale(scale);
   grid_ = QImage(gridPlace.size(), QImage::Format_RGB32);
   grid_.fill(kDialogFace);
   DrawPaletteGrid(grid_, editor_.palette);

@@ -29,7 +29,9 @@ void DrawPaletteGrid(QImage& surface, const std::array<QRgb, 72>& colours);
 class ColourDialog : public QDialog {
   Q_OBJECT
  public:
-  ColourDialog(EditorState& editor, QWidget* parent);
+  // `scale`: screen pixels per logical pixel, above 1 when the main window
+  // is scaled up for fingers.
+  ColourDialog(EditorState& editor, QWidget* parent, double scale = 1.0);
 
   QPushButton* cancelButton;  // "キャンセル"
   PicturePanel* grid;         // the grid

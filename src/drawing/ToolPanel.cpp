@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
+#include <algorithm>
 
 #include "drawing/Canvas.h"
 #include "drawing/ColourDialog.h"
@@ -27,6 +28,11 @@ const QColor kToolPlain(192, 255, 192);
 const QColor kPink(255, 192, 192);
 const QColor kLightBlue(192, 255, 255);
 const QColor kBlue(128, 128, 255);
+
+// The strip of 「もじ」's options at the foot of the panel, in twips: it
+// reaches up to just below 「はんこ」 and 「もじ」.
+constexpr int kWordsStripTop = 8805;
+constexpr int kWordsStripHeight = 465;
 
 struct ToolButtonDesign {
   const char* caption;
@@ -112,13 +118,14 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
 
   finishButton = new FaceButton(QStringLiteral("Command10"), QStringLiteral("えをかく おわり"),
                              QColor(255, 0, 0), this);
-  controls().add(finishButton, Twips(60, 60, 2655, 495), 14, true);
+  controls().add(finishButton, Twips(60, 60, 2655, 510), 14, true);
 
   title = MakeLabel(QStringLiteral("Label3"), QStringLiteral("【えをかく】"), this);
   controls().add(title, Twips(-120, 660, 1995, 315), 12, true);
 
   fixModeButton = new FaceButton(QStringLiteral("Command9"), PlacementCaption(editor_.placement), kPink, this);
-  controls().add(fixModeButton, Twips(1740, 600, 975, 435), 9.75, true);
+  // Taller into the gaps above and below it, up to the tools' outline.
+  controls().add(fixModeButton, Twips(1740, 585, 975, 495), 9.75, true);
   connect(fixModeButton, &QPushButton::clicked, this, [this] { ToggleFixMode(editor_); });
 
   for (int i = 0; i < kToolSlots; ++i) {
@@ -135,12 +142,12 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   toolButtons[11]->setIconSize(QSize(16, 16));
 
   // "もどす" and "やりなおす" share the place designed for "もどす", one
-  // above the other.
+  // above the other, taking in the gaps above and below it.
   undoButton = new FaceButton(QStringLiteral("Command13"), QStringLiteral("もどす"), kLightBlue, this);
-  controls().add(undoButton, Twips(60, 2640, 1335, 420), 11.25, true);
+  controls().add(undoButton, Twips(60, 2610, 1335, 480), 11.25, true);
   connect(undoButton, &QPushButton::clicked, this, [this] { Undo(editor_); });
   redoButton = new FaceButton(QStringLiteral("redoButton"), QStringLiteral("やりなおす"), kLightBlue, this);
-  controls().add(redoButton, Twips(60, 3075, 1335, 420), 11.25, true);
+  controls().add(redoButton, Twips(60, 3105, 1335, 480), 11.25, true);
   connect(redoButton, &QPushButton::clicked, this, [this] { Redo(editor_); });
   // The same from the keyboard, while the panel is shown.
   for (const char* keys : {"Ctrl+Z"})
@@ -179,18 +186,18 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
   controls().add(loadFileButton, Twips(300, 6900, 2115, 555), 12, true);
 
   stampButton = new FaceButton(QStringLiteral("stampButton"), QStringLiteral("はんこ"), kToolPlain, this);
-  controls().add(stampButton, Twips(60, 8280, 1335, 555), 12, true);
+  controls().add(stampButton, Twips(60, 8280, 1335, 510), 12, true);
   stampButton->setVisible(!StampFontFamily().isEmpty());
   connect(stampButton, &QPushButton::clicked, this, [this] { stampBox()->open(); });
 
   wordsButton = new FaceButton(QStringLiteral("wordsButton"), QStringLiteral("もじ"), kToolPlain, this);
-  controls().add(wordsButton, Twips(1380, 8280, 1335, 555), 12, true);
+  controls().add(wordsButton, Twips(1380, 8280, 1335, 510), 12, true);
   connect(wordsButton, &QPushButton::clicked, this, [this] { ChooseTool(editor_, dialogs_, Tool::Words); });
   const char* sizeCaptions[] = {"ちいさい", "ふつう", "おおきい"};
   for (int i = 0; i < int(kWordsSizes.size()); ++i) {
     auto* button = new FaceButton(QStringLiteral("wordsSize%1").arg(i), QString::fromUtf8(sizeCaptions[i]),
                                   kToolPlain, this);
-    controls().add(button, Twips(60 + 664 * i, 8880, 664, 390), 7.5, true);
+    controls().add(button, Twips(60 + 664 * i, kWordsStripTop, 664, kWordsStripHeight), 7.5, true);
     button->setFocusPolicy(Qt::NoFocus);  // the typing stays on the canvas
     connect(button, &QPushButton::clicked, this, [this, i] {
       WordsChoice choice = editor_.words;
@@ -200,7 +207,7 @@ ToolPanel::ToolPanel(EditorState& editor, Dialogs& dialogs, QWidget* parent)
     wordsSizeButtons[size_t(i)] = button;
   }
   bubbleButton = new FaceButton(QStringLiteral("bubbleButton"), QStringLiteral("ふきだし"), kToolPlain, this);
-  controls().add(bubbleButton, Twips(60 + 664 * 3, 8880, 663, 390), 7.5, true);
+  controls().add(bubbleButton, Twips(60 + 664 * 3, kWordsStripTop, 663, kWordsStripHeight), 7.5, true);
   bubbleButton->setFocusPolicy(Qt::NoFocus);
   connect(bubbleButton, &QPushButton::clicked, this, [this] {
     WordsChoice choice = editor_.words;
@@ -218,7 +225,8 @@ StampBox* ToolPanel::stampBox() {
 }
 
 ColourDialog* ToolPanel::colourDialog() {
-  if (!colourDialog_) colourDialog_ = new ColourDialog(editor_, window());
+  // Scaled up with the panel for fingers, never down: it fits a small screen as it is.
+  if (!colourDialog_) colourDialog_ = new ColourDialog(editor_, window(), std::max(scale(), 1.0));
   return colourDialog_;
 }
 

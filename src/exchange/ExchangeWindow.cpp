@@ -49,7 +49,7 @@ class ProgressBar : public CopyProgress {
 
 }  // namespace
 
-ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
+ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent, double scale)
     : QDialog(parent), exchange_(host) {
   setObjectName(QStringLiteral("Form7"));
   setWindowTitle(QStringLiteral("交換メニュー"));
@@ -109,8 +109,9 @@ ExchangeWindow::ExchangeWindow(ExchangeHost& host, QWidget* parent)
   connect(toClassButton_, &QPushButton::clicked, this,
           [this] { onCopyClicked(StoryExchange::DriveSide); });
 
-  placements.apply(1.0);
-  setFixedSize(499, 515);
+  placements.apply(scale);
+  for (PicturePanel* list : {classList_, driveList_}) list->setScale(scale);
+  setFixedSize(qRound(499 * scale), qRound(515 * scale));
 
   refreshTimer_.setInterval(StoryExchange::kRefreshMs);
   connect(&refreshTimer_, &QTimer::timeout, this, [this] {

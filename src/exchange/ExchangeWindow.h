@@ -28,7 +28,9 @@ class PicturePanel;
 class ExchangeWindow : public QDialog {
   Q_OBJECT
  public:
-  ExchangeWindow(ExchangeHost& host, QWidget* parent);
+  // `scale`: screen pixels per logical pixel, above 1 when the main window
+  // is scaled up for fingers.
+  ExchangeWindow(ExchangeHost& host, QWidget* parent, double scale = 1.0);
 
   // Shows the window modally and returns when it is closed.
   void Open();

@@ -13,11 +13,13 @@
 namespace {
 
 // Designed places on the tool panel in twips, 15 to a pixel: the row of
-// buttons under the panel's other buttons, the bar as wide as the row.
+// buttons under the panel's other buttons, the bar as wide as the row. The
+// row reaches up into the gap below 「ﾌｧｲﾙ読込」 so that its buttons are
+// a finger's size; the bar stays where it was.
 constexpr int kLeft = 60;
-constexpr int kRowTop = 7620;
-constexpr int kRowHeight = 360;
-constexpr int kBarTop = kRowTop + kRowHeight + 30;
+constexpr int kRowTop = 7485;
+constexpr int kRowHeight = 510;
+constexpr int kBarTop = 8010;
 constexpr int kBarWidth = 2685;
 constexpr int kBarHeight = 195;
 
@@ -52,7 +54,7 @@ RecorderButtons::RecorderButtons(Recorder& recorder, QWidget* parent)
   const struct {
     QWidget* control;
     int width;
-  } row[] = {{recordButton, 645}, {stopButton, 420}, {saveButton, 600}, {deleteButton, 600}, {playButton, 420}};
+  } row[] = {{recordButton, 645}, {stopButton, 510}, {saveButton, 510}, {deleteButton, 510}, {playButton, 510}};
   int left = kLeft;
   for (const auto& b : row) {
     controls_.add(b.control, Twips(left, kRowTop, b.width, kRowHeight).translated(-origin), kPoints, true);

@@ -19,9 +19,14 @@ const QColor kWindowFace(212, 208, 200);
 }  // namespace
 
 PictureBrowser::PictureBrowser(EditorState& editor, std::function<QString()> exchangeDrive, Dialogs& dialogs,
-                               QWidget* parent)
+                               QWidget* parent, double scale)
     : QWidget(parent, Qt::Window), editor_(editor), exchangeDrive_(std::move(exchangeDrive)), dialogs_(dialogs),
       state_(pictures::NewBrowser()) {
+  // Places in twips, for the scale.
+  const auto place = [scale](int left, int top, int width, int height) {
+    const QRect r = Twips(left, top, width, height);
+    return QRect(qRound(r.x() * scale), qRound(r.y() * scale), qRound(r.width() * scale), qRound(r.height() * scale));
+  };
   setObjectName(QStringLiteral("Form5"));
   setWindowTitle(QStringLiteral("ファイル"));
   setAccessibleName(windowTitle());
@@ -30,23 +35,23 @@ PictureBrowser::PictureBrowser(EditorState& editor, std::function<QString()> exc
   pal.setColor(QPalette::Window, kWindowFace);
   setPalette(pal);
   // Client area 10815 x 7665 twips.
-  setFixedSize(Twips(0, 0, 10815, 7665).size());
+  setFixedSize(place(0, 0, 10815, 7665).size());
 
   chooseButton = new FaceButton(QStringLiteral("Command2"), QStringLiteral("えらぶ"), QColor(128, 255, 255), this);
-  chooseButton->setGeometry(Twips(60, 60, 1095, 555));
-  chooseButton->setFont(PGothic(14.25));
+  chooseButton->setGeometry(place(60, 60, 1095, 555));
+  chooseButton->setFont(PGothic(14.25, false, scale));
   connect(chooseButton, &QPushButton::clicked, this, &PictureBrowser::onChooseClicked);
 
   cancelButton = new FaceButton(QStringLiteral("Command3"), QStringLiteral("ｷｬﾝｾﾙ"), QColor(255, 192, 192), this);
-  cancelButton->setGeometry(Twips(1140, 60, 1035, 555));
-  cancelButton->setFont(PGothic(12));
+  cancelButton->setGeometry(place(1140, 60, 1035, 555));
+  cancelButton->setFont(PGothic(12, false, scale));
   // The canvas stays as it is; the undo image taken on opening stays too.
   connect(cancelButton, &QPushButton::clicked, this, &QWidget::hide);
 
   floppyButton =
       new FaceButton(QStringLiteral("Command1"), QStringLiteral("フロッピ (A:)"), QColor(255, 255, 128), this);
-  floppyButton->setGeometry(Twips(60, 660, 2115, 495));
-  floppyButton->setFont(Gothic(9));
+  floppyButton->setGeometry(place(60, 660, 2115, 495));
+  floppyButton->setFont(Gothic(9, false, scale));
   connect(floppyButton, &QPushButton::clicked, this, [this] {
     pictures::SelectFloppy(state_, dialogs_);
     syncControls();
@@ -56,8 +61,8 @@ PictureBrowser::PictureBrowser(EditorState& editor, std::function<QString()> exc
   for (int i = 0; i < 3; ++i) {
     auto* button = new FaceButton(QStringLiteral("Command4_%1").arg(i), QString::fromUtf8(kDriveCaptions[i]),
                                   QColor(128, 255, 128), this);
-    button->setGeometry(Twips(60 + 720 * i, 1200, 675, 495));
-    button->setFont(PGothic(15.75, true));
+    button->setGeometry(place(60 + 720 * i, 1200, 675, 495));
+    button->setFont(PGothic(15.75, true, scale));
     connect(button, &QPushButton::clicked, this, [this, i] {
       pictures::BrowseDriveButton(state_, i);
       syncControls();
@@ -67,25 +72,26 @@ PictureBrowser::PictureBrowser(EditorState& editor, std::function<QString()> exc
 
   driveList = new QComboBox(this);
   driveList->setObjectName(QStringLiteral("Drive1"));
-  driveList->setGeometry(Twips(60, 1740, 2115, 300));
-  driveList->setFont(Gothic(9));
+  driveList->setGeometry(place(60, 1740, 2115, 300));
+  driveList->setFont(Gothic(9, false, scale));
   connect(driveList, &QComboBox::activated, this, &PictureBrowser::onDriveActivated);
 
   folderList = new QListWidget(this);
   folderList->setObjectName(QStringLiteral("Dir1"));
-  folderList->setGeometry(Twips(60, 2040, 2115, 1350));
-  folderList->setFont(Gothic(9));
+  folderList->setGeometry(place(60, 2040, 2115, 1350));
+  folderList->setFont(Gothic(9, false, scale));
   connect(folderList, &QListWidget::itemActivated, this, &PictureBrowser::onFolderActivated);
 
   fileList = new QListWidget(this);
   fileList->setObjectName(QStringLiteral("File1"));
-  fileList->setGeometry(Twips(60, 3420, 2115, 4230));
-  fileList->setFont(Gothic(9));
+  fileList->setGeometry(place(60, 3420, 2115, 4230));
+  fileList->setFont(Gothic(9, false, scale));
   connect(fileList, &QListWidget::currentRowChanged, this, &PictureBrowser::onFileRowChanged);
 
   preview = new PicturePanel(QStringLiteral("Picture1"), pictures::kPreviewBackground, this);
-  preview->setGeometry(Twips(2220, 0, 8535, 7650));
+  preview->setGeometry(place(2220, 0, 8535, 7650));
   preview->setSurface(&state_.preview);
+  preview->setScale(scale);
 
   // The browser belongs to drawing: when the editor closes, so does it, and
   // no picture reaches a canvas that is not being drawn on.

@@ -26,7 +26,10 @@ class PictureBrowser : public QWidget {
  public:
   // `exchangeDrive` tells the exchange drive's root ("D:\\") at the time the
   // browser opens.
-  PictureBrowser(EditorState& editor, std::function<QString()> exchangeDrive, Dialogs& dialogs, QWidget* parent);
+  // `scale`: screen pixels per logical pixel, above 1 when the main window
+  // is scaled up for fingers.
+  PictureBrowser(EditorState& editor, std::function<QString()> exchangeDrive, Dialogs& dialogs, QWidget* parent,
+                 double scale = 1.0);
 
   // "ﾌｧｲﾙ読込": shows the browser (brought forward when it is open), takes
   // the undo image and goes to the exchange drive.

@@ -10,7 +10,7 @@ ClassPanel::ClassPanel(const std::array<QString, 30>& classNames, QWidget* paren
 
   driveButton = new FaceButton(QStringLiteral("Command17"), QStringLiteral("ﾄﾞﾗｲﾌﾞ変更"),
                              QColor(255, 255, 192), this);
-  controls().add(driveButton, {208, 40, 97, 33}, 11);
+  controls().add(driveButton, {208, 40, 97, 34}, 11);
   connect(driveButton, &QPushButton::clicked, this, &ClassPanel::driveButtonPressed);
 
   dataRootLabel = MakeLabel(QStringLiteral("Label4"), QString(), this);

@@ -36,16 +36,7 @@
 #include "shell/WordsKeyboard.h"
 #include "drawing/StripClicks.h"
 
-namespace {
-
-QSize ScreenSize() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize(1024, 768);
-}
-
-}  // namespace
-
-MainWindow::MainWindow(Session& session, std::optional<QSize> screen) : session_(session) {
+MainWindow::MainWindow(Session& session, std::optional<ScreenFacts> screen) : session_(session) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("ぴこらまつくろ 2002.6.30"));
   setAccessibleName(windowTitle());
@@ -57,7 +48,7 @@ MainWindow::MainWindow(Session& session, std::optional<QSize> screen) : session_
   setPalette(pal);
 
   StartSession(session_);
-  LayOutSession(session_, screen.value_or(ScreenSize()));
+  LayOutSession(session_, screen ? *screen : ThisScreen());
 
   makeStoryPanel();
   makeToolPanel();
@@ -127,7 +118,9 @@ void MainWindow::makeToolPanel() {
           [&] { BlankPaper(editor, session_.deck, dialogs); });
   connect(toolPanel->loadFileButton, &QPushButton::clicked, this, [&, this] {
     auto* browser = findChild<PictureBrowser*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!browser) browser = new PictureBrowser(editor, [this] { return session_.library.exchangeDrive; }, dialogs, this);
+    if (!browser)
+      browser = new PictureBrowser(editor, [this] { return session_.library.exchangeDrive; }, dialogs, this,
+                                   session_.layout.touch ? session_.layout.scale : 1.0);
     browser->Open();
   });
 
@@ -185,7 +178,8 @@ MainWindow::~MainWindow() = default;
 ExchangeWindow* MainWindow::exchangeWindow() {
   if (!exchangeWindow_) {
     classExchange_ = std::make_unique<ClassExchange>(session_.library, session_.deck, session_.dialogs);
-    exchangeWindow_ = new ExchangeWindow(*classExchange_, this);
+    // Scaled up with the window for fingers, never down: it fits a small screen as it is.
+    exchangeWindow_ = new ExchangeWindow(*classExchange_, this, session_.layout.touch ? session_.layout.scale : 1.0);
   }
   return exchangeWindow_;
 }

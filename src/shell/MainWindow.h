@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/Widgets.h"
+#include "shell/Layout.h"
 
 class CanvasView;
 class ClassPanel;
@@ -30,8 +31,8 @@ class ToolPanel;
 class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  // `screen` stands for the screen size (the real screen when not given).
-  explicit MainWindow(Session& session, std::optional<QSize> screen = std::nullopt);
+  // `screen` stands for the screen (the real one when not given).
+  explicit MainWindow(Session& session, std::optional<ScreenFacts> screen = std::nullopt);
   ~MainWindow() override;
 
   ClassPanel* classPanel;

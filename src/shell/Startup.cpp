@@ -21,7 +21,7 @@ void StartSession(Session& session) {
   editor.notifyChanged();
 }
 
-void LayOutSession(Session& session, QSize screen) {
+void LayOutSession(Session& session, const ScreenFacts& screen) {
   LibraryState& library = session.library;
   DeckState& deck = session.deck;
   EditorState& editor = session.editor;

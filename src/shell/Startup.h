@@ -4,13 +4,15 @@
 #pragma once
 #include <QSize>
 
+#include "shell/Layout.h"
+
 class Dialogs;
 class Session;
 
 // The first start-up step: state, palette, data root.
 void StartSession(Session& session);
 // The second: coordinates, layout for the screen, canvas geometry, buffers.
-void LayOutSession(Session& session, QSize screen);
+void LayOutSession(Session& session, const ScreenFacts& screen);
 
 // The question both ways of quitting ask; true when the child says はい.
 bool ConfirmQuit(Dialogs& dialogs);

@@ -120,13 +120,13 @@ class ToolPanelTest : public QObject {
     QTest::addColumn<QRect>("place");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QColor>("face");
-    QTest::newRow("Command10") << "Command10" << QRect(4, 4, 177, 33) << "えをかく おわり" << QColor(255, 0, 0);
+    QTest::newRow("Command10") << "Command10" << QRect(4, 4, 177, 34) << "えをかく おわり" << QColor(255, 0, 0);
     QTest::newRow("Command7_0") << "Command7_0" << QRect(4, 84, 45, 45) << "・" << kLit;
     QTest::newRow("Command15") << "Command15" << QRect(20, 460, 141, 37) << "ﾌｧｲﾙ読込" << QColor(128, 128, 255);
     // 「はんこ」 below the recorder, on the left half of its row.
-    QTest::newRow("stampButton") << "stampButton" << QRect(4, 552, 89, 37) << "はんこ" << kPlain;
+    QTest::newRow("stampButton") << "stampButton" << QRect(4, 552, 89, 34) << "はんこ" << kPlain;
     // 「もじ」 on the right half.
-    QTest::newRow("wordsButton") << "wordsButton" << QRect(92, 552, 89, 37) << "もじ" << kPlain;
+    QTest::newRow("wordsButton") << "wordsButton" << QRect(92, 552, 89, 34) << "もじ" << kPlain;
   }
   void designedPlaces() {
     QFETCH(QString, name);
@@ -168,7 +168,7 @@ class ToolPanelTest : public QObject {
     // where the stamp font is; none of them where the main window puts the
     // recorder's buttons.
     QCOMPARE(places.size(), 11 + 11 + (panel.stampButton->isVisible() ? 1 : 0));
-    for (const QRect& place : places) QVERIFY(!place.intersects(QRect(4, 508, 179, 39)));
+    for (const QRect& place : places) QVERIFY(!place.intersects(QRect(4, 499, 179, 48)));
     QImage picture(10, 10, QImage::Format_RGB32);  // something for "はりつけ" to paste
     picture.fill(Qt::blue);
     QGuiApplication::clipboard()->setImage(picture);

@@ -5,6 +5,7 @@
 // the wiring between the parts: the screen following the editor, the story
 // panel in the window, the exchange window's view of the class.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -19,15 +20,19 @@
 #include <QTest>
 #include <QTouchEvent>
 #include <QTimer>
+#include <cmath>
 
 #include "cardtext/HiraganaKeyboard.h"
 #include "drawing/Canvas.h"
 #include "drawing/CanvasView.h"
+#include "drawing/ColourDialog.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/StripClicks.h"
 #include "drawing/ToolActions.h"
+#include "exchange/ExchangeWindow.h"
 #include "exchange/StoryExchange.h"
 #include "library/StoryNameDialog.h"
+#include "pictureimport/PictureBrowser.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryPanel.h"
 #include "platform/QtDialogs.h"
@@ -58,12 +63,16 @@ void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(ScreenFacts)
+
 class ShellTest : public QObject {
   Q_OBJECT
  private slots:
   void layoutFollowsScreenSize_data();
   void layoutFollowsScreenSize();
   void smallLayoutFitsTheWindow();
+  void fingerTargetsOnEveryScreen_data();
+  void fingerTargetsOnEveryScreen();
   void paletteAndClassNames();
   void startupCreatesDataRoot();
   void choosingAClassOpensIt();
@@ -81,25 +90,51 @@ class ShellTest : public QObject {
 };
 
 void ShellTest::layoutFollowsScreenSize_data() {
-  QTest::addColumn<QSize>("screen");
+  QTest::addColumn<ScreenFacts>("screen");
   QTest::addColumn<bool>("large");
-  QTest::newRow("1024x768") << QSize(1024, 768) << true;
-  QTest::newRow("1023x768") << QSize(1023, 768) << false;
-  QTest::newRow("1024x767") << QSize(1024, 767) << false;
-  QTest::newRow("1920x1080") << QSize(1920, 1080) << true;
-  QTest::newRow("800x600") << QSize(800, 600) << false;
+  QTest::addColumn<bool>("touch");  // scaled up for fingers
+  QTest::newRow("1024x768") << ScreenFacts({1024, 768}) << true << false;
+  QTest::newRow("1023x768") << ScreenFacts({1023, 768}) << false << false;
+  QTest::newRow("1024x767") << ScreenFacts({1024, 767}) << false << false;
+  QTest::newRow("1920x1080") << ScreenFacts({1920, 1080}) << true << false;
+  QTest::newRow("800x600") << ScreenFacts({800, 600}) << false << false;
+  // A touch screen gets the larger layout only where there is room for it.
+  QTest::newRow("touch 800x600") << ScreenFacts({800, 600}, {800, 570}, true) << false << false;
+  QTest::newRow("touch 1024x768") << ScreenFacts({1024, 768}, {1024, 740}, true) << true << false;
+  QTest::newRow("touch 1280x800") << ScreenFacts({1280, 800}, {1280, 770}, true) << true << false;
+  QTest::newRow("touch 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, true) << true << true;
+  QTest::newRow("touch 2560x1440") << ScreenFacts({2560, 1440}, {2560, 1400}, true) << true << true;
 }
 
 void ShellTest::layoutFollowsScreenSize() {
-  QFETCH(QSize, screen);
+  QFETCH(ScreenFacts, screen);
   QFETCH(bool, large);
+  QFETCH(bool, touch);
   TempDrives drives;
   ScriptedDialogs dialogs;
   Session session(dialogs);
   StartSession(session);
   LayOutSession(session, screen);
-  QCOMPARE(session.layout.large, large);
-  QCOMPARE(session.layout.window, large ? QSize(1024, 740) : QSize(800, 600));
+  const Layout& layout = session.layout;
+  QCOMPARE(layout.large, large);
+  QCOMPARE(layout.touch, touch);
+  if (touch) {
+    // Inside the available area, with room for the title bar; the list rows
+    // reach a finger's 34 pixels, or the window fills the area one way.
+    const QSize room = screen.available - QSize(0, kTitleBarRoom);
+    QVERIFY(layout.window.width() <= room.width() && layout.window.height() <= room.height());
+    QVERIFY(21 * layout.scale >= 34 - 1e-9 || layout.window.width() >= room.width() - 1 ||
+            layout.window.height() >= room.height() - 1);
+    QVERIFY(layout.scale <= 34.0 / 21 + 1e-9);  // no larger than the rows need
+  } else {
+    QCOMPARE(layout.window, large ? QSize(1024, 740) : QSize(800, 600));
+  }
+  // PIKORAMA_TOUCH says whether there is a touch screen, whatever the devices are.
+  for (const char* forced : {"1", "0"}) {
+    qputenv("PIKORAMA_TOUCH", forced);
+    QCOMPARE(ThisScreen().touch, *forced == '1');
+  }
+  qunsetenv("PIKORAMA_TOUCH");
   // The canvas keeps its full size in both layouts, so a card is the same
   // card on any screen.
   QCOMPARE(session.editor.canvasPanelWidth, 822);
@@ -139,6 +174,91 @@ void ShellTest::smallLayoutFitsTheWindow() {
   QTest::mouseClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
   QTest::mouseDClick(form.canvas, Qt::LeftButton, {}, QPoint(20, 20));
   QCOMPARE(spy.size(), 2);
+}
+
+// Every button shown on each screen, measured on the real widgets: inside
+// the window, clear of the others but for the edge they share, and at
+// least a finger's 34 pixels both ways in the touch layout; on 1024 x 740
+// the ones there is no room for are listed. The list rows are measured by
+// where presses pick them.
+void ShellTest::fingerTargetsOnEveryScreen_data() {
+  QTest::addColumn<ScreenFacts>("screen");
+  QTest::addColumn<QString>("smaller");  // under 34 pixels one way or both
+  QTest::addColumn<int>("smallest");     // the least side of any button of the window
+  QTest::newRow("1024x768") << ScreenFacts({1024, 768})
+                            << "Command1 Command13 Command16 Command23 Command24 Command3 Command5 Command6 Command9 "
+                               "browserCommand1 browserCommand4_0 browserCommand4_1 browserCommand4_2 bubbleButton "
+                               "colourCancel redoButton wordsSize0 wordsSize1 wordsSize2" << 31;
+  QTest::newRow("touch 1920x1080") << ScreenFacts({1920, 1080}, {1920, 1048}, true) << "" << 34;
+  QTest::newRow("touch 2560x1440") << ScreenFacts({2560, 1440}, {2560, 1400}, true) << "" << 34;
+}
+
+void ShellTest::fingerTargetsOnEveryScreen() {
+  QFETCH(ScreenFacts, screen);
+  QFETCH(QString, smaller);
+  QFETCH(int, smallest);
+  TempDrives drives;
+  ScriptedDialogs dialogs;
+  Session session(dialogs);
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "A\r\nB\r\nC\r\n");
+  for (const char* name : {"A", "B", "C"}) QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/") + QLatin1String(name)));
+  MainWindow form(session, screen);
+  form.show();
+  const double scale = session.layout.scale;
+  const int edge = int(std::ceil(scale));  // a shared logical pixel on the screen
+  QStringList small;
+  int least = 1000;
+  const auto measure = [&](const char* where) {
+    QList<QRect> places;
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+      if (!button->isVisible() || button->window() != &form) continue;
+      const QRect place(button->mapTo(&form, QPoint(0, 0)), button->size());
+      const QString name = QStringLiteral("%1: %2").arg(where, button->objectName());
+      QVERIFY2(form.rect().contains(place), qPrintable(name));
+      for (const QRect& other : places)
+        QVERIFY2((place & other).isEmpty() || (place & other).width() <= edge || (place & other).height() <= edge,
+                 qPrintable(name));
+      places << place;
+      least = std::min({least, place.width(), place.height()});
+      if (std::min(place.width(), place.height()) < 34 && !small.contains(button->objectName()))
+        small << button->objectName();
+    }
+    QVERIFY2(places.size() >= 8, where);
+  };
+  measure("class");
+  dialogs.answers = {true};
+  form.classPanel->classButtons[0]->click();
+  measure("stories");
+  // The screen pixels across which a press picks the second row.
+  int rowPixels = 0;
+  for (int y = int(183 * scale); y < int(246 * scale); ++y) {
+    QTest::mouseClick(form.storyPanel, Qt::LeftButton, {}, QPoint(form.storyPanel->width() / 2, y));
+    rowPixels += session.library.selectedStory == 1;
+  }
+  QVERIFY(std::abs(rowPixels - 21 * scale) <= 1);
+  if (session.layout.touch) {
+    QVERIFY(rowPixels >= 34 || form.height() + kTitleBarRoom >= screen.available.height() - 1);
+    // The exchange window grows with the main one.
+    ExchangeWindow* exchange = form.exchangeWindow();
+    QCOMPARE(exchange->size(), QSize(qRound(499 * scale), qRound(515 * scale)));
+    for (auto* list : exchange->findChildren<PicturePanel*>()) QCOMPARE(list->scale(), scale);
+  }
+  form.storyPanel->drawButton->click();
+  ChooseTool(session.editor, dialogs, Tool::Words);  // its strip of sizes shows
+  QVERIFY(session.screen.current() == Screen::Drawing);
+  measure("drawing");
+  ChooseTool(session.editor, dialogs, Tool::Text);
+  QVERIFY(session.screen.current() == Screen::CardText);
+  measure("card text");
+  // The colour dialog and the picture browser grow with the window.
+  const QPushButton* cancel = form.toolPanel->colourDialog()->cancelButton;
+  if (std::min(cancel->width(), cancel->height()) < 34) small << QStringLiteral("colourCancel");
+  form.toolPanel->loadFileButton->click();
+  for (QAbstractButton* button : form.findChild<PictureBrowser*>()->findChildren<QAbstractButton*>())
+    if (std::min(button->width(), button->height()) < 34) small << QStringLiteral("browser") + button->objectName();
+  small.sort();
+  QCOMPARE(small.join(u' '), smaller);
+  QVERIFY2(least >= smallest, qPrintable(QString::number(least)));
 }
 
 void ShellTest::paletteAndClassNames() {
