@@ -75,6 +75,15 @@ void PaintCanvasFrame(EditorState& editor) {
 
 void RecordStep(EditorState& editor, std::optional<PictureHistory::TextChange> text) {
   ChangingSteps(editor, [&] { editor.history.Record(editor.canvas(), std::move(text)); });
+  // Everything drawn is recorded now: what the strokes still held went over
+  // so far is no longer theirs to claim. Left marked, a stroke lifted later
+  // (after "もどす" took those pixels back) would take into its step what
+  // another stroke draws there afterwards.
+  for (auto& [pointer, stroke] : editor.strokes) {
+    if (stroke.touched.isNull()) continue;
+    stroke.touched.fill(0);
+    stroke.touchedArea = QRect();
+  }
 }
 
 void RecordStep(EditorState& editor, const QImage& touched, const QRect& area) {

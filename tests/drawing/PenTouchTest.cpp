@@ -228,6 +228,24 @@ class PenTouchTest : public QObject {
     Redo(editor);
     Redo(editor);
     QVERIFY(editor.canvasImage == drawn);
+
+    // "もどす" while both draw takes back what they drew; the second then
+    // goes where the first had been. Lifted in turn, taking back the
+    // second's step leaves nothing of it.
+    const QImage before = editor.canvasImage.copy();
+    PointerDown(editor, 1, 100, 500, -1);
+    PointerDown(editor, 2, 350, 380, -1);
+    for (int x = 100; x <= 400; x += 10) PointerMove(editor, 1, x, 500, -1);
+    Undo(editor);
+    QVERIFY(editor.canvasImage == before);
+    for (int y = 380; y <= 600; y += 10) PointerMove(editor, 2, 350 - (y - 380) / 2, y, -1);
+    PointerMove(editor, 1, 400, 560, -1);  // the first's own new part, clear of the second
+    PointerUp(editor, 1);
+    PointerUp(editor, 2);
+    Undo(editor);
+    const QRect secondsSide(0, 0, 380, editor.canvasImage.height());
+    QVERIFY(editor.canvasImage.copy(secondsSide) == before.copy(secondsSide));
+    QVERIFY(editor.canvasImage != before);
   }
 };
 
