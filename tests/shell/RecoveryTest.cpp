@@ -2,23 +2,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // A drawing in the editor survives a crash: it is offered when its class
-// is chosen again, and goes away when it was saved, declined or its story
-// is gone.
+// is chosen again (as a new card or a new story when its card or story is
+// gone), and goes away when it was saved or declined.
 
 #include <QDir>
 #include <QDirIterator>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "deck/SharedDeck.h"
+#include "deck/StoryFiles.h"
 #include "drawing/DrawingSession.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryList.h"
 #include "library/StoryPanel.h"
 #include "platform/Disk.h"
+#include "platform/QtDialogs.h"
 #include "shell/ClassPanel.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
@@ -66,6 +70,44 @@ QStringList RecoveryFiles() {
   return files;
 }
 
+// What a crash leaves of card 1 of "ねこ", saved and then drawn on and
+// typed on: the recovery file, its bytes and the picture it holds.
+struct KeptDrawing {
+  QString file;
+  QByteArray bytes;
+  QImage picture;
+};
+KeptDrawing KeepDrawingOfFirstCard() {
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true};
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
+  OpenAndDraw(form, session, 4);
+  form.toolPanel->finishButton->click();
+  QTest::qWait(5);
+  form.storyPanel->drawButton->click();
+  CanvasMouseDown(session.editor, kLeftButton, 300, 300);
+  CanvasMouseUp(session.editor, kLeftButton, 300, 300);
+  form.cardText->setPlainText(QStringLiteral("ねこの え"));
+  session.recovery.WriteNow();
+  session.recovery.WaitForWrites();
+  KeptDrawing kept{RecoveryFiles().value(0), {}, CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32)};
+  kept.bytes = ReadHostFile(kept.file);
+  return kept;
+}
+
+const QString kClass = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+
+// After "えをかく おわり": the card `number` of `story` holds the kept
+// picture (but the column the canvas frame covers) and its text.
+bool SavedAsKept(const QString& story, int number, const KeptDrawing& kept) {
+  const QString folder = kClass + story + u'\\';
+  const auto picture = disk::ReadImage(storyfiles::CardFilePath(folder, number, storyfiles::CardFile::Picture));
+  const auto text = disk::ReadLines(storyfiles::CardFilePath(folder, number, storyfiles::CardFile::Text));
+  return picture && picture->convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600) == kept.picture.copy(0, 0, 799, 600) &&
+         text == std::optional<QStringList>(QStringList{QStringLiteral("ねこの え")});
+}
+
 }  // namespace
 
 class RecoveryTest : public QObject {
@@ -75,6 +117,7 @@ class RecoveryTest : public QObject {
   void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
   void killedDrawingComesBack();
   void leftDrawingsGoAway();
+  void drawingsOfGoneCardsAndStoriesAreOffered();
 };
 
 void RecoveryTest::killedDrawingComesBack() {
@@ -190,15 +233,16 @@ void RecoveryTest::leftDrawingsGoAway() {
     QCOMPARE(RecoveryFiles().size(), k == 0 ? 0 : 1);
     QVERIFY(!session.drawing.IsOpen());
   }
-  // The drawing of a story that was deleted is removed without a word.
+  // The drawing of a story whose folder was deleted is offered as a new
+  // story; いいえ removes it.
   WriteHostFile(file, left);
   QVERIFY(QDir(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"))).removeRecursively());
   ScriptedDialogs dialogs;
-  dialogs.answers = {true, true};
+  dialogs.answers = {true, false};
   Session session(dialogs);
   MainWindow form(session, QSize(1024, 768));
   form.classPanel->classButtons[0]->click();
-  QCOMPARE(dialogs.asked.size(), 1);
+  QCOMPARE(dialogs.asked.size(), 2);
   QCOMPARE(RecoveryFiles(), QStringList());
   QVERIFY(!session.drawing.IsOpen());
   // Closing the window while drawing saves the card first (into the
@@ -211,6 +255,109 @@ void RecoveryTest::leftDrawingsGoAway() {
   QCOMPARE(RecoveryFiles(), QStringList());
   const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
   QVERIFY(saved.pixel(300 - session.editor.canvasOffsetX, 300 - session.editor.canvasOffsetY) != qRgb(255, 255, 255));
+}
+
+void RecoveryTest::drawingsOfGoneCardsAndStoriesAreOffered() {
+  TempDrives drives;
+  MakeClass(drives);
+  const KeptDrawing kept = KeepDrawingOfFirstCard();
+  QVERIFY(!kept.file.isEmpty());
+  const QString nekoFolder = drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"));
+
+  // Its card erased meanwhile: はい makes it the story's new card.
+  WriteHostFile(kept.file, kept.bytes);
+  for (const QString& name : QDir(nekoFolder).entryList(QDir::Files)) QVERIFY(QFile::remove(nekoFolder + u'/' + name));
+  {
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, true};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QCOMPARE(dialogs.asked.value(1), QStringLiteral("まえに かいていた えが あります。あたらしい カードに しますか？"));
+    QVERIFY(session.drawing.IsOpen());
+    QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ"));
+    QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), kept.picture);
+    form.toolPanel->finishButton->click();
+    QVERIFY(SavedAsKept(QStringLiteral("ねこ"), 1, kept));
+    QCOMPARE(RecoveryFiles(), QStringList());
+  }
+
+  // Its story renamed on another computer, its name given to a folder no
+  // list names and "ねこ2" taken: the real message boxes, answered with
+  // Return (はい), make "ねこ3" with the drawing as its new card.
+  WriteHostFile(kept.file, kept.bytes);
+  QVERIFY(QDir().rename(nekoFolder, drives.c(QStringLiteral("A_PIKORA/CLASS_11/とら"))));
+  QVERIFY(QDir().mkpath(nekoFolder));
+  QVERIFY(QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ2"))));
+  QVERIFY(disk::WriteLines(kClass + QStringLiteral("Menu.txt"),
+                           {QStringLiteral("とら"), QStringLiteral("いぬ"), QStringLiteral("ねこ2")}));
+  const QString newStory = QStringLiteral("まえに かいていた えが あります。あたらしい おはなしに しますか？");
+  {
+    QtDialogs dialogs;
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.show();
+    dialogs.SetParent(&form);
+    QStringList shown;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      shown << box->text().replace(u'\n', u' ');
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    answerer.start(20);
+    form.classPanel->classButtons[0]->click();
+    answerer.stop();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].remove(u' '), QString(newStory).remove(u' '));
+    QVERIFY(session.drawing.IsOpen());
+    QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ3"));
+    QCOMPARE(session.library.storyNames.value(3), QStringLiteral("ねこ3"));
+    QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), kept.picture);
+    QCOMPARE(form.cardText->toPlainText(), QStringLiteral("ねこの え"));
+    form.toolPanel->finishButton->click();
+    QVERIFY(!session.drawing.IsOpen());
+    QVERIFY(SavedAsKept(QStringLiteral("ねこ3"), 1, kept));
+    QCOMPARE(RecoveryFiles(), QStringList());
+  }
+  QCOMPARE(disk::ReadLines(kClass + QStringLiteral("Menu.txt")),
+           std::optional<QStringList>({QStringLiteral("とら"), QStringLiteral("いぬ"), QStringLiteral("ねこ2"),
+                                       QStringLiteral("ねこ3")}));
+
+  // いいえ throws it away and makes nothing.
+  WriteHostFile(kept.file, kept.bytes);
+  {
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, false};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QCOMPARE(dialogs.asked.value(1), newStory);
+    QCOMPARE(RecoveryFiles(), QStringList());
+    QCOMPARE(session.library.storyNames.size(), 4);
+  }
+
+  // A list of 100 stories takes no new one: the child is told, and the
+  // drawing stays kept, byte for byte, and is offered at the next choice.
+  WriteHostFile(kept.file, kept.bytes);
+  QStringList hundred;
+  for (int i = 0; i < kMaxStories; ++i) hundred << QStringLiteral("え%1").arg(i);
+  QVERIFY(disk::WriteLines(kClass + QStringLiteral("Menu.txt"), hundred));
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true, true, false};
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked.value(1), newStory);
+  QCOMPARE(dialogs.told.size(), 1);
+  QVERIFY(dialogs.told[0].startsWith(QStringLiteral("ぴこらまは 100こまでです。")));
+  QVERIFY(!session.drawing.IsOpen());
+  QCOMPARE(RecoveryFiles(), QStringList{kept.file});
+  QCOMPARE(ReadHostFile(kept.file), kept.bytes);
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked.value(3), newStory);
+  QCOMPARE(RecoveryFiles(), QStringList());
 }
 
 QTEST_MAIN(RecoveryTest)
