@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "deck/DeckState.h"
@@ -25,6 +26,8 @@ class QRect;
 
 // Most stories a list holds.
 constexpr int kMaxStories = 100;
+// Most characters the name box takes for a story name.
+constexpr int kMaxStoryNameLength = 13;
 
 // Reads the class's Menu.txt (in the class folder) into storyNames:
 // every line is a story, empty lines too, at most 100. A missing or
@@ -99,6 +102,21 @@ QString ListNotSaved(const QString& folder);
 
 // Whether the class can take one more story; tells the child when not.
 bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs);
+
+// What making a story came to.
+struct StoryMaking {
+  bool made = false;  // the story is in the list, selected, its new card shown
+  QString name;       // the name it was given (or was to be given)
+  QString message;    // what the child is to be told; empty for nothing
+};
+
+// Makes a story in one change of the class's list: under the list's lock,
+// on the list read again, `nameFor` chooses its name, given whether a name
+// is taken in that list (it must not wait for the child, nor tell); the
+// folder is made and the name added. The new story is then selected with
+// its new card shown. Nothing is told here: the caller tells `message`.
+StoryMaking MakeStory(LibraryState& library, DeckState& deck,
+                      const std::function<QString(const std::function<bool(const QString&)>& taken)>& nameFor);
 
 // What the name dialog does after its save button.
 enum class NameDialogStep { StayOpen, Close };

@@ -20,7 +20,7 @@ StoryNameDialog::StoryNameDialog(LibraryState& library, DeckState& deck, Dialogs
   nameBox = new QLineEdit(this);
   nameBox->setObjectName(QStringLiteral("Text1"));
   nameBox->setAccessibleName(QStringLiteral("なまえ"));
-  nameBox->setMaxLength(13);
+  nameBox->setMaxLength(kMaxStoryNameLength);
   placements.add(nameBox, {16, 44, 348, 38}, 18);
 
   saveButton = new FaceButton(QStringLiteral("Command1"), QStringLiteral("なまえをほぞん"),

@@ -82,12 +82,8 @@ bool StoryListHasRoom(const LibraryState& library, Dialogs& dialogs) {
   return false;
 }
 
-NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
-  if (text.isEmpty()) return NameDialogStep::StayOpen;
-  if (const auto problem = StoryNameProblem(text)) {
-    dialogs.Tell(*problem);
-    return NameDialogStep::StayOpen;
-  }
+StoryMaking MakeStory(LibraryState& library, DeckState& deck,
+                      const std::function<QString(const std::function<bool(const QString&)>&)>& nameFor) {
   // Decided under the list's lock, on the list as it is then, with what
   // other computers made meanwhile; told once the lock is let go.
   enum class Made { NotTried, Made, Full, Duplicate, NotAFolder, NoFolder };
@@ -95,17 +91,26 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   bool folderMade = false;
   bool nameInStoryFolder = false;
   QStringList names = library.storyNames;
-  const QString folder = library.classFolder + text;
-  const QString storyFolder = folder + u'\\';
+  QString text;
+  QString folder;
   const ClassListResult result = ChangeClassList(
       library.classFolder,
       {[&](ClassListLines& list) {
          // A list that cannot be read is judged as the panel shows it.
          if (list.readable) names = list.Names();
+         const auto taken = [&](const QString& name) {
+           return RowNamed(names, name, -1) >= 0 || list.LineNamed(name) >= 0;
+         };
          if ((list.readable ? int(list.lines.size()) : int(names.size())) >= kMaxStories) {
            made = Made::Full;
-         } else if (RowNamed(names, text, -1) >= 0 || list.LineNamed(text) >= 0) {
+           return ClassListEdit::Keep;
+         }
+         text = nameFor(taken);
+         folder = library.classFolder + text;
+         if (text.isEmpty() || taken(text)) {
            made = Made::Duplicate;
+         } else if (StoryNameProblem(text)) {
+           made = Made::NotAFolder;
          } else {
            // A folder of that name that is in no list (left behind, or put
            // there by hand) becomes the story's folder as it is.
@@ -127,30 +132,33 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
          // be found again. When it cannot go there either, the story is not
          // made: a story no list names would be lost at the next start.
          if (written == ClassListResult::NotWritten &&
-             disk::WriteLines(storyFolder + storyfiles::kStoryList, {text})) {
+             disk::WriteLines(folder + u'\\' + storyfiles::kStoryList, {text})) {
            nameInStoryFolder = true;
          } else if (folderMade) {
            disk::RemoveFolder(folder);
          }
        }});
 
+  StoryMaking making;
+  making.name = text;
   if (result != ClassListResult::Written && !nameInStoryFolder) {
     switch (made) {
-      case Made::Full: dialogs.Tell(kFull); break;
-      case Made::Duplicate: dialogs.Tell(kDuplicate); break;
-      case Made::NotAFolder: dialogs.Tell(kCannotUse); break;
-      case Made::NoFolder: dialogs.Tell(QStringLiteral("ぴこらまの フォルダが つくれません。")); break;
+      case Made::Full: making.message = kFull; break;
+      case Made::Duplicate: making.message = kDuplicate; break;
+      case Made::NotAFolder: making.message = kCannotUse; break;
+      case Made::NoFolder: making.message = QStringLiteral("ぴこらまの フォルダが つくれません。"); break;
       case Made::Made:
-        dialogs.Tell(result == ClassListResult::NotWritten ? ListNotSaved(storyFolder)
-                                                           : ListTrouble(library, result));
+        making.message = result == ClassListResult::NotWritten ? ListNotSaved(folder + u'\\')
+                                                               : ListTrouble(library, result);
         break;
-      case Made::NotTried: dialogs.Tell(ListTrouble(library, result)); break;
+      case Made::NotTried: making.message = ListTrouble(library, result); break;
     }
-    return NameDialogStep::StayOpen;
+    return making;
   }
 
   // The new story is in the list in memory and its deck is read (a folder
   // taken over keeps its cards; a new one has none): it is the selected one.
+  making.made = true;
   library.storyNames = names;
   library.selectedStory = int(library.storyNames.size()) - 1;
   DrawStoryList(library, deck);
@@ -158,9 +166,20 @@ NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& di
   // The new story's first card is the new card, on a blank canvas, not the
   // card of the story shown before.
   ShowFirstCard(deck);
-  if (nameInStoryFolder) dialogs.Tell(library.classFolder + storyfiles::kStoryList.toLower() +
-                                            QStringLiteral(" に かきこめませんでした。"));
-  return NameDialogStep::Close;
+  if (nameInStoryFolder)
+    making.message = library.classFolder + storyfiles::kStoryList.toLower() + QStringLiteral(" に かきこめませんでした。");
+  return making;
+}
+
+NameDialogStep SaveStoryName(LibraryState& library, DeckState& deck, Dialogs& dialogs, const QString& text) {
+  if (text.isEmpty()) return NameDialogStep::StayOpen;
+  if (const auto problem = StoryNameProblem(text)) {
+    dialogs.Tell(*problem);
+    return NameDialogStep::StayOpen;
+  }
+  const StoryMaking making = MakeStory(library, deck, [&](const auto&) { return text; });
+  if (!making.message.isEmpty()) dialogs.Tell(making.message);
+  return making.made ? NameDialogStep::Close : NameDialogStep::StayOpen;
 }
 
 void RenameStory(LibraryState& library, DeckState& deck, Dialogs& dialogs) {

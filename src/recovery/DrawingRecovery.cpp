@@ -191,30 +191,45 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
   // Another class whose name happens to give the same file name.
   if (QString(snapshot->dataRoot + snapshot->classFolder + u'\\').compare(folder, Qt::CaseInsensitive) != 0)
     return std::nullopt;
-  PendingDrawing pending{*snapshot, -1, -1};
-  for (int i = 0; i < library_.storyNames.size() && pending.storyIndex < 0; ++i)
-    if (library_.storyNames[i].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) pending.storyIndex = i;
+  PendingDrawing pending;
+  pending.snapshot = *snapshot;
+  int row = -1;
+  for (int i = 0; i < library_.storyNames.size() && row < 0; ++i)
+    if (library_.storyNames[i].compare(snapshot->storyName, Qt::CaseInsensitive) == 0) row = i;
   DeckState story;
-  if (pending.storyIndex >= 0) story.storyFolder = folder + library_.storyNames[pending.storyIndex] + u'\\';
-  if (pending.storyIndex < 0 || !disk::FolderExists(story.storyFolder)) {
-    state::Remove(name);
-    return std::nullopt;
+  if (row >= 0) story.storyFolder = folder + library_.storyNames[row] + u'\\';
+  // Renamed or thrown away, perhaps on another computer: the drawing can
+  // only become a story of its own.
+  if (row < 0 || !disk::FolderExists(story.storyFolder)) {
+    pending.place = RecoveryPlace::StoryGone;
+    return pending;
   }
   // A story whose first card was never saved has no card list yet: its
   // deck is empty and the drawing is its new card.
   ReadCardList(story);
-  if (snapshot->cardNumber == 0) {
-    pending.position = story.cardCount();
-  } else {
-    pending.position = int(story.cardNumbers.indexOf(snapshot->cardNumber));
-    // The card's picture saved after the recovery was written holds more.
-    const auto saved = disk::ModifiedMs(storyfiles::CardFilePath(
-        story.storyFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
-    if (pending.position < 0 || (saved && *saved >= snapshot->writtenMs)) {
-      state::Remove(name);
-      return std::nullopt;
+  int position = story.cardCount();
+  if (snapshot->cardNumber != 0) {
+    position = int(story.cardNumbers.indexOf(snapshot->cardNumber));
+    if (position < 0) {
+      pending.place = RecoveryPlace::CardGone;
+      position = story.cardCount();
+    } else {
+      // The card's picture saved after the recovery was written holds more.
+      const auto saved = disk::ModifiedMs(storyfiles::CardFilePath(
+          story.storyFolder, snapshot->cardNumber, storyfiles::CardFile::Picture));
+      if (saved && *saved >= snapshot->writtenMs) {
+        state::Remove(name);
+        return std::nullopt;
+      }
     }
   }
+  // A new card in a story that holds all the cards it can has no room.
+  if (position == story.cardCount() && position >= kMaxCards) {
+    pending.place = RecoveryPlace::StoryGone;
+    return pending;
+  }
+  pending.storyIndex = row;
+  pending.position = position;
   return pending;
 }
 

@@ -41,11 +41,19 @@ std::optional<DrawingSnapshot> DecodeSnapshot(const QByteArray& bytes);
 // text such as "C:\A_PIKORA\CLASS_11\").
 QString RecoveryFileName(const QString& classFolder);
 
+// Where a recovered drawing can go now.
+enum class RecoveryPlace {
+  CardThere,  // its card (or the story's new card, for one never saved)
+  CardGone,   // its story is there but the card is not: the story's new card
+  StoryGone,  // its story is renamed or thrown away, or holds all the cards it can
+};
+
 // A recovery found for the class now chosen, with where its card is now.
 struct PendingDrawing {
   DrawingSnapshot snapshot;
-  int storyIndex = -1;  // row in the library's storyNames
-  int position = -1;    // deck position from 0; cardCount() for the new card
+  RecoveryPlace place = RecoveryPlace::CardThere;
+  int storyIndex = -1;  // row in the library's storyNames; -1 when StoryGone
+  int position = -1;    // deck position from 0; cardCount() for the new card; -1 when StoryGone
 };
 
 class DrawingRecovery : public QObject {
@@ -73,9 +81,10 @@ class DrawingRecovery : public QObject {
   // file goes, and nothing more is written until the next change.
   void Discard();
 
-  // The recovery of the class now chosen, to be offered. A file
-  // that is broken, whose story or card no longer exists, or that is older
-  // than its card's saved picture is removed without asking.
+  // The recovery of the class now chosen, to be offered, with where it
+  // can go now. Only a file that is broken, or older than its card's saved
+  // picture, is removed without asking; one whose card or story is gone is
+  // found as such and left for the caller to offer.
   std::optional<PendingDrawing> FindForClass();
   // The offered recovery was taken up (it is this run's from now on) or
   // turned down (it is removed).

@@ -2,23 +2,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // A drawing in the editor survives a crash: it is offered when its class
-// is chosen again, and goes away when it was saved, declined or its story
-// is gone.
+// is chosen again (as a new card or a new story when its card or story is
+// gone), and goes away when it was saved or declined.
 
 #include <QDir>
 #include <QDirIterator>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "deck/SharedDeck.h"
+#include "deck/StoryFiles.h"
 #include "drawing/DrawingSession.h"
 #include "drawing/DrawingTools.h"
 #include "drawing/ToolPanel.h"
 #include "library/StoryList.h"
 #include "library/StoryPanel.h"
 #include "platform/Disk.h"
+#include "platform/QtDialogs.h"
 #include "shell/ClassPanel.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
@@ -66,6 +70,18 @@ QStringList RecoveryFiles() {
   return files;
 }
 
+const QString kClass = QStringLiteral("C:\\A_PIKORA\\CLASS_11\\");
+
+// Whether card `number` of `story` holds `picture` (but the column the
+// canvas frame covers) and the text "ねこの え".
+bool SavedAs(const QString& story, int number, const QImage& picture) {
+  const QString folder = kClass + story + u'\\';
+  const auto saved = disk::ReadImage(storyfiles::CardFilePath(folder, number, storyfiles::CardFile::Picture));
+  return saved && saved->convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600) == picture.copy(0, 0, 799, 600) &&
+         disk::ReadLines(storyfiles::CardFilePath(folder, number, storyfiles::CardFile::Text)) ==
+             std::optional<QStringList>(QStringList{QStringLiteral("ねこの え")});
+}
+
 }  // namespace
 
 class RecoveryTest : public QObject {
@@ -75,6 +91,7 @@ class RecoveryTest : public QObject {
   void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
   void killedDrawingComesBack();
   void leftDrawingsGoAway();
+  void drawingsOfGoneCardsAndStoriesAreOffered();
 };
 
 void RecoveryTest::killedDrawingComesBack() {
@@ -190,15 +207,16 @@ void RecoveryTest::leftDrawingsGoAway() {
     QCOMPARE(RecoveryFiles().size(), k == 0 ? 0 : 1);
     QVERIFY(!session.drawing.IsOpen());
   }
-  // The drawing of a story that was deleted is removed without a word.
+  // The drawing of a story whose folder was deleted is offered as a new
+  // story; いいえ removes it.
   WriteHostFile(file, left);
   QVERIFY(QDir(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"))).removeRecursively());
   ScriptedDialogs dialogs;
-  dialogs.answers = {true, true};
+  dialogs.answers = {true, false};
   Session session(dialogs);
   MainWindow form(session, QSize(1024, 768));
   form.classPanel->classButtons[0]->click();
-  QCOMPARE(dialogs.asked.size(), 1);
+  QCOMPARE(dialogs.asked.size(), 2);
   QCOMPARE(RecoveryFiles(), QStringList());
   QVERIFY(!session.drawing.IsOpen());
   // Closing the window while drawing saves the card first (into the
@@ -211,6 +229,99 @@ void RecoveryTest::leftDrawingsGoAway() {
   QCOMPARE(RecoveryFiles(), QStringList());
   const QImage saved(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01.PNG")));
   QVERIFY(saved.pixel(300 - session.editor.canvasOffsetX, 300 - session.editor.canvasOffsetY) != qRgb(255, 255, 255));
+}
+
+void RecoveryTest::drawingsOfGoneCardsAndStoriesAreOffered() {
+  TempDrives drives;
+  MakeClass(drives);
+  QString file;
+  QByteArray left;
+  QImage picture;
+  {  // What a crash leaves of card 1 of "ねこ", saved and drawn on again.
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    OpenAndDraw(form, session, 4);
+    form.cardText->setPlainText(QStringLiteral("ねこの え"));
+    form.toolPanel->finishButton->click();
+    QTest::qWait(5);
+    DrawDotAndKeep(form, session);
+    file = RecoveryFiles().value(0);
+    left = ReadHostFile(file);
+    picture = CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32);
+  }
+  const QString neko = drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"));
+
+  // Its card erased meanwhile: はい makes it the story's new card.
+  WriteHostFile(file, left);
+  for (const QString& name : QDir(neko).entryList(QDir::Files)) QVERIFY(QFile::remove(neko + u'/' + name));
+  {
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, true};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QCOMPARE(dialogs.asked.value(1), QStringLiteral("まえに かいていた えが あります。あたらしい カードに しますか？"));
+    QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ"));
+    form.toolPanel->finishButton->click();
+    QVERIFY(SavedAs(QStringLiteral("ねこ"), 1, picture));
+    QCOMPARE(RecoveryFiles(), QStringList());
+  }
+
+  // Its story renamed elsewhere, its name on a folder no list names and
+  // "ねこ2" listed: the real message boxes, answered with Return (はい),
+  // make "ねこ3" with the drawing as its new card.
+  WriteHostFile(file, left);
+  QVERIFY(QDir().rename(neko, drives.c(QStringLiteral("A_PIKORA/CLASS_11/とら"))));
+  QVERIFY(QDir().mkpath(neko));
+  const QStringList names{QStringLiteral("とら"), QStringLiteral("いぬ"), QStringLiteral("ねこ2")};
+  QVERIFY(disk::WriteLines(kClass + QStringLiteral("Menu.txt"), names));
+  const QString newStory = QStringLiteral("まえに かいていた えが あります。あたらしい おはなしに しますか？");
+  {
+    QtDialogs dialogs;
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.show();
+    dialogs.SetParent(&form);
+    QStringList shown;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      shown << box->text().remove(u'\n').remove(u' ');
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    answerer.start(20);
+    form.classPanel->classButtons[0]->click();
+    answerer.stop();
+    QCOMPARE(shown.value(1), QString(newStory).remove(u' '));
+    QCOMPARE(session.library.currentStoryName, QStringLiteral("ねこ3"));
+    QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), picture);
+    form.toolPanel->finishButton->click();
+    QVERIFY(SavedAs(QStringLiteral("ねこ3"), 1, picture));
+    QCOMPARE(RecoveryFiles(), QStringList());
+  }
+  QCOMPARE(disk::ReadLines(kClass + QStringLiteral("Menu.txt")), std::optional(names + QStringList{QStringLiteral("ねこ3")}));
+
+  // A list of 100 stories takes no new one: the child is told, and the
+  // drawing stays kept, byte for byte, and is offered at the next choice.
+  WriteHostFile(file, left);
+  QStringList hundred;
+  for (int i = 0; i < kMaxStories; ++i) hundred << QStringLiteral("え%1").arg(i);
+  QVERIFY(disk::WriteLines(kClass + QStringLiteral("Menu.txt"), hundred));
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true, true, false};
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.told.size(), 1);
+  QVERIFY(dialogs.told[0].startsWith(QStringLiteral("ぴこらまは 100こまでです。")));
+  QVERIFY(!session.drawing.IsOpen());
+  QCOMPARE(ReadHostFile(file), left);
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked.value(3), newStory);
+  QCOMPARE(RecoveryFiles(), QStringList());
 }
 
 QTEST_MAIN(RecoveryTest)
