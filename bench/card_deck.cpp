@@ -21,6 +21,7 @@
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -145,15 +146,11 @@ BENCHMARK(BM_WriteThumbnail)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  bench::UseOffscreenPlatform();
   QGuiApplication app(argc, argv);
-  QTemporaryDir drive;
-  qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
+  bench::TemporaryDriveC drive;
   disk::CreateFolder(kStory);
   Story story;
   g_story = &story;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

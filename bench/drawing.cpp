@@ -33,6 +33,7 @@
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -379,12 +380,8 @@ BENCHMARK(BM_HistoryMemory)->ArgName("photo")->Arg(0)->Arg(1)->Iterations(1)->Un
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir drive;
-  qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
+  bench::UseOffscreenPlatform();
+  bench::TemporaryDriveC drive;
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

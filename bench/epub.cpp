@@ -27,6 +27,7 @@
 
 #include "DrawnStory.h"
 #include "export/EpubBook.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -101,10 +102,7 @@ BENCHMARK(BM_ThirtyCardBook)->Unit(benchmark::kSecond)->UseRealTime()->Iteration
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  bench::UseOffscreenPlatform();
   QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

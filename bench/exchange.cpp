@@ -18,6 +18,7 @@
 #include "NoDialogs.h"
 #include "exchange/ExchangeHost.h"
 #include "exchange/StoryExchange.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -119,11 +120,7 @@ BENCHMARK(BM_CpAndSync)
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM",
-          qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen")).toUtf8());
+  bench::UseOffscreenPlatform();
   QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "export/WebPages.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -80,8 +81,5 @@ BENCHMARK(BM_CopySameFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

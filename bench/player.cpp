@@ -19,6 +19,7 @@
 
 #include "player/CardPresenter.h"
 #include "platform/Widgets.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -111,10 +112,7 @@ BENCHMARK(BM_PresentCard)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  bench::UseOffscreenPlatform();
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

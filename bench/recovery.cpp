@@ -20,6 +20,7 @@
 #include "drawing/ToolActions.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -60,13 +61,10 @@ BENCHMARK(BM_BrushStepWithRecovery)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  bench::UseOffscreenPlatform();
   QTemporaryDir drive, stateHome;
   qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
   qputenv("XDG_DATA_HOME", stateHome.path().toUtf8());
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

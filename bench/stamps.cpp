@@ -26,6 +26,7 @@
 #include "NoDialogs.h"
 #include "shell/Session.h"
 #include "shell/Startup.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -147,12 +148,8 @@ BENCHMARK(BM_TypeWords)->ArgName("bubble")->Arg(0)->Arg(1)->Unit(benchmark::kMic
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir drive;
-  qputenv("PIKORAMA_DRIVE_C", drive.path().toUtf8());
+  bench::UseOffscreenPlatform();
+  bench::TemporaryDriveC drive;
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }

@@ -23,6 +23,7 @@
 
 #include "DrawnStory.h"
 #include "export/StoryVideo.h"
+#include "BenchMain.h"
 
 namespace {
 
@@ -65,10 +66,7 @@ BENCHMARK(BM_ThirtyCardVideo)->Unit(benchmark::kSecond)->UseRealTime()->Iteratio
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  bench::UseOffscreenPlatform();
   QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunBenchmarks(&argc, argv);
 }
