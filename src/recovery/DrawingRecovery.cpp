@@ -147,7 +147,7 @@ void DrawingRecovery::WriteNow() {
   const QImage picture = CanvasPicture(editor_);
   // Nothing drawn or typed since the card was loaded or saved: there is
   // nothing to lose.
-  const std::optional<KeptVoice> voice = keptVoice ? keptVoice() : std::nullopt;
+  std::optional<KeptVoice> voice = keptVoice ? keptVoice() : std::nullopt;
   if (!voice && deck_.cardText == deck_.loadedText && !deck_.cardImage.isNull() &&
       Comparable(picture) == Comparable(deck_.cardImage)) {
     if (!ownFile_.isEmpty()) {
@@ -172,7 +172,7 @@ void DrawingRecovery::WriteNow() {
   snapshot.voiceSaved = voice && voice->saved;
   ownFile_ = name;
   // The voice is encoded here too, away from the child's clicks.
-  writer_.start([snapshot, name, encode = voice ? voice->encode : std::function<QByteArray()>()]() mutable {
+  writer_.start([snapshot, name, encode = voice ? std::move(voice->encode) : std::function<QByteArray()>()]() mutable {
     if (encode) snapshot.voice = encode();
     state::Write(name, EncodeSnapshot(snapshot));
   });
