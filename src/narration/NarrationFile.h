@@ -25,6 +25,9 @@ struct Recording {
 // The recording as the bytes of a narration file; nothing when the format
 // cannot be read or the encoder fails.
 std::optional<QByteArray> EncodeNarration(const Recording& recording);
+// The samples of the bytes of a narration file (16-bit PCM, mono, at the
+// narration rate) as a recording; nothing for any other file.
+std::optional<Recording> DecodeNarration(const QByteArray& bytes);
 // Writes the recording to the file named by the path text, replacing it
 // whole; on failure the old file is left as it was.
 bool WriteNarration(const Recording& recording, const QString& pathText);

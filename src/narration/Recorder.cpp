@@ -14,6 +14,24 @@ Recorder::Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialog
                    QObject* parent)
     : QObject(parent), device_(device), player_(player), dialogs_(dialogs) {
   connect(&device_, &AudioDevice::failed, this, &Recorder::Failed);
+  connect(&device_, &AudioDevice::captured, this, &Recorder::keptChanged);
+}
+
+std::optional<Recorder::KeptTake> Recorder::Kept() const {
+  if (unsaved_) {
+    auto recording = device_.CurrentRecording();
+    if (recording && recording->frames() > 0) return KeptTake{std::move(*recording), false};
+  }
+  if (pending_) return KeptTake{*pending_, true};
+  return std::nullopt;
+}
+
+bool Recorder::TakeBack(const QByteArray& narrationBytes) {
+  auto recording = DecodeNarration(narrationBytes);
+  if (!recording || recording->frames() == 0) return false;
+  pending_ = std::move(recording);
+  emit keptChanged();
+  return true;
 }
 
 void Recorder::Tell(AudioError error) {
@@ -51,6 +69,7 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
   savedTake_.reset();
   unsaved_ = false;
   SetBar(0);
+  emit keptChanged();
 }
 
 bool Recorder::SavePendingNarration(const QString& narrationFile) {
@@ -65,6 +84,7 @@ bool Recorder::SavePendingNarration(const QString& narrationFile) {
   if (saved) {
     savedTake_ = std::move(pending_);
     pending_.reset();
+    emit keptChanged();
   } else {
     Tell(AudioError::CannotSave);
   }
@@ -77,6 +97,7 @@ void Recorder::KeepForCardSave() {
   if (!recording) return;
   if (recording->frames() == 0) return Tell(AudioError::NothingRecorded);
   pending_ = std::move(recording);
+  emit keptChanged();
 }
 
 void Recorder::Record() {
@@ -87,6 +108,7 @@ void Recorder::Record() {
   recordPosition_ = 0;
   unsaved_ = true;
   emit changed();
+  emit keptChanged();
   // Stops by itself at the bar's end, so the file and the bar agree.
   device_.Record(recordMax_);
 }
@@ -99,10 +121,14 @@ void Recorder::Failed(AudioError error) {
   recordPosition_ = 0;
   barValue_ = 0;
   emit changed();
+  emit keptChanged();
   Tell(error);
 }
 
-void Recorder::Stop() { device_.Stop(); }
+void Recorder::Stop() {
+  device_.Stop();
+  emit keptChanged();
+}
 
 void Recorder::Save() {
   unsaved_ = false;
@@ -113,6 +139,7 @@ void Recorder::Save() {
     auto recording = device_.CurrentRecording();
     if (recording && recording->frames() == 0) return Tell(AudioError::NothingRecorded);
     if (recording) pending_ = std::move(recording);
+    emit keptChanged();
     return;
   }
   const AudioError error = device_.Save(*narrationFile_);
@@ -123,6 +150,7 @@ void Recorder::Save() {
     pending_.reset();
     savedTake_ = device_.CurrentRecording();
   }
+  emit keptChanged();
   Tell(error);
 }
 
@@ -130,6 +158,7 @@ void Recorder::Delete() {
   pending_.reset();
   savedTake_.reset();
   unsaved_ = false;
+  emit keptChanged();
   // Another computer's narration is not this card's to delete.
   if (narrationFile_ && MayWrite()) disk::DeleteFile(*narrationFile_);
 }

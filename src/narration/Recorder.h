@@ -87,9 +87,26 @@ class Recorder : public QObject {
   bool HasUnsavedRecording() const { return unsaved_; }
   std::optional<QString> NarrationFile() const { return narrationFile_; }
 
+  // The take that would be lost if the program ended now: the recording
+  // not yet saved (also while it is being recorded), else the one kept
+  // pending for the card's save. Cheap: the samples are shared.
+  struct KeptTake {
+    Recording recording;
+    bool saved = false;  // saved with "保存" and waiting for the card's save
+  };
+  std::optional<KeptTake> Kept() const;
+  // A take brought back (the bytes of a narration file) after the card
+  // was opened: it is kept pending, to be written by the card's next save
+  // as a take saved on a new card is. False for bytes that are no
+  // narration.
+  bool TakeBack(const QByteArray& narrationBytes);
+
  signals:
   // The bar or the timer state changed.
   void changed();
+  // What Kept() gives may have changed: a take was started, grew, ended,
+  // was kept pending, written to the card or dropped.
+  void keptChanged();
 
  private:
   void SetBar(int value);

@@ -24,6 +24,8 @@
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("PIKORAMA DRAWING 1");
+// The same with the voice after the picture.
+const QByteArray kMagicWithVoice = QByteArrayLiteral("PIKORAMA DRAWING 2");
 
 QByteArray Field(const char* key, const QString& value) {
   return QByteArray(key) + '=' + value.toUtf8().toPercentEncoding() + '\n';
@@ -41,7 +43,8 @@ QByteArray EncodeSnapshot(const DrawingSnapshot& snapshot) {
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
   snapshot.picture.save(&buffer, "PNG");
-  QByteArray bytes = kMagic + '\n';
+  const bool voice = !snapshot.voice.isEmpty();
+  QByteArray bytes = (voice ? kMagicWithVoice : kMagic) + '\n';
   bytes += Field("root", snapshot.dataRoot);
   bytes += Field("class", snapshot.classFolder);
   bytes += Field("story", snapshot.storyName);
@@ -49,24 +52,34 @@ QByteArray EncodeSnapshot(const DrawingSnapshot& snapshot) {
   bytes += Field("time", QString::number(snapshot.writtenMs));
   bytes += Field("text", snapshot.text);
   bytes += Field("png", QString::number(png.size()));
+  if (voice) {
+    bytes += Field("voice", QString::number(snapshot.voice.size()));
+    bytes += Field("voicesaved", snapshot.voiceSaved ? QStringLiteral("1") : QStringLiteral("0"));
+  }
   bytes += '\n';
-  return bytes + png;
+  return bytes + png + snapshot.voice;
 }
 
 std::optional<DrawingSnapshot> DecodeSnapshot(const QByteArray& bytes) {
   const qsizetype end = bytes.indexOf("\n\n");
   if (end < 0) return std::nullopt;
   const QList<QByteArray> lines = bytes.left(end).split('\n');
-  if (lines.value(0) != kMagic) return std::nullopt;
+  const bool withVoice = lines.value(0) == kMagicWithVoice;
+  if (lines.value(0) != kMagic && !withVoice) return std::nullopt;
   QHash<QByteArray, QString> fields;
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const qsizetype eq = lines[i].indexOf('=');
     if (eq > 0) fields.insert(lines[i].left(eq), QString::fromUtf8(QByteArray::fromPercentEncoding(lines[i].mid(eq + 1))));
   }
-  const QByteArray png = bytes.mid(end + 2);
   bool ok = false;
-  if (fields.value("png").toLongLong(&ok) != png.size() || !ok) return std::nullopt;
+  const qsizetype pngSize = fields.value("png").toLongLong(&ok);
+  if (!ok || pngSize < 0) return std::nullopt;
+  const qsizetype voiceSize = withVoice ? fields.value("voice").toLongLong(&ok) : 0;
+  if (!ok || voiceSize < 0 || bytes.size() - (end + 2) != pngSize + voiceSize) return std::nullopt;
+  const QByteArray png = bytes.mid(end + 2, pngSize);
   DrawingSnapshot snapshot;
+  snapshot.voice = bytes.mid(end + 2 + pngSize);
+  snapshot.voiceSaved = fields.value("voicesaved") == QLatin1String("1");
   snapshot.dataRoot = fields.value("root");
   snapshot.classFolder = fields.value("class");
   snapshot.storyName = fields.value("story");
@@ -134,7 +147,8 @@ void DrawingRecovery::WriteNow() {
   const QImage picture = CanvasPicture(editor_);
   // Nothing drawn or typed since the card was loaded or saved: there is
   // nothing to lose.
-  if (deck_.cardText == deck_.loadedText && !deck_.cardImage.isNull() &&
+  std::optional<KeptVoice> voice = keptVoice ? keptVoice() : std::nullopt;
+  if (!voice && deck_.cardText == deck_.loadedText && !deck_.cardImage.isNull() &&
       Comparable(picture) == Comparable(deck_.cardImage)) {
     if (!ownFile_.isEmpty()) {
       const QString own = ownFile_;
@@ -155,8 +169,13 @@ void DrawingRecovery::WriteNow() {
   snapshot.writtenMs = QDateTime::currentMSecsSinceEpoch();
   snapshot.picture = picture;
   snapshot.text = deck_.cardText;
+  snapshot.voiceSaved = voice && voice->saved;
   ownFile_ = name;
-  writer_.start([snapshot, name] { state::Write(name, EncodeSnapshot(snapshot)); });
+  // The voice is encoded here too, away from the child's clicks.
+  writer_.start([snapshot, name, encode = voice ? std::move(voice->encode) : std::function<QByteArray()>()]() mutable {
+    if (encode) snapshot.voice = encode();
+    state::Write(name, EncodeSnapshot(snapshot));
+  });
 }
 
 void DrawingRecovery::WaitForWrites() { writer_.waitForDone(); }
@@ -221,6 +240,11 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
         state::Remove(name);
         return std::nullopt;
       }
+      // So is its narration saved after it: the voice kept with the
+      // drawing is older and does not replace it.
+      const auto voiceSaved = disk::ModifiedMs(storyfiles::CardFilePath(
+          story.storyFolder, snapshot->cardNumber, storyfiles::CardFile::Narration));
+      if (voiceSaved && *voiceSaved >= snapshot->writtenMs) pending.snapshot.voice.clear();
     }
   }
   // A new card in a story that holds all the cards it can has no room.
@@ -234,6 +258,10 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
 }
 
 void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName(library_.classFolder); }
+
+void DrawingRecovery::RestoreVoice(const PendingDrawing& pending) const {
+  if (!pending.snapshot.voice.isEmpty() && voiceBack) voiceBack(pending.snapshot.voice);
+}
 
 void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.classFolder)); }
 

@@ -9,6 +9,12 @@
 // The file names the data root, the class folder, the story and the card
 // (0 for the new card). There is one recovery file per class folder, so a
 // recovery of another class waits until that class is chosen.
+//
+// The narration take that would be lost with the drawing (recorded and not
+// saved, or saved on a card that waits for its save) goes into the file
+// too, as the bytes of a narration file. What it is, and where it goes
+// back, is the business of whoever sets keptVoice and voiceBack: here it
+// is only bytes.
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -16,6 +22,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 class DeckState;
@@ -30,9 +37,21 @@ struct DrawingSnapshot {
   qint64 writtenMs = 0;
   QImage picture;       // 800 x 600
   QString text;         // lines ended by CR LF
+  QByteArray voice;     // a narration file's bytes; empty for none
+  bool voiceSaved = false;  // saved by the child, waiting for the card's save
 };
 
-// The whole recovery file: a short text header, then the picture as PNG.
+// The take to keep with the drawing, as found when the file is written.
+struct KeptVoice {
+  bool saved = false;
+  // Gives the bytes; runs on the writer's thread, so it must hold copies
+  // of what it encodes.
+  std::function<QByteArray()> encode;
+};
+
+// The whole recovery file: a short text header, then the picture as PNG,
+// then the voice when there is one. A file without a voice is written as
+// before there were voices, and such files are read as ever.
 QByteArray EncodeSnapshot(const DrawingSnapshot& snapshot);
 // Nothing for a file that is not a whole recovery file.
 std::optional<DrawingSnapshot> DecodeSnapshot(const QByteArray& bytes);
@@ -91,8 +110,16 @@ class DrawingRecovery : public QObject {
   void Adopt(const PendingDrawing& pending);
   void Decline(const PendingDrawing& pending);
 
+  // The drawing's voice was taken up with it: the voice goes where
+  // voiceBack puts it. Nothing when it has none, or when its card's own
+  // narration was saved after it.
+  void RestoreVoice(const PendingDrawing& pending) const;
+
   int delayMs = 3000;
   int maxDelayMs = 10000;
+  // The take to keep now, asked when the file is written; none when unset.
+  std::function<std::optional<KeptVoice>()> keptVoice;
+  std::function<void(const QByteArray& voice)> voiceBack;
 
  private:
   EditorState& editor_;

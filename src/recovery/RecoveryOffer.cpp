@@ -24,6 +24,7 @@ void OpenWithDrawing(DrawingRecovery& recovery, DrawingSession& drawing, DeckSta
                      const PendingDrawing& pending) {
   if (!drawing.Start()) return;
   RestoreDrawing(editor, deck, pending.snapshot);
+  recovery.RestoreVoice(pending);
   recovery.Adopt(pending);
 }
 

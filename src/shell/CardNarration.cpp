@@ -7,7 +7,10 @@
 #include "deck/CardList.h"
 #include "deck/DeckState.h"
 #include "deck/StoryFiles.h"
+#include "narration/NarrationFile.h"
+#include "narration/Recorder.h"
 #include "platform/SharedLock.h"
+#include "recovery/DrawingRecovery.h"
 #include "shell/Session.h"
 
 std::optional<QString> NarrationFileAt(const DeckState& deck, int position) {
@@ -30,6 +33,20 @@ void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, R
     const auto file = NarrationFileAt(deck, drawing.OpenPosition());
     if (file && !recorder.SavePendingNarration(*file)) drawing.PartNotSaved();
   });
+}
+
+void KeepVoiceWithDrawing(Recorder& recorder, DrawingRecovery& recovery) {
+  QObject::connect(&recorder, &Recorder::keptChanged, &recovery, &DrawingRecovery::Changed);
+  recovery.keptVoice = [&recorder]() -> std::optional<KeptVoice> {
+    auto kept = recorder.Kept();
+    if (!kept) return std::nullopt;
+    // Only the shared samples are taken now; the wave is made on the
+    // recovery's writer thread.
+    return KeptVoice{kept->saved, [recording = std::move(kept->recording)] {
+                       return EncodeNarration(recording).value_or(QByteArray());
+                     }};
+  };
+  recovery.voiceBack = [&recorder](const QByteArray& voice) { recorder.TakeBack(voice); };
 }
 
 void OfferUnsavedRecording(Session& session) {

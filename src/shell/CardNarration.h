@@ -11,6 +11,7 @@
 #include <optional>
 
 class DeckState;
+class DrawingRecovery;
 class DrawingSession;
 class Recorder;
 class Session;
@@ -25,6 +26,12 @@ std::optional<QString> NarrationFileAt(const DeckState& deck, int position);
 // be written is told, stays kept, and makes the save count as failed, so
 // the drawing's failure policy applies to it too.
 void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, Recorder& recorder);
+
+// The take the recorder keeps (recorded and not saved, or saved and waiting
+// for the card's save) goes into the drawing's recovery file with each
+// write, as it would be written to the card; a drawing taken up again
+// gives its take back to the recorder as one waiting for the card's save.
+void KeepVoiceWithDrawing(Recorder& recorder, DrawingRecovery& recovery);
 
 // Before "えをかく おわり": a recording the child made but did not save with
 // "保存" is offered for saving rather than dropped without a word; はい keeps

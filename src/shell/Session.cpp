@@ -27,4 +27,6 @@ Session::Session(Dialogs& dialogs) : dialogs(dialogs), narration(dialogs) {
   QObject::connect(&drawing, &DrawingSession::startedOver, &recovery, &DrawingRecovery::Discard);
   // One that cannot be saved into its story (gone, or full) is kept now.
   QObject::connect(&drawing, &DrawingSession::drawingKept, &recovery, &DrawingRecovery::Keep);
+  // The voice recorded for the card is kept with its drawing.
+  KeepVoiceWithDrawing(narration.recorder, recovery);
 }

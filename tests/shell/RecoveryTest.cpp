@@ -3,8 +3,11 @@
 
 // A drawing in the editor survives a crash: it is offered when its class
 // is chosen again (as a new card or a new story when its card or story is
-// gone), and goes away when it was saved or declined.
+// gone), and goes away when it was saved or declined. The voice recorded
+// for the card comes back with it.
 
+#include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QMessageBox>
@@ -21,8 +24,11 @@
 #include "drawing/ToolPanel.h"
 #include "library/StoryList.h"
 #include "library/StoryPanel.h"
+#include "narration/NarrationFile.h"
+#include "narration/SoundServer.h"
 #include "platform/Disk.h"
 #include "platform/QtDialogs.h"
+#include "platform/StateFiles.h"
 #include "shell/ClassPanel.h"
 #include "shell/MainWindow.h"
 #include "shell/Session.h"
@@ -90,6 +96,7 @@ class RecoveryTest : public QObject {
  private slots:
   void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
   void killedDrawingComesBack();
+  void oldRecoveryFileComesBack();
   void leftDrawingsGoAway();
   void drawingsOfGoneCardsAndStoriesAreOffered();
 };
@@ -98,6 +105,7 @@ void RecoveryTest::killedDrawingComesBack() {
   TempDrives drives;
   MakeClass(drives);
   const QString reference = stateHome_.filePath(QStringLiteral("drawn.png"));
+  const QString voiceReference = stateHome_.filePath(QStringLiteral("voice.wav"));
   int ready[2];
   QVERIFY(pipe(ready) == 0);
   fflush(nullptr);
@@ -112,10 +120,24 @@ void RecoveryTest::killedDrawingComesBack() {
     session.recovery.delayMs = 200;
     OpenAndDraw(form, session, 2);
     form.cardText->setPlainText(QStringLiteral("あかい せん\nおわり"));
+    // With a microphone, a take saved with "保存" on this new card, which
+    // waits for the card's first save.
+    Recorder& recorder = session.narration.recorder;
+    const bool voice = SoundServer::Running() && SoundServer::WaitForMicrophone();
+    if (voice) {
+      form.findChild<QPushButton*>(QStringLiteral("Command22"))->click();
+      for (int i = 0; i < 250 && recorder.RecordPosition() == 0; ++i) QTest::qWait(20);
+      QTest::qWait(300);
+      form.findChild<QPushButton*>(QStringLiteral("Command21"))->click();
+      form.findChild<QPushButton*>(QStringLiteral("Command19"))->click();
+      const auto kept = recorder.Kept();
+      if (kept) WriteHostFile(voiceReference, EncodeNarration(kept->recording).value_or(QByteArray()));
+      QTest::qWait(3 * session.recovery.delayMs);  // the take's own write
+    }
     while (RecoveryFiles().isEmpty()) QTest::qWait(20);
     session.recovery.WaitForWrites();
     CanvasPicture(session.editor).save(reference, "PNG");
-    (void)!write(ready[1], "x", 1);
+    (void)!write(ready[1], voice ? "v" : "x", 1);
     for (;;) pause();
   }
   ::close(ready[1]);
@@ -140,14 +162,51 @@ void RecoveryTest::killedDrawingComesBack() {
   QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32), drawn);
   QCOMPARE(session.deck.cardText, QStringLiteral("あかい せん\r\nおわり"));
   QCOMPARE(form.cardText->toPlainText(), QStringLiteral("あかい せん\nおわり"));
+  QCOMPARE(session.narration.recorder.HasPendingNarration(), byte == 'v');
 
-  // Finishing saves the drawing as the card and leaves no recovery.
+  // Finishing saves the drawing as the card, with the voice, and leaves no
+  // recovery.
   form.toolPanel->finishButton->click();
   QVERIFY(!session.drawing.IsOpen());
   QCOMPARE(RecoveryFiles(), QStringList());
   const auto saved = disk::ReadImage(QStringLiteral("C:\\A_PIKORA\\CLASS_11\\ねこ\\Card_01.PNG"));
   QVERIFY(saved);
   QCOMPARE(saved->convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600), drawn.copy(0, 0, 799, 600));
+  if (byte != 'v') QSKIP(qPrintable(QStringLiteral("no voice recorded: ") + SoundServer::Problem()));
+  const auto take = DecodeNarration(ReadHostFile(voiceReference));
+  const auto written = DecodeNarration(ReadHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_01_x.wav"))));
+  QVERIFY(take && written);
+  QVERIFY(take->frames() > 0);
+  QCOMPARE(written->bytes, take->bytes);
+}
+
+void RecoveryTest::oldRecoveryFileComesBack() {
+  // A recovery file as written before voices were kept with drawings.
+  TempDrives drives;
+  MakeClass(drives);
+  QImage picture(800, 600, QImage::Format_RGB32);
+  picture.fill(qRgb(255, 255, 255));
+  picture.setPixel(200, 100, qRgb(255, 0, 0));
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  picture.save(&buffer, "PNG");
+  const QByteArray old = "PIKORAMA DRAWING 1\nroot=C%3A%5CA_PIKORA%5C\nclass=CLASS_11\nstory=" +
+                         QStringLiteral("いぬ").toUtf8().toPercentEncoding() + "\ncard=0\ntime=" +
+                         QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\ntext=" +
+                         QStringLiteral("いぬの え").toUtf8().toPercentEncoding() + "\npng=" +
+                         QByteArray::number(png.size()) + "\n\n" + png;
+  QVERIFY(state::Write(RecoveryFileName(kClass), old));
+  ScriptedDialogs dialogs;
+  dialogs.answers = {true, true};
+  Session session(dialogs);
+  MainWindow form(session, QSize(1024, 768));
+  form.classPanel->classButtons[0]->click();
+  QCOMPARE(dialogs.asked.value(1), kOffer);
+  QCOMPARE(session.library.currentStoryName, QStringLiteral("いぬ"));
+  QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600), picture.copy(0, 0, 799, 600));
+  QCOMPARE(session.deck.cardText, QStringLiteral("いぬの え"));
+  QVERIFY(!session.narration.recorder.HasPendingNarration());
 }
 
 void RecoveryTest::leftDrawingsGoAway() {
@@ -324,5 +383,17 @@ void RecoveryTest::drawingsOfGoneCardsAndStoriesAreOffered() {
   QCOMPARE(RecoveryFiles(), QStringList());
 }
 
-QTEST_MAIN(RecoveryTest)
+// The sound server is only started here: the microphone is first used by
+// the run that is killed, a process of its own.
+int main(int argc, char** argv) {
+  SoundServer::Start();
+  int result = 0;
+  {
+    QApplication app(argc, argv);
+    RecoveryTest test;
+    result = QTest::qExec(&test, argc, argv);
+  }
+  SoundServer::Stop();
+  return result;
+}
 #include "RecoveryTest.moc"
