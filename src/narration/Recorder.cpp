@@ -19,6 +19,7 @@ Recorder::Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialog
 
 std::optional<Recorder::KeptTake> Recorder::Kept() const {
   if (unsaved_) {
+    if (takenBack_) return KeptTake{*takenBack_, false};
     auto recording = device_.CurrentRecording();
     if (recording && recording->frames() > 0) return KeptTake{std::move(*recording), false};
   }
@@ -26,10 +27,15 @@ std::optional<Recorder::KeptTake> Recorder::Kept() const {
   return std::nullopt;
 }
 
-bool Recorder::TakeBack(const QByteArray& narrationBytes) {
+bool Recorder::TakeBack(const QByteArray& narrationBytes, bool saved) {
   auto recording = DecodeNarration(narrationBytes);
   if (!recording || recording->frames() == 0) return false;
-  pending_ = std::move(recording);
+  if (saved) {
+    pending_ = std::move(recording);
+  } else {
+    takenBack_ = std::move(recording);
+    unsaved_ = true;
+  }
   emit keptChanged();
   return true;
 }
@@ -67,6 +73,7 @@ void Recorder::CardOpened(std::optional<QString> narrationFile) {
   narrationFile_ = std::move(narrationFile);
   pending_.reset();
   savedTake_.reset();
+  takenBack_.reset();
   unsaved_ = false;
   SetBar(0);
   emit keptChanged();
@@ -93,6 +100,12 @@ bool Recorder::SavePendingNarration(const QString& narrationFile) {
 
 void Recorder::KeepForCardSave() {
   unsaved_ = false;
+  if (takenBack_) {
+    pending_ = std::move(takenBack_);
+    takenBack_.reset();
+    emit keptChanged();
+    return;
+  }
   auto recording = device_.CurrentRecording();
   if (!recording) return;
   if (recording->frames() == 0) return Tell(AudioError::NothingRecorded);
@@ -106,6 +119,7 @@ void Recorder::Record() {
   barMax_ = recordMax_;
   barValue_ = 0;
   recordPosition_ = 0;
+  takenBack_.reset();
   unsaved_ = true;
   emit changed();
   emit keptChanged();
@@ -131,6 +145,8 @@ void Recorder::Stop() {
 }
 
 void Recorder::Save() {
+  // A take brought back has no device to write it: the card's save does.
+  if (takenBack_) return KeepForCardSave();
   unsaved_ = false;
   if (!narrationFile_ || !MayWrite()) {
     // A new card has no file of its own yet, and a card taken over by
@@ -157,6 +173,7 @@ void Recorder::Save() {
 void Recorder::Delete() {
   pending_.reset();
   savedTake_.reset();
+  takenBack_.reset();
   unsaved_ = false;
   emit keptChanged();
   // Another computer's narration is not this card's to delete.

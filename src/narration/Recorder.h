@@ -96,10 +96,11 @@ class Recorder : public QObject {
   };
   std::optional<KeptTake> Kept() const;
   // A take brought back (the bytes of a narration file) after the card
-  // was opened: it is kept pending, to be written by the card's next save
-  // as a take saved on a new card is. False for bytes that are no
-  // narration.
-  bool TakeBack(const QByteArray& narrationBytes);
+  // was opened. One the child had saved is kept pending, to be written by
+  // the card's next save as a take saved on a new card is; one never saved
+  // comes back unsaved, to be saved with "保存" or offered at the card's
+  // end like a take just recorded. False for bytes that are no narration.
+  bool TakeBack(const QByteArray& narrationBytes, bool saved);
 
  signals:
   // The bar or the timer state changed.
@@ -121,6 +122,8 @@ class Recorder : public QObject {
   std::optional<Recording> pending_;
   // The take last written to the card's file since the card was opened.
   std::optional<Recording> savedTake_;
+  // A take never saved, brought back by TakeBack; the device holds none.
+  std::optional<Recording> takenBack_;
   std::function<bool()> writeCheck_;
   int recordMax_ = kRecordMax;
   int recordPosition_ = 0;

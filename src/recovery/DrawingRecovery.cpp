@@ -260,7 +260,7 @@ std::optional<PendingDrawing> DrawingRecovery::FindForClass() {
 void DrawingRecovery::Adopt(const PendingDrawing&) { ownFile_ = RecoveryFileName(library_.classFolder); }
 
 void DrawingRecovery::RestoreVoice(const PendingDrawing& pending) const {
-  if (!pending.snapshot.voice.isEmpty() && voiceBack) voiceBack(pending.snapshot.voice);
+  if (!pending.snapshot.voice.isEmpty() && voiceBack) voiceBack(pending.snapshot.voice, pending.snapshot.voiceSaved);
 }
 
 void DrawingRecovery::Decline(const PendingDrawing&) { state::Remove(RecoveryFileName(library_.classFolder)); }

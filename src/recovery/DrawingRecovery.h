@@ -119,7 +119,7 @@ class DrawingRecovery : public QObject {
   int maxDelayMs = 10000;
   // The take to keep now, asked when the file is written; none when unset.
   std::function<std::optional<KeptVoice>()> keptVoice;
-  std::function<void(const QByteArray& voice)> voiceBack;
+  std::function<void(const QByteArray& voice, bool saved)> voiceBack;
 
  private:
   EditorState& editor_;

@@ -46,7 +46,7 @@ void KeepVoiceWithDrawing(Recorder& recorder, DrawingRecovery& recovery) {
                        return EncodeNarration(recording).value_or(QByteArray());
                      }};
   };
-  recovery.voiceBack = [&recorder](const QByteArray& voice) { recorder.TakeBack(voice); };
+  recovery.voiceBack = [&recorder](const QByteArray& voice, bool saved) { recorder.TakeBack(voice, saved); };
 }
 
 void OfferUnsavedRecording(Session& session) {

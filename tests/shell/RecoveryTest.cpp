@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -97,6 +98,7 @@ class RecoveryTest : public QObject {
   void initTestCase() { qputenv("XDG_DATA_HOME", stateHome_.path().toUtf8()); }
   void killedDrawingComesBack();
   void oldRecoveryFileComesBack();
+  void unsavedVoiceComesBackUnsaved();
   void leftDrawingsGoAway();
   void drawingsOfGoneCardsAndStoriesAreOffered();
 };
@@ -207,6 +209,36 @@ void RecoveryTest::oldRecoveryFileComesBack() {
   QCOMPARE(CanvasPicture(session.editor).convertToFormat(QImage::Format_RGB32).copy(0, 0, 799, 600), picture.copy(0, 0, 799, 600));
   QCOMPARE(session.deck.cardText, QStringLiteral("いぬの え"));
   QVERIFY(!session.narration.recorder.HasPendingNarration());
+}
+
+// A take the child recorded and never saved comes back as such: saved
+// only if the child says so when the card is finished, so that it never
+// takes the place of the card's narration unasked.
+void RecoveryTest::unsavedVoiceComesBackUnsaved() {
+  TempDrives drives;
+  MakeClass(drives);
+  QImage picture(800, 600, QImage::Format_RGB32);
+  picture.fill(qRgb(255, 255, 255));
+  DrawingSnapshot kept{QStringLiteral("C:\\A_PIKORA\\"), QStringLiteral("CLASS_11"), QStringLiteral("ねこ"), 0,
+                       QDateTime::currentMSecsSinceEpoch(), picture, QString()};
+  kept.voice = ToneWav(440, 0.5);
+  kept.voiceSaved = false;
+  for (const bool keep : {false, true}) {
+    QVERIFY(state::Write(RecoveryFileName(kClass), EncodeSnapshot(kept)));
+    ScriptedDialogs dialogs;
+    dialogs.answers = {true, true, keep};
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QCOMPARE(dialogs.asked.value(1), kOffer);
+    QVERIFY(session.narration.recorder.HasUnsavedRecording());
+    QVERIFY(!session.narration.recorder.HasPendingNarration());
+    form.toolPanel->finishButton->click();
+    QCOMPARE(dialogs.asked.value(2), QStringLiteral("ろくおんした こえを ほぞんしますか？"));
+    const QString wave = drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ/Card_%1_x.wav").arg(keep ? "02" : "01"));
+    QCOMPARE(QFileInfo::exists(wave), keep);
+    if (keep) QCOMPARE(DecodeNarration(ReadHostFile(wave))->bytes, DecodeNarration(kept.voice)->bytes);
+  }
 }
 
 void RecoveryTest::leftDrawingsGoAway() {
