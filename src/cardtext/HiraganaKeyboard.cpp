@@ -293,7 +293,6 @@ void HiraganaKeyboard::touch(QTouchEvent* event) {
       taps_.back().down.start();
       if (button) button->setDown(true);
     } else if (tap != taps_.end()) {
-      const bool released = cancelled || point.state() == QEventPoint::State::Released;
       // A finger slid off its key presses nothing, as with the mouse.
       if (point.state() == QEventPoint::State::Updated && tap->button && button != tap->button) {
         tap->button->setDown(false);
@@ -301,7 +300,7 @@ void HiraganaKeyboard::touch(QTouchEvent* event) {
       }
       if (cancelled) {
         forget(*tap);
-      } else if (released) {
+      } else if (point.state() == QEventPoint::State::Released) {
         if (tap->button) tap->button->setDown(false);
         tap->lifted = true;
       }
@@ -312,11 +311,8 @@ void HiraganaKeyboard::touch(QTouchEvent* event) {
 
 void HiraganaKeyboard::hideEvent(QHideEvent* event) {
   // Put away, the keys under fingers still down press nothing.
-  for (Tap& tap : taps_) {
+  for (const Tap& tap : taps_)
     if (tap.button) tap.button->setDown(false);
-    tap.button = nullptr;
-    tap.lifted = true;
-  }
   taps_.clear();
   QWidget::hideEvent(event);
 }
