@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTouchEvent>
 #include <algorithm>
 
 #include "platform/Dialogs.h"
@@ -88,6 +89,11 @@ namespace {
 
 constexpr int kMargin = 4;
 constexpr int kMinimumKey = 40;
+// Keys squeezed into a small room go down to this; smaller, a finger
+// misses them, and the panel folds to its bar instead.
+constexpr int kSmallestKey = 28;
+// A finger down on a key this long is taken to have lost its release.
+constexpr qint64 kLostTapMs = 5000;
 // The keys take at most this share of the host's height; the text keeps the rest.
 constexpr double kHeightShare = 0.55;
 const QColor kPanelColour(0xF0, 0xE6, 0xC8);
@@ -153,6 +159,8 @@ HiraganaKeyboard::HiraganaKeyboard(QWidget& host, KeyTarget& target, Dialogs& di
   // too: it never reaches the host (on the canvas it would start new words
   // there).
   setAttribute(Qt::WA_NoMousePropagation);
+  // Each finger is a key of its own; Qt would make only one of them a mouse.
+  setAttribute(Qt::WA_AcceptTouchEvents);
   for (const Key& key : hiragana::Keys()) {
     auto* button = new FaceButton(QStringLiteral("hiraganaKey"), key.caption, kKeyFace, this);
     button->setFocusPolicy(Qt::NoFocus);  // the host keeps the keys
@@ -167,10 +175,11 @@ HiraganaKeyboard::HiraganaKeyboard(QWidget& host, KeyTarget& target, Dialogs& di
 
 HiraganaKeyboard::~HiraganaKeyboard() = default;
 
-void HiraganaKeyboard::placeAlong(KeyboardEdge edge, int room) {
+bool HiraganaKeyboard::placeAlong(KeyboardEdge edge, int room) {
   edge_ = edge;
   room_ = room;
   placeInside();
+  return fits_;
 }
 
 QPushButton* HiraganaKeyboard::key(const QString& caption) const {
@@ -189,15 +198,32 @@ void HiraganaKeyboard::setKeysShown(bool shown) {
 void HiraganaKeyboard::placeInside() {
   const QSize area = host_.size();
   const int across = (area.width() - 2 * kMargin) / hiragana::kColumns;
-  int down = int((area.height() * kHeightShare - 2 * kMargin) / hiragana::kRows);
-  if (room_ > 0) down = std::min(down, (room_ - 2 * kMargin) / hiragana::kRows);
-  const int keySize = std::max(kMinimumKey, std::min(across, down));
+  const int down = int((area.height() * kHeightShare - 2 * kMargin) / hiragana::kRows);
+  const int usual = std::max(kMinimumKey, std::min(across, down));
+  int keySize = usual;
+  // A room smaller than the usual keys: the keys shrink to it, or, when they
+  // would be too small for a finger, the panel folds to its bar (with the
+  // keys put away, the bar alone is fitted).
+  cramped_ = false;
+  fits_ = true;
+  if (room_ > 0) {
+    keySize = std::min(usual, (room_ - 2 * kMargin) / hiragana::kRows);
+    if (keySize < kSmallestKey || !keysShown_) {
+      cramped_ = keysShown_;
+      keySize = std::min(usual, room_ - 2 * kMargin);
+      fits_ = keySize >= kSmallestKey;
+      keySize = std::max(1, keySize);
+    }
+  }
+  const bool keysOut = keysShown_ && !cramped_;
   const int tableWidth = keySize * hiragana::kColumns;
   const int left = std::max(kMargin, (area.width() - tableWidth) / 2);
 
-  for (QPushButton* button : keys_) button->setVisible(keysShown_);
+  for (QPushButton* button : keys_) button->setVisible(keysOut);
+  // Folded for want of room, the bar's button waits until there is room.
+  showHide_->setEnabled(!cramped_);
   int height;
-  if (keysShown_) {
+  if (keysOut) {
     height = keySize * hiragana::kRows + 2 * kMargin;
     const QList<Key>& keys = hiragana::Keys();
     for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -226,6 +252,76 @@ void HiraganaKeyboard::placeInside() {
   if (height != covered_) {
     covered_ = height;
     emit coveredHeightChanged(height);
+  }
+}
+
+bool HiraganaKeyboard::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+      touch(static_cast<QTouchEvent*>(event));
+      return true;
+    default:
+      return QWidget::event(event);
+  }
+}
+
+void HiraganaKeyboard::touch(QTouchEvent* event) {
+  event->accept();  // no mouse made of the fingers: each is a key of its own
+  const bool cancelled = event->type() == QEvent::TouchCancel;
+  const auto forget = [](Tap& tap) {
+    if (tap.button) tap.button->setDown(false);
+    tap.button = nullptr;
+    tap.lifted = true;
+  };
+  // A finger held on a key longer than any tap lost its release (a message
+  // opened over it, say): it types nothing and holds back no later key.
+  for (Tap& tap : taps_)
+    if (!tap.lifted && tap.down.hasExpired(kLostTapMs)) forget(tap);
+  for (const QEventPoint& point : event->points()) {
+    // Placed by the screen, so that points handed on by the host (which
+    // carry the host's positions) are found too.
+    QWidget* under = childAt(mapFromGlobal(point.globalPosition()).toPoint());
+    auto* button = qobject_cast<QPushButton*>(under);
+    if (button && !button->isEnabled()) button = nullptr;
+    auto tap = std::find_if(taps_.begin(), taps_.end(), [&](const Tap& t) { return t.id == point.id() && !t.lifted; });
+    if (point.state() == QEventPoint::State::Pressed) {
+      if (tap != taps_.end()) forget(*tap);  // its release never came
+      taps_.append({point.id(), button, false, {}});
+      taps_.back().down.start();
+      if (button) button->setDown(true);
+    } else if (tap != taps_.end()) {
+      // A finger slid off its key presses nothing, as with the mouse.
+      if (point.state() == QEventPoint::State::Updated && tap->button && button != tap->button) {
+        tap->button->setDown(false);
+        tap->button = nullptr;
+      }
+      if (cancelled) {
+        forget(*tap);
+      } else if (point.state() == QEventPoint::State::Released) {
+        if (tap->button) tap->button->setDown(false);
+        tap->lifted = true;
+      }
+    }
+  }
+  typeLiftedTaps();
+}
+
+void HiraganaKeyboard::hideEvent(QHideEvent* event) {
+  // Put away, the keys under fingers still down press nothing.
+  for (const Tap& tap : taps_)
+    if (tap.button) tap.button->setDown(false);
+  taps_.clear();
+  QWidget::hideEvent(event);
+}
+
+void HiraganaKeyboard::typeLiftedTaps() {
+  while (!taps_.isEmpty() && taps_.front().lifted) {
+    QPushButton* button = taps_.takeFirst().button;
+    // A key may have been hidden meanwhile (the bar's button pressed).
+    if (button && button->isVisible()) button->click();
   }
 }
 

@@ -12,6 +12,7 @@
 //
 // The key logic (the table, the marks ゛ and ゜) is apart from the widget.
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -23,6 +24,7 @@
 class Dialogs;
 class QPlainTextEdit;
 class QPushButton;
+class QTouchEvent;
 
 namespace hiragana {
 
@@ -89,6 +91,11 @@ enum class KeyboardEdge { Bottom, Top };
 // along the host's bottom or top edge (call placeInside() when the host's
 // size changes) and reports the height it covers, so that the host keeps
 // its text clear of it.
+//
+// Fingers are taken as touches here, each on its own: a finger lifted on
+// the key it came down on presses that key, as a click does, while other
+// fingers rest or type elsewhere. Keys pressed together are written in the
+// order the fingers came down.
 class HiraganaKeyboard : public QWidget {
   Q_OBJECT
  public:
@@ -101,10 +108,16 @@ class HiraganaKeyboard : public QWidget {
   // Lays the panel out along its edge of the host, keys as large as fit.
   void placeInside();
   // Moves the panel to `edge`, taking at most `room` pixels of the host's
-  // height when keys of at least the smallest size fit there (0: no limit
-  // but the usual share of the host).
-  void placeAlong(KeyboardEdge edge, int room = 0);
+  // height (0: no limit but the usual share of the host). Keys shrink to
+  // fit the room; when they would be too small for a finger, the panel
+  // folds to its bar until there is room again. False when not even the
+  // bar fits: the panel then should not be shown.
+  bool placeAlong(KeyboardEdge edge, int room = 0);
   KeyboardEdge edge() const { return edge_; }
+  // Folded to its bar for want of room (the child's choice aside).
+  bool cramped() const { return cramped_; }
+  // The room given was too small even for the bar.
+  bool fits() const { return fits_; }
   // The height the panel covers at its edge of the host.
   int coveredHeight() const;
   bool keysShown() const { return keysShown_; }
@@ -121,9 +134,21 @@ class HiraganaKeyboard : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void applyMark(hiragana::KeyKind mark);
+  void touch(QTouchEvent* event);
+  // The keys come down in the order pressed: the fingers still down or
+  // lifted but waiting for an earlier one.
+  struct Tap {
+    int id = 0;
+    QPushButton* button = nullptr;  // nullptr: lifted off its key
+    bool lifted = false;
+    QElapsedTimer down;  // since the finger came down
+  };
+  void typeLiftedTaps();
 
   QWidget& host_;
   std::unique_ptr<KeyTarget> ownTarget_;  // the card text box's, when made for it
@@ -134,5 +159,8 @@ class HiraganaKeyboard : public QWidget {
   QList<QPushButton*> keys_;  // in the order of hiragana::Keys()
   FaceButton* showHide_;
   bool keysShown_ = true;
+  bool cramped_ = false;
+  bool fits_ = true;
   int covered_ = 0;
+  QList<Tap> taps_;
 };

@@ -113,6 +113,9 @@ void ClearCanvas(EditorState& editor) {
 
 void StartPictureHistory(EditorState& editor) {
   ForgetShape(editor);
+  // A finger whose release never came (a message opened while it was down)
+  // draws nothing on this card, and holds back no finger's click.
+  editor.strokes.clear();
   ChangingSteps(editor, [&] { editor.history.Start(editor.canvas()); });
 }
 
@@ -120,6 +123,7 @@ void EndPictureHistory(EditorState& editor) {
   // Words still being typed were finished into the saved card, or are let
   // go with a drawing the child leaves.
   editor.wordsEditing.reset();
+  editor.strokes.clear();
   ChangingSteps(editor, [&] { editor.history.Clear(); });
 }
 

@@ -35,10 +35,10 @@ void Undo(EditorState& editor);
 void Redo(EditorState& editor);
 
 // A card opened for drawing: an empty history from the picture now shown,
-// and no half-drawn shape of the card before (its outline is not on this
-// picture).
+// and no half-drawn shape or stroke of the card before (its outline is not
+// on this picture).
 void StartPictureHistory(EditorState& editor);
-// Drawing ends: the history is let go.
+// Drawing ends: the history and any stroke still drawn are let go.
 void EndPictureHistory(EditorState& editor);
 
 // Fills the whole canvas with its background colour (white).

@@ -10,6 +10,8 @@
 #include <QPointingDevice>
 #include <QTabletEvent>
 #include <QTouchEvent>
+#include <algorithm>
+#include <set>
 
 #include "drawing/DrawingTools.h"
 #include "drawing/EditorState.h"
@@ -156,11 +158,41 @@ bool CanvasView::event(QEvent* event) {
   }
 }
 
+QWidget* CanvasView::touchControlAt(QPointF at) const {
+  for (QWidget* w = childAt(at.toPoint()); w && w != this; w = w->parentWidget())
+    if (w->isVisible() && w->testAttribute(Qt::WA_AcceptTouchEvents)) return w;
+  return nullptr;
+}
+
 void CanvasView::touch(QTouchEvent* event) {
   event->accept();
   const bool cancelled = event->type() == QEvent::TouchCancel;
+  if (event->type() == QEvent::TouchBegin) {
+    // The first finger of a new touch: one whose release never came (a
+    // message opened while it was down) is no longer the click.
+    clickingFinger_ = -1;
+    handedOn_.clear();
+  }
+  // While a finger is on the canvas, Qt gives the canvas every new finger
+  // near it, also one landing on a control lying over it: such fingers are
+  // handed on to that control, by their places on the screen.
+  std::map<QWidget*, QList<QEventPoint>> handOn;
+  std::set<QWidget*> touchedBefore;  // controls with fingers handed on before this event
+  for (const auto& [id, control] : handedOn_) touchedBefore.insert(control);
   for (const QEventPoint& point : event->points()) {
     const int id = point.id();
+    if (point.state() == QEventPoint::State::Pressed) {
+      handedOn_.erase(id);
+      if (QWidget* control = touchControlAt(point.position())) handedOn_[id] = control;
+    }
+    if (const auto handed = handedOn_.find(id); handed != handedOn_.end()) {
+      if (handed->second)
+        handOn[handed->second].append(
+            QEventPoint(id, cancelled ? QEventPoint::State::Released : point.state(), point.scenePosition(),
+                        point.globalPosition()));
+      if (cancelled || point.state() == QEventPoint::State::Released) handedOn_.erase(handed);
+      continue;
+    }
     const QPointF at = point.position() / scale();
     const float x = float(at.x()), y = float(at.y());
     const bool released = cancelled || point.state() == QEventPoint::State::Released;
@@ -188,6 +220,17 @@ void CanvasView::touch(QTouchEvent* event) {
         PointerMove(editor_, id, x, y, kNoPressure);
       }
     }
+  }
+  // Each control gets its fingers as Qt would give them: the first one
+  // down begins its touch (which it must take), the last one up ends it.
+  for (auto& [control, points] : handOn) {
+    const bool stillTouched =
+        std::any_of(handedOn_.begin(), handedOn_.end(), [&](const auto& handed) { return handed.second == control; });
+    const QEvent::Type type = !touchedBefore.count(control) ? QEvent::TouchBegin
+                              : stillTouched                 ? QEvent::TouchUpdate
+                                                             : QEvent::TouchEnd;
+    QTouchEvent handed(type, event->pointingDevice(), event->modifiers(), points);
+    QCoreApplication::sendEvent(control, &handed);
   }
 }
 

@@ -5,6 +5,8 @@
 // The canvas panel: shows the canvas surface, scaled in the small
 // layout, and reports pointer positions in canvas pixels.
 
+#include <QPointer>
+#include <map>
 #include <optional>
 
 #include "drawing/Tool.h"
@@ -39,6 +41,9 @@ class CanvasView : public PicturePanel {
 
  private:
   void touch(QTouchEvent* event);
+  // The control lying over the canvas (the hiragana keyboard) that takes
+  // its own fingers at `at`, or nullptr.
+  QWidget* touchControlAt(QPointF at) const;
   void penNear(bool near);
   void endEraserEnd();
   void type(const QString& typed);
@@ -51,4 +56,7 @@ class CanvasView : public PicturePanel {
   // While the pen's eraser end is used: the child's tool and lit tool.
   std::optional<std::pair<Tool, Tool>> toolBeforeEraserEnd_;
   int clickingFinger_ = -1;  // the finger acting as a click (shapes), or -1
+  // Fingers that came down on a control over the canvas: Qt gives them to
+  // the canvas while another finger is on it, and they are handed on.
+  std::map<int, QPointer<QWidget>> handedOn_;
 };

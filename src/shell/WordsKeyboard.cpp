@@ -51,6 +51,24 @@ WordsKeyboard::WordsKeyboard(EditorState& editor, Dialogs& dialogs, PicturePanel
 
 WordsKeyboard::~WordsKeyboard() = default;
 
+QRect WordsKeyboard::wordsOnPanel() const {
+  const double scale = canvas_.scale();
+  const QRect words = WordsRect(editor_);
+  const int top = int(words.top() * scale), bottom = int((words.bottom() + 1) * scale);
+  return QRect(0, top - kGap, canvas_.width(), bottom - top + 2 * kGap);
+}
+
+void WordsKeyboard::place() {
+  // The edge with more room beside the words; the keys fit that room.
+  const QRect words = wordsOnPanel();
+  const int above = words.top(), below = canvas_.height() - (words.bottom() + 1);
+  const bool fits = above > below ? keyboard_->placeAlong(KeyboardEdge::Top, std::max(1, above))
+                                  : keyboard_->placeAlong(KeyboardEdge::Bottom, std::max(1, below));
+  placedAround_ = WordsRect(editor_);
+  keyboard_->setVisible(fits);
+  if (fits) keyboard_->raise();
+}
+
 void WordsKeyboard::follow() {
   if (editor_.tool != Tool::Words || !editor_.wordsEditing) {
     keyboard_->hide();
@@ -58,21 +76,14 @@ void WordsKeyboard::follow() {
     return;
   }
   if (placedFor_ != editor_.wordsEditing->at) {
-    // Words in the lower half of the picture: the keys along the top, and
-    // the other way round; they stay there while these words are typed.
     placedFor_ = editor_.wordsEditing->at;
-    const double scale = canvas_.scale();
-    const QRect words = WordsRect(editor_);
-    const bool lower = words.center().y() > PictureArea(editor_).center().y();
-    const int top = int(words.top() * scale), bottom = int((words.bottom() + 1) * scale);
-    if (lower) {
-      keyboard_->placeAlong(KeyboardEdge::Top, std::max(1, top - kGap));
-    } else {
-      keyboard_->placeAlong(KeyboardEdge::Bottom, std::max(1, canvas_.height() - bottom - kGap));
-    }
-  }
-  if (keyboard_->isHidden()) {
-    keyboard_->show();
-    keyboard_->raise();
+    place();
+  } else if (WordsRect(editor_) != placedAround_) {
+    // Words grown into the keys move them; folded (for want of room or by
+    // the child) or left out, they are placed again for the room there is
+    // now, so that keys brought back fit it.
+    const bool cramped = keyboard_->cramped() || !keyboard_->fits() || !keyboard_->keysShown();
+    if (cramped || wordsOnPanel().intersects(keyboard_->geometry())) place();
+    placedAround_ = WordsRect(editor_);
   }
 }

@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <memory>
 #include <optional>
 
@@ -30,14 +31,22 @@ class WordsKeyboard : public QObject {
   HiraganaKeyboard* keyboard() const { return keyboard_; }
 
   // Shows the keyboard while 「もじ」 is in force and words are being typed,
-  // placed for the words when they start; hides it otherwise.
+  // along the edge with more room beside the words; placed again when the
+  // words start, and when they grow (a new line, a larger size, a bubble)
+  // into it. Hidden otherwise.
   void follow();
 
  private:
+  // The words' rectangle on the canvas panel, with the gap kept around it.
+  QRect wordsOnPanel() const;
+  void place();
+
   EditorState& editor_;
   PicturePanel& canvas_;
   std::unique_ptr<KeyTarget> target_;
   HiraganaKeyboard* keyboard_;
-  // Where the words the keyboard was placed for begin.
+  // Where the words the keyboard was placed for begin, and their
+  // rectangle then.
   std::optional<QPoint> placedFor_;
+  QRect placedAround_;
 };

@@ -69,6 +69,21 @@ class HiraganaKeyboardTest : public QObject {
         QVERIFY(button->font().pixelSize() >= 24);
       }
     }
+    // Given less room than its keys need, the panel shrinks them to it, or
+    // folds to its bar when they would be too small for a finger; with not
+    // even room for the bar it says so.
+    HiraganaKeyboard* keyboard = box.keyboard();
+    for (const int room : {300, 200, 150, 40, 20}) {
+      const bool fits = keyboard->placeAlong(KeyboardEdge::Top, room);
+      QCOMPARE(fits, room >= 36);
+      if (!fits) continue;
+      QVERIFY2(keyboard->y() == 0 && keyboard->height() <= room, qPrintable(QString::number(room)));
+      QCOMPARE(keyboard->cramped(), room < 6 * 28 + 8);
+      QCOMPARE(keyboard->key(QStringLiteral("あ"))->isVisible(), !keyboard->cramped());
+      if (!keyboard->cramped()) QVERIFY(keyboard->key(QStringLiteral("あ"))->height() >= 28);
+    }
+    keyboard->placeAlong(KeyboardEdge::Bottom);
+    QVERIFY(keyboard->key(QStringLiteral("あ"))->height() >= 40);
   }
 
   // Keys write at the cursor as typing does, the marks change the letter
@@ -92,6 +107,22 @@ class HiraganaKeyboardTest : public QObject {
     for (const QString& k : {"ね", "こ", "か", "゛", "すきま", "な", "い", "た", "。"}) click(k);
     QCOMPARE(box.toPlainText(), QStringLiteral("ねこが　ないた。"));
     QVERIFY(box.hasFocus());
+    // Fingers each press their own key, in the order they came down, also
+    // when the second is lifted first; one slid off its key presses nothing.
+    QPointingDevice* fingers = QTest::createTouchDevice();
+    const auto at = [&](const char* caption) {
+      return keyboard->key(QString::fromUtf8(caption))->geometry().center() + keyboard->pos();
+    };
+    QTest::touchEvent(&box, fingers).press(0, at("と"));
+    QTest::touchEvent(&box, fingers).stationary(0).press(1, at("り"));
+    QTest::touchEvent(&box, fingers).stationary(0).release(1, at("り"));
+    QTest::touchEvent(&box, fingers).release(0, at("と"));
+    QTest::touchEvent(&box, fingers).press(2, at("け"));
+    QTest::touchEvent(&box, fingers).move(2, at("か"));
+    QTest::touchEvent(&box, fingers).release(2, at("か"));
+    QCOMPARE(box.toPlainText(), QStringLiteral("ねこが　ないた。とり"));
+    click(QStringLiteral("けす"));
+    click(QStringLiteral("けす"));
     click(QStringLiteral("゛"));  // 。 takes no mark
     QCOMPARE(dialogs.beeps, 2);
 

@@ -185,6 +185,23 @@ class PenTouchTest : public QObject {
     QTest::touchEvent(&panel, screen).press(5, button);
     QTest::touchEvent(&panel, screen).release(5, button);
     QTRY_COMPARE(editor.tool, Tool::LargeEraser);
+
+    // A finger whose release never came (a message opened over it) goes
+    // with its card: on the card opened next a finger fills again.
+    EditorFixture g;
+    QVERIFY(QDir().mkpath(g.drives.c(QStringLiteral("A_PIKORA/CLASS_11/うみ"))));
+    CanvasView next(g.session.editor, nullptr);
+    ShowForTouches(next);
+    QVERIFY(g.session.drawing.Start());
+    ChooseTool(g.session.editor, g.session.dialogs, Tool::SmallBrush);
+    QTest::touchEvent(&next, screen).press(6, {100, 500});
+    QVERIFY(g.session.drawing.Finish());
+    QVERIFY(g.session.drawing.Start());
+    QVERIFY(g.session.editor.strokes.empty());
+    ChooseTool(g.session.editor, g.session.dialogs, Tool::Fill);
+    QTest::touchEvent(&next, screen).press(7, {400, 300});
+    QTest::touchEvent(&next, screen).release(7, {400, 300});
+    QVERIFY(g.canvasAt(400, 300) != kWhite);
   }
 
   // Two fingers cross each other on a picture, the second lifted first.

@@ -773,9 +773,74 @@ void ShellTest::hiraganaKeysTypeTheWords() {
   QVERIFY(keyboard->isVisible() && clear());
   QCOMPARE(editor.history.StepsDone(), steps + 2);
   click(QStringLiteral("ら"));
+
+  // Fingers, sent to the window as a touch screen does: one resting on the
+  // words while others tap keys, two of them rolling (the second down before
+  // the first is up): every letter, in the order pressed.
+  QPointingDevice* fingers = QTest::createTouchDevice();
+  const auto keyAt = [&](const char* caption) {
+    QPushButton* key = keyboard->key(QString::fromUtf8(caption));
+    return key->mapTo(&form, key->rect().center());
+  };
+  const QPoint resting = canvas->mapTo(&form, WordsRect(editor).center());
+  QTest::touchEvent(&form, fingers).press(1, resting);
+  QTest::touchEvent(&form, fingers).stationary(1).press(2, keyAt("ぬ"));
+  QTest::touchEvent(&form, fingers).stationary(1).release(2, keyAt("ぬ"));
+  QTest::touchEvent(&form, fingers).stationary(1).press(3, keyAt("こ"));
+  QTest::touchEvent(&form, fingers).stationary(1).stationary(3).press(4, keyAt("ね"));
+  QTest::touchEvent(&form, fingers).stationary(1).release(3, keyAt("こ")).stationary(4);
+  QTest::touchEvent(&form, fingers).stationary(1).release(4, keyAt("ね"));
+  QTest::touchEvent(&form, fingers).release(1, resting);
+  QCOMPARE(editor.wordsEditing->text, QStringLiteral("らぬこね"));
+
   QTest::mouseClick(form.toolPanel->toolButtons[0], Qt::LeftButton);
   QVERIFY(!keyboard->isVisible());
   QCOMPARE(editor.history.StepsDone(), steps + 3);
+
+  // Words that grow after the keys were placed (new lines, a larger size, a
+  // bubble) move the keys out of their way, or fold them to their bar when
+  // no edge has room for keys a finger can hit; so do words near the middle
+  // of the small layout's scaled canvas.
+  const auto clearOf = [](const EditorState& words, CanvasView* view, HiraganaKeyboard* keys) {
+    const double s = view->scale();
+    const QRect w = WordsRect(words);
+    const QRect shown(int(w.x() * s), int(w.y() * s), int(std::ceil(w.width() * s)), int(std::ceil(w.height() * s)));
+    if (!keys->isVisible() || keys->geometry().intersects(shown)) return false;
+    QPushButton* a = keys->key(QStringLiteral("あ"));
+    return a->isVisible() ? a->height() >= 28 : keys->cramped() && keys->showHideButton()->isVisible();
+  };
+  QTest::mouseClick(form.toolPanel->wordsButton, Qt::LeftButton);
+  QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(300, 200));
+  for (const char* k : {"あ", "かいぎょう", "あ", "かいぎょう", "あ", "かいぎょう", "あ"}) click(QString::fromUtf8(k));
+  QVERIFY(clearOf(editor, canvas, keyboard) && keyboard->key(QStringLiteral("あ"))->isVisible());
+  form.toolPanel->wordsSizeButtons[2]->click();
+  QVERIFY(clearOf(editor, canvas, keyboard));
+  QVERIFY(keyboard->cramped());  // four lines of the largest size leave no room for keys
+  form.toolPanel->wordsSizeButtons[0]->click();
+  QVERIFY(clearOf(editor, canvas, keyboard) && !keyboard->cramped());  // room again: the keys are back
+  form.toolPanel->bubbleButton->click();
+  QVERIFY(clearOf(editor, canvas, keyboard));
+  QTest::keyClick(canvas, Qt::Key_Escape);
+
+  Session small(dialogs);
+  MainWindow smallForm(small, ScreenFacts(QSize(800, 600)));
+  smallForm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&smallForm));
+  dialogs.answers = {true};
+  smallForm.findChild<QPushButton*>(QStringLiteral("Command2_0"))->click();
+  smallForm.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+  CanvasView* smallCanvas = smallForm.canvas;
+  auto* smallKeys = smallCanvas->findChild<HiraganaKeyboard*>();
+  QTest::mouseClick(smallForm.toolPanel->wordsButton, Qt::LeftButton);
+  const double s = smallCanvas->scale();
+  for (const QPoint at : {QPoint(400, 300), QPoint(150, 280), QPoint(600, 330)}) {
+    QTest::keyClick(smallCanvas, Qt::Key_Escape);  // the words before are finished, their keys gone
+    QTest::mouseClick(smallCanvas, Qt::LeftButton, {}, QPoint(int(at.x() * s), int(at.y() * s)));
+    QVERIFY((small.editor.wordsEditing->at - at).manhattanLength() <= 2);
+    QTest::mouseClick(smallKeys->key(QStringLiteral("あ")), Qt::LeftButton);
+    QVERIFY2(clearOf(small.editor, smallCanvas, smallKeys) && smallKeys->key(QStringLiteral("あ"))->isVisible(),
+             qPrintable(QString::number(at.y())));
+  }
 }
 
 QTEST_MAIN(ShellTest)
