@@ -65,8 +65,15 @@ void OfferRecoveredDrawing(DrawingRecovery& recovery, DrawingSession& drawing, D
       library.selectedStory = pending->storyIndex;
       DrawStoryList(library, deck);
       ReadCardList(deck);
-      // The card list may have grown meanwhile: the new card is past it.
-      ShowCardAt(deck, pending->place == RecoveryPlace::CardGone ? deck.cardCount() : pending->position);
+      // The card list may have changed while the child was asked: the card
+      // is found again by its number, and the new card is past the list.
+      {
+        const int number = pending->snapshot.cardNumber;
+        const int position = pending->place == RecoveryPlace::CardGone || number == 0
+                                 ? -1
+                                 : int(deck.cardNumbers.indexOf(number));
+        ShowCardAt(deck, position >= 0 ? position : deck.cardCount());
+      }
       OpenWithDrawing(recovery, drawing, deck, editor, *pending);
       return;
     case RecoveryPlace::StoryGone: {

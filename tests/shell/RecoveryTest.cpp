@@ -344,6 +344,34 @@ void RecoveryTest::drawingsOfGoneCardsAndStoriesAreOffered() {
   }
   const QString neko = drives.c(QStringLiteral("A_PIKORA/CLASS_11/ねこ"));
 
+  // Another computer puts a card in front of it while the question is up:
+  // はい still opens its own card, not the one now in its place.
+  WriteHostFile(file, left);
+  {
+    struct AskingDialogs : ScriptedDialogs {
+      std::function<void()> whileAsked;
+      bool Ask(const QString& text) override {
+        if (text == kOffer && whileAsked) std::exchange(whileAsked, nullptr)();
+        return ScriptedDialogs::Ask(text);
+      }
+    } dialogs;
+    dialogs.answers = {true, true};
+    dialogs.whileAsked = [&] {
+      const QString story = kClass + QStringLiteral("ねこ\\");
+      for (const auto kind : storyfiles::kCardFiles)
+        disk::CopyFile(storyfiles::CardFilePath(story, 1, kind), storyfiles::CardFilePath(story, 2, kind));
+      QVERIFY(disk::WriteBytes(story + storyfiles::kCardList, " 2 \r\n 1 \r\n"));
+    };
+    Session session(dialogs);
+    MainWindow form(session, QSize(1024, 768));
+    form.classPanel->classButtons[0]->click();
+    QVERIFY(dialogs.asked.contains(kOffer));
+    form.toolPanel->finishButton->click();
+    QVERIFY(SavedAs(QStringLiteral("ねこ"), 1, picture));
+    QCOMPARE(RecoveryFiles(), QStringList());
+    QVERIFY(disk::WriteBytes(kClass + QStringLiteral("ねこ\\") + storyfiles::kCardList, " 1 \r\n"));
+  }
+
   // Its card erased meanwhile: はい makes it the story's new card.
   WriteHostFile(file, left);
   for (const QString& name : QDir(neko).entryList(QDir::Files)) QVERIFY(QFile::remove(neko + u'/' + name));
