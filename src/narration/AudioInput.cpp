@@ -72,7 +72,12 @@ void AudioInput::InputStopped() {
 }
 
 void AudioInput::Close() {
-  source_.reset();  // disconnected and stopped
-  capture_.reset();
+  // Ending a source may run this thread's waiting events, a Start of the
+  // next take among them: what is closed here is taken out first, so that
+  // only it goes and never the next take's source or sink.
+  std::unique_ptr<media::Microphone> source = std::move(source_);
+  std::unique_ptr<Capture> capture = std::move(capture_);
   take_ = 0;
+  source.reset();  // disconnected and stopped
+  capture.reset();
 }
