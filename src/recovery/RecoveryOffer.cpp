@@ -26,6 +26,9 @@ void OpenWithDrawing(DrawingRecovery& recovery, DrawingSession& drawing, DeckSta
   RestoreDrawing(editor, deck, pending.snapshot);
   recovery.RestoreVoice(pending);
   recovery.Adopt(pending);
+  // The file names the card it is open on now (a new story's, say) at
+  // once, so that a crash now never offers it for its old place again.
+  recovery.WriteNow();
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ void FollowDrawingWithRecorder(DrawingSession& drawing, const DeckState& deck, R
 // The take the recorder keeps (recorded and not saved, or saved and waiting
 // for the card's save) goes into the drawing's recovery file with each
 // write, as it would be written to the card; a drawing taken up again
-// gives its take back to the recorder as one waiting for the card's save.
+// gives its take back to the recorder as it was: saved and waiting for the
+// card's save, or not saved, to be offered when the card is finished.
 void KeepVoiceWithDrawing(Recorder& recorder, DrawingRecovery& recovery);
 
 // Before "えをかく おわり": a recording the child made but did not save with
