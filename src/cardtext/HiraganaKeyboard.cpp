@@ -280,10 +280,28 @@ void HiraganaKeyboard::touch(QTouchEvent* event) {
   // opened over it, say): it types nothing and holds back no later key.
   for (Tap& tap : taps_)
     if (!tap.lifted && tap.down.hasExpired(kLostTapMs)) forget(tap);
+  // Qt gives the keyboard also new fingers landing near it on the host
+  // (the canvas the keys lie over): those go on to the host as a touch of
+  // their own, the first one down beginning it, the last one up ending it.
+  if (event->type() == QEvent::TouchBegin) handedToHost_.clear();
+  QWidget* host = parentWidget();
+  const bool hostTouched = host && host->testAttribute(Qt::WA_AcceptTouchEvents);
+  const bool hostTouchedBefore = !handedToHost_.empty();
+  QList<QEventPoint> forHost;
   for (const QEventPoint& point : event->points()) {
+    const QPointF global = point.globalPosition();
+    if (point.state() == QEventPoint::State::Pressed) {
+      handedToHost_.erase(point.id());
+      if (hostTouched && !rect().contains(mapFromGlobal(global).toPoint())) handedToHost_.insert(point.id());
+    }
+    if (handedToHost_.count(point.id())) {
+      forHost.append(QEventPoint(point.id(), point.state(), point.scenePosition(), global));
+      if (cancelled || point.state() == QEventPoint::State::Released) handedToHost_.erase(point.id());
+      continue;
+    }
     // Placed by the screen, so that points handed on by the host (which
     // carry the host's positions) are found too.
-    QWidget* under = childAt(mapFromGlobal(point.globalPosition()).toPoint());
+    QWidget* under = childAt(mapFromGlobal(global).toPoint());
     auto* button = qobject_cast<QPushButton*>(under);
     if (button && !button->isEnabled()) button = nullptr;
     auto tap = std::find_if(taps_.begin(), taps_.end(), [&](const Tap& t) { return t.id == point.id() && !t.lifted; });
@@ -305,6 +323,22 @@ void HiraganaKeyboard::touch(QTouchEvent* event) {
         tap->lifted = true;
       }
     }
+  }
+  if (cancelled) {
+    // A cancelled touch types nothing, also for fingers it does not name.
+    for (Tap& tap : taps_)
+      if (!tap.lifted) forget(tap);
+    if (hostTouchedBefore || !forHost.isEmpty()) {
+      QTouchEvent handed(QEvent::TouchCancel, event->pointingDevice(), event->modifiers(), forHost);
+      QCoreApplication::sendEvent(host, &handed);
+    }
+    handedToHost_.clear();
+  } else if (!forHost.isEmpty()) {
+    const QEvent::Type type = !hostTouchedBefore     ? QEvent::TouchBegin
+                              : handedToHost_.empty() ? QEvent::TouchEnd
+                                                      : QEvent::TouchUpdate;
+    QTouchEvent handed(type, event->pointingDevice(), event->modifiers(), forHost);
+    QCoreApplication::sendEvent(host, &handed);
   }
   typeLiftedTaps();
 }

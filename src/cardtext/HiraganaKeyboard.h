@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "platform/Widgets.h"
 
@@ -163,4 +164,5 @@ class HiraganaKeyboard : public QWidget {
   bool fits_ = true;
   int covered_ = 0;
   QList<Tap> taps_;
+  std::set<int> handedToHost_;  // fingers landed on the host, passed on to it
 };

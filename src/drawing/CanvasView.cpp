@@ -181,9 +181,12 @@ void CanvasView::touch(QTouchEvent* event) {
   for (const auto& [id, control] : handedOn_) touchedBefore.insert(control);
   for (const QEventPoint& point : event->points()) {
     const int id = point.id();
+    // Placed by the screen, so that points passed on by a control lying
+    // over the canvas (which carry no place on it) are found too.
+    const QPointF onView = mapFromGlobal(point.globalPosition());
     if (point.state() == QEventPoint::State::Pressed) {
       handedOn_.erase(id);
-      if (QWidget* control = touchControlAt(point.position())) handedOn_[id] = control;
+      if (QWidget* control = touchControlAt(onView)) handedOn_[id] = control;
     }
     if (const auto handed = handedOn_.find(id); handed != handedOn_.end()) {
       if (handed->second)
@@ -193,7 +196,7 @@ void CanvasView::touch(QTouchEvent* event) {
       if (cancelled || point.state() == QEventPoint::State::Released) handedOn_.erase(handed);
       continue;
     }
-    const QPointF at = point.position() / scale();
+    const QPointF at = onView / scale();
     const float x = float(at.x()), y = float(at.y());
     const bool released = cancelled || point.state() == QEventPoint::State::Released;
     if (released) {
@@ -221,14 +224,22 @@ void CanvasView::touch(QTouchEvent* event) {
       }
     }
   }
+  // A cancelled touch is cancelled for every control with fingers handed
+  // on, also those it does not name: none of them is a tap.
+  if (cancelled) {
+    for (const auto& [id, control] : handedOn_)
+      if (control) handOn[control];
+    handedOn_.clear();
+  }
   // Each control gets its fingers as Qt would give them: the first one
   // down begins its touch (which it must take), the last one up ends it.
   for (auto& [control, points] : handOn) {
     const bool stillTouched =
         std::any_of(handedOn_.begin(), handedOn_.end(), [&](const auto& handed) { return handed.second == control; });
-    const QEvent::Type type = !touchedBefore.count(control) ? QEvent::TouchBegin
-                              : stillTouched                 ? QEvent::TouchUpdate
-                                                             : QEvent::TouchEnd;
+    const QEvent::Type type = cancelled                       ? QEvent::TouchCancel
+                              : !touchedBefore.count(control) ? QEvent::TouchBegin
+                              : stillTouched                  ? QEvent::TouchUpdate
+                                                              : QEvent::TouchEnd;
     QTouchEvent handed(type, event->pointingDevice(), event->modifiers(), points);
     QCoreApplication::sendEvent(control, &handed);
   }

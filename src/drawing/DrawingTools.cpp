@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 #include "drawing/Canvas.h"
 #include "drawing/Raster.h"
@@ -358,13 +360,33 @@ void PaintWordsAs(QPainter& painter, const WordsLayout& layout, QRgb colour, boo
   painter.restore();
 }
 
+void PutDownWords(EditorState& editor, const WordsInProgress& words);
+
 // A click with the words tool: on the words being typed it changes nothing;
 // elsewhere it finishes them and starts new ones there.
 void ClickWords(EditorState& editor, QPoint at) {
   if (editor.wordsEditing && WordsRect(editor).contains(at)) return;
-  FinishWords(editor);
-  editor.wordsEditing = WordsInProgress{at, QString()};
+  // The new words are there before the old ones are put down, so that
+  // nothing watching the words (the keys over the canvas, with fingers
+  // still on them) sees a moment without any.
+  const std::optional<WordsInProgress> old = std::exchange(editor.wordsEditing, WordsInProgress{at, QString()});
+  if (old) PutDownWords(editor, *old);
   Changed(editor, WordsRect(editor));
+}
+
+// Paints finished words into the picture as a step of their own.
+void PutDownWords(EditorState& editor, const WordsInProgress& words) {
+  const WordsLayout layout = LayOutWords(words, editor.words);
+  if (!words.text.trimmed().isEmpty()) {
+    {
+      QPainter painter(&Canvas(editor));
+      painter.setClipRect(PictureArea(editor));
+      PaintWordsAs(painter, layout, editor.paletteColour(editor.penColourIndex), false);
+    }
+    PaintCanvasFrame(editor);
+    RecordStep(editor);
+  }
+  Changed(editor, layout.whole);
 }
 
 }  // namespace
@@ -409,21 +431,8 @@ void EraseLastCharacter(EditorState& editor) {
 }
 
 void FinishWords(EditorState& editor) {
-  if (!editor.wordsEditing) return;
-  const QRect was = WordsRect(editor);
-  const WordsLayout layout = LayOutWords(*editor.wordsEditing, editor.words);
-  const bool drawn = !editor.wordsEditing->text.trimmed().isEmpty();
-  editor.wordsEditing.reset();
-  if (drawn) {
-    {
-      QPainter painter(&Canvas(editor));
-      painter.setClipRect(PictureArea(editor));
-      PaintWordsAs(painter, layout, editor.paletteColour(editor.penColourIndex), false);
-    }
-    PaintCanvasFrame(editor);
-    RecordStep(editor);
-  }
-  Changed(editor, was);
+  if (const std::optional<WordsInProgress> words = std::exchange(editor.wordsEditing, std::nullopt))
+    PutDownWords(editor, *words);
 }
 
 void ChangeWordsLook(EditorState& editor, WordsChoice choice) {
