@@ -792,10 +792,35 @@ void ShellTest::hiraganaKeysTypeTheWords() {
   QTest::touchEvent(&form, fingers).stationary(1).release(4, keyAt("ね"));
   QTest::touchEvent(&form, fingers).release(1, resting);
   QCOMPARE(editor.wordsEditing->text, QStringLiteral("らぬこね"));
+  // A finger held on a key: Qt gives a tap on the canvas to the keyboard,
+  // which passes it on; it starts new words there, and the key types into
+  // them when its finger lifts.
+  const QPoint heldOn = keyAt("ぬ");
+  const QPoint newWords(100, keyboard->y() == 0 ? canvas->height() - 60 : 40);
+  const QPoint tapAt = canvas->mapTo(&form, newWords);
+  QTest::touchEvent(&form, fingers).press(5, heldOn);
+  QTest::touchEvent(&form, fingers).stationary(5).press(6, tapAt);
+  QTest::touchEvent(&form, fingers).stationary(5).release(6, tapAt);
+  QCOMPARE(editor.wordsEditing->at, newWords);
+  QTest::touchEvent(&form, fingers).release(5, heldOn);
+  QCOMPARE(editor.wordsEditing->text, QStringLiteral("ぬ"));
+  // A touch cancelled (the system took it) while a finger is handed on to
+  // a key types nothing.
+  const QPoint onWords = canvas->mapTo(&form, WordsRect(editor).center());
+  QTest::touchEvent(&form, fingers).press(7, onWords);
+  QTest::touchEvent(&form, fingers).stationary(7).press(8, keyAt("こ"));
+  QTouchEvent cancel(QEvent::TouchCancel, fingers, Qt::NoModifier,
+                     {QEventPoint(7, QEventPoint::State::Stationary, canvas->mapFrom(&form, onWords),
+                                  QPointF(form.mapToGlobal(onWords))),
+                      QEventPoint(8, QEventPoint::State::Stationary, canvas->mapFrom(&form, keyAt("こ")),
+                                  QPointF(form.mapToGlobal(keyAt("こ"))))});
+  QCoreApplication::sendEvent(canvas, &cancel);
+  QTest::touchEvent(&form, fingers).release(7, onWords).release(8, keyAt("こ"));
+  QCOMPARE(editor.wordsEditing->text, QStringLiteral("ぬ"));
 
   QTest::mouseClick(form.toolPanel->toolButtons[0], Qt::LeftButton);
   QVERIFY(!keyboard->isVisible());
-  QCOMPARE(editor.history.StepsDone(), steps + 3);
+  QCOMPARE(editor.history.StepsDone(), steps + 4);  // らぬこね and ぬ
 
   // Words that grow after the keys were placed (new lines, a larger size, a
   // bubble) move the keys out of their way, or fold them to their bar when
