@@ -3,6 +3,8 @@
 
 #include "narration/NarrationPlayer.h"
 
+#include <QFileInfo>
+
 #include "media/Media.h"
 #include "platform/Disk.h"
 
@@ -34,6 +36,14 @@ void NarrationPlayer::Play() {
 
 void NarrationPlayer::Play(const QString& pathText) {
   Open(pathText);
+  Play();
+}
+
+void NarrationPlayer::PlayHostFile(const QString& hostPath) {
+  Stop();
+  if (!QFileInfo(hostPath).isFile() || !EnsurePlayer()) return;
+  player_->Open(hostPath);
+  openFile_ = hostPath;
   Play();
 }
 

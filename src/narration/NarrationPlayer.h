@@ -28,10 +28,14 @@ class NarrationPlayer : public QObject {
   void Play();
   // Opens `pathText` and plays it.
   void Play(const QString& pathText);
+  // Opens the host file `hostPath` (one of the program's own, not a card's)
+  // and plays it; OpenFile() then gives that host path.
+  void PlayHostFile(const QString& hostPath);
   // Ends the playback, if any, and closes its file.
   void Stop();
 
-  // The path text of the file now open for playback; empty when none is.
+  // The path text (or host path) of the file now open for playback; empty
+  // when none is.
   QString OpenFile() const { return openFile_; }
   bool IsPlaying() const;
 

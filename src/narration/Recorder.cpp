@@ -3,18 +3,57 @@
 
 #include "narration/Recorder.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <limits>
 
 #include "narration/NarrationPlayer.h"
 #include "platform/Dialogs.h"
 #include "platform/Disk.h"
+#include "platform/HostFiles.h"
 
 Recorder::Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialogs,
                    QObject* parent)
     : QObject(parent), device_(device), player_(player), dialogs_(dialogs) {
   connect(&device_, &AudioDevice::failed, this, &Recorder::Failed);
   connect(&device_, &AudioDevice::captured, this, &Recorder::keptChanged);
+  connect(this, &Recorder::keptChanged, this, &Recorder::DropStalePlayFile);
+}
+
+Recorder::~Recorder() {
+  if (!playFile_.isEmpty()) QFile::remove(playFile_);
+}
+
+namespace {
+
+// The user's runtime folder, else the temporary folder; one file per
+// running copy of the program.
+QString PlayFilePath() {
+  QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+  if (folder.isEmpty()) return {};
+  return folder + QStringLiteral("/pikorama-play-%1.wav").arg(QCoreApplication::applicationPid());
+}
+
+}  // namespace
+
+const Recording* Recorder::TakeToPlay() const {
+  if (takenBack_) return &*takenBack_;
+  if (pending_) return &*pending_;
+  return nullptr;
+}
+
+void Recorder::DropStalePlayFile() {
+  if (playFile_.isEmpty()) return;
+  const Recording* take = TakeToPlay();
+  if (take && take->bytes.isSharedWith(playFileSamples_)) return;
+  QFile::remove(playFile_);
+  playFile_.clear();
+  playFileSamples_.clear();
 }
 
 std::optional<Recorder::KeptTake> Recorder::Kept() const {
@@ -181,6 +220,18 @@ void Recorder::Delete() {
 }
 
 void Recorder::Play() {
+  if (const Recording* take = TakeToPlay()) {
+    DropStalePlayFile();
+    if (playFile_.isEmpty()) {
+      const QString path = PlayFilePath();
+      const auto bytes = EncodeNarration(*take);
+      if (path.isEmpty() || !bytes || !host::WriteWholeFile(path, *bytes)) return;
+      playFile_ = path;
+      playFileSamples_ = take->bytes;
+    }
+    player_.PlayHostFile(playFile_);
+    return;
+  }
   if (narrationFile_ && disk::FileExists(*narrationFile_)) player_.Play(*narrationFile_);
 }
 

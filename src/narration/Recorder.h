@@ -10,7 +10,13 @@
 // The card is known only by its narration file (a path text), or by
 // nothing while it is a new card that has not been saved: then "save"
 // keeps the recording pending until the card's first save has given it a
-// number (SavePendingNarration), and "delete" and "play" do nothing.
+// number (SavePendingNarration), and "delete" deletes no file.
+//
+// "Play" plays what the card would keep: a take kept pending or brought
+// back, written for that to a file of the program's own in the user's
+// runtime folder (never beside the card, whose file appears only with the
+// card's save), else the card's narration file. A take just recorded and
+// not saved is not played: "play" lets the child hear what is kept.
 //
 // A recording that failed (see AudioDevice) is told to the child and is
 // gone; a recording with no sound in it is never saved, so a narration is
@@ -42,6 +48,7 @@ class Recorder : public QObject {
 
   Recorder(AudioDevice& device, NarrationPlayer& player, Dialogs& dialogs,
            QObject* parent = nullptr);
+  ~Recorder() override;
 
   // A card is open for drawing (also on entering the editor): its narration
   // file, or nothing for a new card. Closes the device, dropping a recording
@@ -114,6 +121,10 @@ class Recorder : public QObject {
   void Failed(AudioError error);
   void Tell(AudioError error);
   bool MayWrite() const { return !writeCheck_ || writeCheck_(); }
+  // The take "▼" plays instead of the card's file, if any.
+  const Recording* TakeToPlay() const;
+  // Removes the file written for "▼" once it no longer holds that take.
+  void DropStalePlayFile();
 
   AudioDevice& device_;
   NarrationPlayer& player_;
@@ -125,6 +136,10 @@ class Recorder : public QObject {
   // A take never saved, brought back by TakeBack; the device holds none.
   std::optional<Recording> takenBack_;
   std::function<bool()> writeCheck_;
+  // The host file written for "▼" and the samples it holds (shared with
+  // the take, so telling whether it is still that take costs nothing).
+  QString playFile_;
+  QByteArray playFileSamples_;
   int recordMax_ = kRecordMax;
   int recordPosition_ = 0;
   int barMax_ = kRecordMax;

@@ -190,7 +190,9 @@ class RecorderTest : public QObject {
   }
 
   // A new card borrows no other card's file: its recording waits for the
-  // card's first save, and is dropped when another card opens.
+  // card's first save, and is dropped when another card opens. "▼" plays
+  // the waiting take (or one taken back) from a file kept away from the
+  // story until the card's file holds it.
   void newCardNeverTouchesAnotherCardsFile() {
     WriteHostFile(story + QStringLiteral("/Card_01_x.wav"), "card one");
     const QStringList before = Snapshot(story);
@@ -201,12 +203,29 @@ class RecorderTest : public QObject {
     recorder->Play();
     recorder->Save();
     QVERIFY(recorder->HasPendingNarration());
-    QVERIFY(player->OpenFile().isEmpty());
+    const QString played = player->OpenFile();
+    QVERIFY2(QFileInfo(played).isFile() && !played.startsWith(drives->c(QString())), qPrintable(played));
+    const QByteArray playedBytes = ReadHostFile(played);
     QCOMPARE(Snapshot(story), before);
     QVERIFY(recorder->SavePendingNarration(kCard2));
     QVERIFY(!recorder->HasPendingNarration());
     CheckNarration(story + QStringLiteral("/Card_02_x.wav"), 0.5, 0.15);
+    QCOMPARE(ReadHostFile(story + QStringLiteral("/Card_02_x.wav")), playedBytes);
+    QVERIFY(!QFileInfo::exists(played));
+    recorder->Play();
+    QCOMPARE(player->OpenFile(), kCard2);
     QCOMPARE(ReadHostFile(story + QStringLiteral("/Card_01_x.wav")), QByteArray("card one"));
+
+    // A take brought back unsaved plays instead of the card's file, and is
+    // gone with the card.
+    recorder->CardOpened(kCard1);
+    QVERIFY(recorder->TakeBack(playedBytes, false));
+    recorder->Play();
+    const QString takenBack = player->OpenFile();
+    QVERIFY(takenBack != kCard1);
+    QCOMPARE(ReadHostFile(takenBack), playedBytes);
+    recorder->CardOpened(kCard2);
+    QVERIFY(!QFileInfo::exists(takenBack));
 
     // Delete on a new card drops the pending take and deletes nothing.
     const QStringList withTwo = Snapshot(story);
