@@ -16,6 +16,10 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <ctime>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 // A mono 16-bit wave file of 22050 Hz.
@@ -92,4 +96,31 @@ inline double ProcessSeconds() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// What one run of `work` cost: its wall-clock and processor seconds, and
+// the largest resident memory seen while it ran (looked at every 20 ms).
+struct RunCost {
+  double seconds = 0;
+  double cpuSeconds = 0;
+  double peakMb = 0;
+};
+template <class Work>
+RunCost MeasureRun(Work&& work) {
+  RunCost cost;
+  std::atomic<bool> sampling{true};
+  std::thread sampler([&] {
+    while (sampling) {
+      cost.peakMb = std::max(cost.peakMb, ResidentMb());
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  const double cpuBefore = ProcessSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  cost.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  cost.cpuSeconds = ProcessSeconds() - cpuBefore;
+  sampling = false;
+  sampler.join();
+  return cost;
 }

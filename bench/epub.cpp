@@ -59,24 +59,13 @@ void BM_ThirtyCardBook(benchmark::State& state) {
   static DrawnStory story(kCards, kNarrationSeconds, 13, true);
   ExportStory deck{QStringLiteral("ながい おはなし"), kStory, {}};
   for (int n = 1; n <= kCards; ++n) deck.cardNumbers << n;
-  double peak = 0, seconds = 0, cpu = 0, bookMb = 0, partsMb = 0;
+  RunCost cost;
+  double bookMb = 0, partsMb = 0;
   for (auto _ : state) {
     QTemporaryDir out;
     const QString path = out.path() + QStringLiteral("/story.epub");
-    std::atomic<bool> sampling{true};
-    std::thread sampler([&] {
-      while (sampling) {
-        peak = std::max(peak, ResidentMb());
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-    });
-    const double cpuBefore = ProcessSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    const ExportOutcome outcome = EpubBookFormat().Write(deck, path, {}, nullptr);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    cpu = ProcessSeconds() - cpuBefore;
-    sampling = false;
-    sampler.join();
+    ExportOutcome outcome;
+    cost = MeasureRun([&] { outcome = EpubBookFormat().Write(deck, path, {}, nullptr); });
     if (!outcome.Complete()) {
       state.SkipWithError("the book was not made whole");
       break;
@@ -90,9 +79,9 @@ void BM_ThirtyCardBook(benchmark::State& state) {
   const double reading = double(kCards) * kNarrationSeconds;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   state.counters["reading_s"] = reading;
-  state.counters["x_reading"] = reading / seconds;
-  state.counters["x_reading_cpu"] = reading / (cpu / cores);
-  state.counters["peak_rss_MB"] = peak;
+  state.counters["x_reading"] = reading / cost.seconds;
+  state.counters["x_reading_cpu"] = reading / (cost.cpuSeconds / cores);
+  state.counters["peak_rss_MB"] = cost.peakMb;
   state.counters["book_MB"] = bookMb;
   state.counters["pictures_audio_MB"] = partsMb;
   state.counters["x_parts_size"] = partsMb > 0 ? bookMb / partsMb : 0;

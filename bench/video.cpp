@@ -33,33 +33,23 @@ void BM_ThirtyCardVideo(benchmark::State& state) {
   static DrawnStory story(30, 5, 11, false);
   ExportStory deck{QStringLiteral("ながい おはなし"), kStory, {}};
   for (int n = 1; n <= 30; ++n) deck.cardNumbers << n;
-  double peak = 0, seconds = 0, cpu = 0;
+  RunCost cost;
   int frames = 0;
   for (auto _ : state) {
     QTemporaryDir out;
-    std::atomic<bool> sampling{true};
-    std::thread sampler([&] {
-      while (sampling) {
-        peak = std::max(peak, ResidentMb());
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
+    ExportOutcome result;
+    cost = MeasureRun([&] {
+      result = VideoFormat().Write(
+          deck, out.path() + QStringLiteral("/story.mp4"), [&](int, int total) { frames = total; }, nullptr);
     });
-    const double cpuBefore = ProcessSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    const ExportOutcome result = VideoFormat().Write(
-        deck, out.path() + QStringLiteral("/story.mp4"), [&](int, int total) { frames = total; }, nullptr);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    cpu = ProcessSeconds() - cpuBefore;
-    sampling = false;
-    sampler.join();
     if (!result.Complete()) state.SkipWithError("the video was not made");
   }
   const double length = double(frames) / video::kFramesPerSecond;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   state.counters["video_s"] = length;
-  state.counters["x_realtime"] = length / seconds;
-  state.counters["x_realtime_cpu"] = length / (cpu / cores);
-  state.counters["peak_rss_MB"] = peak;
+  state.counters["x_realtime"] = length / cost.seconds;
+  state.counters["x_realtime_cpu"] = length / (cost.cpuSeconds / cores);
+  state.counters["peak_rss_MB"] = cost.peakMb;
 }
 BENCHMARK(BM_ThirtyCardVideo)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
