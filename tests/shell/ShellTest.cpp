@@ -61,6 +61,12 @@ void MakeStory(const QString& folder, int cards, const QByteArray& mark = "1") {
   WriteHostFile(folder + QStringLiteral("/CardData.txt"), list);
 }
 
+// Class 11 on drive C with one story, "neko", and its folder.
+void MakeNekoClass(TempDrives& drives) {
+  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
+  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(ScreenFacts)
@@ -470,8 +476,7 @@ void ShellTest::controlsCarryTheirNames() {
 // refuses presses while drawing, and "えをかく おわり" saves the card.
 void ShellTest::windowPassesClicksToEachPart() {
   TempDrives drives;
-  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
-  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  MakeNekoClass(drives);
   ScriptedDialogs dialogs;
   Session session(dialogs);
   MainWindow form(session, QSize(1024, 768));
@@ -516,8 +521,7 @@ void ShellTest::windowPassesClicksToEachPart() {
 // as it is, and drawing ended shows the stories again.
 void ShellTest::screenFollowsTheEditor() {
   TempDrives drives;
-  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
-  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  MakeNekoClass(drives);
   ScriptedDialogs dialogs;
   Session session(dialogs);
   StartSession(session);
@@ -700,8 +704,7 @@ void ShellTest::messageBoxesBreakBetweenWords() {
 // from the canvas nor finishes the words; the words finished are one step.
 void ShellTest::hiraganaKeysTypeTheWords() {
   TempDrives drives;
-  WriteHostFile(drives.c(QStringLiteral("A_PIKORA/CLASS_11/Menu.txt")), "neko\r\n");
-  QDir().mkpath(drives.c(QStringLiteral("A_PIKORA/CLASS_11/neko")));
+  MakeNekoClass(drives);
   ScriptedDialogs dialogs;
   Session session(dialogs);
   MainWindow form(session, QSize(1024, 768));
